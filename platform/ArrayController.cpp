@@ -1,0 +1,235 @@
+#include "platform/ArrayController.h"
+
+#include <algorithm>
+
+#include "platform/KeyPath.h"
+
+namespace {
+int naturalCompare(const Value& a, const Value& b) {
+  if (a.isString() && b.isString()) return a.toString().compare(b.toString());
+  if (a.isNumber() && b.isNumber()) {
+    const double x = a.toDouble(), y = b.toDouble();
+    return x < y ? -1 : (x > y ? 1 : 0);
+  }
+  if (a.isDate() && b.isDate()) {
+    const auto x = a.toDate(), y = b.toDate();
+    return x < y ? -1 : (x > y ? 1 : 0);
+  }
+  // Missing values sort first; otherwise order by kind so the sort stays strict.
+  const int ka = static_cast<int>(a.type()), kb = static_cast<int>(b.type());
+  return ka < kb ? -1 : (ka > kb ? 1 : 0);
+}
+}  // namespace
+
+ArrayController::ArrayController(QObject* parent) : QObject(parent), content_(Array::create()) {}
+
+void ArrayController::setContent(ArrayRef content) {
+  content_ = content ? std::move(content) : Array::create();
+  selection_.clear();
+  rearrangeObjects();
+  Q_EMIT contentChanged();
+}
+
+bool ArrayController::arrangedObjectsContain(const Dictionary* object) const {
+  if (!arrangedSetValid_) rebuildArrangedSet();
+  return arrangedSet_.count(object) != 0;
+}
+
+void ArrayController::rebuildArrangedSet() const {
+  arrangedSet_.clear();
+  arrangedSet_.reserve(arranged_.size());
+  for (const auto& d : arranged_) arrangedSet_.insert(d.get());
+  arrangedSetValid_ = true;
+}
+
+void ArrayController::setFilterPredicate(Predicate predicate) {
+  filter_ = std::move(predicate);
+  rearrangeObjects();
+}
+
+void ArrayController::setSortDescriptors(std::vector<SortDescriptor> descriptors) {
+  sort_ = std::move(descriptors);
+}
+
+void ArrayController::rearrangeObjects() {
+  const std::vector<DictRef> previouslySelected = selectedObjects();
+
+  std::vector<DictRef> next;
+  next.reserve(content_->values().size());
+  for (const auto& v : content_->values()) {
+    DictRef d = v.toDictionary();
+    if (d && (!filter_ || filter_(d))) next.push_back(std::move(d));
+  }
+  if (!sort_.empty()) {
+    // Resolve each sort key once per object, not once per comparison.
+    const std::size_t keys = sort_.size();
+    std::vector<Value> sortValues(next.size() * keys);
+    for (std::size_t i = 0; i < next.size(); ++i)
+      for (std::size_t k = 0; k < keys; ++k)
+        sortValues[i * keys + k] = KeyPath::valueForKeyPath(*next[i], sort_[k].keyPath);
+    std::vector<std::size_t> order(next.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+      for (std::size_t k = 0; k < keys; ++k) {
+        const auto& d = sort_[k];
+        const Value& a = sortValues[x * keys + k];
+        const Value& b = sortValues[y * keys + k];
+        int c = d.compare ? d.compare(a, b) : naturalCompare(a, b);
+        if (!d.ascending) c = -c;
+        if (c != 0) return c < 0;
+      }
+      return false;
+    });
+    std::vector<DictRef> sorted;
+    sorted.reserve(next.size());
+    for (std::size_t i : order) sorted.push_back(std::move(next[i]));
+    next = std::move(sorted);
+  }
+  arranged_ = std::move(next);
+  arrangedSetValid_ = false;
+
+  // The selection follows its objects to their new rows.
+  selection_.clear();
+  if (!previouslySelected.empty()) {
+    std::unordered_set<const Dictionary*> wanted;
+    for (const auto& d : previouslySelected) wanted.insert(d.get());
+    for (std::size_t i = 0; i < arranged_.size(); ++i)
+      if (wanted.count(arranged_[i].get())) selection_.push_back(static_cast<qsizetype>(i));
+  }
+  Q_EMIT arrangedObjectsReset();
+  Q_EMIT selectionChanged();
+}
+
+qsizetype ArrayController::selectionIndex() const {
+  return selection_.empty() ? NotFound : selection_.front();
+}
+
+bool ArrayController::setSelectionIndex(qsizetype index) {
+  if (index == NotFound) return setSelectionIndexes({});
+  return setSelectionIndexes({index});
+}
+
+bool ArrayController::setSelectionIndexes(std::vector<qsizetype> indexes) {
+  const auto size = static_cast<qsizetype>(arranged_.size());
+  std::erase_if(indexes, [size](qsizetype i) { return i < 0 || i >= size; });
+  std::sort(indexes.begin(), indexes.end());
+  indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+  if (indexes == selection_) return false;
+  selection_ = std::move(indexes);
+  Q_EMIT selectionChanged();
+  return true;
+}
+
+std::vector<DictRef> ArrayController::selectedObjects() const {
+  std::vector<DictRef> out;
+  out.reserve(selection_.size());
+  for (qsizetype i : selection_) out.push_back(arranged_[static_cast<std::size_t>(i)]);
+  return out;
+}
+
+bool ArrayController::setSelectedObjects(const std::vector<DictRef>& objects) {
+  std::unordered_set<const Dictionary*> wanted;
+  for (const auto& d : objects) wanted.insert(d.get());
+  std::vector<qsizetype> indexes;
+  for (std::size_t i = 0; i < arranged_.size(); ++i)
+    if (wanted.count(arranged_[i].get())) indexes.push_back(static_cast<qsizetype>(i));
+  return setSelectionIndexes(std::move(indexes));
+}
+
+DictRef ArrayController::newObject() { return Dictionary::create(); }
+
+void ArrayController::addObject(const DictRef& object) {
+  if (!object) return;
+  content_->append(object);
+  arranged_.push_back(object);
+  if (arrangedSetValid_) arrangedSet_.insert(object.get());
+  const auto index = static_cast<qsizetype>(arranged_.size()) - 1;
+  Q_EMIT contentChanged();
+  Q_EMIT objectInserted(index);
+  setSelectionIndex(index);
+}
+
+void ArrayController::insertObject(const DictRef& object, qsizetype arrangedIndex) {
+  if (!object) return;
+  const auto shown = static_cast<qsizetype>(arranged_.size());
+  const qsizetype at = std::clamp<qsizetype>(arrangedIndex, 0, shown);
+  // Place it in the content just before the object now shown at that row.
+  qsizetype contentIndex = content_->count();
+  if (at < shown) {
+    const qsizetype found = content_->indexOfIdentical(Value(arranged_[std::size_t(at)]));
+    if (found >= 0) contentIndex = found;
+  }
+  content_->insert(contentIndex, object);
+  arranged_.insert(arranged_.begin() + at, object);
+  if (arrangedSetValid_) arrangedSet_.insert(object.get());
+  for (auto& i : selection_)
+    if (i >= at) ++i;
+  Q_EMIT contentChanged();
+  Q_EMIT objectInserted(at);
+  setSelectionIndex(at);
+}
+
+qsizetype ArrayController::arrangedIndexOf(const Dictionary* object) const {
+  if (!object || !arrangedObjectsContain(object)) return NotFound;
+  // Recently added rows are at the end; look there first.
+  for (auto i = static_cast<qsizetype>(arranged_.size()) - 1; i >= 0; --i)
+    if (arranged_[std::size_t(i)].get() == object) return i;
+  return NotFound;
+}
+
+void ArrayController::removeArrangedAt(qsizetype index) {
+  if (arrangedSetValid_) arrangedSet_.erase(arranged_[std::size_t(index)].get());
+  arranged_.erase(arranged_.begin() + index);
+  Q_EMIT objectRemoved(index);
+}
+
+void ArrayController::selectAfterRemoval(qsizetype removedIndex) {
+  std::vector<qsizetype> next;
+  next.reserve(selection_.size());
+  for (qsizetype i : selection_) {
+    if (i < removedIndex)
+      next.push_back(i);
+    else if (i > removedIndex)
+      next.push_back(i - 1);
+  }
+  // Like a table, keep a row selected when the selected one goes.
+  const bool hadSelection = !selection_.empty();
+  if (next.empty() && hadSelection && !arranged_.empty())
+    next.push_back(std::min(removedIndex, static_cast<qsizetype>(arranged_.size()) - 1));
+  selection_ = std::move(next);
+  Q_EMIT selectionChanged();
+}
+
+void ArrayController::removeObject(const DictRef& object) {
+  if (!object) return;
+  const qsizetype contentIndex = content_->lastIndexOfIdentical(Value(object));
+  if (contentIndex < 0) return;
+  content_->removeAt(contentIndex);
+  const qsizetype arrangedIndex = arrangedIndexOf(object.get());
+  if (arrangedIndex != NotFound) {
+    removeArrangedAt(arrangedIndex);
+    selectAfterRemoval(arrangedIndex);
+  }
+  Q_EMIT contentChanged();
+}
+
+void ArrayController::removeObjects(const std::vector<DictRef>& objects) {
+  std::unordered_set<const Dictionary*> doomed;
+  for (const auto& d : objects)
+    if (d) doomed.insert(d.get());
+  if (doomed.empty()) return;
+  const auto selected = selectedObjects();
+  auto gone = [&](const Dictionary* d) { return doomed.count(d) != 0; };
+  std::erase_if(content_->values(), [&](const Value& v) { return gone(v.dictionaryPointer()); });
+  std::erase_if(arranged_, [&](const DictRef& d) { return gone(d.get()); });
+  arrangedSetValid_ = false;
+  std::vector<DictRef> keep;
+  for (const auto& d : selected)
+    if (!gone(d.get())) keep.push_back(d);
+  selection_.clear();
+  Q_EMIT arrangedObjectsReset();
+  if (!setSelectedObjects(keep)) Q_EMIT selectionChanged();
+  Q_EMIT contentChanged();
+}
+
+void ArrayController::remove() { removeObjects(selectedObjects()); }

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/Array.h"
+#include "platform/Dictionary.h"
+
+// The list behind a table: a shared content array of dictionaries, the arranged view of it
+// (filtered, then sorted, rebuilt when asked), and a selection of arranged indexes.
+// Objects are compared by identity.
+class ArrayController : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr qsizetype NotFound = -1;
+
+  using Predicate = std::function<bool(const DictRef&)>;
+  struct SortDescriptor {
+    QString keyPath;
+    bool ascending = true;
+    // Negative, zero or positive; the default compares strings, numbers and dates naturally.
+    std::function<int(const Value&, const Value&)> compare;
+  };
+
+  explicit ArrayController(QObject* parent = nullptr);
+
+  // The content is shared with its owner (the document's list); replacing it rearranges.
+  ArrayRef content() const { return content_; }
+  void setContent(ArrayRef content);
+
+  const std::vector<DictRef>& arrangedObjects() const { return arranged_; }
+  bool arrangedObjectsContain(const Dictionary* object) const;
+
+  // Setting the filter arranges the list again at once; the sort waits for rearrangeObjects.
+  void setFilterPredicate(Predicate predicate);
+  const Predicate& filterPredicate() const { return filter_; }
+  void setSortDescriptors(std::vector<SortDescriptor> descriptors);
+  const std::vector<SortDescriptor>& sortDescriptors() const { return sort_; }
+  void rearrangeObjects();
+
+  qsizetype selectionIndex() const;
+  const std::vector<qsizetype>& selectionIndexes() const { return selection_; }
+  bool setSelectionIndex(qsizetype index);
+  bool setSelectionIndexes(std::vector<qsizetype> indexes);
+  std::vector<DictRef> selectedObjects() const;
+  bool setSelectedObjects(const std::vector<DictRef>& objects);
+
+  // A fresh mutable dictionary; subclasses build their own templates.
+  virtual DictRef newObject();
+  // Appends to the content and the arranged view and selects the object.
+  virtual void addObject(const DictRef& object);
+  // Inserts into the arranged view at index, and into the content before the object that
+  // was shown there (at the end when index is past the last row); selects the object.
+  virtual void insertObject(const DictRef& object, qsizetype arrangedIndex);
+  virtual void removeObject(const DictRef& object);
+  // One pass over the content however many objects go.
+  void removeObjects(const std::vector<DictRef>& objects);
+  // Removes the selected objects.
+  virtual void remove();
+  bool canRemove() const { return !selection_.empty(); }
+  // Finishes a pending edit in a bound field; there is none in the model itself.
+  virtual bool commitEditing() { return true; }
+
+  // Index of the very object in the arranged view, or NotFound.
+  qsizetype arrangedIndexOf(const Dictionary* object) const;
+
+ Q_SIGNALS:
+  // The arranged view was rebuilt (filter, sort, new content): views reset.
+  void arrangedObjectsReset();
+  void objectInserted(qsizetype arrangedIndex);
+  void objectRemoved(qsizetype arrangedIndex);
+  void selectionChanged();
+  void contentChanged();
+
+ private:
+  void rebuildArrangedSet() const;
+  void removeArrangedAt(qsizetype index);
+  void selectAfterRemoval(qsizetype removedIndex);
+
+  ArrayRef content_;
+  std::vector<DictRef> arranged_;
+  Predicate filter_;
+  std::vector<SortDescriptor> sort_;
+  std::vector<qsizetype> selection_;  // sorted, unique, all < arranged_.size()
+  mutable std::unordered_set<const Dictionary*> arrangedSet_;
+  mutable bool arrangedSetValid_ = false;
+};

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Set up, build, and start the application.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+app="${BUILD_DIR:-build}/app/quorlith"
+if [ -x "$app" ]; then
+  exec "$app" "$@"
+fi
+echo "Built; the application target is not part of this build yet."
