@@ -57,7 +57,7 @@ class ArrayController : public QObject {
   virtual void insertObject(const DictRef& object, qsizetype arrangedIndex);
   virtual void removeObject(const DictRef& object);
   // One pass over the content however many objects go.
-  void removeObjects(const std::vector<DictRef>& objects);
+  virtual void removeObjects(const std::vector<DictRef>& objects);
   // Removes the selected objects.
   virtual void remove();
   bool canRemove() const { return !selection_.empty(); }

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+#include "platform/ArrayController.h"
+
+namespace {
+
+DictRef named(const char* name, qint64 rank = 0) {
+  auto d = Dictionary::create();
+  d->setValue(QStringLiteral("name"), QString::fromLatin1(name));
+  d->setValue(QStringLiteral("rank"), Value::integer(rank));
+  return d;
+}
+
+QStringList arrangedNames(const ArrayController& c) {
+  QStringList out;
+  for (const auto& d : c.arrangedObjects()) out << d->value(u"name").toString();
+  return out;
+}
+
+QStringList contentNames(const ArrayController& c) {
+  QStringList out;
+  for (const auto& v : c.content()->values()) out << v.toDictionary()->value(u"name").toString();
+  return out;
+}
+
+QStringList names(std::initializer_list<const char*> list) {
+  QStringList out;
+  for (const char* n : list) out << QString::fromLatin1(n);
+  return out;
+}
+
+class ArrayControllerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (auto [n, r] : {std::pair{"delta", 4}, {"alpha", 1}, {"charlie", 3}, {"bravo", 2}})
+      controller.addObject(named(n, r));
+  }
+  ArrayController controller;
+};
+
+TEST_F(ArrayControllerTest, AddAppendsShowsAndSelectsAndSharesTheContent) {
+  const ArrayRef shared = controller.content();
+  auto echo = named("echo");
+  controller.addObject(echo);
+  EXPECT_EQ(shared->count(), 5);  // the owner's list is the controller's content
+  EXPECT_EQ(controller.selectedObjects(), std::vector<DictRef>{echo});
+  EXPECT_EQ(controller.selectionIndex(), 4);
+}
+
+TEST_F(ArrayControllerTest, FilterAppliesAtOnceAndSortWaitsForRearrange) {
+  controller.setFilterPredicate(
+      [](const DictRef& d) { return d->value(u"rank").toInteger() != 3; });
+  EXPECT_EQ(arrangedNames(controller), names({"delta", "alpha", "bravo"}));
+  controller.setSortDescriptors({{QStringLiteral("name"), true, {}}});
+  EXPECT_EQ(arrangedNames(controller), names({"delta", "alpha", "bravo"}));
+  controller.rearrangeObjects();
+  EXPECT_EQ(arrangedNames(controller), names({"alpha", "bravo", "delta"}));
+  controller.setSortDescriptors({{QStringLiteral("rank"), false, {}}});
+  controller.rearrangeObjects();
+  EXPECT_EQ(arrangedNames(controller), names({"delta", "bravo", "alpha"}));
+  EXPECT_FALSE(controller.arrangedObjectsContain(controller.content()->at(2).dictionaryPointer()));
+  EXPECT_EQ(controller.content()->count(), 4);  // filtering never touches the content
+}
+
+TEST_F(ArrayControllerTest, SelectionFollowsItsObjectsAcrossRearrangement) {
+  controller.setSelectionIndexes({0, 2});  // delta, charlie
+  const auto before = controller.selectedObjects();
+  controller.setSortDescriptors({{QStringLiteral("name"), true, {}}});
+  controller.rearrangeObjects();
+  EXPECT_EQ(controller.selectionIndexes(), (std::vector<qsizetype>{2, 3}));
+  auto after = controller.selectedObjects();
+  EXPECT_EQ(after.size(), 2u);
+  EXPECT_EQ(after[0], before[1]);  // arranged order: charlie, then delta
+  EXPECT_EQ(after[1], before[0]);
+  // Filtering a selected object away drops it from the selection.
+  controller.setFilterPredicate(
+      [](const DictRef& d) { return d->value(u"name").toString() != u"delta"; });
+  EXPECT_EQ(controller.selectedObjects(), std::vector<DictRef>{before[1]});
+}
+
+TEST_F(ArrayControllerTest, InsertAtArrangedIndexLandsBeforeTheShownRowInTheContent) {
+  controller.setSortDescriptors({{QStringLiteral("name"), true, {}}});
+  controller.rearrangeObjects();  // alpha bravo charlie delta; content delta alpha charlie bravo
+  controller.insertObject(named("bz"), 2);
+  EXPECT_EQ(arrangedNames(controller), names({"alpha", "bravo", "bz", "charlie", "delta"}));
+  EXPECT_EQ(contentNames(controller), names({"delta", "alpha", "bz", "charlie", "bravo"}));
+  EXPECT_EQ(controller.selectionIndex(), 2);
+  controller.insertObject(named("zulu"), 99);  // past the end: appended
+  EXPECT_EQ(arrangedNames(controller).last(), u"zulu");
+  EXPECT_EQ(contentNames(controller).last(), u"zulu");
+}
+
+TEST_F(ArrayControllerTest, RemovalKeepsARowSelectedAndShiftsTheRest) {
+  QSignalSpy removed(&controller, &ArrayController::objectRemoved);
+  const auto all = controller.arrangedObjects();
+  controller.setSelectionIndexes({1, 3});
+  controller.removeObject(all[1]);
+  EXPECT_EQ(removed.count(), 1);
+  EXPECT_EQ(removed.first().first().toLongLong(), 1);
+  EXPECT_EQ(controller.selectedObjects(), std::vector<DictRef>{all[3]});
+
+  controller.setSelectionIndex(2);  // the last row
+  controller.removeObject(all[3]);
+  EXPECT_EQ(controller.selectionIndex(), 1);   // the new last row
+  controller.removeObject(named("stranger"));  // not in the list: nothing happens
+  EXPECT_EQ(controller.content()->count(), 2);
+}
+
+TEST_F(ArrayControllerTest, RemoveTakesTheWholeSelectionInOnePass) {
+  controller.setSelectionIndexes({0, 1, 3});
+  ASSERT_TRUE(controller.canRemove());
+  controller.remove();
+  EXPECT_EQ(contentNames(controller), names({"charlie"}));
+  EXPECT_EQ(arrangedNames(controller), names({"charlie"}));
+  EXPECT_FALSE(controller.canRemove());
+}
+
+TEST_F(ArrayControllerTest, SelectionIndexesAreCleanedUp) {
+  EXPECT_EQ(controller.selectionIndex(), 3);          // the last added object
+  EXPECT_FALSE(controller.setSelectionIndexes({3}));  // no change, no signal
+  EXPECT_TRUE(controller.setSelectionIndexes({3, -1, 3, 9, 0}));
+  EXPECT_EQ(controller.selectionIndexes(), (std::vector<qsizetype>{0, 3}));
+  EXPECT_EQ(controller.selectionIndex(), 0);
+  controller.setSelectionIndex(ArrayController::NotFound);
+  EXPECT_EQ(controller.selectionIndex(), ArrayController::NotFound);
+}
+
+}  // namespace
