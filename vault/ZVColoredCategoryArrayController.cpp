@@ -5,6 +5,15 @@
 #include "Common/ZVColorUtilOSX.h"
 #include "vault/VaultKeys.h"
 
+ZVColoredCategoryArrayController::~ZVColoredCategoryArrayController() {
+  for (const auto& v : content()->values())
+    if (Dictionary* category = v.dictionaryPointer())
+      if (IdentitySet* members = category->records()) members->clear();
+  for (const auto& weak : removedWithRecords_)
+    if (const auto category = weak.lock())
+      if (IdentitySet* members = category->records()) members->clear();
+}
+
 qint64 ZVColoredCategoryArrayController::uniqueIDOf(const Dictionary& category) {
   return category.value(CategoryKeys::uniqueID()).toInteger(0);
 }

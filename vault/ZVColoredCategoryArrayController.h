@@ -17,6 +17,9 @@ class ZVColoredCategoryArrayController : public ZVCategoryArrayController {
 
   explicit ZVColoredCategoryArrayController(QObject* parent = nullptr)
       : ZVCategoryArrayController(parent) {}
+  // Records and their categories hold each other; the controller lives as long as its
+  // document, so it breaks those cycles when it goes, freeing the records and their secrets.
+  ~ZVColoredCategoryArrayController() override;
 
   DictRef newObject() override;
   DictRef addDefault();

@@ -175,3 +175,25 @@ TEST_F(FilteringArrayControllerTest, TypingInAFieldMarksTheDocumentEdited) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CategoryLinkLifetimeTest, ClosingTheListsFreesRecordsAndCategories) {
+  std::weak_ptr<Dictionary> record, category;
+  {
+    auto categories = std::make_unique<ZVColoredCategoryArrayController>();
+    auto records = std::make_unique<FilteringArrayController>();
+    records->myCategoryArrayController = categories.get();
+    DictRef r = records->newObject();
+    r->setValue(RecordKeys::password(), QStringLiteral("secret"));
+    records->addObject(r);
+    record = r;
+    category = r->value(RecordKeys::categoryPtr()).toDictionary();
+    records.reset();
+    categories.reset();
+  }
+  EXPECT_TRUE(record.expired());
+  EXPECT_TRUE(category.expired());
+}
+
+}  // namespace
