@@ -1,0 +1,198 @@
+#include "platform/Document.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QWidget>
+
+#include "platform/Alert.h"
+
+namespace {
+double& delaySeconds() {
+  static double seconds = 0.0;
+  return seconds;
+}
+std::function<bool()>& beforeCommitHook() {
+  static std::function<bool()> hook;
+  return hook;
+}
+}  // namespace
+
+Document::Document(QObject* parent) : QObject(parent) {
+  autosaveTimer_.setSingleShot(true);
+  connect(&autosaveTimer_, &QTimer::timeout, this, &Document::autosaveDocument);
+}
+
+Document::~Document() = default;
+
+void Document::setFileURL(const QString& path) {
+  if (path == fileURL_) return;
+  fileURL_ = path;
+  Q_EMIT fileURLChanged();
+}
+
+QString Document::displayName() const {
+  return fileURL_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(fileURL_).completeBaseName();
+}
+
+void Document::updateChangeCount(int changeKind) {
+  if (changeKind == ChangeDone) {
+    ++changeCount_;
+    scheduleAutosave();
+  } else if (changeKind == ChangeCleared) {
+    changeCount_ = 0;
+    autosaveTimer_.stop();
+  }
+  Q_EMIT changeCountChanged();
+}
+
+void Document::setAutosavingDelay(double seconds) { delaySeconds() = seconds; }
+double Document::autosavingDelay() { return delaySeconds(); }
+
+void Document::scheduleAutosave() {
+  const double delay = autosavingDelay();
+  if (closed_ || delay <= 0 || !autosavesInPlace() || fileURL_.isEmpty()) return;
+  if (autosavingFileType().isEmpty()) return;
+  autosaveTimer_.start(static_cast<int>(std::min(delay, 86400.0) * 1000));
+}
+
+void Document::autosaveDocument() {
+  // The type is asked again: the document may have been locked since the edit.
+  if (closed_ || !isDocumentEdited() || fileURL_.isEmpty() || autosavingFileType().isEmpty())
+    return;
+  QString error;
+  if (!saveToURL(fileURL_, &error))
+    presentError(QStringLiteral("The document “%1” could not be autosaved.").arg(displayName()),
+                 error);
+}
+
+bool Document::revertToContentsOfURL(const QString&, const QString&, QString* error) {
+  if (error) *error = QStringLiteral("This document cannot be reverted.");
+  return false;
+}
+
+void Document::setBeforeCommitHook(std::function<bool()> hook) {
+  beforeCommitHook() = std::move(hook);
+}
+
+bool Document::writeToURL(const QByteArray& data, const QString& path, QString* error) {
+  const bool isNew = !QFileInfo::exists(path);
+  QSaveFile file(path);
+  auto fail = [&](const QString& why) {
+    file.cancelWriting();
+    if (error) *error = why;
+    return false;
+  };
+  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+  if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+    return fail(QStringLiteral("Cannot restrict the file's permissions."));
+  if (file.write(data) != data.size()) return fail(file.errorString());
+  if (const auto& hook = beforeCommitHook(); hook && !hook())
+    return fail(QStringLiteral("The write was interrupted."));
+  if (!file.commit()) {
+    if (error) *error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+bool Document::saveToURL(const QString& path, QString* error) {
+  QString why;
+  const std::optional<QByteArray> data = dataOfType(fileType(), &why);
+  if (!data) {
+    if (error) *error = why.isEmpty() ? QStringLiteral("The document has nothing to save.") : why;
+    return false;
+  }
+  if (!writeToURL(*data, path, error)) return false;
+  setFileURL(path);
+  updateChangeCount(ChangeCleared);
+  return true;
+}
+
+bool Document::saveDocument() {
+  if (fileURL_.isEmpty()) return saveDocumentAs();
+  QString error;
+  if (saveToURL(fileURL_, &error)) return true;
+  presentError(QStringLiteral("The document “%1” could not be saved.").arg(displayName()), error);
+  return false;
+}
+
+bool Document::saveDocumentAs(const QString& path) {
+  QString target = path;
+  if (target.isEmpty()) {
+    target = QFileDialog::getSaveFileName(windowForSheet(), QStringLiteral("Save As"),
+                                          fileURL_.isEmpty() ? displayName() : fileURL_,
+                                          QStringLiteral("Vault (*.%1)").arg(fileType()));
+    if (target.isEmpty()) return false;
+    if (QFileInfo(target).suffix().isEmpty()) target += QLatin1Char('.') + fileType();
+  }
+  QString error;
+  if (saveToURL(target, &error)) return true;
+  presentError(QStringLiteral("The document “%1” could not be saved.").arg(displayName()), error);
+  return false;
+}
+
+void Document::revertDocumentToSaved() {
+  if (fileURL_.isEmpty()) return;
+  Alert confirm;
+  confirm.messageText =
+      QStringLiteral(
+          "Do you want to revert to the most recently saved version of the document “%1”?")
+          .arg(displayName());
+  confirm.informativeText = QStringLiteral("Your current changes will be lost.");
+  confirm.addButtonWithTitle(QStringLiteral("Revert"));
+  confirm.addButtonWithTitle(QStringLiteral("Cancel"));
+  QPointer<Document> self(this);
+  confirm.beginSheetModalForWindow(windowForSheet(), [self](int code) {
+    if (!self || code != Alert::FirstButtonReturn) return;
+    QString error;
+    if (self->revertToContentsOfURL(self->fileURL_, self->fileType(), &error))
+      self->updateChangeCount(ChangeCleared);
+    else
+      self->presentError(QStringLiteral("The document could not be reverted."), error);
+  });
+}
+
+bool Document::validateUserInterfaceItem(const UserInterfaceItem& item) {
+  if (item.action == QStringLiteral("revertDocumentToSaved:"))
+    return !fileURL_.isEmpty() && isDocumentEdited();
+  return true;
+}
+
+void Document::canCloseDocument(std::function<void(bool)> shouldClose) {
+  if (!isDocumentEdited()) {
+    shouldClose(true);
+    return;
+  }
+  Alert prompt;
+  prompt.messageText = QStringLiteral("Do you want to save the changes made to the document “%1”?")
+                           .arg(displayName());
+  prompt.informativeText = QStringLiteral("Your changes will be lost if you don't save them.");
+  prompt.addButtonWithTitle(QStringLiteral("Save"));
+  prompt.addButtonWithTitle(QStringLiteral("Cancel"));
+  prompt.addButtonWithTitle(QStringLiteral("Don't Save"));
+  QPointer<Document> self(this);
+  prompt.beginSheetModalForWindow(windowForSheet(), [self, shouldClose](int code) {
+    if (!self) return;
+    if (code == Alert::FirstButtonReturn)
+      shouldClose(self->saveDocument());
+    else
+      shouldClose(code == Alert::ThirdButtonReturn);
+  });
+}
+
+void Document::close() {
+  if (closed_) return;
+  closed_ = true;
+  autosaveTimer_.stop();
+  Q_EMIT documentClosed();
+}
+
+void Document::presentError(const QString& message, const QString& informative) const {
+  Alert alert;
+  alert.alertStyle = Alert::Style::Critical;
+  alert.messageText = message;
+  alert.informativeText = informative;
+  alert.addButtonWithTitle(QStringLiteral("OK"));
+  alert.beginSheetModalForWindow(windowForSheet(), {});
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+#include "platform/ChangeCounting.h"
+#include "platform/UserInterfaceItem.h"
+
+class QWidget;
+
+// A document backed by one file: its location, its change count, saving (always atomic: a
+// temporary file renamed over the old one), autosaving in place after a delay, reverting and
+// closing with the save prompt. Subclasses give the bytes (dataOfType) and read them back.
+class Document : public QObject, public ChangeCounting {
+  Q_OBJECT
+
+ public:
+  explicit Document(QObject* parent = nullptr);
+  ~Document() override;
+
+  QString fileURL() const { return fileURL_; }
+  void setFileURL(const QString& path);
+  virtual QString fileType() const { return QStringLiteral("qvlt"); }
+  QString displayName() const;
+
+  int changeCount() const { return changeCount_; }
+  bool isDocumentEdited() const { return changeCount_ != 0; }
+  // 0: an edit was made; 2: the document matches its file again.
+  void updateChangeCount(int changeKind) override;
+
+  // Seconds after an edit before an autosave; 0 or less: no timed autosave.
+  static void setAutosavingDelay(double seconds);
+  static double autosavingDelay();
+  virtual bool autosavesInPlace() const { return false; }
+  // The type to autosave as; empty means "do not autosave now".
+  virtual QString autosavingFileType() const { return fileType(); }
+  bool hasPendingAutosave() const { return autosaveTimer_.isActive(); }
+
+  // The file's bytes; none when the document cannot produce them (error may say why).
+  virtual std::optional<QByteArray> dataOfType(const QString& typeName, QString* error) = 0;
+  virtual bool revertToContentsOfURL(const QString& path, const QString& typeName, QString* error);
+
+  // Writes data to path through a temporary file and an atomic rename; the previous file
+  // stays intact on any failure. New files are readable by their owner only.
+  static bool writeToURL(const QByteArray& data, const QString& path, QString* error);
+  // dataOfType, then writeToURL; on success the document names that file and is unchanged.
+  bool saveToURL(const QString& path, QString* error);
+
+  // The commands. Failures reach the user as alerts on the document's window.
+  bool saveDocument();
+  bool saveDocumentAs(const QString& path = {});
+  void revertDocumentToSaved();
+  void autosaveDocument();
+  virtual bool validateUserInterfaceItem(const UserInterfaceItem& item);
+  // Asks to save unsaved changes first; shouldClose tells whether the document may close.
+  virtual void canCloseDocument(std::function<void(bool)> shouldClose);
+  virtual void close();
+  bool isClosed() const { return closed_; }
+
+  virtual QWidget* windowForSheet() const { return nullptr; }
+  void presentError(const QString& message, const QString& informative) const;
+
+  // Fault injection for tests: runs before the rename; answering false abandons the write.
+  static void setBeforeCommitHook(std::function<bool()> hook);
+
+ Q_SIGNALS:
+  void changeCountChanged();
+  void fileURLChanged();
+  void documentClosed();
+
+ private:
+  void scheduleAutosave();
+
+  QString fileURL_;
+  int changeCount_ = 0;
+  bool closed_ = false;
+  QTimer autosaveTimer_;
+};

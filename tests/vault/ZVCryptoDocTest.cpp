@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+
+#include "tests/GuiDriver.h"
+#include "vault/ZVCryptoDoc.h"
+
+namespace {
+
+// A document whose contents open with "correct horse" only.
+class LockedDoc : public ZVCryptoDoc {
+ public:
+  int attempts = 0;
+  int Decript() override {
+    ++attempts;
+    return plainPassword() == QStringLiteral("correct horse") ? 0 : 1;
+  }
+  int decryptDone() override {
+    setIsEncrypted(false);
+    return 0;
+  }
+  std::optional<QByteArray> dataOfType(const QString&, QString*) override { return QByteArray(); }
+};
+
+class ZVCryptoDocTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window.resize(600, 400);
+    window.show();
+    doc.myWindow = &window;
+    doc.decryptProgressIndicator = new QProgressBar(&window);
+  }
+  void TearDown() override { gui::closeAllAlerts(); }
+
+  // Types into a sheet's fields as the user would (so the bindings see it), then presses.
+  static void type(QLineEdit* field, const QString& text) {
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    // Key events carrying the text, so accented characters type as they would.
+    for (const QChar ch : text) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+      QApplication::sendEvent(field, &press);
+    }
+  }
+  void fillMandatory(const QString& password, const QString& retype) {
+    PasswordSheet* sheet = doc.mandatoryPasswordSheet();
+    ASSERT_TRUE(sheet->isVisible());
+    type(sheet->passwordField(), password);
+    type(sheet->retypeField(), retype);
+  }
+  void press(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+    gui::settle();
+  }
+
+  QWidget window;
+  LockedDoc doc;
+};
+
+TEST_F(ZVCryptoDocTest, UnlockingTriesTheTypedPassword) {
+  doc.setIsEncrypted(true);
+  doc.updateChangeCount(ChangeCounting::ChangeDone);
+
+  doc.submitPasswordToDecrypt(QString());  // an empty field: nothing at all
+  gui::settle();
+  EXPECT_EQ(doc.attempts, 0);
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(doc.isDocumentEdited());
+
+  doc.submitPasswordToDecrypt(QStringLiteral("wrong horse"));
+  gui::settle();
+  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Wrong Password")});
+  EXPECT_TRUE(doc.isEncrypted());
+  EXPECT_EQ(doc.plainPassword(), u"wrong horse");  // kept until the next submission
+  EXPECT_FALSE(doc.isDocumentEdited());
+  EXPECT_FALSE(doc.decryptProgressIndicator->isVisible());
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+
+  doc.setPlainPasswordInsertedRetype(QStringLiteral("x"));
+  doc.setPlainPasswordPrevious(QStringLiteral("y"));
+  doc.submitPasswordToDecrypt(QStringLiteral("correct horse"));
+  gui::settle();
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(doc.isDecrypted());
+  EXPECT_EQ(doc.plainPassword(), u"correct horse");
+  EXPECT_TRUE(doc.plainPasswordInserted().isEmpty());
+  EXPECT_TRUE(doc.plainPasswordInsertedRetype().isEmpty());
+  EXPECT_TRUE(doc.plainPasswordPrevious().isEmpty());
+}
+
+TEST_F(ZVCryptoDocTest, MandatorySheetAcceptsOnlyEqualPasswordsOfSixOrMore) {
+  struct Case {
+    const char* password;
+    const char* retype;
+    const char* alert;
+  };
+  const Case cases[] = {
+      {"12345", "12345", "Password too short"},
+      {"", "", "Password too short"},
+      {"123456", "654321", "Password inserted in the two fields doesn't match"},
+      {"ab\u00e9\u00e7\u00f6\u00fc", "ab\u00e9\u00e7\u00f6\u00fc", "Password accepted"},
+  };
+  for (const auto& c : cases) {
+    LockedDoc fresh;
+    fresh.myWindow = &window;
+    fresh.askMandatoryPasswordToProtectDocument();
+    gui::settle();
+    PasswordSheet* sheet = fresh.mandatoryPasswordSheet();
+    type(sheet->passwordField(), QString::fromUtf8(c.password));
+    type(sheet->retypeField(), QString::fromUtf8(c.retype));
+    press(sheet->acceptButton());
+    EXPECT_EQ(gui::alertTexts(), QStringList{QString::fromUtf8(c.alert)}) << c.password;
+    const bool accepted = std::string(c.alert) == "Password accepted";
+    EXPECT_EQ(fresh.plainPassword(), accepted ? QString::fromUtf8(c.password) : QString());
+    EXPECT_EQ(fresh.changeCount(), accepted ? 2 : 0) << c.password;  // marked twice
+    EXPECT_EQ(fresh.showClearPasswordInInsertPasswordSheet(), std::optional<bool>(true));
+    gui::closeAllAlerts();
+  }
+}
+
+TEST_F(ZVCryptoDocTest, RetryBringsTheMandatorySheetBackWithTheTypedText) {
+  doc.askMandatoryPasswordToProtectDocument();
+  gui::settle();
+  fillMandatory(QStringLiteral("abc"), QStringLiteral("abd"));
+  gui::snapshot(doc.mandatoryPasswordSheet(), QStringLiteral("mandatory-sheet"));
+  press(doc.mandatoryPasswordSheet()->acceptButton());
+  gui::snapshot(gui::onlyAlert(), QStringLiteral("mismatch-alert"));
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Retry")));
+  gui::settle();
+  PasswordSheet* sheet = doc.mandatoryPasswordSheet();
+  ASSERT_TRUE(sheet->isVisible());
+  EXPECT_EQ(sheet->passwordField()->text(), u"abc");
+  EXPECT_EQ(sheet->retypeField()->text(), u"abd");
+  EXPECT_EQ(sheet->passwordField()->echoMode(), QLineEdit::Normal);  // shown in clear now
+  // The other button closes the new document.
+  press(sheet->otherButton());
+  EXPECT_TRUE(doc.isClosed());
+}
+
+TEST_F(ZVCryptoDocTest, ChangeSheetChecksOldPasswordThenEqualityThenLength) {
+  doc.setPlainPassword(QStringLiteral("old secret"));
+  struct Case {
+    const char* previous;
+    const char* password;
+    const char* retype;
+    const char* alert;
+  };
+  const Case cases[] = {
+      {"not it", "new one!", "different",
+       "Password inserted in the 'Old Master Password' field must be equal to the password "
+       "previously used to protect this document."},
+      {"old secret", "new one!", "different", "Passwords inserted in the two fields doesn't match"},
+      {"old secret", "short", "short",
+       "Password Too Short. You have to use a password which is at least six character long."},
+  };
+  for (const auto& c : cases) {
+    doc.documentPassword();
+    gui::settle();
+    PasswordSheet* sheet = doc.changePasswordSheet();
+    ASSERT_TRUE(sheet->isVisible());
+    type(sheet->previousField(), QString::fromUtf8(c.previous));
+    type(sheet->passwordField(), QString::fromUtf8(c.password));
+    type(sheet->retypeField(), QString::fromUtf8(c.retype));
+    gui::snapshot(sheet, QStringLiteral("change-sheet"));
+    press(sheet->acceptButton());
+    EXPECT_EQ(gui::alertTexts(), QStringList{QString::fromUtf8(c.alert)});
+    EXPECT_EQ(doc.plainPassword(), u"old secret");
+    // Retry reopens the sheet with the fields as typed; Cancel there changes nothing.
+    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Retry")));
+    gui::settle();
+    ASSERT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->previousField()->text(), QString::fromUtf8(c.previous));
+    press(sheet->otherButton());
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_TRUE(gui::alertTexts().isEmpty());
+  }
+  doc.documentPassword();
+  gui::settle();
+  PasswordSheet* sheet = doc.changePasswordSheet();
+  EXPECT_TRUE(sheet->previousField()->text().isEmpty());  // the command starts afresh
+  type(sheet->previousField(), QStringLiteral("old secret"));
+  type(sheet->passwordField(), QStringLiteral("brand new"));
+  type(sheet->retypeField(), QStringLiteral("brand new"));
+  press(sheet->acceptButton());
+  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Password changed successfuly")});
+  EXPECT_EQ(doc.plainPassword(), u"brand new");
+  EXPECT_EQ(doc.showClearPasswordInInsertPasswordSheet(), std::optional<bool>(false));
+}
+
+TEST_F(ZVCryptoDocTest, PasswordCommandWithoutAPasswordAsksForTheMandatoryOne) {
+  doc.documentPassword();
+  gui::settle();
+  EXPECT_TRUE(doc.mandatoryPasswordSheet()->isVisible());
+  EXPECT_FALSE(doc.changePasswordSheet()->isVisible());
+}
+
+TEST_F(ZVCryptoDocTest, CommandsFollowTheLockedState) {
+  const char* guarded[] = {"saveDocument:",          "saveDocumentAs:", "documentPassword:",
+                           "revertDocumentToSaved:", "runPageLayout:",  "printDocument:"};
+  for (bool locked : {true, false}) {
+    doc.setIsEncrypted(locked);
+    for (const char* action : guarded)
+      EXPECT_EQ(doc.validateUserInterfaceItem({QString::fromLatin1(action)}), !locked) << action;
+    EXPECT_TRUE(doc.validateUserInterfaceItem({QStringLiteral("copy:")}));
+  }
+}
+
+TEST_F(ZVCryptoDocTest, ALockedDocumentClosesWithoutTheSavePrompt) {
+  doc.setIsEncrypted(true);
+  doc.updateChangeCount(ChangeCounting::ChangeDone);
+  std::optional<bool> answer;
+  doc.canCloseDocument([&](bool ok) { answer = ok; });
+  gui::settle();
+  EXPECT_TRUE(doc.isClosed());
+  EXPECT_EQ(answer, true);
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+}
+
+}  // namespace
