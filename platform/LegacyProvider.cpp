@@ -1,0 +1,42 @@
+#include "platform/LegacyProvider.h"
+
+#include <openssl/provider.h>
+
+#include <QtGlobal>
+#include <mutex>
+
+namespace {
+
+struct ProviderState {
+  bool loaded = false;
+  QString error;
+};
+
+const ProviderState& state() {
+  static ProviderState providers;
+  static std::once_flag once;
+  std::call_once(once, [] {
+    OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+    OSSL_PROVIDER* standard = OSSL_PROVIDER_load(nullptr, "default");
+    if (legacy == nullptr) {
+      providers.error = QStringLiteral(
+          "Blowfish is unavailable: the OpenSSL \"legacy\" provider could not be loaded, so "
+          "documents of the older formats cannot be opened. Install the OpenSSL legacy module "
+          "(ossl-modules/legacy.so) or set OPENSSL_MODULES to its folder.");
+      qWarning("%s", qUtf8Printable(providers.error));
+    } else if (standard == nullptr) {
+      providers.error = QStringLiteral("The OpenSSL \"default\" provider could not be loaded.");
+      qWarning("%s", qUtf8Printable(providers.error));
+    } else {
+      providers.loaded = true;
+    }
+    // Both stay loaded for the life of the process.
+  });
+  return providers;
+}
+
+}  // namespace
+
+bool LegacyProvider::ensureLoaded() { return state().loaded; }
+
+QString LegacyProvider::errorMessage() { return state().error; }
