@@ -2,6 +2,7 @@
 
 #include <openssl/crypto.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/BlowfishCBC.h"
@@ -75,6 +76,7 @@ std::optional<QByteArray> ZVCrypto::encrypt(const QByteArray& plainText) const {
     return std::nullopt;
   }
   if (plainText.isEmpty()) return QByteArray();
+  if (plainText.size() > INT32_MAX) return std::nullopt;
   std::int32_t length = 0;
   unsigned char* out =
       blowfishCBCEncrypt(reinterpret_cast<const unsigned char*>(plainText.constData()),
@@ -115,14 +117,14 @@ std::optional<QByteArray> ZVCrypto::decryptToData(const QByteArray& cipherText,
   std::optional<QByteArray> plain;
   if (cipherText.isEmpty()) {
     plain = QByteArray();
-  } else if (auto keyBytes = key(); !keyBytes || !myIV_) {
+  } else if (auto keyBytes = key(); !keyBytes || !myIV_ || cipherText.size() > INT32_MAX) {
     code = kUpdateFailed;
   } else {
     WipedBytes keyCopy{std::move(*keyBytes)};
     std::int32_t length = 0;
     unsigned char* out = blowfishCBCDecryptWithStatus(
         reinterpret_cast<const unsigned char*>(cipherText.constData()),
-        static_cast<std::int32_t>(std::min<qsizetype>(cipherText.size(), INT32_MAX)),
+        static_cast<std::int32_t>(cipherText.size()),
         reinterpret_cast<const unsigned char*>(keyCopy.bytes.constData()),
         static_cast<std::int32_t>(keyCopy.bytes.size()),
         reinterpret_cast<const unsigned char*>(myIV_->constData()), &length, &code);

@@ -10,6 +10,9 @@
 #include "platform/Clock.h"
 #include "platform/Date.h"
 
+// fontconfig keeps its caches until exit; they are not ours to free.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace {
 
 // Every UTF-16 unit is 10 pixels wide: a surrogate pair cut in half would show as 10.

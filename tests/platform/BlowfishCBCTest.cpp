@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/BlowfishCBC.h"
@@ -37,6 +38,24 @@ QByteArray encrypt(const QByteArray& in, const QByteArray& key, const QByteArray
 }
 
 const QByteArray kZeroIV(8, '\0');
+
+// A fresh process whose OpenSSL finds no modules: Blowfish fails with a message that says why.
+TEST(LegacyProviderDeathTest, MissingModuleFailsWithClearMessage) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("OPENSSL_MODULES", "/nonexistent-ossl-modules", 1);
+        const bool loaded = LegacyProvider::ensureLoaded();
+        std::int32_t length = 0;
+        std::int32_t status = 0;
+        const unsigned char block[8] = {};
+        unsigned char* out =
+            blowfishCBCDecryptWithStatus(block, 8, block, 8, block, &length, &status);
+        std::fprintf(stderr, "[%s]\n", qPrintable(LegacyProvider::errorMessage()));
+        std::exit(!loaded && out == nullptr && status == 1 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "legacy\" provider could not be loaded");
+}
 
 TEST(BlowfishCBCTest, LegacyProviderLoads) {
   EXPECT_TRUE(LegacyProvider::ensureLoaded()) << LegacyProvider::errorMessage().toStdString();
