@@ -1,0 +1,219 @@
+#include "vault/ZVCommonCrypto.h"
+
+#include <openssl/crypto.h>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+
+#include "Common/RandomInRange.h"
+#include "platform/Cryptor.h"
+#include "platform/KeyDerivation.h"
+#include "platform/SecureRandom.h"
+#include "platform/Sha1.h"
+
+namespace {
+
+void wipe(QByteArray& bytes) {
+  if (!bytes.isEmpty()) OPENSSL_cleanse(bytes.data(), static_cast<std::size_t>(bytes.size()));
+  bytes.clear();
+}
+
+// Wipes its bytes when the scope ends, whatever path leaves it.
+struct WipedBytes {
+  QByteArray bytes;
+  ~WipedBytes() { wipe(bytes); }
+};
+
+void report(std::int32_t* error, std::int32_t status) {
+  if (error != nullptr) *error = status;
+}
+
+}  // namespace
+
+ZVCommonCrypto::ZVCommonCrypto() : ZVCommonCrypto(QString()) {}
+
+ZVCommonCrypto::ZVCommonCrypto(const QString& password) : password_(password) {
+  std::lock_guard lock(mutex_);
+  renewIVAndSaltLocked();  // the key is derived when first needed
+}
+
+ZVCommonCrypto::~ZVCommonCrypto() { wipe(aesKey_); }
+
+QString ZVCommonCrypto::password() const {
+  std::lock_guard lock(mutex_);
+  return password_;
+}
+
+void ZVCommonCrypto::setPassword(const QString& password) {
+  std::lock_guard lock(mutex_);
+  password_ = password;
+}
+
+QByteArray ZVCommonCrypto::salt() const {
+  std::lock_guard lock(mutex_);
+  return salt_;
+}
+
+void ZVCommonCrypto::setSalt(const QByteArray& salt) {
+  std::lock_guard lock(mutex_);
+  salt_ = salt;
+}
+
+QByteArray ZVCommonCrypto::IV() const {
+  std::lock_guard lock(mutex_);
+  return iv_;
+}
+
+void ZVCommonCrypto::setIV(const QByteArray& iv) {
+  std::lock_guard lock(mutex_);
+  iv_ = iv;
+}
+
+QByteArray ZVCommonCrypto::AESKey() const {
+  std::lock_guard lock(mutex_);
+  if (!keySource_ && !aesKey_.isEmpty()) return aesKey_;
+  return currentKeyLocked();
+}
+
+void ZVCommonCrypto::setAESKey(const QByteArray& key) {
+  std::lock_guard lock(mutex_);
+  wipe(aesKey_);
+  aesKey_ = key;
+  keySource_.reset();  // of unknown origin: the next cipher derives its own
+}
+
+void ZVCommonCrypto::recalcIV_Salt_AESKey() {
+  std::lock_guard lock(mutex_);
+  renewIVAndSaltLocked();
+}
+
+void ZVCommonCrypto::setPasswordToDecrypt(const QString& password, const QByteArray& iv,
+                                          const QByteArray& salt) {
+  std::lock_guard lock(mutex_);
+  password_ = password;
+  iv_ = iv;
+  salt_ = salt;
+}
+
+void ZVCommonCrypto::setPasswordToEncrypt(const QString& password) {
+  std::lock_guard lock(mutex_);
+  password_ = password;
+  renewIVAndSaltLocked();
+}
+
+void ZVCommonCrypto::renewIVAndSaltLocked() {
+  // A failed source leaves them empty, and every cipher then fails instead of using weak bytes.
+  iv_ = randomDataOfLength(kIVLength).value_or(QByteArray());
+  salt_ = randomDataOfLength(kSaltLength).value_or(QByteArray());
+}
+
+const QByteArray& ZVCommonCrypto::currentKeyLocked() const {
+  if (!keySource_ || keySource_->first != password_ || keySource_->second != salt_) {
+    wipe(aesKey_);
+    aesKey_ = AESKeyForPassword(password_, salt_);
+    keySource_.emplace(password_, salt_);
+  }
+  return aesKey_;
+}
+
+std::optional<QByteArray> ZVCommonCrypto::encrypt(const QByteArray& data, std::int32_t* error) {
+  std::uint32_t options = kPKCS7Padding;
+  return doCipher(data, QByteArray(), kEncrypt, &options, error);
+}
+
+std::optional<QByteArray> ZVCommonCrypto::decrypt(const QByteArray& data, std::int32_t* error) {
+  std::uint32_t options = kPKCS7Padding;
+  return doCipher(data, QByteArray(), kDecrypt, &options, error);
+}
+
+std::optional<QByteArray> ZVCommonCrypto::encrypt(const QByteArray& data, const QByteArray& key,
+                                                  std::uint32_t* padding) {
+  std::int32_t status = 0;
+  return doCipher(data, key, kEncrypt, padding, &status);
+}
+
+std::optional<QByteArray> ZVCommonCrypto::decrypt(const QByteArray& data, const QByteArray& key,
+                                                  std::uint32_t* padding) {
+  std::int32_t status = 0;
+  return doCipher(data, key, kDecrypt, padding, &status);
+}
+
+std::optional<QByteArray> ZVCommonCrypto::doCipher(const QByteArray& data, const QByteArray&,
+                                                   std::uint32_t context, std::uint32_t* padding,
+                                                   std::int32_t* error) {
+  WipedBytes key;
+  QByteArray iv;
+  {
+    std::lock_guard lock(mutex_);
+    // No salt or a short IV comes only from a failed random source or a damaged file.
+    if (salt_.isEmpty() || iv_.size() < kIVLength) {
+      report(error, Cryptor::kParamError);
+      return std::nullopt;
+    }
+    key.bytes = currentKeyLocked();
+    key.bytes.detach();
+    iv = iv_.left(kIVLength);
+  }
+
+  std::uint32_t options = padding != nullptr ? *padding : std::uint32_t(kPKCS7Padding);
+  if (context == kEncrypt) {
+    if (options != kECBMode) {
+      options = kPKCS7Padding;
+      if (padding != nullptr) *padding = options;
+    }
+  }
+
+  std::unique_ptr<Cryptor> cryptor;
+  Cryptor::Status status = Cryptor::create(context, options, key.bytes, iv, &cryptor);
+  report(error, status);
+  if (status != Cryptor::kSuccess) return std::nullopt;
+
+  const auto inLength = static_cast<std::size_t>(data.size());
+  WipedBytes out;
+  out.bytes = QByteArray(static_cast<qsizetype>(cryptor->outputLength(inLength, true)), '\0');
+  std::size_t updated = 0;
+  status = cryptor->update(data.constData(), inLength, out.bytes.data(),
+                           static_cast<std::size_t>(out.bytes.size()), &updated);
+  report(error, status);
+  if (status != Cryptor::kSuccess) return std::nullopt;
+
+  std::size_t finished = 0;
+  status = cryptor->final(out.bytes.data() + updated,
+                          static_cast<std::size_t>(out.bytes.size()) - updated, &finished);
+  report(error, status);
+  cryptor->release();
+  if (status != Cryptor::kSuccess) return std::nullopt;
+  return QByteArray(out.bytes.constData(), static_cast<qsizetype>(updated + finished));
+}
+
+std::optional<QByteArray> ZVCommonCrypto::randomDataOfLength(std::uint64_t length) {
+  if (length > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) return std::nullopt;
+  QByteArray bytes(static_cast<qsizetype>(length), '\0');
+  if (SecureRandom::copyBytes(bytes.data(), static_cast<std::size_t>(length)) != 0)
+    return std::nullopt;
+  return bytes;
+}
+
+QByteArray ZVCommonCrypto::AESKeyForPassword(const QString& password, const QByteArray& salt) {
+  // Every stored document is keyed with the UTF-8 bytes cut to the UTF-16 length: for a
+  // non-ASCII password only a prefix of its encoding counts.
+  WipedBytes utf8;
+  utf8.bytes = password.toUtf8();
+  const qsizetype used = std::min(password.size(), utf8.bytes.size());
+  QByteArray key(kKeyLength, '\0');
+  KeyDerivation::pbkdf2HmacSha1(QByteArrayView(utf8.bytes.constData(), used), salt, kRounds,
+                                reinterpret_cast<std::uint8_t*>(key.data()), kKeyLength);
+  return key;
+}
+
+QByteArray ZVCommonCrypto::dataSHA1(const QByteArray& data) { return Sha1::digest(data); }
+
+QString ZVCommonCrypto::generateRandom256AsciiString() {
+  // Codes 1..255 become the characters U+0001..U+00FF (Latin-1 for 128..255): one fixed,
+  // NUL-free mapping. Readers only compare the digest of the decrypted UTF-8 bytes.
+  QString check;
+  check.reserve(256);
+  for (int i = 0; i < 256; ++i) check.append(QChar(char16_t(randomInRange(1, 255))));
+  return check;
+}

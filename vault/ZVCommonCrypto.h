@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+
+// The AES engine of the current document format: AES-256-CBC with PKCS#7 padding, keyed by
+// PBKDF2-HMAC-SHA1 (10000 rounds) of the password and an 8-byte salt.
+//
+// The key is derived once per (password, salt) and kept until either changes, so the check
+// string and the four pieces of one save or one unlock share one derivation.
+class ZVCommonCrypto {
+ public:
+  static constexpr int kIVLength = 16;
+  static constexpr int kSaltLength = 8;
+  static constexpr int kKeyLength = 32;
+  static constexpr unsigned kRounds = 10000;
+  enum Operation : std::uint32_t { kEncrypt = 0, kDecrypt = 1 };
+  enum Option : std::uint32_t { kPKCS7Padding = 1, kECBMode = 2 };
+
+  // A new random IV and salt; the key follows from them and the password.
+  ZVCommonCrypto();
+  explicit ZVCommonCrypto(const QString& password);
+  ~ZVCommonCrypto();
+  ZVCommonCrypto(const ZVCommonCrypto&) = delete;
+  ZVCommonCrypto& operator=(const ZVCommonCrypto&) = delete;
+
+  QString password() const;
+  void setPassword(const QString& password);
+  QByteArray salt() const;
+  void setSalt(const QByteArray& salt);
+  QByteArray IV() const;
+  void setIV(const QByteArray& iv);
+  // The key of the current password and salt, unless one was set since they last changed.
+  QByteArray AESKey() const;
+  void setAESKey(const QByteArray& key);
+
+  void recalcIV_Salt_AESKey();
+  void setPasswordToDecrypt(const QString& password, const QByteArray& iv, const QByteArray& salt);
+  void setPasswordToEncrypt(const QString& password);
+
+  // Nothing on failure; error receives the cryptor status (0 on success).
+  std::optional<QByteArray> encrypt(const QByteArray& data, std::int32_t* error);
+  std::optional<QByteArray> decrypt(const QByteArray& data, std::int32_t* error);
+  // key is not used: the key always comes from the password and salt.
+  std::optional<QByteArray> encrypt(const QByteArray& data, const QByteArray& key,
+                                    std::uint32_t* padding);
+  std::optional<QByteArray> decrypt(const QByteArray& data, const QByteArray& key,
+                                    std::uint32_t* padding);
+  std::optional<QByteArray> doCipher(const QByteArray& data, const QByteArray& key,
+                                     std::uint32_t context, std::uint32_t* padding,
+                                     std::int32_t* error);
+
+  static std::optional<QByteArray> randomDataOfLength(std::uint64_t length);
+  static QByteArray AESKeyForPassword(const QString& password, const QByteArray& salt);
+  static QByteArray dataSHA1(const QByteArray& data);
+  static QString generateRandom256AsciiString();
+
+ private:
+  // Called with mutex_ held.
+  const QByteArray& currentKeyLocked() const;
+  void renewIVAndSaltLocked();
+
+  mutable std::mutex mutex_;
+  QString password_;
+  QByteArray salt_;
+  QByteArray iv_;
+  // The key cache and the (password, salt) it was derived from.
+  mutable QByteArray aesKey_;
+  mutable std::optional<std::pair<QString, QByteArray>> keySource_;
+};
