@@ -1,0 +1,317 @@
+#include "vault/MyDocument.h"
+
+#include <QWidget>
+
+#include "platform/KeyedArchiver.h"
+#include "vault/VaultKeys.h"
+
+namespace {
+// The legacy engine's fixed vector: 5e0c93a7d41b68f2.
+constexpr unsigned char kLegacyVector[ZVCrypto::kVectorLength] = {0x5e, 0x0c, 0x93, 0xa7,
+                                                                  0xd4, 0x1b, 0x68, 0xf2};
+
+std::function<void()>& openingNotifier() {
+  static std::function<void()> notifier;
+  return notifier;
+}
+
+Value rectValue(const std::optional<Rect>& frame) { return Value(frame.value_or(Rect{})); }
+}  // namespace
+
+MyDocument::MyDocument(QObject* parent)
+    : ZVCryptoDoc(parent),
+      myArray_(Array::create()),
+      myCategoryArray_(Array::create()),
+      emailArray_(Array::create()),
+      myCryptoEngine_(kLegacyVector, QString()) {
+  records_.myDoc = this;
+  records_.myCategoryArrayController = &categories_;
+  categories_.myDoc = this;
+  records_.setContent(myArray_);
+  categories_.setContent(myCategoryArray_);
+  myKeyArrayForImport = fieldKeyTable();
+  myKeyArrayForExport = fieldKeyTable();
+  categoryDescriptor = {{QStringLiteral("categoryPtr.cat_category"), true, {}}};
+  if (const auto& notify = openingNotifier()) notify();
+}
+
+MyDocument::~MyDocument() = default;
+
+void MyDocument::setDocumentOpeningNotifier(std::function<void()> notifier) {
+  openingNotifier() = std::move(notifier);
+}
+
+void MyDocument::setMyArray(ArrayRef records) {
+  myArray_ = records ? std::move(records) : Array::create();
+  records_.setContent(myArray_);
+}
+
+void MyDocument::setMyCategoryArray(ArrayRef categories) {
+  myCategoryArray_ = categories ? std::move(categories) : Array::create();
+  categories_.setContent(myCategoryArray_);
+}
+
+void MyDocument::setWindow(VaultWindow* window) {
+  window_ = window;
+  myWindow = window ? window->widget() : nullptr;
+}
+
+QWidget* MyDocument::windowForSheet() const { return myWindow; }
+
+ArrayRef MyDocument::fieldKeyTable() {
+  static const std::pair<const char*, const char*> entries[] = {
+      {"Category", "categoryPtr.cat_category"},
+      {"Name", "name"},
+      {"Url", "url"},
+      {"Account", "account"},
+      {"User ID", "userID"},
+      {"Password", "password"},
+      {"Pin", "pin"},
+      {"Security", "security"},
+      {"Email", "email"},
+      {"Note", "note"}};
+  auto table = Array::create();
+  for (const auto& [publicKey, innerKey] : entries) {
+    auto entry = Dictionary::create();
+    entry->setValue(QStringLiteral("publicKey"), QString::fromLatin1(publicKey));
+    entry->setValue(QStringLiteral("innerKey"), QString::fromLatin1(innerKey));
+    table->append(entry);
+  }
+  return table;
+}
+
+QString MyDocument::autosavingFileType() const {
+  if (isEncrypted() || plainPassword().isEmpty()) return {};
+  return fileType();
+}
+
+void MyDocument::updateChangeCount(int changeKind) {
+  if (isEncrypted()) return;  // a locked document has nothing to save
+  ZVCryptoDoc::updateChangeCount(changeKind);
+}
+
+std::optional<MyDocument::CheckPieces> MyDocument::makeCheckPieces(QString* error) {
+  const QByteArray check = ZVCommonCrypto::generateRandom256AsciiString().toUtf8();
+  std::int32_t status = 0;
+  std::optional<QByteArray> cipherText = myCommonCrypto_->encrypt(check, &status);
+  if (!cipherText || status != 0) {
+    if (error) *error = QStringLiteral("The check string could not be encrypted (status %1).").arg(status);
+    return std::nullopt;
+  }
+  return CheckPieces{ZVCommonCrypto::dataSHA1(check), *cipherText};
+}
+
+ArrayRef MyDocument::getCopyOfContentArrayForSaveOperation() const {
+  auto stored = Array::create();
+  stored->values().reserve(myArray_->values().size());
+  for (const auto& v : myArray_->values()) {
+    const Dictionary* record = v.dictionaryPointer();
+    if (!record) continue;
+    DictRef copy = record->copy();
+    const Dictionary* category = record->value(RecordKeys::categoryPtr()).dictionaryPointer();
+    const qint64 id = category ? category->value(CategoryKeys::uniqueID()).toInteger(0) : 0;
+    copy->setValue(RecordKeys::categoryID(), Value::integer(id));
+    copy->removeValue(RecordKeys::categoryPtr());
+    stored->append(copy);
+  }
+  return stored;
+}
+
+ArrayRef MyDocument::getCopyOfCategoryArrayForSaveOperation() const {
+  auto stored = Array::create();
+  for (const auto& v : myCategoryArray_->values())
+    if (const Dictionary* category = v.dictionaryPointer()) stored->append(category->copy());
+  return stored;
+}
+
+std::unique_ptr<ZVCommonCrypto> MyDocument::newEngine(QString* error) const {
+  auto engine = std::make_unique<ZVCommonCrypto>(plainPassword());
+  if (engine->salt().size() != ZVCommonCrypto::kSaltLength ||
+      engine->IV().size() != ZVCommonCrypto::kIVLength) {
+    if (error) *error = QStringLiteral("No random salt and IV could be made.");
+    return nullptr;
+  }
+  return engine;
+}
+
+bool MyDocument::hasEngineForPassword() const {
+  return myCommonCrypto_ && myCommonCrypto_->password() == plainPassword();
+}
+
+std::optional<MyDocument::CheckPieces> MyDocument::makeCheckPieces(ZVCommonCrypto& engine,
+                                                                  QString* error) {
+  QByteArray check = ZVCommonCrypto::generateRandom256AsciiString().toUtf8();
+  std::int32_t status = 0;
+  std::optional<QByteArray> cipherText = engine.encrypt(check, &status);
+  CheckPieces pieces{ZVCommonCrypto::dataSHA1(check), cipherText.value_or(QByteArray())};
+  check.fill('\0');
+  if (!cipherText || status != 0) {
+    if (error)
+      *error = QStringLiteral("The check string could not be encrypted (status %1).").arg(status);
+    return std::nullopt;
+  }
+  return pieces;
+}
+
+std::optional<MyDocument::Pieces> MyDocument::encryptPieces(ZVCommonCrypto& engine,
+                                                           QString* error) const {
+  const Value creation = documentCreationDate ? Value(*documentCreationDate) : Value();
+  const Value roots[] = {Value(getCopyOfContentArrayForSaveOperation()),
+                         Value(getCopyOfCategoryArrayForSaveOperation()), Value(emailArray_),
+                         creation};
+  const char* names[] = {"records", "categories", "e-mail list", "creation date"};
+  Pieces pieces;
+  for (int i = 0; i < 4; ++i) {
+    if (roots[i].isAbsent()) continue;  // no creation date: the key stays out of the file
+    Result<QByteArray> archive = KeyedArchiver::archivedDataWithRootObject(roots[i]);
+    if (!archive) {
+      if (error)
+        *error = QStringLiteral("The %1 could not be archived: %2")
+                     .arg(QString::fromLatin1(names[i]), archive.error());
+      return std::nullopt;
+    }
+    std::int32_t status = 0;
+    std::optional<QByteArray> cipherText = engine.encrypt(archive.value(), &status);
+    archive.value().fill('\0');  // plaintext of the records
+    if (!cipherText || status != 0) {
+      if (error)
+        *error = QStringLiteral("The %1 could not be encrypted (status %2).")
+                     .arg(QString::fromLatin1(names[i]))
+                     .arg(status);
+      return std::nullopt;
+    }
+    pieces.cipherTexts[std::size_t(i)] = std::move(*cipherText);
+  }
+  return pieces;
+}
+
+void MyDocument::holdPieces(const Pieces& pieces) {
+  myEncryptedArrayData = pieces.cipherTexts[0];
+  myEncryptedCategoryArrayData = pieces.cipherTexts[1];
+  myEncryptedEmailArrayData = pieces.cipherTexts[2];
+  myEncryptedDocumentCreationDateData = pieces.cipherTexts[3];
+  docVersionRapresentation = kCurrentFormatVersion;
+}
+
+bool MyDocument::encryptData(QString* error) {
+  // Everything is made first and held only when all of it exists, so the held salt, IV,
+  // check pieces and ciphertexts always belong together.
+  std::unique_ptr<ZVCommonCrypto> fresh;
+  std::optional<CheckPieces> check;
+  if (!hasEngineForPassword()) {
+    fresh = newEngine(error);
+    if (!fresh) return false;
+    check = makeCheckPieces(*fresh, error);
+    if (!check) return false;
+  }
+  ZVCommonCrypto& engine = fresh ? *fresh : *myCommonCrypto_;
+  const std::optional<Pieces> pieces = encryptPieces(engine, error);
+  if (!pieces) return false;
+  if (fresh) {
+    myCommonCrypto_ = std::move(fresh);
+    mySalt = myCommonCrypto_->salt();
+    myIV = myCommonCrypto_->IV();
+    mySha1_RcData = check->digest;
+    myRCDataEncrypted = check->cipherText;
+  }
+  holdPieces(*pieces);
+  return true;
+}
+
+DictRef MyDocument::buildPlatformDictionary() const {
+  auto d = Dictionary::create();
+  const Rect frame = window_ ? window_->frame() : Rect{};
+  d->setValue(QStringLiteral("windowRecHeight"), Value::real(frame.height));
+  d->setValue(QStringLiteral("windowRecWidth"), Value::real(frame.width));
+  d->setValue(QStringLiteral("windowRecX"), Value::real(frame.x));
+  d->setValue(QStringLiteral("windowRecY"), Value::real(frame.y));
+  const ArrayRef sizes = window_ ? window_->getColumnSize() : ArrayRef();
+  const ArrayRef visibilities = window_ ? window_->getColumnVisibility() : ArrayRef();
+  d->setValue(QStringLiteral("columnSizes"), sizes ? sizes : Array::create());
+  d->setValue(QStringLiteral("columnVisibilities"), visibilities ? visibilities : Array::create());
+  d->setValue(QStringLiteral("splitLeftFrame"),
+              rectValue(window_ ? window_->splitPaneFrame(0) : std::nullopt));
+  d->setValue(QStringLiteral("splitRightFrame"),
+              rectValue(window_ ? window_->splitPaneFrame(1) : std::nullopt));
+  d->setValue(QStringLiteral("makeToolbarVisibleAtDecrypt"),
+              Value::boolean(window_ ? window_->isToolbarVisible() : false));
+  if (customTableSettings) d->setValue(QStringLiteral("customTableSettings"), customTableSettings);
+  if (!latestOrderedColumn.isEmpty())
+    d->setValue(QStringLiteral("latestOrderedColumn"), latestOrderedColumn);
+  if (latestOrderedColumnAscending)
+    d->setValue(QStringLiteral("latestOrderedColumnAscending"), Value::boolean(true));
+  return d;
+}
+
+DictRef MyDocument::buildDocumentDictionary() const {
+  auto d = Dictionary::create();
+  auto putData = [&](const char* key, const QByteArray& bytes) {
+    if (!bytes.isNull()) d->setValue(QString::fromLatin1(key), Value::data(bytes));
+  };
+  d->setValue(QStringLiteral("appversion"), Value::unsignedInteger(kCurrentFormatVersion));
+  d->setValue(QStringLiteral("latestPlatform"), QStringLiteral("OSX"));
+  putData("dataArrayData", myEncryptedArrayData);
+  putData("catArrayData", myEncryptedCategoryArrayData);
+  putData("emailArrayData", myEncryptedEmailArrayData);
+  putData("documentCreationDateData", myEncryptedDocumentCreationDateData);
+  putData("salt", mySalt);
+  putData("IV", myIV);
+  putData("rc", myRCDataEncrypted);
+  putData("sha1-rc", mySha1_RcData);
+  if (OSXPlatformDictionary) d->setValue(QStringLiteral("OSXPlatformDictionary"), OSXPlatformDictionary);
+  if (myiOSPlatformDictionary)
+    d->setValue(QStringLiteral("iOSPlatformDictionary"), myiOSPlatformDictionary);
+  return d;
+}
+
+std::optional<QByteArray> MyDocument::dataOfType(const QString&, QString* error) {
+  if (!YouCanSave) return std::nullopt;
+  // A locked document writes the pieces it holds, unchanged: they are all that belong
+  // together. Making a new engine here would replace the salt and check string of
+  // ciphertexts it cannot re-encrypt.
+  if (!isEncrypted()) {
+    // A new salt and IV for every save; the check string is made once, under them.
+    std::unique_ptr<ZVCommonCrypto> fresh;
+    if (!hasEngineForPassword()) {
+      fresh = newEngine(error);
+      if (!fresh) return std::nullopt;
+    }
+    ZVCommonCrypto& engine = fresh ? *fresh : *myCommonCrypto_;
+    engine.recalcIV_Salt_AESKey();
+    const bool renewed = engine.salt().size() == ZVCommonCrypto::kSaltLength &&
+                         engine.IV().size() == ZVCommonCrypto::kIVLength;
+    std::optional<Pieces> pieces = renewed ? encryptPieces(engine, error) : std::nullopt;
+    std::optional<CheckPieces> check = pieces ? makeCheckPieces(engine, error) : std::nullopt;
+    if (!check) {
+      if (!renewed && error) *error = QStringLiteral("No random salt and IV could be made.");
+      // The engine's salt no longer matches the held pieces: the next encryption makes a
+      // new engine and a complete new set.
+      myCommonCrypto_.reset();
+      return std::nullopt;
+    }
+    if (fresh) myCommonCrypto_ = std::move(fresh);
+    holdPieces(*pieces);
+    mySalt = myCommonCrypto_->salt();
+    myIV = myCommonCrypto_->IV();
+    mySha1_RcData = check->digest;
+    myRCDataEncrypted = check->cipherText;
+    OSXPlatformDictionary = buildPlatformDictionary();
+  }
+  Result<QByteArray> file = KeyedArchiver::archivedDataWithRootObject(Value(buildDocumentDictionary()));
+  if (!file) {
+    if (error) *error = file.error();
+    return std::nullopt;
+  }
+  return file.take();
+}
+
+void MyDocument::close() {
+  if (window_) {
+    Rect frame = window_->frame();
+    frame.width = 820;
+    frame.height = 460;
+    window_->setFrame(frame, false);
+  }
+  ZVCryptoDoc::close();
+  if (window_) window_->setToolbarVisible(false);
+}
