@@ -53,9 +53,8 @@ Result<PropertyListRef> BinaryPropertyListReader::readAll() {
   offsetTableOffset_ = readUnsigned(trailer + 24, 8);
 
   auto trailerError = [&](const QString& what) {
-    return Failure{QStringLiteral("binary property list: trailer at offset %1: %2")
-                       .arg(trailer)
-                       .arg(what)};
+    return Failure{
+        QStringLiteral("binary property list: trailer at offset %1: %2").arg(trailer).arg(what)};
   };
   if (offsetSize_ < 1 || offsetSize_ > 8 || refSize_ < 1 || refSize_ > 8)
     return trailerError(QStringLiteral("offset size %1, reference size %2 out of 1..8")
@@ -197,9 +196,9 @@ Result<PropertyListRef> BinaryPropertyListReader::parseObject(quint64 index, int
       auto n = count(index, position, info);
       if (!n) return Failure{n.error()};
       const quint64 unit = type == 0x6 ? 2 : 1;
-      if (n.value() > left() / unit) return bad(QStringLiteral("%1 runs past the object area")
-                                                    .arg(type == 0x4 ? QStringLiteral("data")
-                                                                     : QStringLiteral("string")));
+      if (n.value() > left() / unit)
+        return bad(QStringLiteral("%1 runs past the object area")
+                       .arg(type == 0x4 ? QStringLiteral("data") : QStringLiteral("string")));
       const char* p = bytes_.constData() + position;
       const auto length = static_cast<qsizetype>(n.value());
       if (type == 0x4) return PropertyListObject::data(QByteArray(p, length));
@@ -212,7 +211,8 @@ Result<PropertyListRef> BinaryPropertyListReader::parseObject(quint64 index, int
       QString s(length, Qt::Uninitialized);
       auto* out = s.data();
       for (qsizetype i = 0; i < length; ++i)
-        out[i] = QChar(static_cast<char16_t>(readUnsigned(position + 2 * static_cast<quint64>(i), 2)));
+        out[i] =
+            QChar(static_cast<char16_t>(readUnsigned(position + 2 * static_cast<quint64>(i), 2)));
       return PropertyListObject::string(std::move(s));
     }
     case 0x8: {

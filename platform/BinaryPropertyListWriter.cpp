@@ -92,6 +92,11 @@ quint64 BinaryPropertyListWriter::visit(const PropertyListObject& object) {
       numbers = &uids_;
       numberKey = object.uidValue();
       break;
+    case Kind::Array:
+    case Kind::Set:
+    case Kind::Dictionary:
+      if (auto it = containers_.constFind(&object); it != containers_.cend()) return *it;
+      break;
     default:
       break;
   }
@@ -104,6 +109,7 @@ quint64 BinaryPropertyListWriter::visit(const PropertyListObject& object) {
   slots_.push_back(Slot{&object, nullptr, {}});
   if (object.kind() == Kind::Array || object.kind() == Kind::Set ||
       object.kind() == Kind::Dictionary) {
+    containers_.insert(&object, index);
     std::vector<quint64> refs;
     refs.reserve(object.items().size() + object.keys().size());
     for (const QString& key : object.keys()) refs.push_back(visitKey(key));

@@ -37,5 +37,7 @@ class BinaryPropertyListWriter {
   QHash<quint64, quint64> reals_;
   QHash<quint64, quint64> dates_;
   QHash<quint64, quint64> uids_;
+  // A node reached twice is written once, so a shared subtree cannot grow the file exponentially.
+  QHash<const PropertyListObject*, quint64> containers_;
   QByteArray out_;
 };

@@ -65,7 +65,8 @@ Result<ArchivedColor> ColorUnarchiver::colorAt(const TypedStream& stream, qsizet
     if (object->groups.size() < 2 || object->groups[1].encoding != "@@@")
       return colorError(entry, QStringLiteral("named colour without its three objects"));
     const auto& values = object->groups[1].values;
-    if (depth >= kMaxNamedDepth) return colorError(entry, QStringLiteral("named colours nest too deeply"));
+    if (depth >= kMaxNamedDepth)
+      return colorError(entry, QStringLiteral("named colours nest too deeply"));
     if (values[2].kind != TypedValue::Kind::Entry)
       return colorError(entry, QStringLiteral("named colour has no colour to show"));
     auto resolved = colorAt(stream, values[2].entry, depth + 1);
@@ -90,9 +91,8 @@ Result<ArchivedColor> ColorUnarchiver::colorAt(const TypedStream& stream, qsizet
   const auto n = static_cast<std::size_t>(kComponents[static_cast<std::size_t>(space)]);
   if (object->groups.size() < 2 || object->groups[1].values.size() != n ||
       object->groups[1].encoding != QByteArray(static_cast<qsizetype>(n), 'f'))
-    return colorError(entry, QStringLiteral("colour space %1 without its %2 components")
-                                 .arg(space)
-                                 .arg(n));
+    return colorError(
+        entry, QStringLiteral("colour space %1 without its %2 components").arg(space).arg(n));
   std::array<float, 5> c{};
   for (std::size_t i = 0; i < n; ++i) {
     const double v = object->groups[1].values[i].real;

@@ -24,9 +24,7 @@ QStringList classChain(const QString& name) {
 }
 
 // Shortest text that reads back as the same double; integral values have no decimal point.
-QString rectNumber(double d) {
-  return QString::number(d, 'g', QLocale::FloatingPointShortest);
-}
+QString rectNumber(double d) { return QString::number(d, 'g', QLocale::FloatingPointShortest); }
 
 // Scalars are shared by kind and value: the key is the kind byte and the value's bits.
 QByteArray scalarKey(char kind, const void* bits, std::size_t size) {
@@ -45,7 +43,8 @@ Result<QByteArray> KeyedArchiver::archivedDataWithRootObject(const Value& root) 
   auto archive = PropertyListObject::dictionary(
       {QStringLiteral("$version"), QStringLiteral("$archiver"), QStringLiteral("$top"),
        QStringLiteral("$objects")},
-      {PropertyListObject::integer(100000), PropertyListObject::string(QStringLiteral("NSKeyedArchiver")),
+      {PropertyListObject::integer(100000),
+       PropertyListObject::string(QStringLiteral("NSKeyedArchiver")),
        PropertyListObject::dictionary({QStringLiteral("root")},
                                       {PropertyListObject::uid(top.value())}),
        PropertyListObject::array(std::move(archiver.objects_))});
@@ -154,9 +153,9 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
           !std::isfinite(r.height))
         return Failure{QStringLiteral("keyed archive: a rectangle with a non-finite number")};
       const quint32 uid = reserve();
-      const quint32 text = encodeString(QStringLiteral("{{%1, %2}, {%3, %4}}")
-                                            .arg(rectNumber(r.x), rectNumber(r.y),
-                                                 rectNumber(r.width), rectNumber(r.height)));
+      const quint32 text = encodeString(
+          QStringLiteral("{{%1, %2}, {%3, %4}}")
+              .arg(rectNumber(r.x), rectNumber(r.y), rectNumber(r.width), rectNumber(r.height)));
       objects_[uid] = object(QStringLiteral("NSValue"),
                              {QStringLiteral("NS.rectval"), QStringLiteral("NS.special")},
                              {PropertyListObject::uid(text), PropertyListObject::integer(3)});

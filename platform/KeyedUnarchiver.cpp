@@ -101,7 +101,8 @@ Result<QString> KeyedUnarchiver::className(quint64 uid, const PropertyListObject
                          .arg(cls->uidValue())
                          .arg(objects_.size()));
   const auto& record = *objects_[cls->uidValue()];
-  const auto* name = record.kind() == Kind::Dictionary ? record.valueForKey(u"$classname") : nullptr;
+  const auto* name =
+      record.kind() == Kind::Dictionary ? record.valueForKey(u"$classname") : nullptr;
   if (!name || name->kind() != Kind::String)
     return fail(uid, QStringLiteral("class record %1 has no $classname").arg(cls->uidValue()));
   return name->stringValue();
@@ -129,8 +130,9 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const PropertyListObjec
     case Kind::String:
       return Value(object.stringValue());
     case Kind::Integer:
-      return object.isUnsigned() ? Value::unsignedInteger(static_cast<quint64>(object.integerValue()))
-                                 : Value::integer(object.integerValue());
+      return object.isUnsigned()
+                 ? Value::unsignedInteger(static_cast<quint64>(object.integerValue()))
+                 : Value::integer(object.integerValue());
     case Kind::Real:
       return Value::real(object.realValue());
     case Kind::Boolean:
@@ -187,7 +189,8 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const PropertyListObjec
   if (cls == QLatin1String("NSData") || cls == QLatin1String("NSMutableData")) {
     const auto* d = field(u"NS.data");
     if (!d || d->kind() != Kind::Data) d = field(u"NS.bytes");
-    if (!d || d->kind() != Kind::Data) return fail(uid, QStringLiteral("%1 without NS.data").arg(cls));
+    if (!d || d->kind() != Kind::Data)
+      return fail(uid, QStringLiteral("%1 without NS.data").arg(cls));
     return Value::data(d->dataValue(), cls == QLatin1String("NSMutableData"));
   }
   if (cls == QLatin1String("NSDate")) {
@@ -211,7 +214,9 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const PropertyListObjec
     if (!text || text->kind() != Kind::String)
       return fail(uid, QStringLiteral("NS.rectval is not a string"));
     auto r = parseRect(text->stringValue());
-    if (!r) return fail(uid, QStringLiteral("NS.rectval \"%1\" is not a rectangle").arg(text->stringValue()));
+    if (!r)
+      return fail(uid,
+                  QStringLiteral("NS.rectval \"%1\" is not a rectangle").arg(text->stringValue()));
     return Value(*r);
   }
   return fail(uid, QStringLiteral("unsupported class %1").arg(cls));

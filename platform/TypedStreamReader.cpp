@@ -172,8 +172,22 @@ bool TypedStreamReader::parseTypes(const QByteArray& encoding, qsizetype& at,
     Type type;
     type.code = c;
     switch (c) {
-      case 'c': case 'C': case 's': case 'S': case 'i': case 'I': case 'l': case 'L':
-      case 'q': case 'Q': case 'f': case 'd': case '@': case '#': case '*': case '+':
+      case 'c':
+      case 'C':
+      case 's':
+      case 'S':
+      case 'i':
+      case 'I':
+      case 'l':
+      case 'L':
+      case 'q':
+      case 'Q':
+      case 'f':
+      case 'd':
+      case '@':
+      case '#':
+      case '*':
+      case '+':
         break;
       case '{': {
         // The name up to '=' says nothing about the layout.
@@ -214,7 +228,8 @@ bool TypedStreamReader::parseTypes(const QByteArray& encoding, qsizetype& at,
     }
     into.push_back(std::move(type));
   }
-  if (until != 0) return fail(QStringLiteral("unterminated type \"%1\"").arg(QString::fromLatin1(encoding)));
+  if (until != 0)
+    return fail(QStringLiteral("unterminated type \"%1\"").arg(QString::fromLatin1(encoding)));
   return true;
 }
 
@@ -244,7 +259,14 @@ bool TypedStreamReader::readValue(const Type& type, TypedValue& into, int depth)
       into.kind = TypedValue::Kind::Integer;
       into.integer = type.code == 'c' ? static_cast<qint8>(raw) : static_cast<qint64>(raw);
       return true;
-    case 's': case 'S': case 'i': case 'I': case 'l': case 'L': case 'q': case 'Q': {
+    case 's':
+    case 'S':
+    case 'i':
+    case 'I':
+    case 'l':
+    case 'L':
+    case 'q':
+    case 'Q': {
       into.kind = TypedValue::Kind::Integer;
       if (!readInteger(into.integer)) return false;
       // Unsigned types are stored in the same signed forms.

@@ -41,8 +41,8 @@ class TypedStreamReader {
   bool readHead(int& head);
   bool readRaw(qsizetype n, quint64& into);
   bool readBytes(qint64 n, QByteArray& into);
-  bool parseTypes(const QByteArray& encoding, qsizetype& at, std::vector<Type>& into,
-                  int depth, char until);
+  bool parseTypes(const QByteArray& encoding, qsizetype& at, std::vector<Type>& into, int depth,
+                  char until);
   qsizetype entryReference(qint64 ref, TypedEntry::Kind kind, const char* what);
   bool fail(const QString& what);
 

@@ -20,8 +20,10 @@ inline std::optional<QByteArray> readFixture(const QString& relative) {
 
 inline QByteArray hexBytes(const char* hex) { return QByteArray::fromHex(QByteArray(hex)); }
 
-#define QV_FIXTURE_OR_SKIP(var, relative)                                          \
-  const auto var##Optional = readFixture(QStringLiteral(relative));                \
-  if (!var##Optional) GTEST_SKIP() << "fixture missing: " << relative << " (set " \
-                                      "QV_FIXTURES_DIR to the shared fixtures folder)"; \
+#define QV_FIXTURE_OR_SKIP(var, relative)                             \
+  const auto var##Optional = readFixture(QStringLiteral(relative));   \
+  if (!var##Optional)                                                 \
+    GTEST_SKIP() << "fixture missing: " << relative                   \
+                 << " (set "                                          \
+                    "QV_FIXTURES_DIR to the shared fixtures folder)"; \
   const QByteArray& var = *var##Optional

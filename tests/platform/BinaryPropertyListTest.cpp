@@ -13,9 +13,10 @@ using P = PropertyListObject;
 
 // The bytes of the first (root) object of a one-object list.
 QByteArray rootObjectBytes(const QByteArray& plist) {
-  const auto offsetTable = static_cast<qsizetype>(
-      QByteArray::fromRawData(plist.constData() + plist.size() - 8, 8).toHex().toULongLong(
-          nullptr, 16));
+  const auto offsetTable =
+      static_cast<qsizetype>(QByteArray::fromRawData(plist.constData() + plist.size() - 8, 8)
+                                 .toHex()
+                                 .toULongLong(nullptr, 16));
   return plist.mid(8, offsetTable - 8);
 }
 
@@ -47,8 +48,7 @@ TEST(BinaryPropertyListWriter, WritesScalarsInTheirSmallestForms) {
       {"false", P::boolean(false), "08"},
       {"true", P::boolean(true), "09"},
       {"ascii string", P::string(QStringLiteral("ab")), "526162"},
-      {"21-character string has a count object",
-       P::string(QStringLiteral("abcdefghijklmnopqrstu")),
+      {"21-character string has a count object", P::string(QStringLiteral("abcdefghijklmnopqrstu")),
        "5f10156162636465666768696a6b6c6d6e6f7071727374 75"},
       {"non-ascii string is UTF-16BE", P::string(QString::fromUtf8("\xc3\xa9")), "6100e9"},
       {"astral character counts two units", P::string(QString::fromUtf8("\xf0\x9f\x94\x91")),
@@ -90,7 +90,8 @@ TEST(BinaryPropertyListWriter, PicksReferenceAndOffsetWidthsThatJustFit) {
     int refSize;
     int offsetSize;
   };
-  for (const Case c : {Case{10, 1, 1}, Case{254, 1, 2}, Case{255, 1, 2}, Case{256, 2, 2}, Case{70000, 4, 4}}) {
+  for (const Case c :
+       {Case{10, 1, 1}, Case{254, 1, 2}, Case{255, 1, 2}, Case{256, 2, 2}, Case{70000, 4, 4}}) {
     std::vector<PropertyListRef> items;
     for (int i = 0; i < c.strings; ++i) items.push_back(P::string(QString::number(i)));
     const QByteArray plist = BinaryPropertyListWriter::write(*P::array(std::move(items)));
@@ -120,8 +121,7 @@ TEST(BinaryPropertyListReader, ReadsBackEveryKindNested) {
 
 // Builds a list from raw objects, with a one-byte offset table and the given trailer fields.
 QByteArray handMade(const QByteArray& objects, std::vector<int> offsets, int offsetSize = 1,
-                    int refSize = 1, quint64 count = 0, quint64 top = 0,
-                    qint64 tableOffset = -1) {
+                    int refSize = 1, quint64 count = 0, quint64 top = 0, qint64 tableOffset = -1) {
   QByteArray out("bplist00");
   out += objects;
   const auto table = static_cast<quint64>(out.size());
@@ -141,9 +141,8 @@ QByteArray handMade(const QByteArray& objects, std::vector<int> offsets, int off
 
 TEST(BinaryPropertyListReader, AcceptsNonMinimalIntegersAndFloat32) {
   // [5 stored in two bytes, 0.5 as float32, 7 in a 16-byte form]
-  const QByteArray plist =
-      handMade(hexBytes("a3010203110005223f0000001400000000000000000000000000000007"),
-               {8, 12, 15, 20});
+  const QByteArray plist = handMade(
+      hexBytes("a3010203110005223f0000001400000000000000000000000000000007"), {8, 12, 15, 20});
   auto back = BinaryPropertyListReader::read(plist);
   ASSERT_TRUE(back) << back.error().toStdString();
   EXPECT_EQ(back.value()->items()[0]->integerValue(), 5);
@@ -153,9 +152,9 @@ TEST(BinaryPropertyListReader, AcceptsNonMinimalIntegersAndFloat32) {
 
 // A well-formed list of [ "ab", 7, { "k": [] } ] to corrupt.
 QByteArray smallList() {
-  return BinaryPropertyListWriter::write(*P::array(
-      {P::string(QStringLiteral("ab")), P::integer(7),
-       P::dictionary({QStringLiteral("k")}, {P::array({})})}));
+  return BinaryPropertyListWriter::write(
+      *P::array({P::string(QStringLiteral("ab")), P::integer(7),
+                 P::dictionary({QStringLiteral("k")}, {P::array({})})}));
 }
 
 TEST(BinaryPropertyListReader, RejectsEveryTruncation) {
@@ -212,15 +211,18 @@ TEST(BinaryPropertyListReader, RejectsMalformedLists) {
       {"32-byte integer", handMade(hexBytes("15") + QByteArray(32, '\0'), {8}), "integer"},
       {"16-byte integer beyond 64 bits",
        handMade(hexBytes("1400000000000000010000000000000000"), {8}), "fit 64 bits"},
-      {"wrong trailer: no objects", handMade(hexBytes("1005"), {8}, 1, 1, 0, 0, 9).replace(
-                                        hexBytes("0000000000000001"), hexBytes("0000000000000000")),
+      {"wrong trailer: no objects",
+       handMade(hexBytes("1005"), {8}, 1, 1, 0, 0, 9)
+           .replace(hexBytes("0000000000000001"), hexBytes("0000000000000000")),
        "trailer"},
-      {"wrong trailer: top beyond count", handMade(hexBytes("1005"), {8}, 1, 1, 1, 1), "top object"},
+      {"wrong trailer: top beyond count", handMade(hexBytes("1005"), {8}, 1, 1, 1, 1),
+       "top object"},
       {"wrong trailer: count does not fill the table", handMade(hexBytes("1005"), {8}, 1, 1, 5),
        "do not fill"},
-      {"wrong trailer: table offset inside the header", handMade(hexBytes("1005"), {8}, 1, 1, 1, 0, 4),
-       "offset table"},
-      {"wrong trailer: zero reference size", handMade(hexBytes("1005"), {8}, 1, 0), "reference size"},
+      {"wrong trailer: table offset inside the header",
+       handMade(hexBytes("1005"), {8}, 1, 1, 1, 0, 4), "offset table"},
+      {"wrong trailer: zero reference size", handMade(hexBytes("1005"), {8}, 1, 0),
+       "reference size"},
       {"wrong trailer: huge count overflowing the table size",
        handMade(hexBytes("1005"), {8}, 8, 1, 0x2000000000000001ULL), "do not fill"},
   };

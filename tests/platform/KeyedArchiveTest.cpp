@@ -90,8 +90,13 @@ TEST(KeyedArchiver, RoundTripsNestedValuesOfEveryKind) {
 }
 
 TEST(KeyedArchiver, RoundTripsScalarRoots) {
-  const Value roots[] = {Value(QStringLiteral("x")), Value::integer(0), Value::real(-0.5),
-                         Value(Date{0}), Value::data({}), Value(Rect{}), Value::null(),
+  const Value roots[] = {Value(QStringLiteral("x")),
+                         Value::integer(0),
+                         Value::real(-0.5),
+                         Value(Date{0}),
+                         Value::data({}),
+                         Value(Rect{}),
+                         Value::null(),
                          Value(Array::create())};
   for (const Value& v : roots) {
     const Value back = roundTrip(v);
@@ -100,10 +105,9 @@ TEST(KeyedArchiver, RoundTripsScalarRoots) {
 }
 
 TEST(KeyedArchiver, ArchivesTheWorkedExampleWithItsLayout) {
-  auto archive = KeyedArchiver::archivedDataWithRootObject(
-      Value(dict({{QStringLiteral("a"), Value(QStringLiteral("x"))},
-                  {QStringLiteral("n"), Value::integer(5)}},
-                 false)));
+  auto archive = KeyedArchiver::archivedDataWithRootObject(Value(dict(
+      {{QStringLiteral("a"), Value(QStringLiteral("x"))}, {QStringLiteral("n"), Value::integer(5)}},
+      false)));
   ASSERT_TRUE(archive);
   auto plist = BinaryPropertyListReader::read(archive.value());
   ASSERT_TRUE(plist);
@@ -119,9 +123,9 @@ TEST(KeyedArchiver, ArchivesTheWorkedExampleWithItsLayout) {
   };
   const std::vector<PropertyListRef> expected = {
       P::string(QStringLiteral("$null")),
-      P::dictionary({QStringLiteral("NS.keys"), QStringLiteral("NS.objects"),
-                     QStringLiteral("$class")},
-                    {uids({2, 3}), uids({4, 5}), P::uid(6)}),
+      P::dictionary(
+          {QStringLiteral("NS.keys"), QStringLiteral("NS.objects"), QStringLiteral("$class")},
+          {uids({2, 3}), uids({4, 5}), P::uid(6)}),
       P::string(QStringLiteral("a")),
       P::string(QStringLiteral("n")),
       P::string(QStringLiteral("x")),
@@ -144,12 +148,14 @@ TEST(KeyedArchiver, WritesTheClassNamesOfTheMacEditions) {
     std::vector<const char*> chain;
   };
   const Case cases[] = {
-      {Value(Dictionary::create(true)), "NSMutableDictionary",
+      {Value(Dictionary::create(true)),
+       "NSMutableDictionary",
        {"NSMutableDictionary", "NSDictionary", "NSObject"}},
       {Value(Dictionary::create(false)), "NSDictionary", {"NSDictionary", "NSObject"}},
       {Value(Array::create(true)), "NSMutableArray", {"NSMutableArray", "NSArray", "NSObject"}},
       {Value(Array::create(false)), "NSArray", {"NSArray", "NSObject"}},
-      {Value::mutableString(QStringLiteral("s")), "NSMutableString",
+      {Value::mutableString(QStringLiteral("s")),
+       "NSMutableString",
        {"NSMutableString", "NSString", "NSObject"}},
       {Value::data("d", true), "NSMutableData", {"NSMutableData", "NSData", "NSObject"}},
       {Value(Date{1.5}), "NSDate", {"NSDate", "NSObject"}},
@@ -170,9 +176,8 @@ TEST(KeyedArchiver, WritesTheClassNamesOfTheMacEditions) {
 }
 
 TEST(KeyedArchiver, WritesDatesAndRectanglesInTheirObjectForms) {
-  auto archive = KeyedArchiver::archivedDataWithRootObject(
-      Value(Array::create({Value(Date{-1.5}), Value(Rect{400, 300, 200, 300}),
-                           Value(Rect{0.5, -2, 1e21, 0.1})})));
+  auto archive = KeyedArchiver::archivedDataWithRootObject(Value(Array::create(
+      {Value(Date{-1.5}), Value(Rect{400, 300, 200, 300}), Value(Rect{0.5, -2, 1e21, 0.1})})));
   ASSERT_TRUE(archive);
   const auto objects = objectsOf(archive.value());
   const auto& items = objects[1]->valueForKey(u"NS.objects")->items();
@@ -220,14 +225,14 @@ QByteArray archiveOf(std::vector<PropertyListRef> objects, quint32 root = 1,
   return BinaryPropertyListWriter::write(*P::dictionary(
       {QStringLiteral("$archiver"), QStringLiteral("$version"), QStringLiteral("$top"),
        QStringLiteral("$objects")},
-      {P::string(archiver), version,
-       P::dictionary({QStringLiteral("root")}, {P::uid(root)}), P::array(std::move(objects))}));
+      {P::string(archiver), version, P::dictionary({QStringLiteral("root")}, {P::uid(root)}),
+       P::array(std::move(objects))}));
 }
 
 PropertyListRef classRecord(const char* name) {
-  return P::dictionary({QStringLiteral("$classname"), QStringLiteral("$classes")},
-                       {P::string(QLatin1String(name)),
-                        P::array({P::string(QLatin1String(name))})});
+  return P::dictionary(
+      {QStringLiteral("$classname"), QStringLiteral("$classes")},
+      {P::string(QLatin1String(name)), P::array({P::string(QLatin1String(name))})});
 }
 
 PropertyListRef instance(quint32 cls, std::vector<QString> keys,
@@ -264,15 +269,17 @@ TEST(KeyedUnarchiver, ReadsTheFormsOtherWritersUse) {
         classRecord("NSMutableData")},
        Value::data("ab", true)},
       {"shared and separate entries alike",
-       {null, instance(4, {QStringLiteral("NS.objects")}, {P::array({P::uid(2), P::uid(2), P::uid(3)})}),
+       {null,
+        instance(4, {QStringLiteral("NS.objects")}, {P::array({P::uid(2), P::uid(2), P::uid(3)})}),
         P::string(QStringLiteral("s")), P::string(QStringLiteral("s")), classRecord("NSArray")},
-       Value(Array::create({Value(QStringLiteral("s")), Value(QStringLiteral("s")),
-                            Value(QStringLiteral("s"))}))},
+       Value(Array::create(
+           {Value(QStringLiteral("s")), Value(QStringLiteral("s")), Value(QStringLiteral("s"))}))},
   };
   for (const auto& c : cases) {
     auto r = KeyedUnarchiver::unarchiveObjectWithData(archiveOf(c.objects));
     ASSERT_TRUE(r) << c.name << ": " << r.error().toStdString();
-    EXPECT_TRUE(r.value() == c.expected) << c.name << ": " << r.value().debugDescription().toStdString();
+    EXPECT_TRUE(r.value() == c.expected)
+        << c.name << ": " << r.value().debugDescription().toStdString();
     EXPECT_EQ(r.value().isMutable(), c.expected.isMutable()) << c.name;
   }
 }
@@ -321,8 +328,8 @@ TEST(KeyedUnarchiver, RejectsMalformedArchives) {
       {"$class not a UID",
        archiveOf({null, P::dictionary({QStringLiteral("$class")}, {P::integer(2)})}),
        "$class is not a UID"},
-      {"class record without a name",
-       archiveOf({null, instance(2, {}, {}), P::dictionary({}, {})}), "no $classname"},
+      {"class record without a name", archiveOf({null, instance(2, {}, {}), P::dictionary({}, {})}),
+       "no $classname"},
       {"keys and objects of different lengths",
        archiveOf({null,
                   instance(3, {QStringLiteral("NS.keys"), QStringLiteral("NS.objects")},
@@ -376,9 +383,9 @@ TEST(KeyedArchiveFixtures, ReadsOurKindsInsideRealArchives) {
                                    {QStringLiteral("Size"), Value::integer(size)}},
                                   false));
   };
-  const Value attributeList(Array::create(
-      {Value(dict({}, false)), attributes("Helvetica", 123, false), attributes("Times", 456, true),
-       attributes("Times", 456, true)}));
+  const Value attributeList(
+      Array::create({Value(dict({}, false)), attributes("Helvetica", 123, false),
+                     attributes("Times", 456, true), attributes("Times", 456, true)}));
   const QByteArray attributeInfo = hexBytes("010001010402020101030100");
   struct Case {
     const char* file;
@@ -393,10 +400,10 @@ TEST(KeyedArchiveFixtures, ReadsOurKindsInsideRealArchives) {
       {"NSMutableAttributedString.archive", 17, Value::data(attributeInfo, true)},
       {"DateIntervalFormatter-Default.archive", 15, Value(Date{-13197600000.0})},
       {"NSKeyedUnarchiver-ComplexTest.plist", 6,
-       Value(Array::create({Value::null(), Value(QStringLiteral("hello")), Value::integer(34545),
-                            Value(dict({{QStringLiteral("key"), Value(QStringLiteral("val"))}},
-                                       false))},
-                           false))},
+       Value(Array::create(
+           {Value::null(), Value(QStringLiteral("hello")), Value::integer(34545),
+            Value(dict({{QStringLiteral("key"), Value(QStringLiteral("val"))}}, false))},
+           false))},
       {"NSIndexPath-ManyIndices.archive", 2, Value::data(hexBytes("04080f10172a"), true)},
       {"NSTextCheckingResult-SimpleRegex.archive", 7, Value::integer(3)},
   };
@@ -450,7 +457,8 @@ TEST(KeyedArchiveFixtures, ClassesOutsideTheModelGiveAClearError) {
   QV_FIXTURE_OR_SKIP(regex, "keyed-archive/NSTextCheckingResult-SimpleRegex.archive");
   auto range = objectOfFixture(regex, 6);
   ASSERT_FALSE(range);
-  EXPECT_TRUE(range.error().contains(QLatin1String("NSValue kind 4"))) << range.error().toStdString();
+  EXPECT_TRUE(range.error().contains(QLatin1String("NSValue kind 4")))
+      << range.error().toStdString();
 }
 
 // The XML twins hold the exact layouts of a rectangle value and an immutable array; the
@@ -459,14 +467,14 @@ TEST(KeyedArchiveFixtures, ReadsTheLayoutsOfTheXmlTwins) {
   const PropertyListRef null = P::string(QStringLiteral("$null"));
   auto rect = KeyedUnarchiver::unarchiveObjectWithData(archiveOf(
       {null,
-       P::dictionary({QStringLiteral("$class"), QStringLiteral("NS.rectval"),
-                      QStringLiteral("NS.special")},
-                     {P::uid(3), P::uid(2), P::integer(3)}),
+       P::dictionary(
+           {QStringLiteral("$class"), QStringLiteral("NS.rectval"), QStringLiteral("NS.special")},
+           {P::uid(3), P::uid(2), P::integer(3)}),
        P::string(QStringLiteral("{{400, 300}, {200, 300}}")),
-       P::dictionary({QStringLiteral("$classes"), QStringLiteral("$classname")},
-                     {P::array({P::string(QStringLiteral("NSValue")),
-                                P::string(QStringLiteral("NSObject"))}),
-                      P::string(QStringLiteral("NSValue"))})}));
+       P::dictionary(
+           {QStringLiteral("$classes"), QStringLiteral("$classname")},
+           {P::array({P::string(QStringLiteral("NSValue")), P::string(QStringLiteral("NSObject"))}),
+            P::string(QStringLiteral("NSValue"))})}));
   ASSERT_TRUE(rect) << rect.error().toStdString();
   EXPECT_EQ(rect.value().toRect(), (Rect{400, 300, 200, 300}));
 
@@ -476,12 +484,13 @@ TEST(KeyedArchiveFixtures, ReadsTheLayoutsOfTheXmlTwins) {
                      {P::uid(5), P::array({P::uid(2), P::uid(2), P::uid(3), P::uid(4)})}),
        P::string(QStringLiteral("baa")), P::string(QStringLiteral("black")),
        P::string(QStringLiteral("sheep")),
-       P::dictionary({QStringLiteral("$classes"), QStringLiteral("$classname")},
-                     {P::array({P::string(QStringLiteral("NSArray")),
-                                P::string(QStringLiteral("NSObject"))}),
-                      P::string(QStringLiteral("NSArray"))})}));
+       P::dictionary(
+           {QStringLiteral("$classes"), QStringLiteral("$classname")},
+           {P::array({P::string(QStringLiteral("NSArray")), P::string(QStringLiteral("NSObject"))}),
+            P::string(QStringLiteral("NSArray"))})}));
   ASSERT_TRUE(array) << array.error().toStdString();
-  EXPECT_EQ(array.value().debugDescription(), QStringLiteral("[\"baa\", \"baa\", \"black\", \"sheep\"]"));
+  EXPECT_EQ(array.value().debugDescription(),
+            QStringLiteral("[\"baa\", \"baa\", \"black\", \"sheep\"]"));
   EXPECT_FALSE(array.value().toArray()->isMutable());
 }
 }  // namespace

@@ -256,13 +256,13 @@ TEST(TypedStreamReader, RejectsMalformedStreams) {
       {"unknown signature", QByteArray("\x04\x0bstreamtypes\x00", 14), "signature"},
       {"reference to a missing shared string", after([](auto& b) { b.byte(0x95); }),
        "shared string 3 of 0"},
-      {"reference to a missing object",
-       after([](auto& b) { b.shared("@").byte(0x92); }), "missing object 0 of 0"},
-      {"object reference naming a class",
-       after([](auto& b) { b.shared("@").color(1, {1, 1, 1, 1}).shared("@").byte(0x93); }),
+      {"reference to a missing object", after([](auto& b) { b.shared("@").byte(0x92); }),
+       "missing object 0 of 0"},
+      {"object reference naming a class", after([](auto& b) {
+         b.shared("@").color(1, {1, 1, 1, 1}).shared("@").byte(0x93);
+       }),
        "entry 1 is not a object"},
-      {"class reference naming an object",
-       after([](auto& b) {
+      {"class reference naming an object", after([](auto& b) {
          b.shared("@").color(1, {1, 1, 1, 1}).shared("@").byte(0x84).byte(0x92);
        }),
        "entry 0 is not a class"},
@@ -304,7 +304,8 @@ TEST(TypedStreamFixtures, EveryColourInTheEmacsListDecodesWithItsName) {
     ASSERT_TRUE(colour) << colour.error().toStdString();
     auto name = ColorUnarchiver::stringAt(s, group.values[1].entry);
     ASSERT_TRUE(name) << name.error().toStdString();
-    EXPECT_EQ(colour.value().color.space(), Color::Space::CalibratedRGB) << name.value().toStdString();
+    EXPECT_EQ(colour.value().color.space(), Color::Space::CalibratedRGB)
+        << name.value().toStdString();
     names << name.value();
     colours[name.value()] = *colour.value().color.usingCalibratedRGB();
   }
