@@ -124,8 +124,9 @@ Result<quint64> BinaryPropertyListReader::count(quint64 index, quint64& position
   return n;
 }
 
-Result<std::vector<PropertyListRef>> BinaryPropertyListReader::references(
-    quint64 index, quint64& position, quint64 n, int depth, std::vector<quint64>* raw) {
+Result<std::vector<PropertyListRef>> BinaryPropertyListReader::references(quint64 index,
+                                                                          quint64& position,
+                                                                          quint64 n, int depth) {
   const auto refSize = static_cast<quint64>(refSize_);
   if (n > (offsetTableOffset_ - position) / refSize)
     return fail(index, position, QStringLiteral("%1 references run past the object area").arg(n));
@@ -136,7 +137,6 @@ Result<std::vector<PropertyListRef>> BinaryPropertyListReader::references(
     if (ref >= objectCount_)
       return fail(index, position,
                   QStringLiteral("reference %1 beyond %2 objects").arg(ref).arg(objectCount_));
-    if (raw) raw->push_back(ref);
     auto item = object(ref, depth + 1);
     if (!item) return Failure{item.error()};
     items.push_back(item.take());
@@ -174,9 +174,8 @@ Result<PropertyListRef> BinaryPropertyListReader::parseObject(quint64 index, int
           return PropertyListObject::integer(static_cast<qint64>(low));
         return bad(QStringLiteral("integer does not fit 64 bits"));
       }
-      const quint64 v = readUnsigned(position, width);
-      return width == 8 ? PropertyListObject::integer(static_cast<qint64>(v))
-                        : PropertyListObject::integer(static_cast<qint64>(v));
+      // 1, 2 and 4 bytes are unsigned, 8 bytes two's complement: the cast covers both.
+      return PropertyListObject::integer(static_cast<qint64>(readUnsigned(position, width)));
     }
     case 0x2: {
       if (info != 2 && info != 3) return bad(QStringLiteral("real of 2^%1 bytes").arg(info));

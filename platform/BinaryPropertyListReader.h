@@ -24,7 +24,7 @@ class BinaryPropertyListReader {
   Result<PropertyListRef> parseObject(quint64 index, int depth);
   Result<quint64> count(quint64 index, quint64& position, int info) const;
   Result<std::vector<PropertyListRef>> references(quint64 index, quint64& position, quint64 n,
-                                                  int depth, std::vector<quint64>* raw = nullptr);
+                                                  int depth);
   quint64 readUnsigned(quint64 position, int width) const;
   Failure fail(quint64 index, quint64 position, const QString& what) const;
 

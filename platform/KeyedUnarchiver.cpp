@@ -59,8 +59,8 @@ Result<Value> KeyedUnarchiver::unarchiveObject(const PropertyListObject& archive
       archiver->stringValue() != QLatin1String("NSKeyedArchiver"))
     return bad(QStringLiteral("$archiver is not NSKeyedArchiver"));
   const auto* version = archive.valueForKey(u"$version");
-  if (!version || version->kind() != Kind::Integer || version->integerValue() != 100000 ||
-      version->isUnsigned())
+  // A writer that shares numbers across types may store it as a real.
+  if (!isNumber(version) || numberValue(*version) != 100000)
     return bad(QStringLiteral("$version is not 100000"));
   const auto* top = archive.valueForKey(u"$top");
   if (!top || top->kind() != Kind::Dictionary) return bad(QStringLiteral("$top missing"));

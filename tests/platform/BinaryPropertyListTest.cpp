@@ -126,7 +126,8 @@ QByteArray handMade(const QByteArray& objects, std::vector<int> offsets, int off
   out += objects;
   const auto table = static_cast<quint64>(out.size());
   for (int o : offsets)
-    for (int i = offsetSize - 1; i >= 0; --i) out.append(static_cast<char>((o >> (8 * i)) & 0xFF));
+    for (int i = offsetSize - 1; i >= 0; --i)
+      out.append(static_cast<char>((static_cast<quint64>(o) >> (8 * i)) & 0xFF));
   out.append(6, '\0');
   out.append(static_cast<char>(offsetSize));
   out.append(static_cast<char>(refSize));

@@ -284,6 +284,17 @@ TEST(KeyedUnarchiver, ReadsTheFormsOtherWritersUse) {
   }
 }
 
+TEST(KeyedUnarchiver, AcceptsAVersionStoredAsARealAndANilRoot) {
+  const PropertyListRef null = P::string(QStringLiteral("$null"));
+  auto real = KeyedUnarchiver::unarchiveObjectWithData(
+      archiveOf({null, P::integer(1)}, 1, P::real(100000.0)));
+  ASSERT_TRUE(real) << real.error().toStdString();
+  EXPECT_EQ(real.value().toInteger(), 1);
+  auto nil = KeyedUnarchiver::unarchiveObjectWithData(archiveOf({null}, 0));
+  ASSERT_TRUE(nil) << nil.error().toStdString();
+  EXPECT_TRUE(nil.value().isAbsent());
+}
+
 TEST(KeyedUnarchiver, RejectsMalformedArchives) {
   const PropertyListRef null = P::string(QStringLiteral("$null"));
   std::vector<PropertyListRef> deep = {null};
