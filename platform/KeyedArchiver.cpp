@@ -56,6 +56,12 @@ quint32 KeyedArchiver::reserve() {
   return static_cast<quint32>(objects_.size() - 1);
 }
 
+PropertyListRef KeyedArchiver::uidNode(quint32 value) {
+  if (value >= uids_.size()) uids_.resize(value + 1);
+  if (!uids_[value]) uids_[value] = PropertyListObject::uid(value);
+  return uids_[value];
+}
+
 quint32 KeyedArchiver::encodeString(const QString& string) {
   if (auto it = strings_.constFind(string); it != strings_.cend()) return *it;
   const quint32 uid = reserve();
@@ -80,7 +86,7 @@ PropertyListRef KeyedArchiver::object(const QString& className, std::vector<QStr
                                       std::vector<PropertyListRef> values) {
   // The class record follows the object's children, as the macOS archiver numbers them.
   keys.push_back(QStringLiteral("$class"));
-  values.push_back(PropertyListObject::uid(classRecord(className)));
+  values.push_back(uidNode(classRecord(className)));
   return PropertyListObject::dictionary(std::move(keys), std::move(values));
 }
 
@@ -158,7 +164,7 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
               .arg(rectNumber(r.x), rectNumber(r.y), rectNumber(r.width), rectNumber(r.height)));
       objects_[uid] = object(QStringLiteral("NSValue"),
                              {QStringLiteral("NS.rectval"), QStringLiteral("NS.special")},
-                             {PropertyListObject::uid(text), PropertyListObject::integer(3)});
+                             {uidNode(text), PropertyListObject::integer(3)});
       return uid;
     }
     case Value::Type::Array:
@@ -183,7 +189,7 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
       if (v.isAbsent()) return QStringLiteral("keyed archive: an absent value in an array");
       auto child = encode(v, depth + 1);
       if (!child) return child.error();
-      uids.push_back(PropertyListObject::uid(child.value()));
+      uids.push_back(uidNode(child.value()));
     }
     return {};
   };
@@ -203,7 +209,7 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
     keyUids.reserve(dictionary.entries().size());
     values.reserve(dictionary.entries().size());
     for (const auto& [key, v] : dictionary.entries()) {
-      keyUids.push_back(PropertyListObject::uid(encodeString(key)));
+      keyUids.push_back(uidNode(encodeString(key)));
       values.push_back(v);
     }
     if (QString error = encodeAll(values, objectUids); !error.isEmpty()) return Failure{error};

@@ -25,11 +25,14 @@ class KeyedArchiver {
   Result<quint32> encodeContainer(const Value& value, int depth);
   quint32 encodeString(const QString& string);
   quint32 reserve();
+  // One node per UID value: records repeat the same few references thousands of times.
+  PropertyListRef uidNode(quint32 value);
   quint32 classRecord(const QString& name);
   PropertyListRef object(const QString& className, std::vector<QString> keys,
                          std::vector<PropertyListRef> values);
 
   std::vector<PropertyListRef> objects_;
+  std::vector<PropertyListRef> uids_;
   QHash<QString, quint32> strings_;
   QHash<QString, quint32> classes_;
   QHash<QByteArray, quint32> scalars_;

@@ -3,77 +3,77 @@
 #include <cstring>
 
 PropertyListRef PropertyListObject::null() {
-  return PropertyListRef(new PropertyListObject(Kind::Null));
+  return std::make_shared<PropertyListObject>(Private{}, Kind::Null);
 }
 
 PropertyListRef PropertyListObject::boolean(bool value) {
-  auto* o = new PropertyListObject(Kind::Boolean);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::Boolean);
   o->integer_ = value ? 1 : 0;
-  return PropertyListRef(o);
+  return o;
 }
 
 PropertyListRef PropertyListObject::integer(qint64 value) {
-  auto* o = new PropertyListObject(Kind::Integer);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::Integer);
   o->integer_ = value;
-  return PropertyListRef(o);
+  return o;
 }
 
 PropertyListRef PropertyListObject::unsignedInteger(quint64 value) {
-  auto* o = new PropertyListObject(Kind::Integer);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::Integer);
   o->integer_ = static_cast<qint64>(value);
   o->unsigned_ = value > static_cast<quint64>(INT64_MAX);
-  return PropertyListRef(o);
+  return o;
 }
 
 PropertyListRef PropertyListObject::real(double value) {
-  auto* o = new PropertyListObject(Kind::Real);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::Real);
   o->real_ = value;
-  return PropertyListRef(o);
+  return o;
 }
 
 PropertyListRef PropertyListObject::date(double secondsSinceReferenceDate) {
-  auto* o = new PropertyListObject(Kind::Date);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::Date);
   o->real_ = secondsSinceReferenceDate;
-  return PropertyListRef(o);
+  return o;
 }
 
 PropertyListRef PropertyListObject::data(QByteArray bytes) {
-  auto* o = new PropertyListObject(Kind::Data);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::Data);
   o->data_ = std::move(bytes);
-  return PropertyListRef(o);
+  return o;
 }
 
 PropertyListRef PropertyListObject::string(QString string) {
-  auto* o = new PropertyListObject(Kind::String);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::String);
   o->string_ = std::move(string);
-  return PropertyListRef(o);
+  return o;
 }
 
 PropertyListRef PropertyListObject::uid(quint32 value) {
-  auto* o = new PropertyListObject(Kind::Uid);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::Uid);
   o->integer_ = value;
-  return PropertyListRef(o);
+  return o;
 }
 
 PropertyListRef PropertyListObject::array(std::vector<PropertyListRef> items) {
-  auto* o = new PropertyListObject(Kind::Array);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::Array);
   o->items_ = std::move(items);
-  return PropertyListRef(o);
+  return o;
 }
 
 PropertyListRef PropertyListObject::set(std::vector<PropertyListRef> items) {
-  auto* o = new PropertyListObject(Kind::Set);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::Set);
   o->items_ = std::move(items);
-  return PropertyListRef(o);
+  return o;
 }
 
 PropertyListRef PropertyListObject::dictionary(std::vector<QString> keys,
                                                std::vector<PropertyListRef> values) {
-  auto* o = new PropertyListObject(Kind::Dictionary);
+  auto o = std::make_shared<PropertyListObject>(Private{}, Kind::Dictionary);
   o->keys_ = std::move(keys);
   o->items_ = std::move(values);
   o->items_.resize(o->keys_.size());
-  return PropertyListRef(o);
+  return o;
 }
 
 const PropertyListObject* PropertyListObject::valueForKey(QStringView key) const {

@@ -61,8 +61,15 @@ class PropertyListObject {
   friend bool operator==(const PropertyListObject& a, const PropertyListObject& b);
 
  private:
-  explicit PropertyListObject(Kind kind) : kind_(kind) {}
+  // Only the factories make nodes (through make_shared, one allocation each).
+  struct Private {
+    explicit Private() = default;
+  };
 
+ public:
+  PropertyListObject(Private, Kind kind) : kind_(kind) {}
+
+ private:
   Kind kind_;
   bool unsigned_ = false;
   qint64 integer_ = 0;
