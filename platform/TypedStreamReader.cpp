@@ -134,6 +134,7 @@ bool TypedStreamReader::readSharedStringAfter(int head, QByteArray& into, bool& 
   if (head == kNew) {
     qint64 length = 0;
     if (!readInteger(length) || !readBytes(length, into)) return false;
+    lastSharedString_ = static_cast<qsizetype>(sharedStrings_.size());
     sharedStrings_.push_back(into);
     return true;
   }
@@ -143,6 +144,7 @@ bool TypedStreamReader::readSharedStringAfter(int head, QByteArray& into, bool& 
   if (index < 0 || index >= static_cast<qint64>(sharedStrings_.size()))
     return fail(QStringLiteral("shared string %1 of %2").arg(index).arg(sharedStrings_.size()));
   into = sharedStrings_[static_cast<std::size_t>(index)];
+  lastSharedString_ = static_cast<qsizetype>(index);
   return true;
 }
 
@@ -211,9 +213,10 @@ bool TypedStreamReader::parseTypes(const QByteArray& encoding, qsizetype& at,
           if (n > bytes_.size()) return fail(QStringLiteral("array type longer than the data"));
         }
         std::vector<Type> element;
-        if (!digits || !parseTypes(encoding, at, element, depth + 1, ']')) {
-          return digits ? false : fail(QStringLiteral("array type without a length"));
-        }
+        // Every value must take at least one byte, or a short stream could describe
+        // unbounded numbers of them.
+        if (!digits || n == 0) return fail(QStringLiteral("array type without a length"));
+        if (!parseTypes(encoding, at, element, depth + 1, ']')) return false;
         if (at >= encoding.size() || element.size() != 1)
           return fail(QStringLiteral("bad array type \"%1\"").arg(QString::fromLatin1(encoding)));
         ++at;
@@ -239,9 +242,18 @@ bool TypedStreamReader::readGroup(std::vector<TypedGroup>& into, int depth) {
   bool isNil = false;
   if (!readSharedString(group.encoding, isNil)) return false;
   if (isNil || group.encoding.isEmpty()) return fail(QStringLiteral("missing type string"));
-  std::vector<Type> types;
-  qsizetype at = 0;
-  if (!parseTypes(group.encoding, at, types, 0, 0)) return false;
+  const auto shared = static_cast<std::size_t>(lastSharedString_);
+  if (parsedTypes_.size() < sharedStrings_.size()) {
+    parsedTypes_.resize(sharedStrings_.size());
+    isParsed_.resize(sharedStrings_.size(), false);
+  }
+  if (!isParsed_[shared]) {
+    qsizetype at = 0;
+    if (!parseTypes(group.encoding, at, parsedTypes_[shared], 0, 0)) return false;
+    isParsed_[shared] = true;
+  }
+  // Copied: reading the values may add shared strings and move the cache.
+  const std::vector<Type> types = parsedTypes_[shared];
   group.values.resize(types.size());
   for (std::size_t i = 0; i < types.size(); ++i)
     if (!readValue(types[i], group.values[i], depth)) return false;

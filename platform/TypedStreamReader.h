@@ -50,6 +50,11 @@ class TypedStreamReader {
   qsizetype position_ = 0;
   bool bigEndian_ = false;
   std::vector<QByteArray> sharedStrings_;
+  // Type strings parsed once per shared string: a long one referenced by every group of a
+  // stream must not be parsed again each time.
+  std::vector<std::vector<Type>> parsedTypes_;
+  std::vector<bool> isParsed_;
+  qsizetype lastSharedString_ = -1;
   TypedStream stream_;
   QString error_;
 };

@@ -278,6 +278,8 @@ TEST(TypedStreamReader, RejectsMalformedStreams) {
       {"negative length", after([](auto& b) { b.shared("+").integer(-5); }), "past the end"},
       {"array longer than the data", after([](auto& b) { b.shared("[99999999i]"); }),
        "longer than the data"},
+      {"array of no elements, which would take no bytes", after([](auto& b) { b.shared("[0i]"); }),
+       "without a length"},
       {"unsupported type", after([](auto& b) { b.shared("^i"); }), "unsupported type '^'"},
       {"unterminated struct", after([](auto& b) { b.shared("{A=ii"); }), "unterminated"},
       {"nil type string", after([](auto& b) { b.byte(0x85); }), "missing type string"},
