@@ -1,0 +1,17 @@
+#include <QByteArray>
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/BinaryPropertyListReader.h"
+#include "platform/BinaryPropertyListWriter.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const QByteArray bytes =
+      QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  auto plist = BinaryPropertyListReader::read(bytes);
+  if (!plist) return 0;
+  // Whatever reads must write and read back to the same tree.
+  auto again = BinaryPropertyListReader::read(BinaryPropertyListWriter::write(*plist.value()));
+  if (!again || !(*again.value() == *plist.value())) __builtin_trap();
+  return 0;
+}

@@ -1,0 +1,507 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "ArchiveTestSupport.h"
+#include "platform/Array.h"
+#include "platform/BinaryPropertyListReader.h"
+#include "platform/BinaryPropertyListWriter.h"
+#include "platform/Dictionary.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
+
+namespace {
+using P = PropertyListObject;
+
+DictRef dict(std::vector<std::pair<QString, Value>> entries, bool isMutable = true) {
+  auto d = Dictionary::create(isMutable);
+  for (auto& [k, v] : entries) d->setValue(k, std::move(v));
+  return d;
+}
+
+Value roundTrip(const Value& v) {
+  auto archive = KeyedArchiver::archivedDataWithRootObject(v);
+  EXPECT_TRUE(archive) << archive.error().toStdString();
+  if (!archive) return {};
+  auto back = KeyedUnarchiver::unarchiveObjectWithData(archive.value());
+  EXPECT_TRUE(back) << back.error().toStdString();
+  return back ? back.value() : Value();
+}
+
+// The $objects of an archive our archiver wrote.
+std::vector<PropertyListRef> objectsOf(const QByteArray& archive) {
+  auto plist = BinaryPropertyListReader::read(archive);
+  EXPECT_TRUE(plist) << plist.error().toStdString();
+  if (!plist) return {};
+  return plist.value()->valueForKey(u"$objects")->items();
+}
+
+QString classNameOf(const std::vector<PropertyListRef>& objects, const P& object) {
+  const auto* cls = object.valueForKey(u"$class");
+  if (!cls) return {};
+  return objects[cls->uidValue()]->valueForKey(u"$classname")->stringValue();
+}
+
+TEST(KeyedArchiver, RoundTripsNestedValuesOfEveryKind) {
+  auto shared = dict({{QStringLiteral("shared"), Value(QStringLiteral("yes"))}});
+  auto record = dict({
+      {QStringLiteral("title"), Value(QString::fromUtf8("Caf\xc3\xa9 \xf0\x9f\x94\x91"))},
+      {QStringLiteral("notes"), Value::mutableString(QStringLiteral("editable"))},
+      {QStringLiteral("count"), Value::integer(-42)},
+      {QStringLiteral("big"), Value::integer(std::numeric_limits<qint64>::max())},
+      {QStringLiteral("huge"), Value::unsignedInteger(std::numeric_limits<quint64>::max())},
+      {QStringLiteral("ratio"), Value::real(0.1)},
+      {QStringLiteral("whole double"), Value::real(5.0)},
+      {QStringLiteral("five"), Value::integer(5)},
+      {QStringLiteral("flag"), Value::boolean(true)},
+      {QStringLiteral("off"), Value::boolean(false)},
+      {QStringLiteral("created"), Value(Date{-13197600000.5})},
+      {QStringLiteral("blob"), Value::data(QByteArray("\x00\xff", 2))},
+      {QStringLiteral("buffer"), Value::data(QByteArray("mutable"), true)},
+      {QStringLiteral("frame"), Value(Rect{400, 300, 200.25, -1e-7})},
+      {QStringLiteral("nothing"), Value::null()},
+      {QStringLiteral("empty"), Value(QString())},
+      {QStringLiteral("list"),
+       Value(Array::create({Value(shared), Value(shared), Value(Array::create({}, false))}))},
+      {QStringLiteral("fixed"), Value(dict({}, false))},
+  });
+  const Value original(record);
+  const Value back = roundTrip(original);
+  EXPECT_TRUE(back == original) << back.debugDescription().toStdString();
+
+  // Types and mutability survive, which plain equality does not show.
+  const Dictionary& d = *back.dictionaryPointer();
+  EXPECT_TRUE(d.isMutable());
+  EXPECT_TRUE(d.value(u"notes").isMutable());
+  EXPECT_FALSE(d.value(u"title").isMutable());
+  EXPECT_EQ(d.value(u"whole double").type(), Value::Type::Double);
+  EXPECT_EQ(d.value(u"five").type(), Value::Type::Integer);
+  EXPECT_EQ(d.value(u"flag").type(), Value::Type::Boolean);
+  EXPECT_EQ(d.value(u"huge").type(), Value::Type::Unsigned);
+  EXPECT_TRUE(d.value(u"buffer").isMutable());
+  EXPECT_FALSE(d.value(u"blob").isMutable());
+  EXPECT_FALSE(d.value(u"fixed").toDictionary()->isMutable());
+  const ArrayRef list = d.value(u"list").toArray();
+  EXPECT_TRUE(list->isMutable());
+  EXPECT_FALSE(list->at(2).toArray()->isMutable());
+  // The very same dictionary twice stays one object.
+  EXPECT_TRUE(list->at(0).isSameObject(list->at(1)));
+}
+
+TEST(KeyedArchiver, RoundTripsScalarRoots) {
+  const Value roots[] = {Value(QStringLiteral("x")),
+                         Value::integer(0),
+                         Value::real(-0.5),
+                         Value(Date{0}),
+                         Value::data({}),
+                         Value(Rect{}),
+                         Value::null(),
+                         Value(Array::create())};
+  for (const Value& v : roots) {
+    const Value back = roundTrip(v);
+    EXPECT_TRUE(back == v) << v.debugDescription().toStdString();
+  }
+}
+
+TEST(KeyedArchiver, ArchivesTheWorkedExampleWithItsLayout) {
+  auto archive = KeyedArchiver::archivedDataWithRootObject(Value(dict(
+      {{QStringLiteral("a"), Value(QStringLiteral("x"))}, {QStringLiteral("n"), Value::integer(5)}},
+      false)));
+  ASSERT_TRUE(archive);
+  auto plist = BinaryPropertyListReader::read(archive.value());
+  ASSERT_TRUE(plist);
+  const P& root = *plist.value();
+  EXPECT_EQ(root.valueForKey(u"$archiver")->stringValue(), QStringLiteral("NSKeyedArchiver"));
+  EXPECT_EQ(root.valueForKey(u"$version")->integerValue(), 100000);
+  EXPECT_EQ(root.valueForKey(u"$top")->valueForKey(u"root")->uidValue(), 1u);
+
+  auto uids = [](std::vector<quint32> v) {
+    std::vector<PropertyListRef> out;
+    for (quint32 u : v) out.push_back(P::uid(u));
+    return P::array(std::move(out));
+  };
+  const std::vector<PropertyListRef> expected = {
+      P::string(QStringLiteral("$null")),
+      P::dictionary(
+          {QStringLiteral("NS.keys"), QStringLiteral("NS.objects"), QStringLiteral("$class")},
+          {uids({2, 3}), uids({4, 5}), P::uid(6)}),
+      P::string(QStringLiteral("a")),
+      P::string(QStringLiteral("n")),
+      P::string(QStringLiteral("x")),
+      P::integer(5),
+      P::dictionary({QStringLiteral("$classes"), QStringLiteral("$classname")},
+                    {P::array({P::string(QStringLiteral("NSDictionary")),
+                               P::string(QStringLiteral("NSObject"))}),
+                     P::string(QStringLiteral("NSDictionary"))}),
+  };
+  const auto& objects = root.valueForKey(u"$objects")->items();
+  ASSERT_EQ(objects.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i)
+    EXPECT_TRUE(*objects[i] == *expected[i]) << "object " << i;
+}
+
+TEST(KeyedArchiver, WritesTheClassNamesOfTheMacEditions) {
+  struct Case {
+    Value value;
+    const char* className;
+    std::vector<const char*> chain;
+  };
+  const Case cases[] = {
+      {Value(Dictionary::create(true)),
+       "NSMutableDictionary",
+       {"NSMutableDictionary", "NSDictionary", "NSObject"}},
+      {Value(Dictionary::create(false)), "NSDictionary", {"NSDictionary", "NSObject"}},
+      {Value(Array::create(true)), "NSMutableArray", {"NSMutableArray", "NSArray", "NSObject"}},
+      {Value(Array::create(false)), "NSArray", {"NSArray", "NSObject"}},
+      {Value::mutableString(QStringLiteral("s")),
+       "NSMutableString",
+       {"NSMutableString", "NSString", "NSObject"}},
+      {Value::data("d", true), "NSMutableData", {"NSMutableData", "NSData", "NSObject"}},
+      {Value(Date{1.5}), "NSDate", {"NSDate", "NSObject"}},
+      {Value(Rect{1, 2, 3, 4}), "NSValue", {"NSValue", "NSObject"}},
+      {Value::null(), "NSNull", {"NSNull", "NSObject"}},
+  };
+  for (const auto& c : cases) {
+    auto archive = KeyedArchiver::archivedDataWithRootObject(c.value);
+    ASSERT_TRUE(archive);
+    const auto objects = objectsOf(archive.value());
+    ASSERT_GE(objects.size(), 3u);
+    EXPECT_EQ(classNameOf(objects, *objects[1]), QLatin1String(c.className));
+    const auto& record = *objects[objects[1]->valueForKey(u"$class")->uidValue()];
+    std::vector<PropertyListRef> chain;
+    for (const char* name : c.chain) chain.push_back(P::string(QLatin1String(name)));
+    EXPECT_TRUE(*record.valueForKey(u"$classes") == *P::array(chain)) << c.className;
+  }
+}
+
+TEST(KeyedArchiver, WritesDatesAndRectanglesInTheirObjectForms) {
+  auto archive = KeyedArchiver::archivedDataWithRootObject(Value(Array::create(
+      {Value(Date{-1.5}), Value(Rect{400, 300, 200, 300}), Value(Rect{0.5, -2, 1e21, 0.1})})));
+  ASSERT_TRUE(archive);
+  const auto objects = objectsOf(archive.value());
+  const auto& items = objects[1]->valueForKey(u"NS.objects")->items();
+  const P& date = *objects[items[0]->uidValue()];
+  EXPECT_EQ(date.valueForKey(u"NS.time")->kind(), P::Kind::Real);
+  EXPECT_EQ(date.valueForKey(u"NS.time")->realValue(), -1.5);
+  const QString texts[] = {QStringLiteral("{{400, 300}, {200, 300}}"),
+                           QStringLiteral("{{0.5, -2}, {1e+21, 0.1}}")};
+  for (int i = 0; i < 2; ++i) {
+    const P& rect = *objects[items[static_cast<std::size_t>(i + 1)]->uidValue()];
+    EXPECT_EQ(rect.valueForKey(u"NS.special")->integerValue(), 3);
+    EXPECT_EQ(objects[rect.valueForKey(u"NS.rectval")->uidValue()]->stringValue(), texts[i]);
+  }
+}
+
+TEST(KeyedArchiver, RefusesWhatCannotBeArchived) {
+  auto loop = Dictionary::create();
+  loop->setValue(QStringLiteral("self"), Value(Array::create({Value(loop)})));
+  Value deep(Array::create());
+  for (int i = 0; i < 600; ++i) deep = Value(Array::create({deep}));
+  struct Case {
+    const char* name;
+    Value value;
+    const char* expect;
+  };
+  const Case cases[] = {
+      {"absent root", Value(), "absent"},
+      {"absent element", Value(Array::create({Value()})), "absent"},
+      {"container holding itself", Value(loop), "contains itself"},
+      {"non-finite rectangle", Value(Rect{0, 0, std::nan(""), 1}), "non-finite"},
+      {"nesting too deep", deep, "deeper"},
+  };
+  for (const auto& c : cases) {
+    auto r = KeyedArchiver::archivedDataWithRootObject(c.value);
+    ASSERT_FALSE(r) << c.name;
+    EXPECT_TRUE(r.error().contains(QLatin1String(c.expect))) << r.error().toStdString();
+  }
+  loop->removeAll();  // break the cycle the test made
+}
+
+// A keyed archive put together by hand from its $objects, for readers' edge cases.
+QByteArray archiveOf(std::vector<PropertyListRef> objects, quint32 root = 1,
+                     PropertyListRef version = P::integer(100000),
+                     QString archiver = QStringLiteral("NSKeyedArchiver")) {
+  return BinaryPropertyListWriter::write(*P::dictionary(
+      {QStringLiteral("$archiver"), QStringLiteral("$version"), QStringLiteral("$top"),
+       QStringLiteral("$objects")},
+      {P::string(archiver), version, P::dictionary({QStringLiteral("root")}, {P::uid(root)}),
+       P::array(std::move(objects))}));
+}
+
+PropertyListRef classRecord(const char* name) {
+  return P::dictionary(
+      {QStringLiteral("$classname"), QStringLiteral("$classes")},
+      {P::string(QLatin1String(name)), P::array({P::string(QLatin1String(name))})});
+}
+
+PropertyListRef instance(quint32 cls, std::vector<QString> keys,
+                         std::vector<PropertyListRef> values) {
+  keys.push_back(QStringLiteral("$class"));
+  values.push_back(P::uid(cls));
+  return P::dictionary(std::move(keys), std::move(values));
+}
+
+TEST(KeyedUnarchiver, ReadsTheFormsOtherWritersUse) {
+  struct Case {
+    const char* name;
+    std::vector<PropertyListRef> objects;
+    Value expected;
+  };
+  const PropertyListRef null = P::string(QStringLiteral("$null"));
+  const Case cases[] = {
+      {"inline date", {null, P::date(12.5)}, Value(Date{12.5})},
+      {"NS.time as an integer",
+       {null, instance(2, {QStringLiteral("NS.time")}, {P::integer(-7)}), classRecord("NSDate")},
+       Value(Date{-7})},
+      {"NS.special as a real, rectangle with exponents",
+       {null,
+        instance(2, {QStringLiteral("NS.special"), QStringLiteral("NS.rectval")},
+                 {P::real(3.0), P::uid(3)}),
+        classRecord("NSValue"), P::string(QStringLiteral("{{-1.5e2, +2}, {.5, 3E1}}"))},
+       Value(Rect{-150, 2, 0.5, 30})},
+      {"mutable string from NS.bytes",
+       {null, instance(2, {QStringLiteral("NS.bytes")}, {P::data("caf\xc3\xa9")}),
+        classRecord("NSMutableString")},
+       Value::mutableString(QString::fromUtf8("caf\xc3\xa9"))},
+      {"mutable data from NS.bytes",
+       {null, instance(2, {QStringLiteral("NS.bytes")}, {P::data("ab")}),
+        classRecord("NSMutableData")},
+       Value::data("ab", true)},
+      {"shared and separate entries alike",
+       {null,
+        instance(4, {QStringLiteral("NS.objects")}, {P::array({P::uid(2), P::uid(2), P::uid(3)})}),
+        P::string(QStringLiteral("s")), P::string(QStringLiteral("s")), classRecord("NSArray")},
+       Value(Array::create(
+           {Value(QStringLiteral("s")), Value(QStringLiteral("s")), Value(QStringLiteral("s"))}))},
+  };
+  for (const auto& c : cases) {
+    auto r = KeyedUnarchiver::unarchiveObjectWithData(archiveOf(c.objects));
+    ASSERT_TRUE(r) << c.name << ": " << r.error().toStdString();
+    EXPECT_TRUE(r.value() == c.expected)
+        << c.name << ": " << r.value().debugDescription().toStdString();
+    EXPECT_EQ(r.value().isMutable(), c.expected.isMutable()) << c.name;
+  }
+}
+
+TEST(KeyedUnarchiver, AcceptsAVersionStoredAsARealAndANilRoot) {
+  const PropertyListRef null = P::string(QStringLiteral("$null"));
+  auto real = KeyedUnarchiver::unarchiveObjectWithData(
+      archiveOf({null, P::integer(1)}, 1, P::real(100000.0)));
+  ASSERT_TRUE(real) << real.error().toStdString();
+  EXPECT_EQ(real.value().toInteger(), 1);
+  auto nil = KeyedUnarchiver::unarchiveObjectWithData(archiveOf({null}, 0));
+  ASSERT_TRUE(nil) << nil.error().toStdString();
+  EXPECT_TRUE(nil.value().isAbsent());
+}
+
+TEST(KeyedUnarchiver, RejectsMalformedArchives) {
+  const PropertyListRef null = P::string(QStringLiteral("$null"));
+  std::vector<PropertyListRef> deep = {null};
+  for (quint32 i = 1; i < 600; ++i)
+    deep.push_back(instance(600, {QStringLiteral("NS.objects")}, {P::array({P::uid(i + 1)})}));
+  deep.push_back(classRecord("NSArray"));
+  struct Case {
+    const char* name;
+    QByteArray bytes;
+    const char* expect;
+  };
+  const Case cases[] = {
+      {"not a property list", QByteArray("plain text, not an archive"), "binary property list"},
+      {"bad $version", archiveOf({null, P::integer(1)}, 1, P::integer(100001)), "$version"},
+      {"$version as a string",
+       archiveOf({null, P::integer(1)}, 1, P::string(QStringLiteral("100000"))), "$version"},
+      {"other $archiver",
+       archiveOf({null, P::integer(1)}, 1, P::integer(100000), QStringLiteral("NSArchiver")),
+       "$archiver"},
+      {"missing $top",
+       BinaryPropertyListWriter::write(*P::dictionary(
+           {QStringLiteral("$archiver"), QStringLiteral("$version"), QStringLiteral("$objects")},
+           {P::string(QStringLiteral("NSKeyedArchiver")), P::integer(100000), P::array({null})})),
+       "$top"},
+      {"root UID out of range", archiveOf({null}, 5), "beyond 1 objects"},
+      {"element UID out of range",
+       archiveOf({null, instance(2, {QStringLiteral("NS.objects")}, {P::array({P::uid(9)})}),
+                  classRecord("NSArray")}),
+       "beyond 3 objects"},
+      {"UID cycle",
+       archiveOf({null, instance(3, {QStringLiteral("NS.objects")}, {P::array({P::uid(2)})}),
+                  instance(3, {QStringLiteral("NS.objects")}, {P::array({P::uid(1)})}),
+                  classRecord("NSMutableArray")}),
+       "contains itself"},
+      {"depth bomb", archiveOf(deep), "deeper than 512"},
+      {"nil in an array",
+       archiveOf({null, instance(2, {QStringLiteral("NS.objects")}, {P::array({P::uid(0)})}),
+                  classRecord("NSArray")}),
+       "nil"},
+      {"unsupported class", archiveOf({null, instance(2, {}, {}), classRecord("NSURL")}),
+       "unsupported class NSURL"},
+      {"$class not a UID",
+       archiveOf({null, P::dictionary({QStringLiteral("$class")}, {P::integer(2)})}),
+       "$class is not a UID"},
+      {"class record without a name", archiveOf({null, instance(2, {}, {}), P::dictionary({}, {})}),
+       "no $classname"},
+      {"keys and objects of different lengths",
+       archiveOf({null,
+                  instance(3, {QStringLiteral("NS.keys"), QStringLiteral("NS.objects")},
+                           {P::array({P::uid(2)}), P::array({})}),
+                  P::string(QStringLiteral("k")), classRecord("NSDictionary")}),
+       "one length"},
+      {"dictionary key not a string",
+       archiveOf({null,
+                  instance(3, {QStringLiteral("NS.keys"), QStringLiteral("NS.objects")},
+                           {P::array({P::uid(2)}), P::array({P::uid(2)})}),
+                  P::integer(4), classRecord("NSDictionary")}),
+       "not a string"},
+      {"NSValue of a range",
+       archiveOf({null, instance(2, {QStringLiteral("NS.special")}, {P::integer(4)}),
+                  classRecord("NSValue")}),
+       "NSValue kind 4"},
+      {"rectangle of three numbers",
+       archiveOf({null,
+                  instance(2, {QStringLiteral("NS.special"), QStringLiteral("NS.rectval")},
+                           {P::integer(3), P::uid(3)}),
+                  classRecord("NSValue"), P::string(QStringLiteral("{{1, 2}, {3}}"))}),
+       "not a rectangle"},
+      {"date without a time", archiveOf({null, instance(2, {}, {}), classRecord("NSDate")}),
+       "NS.time"},
+      {"a bare UID in $objects", archiveOf({null, P::uid(1)}), "unexpected object kind"},
+  };
+  for (const auto& c : cases) {
+    auto r = KeyedUnarchiver::unarchiveObjectWithData(c.bytes);
+    ASSERT_FALSE(r) << c.name;
+    EXPECT_TRUE(r.error().contains(QLatin1String(c.expect)))
+        << c.name << ": " << r.error().toStdString();
+  }
+}
+
+// The object under uid of a real archive, read as if it were the root.
+Result<Value> objectOfFixture(const QByteArray& bytes, quint32 uid) {
+  auto plist = BinaryPropertyListReader::read(bytes);
+  if (!plist) return Failure{plist.error()};
+  return KeyedUnarchiver::unarchiveObjectWithData(
+      archiveOf(plist.value()->valueForKey(u"$objects")->items(), uid));
+}
+
+TEST(KeyedArchiveFixtures, ReadsOurKindsInsideRealArchives) {
+  const QString folder = fixturePath(QStringLiteral("keyed-archive"));
+  if (!QDir(folder).exists()) GTEST_SKIP() << "fixture folder missing: " << folder.toStdString();
+  auto attributes = [](const char* font, qint64 size, bool sizeFirst) {
+    return sizeFirst ? Value(dict({{QStringLiteral("Size"), Value::integer(size)},
+                                   {QStringLiteral("Font"), Value(QString(QLatin1String(font)))}},
+                                  false))
+                     : Value(dict({{QStringLiteral("Font"), Value(QString(QLatin1String(font)))},
+                                   {QStringLiteral("Size"), Value::integer(size)}},
+                                  false));
+  };
+  const Value attributeList(
+      Array::create({Value(dict({}, false)), attributes("Helvetica", 123, false),
+                     attributes("Times", 456, true), attributes("Times", 456, true)}));
+  const QByteArray attributeInfo = hexBytes("010001010402020101030100");
+  struct Case {
+    const char* file;
+    quint32 uid;
+    Value expected;
+  };
+  const Case cases[] = {
+      {"NSAttributedString.archive", 3, attributeList},
+      {"NSAttributedString.archive", 16, Value::data(attributeInfo, true)},
+      {"NSMutableAttributedString.archive", 2, Value::mutableString(QStringLiteral("0123456789"))},
+      {"NSMutableAttributedString.archive", 4, attributeList},
+      {"NSMutableAttributedString.archive", 17, Value::data(attributeInfo, true)},
+      {"DateIntervalFormatter-Default.archive", 15, Value(Date{-13197600000.0})},
+      {"NSKeyedUnarchiver-ComplexTest.plist", 6,
+       Value(Array::create(
+           {Value::null(), Value(QStringLiteral("hello")), Value::integer(34545),
+            Value(dict({{QStringLiteral("key"), Value(QStringLiteral("val"))}}, false))},
+           false))},
+      {"NSIndexPath-ManyIndices.archive", 2, Value::data(hexBytes("04080f10172a"), true)},
+      {"NSTextCheckingResult-SimpleRegex.archive", 7, Value::integer(3)},
+  };
+  for (const auto& c : cases) {
+    const auto bytes = readFixture(QStringLiteral("keyed-archive/") + QLatin1String(c.file));
+    ASSERT_TRUE(bytes) << c.file;
+    auto r = objectOfFixture(*bytes, c.uid);
+    ASSERT_TRUE(r) << c.file << " " << c.uid << ": " << r.error().toStdString();
+    EXPECT_TRUE(r.value() == c.expected)
+        << c.file << " " << c.uid << ": " << r.value().debugDescription().toStdString();
+    EXPECT_EQ(r.value().isMutable(), c.expected.isMutable()) << c.file << " " << c.uid;
+    if (c.expected.isArray()) {
+      EXPECT_EQ(r.value().toArray()->isMutable(), c.expected.toArray()->isMutable()) << c.file;
+    }
+  }
+}
+
+TEST(KeyedArchiveFixtures, TimeZoneDataIsMutableDataInAnUnsupportedOuterClass) {
+  QV_FIXTURE_OR_SKIP(bytes, "keyed-archive/DateIntervalFormatter-Default.archive");
+  auto tz = objectOfFixture(bytes, 12);
+  ASSERT_TRUE(tz) << tz.error().toStdString();
+  EXPECT_TRUE(tz.value().isMutable());
+  EXPECT_EQ(tz.value().toData().size(), 118);
+  EXPECT_TRUE(tz.value().toData().startsWith("TZif2"));
+}
+
+TEST(KeyedArchiveFixtures, ClassesOutsideTheModelGiveAClearError) {
+  const QString folder = fixturePath(QStringLiteral("keyed-archive"));
+  if (!QDir(folder).exists()) GTEST_SKIP() << "fixture folder missing: " << folder.toStdString();
+  struct Case {
+    const char* file;
+    const char* expect;
+  };
+  const Case cases[] = {
+      {"NSAttributedString.archive", "unsupported class NSAttributedString (object 1)"},
+      {"NSMutableAttributedString.archive", "unsupported class NSMutableAttributedString"},
+      {"DateIntervalFormatter-Default.archive", "unsupported class NSDateIntervalFormatter"},
+      {"NSKeyedUnarchiver-ComplexTest.plist", "unsupported class NSURL (object 16)"},
+      {"NSSet-Numbers.archive", "unsupported class NSSet"},
+      {"NSIndexPath-ManyIndices.archive", "unsupported class NSIndexPath"},
+      {"NSTextCheckingResult-SimpleRegex.archive",
+       "unsupported class NSSimpleRegularExpressionCheckingResult"},
+  };
+  for (const auto& c : cases) {
+    const auto bytes = readFixture(QStringLiteral("keyed-archive/") + QLatin1String(c.file));
+    ASSERT_TRUE(bytes) << c.file;
+    auto r = KeyedUnarchiver::unarchiveObjectWithData(*bytes);
+    ASSERT_FALSE(r) << c.file;
+    EXPECT_TRUE(r.error().contains(QLatin1String(c.expect))) << r.error().toStdString();
+  }
+  QV_FIXTURE_OR_SKIP(regex, "keyed-archive/NSTextCheckingResult-SimpleRegex.archive");
+  auto range = objectOfFixture(regex, 6);
+  ASSERT_FALSE(range);
+  EXPECT_TRUE(range.error().contains(QLatin1String("NSValue kind 4")))
+      << range.error().toStdString();
+}
+
+// The XML twins hold the exact layouts of a rectangle value and an immutable array; the
+// same objects in binary form must read as plistlib shows them.
+TEST(KeyedArchiveFixtures, ReadsTheLayoutsOfTheXmlTwins) {
+  const PropertyListRef null = P::string(QStringLiteral("$null"));
+  auto rect = KeyedUnarchiver::unarchiveObjectWithData(archiveOf(
+      {null,
+       P::dictionary(
+           {QStringLiteral("$class"), QStringLiteral("NS.rectval"), QStringLiteral("NS.special")},
+           {P::uid(3), P::uid(2), P::integer(3)}),
+       P::string(QStringLiteral("{{400, 300}, {200, 300}}")),
+       P::dictionary(
+           {QStringLiteral("$classes"), QStringLiteral("$classname")},
+           {P::array({P::string(QStringLiteral("NSValue")), P::string(QStringLiteral("NSObject"))}),
+            P::string(QStringLiteral("NSValue"))})}));
+  ASSERT_TRUE(rect) << rect.error().toStdString();
+  EXPECT_EQ(rect.value().toRect(), (Rect{400, 300, 200, 300}));
+
+  auto array = KeyedUnarchiver::unarchiveObjectWithData(archiveOf(
+      {null,
+       P::dictionary({QStringLiteral("$class"), QStringLiteral("NS.objects")},
+                     {P::uid(5), P::array({P::uid(2), P::uid(2), P::uid(3), P::uid(4)})}),
+       P::string(QStringLiteral("baa")), P::string(QStringLiteral("black")),
+       P::string(QStringLiteral("sheep")),
+       P::dictionary(
+           {QStringLiteral("$classes"), QStringLiteral("$classname")},
+           {P::array({P::string(QStringLiteral("NSArray")), P::string(QStringLiteral("NSObject"))}),
+            P::string(QStringLiteral("NSArray"))})}));
+  ASSERT_TRUE(array) << array.error().toStdString();
+  EXPECT_EQ(array.value().debugDescription(),
+            QStringLiteral("[\"baa\", \"baa\", \"black\", \"sheep\"]"));
+  EXPECT_FALSE(array.value().toArray()->isMutable());
+}
+}  // namespace

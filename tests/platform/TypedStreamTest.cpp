@@ -1,0 +1,337 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "ArchiveTestSupport.h"
+#include "platform/ColorUnarchiver.h"
+#include "platform/TypedStreamReader.h"
+
+namespace {
+// Writes typedstream bytes for tests, in either byte order, tracking the two tables the
+// way a writer must so that references come out right.
+class TypedStreamBuilder {
+ public:
+  explicit TypedStreamBuilder(bool bigEndian = false) : bigEndian_(bigEndian) {
+    out_.append("\x04\x0b", 2);
+    out_.append(bigEndian ? "typedstream" : "streamtyped");
+    integer(1000);
+  }
+
+  TypedStreamBuilder& integer(qint64 v) {
+    if (v >= -110 && v <= 127) {
+      out_.append(static_cast<char>(v));
+    } else if (v >= -32768 && v <= 32767) {
+      out_.append('\x81');
+      raw(static_cast<quint64>(v), 2);
+    } else {
+      out_.append('\x82');
+      raw(static_cast<quint64>(v), 4);
+    }
+    return *this;
+  }
+  TypedStreamBuilder& real(float f) {
+    if (f == std::floor(f) && std::fabs(f) < 100) return integer(static_cast<qint64>(f));
+    quint32 bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    out_.append('\x83');
+    raw(bits, 4);
+    return *this;
+  }
+  TypedStreamBuilder& shared(const QByteArray& s) {
+    for (std::size_t i = 0; i < strings_.size(); ++i)
+      if (strings_[i] == s) return integer(static_cast<qint64>(i) - 110);
+    strings_.push_back(s);
+    out_.append('\x84');
+    integer(s.size());
+    out_.append(s);
+    return *this;
+  }
+  // A new object of a class chain such as {"NSColor", "NSObject"}; classes already written are
+  // referenced.
+  TypedStreamBuilder& beginObject(std::vector<std::pair<QByteArray, int>> chain) {
+    out_.append('\x84');
+    ++entries_;
+    for (const auto& [name, version] : chain) {
+      if (auto it = classes_.find(name); it != classes_.end()) {
+        integer(it->second - 110);
+        return *this;
+      }
+      out_.append('\x84');
+      shared(name);
+      integer(version);
+      classes_[name] = entries_++;
+    }
+    out_.append('\x85');
+    return *this;
+  }
+  TypedStreamBuilder& endObject() { return byte(0x86); }
+  TypedStreamBuilder& byte(int b) {
+    out_.append(static_cast<char>(b));
+    return *this;
+  }
+  TypedStreamBuilder& string(const QByteArray& utf8) {
+    beginObject({{"NSString", 1}, {"NSObject", 0}});
+    shared("+");
+    integer(utf8.size());
+    out_.append(utf8);
+    return endObject();
+  }
+  TypedStreamBuilder& color(int space, std::vector<float> components) {
+    beginObject({{"NSColor", 0}, {"NSObject", 0}});
+    shared("c");
+    byte(space);
+    if (!components.empty()) shared(QByteArray(static_cast<qsizetype>(components.size()), 'f'));
+    for (float f : components) real(f);
+    return endObject();
+  }
+  QByteArray bytes() const { return out_; }
+
+ private:
+  void raw(quint64 v, int width) {
+    for (int i = 0; i < width; ++i) {
+      const int shift = 8 * (bigEndian_ ? width - 1 - i : i);
+      out_.append(static_cast<char>((v >> shift) & 0xFF));
+    }
+  }
+
+  bool bigEndian_;
+  QByteArray out_;
+  std::vector<QByteArray> strings_;
+  std::map<QByteArray, int> classes_;
+  int entries_ = 0;
+};
+
+// Calibrated RGB 1, 0.5, 0, 1 as a root object (63 bytes), and its big-endian twin.
+TEST(ColorUnarchiver, DecodesTheReferenceColourInBothByteOrders) {
+  const QByteArray little = hexBytes(
+      "040b73747265616d747970656481e80384014084"
+      "84840 74e53436f6c6f7200848408 4e534f626a65637400 85"
+      "84016301 8404666666660183 0000003f 0001 86");
+  EXPECT_EQ(little.size(), 63);
+  QByteArray big = little;
+  big.replace(2, 11, "typedstream");
+  big.replace(13, 3, hexBytes("8103e8"));
+  big.replace(little.indexOf(hexBytes("830000003f")), 5, hexBytes("833f000000"));
+  for (const QByteArray& bytes : {little, big}) {
+    auto r = ColorUnarchiver::unarchiveObjectWithData(bytes);
+    ASSERT_TRUE(r) << r.error().toStdString();
+    EXPECT_EQ(r.value().color, Color::calibratedRGB(1.0f, 0.5f, 0.0f, 1.0f));
+    EXPECT_TRUE(r.value().colorName.isEmpty());
+  }
+  auto stream = TypedStreamReader::read(big);
+  ASSERT_TRUE(stream);
+  EXPECT_TRUE(stream.value().bigEndian);
+  EXPECT_EQ(stream.value().systemVersion, 1000);
+}
+
+TEST(ColorUnarchiver, DecodesEveryColourSpace) {
+  struct Case {
+    const char* name;
+    int space;
+    std::vector<float> components;
+    Color expected;
+  };
+  const Case cases[] = {
+      {"calibrated RGB", 1, {0.25f, 0.5f, 0.75f, 1}, Color::calibratedRGB(0.25f, 0.5f, 0.75f, 1)},
+      {"device RGB", 2, {0.25f, 0.5f, 0.75f, 0.5f}, Color::deviceRGB(0.25f, 0.5f, 0.75f, 0.5f)},
+      {"calibrated white", 3, {0.25f, 1}, Color::calibratedWhite(0.25f, 1)},
+      {"device white", 4, {0.75f, 0.5f}, Color::deviceWhite(0.75f, 0.5f)},
+      {"device CMYK", 5, {0.1f, 0.2f, 0.3f, 0.4f, 1}, Color::deviceCMYK(0.1f, 0.2f, 0.3f, 0.4f, 1)},
+      {"components clamped", 1, {1.5f, -0.5f, 0.5f, 2}, Color::calibratedRGB(1, 0, 0.5f, 1)},
+  };
+  for (const auto& c : cases) {
+    for (bool bigEndian : {false, true}) {
+      TypedStreamBuilder b(bigEndian);
+      b.shared("@").color(c.space, c.components);
+      auto r = ColorUnarchiver::unarchiveObjectWithData(b.bytes());
+      ASSERT_TRUE(r) << c.name << ": " << r.error().toStdString();
+      EXPECT_EQ(r.value().color, c.expected) << c.name << (bigEndian ? " big-endian" : "");
+    }
+  }
+}
+
+TEST(ColorUnarchiver, ResolvesACatalogueColourWithItsNames) {
+  TypedStreamBuilder b;
+  b.shared("@").beginObject({{"NSColor", 0}, {"NSObject", 0}}).shared("c").byte(6);
+  b.shared("@@@").string("System").string("controlColor").color(3, {0.5f, 1});
+  b.endObject();
+  auto r = ColorUnarchiver::unarchiveObjectWithData(b.bytes());
+  ASSERT_TRUE(r) << r.error().toStdString();
+  EXPECT_EQ(r.value().catalogName, QStringLiteral("System"));
+  EXPECT_EQ(r.value().colorName, QStringLiteral("controlColor"));
+  EXPECT_EQ(r.value().color, Color::calibratedWhite(0.5f, 1));
+}
+
+TEST(ColorUnarchiver, RefusesColoursItCannotRepresent) {
+  struct Case {
+    const char* name;
+    QByteArray bytes;
+    const char* expect;
+  };
+  auto single = [](int space, std::vector<float> components) {
+    TypedStreamBuilder b;
+    b.shared("@").color(space, std::move(components));
+    return b.bytes();
+  };
+  TypedStreamBuilder namedNil;
+  namedNil.shared("@").beginObject({{"NSColor", 0}, {"NSObject", 0}}).shared("c").byte(6);
+  namedNil.shared("@@@").string("System").string("gone").byte(0x85).endObject();
+  TypedStreamBuilder notAColor;
+  notAColor.shared("@").string("red");
+  TypedStreamBuilder integerRoot;
+  integerRoot.shared("i").integer(5);
+  const Case cases[] = {
+      {"pattern colour", single(7, {}), "unsupported colour space 7"},
+      {"code zero", single(0, {}), "unsupported colour space 0"},
+      {"too few components", single(1, {0.5f, 0.5f}), "without its 4 components"},
+      {"NaN component", single(1, {0.5f, std::nanf(""), 0, 1}), "NaN"},
+      {"named colour resolving to nil", namedNil.bytes(), "no colour to show"},
+      {"another class", notAColor.bytes(), "NSString is not NSColor"},
+      {"root that is no object", integerRoot.bytes(), "not an object"},
+  };
+  for (const auto& c : cases) {
+    auto r = ColorUnarchiver::unarchiveObjectWithData(c.bytes);
+    ASSERT_FALSE(r) << c.name;
+    EXPECT_TRUE(r.error().contains(QLatin1String(c.expect)))
+        << c.name << ": " << r.error().toStdString();
+  }
+}
+
+TEST(TypedStreamReader, WalksStructsArraysAndCStrings) {
+  TypedStreamBuilder b;
+  b.shared("{CGSize=dd}").integer(1708).byte(0x83);
+  const double half = 0.5;
+  quint64 bits;
+  std::memcpy(&bits, &half, sizeof bits);
+  QByteArray tail;
+  for (int i = 0; i < 8; ++i) tail.append(static_cast<char>((bits >> (8 * i)) & 0xFF));
+  QByteArray bytes = b.bytes() + tail;
+  TypedStreamBuilder rest;  // the remaining groups, spliced after the header of the first
+  rest.shared("[3c]").byte('a').byte('b').byte('c');
+  rest.shared("[2s]").integer(-200).integer(7);
+  rest.shared("**").byte(0x84).shared("{CGRect}").byte(0x92);  // a C string, then its reference
+  bytes += rest.bytes().mid(16);
+  auto r = TypedStreamReader::read(bytes);
+  ASSERT_TRUE(r) << r.error().toStdString();
+  const auto& groups = r.value().groups;
+  ASSERT_EQ(groups.size(), 4u);
+  EXPECT_EQ(groups[0].values[0].elements[0].real, 1708.0);
+  EXPECT_EQ(groups[0].values[0].elements[1].real, 0.5);
+  EXPECT_EQ(groups[1].values[0].bytes, QByteArray("abc"));
+  EXPECT_EQ(groups[2].values[0].elements[0].integer, -200);
+  EXPECT_EQ(groups[3].values[0].entry, groups[3].values[1].entry);
+  EXPECT_EQ(r.value().entries[0].name, QByteArray("{CGRect}"));
+}
+
+TEST(TypedStreamReader, RejectsMalformedStreams) {
+  const QByteArray orange = [] {
+    TypedStreamBuilder b;
+    b.shared("@").color(1, {1, 0.5f, 0, 1});
+    return b.bytes();
+  }();
+  ASSERT_TRUE(ColorUnarchiver::unarchiveObjectWithData(orange));
+  for (qsizetype n = 0; n < orange.size(); ++n) {
+    auto r = ColorUnarchiver::unarchiveObjectWithData(orange.left(n));
+    EXPECT_FALSE(r) << "kept " << n << " bytes";
+  }
+
+  auto after = [](std::function<void(TypedStreamBuilder&)> body) {
+    TypedStreamBuilder b;
+    body(b);
+    return b.bytes();
+  };
+  QByteArray deep = after([](TypedStreamBuilder& b) {
+    b.shared("@");
+    for (int i = 0; i < 300; ++i) b.beginObject({{"NSBox", 0}}).shared("@");
+  });
+  struct Case {
+    const char* name;
+    QByteArray bytes;
+    const char* expect;
+  };
+  const Case cases[] = {
+      {"empty", QByteArray(), "end of data"},
+      {"wrong streamer version", hexBytes("050b73747265616d7479706564"), "streamer version"},
+      {"unknown signature", QByteArray("\x04\x0bstreamtypes\x00", 14), "signature"},
+      {"reference to a missing shared string", after([](auto& b) { b.byte(0x95); }),
+       "shared string 3 of 0"},
+      {"reference to a missing object", after([](auto& b) { b.shared("@").byte(0x92); }),
+       "missing object 0 of 0"},
+      {"object reference naming a class", after([](auto& b) {
+         b.shared("@").color(1, {1, 1, 1, 1}).shared("@").byte(0x93);
+       }),
+       "entry 1 is not a object"},
+      {"class reference naming an object", after([](auto& b) {
+         b.shared("@").color(1, {1, 1, 1, 1}).shared("@").byte(0x84).byte(0x92);
+       }),
+       "entry 0 is not a class"},
+      {"object without its end", after([](auto& b) {
+         b.shared("@").beginObject({{"NSColor", 0}}).shared("c").byte(1);
+       }),
+       "not ended"},
+      {"object without a class", after([](auto& b) { b.shared("@").byte(0x84).byte(0x85); }),
+       "without a class"},
+      {"nested too deeply", deep, "deeper than"},
+      {"length near 2^31", after([](auto& b) { b.shared("+").integer(0x7fffffff); }),
+       "past the end"},
+      {"negative length", after([](auto& b) { b.shared("+").integer(-5); }), "past the end"},
+      {"array longer than the data", after([](auto& b) { b.shared("[99999999i]"); }),
+       "longer than the data"},
+      {"array of no elements, which would take no bytes", after([](auto& b) { b.shared("[0i]"); }),
+       "without a length"},
+      {"unsupported type", after([](auto& b) { b.shared("^i"); }), "unsupported type '^'"},
+      {"unterminated struct", after([](auto& b) { b.shared("{A=ii"); }), "unterminated"},
+      {"nil type string", after([](auto& b) { b.byte(0x85); }), "missing type string"},
+      {"tag as an integer", after([](auto& b) { b.shared("i").byte(0x87); }), "tag 0x87"},
+  };
+  for (const auto& c : cases) {
+    auto r = TypedStreamReader::read(c.bytes);
+    ASSERT_FALSE(r) << c.name;
+    EXPECT_TRUE(r.error().contains(QLatin1String(c.expect)))
+        << c.name << ": " << r.error().toStdString();
+  }
+}
+
+TEST(TypedStreamFixtures, EveryColourInTheEmacsListDecodesWithItsName) {
+  QV_FIXTURE_OR_SKIP(bytes, "typedstream/Emacs.clr");
+  auto stream = TypedStreamReader::read(bytes);
+  ASSERT_TRUE(stream) << stream.error().toStdString();
+  const TypedStream& s = stream.value();
+  QStringList names;
+  std::map<QString, Rgba> colours;
+  for (const TypedGroup& group : s.groups) {
+    if (group.encoding != "@@") continue;
+    auto colour = ColorUnarchiver::colorAt(s, group.values[0].entry);
+    ASSERT_TRUE(colour) << colour.error().toStdString();
+    auto name = ColorUnarchiver::stringAt(s, group.values[1].entry);
+    ASSERT_TRUE(name) << name.error().toStdString();
+    EXPECT_EQ(colour.value().color.space(), Color::Space::CalibratedRGB)
+        << name.value().toStdString();
+    names << name.value();
+    colours[name.value()] = *colour.value().color.usingCalibratedRGB();
+  }
+  EXPECT_GT(names.size(), 500);
+  EXPECT_EQ(names.front(), QStringLiteral("LightGreen"));
+  EXPECT_EQ(names.removeDuplicates(), 0);
+  // X11's LightGreen is 144, 238, 144; DarkRed 139, 0, 0 with integral zeros.
+  EXPECT_NEAR(colours[QStringLiteral("LightGreen")].r, 144 / 255.0, 1e-6);
+  EXPECT_NEAR(colours[QStringLiteral("LightGreen")].g, 238 / 255.0, 1e-6);
+  EXPECT_EQ(colours[QStringLiteral("DarkRed")].g, 0.0f);
+  EXPECT_EQ(colours[QStringLiteral("DarkRed")].a, 1.0f);
+  EXPECT_NEAR(colours[QStringLiteral("DarkRed")].r, 139 / 255.0, 1e-6);
+}
+
+TEST(TypedStreamFixtures, WalksALargerRealDocument) {
+  QV_FIXTURE_OR_SKIP(bytes, "typedstream/Empty2D-macOS-10.14.gcx");
+  auto stream = TypedStreamReader::read(bytes);
+  ASSERT_TRUE(stream) << stream.error().toStdString();
+  const TypedStream& s = stream.value();
+  ASSERT_EQ(s.groups.size(), 1u);
+  EXPECT_EQ(s.classNameOf(s.groups[0].values[0].entry), QByteArray("NSMutableDictionary"));
+  // Not a colour: the colour reader says so instead of guessing.
+  auto colour = ColorUnarchiver::unarchiveObjectWithData(bytes);
+  ASSERT_FALSE(colour);
+  EXPECT_TRUE(colour.error().contains(QLatin1String("NSMutableDictionary")));
+}
+}  // namespace
