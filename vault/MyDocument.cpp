@@ -90,17 +90,6 @@ void MyDocument::updateChangeCount(int changeKind) {
   ZVCryptoDoc::updateChangeCount(changeKind);
 }
 
-std::optional<MyDocument::CheckPieces> MyDocument::makeCheckPieces(QString* error) {
-  const QByteArray check = ZVCommonCrypto::generateRandom256AsciiString().toUtf8();
-  std::int32_t status = 0;
-  std::optional<QByteArray> cipherText = myCommonCrypto_->encrypt(check, &status);
-  if (!cipherText || status != 0) {
-    if (error) *error = QStringLiteral("The check string could not be encrypted (status %1).").arg(status);
-    return std::nullopt;
-  }
-  return CheckPieces{ZVCommonCrypto::dataSHA1(check), *cipherText};
-}
-
 ArrayRef MyDocument::getCopyOfContentArrayForSaveOperation() const {
   auto stored = Array::create();
   stored->values().reserve(myArray_->values().size());
@@ -139,7 +128,7 @@ bool MyDocument::hasEngineForPassword() const {
 }
 
 std::optional<MyDocument::CheckPieces> MyDocument::makeCheckPieces(ZVCommonCrypto& engine,
-                                                                  QString* error) {
+                                                                   QString* error) {
   QByteArray check = ZVCommonCrypto::generateRandom256AsciiString().toUtf8();
   std::int32_t status = 0;
   std::optional<QByteArray> cipherText = engine.encrypt(check, &status);
@@ -154,7 +143,7 @@ std::optional<MyDocument::CheckPieces> MyDocument::makeCheckPieces(ZVCommonCrypt
 }
 
 std::optional<MyDocument::Pieces> MyDocument::encryptPieces(ZVCommonCrypto& engine,
-                                                           QString* error) const {
+                                                            QString* error) const {
   const Value creation = documentCreationDate ? Value(*documentCreationDate) : Value();
   const Value roots[] = {Value(getCopyOfContentArrayForSaveOperation()),
                          Value(getCopyOfCategoryArrayForSaveOperation()), Value(emailArray_),
@@ -258,7 +247,8 @@ DictRef MyDocument::buildDocumentDictionary() const {
   putData("IV", myIV);
   putData("rc", myRCDataEncrypted);
   putData("sha1-rc", mySha1_RcData);
-  if (OSXPlatformDictionary) d->setValue(QStringLiteral("OSXPlatformDictionary"), OSXPlatformDictionary);
+  if (OSXPlatformDictionary)
+    d->setValue(QStringLiteral("OSXPlatformDictionary"), OSXPlatformDictionary);
   if (myiOSPlatformDictionary)
     d->setValue(QStringLiteral("iOSPlatformDictionary"), myiOSPlatformDictionary);
   return d;
@@ -297,7 +287,8 @@ std::optional<QByteArray> MyDocument::dataOfType(const QString&, QString* error)
     myRCDataEncrypted = check->cipherText;
     OSXPlatformDictionary = buildPlatformDictionary();
   }
-  Result<QByteArray> file = KeyedArchiver::archivedDataWithRootObject(Value(buildDocumentDictionary()));
+  Result<QByteArray> file =
+      KeyedArchiver::archivedDataWithRootObject(Value(buildDocumentDictionary()));
   if (!file) {
     if (error) *error = file.error();
     return std::nullopt;

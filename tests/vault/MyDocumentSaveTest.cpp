@@ -48,7 +48,9 @@ OpenedFile openSaved(const QByteArray& file, const QString& password) {
   Result<Value> root = KeyedUnarchiver::unarchiveObjectWithData(file);
   if (!root || !root.value().isDictionary()) return out;
   out.container = root.value().toDictionary();
-  const auto data = [&](const char* key) { return out.container->value(QString::fromLatin1(key)).toData(); };
+  const auto data = [&](const char* key) {
+    return out.container->value(QString::fromLatin1(key)).toData();
+  };
   ZVCommonCrypto engine;
   engine.setPasswordToDecrypt(password, data("IV"), data("salt"));
   std::int32_t status = 0;
@@ -168,7 +170,8 @@ TEST_F(MyDocumentSaveTest, MobileStateIsWrittenBackUnchanged) {
   QString error;
   const auto data = plain.dataOfType(QStringLiteral("qvlt"), &error);
   ASSERT_TRUE(data);
-  EXPECT_FALSE(openSaved(*data, QStringLiteral("hunter22")).container->contains(u"iOSPlatformDictionary"));
+  EXPECT_FALSE(
+      openSaved(*data, QStringLiteral("hunter22")).container->contains(u"iOSPlatformDictionary"));
 }
 
 TEST_F(MyDocumentSaveTest, ALockedDocumentWritesTheHeldPiecesUnchanged) {
@@ -176,8 +179,10 @@ TEST_F(MyDocumentSaveTest, ALockedDocumentWritesTheHeldPiecesUnchanged) {
   MyDocument locked;
   locked.setIsEncrypted(true);
   for (const auto& [key, member] :
-       {std::pair{"salt", &MyDocument::mySalt}, {"IV", &MyDocument::myIV},
-        {"rc", &MyDocument::myRCDataEncrypted}, {"sha1-rc", &MyDocument::mySha1_RcData},
+       {std::pair{"salt", &MyDocument::mySalt},
+        {"IV", &MyDocument::myIV},
+        {"rc", &MyDocument::myRCDataEncrypted},
+        {"sha1-rc", &MyDocument::mySha1_RcData},
         {"dataArrayData", &MyDocument::myEncryptedArrayData},
         {"catArrayData", &MyDocument::myEncryptedCategoryArrayData},
         {"emailArrayData", &MyDocument::myEncryptedEmailArrayData},
@@ -209,7 +214,7 @@ TEST_F(MyDocumentSaveTest, ChangesAndAutosavingFollowTheLockedStateAndThePasswor
   fresh.setIsEncrypted(false);
   fresh.updateChangeCount(ChangeCounting::ChangeDone);
   EXPECT_TRUE(fresh.isDocumentEdited());
-  EXPECT_TRUE(MyDocument::autosavesInPlace());
+  EXPECT_TRUE(fresh.autosavesInPlace());
 }
 
 TEST_F(MyDocumentSaveTest, ClosingShrinksTheWindowAndHidesTheToolbar) {
@@ -226,7 +231,8 @@ TEST_F(MyDocumentSaveTest, FieldKeyTablesAreTwoEqualCopies) {
   const DictRef first = doc.myKeyArrayForImport->at(0).toDictionary();
   EXPECT_EQ(first->value(u"publicKey").toString(), u"Category");
   EXPECT_EQ(first->value(u"innerKey").toString(), u"categoryPtr.cat_category");
-  EXPECT_EQ(doc.myKeyArrayForExport->at(4).toDictionary()->value(u"publicKey").toString(), u"User ID");
+  EXPECT_EQ(doc.myKeyArrayForExport->at(4).toDictionary()->value(u"publicKey").toString(),
+            u"User ID");
 }
 
 TEST_F(MyDocumentSaveTest, AnIndependentReaderSeesTheFileLayout) {
@@ -245,15 +251,17 @@ TEST_F(MyDocumentSaveTest, AnIndependentReaderSeesTheFileLayout) {
   EXPECT_EQ(root.value(u"class").toString(), u"NSMutableDictionary");
   const QJsonObject items = root.value(u"items").toObject();
   const std::pair<const char*, const char*> expected[] = {
-      {"appversion", "int"},        {"latestPlatform", "string"}, {"salt", "data[8]"},
-      {"IV", "data[16]"},           {"sha1-rc", "data[20]"},
+      {"appversion", "int"}, {"latestPlatform", "string"}, {"salt", "data[8]"},
+      {"IV", "data[16]"},    {"sha1-rc", "data[20]"},
   };
   for (const auto& [key, kind] : expected)
     EXPECT_EQ(items.value(QLatin1String(key)).toString(), QLatin1String(kind)) << key;
-  for (const char* key : {"rc", "dataArrayData", "catArrayData", "emailArrayData", "documentCreationDateData"})
+  for (const char* key :
+       {"rc", "dataArrayData", "catArrayData", "emailArrayData", "documentCreationDateData"})
     EXPECT_TRUE(items.value(QLatin1String(key)).toString().startsWith(u"data[")) << key;
   EXPECT_EQ(items.size(), 11);
-  const QJsonObject platform = items.value(u"OSXPlatformDictionary").toObject().value(u"items").toObject();
+  const QJsonObject platform =
+      items.value(u"OSXPlatformDictionary").toObject().value(u"items").toObject();
   EXPECT_EQ(platform.value(u"windowRecHeight").toString(), u"real");
   EXPECT_EQ(platform.value(u"windowRecX").toString(), u"real");
   EXPECT_EQ(platform.value(u"makeToolbarVisibleAtDecrypt").toString(), u"bool");
@@ -263,7 +271,8 @@ TEST_F(MyDocumentSaveTest, AnIndependentReaderSeesTheFileLayout) {
   EXPECT_EQ(left.value(u"class").toString(), u"NSValue");
   EXPECT_EQ(left.value(u"special").toInt(), 3);
   EXPECT_EQ(left.value(u"rect").toString(), u"{{0, 0}, {300, 560}}");
-  EXPECT_EQ(platform.value(u"columnSizes").toObject().value(u"class").toString(), u"NSMutableArray");
+  EXPECT_EQ(platform.value(u"columnSizes").toObject().value(u"class").toString(),
+            u"NSMutableArray");
 }
 
 TEST_F(MyDocumentSaveTest, APieceThatCannotBeMadeFailsTheSaveAndKeepsTheFile) {
