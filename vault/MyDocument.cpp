@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "platform/KeyedArchiver.h"
+#include "platform/SecureMemory.h"
 #include "vault/VaultKeys.h"
 
 namespace {
@@ -133,7 +134,7 @@ std::optional<MyDocument::CheckPieces> MyDocument::makeCheckPieces(ZVCommonCrypt
   std::int32_t status = 0;
   std::optional<QByteArray> cipherText = engine.encrypt(check, &status);
   CheckPieces pieces{ZVCommonCrypto::dataSHA1(check), cipherText.value_or(QByteArray())};
-  check.fill('\0');
+  SecureMemory::wipe(check);
   if (!cipherText || status != 0) {
     if (error)
       *error = QStringLiteral("The check string could not be encrypted (status %1).").arg(status);
@@ -161,7 +162,7 @@ std::optional<MyDocument::Pieces> MyDocument::encryptPieces(ZVCommonCrypto& engi
     }
     std::int32_t status = 0;
     std::optional<QByteArray> cipherText = engine.encrypt(archive.value(), &status);
-    archive.value().fill('\0');  // plaintext of the records
+    SecureMemory::wipe(archive.value());  // plaintext of the records
     if (!cipherText || status != 0) {
       if (error)
         *error = QStringLiteral("The %1 could not be encrypted (status %2).")

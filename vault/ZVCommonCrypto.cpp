@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Common/RandomInRange.h"
+#include "platform/SecureMemory.h"
 #include "platform/Cryptor.h"
 #include "platform/KeyDerivation.h"
 #include "platform/SecureRandom.h"
@@ -14,16 +15,6 @@
 
 namespace {
 
-void wipe(QByteArray& bytes) {
-  if (!bytes.isEmpty()) OPENSSL_cleanse(bytes.data(), static_cast<std::size_t>(bytes.size()));
-  bytes.clear();
-}
-
-// Wipes its bytes when the scope ends, whatever path leaves it.
-struct WipedBytes {
-  QByteArray bytes;
-  ~WipedBytes() { wipe(bytes); }
-};
 
 void report(std::int32_t* error, std::int32_t status) {
   if (error != nullptr) *error = status;
@@ -38,7 +29,7 @@ ZVCommonCrypto::ZVCommonCrypto(const QString& password) : password_(password) {
   renewIVAndSaltLocked();  // the key is derived when first needed
 }
 
-ZVCommonCrypto::~ZVCommonCrypto() { wipe(aesKey_); }
+ZVCommonCrypto::~ZVCommonCrypto() { SecureMemory::wipe(aesKey_); }
 
 QString ZVCommonCrypto::password() const {
   std::lock_guard lock(mutex_);
@@ -78,7 +69,7 @@ QByteArray ZVCommonCrypto::AESKey() const {
 
 void ZVCommonCrypto::setAESKey(const QByteArray& key) {
   std::lock_guard lock(mutex_);
-  wipe(aesKey_);
+  SecureMemory::wipe(aesKey_);
   aesKey_ = key;
   keySource_.reset();  // of unknown origin: the next cipher derives its own
 }
@@ -110,7 +101,7 @@ void ZVCommonCrypto::renewIVAndSaltLocked() {
 
 const QByteArray& ZVCommonCrypto::currentKeyLocked() const {
   if (!keySource_ || keySource_->first != password_ || keySource_->second != salt_) {
-    wipe(aesKey_);
+    SecureMemory::wipe(aesKey_);
     aesKey_ = AESKeyForPassword(password_, salt_);
     keySource_.emplace(password_, salt_);
   }

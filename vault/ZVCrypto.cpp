@@ -5,20 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/SecureMemory.h"
 #include "platform/BlowfishCBC.h"
 #include "platform/MacRoman.h"
 
 namespace {
 
-void wipe(QByteArray& bytes) {
-  if (!bytes.isEmpty()) OPENSSL_cleanse(bytes.data(), static_cast<std::size_t>(bytes.size()));
-  bytes.clear();
-}
-
-struct WipedBytes {
-  QByteArray bytes;
-  ~WipedBytes() { wipe(bytes); }
-};
 
 // Takes a buffer of the C layer, wiping and freeing it.
 QByteArray takeBuffer(unsigned char* buffer, std::int32_t length) {

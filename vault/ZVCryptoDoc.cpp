@@ -2,6 +2,7 @@
 
 #include "platform/Alert.h"
 #include "platform/MainQueue.h"
+#include "platform/SecureMemory.h"
 
 namespace {
 const QString kWrongPasswordInfo = QStringLiteral(
@@ -31,11 +32,6 @@ bool isLongEnough(const QString& password) {
   return password.size() >= ZVCryptoDoc::kMinimumPasswordLength;
 }
 
-// Overwrites the characters before letting go of them, where this string owns them alone.
-void wipe(QString& s) {
-  if (!s.isEmpty() && s.isDetached()) s.fill(QChar(0));
-  s.clear();
-}
 }  // namespace
 
 ZVCryptoDoc::ZVCryptoDoc(QObject* parent) : Document(parent) {}
@@ -45,7 +41,7 @@ ZVCryptoDoc::~ZVCryptoDoc() {
     delete sheet;
   for (QString* s : {&plainPassword_, &plainPasswordInserted_, &plainPasswordInsertedRetype_,
                      &plainPasswordPrevious_})
-    wipe(*s);
+    SecureMemory::wipe(*s);
 }
 
 void ZVCryptoDoc::setPlainPassword(const QString& s) {
