@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/ChangeCounting.h"
+#include "platform/UndoManager.h"
 #include "platform/UserInterfaceItem.h"
 
 class QWidget;
@@ -60,6 +61,8 @@ class Document : public QObject, public ChangeCounting {
   virtual void close();
   bool isClosed() const { return closed_; }
 
+  UndoManager* undoManager() { return &undoManager_; }
+
   virtual QWidget* windowForSheet() const { return nullptr; }
   void presentError(const QString& message, const QString& informative) const;
 
@@ -78,4 +81,5 @@ class Document : public QObject, public ChangeCounting {
   int changeCount_ = 0;
   bool closed_ = false;
   QTimer autosaveTimer_;
+  UndoManager undoManager_;
 };

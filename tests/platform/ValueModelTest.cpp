@@ -9,6 +9,7 @@
 #include "platform/Dictionary.h"
 #include "platform/IdentitySet.h"
 #include "platform/KeyPath.h"
+#include "platform/UndoManager.h"
 
 namespace {
 
@@ -153,6 +154,45 @@ TEST(IdentitySetTest, AgreesWithAReferenceListAndKeepsOrderThroughSweeps) {
   // An equal but different dictionary is another member.
   auto twin = Dictionary::create();
   EXPECT_FALSE(set.contains(twin.get()));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(UndoManagerTest, PairsRegisteringTheirTwinsAlternateUndoAndRedo) {
+  UndoManager undo;
+  std::vector<int> list;
+  // The pair of an edit: each step changes the list and registers the other.
+  std::function<void(int)> add, remove;
+  add = [&](int v) {
+    list.push_back(v);
+    undo.registerUndo([&, v] { remove(v); });
+    undo.setActionName(QStringLiteral("Add Record"));
+  };
+  remove = [&](int v) {
+    std::erase(list, v);
+    undo.registerUndo([&, v] { add(v); });
+    undo.setActionName(QStringLiteral("Delete Record"));
+  };
+  add(1);
+  add(2);
+  EXPECT_EQ(undo.undoMenuItemTitle(), u"Undo Add Record");
+  undo.undo();
+  EXPECT_EQ(list, std::vector<int>{1});
+  EXPECT_EQ(undo.redoMenuItemTitle(), u"Redo Delete Record");
+  undo.redo();
+  EXPECT_EQ(list, (std::vector<int>{1, 2}));
+  undo.undo();
+  undo.undo();
+  EXPECT_TRUE(list.empty());
+  EXPECT_FALSE(undo.canUndo());
+  undo.redo();
+  EXPECT_EQ(list, std::vector<int>{1});
+  // A new edit drops what could be redone.
+  add(3);
+  EXPECT_FALSE(undo.canRedo());
+  EXPECT_EQ(undo.redoMenuItemTitle(), u"Redo");
 }
 
 }  // namespace
