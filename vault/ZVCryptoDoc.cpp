@@ -284,7 +284,11 @@ void ZVCryptoDoc::passwordNotEqualSheet(QWidget* window, void*) {
       QStringLiteral("Passwords inserted in the two fields doesn't match"),
       QStringLiteral("You must insert exactly the same password in the two 'New Password' "
                      "fields. No changes were applied"),
-      kRetryCancel, [this, window] { retryChangeSheet(window); }, window);
+      kRetryCancel,
+      [self = QPointer<ZVCryptoDoc>(this), window] {
+        if (self) self->retryChangeSheet(window);
+      },
+      window);
 }
 
 void ZVCryptoDoc::passwordMustBe6CharLong(QWidget* window, void*) {
@@ -292,7 +296,10 @@ void ZVCryptoDoc::passwordMustBe6CharLong(QWidget* window, void*) {
       QStringLiteral("Password Too Short. You have to use a password which is at least six "
                      "character long."),
       QStringLiteral("No changes were applied"), kRetryCancel,
-      [this, window] { retryChangeSheet(window); }, window);
+      [self = QPointer<ZVCryptoDoc>(this), window] {
+        if (self) self->retryChangeSheet(window);
+      },
+      window);
 }
 
 void ZVCryptoDoc::passwordMustMatch(QWidget* window) {
@@ -300,7 +307,10 @@ void ZVCryptoDoc::passwordMustMatch(QWidget* window) {
       QStringLiteral("Password inserted in the 'Old Master Password' field must be equal to "
                      "the password previously used to protect this document."),
       QStringLiteral("No changes were applied"), kRetryCancel,
-      [this, window] { retryChangeSheet(window); }, window);
+      [self = QPointer<ZVCryptoDoc>(this), window] {
+        if (self) self->retryChangeSheet(window);
+      },
+      window);
 }
 
 void ZVCryptoDoc::showInsertPasswordSheet(QWidget* window, void*) {
