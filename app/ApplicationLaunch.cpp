@@ -14,6 +14,7 @@ ApplicationLaunch::ApplicationLaunch(UserDefaults& defaults) {
 
 ApplicationLaunch::~ApplicationLaunch() {
   // Documents first: their windows reach the delegate's menus.
+  controller_->closeAllDocuments();
   controller_.reset();
   delegate_.reset();
 }

@@ -52,6 +52,8 @@ VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, QWidget* parent)
     closeApproved_ = true;
     close();
   });
+  // A document dropped without closing (the controller going away) takes its window along.
+  connect(document, &QObject::destroyed, this, &QObject::deleteLater);
   updateLayout();
   updateTitle();
 }
