@@ -62,6 +62,9 @@ MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
   MyDocument::setDocumentOpeningNotifier([this] { setDocumentIsOpening(true); });
 }
 
+// Documents made after this delegate (tests make several) must not call into it.
+MyAppDelegate::~MyAppDelegate() { MyDocument::setDocumentOpeningNotifier({}); }
+
 void MyAppDelegate::setFontFamilyArray(ArrayRef families) {
   fontFamilyArray_ = families ? std::move(families) : Array::create();
   Q_EMIT fontFamilyArrayChanged();

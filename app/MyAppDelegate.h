@@ -19,6 +19,7 @@ class MyAppDelegate : public ZVAppDelegateBase {
   static void initialize(UserDefaults& defaults);
 
   explicit MyAppDelegate(UserDefaults& defaults, QObject* parent = nullptr);
+  ~MyAppDelegate() override;
 
   void setDocumentController(ZVRevertDocController* controller) { controller_ = controller; }
   ZVRevertDocController* documentController() const { return controller_; }

@@ -174,3 +174,20 @@ TEST_F(LaunchTest, NewerVersionAlertAnswersTheUsersChoice) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DocumentOpeningNotice, ReachesTheLiveDelegateOnly) {
+  QTemporaryDir dir;
+  UserDefaults defaults(dir.filePath(QStringLiteral("q.conf")));
+  {
+    MyAppDelegate delegate(defaults);
+    EXPECT_FALSE(delegate.documentIsOpening());
+    MyDocument first;
+    EXPECT_TRUE(delegate.documentIsOpening());
+  }
+  MyDocument afterwards;  // the delegate is gone: nothing may call into it
+  EXPECT_FALSE(afterwards.isEncrypted());
+}
+
+}  // namespace
