@@ -2,8 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QScreen>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <cstdio>
 
