@@ -1,0 +1,17 @@
+#include "Common/ZVNumberBoolToNumberNum.h"
+
+#include "Common/TransformerInput.h"
+
+using namespace transformer_input;
+
+QVariant ZVNumberBoolToNumberNum::transformedValue(const QVariant& value) const {
+  return number(read(value).toBool(false) ? 1 : 0);
+}
+
+QVariant ZVNumberBoolToNumberNum::reverseTransformedValue(const QVariant& value) const {
+  return flag(read(value).toInteger(0) != 0);
+}
+
+QMetaType ZVNumberBoolToNumberNum::transformedValueClass() const {
+  return QMetaType::fromType<Value>();
+}

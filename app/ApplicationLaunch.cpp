@@ -1,0 +1,29 @@
+#include "app/ApplicationLaunch.h"
+
+#include "app/MyAppDelegate.h"
+#include "app/ZVRevertDocController.h"
+#include "platform/UserDefaults.h"
+
+ApplicationLaunch::ApplicationLaunch(UserDefaults& defaults) {
+  MyAppDelegate::initialize(defaults);
+  delegate_ = std::make_unique<MyAppDelegate>(defaults);
+  controller_ = std::make_unique<ZVRevertDocController>();
+  controller_->setAppDelegate(delegate_.get());
+  delegate_->setDocumentController(controller_.get());
+}
+
+ApplicationLaunch::~ApplicationLaunch() {
+  // Documents first: their windows reach the delegate's menus.
+  controller_->closeAllDocuments();
+  controller_.reset();
+  delegate_.reset();
+}
+
+void ApplicationLaunch::run(const QStringList& filesToOpen) {
+  delegate_->applicationWillFinishLaunching();
+  if (!filesToOpen.isEmpty())
+    controller_->openFiles(filesToOpen);
+  else if (delegate_->applicationShouldOpenUntitledFile())
+    controller_->newDocument();
+  delegate_->applicationDidFinishLaunching();
+}

@@ -1,0 +1,206 @@
+#include "app/ApplicationMenus.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeySequence>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <functional>
+
+#include "app/AppIdentity.h"
+#include "app/MyAppDelegate.h"
+#include "app/ZVRevertDocController.h"
+#include "vault/MyDocument.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+constexpr char kSelector[] = "qvSelector";
+constexpr char kAnswerer[] = "qvAnswerer";  // "document" or "application"
+constexpr char kEditSlot[] = "qvEditSlot";
+
+QAction* addCommand(QMenu* menu, const QString& title, const char* selector, const char* answerer,
+                    std::function<void()> run, const QKeySequence& keys = {}) {
+  QAction* action = menu->addAction(title);
+  action->setProperty(kSelector, QString::fromLatin1(selector));
+  action->setProperty(kAnswerer, QString::fromLatin1(answerer));
+  if (!keys.isEmpty()) action->setShortcut(keys);
+  QObject::connect(action, &QAction::triggered, action, [run = std::move(run)] { run(); });
+  return action;
+}
+
+// Edit commands go to the widget with the keyboard focus, as the responder chain would.
+void addEditCommand(QMenu* menu, const QString& title, const char* selector, const char* slot,
+                    QKeySequence::StandardKey keys) {
+  QAction* action = addCommand(
+      menu, title, selector, "focus",
+      [slot] {
+        if (QWidget* focus = QApplication::focusWidget()) QMetaObject::invokeMethod(focus, slot);
+      },
+      QKeySequence(keys));
+  action->setProperty(kEditSlot, QString::fromLatin1(slot));
+}
+
+void rebuildWindowList(QMenu* menu, QAction* listStart, ZVRevertDocController* controller) {
+  const QList<QAction*> all = menu->actions();
+  for (qsizetype i = all.indexOf(listStart) + 1; i < all.size(); ++i) {
+    menu->removeAction(all[i]);
+    all[i]->deleteLater();
+  }
+  if (!controller) return;
+  for (Document* document : controller->documents()) {
+    VaultDocumentWindow* window = controller->windowOf(document);
+    if (!window) continue;
+    QAction* item = menu->addAction(document->displayName());
+    item->setCheckable(true);
+    item->setChecked(window->isActiveWindow());
+    QPointer<VaultDocumentWindow> target(window);
+    QObject::connect(item, &QAction::triggered, item, [target] {
+      if (!target) return;
+      target->showNormal();
+      target->raise();
+      target->activateWindow();
+    });
+  }
+}
+}  // namespace
+
+void ApplicationMenus::validate(QMenu* menu, MyDocument* document, MyAppDelegate* delegate) {
+  for (QAction* action : menu->actions()) {
+    const QString selector = action->property(kSelector).toString();
+    if (selector.isEmpty()) continue;
+    const QString answerer = action->property(kAnswerer).toString();
+    const UserInterfaceItem item{selector, 0};
+    if (answerer == u"document") {
+      action->setEnabled(document && !document->isClosed() &&
+                         document->validateUserInterfaceItem(item));
+    } else if (answerer == u"application") {
+      action->setEnabled(delegate ? delegate->validateUserInterfaceItem(item) : true);
+    } else {
+      QWidget* focus = QApplication::focusWidget();
+      const QByteArray slot = action->property(kEditSlot).toString().toLatin1();
+      action->setEnabled(focus && focus->metaObject()->indexOfMethod(
+                                      QMetaObject::normalizedSignature(slot + "()")) >= 0);
+    }
+  }
+}
+
+void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
+                               ZVRevertDocController* controller, MyDocument* document) {
+  QMenuBar* bar = window->menuBar();
+  bar->clear();
+  QPointer<MyDocument> doc(document);
+  QPointer<MyAppDelegate> app(delegate);
+  QPointer<QMainWindow> win(window);
+  const auto prepare = [doc, app](QMenu* menu) {
+    QObject::connect(menu, &QMenu::aboutToShow, menu,
+                     [menu, doc, app] { validate(menu, doc, app); });
+  };
+
+  QMenu* file = bar->addMenu(QStringLiteral("&File"));
+  prepare(file);
+  addCommand(
+      file, QStringLiteral("New"), "newDocument:", "application",
+      [controller] {
+        if (controller) controller->newDocument();
+      },
+      QKeySequence::New);
+  addCommand(
+      file, QStringLiteral("Open…"), "openDocument:", "application",
+      [controller] {
+        if (controller) controller->openDocument();
+      },
+      QKeySequence::Open);
+  file->addSeparator();
+  addCommand(
+      file, QStringLiteral("Close"), "performClose:", "application",
+      [win] {
+        if (win) win->close();
+      },
+      QKeySequence::Close);
+  if (document) {
+    addCommand(
+        file, QStringLiteral("Save"), "saveDocument:", "document",
+        [doc] {
+          if (doc) doc->saveDocument();
+        },
+        QKeySequence::Save);
+    addCommand(
+        file, QStringLiteral("Save As…"), "saveDocumentAs:", "document",
+        [doc] {
+          if (doc) doc->saveDocumentAs();
+        },
+        QKeySequence::SaveAs);
+    addCommand(file, QStringLiteral("Revert to Saved"), "revertDocumentToSaved:", "document",
+               [doc] {
+                 if (doc) doc->revertDocumentToSaved();
+               });
+    file->addSeparator();
+    addCommand(file, QStringLiteral("Change Password…"), "documentPassword:", "document", [doc] {
+      if (doc) doc->documentPassword();
+    });
+  }
+  file->addSeparator();
+  addCommand(
+      file, QStringLiteral("Quit"), "terminate:", "application",
+      [] { QApplication::closeAllWindows(); }, QKeySequence::Quit);
+
+  QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+  prepare(edit);
+  addEditCommand(edit, QStringLiteral("Undo"), "undo:", "undo", QKeySequence::Undo);
+  addEditCommand(edit, QStringLiteral("Redo"), "redo:", "redo", QKeySequence::Redo);
+  edit->addSeparator();
+  addEditCommand(edit, QStringLiteral("Cut"), "cut:", "cut", QKeySequence::Cut);
+  addEditCommand(edit, QStringLiteral("Copy"), "copy:", "copy", QKeySequence::Copy);
+  addEditCommand(edit, QStringLiteral("Paste"), "paste:", "paste", QKeySequence::Paste);
+  addEditCommand(edit, QStringLiteral("Select All"), "selectAll:", "selectAll",
+                 QKeySequence::SelectAll);
+
+  QMenu* windows = bar->addMenu(QStringLiteral("&Window"));
+  prepare(windows);
+  addCommand(
+      windows, QStringLiteral("Minimize"), "performMiniaturize:", "application",
+      [win] {
+        if (win) win->showMinimized();
+      },
+      QKeySequence(Qt::CTRL | Qt::Key_M));
+  addCommand(windows, QStringLiteral("Zoom"), "performZoom:", "application", [win] {
+    if (!win) return;
+    win->isMaximized() ? win->showNormal() : win->showMaximized();
+  });
+  windows->addSeparator();
+  addCommand(windows, QStringLiteral("Bring All to Front"), "arrangeInFront:", "application",
+             [controller] {
+               if (!controller) return;
+               for (Document* d : controller->documents())
+                 if (VaultDocumentWindow* w = controller->windowOf(d)) w->raise();
+             });
+  QAction* listStart = windows->addSeparator();
+  QObject::connect(windows, &QMenu::aboutToShow, windows, [windows, listStart, controller] {
+    rebuildWindowList(windows, listStart, controller);
+  });
+
+  QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+  prepare(help);
+  addCommand(help, app_identity::kUserGuideName, "openUserGuide:", "application", [app] {
+    if (app) app->openUserGuide();
+  });
+  addCommand(help, QStringLiteral("Software Update…"),
+             "checkForLastReleaseAvailable:", "application", [app] {
+               if (app) app->checkForLastReleaseAvailable();
+             });
+  help->addSeparator();
+  addCommand(help, QStringLiteral("Email Support…"), "emailUs:", "application", [app] {
+    if (app) app->emailUs();
+  });
+  addCommand(help, QStringLiteral("%1 Web Site").arg(app_identity::kShortName),
+             "visitUs:", "application", [app] {
+               if (app) app->visitUs();
+             });
+  help->addSeparator();
+  addCommand(help, QStringLiteral("About %1").arg(app_identity::kAppName),
+             "openAbout:", "application", [app] {
+               if (app) app->openAbout();
+             });
+  if (delegate && !delegate->myHelpMenu) delegate->myHelpMenu = help;
+}

@@ -1,0 +1,113 @@
+#include "app/MyAppDelegate.h"
+
+#include <QFontDatabase>
+#include <algorithm>
+
+#include "Common/ZV1IfNot0.h"
+#include "Common/ZVDictToNSColor.h"
+#include "Common/ZVHeightForFontSize.h"
+#include "Common/ZVNumberBoolToNumberNum.h"
+#include "Common/ZVValueIsEqualToRef.h"
+#include "Common/ZVValueNotEqualToRef.h"
+#include "app/AppIdentity.h"
+#include "app/ApplicationMenus.h"
+#include "app/ZVAppSupportUtility.h"
+#include "app/ZVRevertDocController.h"
+#include "platform/UserDefaults.h"
+#include "platform/ValueTransformerRegistry.h"
+#include "vault/MyDocument.h"
+
+DictRef MyAppDelegate::registeredDefaultsDictionary() {
+  auto d = Dictionary::create();
+  const auto set = [&d](const char* key, Value v) { d->setValue(QString::fromLatin1(key), v); };
+  set("notifyUpdate", Value::boolean(true));
+  set("lastVersionUsedToUpdatePref", Value::integer(0));
+  set("StartupActionTag", Value::integer(0));
+  set("StartupSelectedDoc", Value(QString()));
+  set("tableFontFamily", Value(QStringLiteral("Lucida Grande")));
+  set("tableFontSize", Value::real(12.0));
+  set("tableFontBold", Value::boolean(false));
+  set("tableFontItalic", Value::boolean(false));
+  set("openingSortBy", Value::integer(0));
+  set("autosavingDelay", Value::integer(20));
+  set("automaticSavingInterval", Value::integer(40));
+  set("autolocBackgroundEnabled", Value::boolean(false));
+  set("autolocBackgroundInterval", Value::integer(120));
+  set("disposePasswordIconAfter", Value::integer(20));
+  set("noCharStringDisambiguator", Value(QStringLiteral("0O1lI")));
+  set("tableSortCompare", Value::integer(2));
+  set("notifyHudTimer", Value::integer(10));
+  set("useHudNotifyForCopy", Value::boolean(true));
+  return d;
+}
+
+void MyAppDelegate::initialize(UserDefaults& defaults) {
+  defaults.registerDefaults(registeredDefaultsDictionary());
+}
+
+MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
+    : ZVAppDelegateBase(defaults, parent) {
+  const auto put = [](std::shared_ptr<const ValueTransformer> t, const char* name) {
+    ValueTransformerRegistry::setValueTransformer(std::move(t), QString::fromLatin1(name));
+  };
+  put(std::make_shared<ZVValueIsEqualToRef>(0), "valueIs0");
+  put(std::make_shared<ZVValueIsEqualToRef>(1), "valueIs1");
+  put(std::make_shared<ZVValueIsEqualToRef>(3), "valueIs3");
+  put(std::make_shared<ZVDictToNSColor>(), "dictToNSColor");
+  put(std::make_shared<ZVValueNotEqualToRef>(0), "valueNot0");
+  put(std::make_shared<ZV1IfNot0>(), "ret1ifnot0");
+  put(std::make_shared<ZVHeightForFontSize>(), "heightAmplifier");
+  put(std::make_shared<ZVNumberBoolToNumberNum>(), "bool2Num");
+
+  MyDocument::setDocumentOpeningNotifier([this] { setDocumentIsOpening(true); });
+}
+
+// Documents made after this delegate (tests make several) must not call into it.
+MyAppDelegate::~MyAppDelegate() { MyDocument::setDocumentOpeningNotifier({}); }
+
+void MyAppDelegate::setFontFamilyArray(ArrayRef families) {
+  fontFamilyArray_ = families ? std::move(families) : Array::create();
+  Q_EMIT fontFamilyArrayChanged();
+}
+
+QStringList MyAppDelegate::sortedFamilies(QStringList families) {
+  std::sort(families.begin(), families.end(),
+            [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseSensitive) < 0; });
+  return families;
+}
+
+void MyAppDelegate::applicationWillFinishLaunching() {
+  adjustBeforeFinishingLaunching();
+  buildUpFontMenuAndBindProgrammatically();
+}
+
+void MyAppDelegate::buildUpFontMenuAndBindProgrammatically() {
+  auto list = Array::create();
+  for (const QString& family : sortedFamilies(QFontDatabase::families())) {
+    auto entry = Dictionary::create();
+    entry->setValue(QStringLiteral("font"), family);
+    list->append(entry);
+  }
+  setFontFamilyArray(list);
+}
+
+void MyAppDelegate::applicationDidFinishLaunching() {
+  // Read once: a later change of the setting applies from the next launch.
+  if (controller_)
+    controller_->setAutosavingDelay(
+        static_cast<double>(defaults().integerForKey(QStringLiteral("autosavingDelay"))));
+  executeDocumentStartupAsInPref();
+  finishedLaunching = true;
+}
+
+bool MyAppDelegate::validateUserInterfaceItem(const UserInterfaceItem&) { return true; }
+
+QString MyAppDelegate::getUserGuideName() const { return app_identity::kUserGuideName; }
+
+QString MyAppDelegate::getUserGuideNameWithThisRelNum() const {
+  return app_identity::kUserGuideName + QLatin1Char(' ') + releaseString();
+}
+
+void MyAppDelegate::prepareApplicationWindow(QMainWindow* window) {
+  ApplicationMenus::install(window, this, controller_, nullptr);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/ZVAppDelegateBase.h"
+#include "platform/Array.h"
+#include "platform/Dictionary.h"
+
+class ZVRevertDocController;
+
+// This application's delegate: the registered settings, the named transformers, the font
+// list of the settings window and the launch steps.
+class MyAppDelegate : public ZVAppDelegateBase {
+  Q_OBJECT
+
+ public:
+  // The 18 registered settings, in their order, with their types.
+  static DictRef registeredDefaultsDictionary();
+  // Once per process, before the first delegate: registers them in memory (nothing is
+  // written to the user's file).
+  static void initialize(UserDefaults& defaults);
+
+  explicit MyAppDelegate(UserDefaults& defaults, QObject* parent = nullptr);
+  ~MyAppDelegate() override;
+
+  void setDocumentController(ZVRevertDocController* controller) { controller_ = controller; }
+  ZVRevertDocController* documentController() const { return controller_; }
+
+  // Generator state (the generator window comes with its own issue).
+  QString password4PasswordMaker;
+  Value pwLength4PasswordMaker = Value::integer(12);
+  Value pwTypeTag4PasswordMaker = Value::integer(40);
+  Value pwIsVisible4PasswordMaker = Value::boolean(false);
+  bool pullMenuIsOn = false;
+
+  ArrayRef fontFamilyArray() const { return fontFamilyArray_; }
+  void setFontFamilyArray(ArrayRef families);
+
+  void applicationWillFinishLaunching();
+  void buildUpFontMenuAndBindProgrammatically();
+  void applicationDidFinishLaunching();
+  // The start-up action and the release check come with their own issues.
+  void executeDocumentStartupAsInPref() {}
+
+  bool validateUserInterfaceItem(const UserInterfaceItem& item) override;
+  QString getUserGuideName() const override;
+  QString getUserGuideNameWithThisRelNum() const override;
+  void prepareApplicationWindow(QMainWindow* window) override;
+
+  // Family names in plain, case-sensitive order ("Zapfino" before "aharoni").
+  static QStringList sortedFamilies(QStringList families);
+
+ Q_SIGNALS:
+  void fontFamilyArrayChanged();
+
+ private:
+  ZVRevertDocController* controller_ = nullptr;
+  ArrayRef fontFamilyArray_ = Array::create();
+};

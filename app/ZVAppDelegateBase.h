@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "app/AboutWindow.h"
+#include "platform/UserInterfaceItem.h"
+
+class QMainWindow;
+class QMenu;
+class QWidget;
+class UserDefaults;
+
+// What any application of this family has: its name and release string, the start-up
+// document's status, the maker's links, the user guide and the About window.
+class ZVAppDelegateBase : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit ZVAppDelegateBase(UserDefaults& defaults, QObject* parent = nullptr);
+  ~ZVAppDelegateBase() override;
+
+  UserDefaults& defaults() const { return defaults_; }
+
+  QPointer<QMenu> myHelpMenu;
+  QPointer<QWidget> prefWindow;
+  bool finishedLaunching = false;
+
+  bool documentIsOpening() const { return documentIsOpening_; }
+  void setDocumentIsOpening(bool opening);
+  QString appName() const { return appName_; }
+  QString releaseString() const { return releaseString_; }
+  QString StartupDocPathMessageString() const { return startupDocPathMessage_; }
+  void setStartupDocPathMessageString(const QString& message);
+  bool StartupDocSpecified() const { return startupDocSpecified_; }
+  void setStartupDocSpecified(bool specified);
+
+  void adjustBeforeFinishingLaunching();
+  // Whether to make an untitled document when the launch brings none to open.
+  virtual bool applicationShouldOpenUntitledFile();
+  virtual bool validateUserInterfaceItem(const UserInterfaceItem& item);
+
+  // Menu actions.
+  void visitUs();
+  void visitAppUrl();
+  void visitTavrin();
+  void visitTwitter();
+  void emailUs();
+  void emailTavrin();
+  void checkForLastReleaseAvailable();
+  void openAppStorePage() {}
+  void openAppStoreList() {}
+  void appendMasHelp() {}
+  void openUserGuide();
+  void openAbout();
+  AboutWindow* aboutWindow() const { return about_; }
+  // Gives a window of the application its menus; the subclass knows them.
+  virtual void prepareApplicationWindow(QMainWindow* window) { Q_UNUSED(window); }
+
+  QString getAppStantment() const;
+  virtual QString getUserGuideName() const { return {}; }
+  virtual QString getUserGuideNameWithThisRelNum() const { return {}; }
+  // The user's data folder stands in for Application Support ($XDG_DATA_HOME).
+  virtual QString getUserGuideDirPath() const;
+  QString getUserGuideFinalPath() const;
+  // The path of a file installed with the application, or empty.
+  static QString bundleResourcePath(const QString& name, const QString& type);
+
+ Q_SIGNALS:
+  void documentIsOpeningChanged(bool opening);
+  void StartupDocPathMessageStringChanged(const QString& message);
+  void StartupDocSpecifiedChanged(bool specified);
+
+ private:
+  UserDefaults& defaults_;
+  bool documentIsOpening_ = false;
+  QString appName_;
+  QString releaseString_;
+  QString startupDocPathMessage_;
+  bool startupDocSpecified_ = true;
+  QPointer<AboutWindow> about_;
+};

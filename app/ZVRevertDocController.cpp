@@ -1,0 +1,71 @@
+#include "app/ZVRevertDocController.h"
+
+#include <QFile>
+#include <QTimer>
+
+#include "app/ApplicationMenus.h"
+#include "app/MyAppDelegate.h"
+#include "vault/MyDocument.h"
+#include "window/VaultDocumentWindow.h"
+
+ZVRevertDocController::ZVRevertDocController(QObject* parent) : DocumentController(parent) {}
+
+void ZVRevertDocController::advancedLockDocument(MyDocument* document) {
+  if (!document) return;
+  if (document->isDocumentEdited()) {
+    documentDidSave(document, document->saveDocument());
+    return;
+  }
+  QPointer<MyDocument> doc(document);
+  QTimer::singleShot(0, this, [this, doc] {
+    if (doc) CloseAndReopenTheDoc(doc);
+  });
+}
+
+void ZVRevertDocController::documentDidSave(MyDocument* document, bool didSave) {
+  if (didSave) CloseAndReopenTheDoc(document);
+}
+
+void ZVRevertDocController::CloseAndReopenTheDoc(MyDocument* document) {
+  if (!document || document->fileURL().isEmpty()) return;
+  openDocumentWithContentsOfURL(document->fileURL(), true);
+}
+
+VaultDocumentWindow* ZVRevertDocController::windowOf(Document* document) const {
+  auto* vault = qobject_cast<MyDocument*>(document);
+  return vault ? dynamic_cast<VaultDocumentWindow*>(vault->window()) : nullptr;
+}
+
+Document* ZVRevertDocController::makeUntitledDocument(QString*) { return new MyDocument(); }
+
+Document* ZVRevertDocController::makeDocumentWithContentsOfURL(const QString& path,
+                                                               QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    if (error) *error = file.errorString();
+    return nullptr;
+  }
+  auto* document = new MyDocument();
+  document->setFileURL(path);
+  // Reading the vault's contents comes with document opening; until then the file stays as
+  // it is: locked, and never written from here.
+  document->requiresMandatoryPassword = false;
+  document->YouCanSave = false;
+  document->setIsEncrypted(true);
+  return document;
+}
+
+void ZVRevertDocController::makeWindowControllers(Document* document) {
+  auto* vault = qobject_cast<MyDocument*>(document);
+  if (!vault) return;
+  auto* window = new VaultDocumentWindow(vault);
+  ApplicationMenus::install(window, delegate_, this, vault);
+}
+
+void ZVRevertDocController::showDocument(Document* document) {
+  VaultDocumentWindow* window = windowOf(document);
+  if (!window) return;
+  window->show();
+  window->raise();
+  window->activateWindow();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/DocumentController.h"
+
+class MyAppDelegate;
+class MyDocument;
+class VaultDocumentWindow;
+
+// The application's document controller: vault documents in their windows, and the way a
+// document is saved and shown again.
+class ZVRevertDocController : public DocumentController {
+  Q_OBJECT
+
+ public:
+  explicit ZVRevertDocController(QObject* parent = nullptr);
+
+  // Windows get their menus from the delegate's commands.
+  void setAppDelegate(MyAppDelegate* delegate) { delegate_ = delegate; }
+
+  // Saves the document when it has changes, then shows it again.
+  void advancedLockDocument(MyDocument* document);
+  void documentDidSave(MyDocument* document, bool didSave);
+  void CloseAndReopenTheDoc(MyDocument* document);
+
+  VaultDocumentWindow* windowOf(Document* document) const;
+
+ protected:
+  Document* makeUntitledDocument(QString* error) override;
+  Document* makeDocumentWithContentsOfURL(const QString& path, QString* error) override;
+  void makeWindowControllers(Document* document) override;
+  void showDocument(Document* document) override;
+
+ private:
+  MyAppDelegate* delegate_ = nullptr;
+};

@@ -1,0 +1,39 @@
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
+
+#include "app/AppIdentity.h"
+#include "app/ApplicationLaunch.h"
+#include "app/ZVAppDelegateBase.h"
+#include "app/ZVAppSupportUtility.h"
+#include "platform/UserDefaults.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(app_identity::kShortName);
+  QApplication::setApplicationDisplayName(app_identity::kShortName);
+  QApplication::setApplicationVersion(
+      ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber));
+  QApplication::setDesktopFileName(QStringLiteral("quorlith"));
+  QApplication::setWindowIcon(QIcon::fromTheme(
+      QStringLiteral("quorlith"), QIcon(ZVAppDelegateBase::bundleResourcePath(
+                                      QStringLiteral("quorlith"), QStringLiteral("svg")))));
+  // Linux convention: the last window closed ends the program.
+  QApplication::setQuitOnLastWindowClosed(true);
+
+  QCommandLineParser options;
+  options.setApplicationDescription(QStringLiteral("A password manager for vault documents."));
+  options.addHelpOption();
+  options.addVersionOption();
+  options.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Vault documents to open."),
+                                QStringLiteral("[files…]"));
+  options.process(application);
+
+  ApplicationLaunch launch(UserDefaults::standardUserDefaults());
+  launch.run(options.positionalArguments());
+  // Nothing opened (a refused file, a cancelled start): nothing would ever close to quit.
+  bool anyWindow = false;
+  for (QWidget* window : QApplication::topLevelWidgets()) anyWindow |= window->isVisible();
+  if (!anyWindow) return 0;
+  return application.exec();
+}

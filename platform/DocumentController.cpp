@@ -1,0 +1,139 @@
+#include "platform/DocumentController.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "platform/Alert.h"
+
+namespace {
+QString canonical(const QString& path) {
+  const QFileInfo info(path);
+  const QString resolved = info.canonicalFilePath();
+  return resolved.isEmpty() ? info.absoluteFilePath() : resolved;
+}
+
+QString inUseReason(const DocumentLock& lock) {
+  const QString holder = lock.holderDescription();
+  return holder.isEmpty()
+             ? QStringLiteral("Another copy of the application has it open. Close it there first.")
+             : QStringLiteral(
+                   "Another copy of the application (%1) has it open. Close it there "
+                   "first.")
+                   .arg(holder);
+}
+}  // namespace
+
+DocumentController::DocumentController(QObject* parent) : QObject(parent) {}
+
+DocumentController::~DocumentController() = default;
+
+Document* DocumentController::documentForURL(const QString& path) const {
+  if (path.isEmpty()) return nullptr;
+  const QString wanted = canonical(path);
+  for (Document* document : documents_)
+    if (!document->fileURL().isEmpty() && canonical(document->fileURL()) == wanted) return document;
+  return nullptr;
+}
+
+Document* DocumentController::openUntitledDocumentAndDisplay(QString* error) {
+  Document* document = makeUntitledDocument(error);
+  if (!document) return nullptr;
+  addDocument(document);
+  makeWindowControllers(document);
+  showDocument(document);
+  return document;
+}
+
+Document* DocumentController::openDocumentWithContentsOfURL(const QString& path, bool display,
+                                                            QString* error) {
+  if (Document* open = documentForURL(path)) {
+    if (display) showDocument(open);
+    return open;
+  }
+  const QString file = canonical(path);
+  if (!QFileInfo(file).isFile()) {
+    if (error) *error = QStringLiteral("There is no file at “%1”.").arg(path);
+    return nullptr;
+  }
+  auto lock = std::make_unique<DocumentLock>(file);
+  if (lock->acquire() == DocumentLock::Outcome::HeldElsewhere) {
+    if (error) *error = inUseReason(*lock);
+    return nullptr;
+  }
+  Document* document = makeDocumentWithContentsOfURL(file, error);
+  if (!document) return nullptr;  // the lock goes with it
+  locks_[document] = std::move(lock);
+  addDocument(document);
+  makeWindowControllers(document);
+  if (display) showDocument(document);
+  return document;
+}
+
+void DocumentController::newDocument() {
+  QString error;
+  if (!openUntitledDocumentAndDisplay(&error))
+    presentError(QStringLiteral("A new document could not be made."), error);
+}
+
+void DocumentController::openDocument() {
+  const QStringList paths = QFileDialog::getOpenFileNames(
+      nullptr, QStringLiteral("Open"), QString(),
+      QStringLiteral("Vault documents (*.%1)").arg(QLatin1String(kFileExtension)));
+  openFiles(paths);
+}
+
+void DocumentController::openFiles(const QStringList& paths) {
+  for (const QString& path : paths) {
+    QString error;
+    if (!openDocumentWithContentsOfURL(path, true, &error))
+      presentError(
+          QStringLiteral("The document “%1” could not be opened.").arg(QFileInfo(path).fileName()),
+          error);
+  }
+}
+
+void DocumentController::closeAllDocuments() {
+  const std::vector<Document*> open = documents_;
+  for (Document* document : open) document->close();
+}
+
+void DocumentController::presentError(const QString& message, const QString& informative) {
+  Alert alert;
+  alert.alertStyle = Alert::Style::Critical;
+  alert.messageText = message;
+  alert.informativeText = informative;
+  alert.addButtonWithTitle(QStringLiteral("OK"));
+  alert.runModal();
+}
+
+void DocumentController::addDocument(Document* document) {
+  document->setParent(this);
+  documents_.push_back(document);
+  connect(document, &Document::documentClosed, this,
+          [this, document] { removeDocument(document); });
+  // A first save or a save under a new name moves the lock to the new file.
+  connect(document, &Document::fileURLChanged, this, [this, document] { relock(document); });
+  Q_EMIT documentAdded(document);
+}
+
+void DocumentController::relock(Document* document) {
+  if (document->fileURL().isEmpty()) return;
+  const QString lockPath = DocumentLock::lockPathFor(canonical(document->fileURL()));
+  auto it = locks_.find(document);
+  if (it != locks_.end() && it->second->isHeld() && it->second->path() == lockPath) return;
+  auto lock = std::make_unique<DocumentLock>(canonical(document->fileURL()));
+  if (lock->acquire() == DocumentLock::Outcome::Acquired)
+    locks_[document] = std::move(lock);
+  else
+    locks_.erase(document);  // the old file's lock no longer guards anything of ours
+}
+
+void DocumentController::removeDocument(Document* document) {
+  auto it = std::find(documents_.begin(), documents_.end(), document);
+  if (it == documents_.end()) return;
+  documents_.erase(it);
+  locks_.erase(document);
+  Q_EMIT documentRemoved(document);
+  document->deleteLater();
+}

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "app/ApplicationLaunch.h"
+#include "app/MyAppDelegate.h"
+#include "app/ZVAppSupportUtility.h"
+#include "app/ZVRevertDocController.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "vault/MyDocument.h"
+#include "vault/PasswordSheet.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+
+class LaunchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Quorlith.conf")));
+  }
+  void TearDown() override {
+    gui::closeAllAlerts();
+    for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+    launch.reset();
+    gui::settle();
+  }
+  void start(const QStringList& files = {}) {
+    launch = std::make_unique<ApplicationLaunch>(*defaults);
+    launch->run(files);
+    gui::settle();
+  }
+  VaultDocumentWindow* onlyWindow() const {
+    const auto windows = gui::visible<VaultDocumentWindow>();
+    return windows.size() == 1 ? windows.first() : nullptr;
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<UserDefaults> defaults;
+  std::unique_ptr<ApplicationLaunch> launch;
+};
+
+TEST_F(LaunchTest, NewDocumentWindowAsksForItsPassword) {
+  QElapsedTimer clock;
+  clock.start();
+  launch = std::make_unique<ApplicationLaunch>(*defaults);
+  launch->run({});
+  VaultDocumentWindow* window = onlyWindow();
+  const qint64 toFirstWindow = clock.elapsed();
+  ASSERT_NE(window, nullptr);
+  std::printf("launch to first window: %lld ms\n", static_cast<long long>(toFirstWindow));
+  EXPECT_TRUE(launch->delegate().finishedLaunching);
+  EXPECT_TRUE(launch->delegate().documentIsOpening());
+  EXPECT_FALSE(window->showsLockedLayout());
+  gui::snapshot(window, QStringLiteral("new-document-window"));
+
+  window->activateWindow();
+  gui::settle();
+  const auto sheets = gui::visible<PasswordSheet>();
+  ASSERT_EQ(sheets.size(), 1);
+  EXPECT_EQ(sheets.first()->kind(), PasswordSheet::Kind::Mandatory);
+  gui::snapshot(sheets.first(), QStringLiteral("mandatory-password-sheet"));
+  // The whole screen as well, where the platform can show it (Xvfb): window and sheet.
+  if (!qEnvironmentVariableIsEmpty("QV_SCREENSHOTS") && QGuiApplication::primaryScreen())
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        qEnvironmentVariable("QV_SCREENSHOTS") + QStringLiteral("/screen-new-document.png"));
+}
+
+TEST_F(LaunchTest, AutosavingDelayIsReadOnceAtLaunch) {
+  defaults->setInteger(QStringLiteral("autosavingDelay"), 35);
+  start();
+  EXPECT_DOUBLE_EQ(launch->controller().autosavingDelay(), 35.0);
+  defaults->setInteger(QStringLiteral("autosavingDelay"), 5);
+  gui::settle();
+  EXPECT_DOUBLE_EQ(launch->controller().autosavingDelay(), 35.0);
+}
+
+TEST_F(LaunchTest, NoStartupDocumentIsReportedAndOtherStartupActionsOpenNothing) {
+  defaults->setInteger(QStringLiteral("StartupActionTag"), 2);
+  start();
+  EXPECT_FALSE(launch->delegate().StartupDocSpecified());
+  EXPECT_EQ(launch->delegate().StartupDocPathMessageString(),
+            QStringLiteral("Please select a file or change startup option"));
+  EXPECT_TRUE(launch->controller().documents().empty());
+  EXPECT_FALSE(launch->delegate().documentIsOpening());
+}
+
+TEST_F(LaunchTest, FilesGivenAtLaunchOpenInsteadOfAnUntitledDocument) {
+  const QString vault = dir.filePath(QStringLiteral("Home.qvlt"));
+  QFile file(vault);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("x");
+  file.close();
+  start({vault, vault});
+  VaultDocumentWindow* window = onlyWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->showsLockedLayout());
+  EXPECT_EQ(window->document()->fileURL(), QFileInfo(vault).canonicalFilePath());
+  gui::snapshot(window, QStringLiteral("locked-document-window"));
+}
+
+TEST_F(LaunchTest, MenusOfADocumentWindow) {
+  const QString vault = dir.filePath(QStringLiteral("Home.qvlt"));
+  QFile file(vault);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  start({vault});
+  VaultDocumentWindow* window = onlyWindow();
+  ASSERT_NE(window, nullptr);
+  QStringList titles;
+  for (QAction* menu : window->menuBar()->actions()) titles << menu->text();
+  EXPECT_EQ(titles, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"),
+                                 QStringLiteral("&Window"), QStringLiteral("&Help")}));
+  QMenu* help = window->menuBar()->actions().last()->menu();
+  ASSERT_NE(help, nullptr);
+  ASSERT_GE(help->actions().size(), 2);
+  EXPECT_EQ(help->actions().at(1)->text(), QStringLiteral("Software Update…"));
+  EXPECT_EQ(help->actions().last()->text(), QStringLiteral("About Quorlith 4"));
+
+  // The locked document turns its commands off; the delegate's own are always on.
+  QMenu* fileMenu = window->menuBar()->actions().first()->menu();
+  Q_EMIT fileMenu->aboutToShow();
+  QMap<QString, bool> enabled;
+  for (QAction* a : fileMenu->actions())
+    if (!a->isSeparator()) enabled[a->text()] = a->isEnabled();
+  EXPECT_TRUE(enabled.value(QStringLiteral("New")));
+  EXPECT_TRUE(enabled.value(QStringLiteral("Open…")));
+  EXPECT_FALSE(enabled.value(QStringLiteral("Save")));
+  EXPECT_FALSE(enabled.value(QStringLiteral("Revert to Saved")));
+  EXPECT_FALSE(enabled.value(QStringLiteral("Change Password…")));
+  EXPECT_TRUE(enabled.value(QStringLiteral("Quit")));
+}
+
+TEST_F(LaunchTest, AboutWindowNamesTheApplicationAndItsRelease) {
+  start();
+  launch->delegate().openAbout();
+  gui::settle();
+  AboutWindow* about = launch->delegate().aboutWindow();
+  ASSERT_NE(about, nullptr);
+  EXPECT_TRUE(about->isVisible());
+  EXPECT_EQ(about->windowTitle(), QStringLiteral("About Quorlith 4"));
+  auto* version = about->findChild<QLabel*>(QStringLiteral("version"));
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(version->text(), QStringLiteral("Version 4.2"));
+  EXPECT_FALSE(about->menuBar()->actions().isEmpty());
+  launch->delegate().openAbout();  // a second time: the same window
+  EXPECT_EQ(launch->delegate().aboutWindow(), about);
+  gui::snapshot(about, QStringLiteral("about-window"));
+  about->close();
+}
+
+TEST_F(LaunchTest, NewerVersionAlertAnswersTheUsersChoice) {
+  const struct {
+    const char* button;
+    bool answer;
+    int opened;
+  } cases[] = {{"Cancel", false, 0}, {"Go to Download Last Version", true, 1}};
+  for (const auto& c : cases) {
+    int opened = 0;
+    ZVAppSupportUtility::setUrlOpener([&opened](const QUrl&) { return ++opened > 0; });
+    QTimer::singleShot(50, [&c] {
+      if (!gui::pressAlertButton(QString::fromUtf8(c.button))) gui::closeAllAlerts();
+    });
+    EXPECT_EQ(ZVAppSupportUtility::sayFilecreatedWithANewerVersion(), c.answer) << c.button;
+    EXPECT_EQ(opened, c.opened) << c.button;
+  }
+  ZVAppSupportUtility::setUrlOpener({});
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DocumentOpeningNotice, ReachesTheLiveDelegateOnly) {
+  QTemporaryDir dir;
+  UserDefaults defaults(dir.filePath(QStringLiteral("q.conf")));
+  {
+    MyAppDelegate delegate(defaults);
+    EXPECT_FALSE(delegate.documentIsOpening());
+    MyDocument first;
+    EXPECT_TRUE(delegate.documentIsOpening());
+  }
+  MyDocument afterwards;  // the delegate is gone: nothing may call into it
+  EXPECT_FALSE(afterwards.isEncrypted());
+}
+
+}  // namespace
