@@ -257,6 +257,27 @@ TEST_F(LegacyDocumentTest, MissingListsAndUnreadableEntries) {
   EXPECT_NE(unlock(notEntries), 0);
 }
 
+TEST_F(LegacyDocumentTest, AnUnlockedOlderDocumentSavesInTheCurrentFormat) {
+  MyDocument doc;
+  ASSERT_TRUE(doc.readFromData(file(kGroups[4]), {}, nullptr));
+  doc.submitPasswordToDecrypt(kPassword);
+  ASSERT_FALSE(doc.isEncrypted());
+  QString error;
+  const auto saved = doc.dataOfType(QStringLiteral("qvlt"), &error);
+  ASSERT_TRUE(saved) << error.toStdString();
+
+  MyDocument again;
+  ASSERT_TRUE(again.readFromData(*saved, {}, nullptr));
+  EXPECT_EQ(again.docVersionRapresentation, 40100u);
+  ASSERT_EQ(unlock(again), 0);
+  ASSERT_EQ(again.myArray()->count(), 2);
+  const DictRef record = again.myArray()->at(1).toDictionary();
+  EXPECT_EQ(record->value(RecordKeys::name()).toString(), u"Post");
+  EXPECT_EQ(record->value(RecordKeys::categoryPtr()).toDictionary(),
+            again.myCategoryArray()->at(1).toDictionary());
+  EXPECT_EQ(again.documentCreationDate, kUnlockMoment);
+}
+
 TEST(LegacyDates, OnlyTheStoredLayoutGivesADate) {
   const struct {
     const char* text;
