@@ -326,21 +326,23 @@ void MyDocument::close() {
 }
 
 bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* error) {
-  YouCanSave = false;
-  if (window_) window_->setToolbarVisible(false);
-  requiresMandatoryPassword = false;
+  // A file that is refused changes nothing: a document being reverted stays as it was,
+  // unlocked and saveable.
   Result<VaultFile> file = VaultFileReader::read(data);
   if (!file) {
     if (error) *error = file.error();
     return false;
   }
-  docVersionRapresentation = file.value().version;
-  docReleaseString =
-      ZVAppSupportUtility::calcReleaseString(static_cast<long>(docVersionRapresentation));
   if (file.value().group == VaultFormat::Group::Refused) {
     ZVAppSupportUtility::sayFilecreatedWithANewerVersion(this);
     return false;
   }
+  YouCanSave = false;
+  if (window_) window_->setToolbarVisible(false);
+  requiresMandatoryPassword = false;
+  docVersionRapresentation = file.value().version;
+  docReleaseString =
+      ZVAppSupportUtility::calcReleaseString(static_cast<long>(docVersionRapresentation));
   convertFormatString =
       docVersionRapresentation == kCurrentFormatVersion
           ? QStringLiteral("Document is in the current application format")
