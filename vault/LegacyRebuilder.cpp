@@ -20,6 +20,7 @@ enum class Kind { Text, Integer, Colour, Date };
 struct Field {
   const char* key;
   Kind kind;
+  bool kept = true;  // false: decrypted (it may fail the attempt), then dropped
 };
 
 // The groups' stored fields, in the order the old releases wrote (and must be read).
@@ -29,11 +30,11 @@ struct Layout {
 };
 
 const Field kTitle{"cat_category", Kind::Text};
-const Field kCatID{"cat_uniqueID", Kind::Integer};
+const Field kCatID{"cat_uniqueID", Kind::Integer, false};
 const Field kBack{"cat_backColor", Kind::Colour};
 const Field kText{"cat_textColor", Kind::Colour};
-const Field kMark{"cat_mark", Kind::Text};
-const Field kRecordCategory{"category", Kind::Text};
+const Field kMark{"cat_mark", Kind::Text, false};
+const Field kRecordCategory{"category", Kind::Text, false};  // leads to the category
 const Field kAccount{"account", Kind::Text};
 const Field kName{"name", Kind::Text};
 const Field kNote{"note", Kind::Text};
@@ -190,20 +191,15 @@ std::int32_t LegacyRebuilder::rebuildCategories(Path path, const ArrayRef& encry
 
 std::int32_t LegacyRebuilder::rebuildRecords(Path path, const ArrayRef& encrypted) {
   if (!encrypted) return 0;
-  static const QString kTaken[] = {
-      RecordKeys::account(),   RecordKeys::name(),         RecordKeys::note(),
-      RecordKeys::password(),  RecordKeys::url(),          RecordKeys::email(),
-      RecordKeys::userID(),    RecordKeys::creationDate(), RecordKeys::modificationDate(),
-      RecordKeys::usageCount()};
   const Layout& layout = layoutOf(path);
   for (const Value& entry : encrypted->values()) {
     DictRef fields;
     if (const std::int32_t code = decryptEntry(engine_, entry, layout.record, fields)) return code;
     const DictRef record = records_.newObject();
     for (const Field& field : layout.record) {
+      if (!field.kept) continue;
       const QString key = QString::fromLatin1(field.key);
-      if (std::find(std::begin(kTaken), std::end(kTaken), key) != std::end(kTaken))
-        record->setValue(key, fields->value(key));  // a date text without a date removes it
+      record->setValue(key, fields->value(key));  // a date text without a date removes it
     }
     if (path != Path::Legacy1000)
       record->setValue(RecordKeys::categoryPtr(),
