@@ -124,10 +124,9 @@ std::int32_t decryptEntry(const ZVCrypto& engine, const Value& entry,
   return ZVCrypto::kSuccess;
 }
 
+// The caller has checked that both are ASCII digits.
 int twoDigits(const QString& t, int at) {
-  const QChar a = t[at], b = t[at + 1];
-  if (!a.isDigit() || !b.isDigit() || a.unicode() > '9' || b.unicode() > '9') return -1;
-  return (a.unicode() - '0') * 10 + (b.unicode() - '0');
+  return (t[at].unicode() - u'0') * 10 + (t[at + 1].unicode() - u'0');
 }
 }  // namespace
 
