@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <functional>
 
-#include "app/AppIdentity.h"
+#include "Common/AppIdentity.h"
 #include "app/MyAppDelegate.h"
 #include "app/ZVRevertDocController.h"
 #include "vault/MyDocument.h"

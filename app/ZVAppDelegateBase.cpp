@@ -9,9 +9,9 @@
 
 #include "Common/ZVValueNotEqualToRef.h"
 #include "app/AboutWindow.h"
-#include "app/AppIdentity.h"
+#include "Common/AppIdentity.h"
 #include "app/UserGuideInstaller.h"
-#include "app/ZVAppSupportUtility.h"
+#include "Common/ZVAppSupportUtility.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformerRegistry.h"
 

@@ -46,12 +46,14 @@ Document* ZVRevertDocController::makeDocumentWithContentsOfURL(const QString& pa
     return nullptr;
   }
   auto* document = new MyDocument();
+  QString reason;
+  if (!document->readFromData(file.readAll(), document->fileType(), &reason)) {
+    delete document;
+    // An empty reason: the file is from a newer release and its own alert has been shown.
+    if (error) *error = reason;
+    return nullptr;
+  }
   document->setFileURL(path);
-  // Reading the vault's contents comes with document opening; until then the file stays as
-  // it is: locked, and never written from here.
-  document->requiresMandatoryPassword = false;
-  document->YouCanSave = false;
-  document->setIsEncrypted(true);
   return document;
 }
 

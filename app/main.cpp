@@ -2,10 +2,10 @@
 #include <QCommandLineParser>
 #include <QIcon>
 
-#include "app/AppIdentity.h"
+#include "Common/AppIdentity.h"
 #include "app/ApplicationLaunch.h"
 #include "app/ZVAppDelegateBase.h"
-#include "app/ZVAppSupportUtility.h"
+#include "Common/ZVAppSupportUtility.h"
 #include "platform/UserDefaults.h"
 
 int main(int argc, char** argv) {

@@ -86,7 +86,8 @@ void DocumentController::openDocument() {
 void DocumentController::openFiles(const QStringList& paths) {
   for (const QString& path : paths) {
     QString error;
-    if (!openDocumentWithContentsOfURL(path, true, &error))
+    // No reason means the document has already told the user (a file of a newer release).
+    if (!openDocumentWithContentsOfURL(path, true, &error) && !error.isEmpty())
       presentError(
           QStringLiteral("The document “%1” could not be opened.").arg(QFileInfo(path).fileName()),
           error);

@@ -1,9 +1,15 @@
 #include "vault/MyDocument.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QWidget>
 
+#include "Common/ZVAppSupportUtility.h"
+#include "platform/Alert.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/SecureMemory.h"
+#include "vault/CurrentFormatDecryptor.h"
+#include "vault/LegacyRebuilder.h"
 #include "vault/VaultKeys.h"
 
 namespace {
@@ -17,6 +23,18 @@ std::function<void()>& openingNotifier() {
 }
 
 Value rectValue(const std::optional<Rect>& frame) { return Value(frame.value_or(Rect{})); }
+
+const char kCompatibleText[] =
+    "This document is compatible with Quorlith for iOS\n\nTo shere it with iPhone, iPod Touch or "
+    "iPad simply drag and drop this document to iTunes file sharing section for your device.\n\n"
+    "Also the reverse is valid.\n\nThis app can open and use document created with Quorlith for "
+    "iOS\n\nRead the user manual from the Help menu for more info.";
+const char kNotCompatibleText[] =
+    "This document is NOT compatible with Quorlith for iOS\n\nTo shere it with iPhone, iPod "
+    "Touch or iPad you need to decrypt it and resave it.\n\nIt will be saved in a new format "
+    "compatible with Quorlith for iOS.\n\nThis app can open and use document created with "
+    "Quorlith for iOS\n\nRead the user manual from the Help menu for more info.";
+constexpr double kUnlockedDefaultHeight = 460;
 }  // namespace
 
 MyDocument::MyDocument(QObject* parent)
@@ -306,4 +324,192 @@ void MyDocument::close() {
   }
   ZVCryptoDoc::close();
   if (window_) window_->setToolbarVisible(false);
+}
+
+bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* error) {
+  // A file that is refused changes nothing: a document being reverted stays as it was,
+  // unlocked and saveable.
+  Result<VaultFile> file = VaultFileReader::read(data);
+  if (!file) {
+    if (error) *error = file.error();
+    return false;
+  }
+  if (file.value().group == VaultFormat::Group::Refused) {
+    ZVAppSupportUtility::sayFilecreatedWithANewerVersion(windowForSheet());
+    return false;
+  }
+  YouCanSave = false;
+  if (window_) window_->setToolbarVisible(false);
+  requiresMandatoryPassword = false;
+  docVersionRapresentation = file.value().version;
+  docReleaseString =
+      ZVAppSupportUtility::calcReleaseString(static_cast<long>(docVersionRapresentation));
+  convertFormatString =
+      docVersionRapresentation == kCurrentFormatVersion
+          ? QStringLiteral("Document is in the current application format")
+          : QStringLiteral(
+                "Document is in an old format. It will be converted to the current application "
+                "format");
+  setIsEncrypted(true);
+  myEncryptedCategoryArray.reset();
+  myEncryptedDocumentCreationDateData = QByteArray();
+  holdFile(file.value());
+  setIsEncrypted(true);
+  return true;
+}
+
+void MyDocument::holdFile(const VaultFile& f) {
+  using Group = VaultFormat::Group;
+  if (f.group == Group::Current) {
+    mySalt = f.salt;
+    myIV = f.iv;
+    myEncryptedArrayData = f.dataArrayData;
+    myEncryptedCategoryArrayData = f.catArrayData;
+    myEncryptedEmailArrayData = f.emailArrayData;
+    myEncryptedDocumentCreationDateData = f.documentCreationDateData;
+    myRCDataEncrypted = f.rc;
+    mySha1_RcData = f.sha1Rc;
+    useMyWinRect = f.hints.useMyWinRect;
+    myWinRectToUse = f.hints.myWinRectToUse;
+    startColumnSizes = f.hints.startColumnSizes;
+    startColumnVisibilities = f.hints.startColumnVisibilities;
+    splitLeftFrame = f.hints.splitLeftFrame;
+    splitRightFrame = f.hints.splitRightFrame;
+    customTableSettings = f.hints.customTableSettings;
+    latestOrderedColumn = f.hints.latestOrderedColumn;
+    latestOrderedColumnAscending = f.hints.latestOrderedColumnAscending;
+    makeToolbarVisibleAtDecrypt = f.hints.makeToolbarVisibleAtDecrypt;
+    myiOSPlatformDictionary = f.iOSPlatformDictionary;
+    moreDocDescription = QString::fromLatin1(kCompatibleText);
+    YouCanSave = true;
+    return;
+  }
+  heldColumnWidths = f.widths;
+  // The older frame is held but not restored at unlock (useMyWinRect stays as it was).
+  if (f.group == Group::SevenWidths || f.group == Group::FiveWidths || f.group == Group::Frame)
+    myWinRectToUse = f.legacyWindowFrame;
+  if (f.group != Group::RecordsOnly) myEncryptedCategoryArray = f.catArray;
+  myEncriptedArray = f.dataArray;
+  moreDocDescription = QString::fromLatin1(kNotCompatibleText);
+}
+
+bool MyDocument::revertToContentsOfURL(const QString& path, const QString& typeName,
+                                       QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    if (error) *error = file.errorString();
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  QString reason;
+  if (!readFromData(bytes, typeName, &reason)) {
+    if (error)
+      *error = reason.isEmpty() ? QStringLiteral("It was made by a newer release.") : reason;
+    return false;
+  }
+  // Back to the state of a freshly opened document: what was unlocked is gone.
+  releaseCategoryLinks();
+  setMyArray(nullptr);
+  setMyCategoryArray(nullptr);
+  setEmailArray(nullptr);
+  documentCreationDate.reset();
+  makeToolbarVisibleAtDecrypt = window_ ? window_->isToolbarVisible() : false;
+  // The document now matches its file; being locked, it would ignore the caller's clearing.
+  Document::updateChangeCount(ChangeCleared);
+  return true;
+}
+
+std::unique_ptr<MyDocument> MyDocument::openDocumentWithContentsOfURL(const QString& path,
+                                                                      QString* error) {
+  QString reason;
+  QFile file(path);
+  auto doc = std::make_unique<MyDocument>();
+  if (!file.open(QIODevice::ReadOnly)) {
+    reason = file.errorString();
+  } else if (doc->readFromData(file.readAll(), doc->fileType(), &reason)) {
+    doc->setFileURL(path);
+    return doc;
+  } else if (reason.isEmpty()) {
+    return nullptr;  // a newer release's file: its own alert has been shown
+  }
+  if (error) *error = reason;
+  Alert alert;
+  alert.messageText =
+      QStringLiteral("The document “%1” could not be opened.").arg(QFileInfo(path).fileName());
+  alert.informativeText = reason;
+  alert.addButtonWithTitle(QStringLiteral("OK"));
+  alert.runModal();
+  return nullptr;
+}
+
+int MyDocument::Decript() {
+  myCryptoEngine_.setPassword(plainPassword());
+  detailViewCollapsed = false;
+  documentCreationDate.reset();
+  if (docVersionRapresentation >= 30000) {
+    // The engine's key is derived once, at its first decryption, and serves every piece.
+    myCommonCrypto_ = std::make_unique<ZVCommonCrypto>(plainPassword());
+    myCommonCrypto_->setPasswordToDecrypt(plainPassword(), myIV, mySalt);
+  }
+  const VaultFormat::Path path = VaultFormat::pathOf(docVersionRapresentation);
+  if (VaultFormat::isLegacy(path)) return decryptLegacy(path);
+  return decryptCurrent(path == VaultFormat::Path::CurrentClearingPinAndSecurity);
+}
+
+int MyDocument::decryptCurrent(bool clearPinAndSecurity) {
+  CurrentPieces pieces{myRCDataEncrypted,         mySha1_RcData,
+                       myEncryptedArrayData,      myEncryptedCategoryArrayData,
+                       myEncryptedEmailArrayData, myEncryptedDocumentCreationDateData};
+  CurrentContents contents;
+  const std::int32_t code =
+      CurrentFormatDecryptor::decrypt(myCommonCrypto_.get(), pieces, clearPinAndSecurity, contents);
+  // Pieces read before a failure are released, as the e-mail list is installed.
+  myEncryptedArrayData = pieces.records;
+  myEncryptedCategoryArrayData = pieces.categories;
+  myEncryptedEmailArrayData = pieces.emails;
+  myEncryptedDocumentCreationDateData = pieces.creationDate;
+  if (contents.emails) setEmailArray(contents.emails);
+  if (code != 0) return code;
+  documentCreationDate = contents.creationDate;
+  releaseCategoryLinks();
+  setMyArray(contents.records);
+  setMyCategoryArray(contents.categories);
+  return 0;
+}
+
+int MyDocument::decryptLegacy(VaultFormat::Path path) {
+  // Every attempt starts from empty lists, so a failed one leaves nothing for the next.
+  releaseCategoryLinks();
+  setMyArray(Array::create());
+  setMyCategoryArray(Array::create());
+  LegacyRebuilder rebuilder(myCryptoEngine_, records_, categories_);
+  return rebuilder.rebuild(path, myEncriptedArray, myEncryptedCategoryArray);
+}
+
+void MyDocument::releaseCategoryLinks() {
+  for (const Value& v : myCategoryArray_->values())
+    if (Dictionary* category = v.dictionaryPointer())
+      if (IdentitySet* members = category->records()) members->clear();
+}
+
+int MyDocument::decryptDone() {
+  if (!documentCreationDate) documentCreationDate = Date::now();
+  setIsEncrypted(false);
+  if (window_) {
+    Rect frame = window_->frame();
+    frame.height = kUnlockedDefaultHeight;
+    window_->setFrame(useMyWinRect ? myWinRectToUse : frame, true);
+    window_->setToolbarVisible(makeToolbarVisibleAtDecrypt);
+  }
+  YouCanSave = true;
+  return 1;
+}
+
+void MyDocument::restoreFromSaveOperationContent(const ArrayRef& records,
+                                                 const ArrayRef& categories) {
+  CurrentFormatDecryptor::restoreFromSaveOperationContent(records, categories);
+}
+
+DictRef MyDocument::catInArray(const ArrayRef& categories, qint64 uniqueID) {
+  return CurrentFormatDecryptor::catInArray(categories, uniqueID);
 }

@@ -6,6 +6,7 @@
 
 #include "platform/Dictionary.h"
 #include "vault/FilteringArrayController.h"
+#include "vault/VaultFileReader.h"
 #include "vault/VaultWindow.h"
 #include "vault/ZVColoredCategoryArrayController.h"
 #include "vault/ZVCommonCrypto.h"
@@ -65,6 +66,8 @@ class MyDocument : public ZVCryptoDoc {
   bool latestOrderedColumnAscending = false;
 
   QString convertFormatString, docReleaseString, moreDocDescription;
+  LegacyColumnWidths heldColumnWidths;
+  bool detailViewCollapsed = false;
   ArrayRef myKeyArrayForImport, myKeyArrayForExport;
   std::vector<ArrayController::SortDescriptor> categoryDescriptor;
   bool prevFilterInaction = false;
@@ -89,6 +92,21 @@ class MyDocument : public ZVCryptoDoc {
 
   static ArrayRef fieldKeyTable();
 
+  // Reads a file into this document, locked; nothing is decrypted. False for a file of a
+  // newer release (after its alert; error stays empty) and for bytes that are no document
+  // (error says why).
+  bool readFromData(const QByteArray& data, const QString& typeName, QString* error);
+  bool revertToContentsOfURL(const QString& path, const QString& typeName, QString* error) override;
+  // A new locked document of the file at path; none, after an alert, when it cannot be opened.
+  static std::unique_ptr<MyDocument> openDocumentWithContentsOfURL(const QString& path,
+                                                                   QString* error = nullptr);
+
+  // Unlocks with plainPassword: 0, or why not (the caller keeps the document locked).
+  int Decript() override;
+  int decryptDone() override;
+  void restoreFromSaveOperationContent(const ArrayRef& records, const ArrayRef& categories);
+  static DictRef catInArray(const ArrayRef& categories, qint64 uniqueID);
+
  private:
   struct CheckPieces {
     QByteArray digest;
@@ -104,6 +122,12 @@ class MyDocument : public ZVCryptoDoc {
   void holdPieces(const Pieces& pieces);
   DictRef buildPlatformDictionary() const;
   DictRef buildDocumentDictionary() const;
+  void holdFile(const VaultFile& file);
+  int decryptCurrent(bool clearPinAndSecurity);
+  int decryptLegacy(VaultFormat::Path path);
+  // Replacing the lists: the old categories let go of their records, or each pair would keep
+  // the other alive.
+  void releaseCategoryLinks();
 
   ArrayRef myArray_;
   ArrayRef myCategoryArray_;

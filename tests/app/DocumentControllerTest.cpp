@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/app/SavedVault.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -29,10 +31,7 @@ class DocumentControllerTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     vault = dir.filePath(QStringLiteral("Bank.qvlt"));
-    QFile file(vault);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not read yet");
-    file.close();
+    ASSERT_TRUE(writeSavedVault(vault));
     previousDir = QDir::currentPath();
   }
   void TearDown() override {
@@ -65,7 +64,11 @@ TEST_F(DocumentControllerTest, OneDocumentPerFileWhateverThePathSays) {
   EXPECT_EQ(gui::visible<VaultDocumentWindow>().size(), 1);
 }
 
-TEST_F(DocumentControllerTest, OpenedVaultShowsLockedLayoutAndIsNeverWritten) {
+TEST_F(DocumentControllerTest, OpenedVaultStaysAsItIsUntilUnlockedFromItsWindow) {
+  QFile file(vault);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray saved = file.readAll();
+  file.close();
   auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(vault, true));
   ASSERT_NE(doc, nullptr);
   VaultDocumentWindow* window = controller.windowOf(doc);
@@ -75,9 +78,27 @@ TEST_F(DocumentControllerTest, OpenedVaultShowsLockedLayoutAndIsNeverWritten) {
   EXPECT_TRUE(window->passwordField()->isVisible());
   EXPECT_FALSE(doc->validateUserInterfaceItem({QStringLiteral("saveDocument:"), 0}));
   doc->autosaveDocument();
-  QFile file(vault);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), "not read yet");
+  EXPECT_EQ(file.readAll(), saved);
+  file.close();
+  // The password typed into the locked layout opens it.
+  QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
+  QTest::keyClick(window->passwordField(), Qt::Key_Return);
+  gui::settle();
+  EXPECT_TRUE(doc->isDecrypted());
+  EXPECT_TRUE(doc->validateUserInterfaceItem({QStringLiteral("saveDocument:"), 0}));
+}
+
+TEST_F(DocumentControllerTest, AFileThatIsNotAVaultIsReportedAndOpensNothing) {
+  const QString bogus = dir.filePath(QStringLiteral("Bogus.qvlt"));
+  QFile file(bogus);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("not a vault");
+  file.close();
+  controller.openFiles({bogus});
+  ASSERT_EQ(controller.errors.size(), 1);
+  EXPECT_TRUE(controller.errors.first().contains(QStringLiteral("Bogus.qvlt")));
+  EXPECT_TRUE(controller.documents().empty());
 }
 
 TEST_F(DocumentControllerTest, ReopeningShowsTheSameInstance) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/app/SavedVault.h"
+
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenuBar>
@@ -9,7 +11,7 @@
 
 #include "app/ApplicationLaunch.h"
 #include "app/MyAppDelegate.h"
-#include "app/ZVAppSupportUtility.h"
+#include "Common/ZVAppSupportUtility.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
@@ -93,10 +95,7 @@ TEST_F(LaunchTest, NoStartupDocumentIsReportedAndOtherStartupActionsOpenNothing)
 
 TEST_F(LaunchTest, FilesGivenAtLaunchOpenInsteadOfAnUntitledDocument) {
   const QString vault = dir.filePath(QStringLiteral("Home.qvlt"));
-  QFile file(vault);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("x");
-  file.close();
+  ASSERT_TRUE(writeSavedVault(vault));
   start({vault, vault});
   VaultDocumentWindow* window = onlyWindow();
   ASSERT_NE(window, nullptr);
@@ -107,9 +106,7 @@ TEST_F(LaunchTest, FilesGivenAtLaunchOpenInsteadOfAnUntitledDocument) {
 
 TEST_F(LaunchTest, MenusOfADocumentWindow) {
   const QString vault = dir.filePath(QStringLiteral("Home.qvlt"));
-  QFile file(vault);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.close();
+  ASSERT_TRUE(writeSavedVault(vault));
   start({vault});
   VaultDocumentWindow* window = onlyWindow();
   ASSERT_NE(window, nullptr);

@@ -2,8 +2,8 @@
 
 #include <QUrlQuery>
 
-#include "app/AppIdentity.h"
-#include "app/ZVAppSupportUtility.h"
+#include "Common/AppIdentity.h"
+#include "Common/ZVAppSupportUtility.h"
 
 namespace {
 

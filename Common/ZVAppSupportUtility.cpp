@@ -1,9 +1,9 @@
-#include "app/ZVAppSupportUtility.h"
+#include "Common/ZVAppSupportUtility.h"
 
 #include <QDesktopServices>
 #include <QSysInfo>
 
-#include "app/AppIdentity.h"
+#include "Common/AppIdentity.h"
 #include "platform/Alert.h"
 
 namespace {

@@ -1,0 +1,309 @@
+#include <gtest/gtest.h>
+
+#include "platform/Clock.h"
+#include "tests/GuiDriver.h"
+#include "tests/vault/LegacyFileWriter.h"
+#include "vault/LegacyRebuilder.h"
+#include "vault/MyDocument.h"
+#include "vault/VaultKeys.h"
+
+namespace {
+
+const QString kPassword = QStringLiteral("old secret");
+const Date kUnlockMoment{1000.0};
+
+// What each group stores, after the old releases' own tables.
+struct Group {
+  quint64 version;
+  bool categories, colours, recordCatID, email, userID, dates, usage;
+  bool catMarkFirst;  // 2400 stores cat_mark before the colours
+};
+
+const Group kGroups[] = {
+    {1000, false, false, false, false, false, false, false, false},
+    {2000, true, false, false, false, false, false, false, false},
+    {2100, true, true, true, false, false, false, false, false},
+    {2200, true, true, true, true, false, false, false, false},
+    {2400, true, true, true, true, true, false, false, true},
+    {20900, true, true, true, true, true, true, false, false},
+    {21100, true, true, false, true, true, true, true, false},
+};
+
+class LegacyDocumentTest : public ::testing::Test {
+ protected:
+  LegacyDocumentTest() : engine_(legacy::kVector, kPassword) {}
+  void SetUp() override {
+    Clock::setSource([] { return kUnlockMoment; });
+  }
+  void TearDown() override {
+    Clock::setSource({});
+    gui::closeAllAlerts();
+  }
+
+  legacy::Entry entry() const { return legacy::Entry(engine_); }
+
+  // Categories stored with identifiers 7, 3 and 9; the third repeats the first's title.
+  ArrayRef categories(const Group& g) const {
+    auto list = Array::create();
+    const char* titles[] = {"Banks", "Mail", "Banks"};
+    const qint64 ids[] = {7, 3, 9};
+    for (int i = 0; i < 3; ++i) {
+      legacy::Entry e = entry();
+      e.text("cat_category", QString::fromLatin1(titles[i]));
+      if (g.catMarkFirst) e.text("cat_mark", QStringLiteral("x"));
+      if (i == 1)
+        e.int64("cat_uniqueID", ids[i]);
+      else
+        e.int32("cat_uniqueID", ids[i]);
+      e.color("cat_backColor", legacy::colorArchive(0.25f, 0.5f, 0.75f, 1.0f, true));
+      e.color("cat_textColor", legacy::colorArchive(1.0f, 0.5f, 0.0f, 0.5f));
+      if (!g.catMarkFirst) e.text("cat_mark", QStringLiteral("x"));
+      list->append(e.dict());
+    }
+    return list;
+  }
+
+  // Every field any group stores; a group reads only its own.
+  ArrayRef records() const {
+    auto list = Array::create();
+    legacy::Entry first = entry();
+    first.text("category", QStringLiteral("Banks"))
+        .int32("cat_uniqueID", 7)
+        .text("account", QStringLiteral("acct"))
+        .bytes("name", QByteArray("Caf\x8e"))  // Mac OS Roman e-acute
+        .text("note", QStringLiteral("a note"))
+        .text("password", QStringLiteral("s3cret"))
+        .text("url", QStringLiteral("https://bank.example"))
+        .text("email", QStringLiteral("me@example.org"))
+        .text("userID", QStringLiteral("me"))
+        .text("creationDate", QStringLiteral("2009-03-15 10:22:33 +0100"))
+        .text("modificationDate", QStringLiteral("2010-01-02 03:04:05 -0530"))
+        .int64("usageCount", 123456789012);
+    legacy::Entry second = entry();
+    second.text("category", QStringLiteral("Mail"))
+        .int64("cat_uniqueID", 3)
+        .text("name", QStringLiteral("Post"))
+        .text("password", QStringLiteral("pw2"))
+        .text("creationDate", QString())
+        .int32("usageCount", 42);
+    list->append(first.dict());
+    list->append(second.dict());
+    return list;
+  }
+
+  QByteArray file(const Group& g) const {
+    return legacy::document(g.version, records(), g.categories ? categories(g) : ArrayRef());
+  }
+
+  static int unlock(MyDocument& doc, const QString& password = kPassword) {
+    doc.setPlainPassword(password);
+    return doc.Decript();
+  }
+
+  static Value colorDict(double r, double g, double b, double a) {
+    auto d = Dictionary::create();
+    d->setValue(QStringLiteral("r"), Value::real(r));
+    d->setValue(QStringLiteral("g"), Value::real(g));
+    d->setValue(QStringLiteral("b"), Value::real(b));
+    d->setValue(QStringLiteral("a"), Value::real(a));
+    return Value(d);
+  }
+
+  ZVCrypto engine_;
+};
+
+TEST_F(LegacyDocumentTest, EveryGroupUnlocksToItsRecordsAndCategories) {
+  for (const Group& g : kGroups) {
+    SCOPED_TRACE(g.version);
+    MyDocument doc;
+    ASSERT_TRUE(doc.readFromData(file(g), {}, nullptr));
+    EXPECT_TRUE(doc.isEncrypted());
+    EXPECT_FALSE(doc.YouCanSave);
+    EXPECT_TRUE(doc.moreDocDescription.contains(u"NOT compatible"));
+    ASSERT_EQ(unlock(doc), 0);
+
+    const ArrayRef cats = doc.myCategoryArray();
+    ASSERT_EQ(cats->count(), g.categories ? 3 : 1);
+    for (qsizetype i = 0; i < cats->count(); ++i) {
+      const DictRef c = cats->at(i).toDictionary();
+      EXPECT_EQ(c->value(CategoryKeys::uniqueID()).toInteger(), i + 1);  // renumbered
+      if (!g.colours) {
+        EXPECT_EQ(c->value(CategoryKeys::backColor()),
+                  Value(ZVColoredCategoryArrayController::defaultBackColor()));
+        continue;
+      }
+      EXPECT_EQ(c->value(CategoryKeys::backColor()), colorDict(0.25, 0.5, 0.75, 1.0))
+          << c->value(CategoryKeys::backColor()).debugDescription().toStdString();
+      EXPECT_EQ(c->value(CategoryKeys::textColor()), colorDict(1.0, 0.5, 0.0, 0.5))
+          << c->value(CategoryKeys::textColor()).debugDescription().toStdString();
+    }
+    if (!g.categories) {
+      EXPECT_EQ(cats->at(0).toDictionary()->value(CategoryKeys::category()).toString(), u"Generic");
+    }
+
+    ASSERT_EQ(doc.myArray()->count(), 2);
+    const DictRef first = doc.myArray()->at(0).toDictionary();
+    const DictRef second = doc.myArray()->at(1).toDictionary();
+    EXPECT_EQ(first->value(RecordKeys::name()).toString(), u"Caf\u00e9");
+    EXPECT_EQ(first->value(RecordKeys::password()).toString(), u"s3cret");
+    EXPECT_EQ(first->value(RecordKeys::url()).toString(), u"https://bank.example");
+    EXPECT_EQ(first->value(RecordKeys::email()).toString(), g.email ? u"me@example.org" : u"");
+    EXPECT_EQ(first->value(RecordKeys::userID()).toString(), g.userID ? u"me" : u"");
+    EXPECT_EQ(first->value(RecordKeys::pin()).toString(), u"");
+    EXPECT_FALSE(first->contains(CategoryKeys::uniqueID()));
+    EXPECT_FALSE(first->contains(u"category"));
+    if (g.dates) {
+      EXPECT_EQ(first->value(RecordKeys::creationDate()).toDate(),
+                Date::fromUnixSeconds(1237108953));  // 09:22:33 UTC
+      EXPECT_EQ(first->value(RecordKeys::modificationDate()).toDate(),
+                Date::fromUnixSeconds(1262421245));  // 08:34:05 UTC
+      EXPECT_FALSE(second->contains(RecordKeys::creationDate()));
+    } else {
+      EXPECT_EQ(first->value(RecordKeys::creationDate()).toDate(), kUnlockMoment);
+      EXPECT_EQ(second->value(RecordKeys::modificationDate()).toDate(), kUnlockMoment);
+    }
+    EXPECT_EQ(first->value(RecordKeys::usageCount()).toInteger(), g.usage ? 123456789012 : 0);
+    EXPECT_EQ(second->value(RecordKeys::usageCount()).toInteger(), g.usage ? 42 : 0);
+
+    // Found by title, not by the stored identifiers; the duplicate title goes to the first.
+    const qsizetype firstCat = 0, secondCat = g.categories ? 1 : 0;
+    EXPECT_EQ(first->value(RecordKeys::categoryPtr()).toDictionary(),
+              cats->at(firstCat).toDictionary());
+    EXPECT_EQ(second->value(RecordKeys::categoryPtr()).toDictionary(),
+              cats->at(secondCat).toDictionary());
+    for (const Value& c : cats->values())
+      EXPECT_EQ(c.toDictionary()->value(CategoryKeys::howManyUsingThis()).toInteger(),
+                c.toDictionary()->records()->count());
+    EXPECT_TRUE(doc.emailArray()->isEmpty());
+    EXPECT_FALSE(doc.documentCreationDate);
+  }
+}
+
+TEST_F(LegacyDocumentTest, OpeningHoldsEachGroupsWidthsAndFrame) {
+  const struct {
+    quint64 version;
+    bool sevenWidths, fiveWidths, frame;
+  } cases[] = {{21207, true, true, true},
+               {2400, false, true, true},
+               {2100, false, false, true},
+               {2000, false, false, false},
+               {1000, false, false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.version);
+    MyDocument doc;
+    ASSERT_TRUE(doc.readFromData(legacy::document(c.version, Array::create(), Array::create()), {},
+                                 nullptr));
+    EXPECT_EQ(doc.heldColumnWidths.passwordTableWidth.isNumber(), c.sevenWidths);
+    EXPECT_EQ(doc.heldColumnWidths.userIDTableWidth.isNumber(), c.fiveWidths);
+    EXPECT_EQ(doc.myWinRectToUse, (c.frame ? Rect{10, 20, 700, 500} : Rect{}));
+    EXPECT_FALSE(doc.useMyWinRect);  // an older frame is not restored
+    EXPECT_EQ(bool(doc.myEncryptedCategoryArray), c.version != 1000);
+  }
+}
+
+TEST_F(LegacyDocumentTest, AWrongPasswordLeavesNothingForTheNextAttempt) {
+  for (const Group& g : kGroups) {
+    SCOPED_TRACE(g.version);
+    MyDocument doc;
+    ASSERT_TRUE(doc.readFromData(file(g), {}, nullptr));
+    doc.submitPasswordToDecrypt(QStringLiteral("not the password"));
+    gui::settle();
+    EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Wrong Password")});
+    gui::closeAllAlerts();
+    EXPECT_TRUE(doc.isEncrypted());
+
+    doc.submitPasswordToDecrypt(kPassword);
+    EXPECT_TRUE(gui::alertTexts().isEmpty());
+    EXPECT_FALSE(doc.isEncrypted());
+    EXPECT_TRUE(doc.YouCanSave);
+    EXPECT_EQ(doc.myArray()->count(), 2);
+    EXPECT_EQ(doc.myCategoryArray()->count(), g.categories ? 3 : 1);
+    EXPECT_EQ(doc.documentCreationDate, kUnlockMoment);
+  }
+}
+
+TEST_F(LegacyDocumentTest, MissingListsAndUnreadableEntries) {
+  // No records: the one category of the oldest format, and nothing else.
+  MyDocument empty;
+  ASSERT_TRUE(empty.readFromData(legacy::document(1000, Array::create(), nullptr), {}, nullptr));
+  ASSERT_EQ(unlock(empty), 0);
+  EXPECT_TRUE(empty.myArray()->isEmpty());
+  ASSERT_EQ(empty.myCategoryArray()->count(), 1);
+
+  // No stored categories: the first record brings "Generic" and all go there.
+  MyDocument noCats;
+  ASSERT_TRUE(noCats.readFromData(legacy::document(2000, records(), nullptr), {}, nullptr));
+  ASSERT_EQ(unlock(noCats), 0);
+  ASSERT_EQ(noCats.myCategoryArray()->count(), 1);
+  const DictRef generic = noCats.myCategoryArray()->at(0).toDictionary();
+  EXPECT_EQ(generic->value(CategoryKeys::category()).toString(), u"Generic");
+  EXPECT_EQ(generic->records()->count(), 2);
+
+  // An unreadable colour keeps the default; a list entry that is no dictionary fails.
+  auto cats = Array::create();
+  cats->append(entry()
+                   .text("cat_category", QStringLiteral("A"))
+                   .bytes("cat_backColor", "not a colour")
+                   .dict());
+  MyDocument badColour;
+  ASSERT_TRUE(badColour.readFromData(legacy::document(21100, Array::create(), cats), {}, nullptr));
+  ASSERT_EQ(unlock(badColour), 0);
+  EXPECT_EQ(badColour.myCategoryArray()->at(0).toDictionary()->value(CategoryKeys::backColor()),
+            Value(ZVColoredCategoryArrayController::defaultBackColor()));
+
+  MyDocument notEntries;
+  ASSERT_TRUE(notEntries.readFromData(
+      legacy::document(21100, Array::create({Value(QStringLiteral("x"))}), nullptr), {}, nullptr));
+  EXPECT_NE(unlock(notEntries), 0);
+}
+
+TEST_F(LegacyDocumentTest, AnUnlockedOlderDocumentSavesInTheCurrentFormat) {
+  MyDocument doc;
+  ASSERT_TRUE(doc.readFromData(file(kGroups[4]), {}, nullptr));
+  doc.submitPasswordToDecrypt(kPassword);
+  ASSERT_FALSE(doc.isEncrypted());
+  QString error;
+  const auto saved = doc.dataOfType(QStringLiteral("qvlt"), &error);
+  ASSERT_TRUE(saved) << error.toStdString();
+
+  MyDocument again;
+  ASSERT_TRUE(again.readFromData(*saved, {}, nullptr));
+  EXPECT_EQ(again.docVersionRapresentation, 40100u);
+  ASSERT_EQ(unlock(again), 0);
+  ASSERT_EQ(again.myArray()->count(), 2);
+  const DictRef record = again.myArray()->at(1).toDictionary();
+  EXPECT_EQ(record->value(RecordKeys::name()).toString(), u"Post");
+  EXPECT_EQ(record->value(RecordKeys::categoryPtr()).toDictionary(),
+            again.myCategoryArray()->at(1).toDictionary());
+  EXPECT_EQ(again.documentCreationDate, kUnlockMoment);
+}
+
+TEST(LegacyDates, OnlyTheStoredLayoutGivesADate) {
+  const struct {
+    const char* text;
+    std::optional<double> unixSeconds;
+  } cases[] = {
+      {"2009-03-15 10:22:33 +0100", 1237108953},
+      {"2009-03-15 10:22:33 +0000", 1237112553},
+      {"2009-03-15 10:22:33 -0530", 1237132353},
+      {"2000-02-29 23:59:59 +1400", 951818399},
+      {"", std::nullopt},
+      {"2009-02-30 10:22:33 +0100", std::nullopt},
+      {"2009-03-15 24:00:00 +0100", std::nullopt},
+      {"2009-03-15T10:22:33 +0100", std::nullopt},
+      {"2009-03-15 10:22:33 0100", std::nullopt},
+      {"2009-03-15 10:22:33 +0100 ", std::nullopt},
+      {"2009-03-15 10:22:33", std::nullopt},
+      {"２009-03-15 10:22:33 +0100", std::nullopt},  // a full-width digit
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::optional<Date> d = LegacyRebuilder::dateFromText(QString::fromUtf8(c.text));
+    ASSERT_EQ(d.has_value(), c.unixSeconds.has_value());
+    if (d) {
+      EXPECT_EQ(d->unixSeconds(), *c.unixSeconds);
+    }
+  }
+}
+
+}  // namespace
