@@ -168,8 +168,10 @@ quint64 BinaryPropertyListObjectTable::addUid(quint32 value) {
   return index;
 }
 
-void BinaryPropertyListObjectTable::reserveUids(quint32 count) {
-  if (count > denseUidEntries_.size()) denseUidEntries_.resize(count);
+void BinaryPropertyListObjectTable::reserve(quint64 entries, quint64 references, quint32 uidCount) {
+  entries_.reserve(entries);
+  references_.reserve(references);
+  if (uidCount > denseUidEntries_.size()) denseUidEntries_.resize(uidCount);
 }
 
 quint64 BinaryPropertyListObjectTable::addContainer(quint8 type, quint64 count,

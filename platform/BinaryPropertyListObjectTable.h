@@ -20,8 +20,9 @@ class BinaryPropertyListObjectTable {
   quint64 addBoolean(bool value);
   quint64 addNull();
   quint64 addUid(quint32 value);
-  // Room for UIDs below count, when the caller knows how many it numbers.
-  void reserveUids(quint32 count);
+  // Room for about this many entries and references, and for UIDs below uidCount: growing
+  // tables of millions of entries would copy them again and again.
+  void reserve(quint64 entries, quint64 references, quint32 uidCount);
 
   // Containers: add the container, then fill each of its references (a dictionary's keys
   // first, then its values) with what adding the children returned.

@@ -49,9 +49,7 @@ QString keyText(int which) {
 }
 }  // namespace
 
-KeyedArchiver::KeyedArchiver() {
-  objects_.push_back(Object{Shape::String, 0, 0, 0, QStringLiteral("$null"), {}});
-}
+KeyedArchiver::KeyedArchiver() { addString(Shape::String, QStringLiteral("$null")); }
 
 Result<QByteArray> KeyedArchiver::archivedDataWithRootObject(const Value& root) {
   KeyedArchiver archiver;
@@ -60,21 +58,31 @@ Result<QByteArray> KeyedArchiver::archivedDataWithRootObject(const Value& root) 
   return archiver.write(top.value());
 }
 
-quint32 KeyedArchiver::add(Object object) {
-  objects_.push_back(std::move(object));
+quint32 KeyedArchiver::add(Shape shape, quint64 bits, quint32 count) {
+  objects_.push_back(Object{shape, 0, count, bits});
   return static_cast<quint32>(objects_.size() - 1);
 }
 
+quint32 KeyedArchiver::addString(Shape shape, const QString& string) {
+  strings_.push_back(string);
+  return add(shape, strings_.size() - 1);
+}
+
+quint32 KeyedArchiver::addData(Shape shape, const QByteArray& data) {
+  data_.push_back(data);
+  return add(shape, data_.size() - 1);
+}
+
 quint32 KeyedArchiver::encodeString(const QString& string) {
-  if (auto it = strings_.constFind(string); it != strings_.cend()) return *it;
-  const quint32 uid = add(Object{Shape::String, 0, 0, 0, string, {}});
-  strings_.insert(string, uid);
+  if (auto it = stringUids_.constFind(string); it != stringUids_.cend()) return *it;
+  const quint32 uid = addString(Shape::String, string);
+  stringUids_.insert(string, uid);
   return uid;
 }
 
 quint32 KeyedArchiver::classRecord(const QString& name) {
   if (auto it = classes_.constFind(name); it != classes_.cend()) return *it;
-  const quint32 uid = add(Object{Shape::ClassRecord, 0, 0, 0, name, {}});
+  const quint32 uid = addString(Shape::ClassRecord, name);
   classes_.insert(name, uid);
   return uid;
 }
@@ -88,7 +96,7 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
     case Value::Type::String: {
       if (!value.isMutable()) return encodeString(*value.stringPointer());
       // The class record follows the object's children, as the macOS archiver numbers them.
-      const quint32 uid = add(Object{Shape::MutableString, 0, 0, 0, *value.stringPointer(), {}});
+      const quint32 uid = addString(Shape::MutableString, *value.stringPointer());
       const quint32 cls = classRecord(QStringLiteral("NSMutableString"));
       objects_[uid].classUid = cls;
       return uid;
@@ -101,8 +109,8 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
     case Value::Type::Date:
       return encodeScalar(value);
     case Value::Type::Data: {
-      if (!value.isMutable()) return add(Object{Shape::Data, 0, 0, 0, {}, value.toData()});
-      const quint32 uid = add(Object{Shape::MutableData, 0, 0, 0, {}, value.toData()});
+      if (!value.isMutable()) return addData(Shape::Data, value.toData());
+      const quint32 uid = addData(Shape::MutableData, value.toData());
       const quint32 cls = classRecord(QStringLiteral("NSMutableData"));
       objects_[uid].classUid = cls;
       return uid;
@@ -112,7 +120,7 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
       if (!std::isfinite(r.x) || !std::isfinite(r.y) || !std::isfinite(r.width) ||
           !std::isfinite(r.height))
         return Failure{QStringLiteral("keyed archive: a rectangle with a non-finite number")};
-      const quint32 uid = add(Object{Shape::RectValue, 0, 0, 0, {}, {}});
+      const quint32 uid = add(Shape::RectValue);
       const quint32 text = encodeString(
           QStringLiteral("{{%1, %2}, {%3, %4}}")
               .arg(rectNumber(r.x), rectNumber(r.y), rectNumber(r.width), rectNumber(r.height)));
@@ -147,7 +155,7 @@ Result<quint32> KeyedArchiver::encodeScalar(const Value& value) {
     case Value::Type::Integer: {
       const qint64 v = value.toInteger();
       if (auto it = integers_.constFind(v); it != integers_.cend()) return *it;
-      const quint32 uid = add(Object{Shape::Integer, 0, static_cast<quint64>(v), 0, {}, {}});
+      const quint32 uid = add(Shape::Integer, static_cast<quint64>(v));
       integers_.insert(v, uid);
       return uid;
     }
@@ -171,9 +179,8 @@ Result<quint32> KeyedArchiver::encodeScalar(const Value& value) {
   if (table) {
     if (auto it = table->constFind(bits); it != table->cend()) return *it;
   }
-  object.bits = bits;
   const Shape shape = object.shape;
-  const quint32 uid = add(std::move(object));
+  const quint32 uid = add(shape, bits);
   if (shape == Shape::Null || shape == Shape::Date) {
     const quint32 cls =
         classRecord(shape == Shape::Null ? QStringLiteral("NSNull") : QStringLiteral("NSDate"));
@@ -193,7 +200,7 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
     return *it;
   }
   containers_.insert(identity, kOnPath);
-  const quint32 uid = add(Object{});
+  const quint32 uid = add(Shape::Array);
 
   // Element UIDs are filled in place; the pool may grow while children are archived.
   auto encodeAll = [&](const auto& values, auto valueOf, std::size_t first) -> QString {
@@ -218,7 +225,7 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
             array->values(), [](const Value& v) -> const Value& { return v; }, first);
         !error.isEmpty())
       return Failure{error};
-    object = Object{Shape::Array, 0, first, static_cast<quint32>(n), {}, {}};
+    object = Object{Shape::Array, 0, static_cast<quint32>(n), first};
     className = array->isMutable() ? QStringLiteral("NSMutableArray") : QStringLiteral("NSArray");
   } else {
     const Dictionary& dictionary = *value.dictionaryPointer();
@@ -232,12 +239,12 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
             first + n);
         !error.isEmpty())
       return Failure{error};
-    object = Object{Shape::Dictionary, 0, first, static_cast<quint32>(n), {}, {}};
+    object = Object{Shape::Dictionary, 0, static_cast<quint32>(n), first};
     className = dictionary.isMutable() ? QStringLiteral("NSMutableDictionary")
                                        : QStringLiteral("NSDictionary");
   }
   object.classUid = classRecord(className);
-  objects_[uid] = std::move(object);
+  objects_[uid] = object;
   containers_[identity] = uid;
   return uid;
 }
@@ -251,7 +258,18 @@ quint64 KeyedArchiver::key(BinaryPropertyListObjectTable& table, Key which) {
 
 QByteArray KeyedArchiver::write(quint32 top) {
   BinaryPropertyListObjectTable table;
-  table.reserveUids(static_cast<quint32>(objects_.size()));
+  // Each object is one entry and, with a class, a dictionary of its fields, its element
+  // arrays and their UIDs.
+  quint64 references = 10 + objects_.size();
+  for (const Object& o : objects_) {
+    if (o.shape == Shape::Array)
+      references += 4 + o.count;
+    else if (o.shape == Shape::Dictionary)
+      references += 6 + 2 * quint64{o.count};
+    else if (o.shape >= Shape::Null)
+      references += 7;
+  }
+  table.reserve(3 * objects_.size() + 16, references, static_cast<quint32>(objects_.size()));
   const quint64 root = table.addDictionary(4);
   table.setReference(root, 0, key(table, Key::Version));
   table.setReference(root, 1, key(table, Key::Archiver));
@@ -291,9 +309,9 @@ quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const O
 
   switch (object.shape) {
     case Shape::String:
-      return table.addString(object.string);
+      return table.addString(strings_[object.bits]);
     case Shape::Data:
-      return table.addData(object.data);
+      return table.addData(data_[object.bits]);
     case Shape::Integer:
       return table.addInteger(static_cast<qint64>(object.bits));
     case Shape::Unsigned:
@@ -308,9 +326,10 @@ quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const O
     case Shape::Date:
       return classed({Key::NsTime}, [&](auto put) { put(table.addReal(doubleOf(object.bits))); });
     case Shape::MutableString:
-      return classed({Key::NsString}, [&](auto put) { put(table.addString(object.string)); });
+      return classed({Key::NsString},
+                     [&](auto put) { put(table.addString(strings_[object.bits])); });
     case Shape::MutableData:
-      return classed({Key::NsData}, [&](auto put) { put(table.addData(object.data)); });
+      return classed({Key::NsData}, [&](auto put) { put(table.addData(data_[object.bits])); });
     case Shape::RectValue:
       return classed({Key::NsRectval, Key::NsSpecial}, [&](auto put) {
         put(table.addUid(static_cast<quint32>(object.bits)));
@@ -325,7 +344,8 @@ quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const O
       });
     case Shape::ClassRecord: {
       // A class record has no class of its own: its class chain, then its name.
-      const QStringList chain = classChain(object.string);
+      const QString& name = strings_[object.bits];
+      const QStringList chain = classChain(name);
       const quint64 d = table.addDictionary(2);
       table.setReference(d, 0, key(table, Key::Classes));
       table.setReference(d, 1, key(table, Key::ClassName));
@@ -333,7 +353,7 @@ quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const O
       table.setReference(d, 2, a);
       for (qsizetype i = 0; i < chain.size(); ++i)
         table.setReference(a, static_cast<quint64>(i), table.addString(chain[i]));
-      table.setReference(d, 3, table.addString(object.string));
+      table.setReference(d, 3, table.addString(name));
       return d;
     }
   }

@@ -42,12 +42,11 @@ class KeyedArchiver {
   struct Object {
     Shape shape = Shape::String;
     quint32 classUid = 0;
-    // Scalars and dates: the value's bits; rectangles: the text's UID; containers: the first
-    // element UID in elementUids_ (a dictionary's key UIDs, then its value UIDs).
-    quint64 bits = 0;
     quint32 count = 0;
-    QString string;
-    QByteArray data;
+    // Scalars and dates: the value's bits; strings and data: an index into strings_ or data_;
+    // rectangles: the text's UID; containers: the first element UID in elementUids_ (a
+    // dictionary's key UIDs, then its value UIDs).
+    quint64 bits = 0;
   };
   // The fixed key strings, added to the table once and then reused by index.
   enum class Key : quint8 {
@@ -75,7 +74,9 @@ class KeyedArchiver {
   Result<quint32> encodeContainer(const Value& value, int depth);
   Result<quint32> encodeScalar(const Value& value);
   quint32 encodeString(const QString& string);
-  quint32 add(Object object);
+  quint32 add(Shape shape, quint64 bits = 0, quint32 count = 0);
+  quint32 addString(Shape shape, const QString& string);
+  quint32 addData(Shape shape, const QByteArray& data);
   quint32 classRecord(const QString& name);
 
   QByteArray write(quint32 top);
@@ -84,7 +85,9 @@ class KeyedArchiver {
 
   std::vector<Object> objects_;
   std::vector<quint32> elementUids_;
-  QHash<QString, quint32> strings_;
+  std::vector<QString> strings_;
+  std::vector<QByteArray> data_;
+  QHash<QString, quint32> stringUids_;
   QHash<QString, quint32> classes_;
   QHash<qint64, quint32> integers_;
   QHash<quint64, quint32> unsignedIntegers_;
