@@ -168,9 +168,12 @@ quint64 BinaryPropertyListObjectTable::addUid(quint32 value) {
   return index;
 }
 
-void BinaryPropertyListObjectTable::reserve(quint64 entries, quint64 references, quint32 uidCount) {
+void BinaryPropertyListObjectTable::reserve(quint64 entries, quint64 references, quint64 strings,
+                                            quint32 uidCount) {
   entries_.reserve(entries);
   references_.reserve(references);
+  strings_.reserve(strings);
+  stringEntries_.reserve(static_cast<qsizetype>(strings));
   if (uidCount > denseUidEntries_.size()) denseUidEntries_.resize(uidCount);
 }
 

@@ -269,7 +269,9 @@ QByteArray KeyedArchiver::write(quint32 top) {
     else if (o.shape >= Shape::Null)
       references += 7;
   }
-  table.reserve(3 * objects_.size() + 16, references, static_cast<quint32>(objects_.size()));
+  // Besides the archived strings, the table holds only the fixed keys and class chains.
+  table.reserve(3 * objects_.size() + 16, references, strings_.size() + 64,
+                static_cast<quint32>(objects_.size()));
   const quint64 root = table.addDictionary(4);
   table.setReference(root, 0, key(table, Key::Version));
   table.setReference(root, 1, key(table, Key::Archiver));
