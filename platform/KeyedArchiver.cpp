@@ -3,13 +3,14 @@
 #include <QLocale>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "platform/Array.h"
-#include "platform/BinaryPropertyListWriter.h"
+#include "platform/BinaryPropertyListObjectTable.h"
 #include "platform/Dictionary.h"
 
 namespace {
-const QString kNull = QStringLiteral("$null");
+constexpr quint32 kOnPath = std::numeric_limits<quint32>::max();
 
 QStringList classChain(const QString& name) {
   if (name == QLatin1String("NSMutableDictionary"))
@@ -26,68 +27,64 @@ QStringList classChain(const QString& name) {
 // Shortest text that reads back as the same double; integral values have no decimal point.
 QString rectNumber(double d) { return QString::number(d, 'g', QLocale::FloatingPointShortest); }
 
-// Scalars are shared by kind and value: the key is the kind byte and the value's bits.
-QByteArray scalarKey(char kind, const void* bits, std::size_t size) {
-  QByteArray key(1, kind);
-  key.append(static_cast<const char*>(bits), static_cast<qsizetype>(size));
-  return key;
+quint64 bitsOf(double d) {
+  quint64 bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  return bits;
+}
+
+double doubleOf(quint64 bits) {
+  double d;
+  std::memcpy(&d, &bits, sizeof d);
+  return d;
+}
+
+QString keyText(int which) {
+  static const char* const kTexts[] = {
+      "$version",  "$archiver", "$top",       "$objects",   "root",
+      "$class",    "$classes",  "$classname", "NS.keys",    "NS.objects",
+      "NS.string", "NS.time",   "NS.data",    "NS.rectval", "NS.special",
+  };
+  return QString::fromLatin1(kTexts[which]);
 }
 }  // namespace
 
-KeyedArchiver::KeyedArchiver() { objects_.push_back(PropertyListObject::string(kNull)); }
+KeyedArchiver::KeyedArchiver() { addString(Shape::String, QStringLiteral("$null")); }
 
 Result<QByteArray> KeyedArchiver::archivedDataWithRootObject(const Value& root) {
   KeyedArchiver archiver;
   auto top = archiver.encode(root, 0);
   if (!top) return Failure{top.error()};
-  auto archive = PropertyListObject::dictionary(
-      {QStringLiteral("$version"), QStringLiteral("$archiver"), QStringLiteral("$top"),
-       QStringLiteral("$objects")},
-      {PropertyListObject::integer(100000),
-       PropertyListObject::string(QStringLiteral("NSKeyedArchiver")),
-       PropertyListObject::dictionary({QStringLiteral("root")},
-                                      {PropertyListObject::uid(top.value())}),
-       PropertyListObject::array(std::move(archiver.objects_))});
-  return BinaryPropertyListWriter::write(*archive);
+  return archiver.write(top.value());
 }
 
-quint32 KeyedArchiver::reserve() {
-  objects_.emplace_back();
+quint32 KeyedArchiver::add(Shape shape, quint64 bits, quint32 count) {
+  objects_.push_back(Object{shape, 0, count, bits});
   return static_cast<quint32>(objects_.size() - 1);
 }
 
-PropertyListRef KeyedArchiver::uidNode(quint32 value) {
-  if (value >= uids_.size()) uids_.resize(value + 1);
-  if (!uids_[value]) uids_[value] = PropertyListObject::uid(value);
-  return uids_[value];
+quint32 KeyedArchiver::addString(Shape shape, const QString& string) {
+  strings_.push_back(string);
+  return add(shape, strings_.size() - 1);
+}
+
+quint32 KeyedArchiver::addData(Shape shape, const QByteArray& data) {
+  data_.push_back(data);
+  return add(shape, data_.size() - 1);
 }
 
 quint32 KeyedArchiver::encodeString(const QString& string) {
-  if (auto it = strings_.constFind(string); it != strings_.cend()) return *it;
-  const quint32 uid = reserve();
-  objects_[uid] = PropertyListObject::string(string);
-  strings_.insert(string, uid);
+  if (auto it = stringUids_.constFind(string); it != stringUids_.cend()) return *it;
+  const quint32 uid = addString(Shape::String, string);
+  stringUids_.insert(string, uid);
   return uid;
 }
 
 quint32 KeyedArchiver::classRecord(const QString& name) {
   if (auto it = classes_.constFind(name); it != classes_.cend()) return *it;
-  std::vector<PropertyListRef> chain;
-  for (const QString& c : classChain(name)) chain.push_back(PropertyListObject::string(c));
-  const quint32 uid = reserve();
-  objects_[uid] = PropertyListObject::dictionary(
-      {QStringLiteral("$classes"), QStringLiteral("$classname")},
-      {PropertyListObject::array(std::move(chain)), PropertyListObject::string(name)});
+  const quint32 uid = addString(Shape::ClassRecord, name);
   classes_.insert(name, uid);
   return uid;
-}
-
-PropertyListRef KeyedArchiver::object(const QString& className, std::vector<QString> keys,
-                                      std::vector<PropertyListRef> values) {
-  // The class record follows the object's children, as the macOS archiver numbers them.
-  keys.push_back(QStringLiteral("$class"));
-  values.push_back(uidNode(classRecord(className)));
-  return PropertyListObject::dictionary(std::move(keys), std::move(values));
 }
 
 Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
@@ -98,9 +95,10 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
       return Failure{QStringLiteral("keyed archive: an absent value cannot be archived")};
     case Value::Type::String: {
       if (!value.isMutable()) return encodeString(*value.stringPointer());
-      const quint32 uid = reserve();
-      objects_[uid] = object(QStringLiteral("NSMutableString"), {QStringLiteral("NS.string")},
-                             {PropertyListObject::string(value.toString())});
+      // The class record follows the object's children, as the macOS archiver numbers them.
+      const quint32 uid = addString(Shape::MutableString, *value.stringPointer());
+      const quint32 cls = classRecord(QStringLiteral("NSMutableString"));
+      objects_[uid].classUid = cls;
       return uid;
     }
     case Value::Type::Null:
@@ -108,49 +106,13 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
     case Value::Type::Unsigned:
     case Value::Type::Double:
     case Value::Type::Boolean:
-    case Value::Type::Date: {
-      QByteArray key;
-      PropertyListRef stored;
-      if (value.type() == Value::Type::Null) {
-        key = QByteArray(1, 'n');
-      } else if (value.type() == Value::Type::Integer) {
-        const qint64 v = value.toInteger();
-        key = scalarKey('i', &v, sizeof v);
-        stored = PropertyListObject::integer(v);
-      } else if (value.type() == Value::Type::Unsigned) {
-        const quint64 v = value.toUnsigned();
-        key = scalarKey('u', &v, sizeof v);
-        stored = PropertyListObject::unsignedInteger(v);
-      } else if (value.type() == Value::Type::Double) {
-        const double v = value.toDouble();
-        key = scalarKey('d', &v, sizeof v);
-        stored = PropertyListObject::real(v);
-      } else if (value.type() == Value::Type::Boolean) {
-        const bool v = value.toBool();
-        key = scalarKey('b', &v, sizeof v);
-        stored = PropertyListObject::boolean(v);
-      } else {
-        const double t = value.toDate().sinceReferenceDate;
-        key = scalarKey('t', &t, sizeof t);
-      }
-      if (auto it = scalars_.constFind(key); it != scalars_.cend()) return *it;
-      const quint32 uid = reserve();
-      if (value.type() == Value::Type::Null)
-        stored = object(QStringLiteral("NSNull"), {}, {});
-      else if (value.type() == Value::Type::Date)
-        stored = object(QStringLiteral("NSDate"), {QStringLiteral("NS.time")},
-                        {PropertyListObject::real(value.toDate().sinceReferenceDate)});
-      objects_[uid] = std::move(stored);
-      scalars_.insert(key, uid);
-      return uid;
-    }
+    case Value::Type::Date:
+      return encodeScalar(value);
     case Value::Type::Data: {
-      const quint32 uid = reserve();
-      if (value.isMutable())
-        objects_[uid] = object(QStringLiteral("NSMutableData"), {QStringLiteral("NS.data")},
-                               {PropertyListObject::data(value.toData())});
-      else
-        objects_[uid] = PropertyListObject::data(value.toData());
+      if (!value.isMutable()) return addData(Shape::Data, value.toData());
+      const quint32 uid = addData(Shape::MutableData, value.toData());
+      const quint32 cls = classRecord(QStringLiteral("NSMutableData"));
+      objects_[uid].classUid = cls;
       return uid;
     }
     case Value::Type::Rect: {
@@ -158,13 +120,13 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
       if (!std::isfinite(r.x) || !std::isfinite(r.y) || !std::isfinite(r.width) ||
           !std::isfinite(r.height))
         return Failure{QStringLiteral("keyed archive: a rectangle with a non-finite number")};
-      const quint32 uid = reserve();
+      const quint32 uid = add(Shape::RectValue);
       const quint32 text = encodeString(
           QStringLiteral("{{%1, %2}, {%3, %4}}")
               .arg(rectNumber(r.x), rectNumber(r.y), rectNumber(r.width), rectNumber(r.height)));
-      objects_[uid] = object(QStringLiteral("NSValue"),
-                             {QStringLiteral("NS.rectval"), QStringLiteral("NS.special")},
-                             {uidNode(text), PropertyListObject::integer(3)});
+      const quint32 cls = classRecord(QStringLiteral("NSValue"));
+      objects_[uid].bits = text;
+      objects_[uid].classUid = cls;
       return uid;
     }
     case Value::Type::Array:
@@ -174,52 +136,228 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
   return Failure{QStringLiteral("keyed archive: unknown value kind")};
 }
 
+Result<quint32> KeyedArchiver::encodeScalar(const Value& value) {
+  // Equal scalars are archived once; each kind has its own table, keyed by the value's bits.
+  QHash<quint64, quint32>* table = nullptr;
+  quint32* slot = nullptr;
+  quint64 bits = 0;
+  Object object;
+  switch (value.type()) {
+    case Value::Type::Null:
+      slot = &null_;
+      object.shape = Shape::Null;
+      break;
+    case Value::Type::Boolean:
+      slot = &booleans_[value.toBool() ? 1 : 0];
+      object.shape = Shape::Boolean;
+      bits = value.toBool() ? 1 : 0;
+      break;
+    case Value::Type::Integer: {
+      const qint64 v = value.toInteger();
+      if (auto it = integers_.constFind(v); it != integers_.cend()) return *it;
+      const quint32 uid = add(Shape::Integer, static_cast<quint64>(v));
+      integers_.insert(v, uid);
+      return uid;
+    }
+    case Value::Type::Unsigned:
+      table = &unsignedIntegers_;
+      object.shape = Shape::Unsigned;
+      bits = value.toUnsigned();
+      break;
+    case Value::Type::Double:
+      table = &reals_;
+      object.shape = Shape::Real;
+      bits = bitsOf(value.toDouble());
+      break;
+    default:
+      table = &dates_;
+      object.shape = Shape::Date;
+      bits = bitsOf(value.toDate().sinceReferenceDate);
+      break;
+  }
+  if (slot && *slot != 0) return *slot;
+  if (table) {
+    if (auto it = table->constFind(bits); it != table->cend()) return *it;
+  }
+  const Shape shape = object.shape;
+  const quint32 uid = add(shape, bits);
+  if (shape == Shape::Null || shape == Shape::Date) {
+    const quint32 cls =
+        classRecord(shape == Shape::Null ? QStringLiteral("NSNull") : QStringLiteral("NSDate"));
+    objects_[uid].classUid = cls;
+  }
+  if (slot) *slot = uid;
+  if (table) table->insert(bits, uid);
+  return uid;
+}
+
 Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
   const void* identity = value.isArray() ? static_cast<const void*>(value.toArray().get())
                                          : static_cast<const void*>(value.dictionaryPointer());
-  if (auto it = containers_.constFind(identity); it != containers_.cend()) return *it;
-  if (onPath_.contains(identity))
-    return Failure{QStringLiteral("keyed archive: a container contains itself")};
-  onPath_.insert(identity, true);
-  const quint32 uid = reserve();
+  if (auto it = containers_.constFind(identity); it != containers_.cend()) {
+    if (*it == kOnPath)
+      return Failure{QStringLiteral("keyed archive: a container contains itself")};
+    return *it;
+  }
+  containers_.insert(identity, kOnPath);
+  const quint32 uid = add(Shape::Array);
 
-  auto encodeAll = [&](const std::vector<Value>& values,
-                       std::vector<PropertyListRef>& uids) -> QString {
-    for (const Value& v : values) {
+  // Element UIDs are filled in place; the pool may grow while children are archived.
+  auto encodeAll = [&](const auto& values, auto valueOf, std::size_t first) -> QString {
+    std::size_t i = first;
+    for (const auto& element : values) {
+      const Value& v = valueOf(element);
       if (v.isAbsent()) return QStringLiteral("keyed archive: an absent value in an array");
       auto child = encode(v, depth + 1);
       if (!child) return child.error();
-      uids.push_back(uidNode(child.value()));
+      elementUids_[i++] = child.value();
     }
     return {};
   };
 
-  std::vector<PropertyListRef> objectUids;
-  if (const ArrayRef array = value.toArray()) {
-    objectUids.reserve(array->values().size());
-    if (QString error = encodeAll(array->values(), objectUids); !error.isEmpty())
+  QString className;
+  Object object;
+  if (const Array* array = value.isArray() ? value.toArray().get() : nullptr) {
+    const std::size_t n = array->values().size();
+    const std::size_t first = elementUids_.size();
+    elementUids_.resize(first + n);
+    if (QString error = encodeAll(
+            array->values(), [](const Value& v) -> const Value& { return v; }, first);
+        !error.isEmpty())
       return Failure{error};
-    objects_[uid] =
-        object(array->isMutable() ? QStringLiteral("NSMutableArray") : QStringLiteral("NSArray"),
-               {QStringLiteral("NS.objects")}, {PropertyListObject::array(std::move(objectUids))});
+    object = Object{Shape::Array, 0, static_cast<quint32>(n), first};
+    className = array->isMutable() ? QStringLiteral("NSMutableArray") : QStringLiteral("NSArray");
   } else {
     const Dictionary& dictionary = *value.dictionaryPointer();
-    std::vector<PropertyListRef> keyUids;
-    std::vector<Value> values;
-    keyUids.reserve(dictionary.entries().size());
-    values.reserve(dictionary.entries().size());
-    for (const auto& [key, v] : dictionary.entries()) {
-      keyUids.push_back(uidNode(encodeString(key)));
-      values.push_back(v);
-    }
-    if (QString error = encodeAll(values, objectUids); !error.isEmpty()) return Failure{error};
-    objects_[uid] = object(dictionary.isMutable() ? QStringLiteral("NSMutableDictionary")
-                                                  : QStringLiteral("NSDictionary"),
-                           {QStringLiteral("NS.keys"), QStringLiteral("NS.objects")},
-                           {PropertyListObject::array(std::move(keyUids)),
-                            PropertyListObject::array(std::move(objectUids))});
+    const auto& entries = dictionary.entries();
+    const std::size_t n = entries.size();
+    const std::size_t first = elementUids_.size();
+    elementUids_.resize(first + 2 * n);
+    for (std::size_t i = 0; i < n; ++i) elementUids_[first + i] = encodeString(entries[i].first);
+    if (QString error = encodeAll(
+            entries, [](const Dictionary::Entry& e) -> const Value& { return e.second; },
+            first + n);
+        !error.isEmpty())
+      return Failure{error};
+    object = Object{Shape::Dictionary, 0, static_cast<quint32>(n), first};
+    className = dictionary.isMutable() ? QStringLiteral("NSMutableDictionary")
+                                       : QStringLiteral("NSDictionary");
   }
-  onPath_.remove(identity);
-  containers_.insert(identity, uid);
+  object.classUid = classRecord(className);
+  objects_[uid] = object;
+  containers_[identity] = uid;
   return uid;
+}
+
+quint64 KeyedArchiver::key(BinaryPropertyListObjectTable& table, Key which) {
+  // No key can be entry 0 (the top dictionary), so 0 means not added yet.
+  quint64& entry = keyEntries_[static_cast<std::size_t>(which)];
+  if (entry == 0) entry = table.addString(keyText(static_cast<int>(which)));
+  return entry;
+}
+
+QByteArray KeyedArchiver::write(quint32 top) {
+  BinaryPropertyListObjectTable table;
+  // Each object is one entry and, with a class, a dictionary of its fields, its element
+  // arrays and their UIDs.
+  quint64 references = 10 + objects_.size();
+  for (const Object& o : objects_) {
+    if (o.shape == Shape::Array)
+      references += 4 + o.count;
+    else if (o.shape == Shape::Dictionary)
+      references += 6 + 2 * quint64{o.count};
+    else if (o.shape >= Shape::Null)
+      references += 7;
+  }
+  // Besides the archived strings, the table holds only the fixed keys and class chains.
+  table.reserve(3 * objects_.size() + 16, references, strings_.size() + 64,
+                static_cast<quint32>(objects_.size()));
+  const quint64 root = table.addDictionary(4);
+  table.setReference(root, 0, key(table, Key::Version));
+  table.setReference(root, 1, key(table, Key::Archiver));
+  table.setReference(root, 2, key(table, Key::Top));
+  table.setReference(root, 3, key(table, Key::Objects));
+  table.setReference(root, 4, table.addInteger(100000));
+  table.setReference(root, 5, table.addString(QStringLiteral("NSKeyedArchiver")));
+  const quint64 topEntry = table.addDictionary(1);
+  table.setReference(root, 6, topEntry);
+  table.setReference(topEntry, 0, key(table, Key::Root));
+  table.setReference(topEntry, 1, table.addUid(top));
+  const quint64 objects = table.addArray(objects_.size());
+  table.setReference(root, 7, objects);
+  for (std::size_t i = 0; i < objects_.size(); ++i)
+    table.setReference(objects, i, writeObject(table, objects_[i]));
+  return table.write();
+}
+
+quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const Object& object) {
+  // An object of a class: a dictionary of its fields with "$class" last. Keys are added
+  // before values, as the writer visits them.
+  auto classed = [&](std::initializer_list<Key> keys, auto addValues) {
+    const quint64 d = table.addDictionary(keys.size() + 1);
+    quint64 position = 0;
+    for (Key k : keys) table.setReference(d, position++, key(table, k));
+    table.setReference(d, position++, key(table, Key::Class));
+    addValues([&](quint64 entry) { table.setReference(d, position++, entry); });
+    table.setReference(d, position, table.addUid(object.classUid));
+    return d;
+  };
+  auto uidArray = [&](std::size_t first, std::size_t n) {
+    const quint64 a = table.addArray(n);
+    for (std::size_t i = 0; i < n; ++i)
+      table.setReference(a, i, table.addUid(elementUids_[first + i]));
+    return a;
+  };
+
+  switch (object.shape) {
+    case Shape::String:
+      return table.addString(strings_[object.bits]);
+    case Shape::Data:
+      return table.addData(data_[object.bits]);
+    case Shape::Integer:
+      return table.addInteger(static_cast<qint64>(object.bits));
+    case Shape::Unsigned:
+      return table.addInteger(static_cast<qint64>(object.bits),
+                              object.bits > static_cast<quint64>(INT64_MAX));
+    case Shape::Real:
+      return table.addReal(doubleOf(object.bits));
+    case Shape::Boolean:
+      return table.addBoolean(object.bits != 0);
+    case Shape::Null:
+      return classed({}, [](auto) {});
+    case Shape::Date:
+      return classed({Key::NsTime}, [&](auto put) { put(table.addReal(doubleOf(object.bits))); });
+    case Shape::MutableString:
+      return classed({Key::NsString},
+                     [&](auto put) { put(table.addString(strings_[object.bits])); });
+    case Shape::MutableData:
+      return classed({Key::NsData}, [&](auto put) { put(table.addData(data_[object.bits])); });
+    case Shape::RectValue:
+      return classed({Key::NsRectval, Key::NsSpecial}, [&](auto put) {
+        put(table.addUid(static_cast<quint32>(object.bits)));
+        put(table.addInteger(3));
+      });
+    case Shape::Array:
+      return classed({Key::NsObjects}, [&](auto put) { put(uidArray(object.bits, object.count)); });
+    case Shape::Dictionary:
+      return classed({Key::NsKeys, Key::NsObjects}, [&](auto put) {
+        put(uidArray(object.bits, object.count));
+        put(uidArray(object.bits + object.count, object.count));
+      });
+    case Shape::ClassRecord: {
+      // A class record has no class of its own: its class chain, then its name.
+      const QString& name = strings_[object.bits];
+      const QStringList chain = classChain(name);
+      const quint64 d = table.addDictionary(2);
+      table.setReference(d, 0, key(table, Key::Classes));
+      table.setReference(d, 1, key(table, Key::ClassName));
+      const quint64 a = table.addArray(static_cast<quint64>(chain.size()));
+      table.setReference(d, 2, a);
+      for (qsizetype i = 0; i < chain.size(); ++i)
+        table.setReference(a, static_cast<quint64>(i), table.addString(chain[i]));
+      table.setReference(d, 3, table.addString(name));
+      return d;
+    }
+  }
+  return table.addNull();
 }

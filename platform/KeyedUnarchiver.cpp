@@ -41,7 +41,10 @@ std::optional<Rect> parseRect(const QString& text) {
 }  // namespace
 
 KeyedUnarchiver::KeyedUnarchiver(const std::vector<PropertyListRef>& objects)
-    : objects_(objects), decoded_(objects.size()), onPath_(objects.size(), false) {}
+    : objects_(objects),
+      decoded_(objects.size()),
+      onPath_(objects.size(), false),
+      classes_(objects.size(), Class::Unknown) {}
 
 Result<Value> KeyedUnarchiver::unarchiveObjectWithData(const QByteArray& data) {
   auto plist = BinaryPropertyListReader::read(data);
@@ -108,6 +111,34 @@ Result<QString> KeyedUnarchiver::className(quint64 uid, const PropertyListObject
   return name->stringValue();
 }
 
+Result<KeyedUnarchiver::Class> KeyedUnarchiver::classOf(quint64 uid,
+                                                        const PropertyListObject& object) {
+  const auto* cls = object.valueForKey(u"$class");
+  if (cls && cls->kind() == Kind::Uid && cls->uidValue() < classes_.size() &&
+      classes_[cls->uidValue()] != Class::Unknown)
+    return classes_[cls->uidValue()];
+  auto name = className(uid, object);
+  if (!name) return Failure{name.error()};
+  static const std::pair<const char*, Class> kKnown[] = {
+      {"NSArray", Class::Array},
+      {"NSMutableArray", Class::MutableArray},
+      {"NSDictionary", Class::Dictionary},
+      {"NSMutableDictionary", Class::MutableDictionary},
+      {"NSString", Class::String},
+      {"NSMutableString", Class::MutableString},
+      {"NSData", Class::Data},
+      {"NSMutableData", Class::MutableData},
+      {"NSDate", Class::Date},
+      {"NSNull", Class::Null},
+      {"NSValue", Class::Value},
+  };
+  Class found = Class::Other;
+  for (const auto& [text, kind] : kKnown)
+    if (name.value() == QLatin1String(text)) found = kind;
+  classes_[cls->uidValue()] = found;
+  return found;
+}
+
 Result<std::vector<Value>> KeyedUnarchiver::decodeList(quint64 uid, const PropertyListObject* list,
                                                        const char* key, int depth) {
   if (!list || list->kind() != Kind::Array)
@@ -147,17 +178,17 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const PropertyListObjec
       return fail(uid, QStringLiteral("unexpected object kind in $objects"));
   }
 
-  auto name = className(uid, object);
-  if (!name) return Failure{name.error()};
-  const QString& cls = name.value();
+  auto known = classOf(uid, object);
+  if (!known) return Failure{known.error()};
+  const Class cls = known.value();
   auto field = [&](const char16_t* key) { return object.valueForKey(QStringView(key)); };
 
-  if (cls == QLatin1String("NSArray") || cls == QLatin1String("NSMutableArray")) {
+  if (cls == Class::Array || cls == Class::MutableArray) {
     auto values = decodeList(uid, field(u"NS.objects"), "NS.objects", depth);
     if (!values) return Failure{values.error()};
-    return Value(Array::create(values.take(), cls == QLatin1String("NSMutableArray")));
+    return Value(Array::create(values.take(), cls == Class::MutableArray));
   }
-  if (cls == QLatin1String("NSDictionary") || cls == QLatin1String("NSMutableDictionary")) {
+  if (cls == Class::Dictionary || cls == Class::MutableDictionary) {
     const auto* keys = field(u"NS.keys");
     const auto* values = field(u"NS.objects");
     if (!keys || !values || keys->kind() != Kind::Array || values->kind() != Kind::Array ||
@@ -167,7 +198,7 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const PropertyListObjec
     if (!keyValues) return Failure{keyValues.error()};
     auto objectValues = decodeList(uid, values, "NS.objects", depth);
     if (!objectValues) return Failure{objectValues.error()};
-    auto dictionary = Dictionary::create(cls == QLatin1String("NSMutableDictionary"));
+    auto dictionary = Dictionary::create(cls == Class::MutableDictionary);
     for (std::size_t i = 0; i < keyValues.value().size(); ++i) {
       const QString* key = keyValues.value()[i].stringPointer();
       if (!key) return fail(uid, QStringLiteral("dictionary key %1 is not a string").arg(i));
@@ -175,31 +206,31 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const PropertyListObjec
     }
     return Value(std::move(dictionary));
   }
-  if (cls == QLatin1String("NSString") || cls == QLatin1String("NSMutableString")) {
+  if (cls == Class::String || cls == Class::MutableString) {
     QString text;
     if (const auto* s = field(u"NS.string"); s && s->kind() == Kind::String)
       text = s->stringValue();
     else if (const auto* b = field(u"NS.bytes"); b && b->kind() == Kind::Data)
       text = QString::fromUtf8(b->dataValue());
     else
-      return fail(uid, QStringLiteral("%1 without NS.string").arg(cls));
-    return cls == QLatin1String("NSMutableString") ? Value::mutableString(std::move(text))
-                                                   : Value(std::move(text));
+      return fail(uid, QStringLiteral("%1 without NS.string").arg(className(uid, object).value()));
+    return cls == Class::MutableString ? Value::mutableString(std::move(text))
+                                       : Value(std::move(text));
   }
-  if (cls == QLatin1String("NSData") || cls == QLatin1String("NSMutableData")) {
+  if (cls == Class::Data || cls == Class::MutableData) {
     const auto* d = field(u"NS.data");
     if (!d || d->kind() != Kind::Data) d = field(u"NS.bytes");
     if (!d || d->kind() != Kind::Data)
-      return fail(uid, QStringLiteral("%1 without NS.data").arg(cls));
-    return Value::data(d->dataValue(), cls == QLatin1String("NSMutableData"));
+      return fail(uid, QStringLiteral("%1 without NS.data").arg(className(uid, object).value()));
+    return Value::data(d->dataValue(), cls == Class::MutableData);
   }
-  if (cls == QLatin1String("NSDate")) {
+  if (cls == Class::Date) {
     const auto* t = field(u"NS.time");
     if (!isNumber(t)) return fail(uid, QStringLiteral("NSDate without a numeric NS.time"));
     return Value(Date{numberValue(*t)});
   }
-  if (cls == QLatin1String("NSNull")) return Value::null();
-  if (cls == QLatin1String("NSValue")) {
+  if (cls == Class::Null) return Value::null();
+  if (cls == Class::Value) {
     const auto* special = field(u"NS.special");
     if (!isNumber(special)) return fail(uid, QStringLiteral("NSValue without NS.special"));
     if (numberValue(*special) != 3)
@@ -219,5 +250,5 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const PropertyListObjec
                   QStringLiteral("NS.rectval \"%1\" is not a rectangle").arg(text->stringValue()));
     return Value(*r);
   }
-  return fail(uid, QStringLiteral("unsupported class %1").arg(cls));
+  return fail(uid, QStringLiteral("unsupported class %1").arg(className(uid, object).value()));
 }

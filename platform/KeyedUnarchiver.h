@@ -25,7 +25,25 @@ class KeyedUnarchiver {
 
   Result<Value> decode(quint64 uid, int depth);
   Result<Value> decodeObject(quint64 uid, const PropertyListObject& object, int depth);
+  // The classes this reader knows; Other for any other class record.
+  enum class Class : quint8 {
+    Unknown,  // not looked up yet
+    Array,
+    MutableArray,
+    Dictionary,
+    MutableDictionary,
+    String,
+    MutableString,
+    Data,
+    MutableData,
+    Date,
+    Null,
+    Value,
+    Other,
+  };
   Result<QString> className(quint64 uid, const PropertyListObject& object) const;
+  // Records repeat a handful of classes: each class record is read and named once.
+  Result<Class> classOf(quint64 uid, const PropertyListObject& object);
   Result<std::vector<Value>> decodeList(quint64 uid, const PropertyListObject* list,
                                         const char* key, int depth);
   Failure fail(quint64 uid, const QString& what) const;
@@ -33,4 +51,5 @@ class KeyedUnarchiver {
   const std::vector<PropertyListRef>& objects_;
   std::vector<std::optional<Value>> decoded_;
   std::vector<bool> onPath_;
+  std::vector<Class> classes_;
 };

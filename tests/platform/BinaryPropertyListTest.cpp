@@ -103,6 +103,40 @@ TEST(BinaryPropertyListWriter, PicksReferenceAndOffsetWidthsThatJustFit) {
   }
 }
 
+TEST(BinaryPropertyListWriter, WritesANodeReachedTwiceOnce) {
+  // Each level holds the one below twice: written as a tree it would have 2^40 objects.
+  PropertyListRef level = P::array({P::string(QStringLiteral("leaf"))});
+  for (int i = 0; i < 40; ++i) level = P::array({level, level});
+  // An unshared node equal to a shared one is still its own object.
+  auto root = P::array({level, level, P::array({P::string(QStringLiteral("leaf"))})});
+  const QByteArray plist = BinaryPropertyListWriter::write(*root);
+  // root, 40 levels, the innermost array, "leaf", its unshared twin.
+  EXPECT_EQ(trailerWord(plist, 8), 44u);
+  auto back = BinaryPropertyListReader::read(plist);
+  ASSERT_TRUE(back) << back.error().toStdString();
+  // The reader keeps the sharing: the same node twice at every level.
+  const PropertyListObject* node = back.value().get();
+  for (int i = 0; i < 41; ++i) {
+    ASSERT_GE(node->items().size(), 2u);
+    ASSERT_EQ(node->items()[0], node->items()[1]) << "level " << i;
+    node = node->items()[0].get();
+  }
+  EXPECT_EQ(node->items().size(), 1u);
+}
+
+TEST(BinaryPropertyListWriter, StoresEachUidOnceWhateverItsSize) {
+  // Small UIDs, and ones far beyond the object count, repeated out of order.
+  const quint32 values[] = {5, 0xFFFFFFFFu, 5, 70000, 0xFFFFFFFFu, 0, 200000, 70000, 0};
+  std::vector<PropertyListRef> items;
+  for (quint32 v : values) items.push_back(P::uid(v));
+  const QByteArray plist = BinaryPropertyListWriter::write(*P::array(items));
+  EXPECT_EQ(trailerWord(plist, 8), 6u) << "root and five distinct UIDs";
+  EXPECT_EQ(rootObjectBytes(plist).left(10).toHex(), QByteArray("a9010201030204050304"));
+  auto back = BinaryPropertyListReader::read(plist);
+  ASSERT_TRUE(back) << back.error().toStdString();
+  EXPECT_TRUE(*back.value() == *P::array(items));
+}
+
 TEST(BinaryPropertyListReader, ReadsBackEveryKindNested) {
   QString lone(1, QChar(0xD800));  // an unpaired surrogate survives as it is
   auto inner = P::dictionary(

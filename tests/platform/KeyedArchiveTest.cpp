@@ -89,6 +89,45 @@ TEST(KeyedArchiver, RoundTripsNestedValuesOfEveryKind) {
   EXPECT_TRUE(list->at(0).isSameObject(list->at(1)));
 }
 
+TEST(KeyedArchiver, WritesWhatTheGeneralWriterMakesOfTheSameObjects) {
+  // Values that collide with the archive's own keys, class names and numbers, so the sharing
+  // of equal objects across the whole file shows; over 256 objects, so references take two
+  // bytes.
+  auto shared = dict({{QStringLiteral("NS.keys"), Value(QStringLiteral("$class"))}}, false);
+  auto records = Array::create();
+  for (int i = 0; i < 60; ++i) {
+    records->append(Value(dict(
+        {
+            {QStringLiteral("NS.objects"), Value(QStringLiteral("NSObject"))},
+            {QStringLiteral("archiver"), Value(QStringLiteral("NSKeyedArchiver"))},
+            {QStringLiteral("text"), Value::mutableString(QStringLiteral("NSMutableString"))},
+            {QStringLiteral("same text"), Value(QStringLiteral("item %1").arg(i % 7))},
+            {QStringLiteral("edited"), Value::mutableString(QStringLiteral("item %1").arg(i % 7))},
+            {QStringLiteral("version"), Value::integer(100000)},
+            {QStringLiteral("special"), Value::integer(3)},
+            {QStringLiteral("huge"), Value::unsignedInteger(std::numeric_limits<quint64>::max())},
+            {QStringLiteral("time"), Value::real(700000000.0 + i % 3)},
+            {QStringLiteral("when"), Value(Date{700000000.0 + i % 5})},
+            {QStringLiteral("flag"), Value::boolean(i % 2 == 0)},
+            {QStringLiteral("bytes"), Value::data(QByteArray(i % 4, 'b'), i % 3 == 0)},
+            {QStringLiteral("frame"), Value(Rect{double(i % 2), 0, 1, 1})},
+            {QStringLiteral("nothing"), Value::null()},
+            {QStringLiteral("shared"), Value(shared)},
+            {QStringLiteral("list"),
+             Value(Array::create({Value(shared), Value(QString())}, false))},
+        },
+        i % 5 != 0)));
+  }
+  auto archive = KeyedArchiver::archivedDataWithRootObject(Value(records));
+  ASSERT_TRUE(archive) << archive.error().toStdString();
+  auto plist = BinaryPropertyListReader::read(archive.value());
+  ASSERT_TRUE(plist) << plist.error().toStdString();
+  EXPECT_EQ(static_cast<unsigned char>(archive.value()[archive.value().size() - 25]), 2)
+      << "two-byte references";
+  EXPECT_TRUE(BinaryPropertyListWriter::write(*plist.value()) == archive.value());
+  EXPECT_TRUE(roundTrip(Value(records)) == Value(records));
+}
+
 TEST(KeyedArchiver, RoundTripsScalarRoots) {
   const Value roots[] = {Value(QStringLiteral("x")),
                          Value::integer(0),

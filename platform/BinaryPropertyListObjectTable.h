@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <vector>
+
+// The object table of a binary property list being written. Objects are added in file order
+// (a container before its children, a dictionary's keys before its values); equal strings,
+// numbers, data and UIDs share one entry, booleans and containers never do. Entries are flat
+// records with their references in one shared pool, so large lists cost no allocation each.
+class BinaryPropertyListObjectTable {
+ public:
+  quint64 addString(const QString& string);
+  quint64 addData(const QByteArray& bytes);
+  // isUnsigned: the bits hold an unsigned value above 2^63 - 1.
+  quint64 addInteger(qint64 value, bool isUnsigned = false);
+  quint64 addReal(double value);
+  quint64 addDate(double secondsSinceReferenceDate);
+  quint64 addBoolean(bool value);
+  quint64 addNull();
+  quint64 addUid(quint32 value);
+  // Room for about this many entries, references and distinct strings, and for UIDs below
+  // uidCount: growing tables of millions of entries would copy and rehash them again and again.
+  void reserve(quint64 entries, quint64 references, quint64 strings, quint32 uidCount);
+
+  // Containers: add the container, then fill each of its references (a dictionary's keys
+  // first, then its values) with what adding the children returned.
+  quint64 addArray(quint64 count);
+  quint64 addSet(quint64 count);
+  quint64 addDictionary(quint64 count);
+  void setReference(quint64 container, quint64 position, quint64 object);
+
+  quint64 count() const { return entries_.size(); }
+
+  // The whole file, with the first entry as the top object.
+  QByteArray write() const;
+
+ private:
+  enum class Kind : quint8 { Null, Boolean, Integer, Real, Date, Data, String, Uid, Container };
+  struct Entry {
+    Kind kind;
+    // Containers: the marker type; integers: whether stored unsigned.
+    quint8 flag = 0;
+    // Scalars: the value's bits; strings and data: an index into their list; containers: the
+    // first reference in the pool.
+    quint64 bits = 0;
+    quint64 size = 0;
+  };
+
+  quint64 append(Kind kind, quint64 bits, quint8 flag = 0, quint64 size = 0);
+  quint64 addContainer(quint8 type, quint64 count, quint64 references);
+
+  std::vector<Entry> entries_;
+  std::vector<quint64> references_;
+  std::vector<QString> strings_;
+  std::vector<QByteArray> data_;
+  QHash<QString, quint64> stringEntries_;
+  QHash<QByteArray, quint64> dataEntries_;
+  QHash<qint64, quint64> integerEntries_;
+  QHash<quint64, quint64> unsignedEntries_;
+  QHash<quint64, quint64> realEntries_;
+  QHash<quint64, quint64> dateEntries_;
+  // Archives number their UIDs densely, so most live in a table indexed by value.
+  std::vector<quint64> denseUidEntries_;
+  QHash<quint32, quint64> sparseUidEntries_;
+};
