@@ -30,7 +30,9 @@ struct Lists {
   }
 };
 
-void addThenRemoveOneByOne(benchmark::State& state, int categoryCount) {
+enum class Removal { OneByOneNewestFirst, AsOneSelection };
+
+void addThenRemove(benchmark::State& state, int categoryCount, Removal removal) {
   const int n = int(state.range(0));
   for (auto _ : state) {
     state.PauseTiming();
@@ -38,25 +40,22 @@ void addThenRemoveOneByOne(benchmark::State& state, int categoryCount) {
     auto recs = lists.makeRecords(n);
     state.ResumeTiming();
     for (const auto& r : recs) lists.records.addObject(r);
-    // Newest first, as undoing a run of additions does.
-    for (auto it = recs.rbegin(); it != recs.rend(); ++it) lists.records.removeObject(*it);
+    if (removal == Removal::AsOneSelection) {
+      lists.records.removeObjects(recs);
+    } else {
+      // Newest first, as undoing a run of additions does.
+      for (auto it = recs.rbegin(); it != recs.rend(); ++it) lists.records.removeObject(*it);
+    }
     benchmark::DoNotOptimize(lists.categoryList.front()->records()->count());
   }
   state.SetItemsProcessed(state.iterations() * n);
 }
 
-void addThenRemoveSelection(benchmark::State& state, int categoryCount) {
-  const int n = int(state.range(0));
-  for (auto _ : state) {
-    state.PauseTiming();
-    Lists lists(categoryCount);
-    auto recs = lists.makeRecords(n);
-    state.ResumeTiming();
-    for (const auto& r : recs) lists.records.addObject(r);
-    lists.records.removeObjects(recs);
-    benchmark::DoNotOptimize(lists.categoryList.front()->records()->count());
-  }
-  state.SetItemsProcessed(state.iterations() * n);
+void addThenRemoveOneByOne(benchmark::State& s, int categories) {
+  addThenRemove(s, categories, Removal::OneByOneNewestFirst);
+}
+void addThenRemoveSelection(benchmark::State& s, int categories) {
+  addThenRemove(s, categories, Removal::AsOneSelection);
 }
 
 void BM_OneCategory_OneByOne(benchmark::State& s) { addThenRemoveOneByOne(s, 1); }
