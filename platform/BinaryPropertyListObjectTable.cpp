@@ -1,6 +1,6 @@
 #include "platform/BinaryPropertyListObjectTable.h"
 
-#include <cstring>
+#include <bit>
 
 namespace {
 int bytesFor(quint64 value) {
@@ -8,12 +8,6 @@ int bytesFor(quint64 value) {
   if (value <= 0xFFFF) return 2;
   if (value <= 0xFFFFFFFFu) return 4;
   return 8;
-}
-
-quint64 bitsOf(double d) {
-  quint64 bits;
-  std::memcpy(&bits, &d, sizeof bits);
-  return bits;
 }
 
 bool isAscii(const QString& s) {
@@ -127,7 +121,7 @@ quint64 BinaryPropertyListObjectTable::addInteger(qint64 value, bool isUnsigned)
 }
 
 quint64 BinaryPropertyListObjectTable::addReal(double value) {
-  const quint64 bits = bitsOf(value);
+  const quint64 bits = std::bit_cast<quint64>(value);
   auto it = realEntries_.constFind(bits);
   if (it != realEntries_.cend()) return *it;
   const quint64 index = append(Kind::Real, bits);
@@ -136,7 +130,7 @@ quint64 BinaryPropertyListObjectTable::addReal(double value) {
 }
 
 quint64 BinaryPropertyListObjectTable::addDate(double secondsSinceReferenceDate) {
-  const quint64 bits = bitsOf(secondsSinceReferenceDate);
+  const quint64 bits = std::bit_cast<quint64>(secondsSinceReferenceDate);
   auto it = dateEntries_.constFind(bits);
   if (it != dateEntries_.cend()) return *it;
   const quint64 index = append(Kind::Date, bits);

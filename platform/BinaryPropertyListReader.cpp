@@ -1,22 +1,11 @@
 #include "platform/BinaryPropertyListReader.h"
 
-#include <cstring>
+#include <bit>
 
 namespace {
 constexpr quint64 kHeaderSize = 8;
 constexpr quint64 kTrailerSize = 32;
 
-double toDouble64(quint64 bits) {
-  double d;
-  std::memcpy(&d, &bits, sizeof d);
-  return d;
-}
-
-float toFloat32(quint32 bits) {
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
-}
 }  // namespace
 
 Result<PropertyListRef> BinaryPropertyListReader::read(const QByteArray& bytes) {
@@ -182,13 +171,13 @@ Result<PropertyListRef> BinaryPropertyListReader::parseObject(quint64 index, int
       const int width = 1 << info;
       if (left() < static_cast<quint64>(width)) return bad(QStringLiteral("truncated real"));
       const quint64 bits = readUnsigned(position, width);
-      return PropertyListObject::real(width == 4 ? toFloat32(static_cast<quint32>(bits))
-                                                 : toDouble64(bits));
+      return PropertyListObject::real(width == 4 ? std::bit_cast<float>(static_cast<quint32>(bits))
+                                                 : std::bit_cast<double>(bits));
     }
     case 0x3:
       if (info != 3) return bad(QStringLiteral("date marker 0x%1").arg(marker, 2, 16));
       if (left() < 8) return bad(QStringLiteral("truncated date"));
-      return PropertyListObject::date(toDouble64(readUnsigned(position, 8)));
+      return PropertyListObject::date(std::bit_cast<double>(readUnsigned(position, 8)));
     case 0x4:
     case 0x5:
     case 0x6: {

@@ -1,8 +1,8 @@
 #include "platform/KeyedArchiver.h"
 
 #include <QLocale>
+#include <bit>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "platform/Array.h"
@@ -26,18 +26,6 @@ QStringList classChain(const QString& name) {
 
 // Shortest text that reads back as the same double; integral values have no decimal point.
 QString rectNumber(double d) { return QString::number(d, 'g', QLocale::FloatingPointShortest); }
-
-quint64 bitsOf(double d) {
-  quint64 bits;
-  std::memcpy(&bits, &d, sizeof bits);
-  return bits;
-}
-
-double doubleOf(quint64 bits) {
-  double d;
-  std::memcpy(&d, &bits, sizeof d);
-  return d;
-}
 
 QString keyText(int which) {
   static const char* const kTexts[] = {
@@ -167,12 +155,12 @@ Result<quint32> KeyedArchiver::encodeScalar(const Value& value) {
     case Value::Type::Double:
       table = &reals_;
       object.shape = Shape::Real;
-      bits = bitsOf(value.toDouble());
+      bits = std::bit_cast<quint64>(value.toDouble());
       break;
     default:
       table = &dates_;
       object.shape = Shape::Date;
-      bits = bitsOf(value.toDate().sinceReferenceDate);
+      bits = std::bit_cast<quint64>(value.toDate().sinceReferenceDate);
       break;
   }
   if (slot && *slot != 0) return *slot;
@@ -320,13 +308,14 @@ quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const O
       return table.addInteger(static_cast<qint64>(object.bits),
                               object.bits > static_cast<quint64>(INT64_MAX));
     case Shape::Real:
-      return table.addReal(doubleOf(object.bits));
+      return table.addReal(std::bit_cast<double>(object.bits));
     case Shape::Boolean:
       return table.addBoolean(object.bits != 0);
     case Shape::Null:
       return classed({}, [](auto) {});
     case Shape::Date:
-      return classed({Key::NsTime}, [&](auto put) { put(table.addReal(doubleOf(object.bits))); });
+      return classed({Key::NsTime},
+                     [&](auto put) { put(table.addReal(std::bit_cast<double>(object.bits))); });
     case Shape::MutableString:
       return classed({Key::NsString},
                      [&](auto put) { put(table.addString(strings_[object.bits])); });
