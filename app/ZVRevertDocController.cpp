@@ -1,7 +1,7 @@
 #include "app/ZVRevertDocController.h"
 
-#include <QFile>
 #include <QTimer>
+#include <memory>
 
 #include "app/ApplicationMenus.h"
 #include "app/MyAppDelegate.h"
@@ -40,21 +40,11 @@ Document* ZVRevertDocController::makeUntitledDocument(QString*) { return new MyD
 
 Document* ZVRevertDocController::makeDocumentWithContentsOfURL(const QString& path,
                                                                QString* error) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    if (error) *error = file.errorString();
-    return nullptr;
-  }
-  auto* document = new MyDocument();
-  QString reason;
-  if (!document->readFromData(file.readAll(), document->fileType(), &reason)) {
-    delete document;
-    // An empty reason: the file is from a newer release and its own alert has been shown.
-    if (error) *error = reason;
-    return nullptr;
-  }
+  auto document = std::make_unique<MyDocument>();
+  // An empty reason: the file is from a newer release and its own alert has been shown.
+  if (!document->readFromURL(path, error)) return nullptr;
   document->setFileURL(path);
-  return document;
+  return document.release();
 }
 
 void ZVRevertDocController::makeWindowControllers(Document* document) {

@@ -10,12 +10,12 @@ struct Failure {
 };
 
 // A value or the reason there is none: readers of outside bytes answer with this instead of
-// throwing through their callers.
-template <typename T>
-class Result {
+// throwing through their callers. E is the reason's type; it carries at least a message.
+template <typename T, typename E = Failure>
+class [[nodiscard]] Result {
  public:
   Result(T value) : storage_(std::in_place_index<0>, std::move(value)) {}  // NOLINT: implicit
-  Result(Failure failure) : storage_(std::in_place_index<1>, std::move(failure)) {}
+  Result(E failure) : storage_(std::in_place_index<1>, std::move(failure)) {}
 
   bool ok() const { return storage_.index() == 0; }
   explicit operator bool() const { return ok(); }
@@ -24,9 +24,29 @@ class Result {
   T& value() { return std::get<0>(storage_); }
   T take() { return std::move(std::get<0>(storage_)); }
 
+  // Only when the operation failed.
+  const E& failure() const { return std::get<1>(storage_); }
   // Empty when the operation succeeded.
-  QString error() const { return ok() ? QString() : std::get<1>(storage_).message; }
+  QString error() const { return ok() ? QString() : failure().message; }
 
  private:
-  std::variant<T, Failure> storage_;
+  std::variant<T, E> storage_;
+};
+
+// An operation that gives nothing back but may fail.
+template <typename E>
+class [[nodiscard]] Result<void, E> {
+ public:
+  Result() = default;
+  Result(E failure) : failure_(std::move(failure)), ok_(false) {}  // NOLINT: implicit
+
+  bool ok() const { return ok_; }
+  explicit operator bool() const { return ok_; }
+
+  const E& failure() const { return failure_; }
+  QString error() const { return ok_ ? QString() : failure_.message; }
+
+ private:
+  E failure_{};
+  bool ok_ = true;
 };

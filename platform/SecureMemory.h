@@ -19,6 +19,8 @@ class SecureMemory {
       OPENSSL_cleanse(text.data(), static_cast<std::size_t>(text.size()) * sizeof(QChar));
     text.clear();
   }
+  // A copy that shares no characters with text, for an owner that will wipe its own.
+  static QString privateCopy(const QString& text) { return QString(text.constData(), text.size()); }
 };
 
 // Bytes wiped when the scope ends, whatever path leaves it.

@@ -1,18 +1,13 @@
 #include "vault/CurrentFormatDecryptor.h"
 
-#include <openssl/crypto.h>
-
 #include "platform/Dictionary.h"
 #include "platform/KeyedUnarchiver.h"
+#include "platform/SecureMemory.h"
 #include "vault/VaultKeys.h"
 #include "vault/ZVCommonCrypto.h"
 
 namespace {
 enum class Kind { DictionaryList, Date };
-
-void wipe(QByteArray& bytes) {
-  if (!bytes.isEmpty()) OPENSSL_cleanse(bytes.data(), static_cast<std::size_t>(bytes.size()));
-}
 
 bool isListOfDictionaries(const Value& v) {
   const ArrayRef list = v.toArray();
@@ -22,64 +17,70 @@ bool isListOfDictionaries(const Value& v) {
   return true;
 }
 
-// Decrypts one piece and reads its archive; the piece is released only when both worked.
-std::int32_t readPiece(ZVCommonCrypto& engine, QByteArray& piece, Kind kind, Value& out) {
+VaultError damaged(const char* piece, const QString& why, std::int32_t status = 0) {
+  return {VaultError::Reason::DamagedDocument,
+          QStringLiteral("The %1 of the document cannot be read: %2")
+              .arg(QString::fromLatin1(piece), why),
+          status};
+}
+
+// Decrypts one piece and reads its archive. The password is known to be right here, so any
+// failure means the document is damaged.
+VaultResult<Value> readPiece(ZVCommonCrypto& engine, const QByteArray& piece, Kind kind,
+                             const char* name) {
   std::int32_t status = 0;
   std::optional<QByteArray> plain = engine.decrypt(piece, &status);
-  if (!plain) return status != 0 ? status : CurrentFormatDecryptor::kUnreadablePiece;
-  if (status != 0) {
-    wipe(*plain);
-    return status;
-  }
-  Result<Value> root = KeyedUnarchiver::unarchiveObjectWithData(*plain);
-  wipe(*plain);
-  if (!root) return CurrentFormatDecryptor::kUnreadablePiece;
+  WipedBytes wiped{std::move(plain).value_or(QByteArray())};
+  plain.reset();
+  if (status != 0)
+    return damaged(name, QStringLiteral("it does not decrypt (status %1).").arg(status), status);
+  Result<Value> root = KeyedUnarchiver::unarchiveObjectWithData(wiped.bytes);
+  if (!root) return damaged(name, root.error());
   const bool fits = kind == Kind::Date ? root.value().isDate() : isListOfDictionaries(root.value());
-  if (!fits) return CurrentFormatDecryptor::kUnreadablePiece;
-  out = root.take();
-  piece = QByteArray();
-  return 0;
+  if (!fits) return damaged(name, QStringLiteral("it holds another kind of object."));
+  return root.take();
 }
 }  // namespace
 
-std::int32_t CurrentFormatDecryptor::decrypt(ZVCommonCrypto* engine, CurrentPieces& pieces,
-                                             bool clearPinAndSecurity, CurrentContents& out) {
-  if (!engine) return kCheckMismatch;
+VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engine,
+                                                           const HeldPieces& pieces,
+                                                           bool clearPinAndSecurity) {
   std::int32_t status = 0;
-  std::optional<QByteArray> check = engine->decrypt(pieces.rc, &status);
-  if (!check || status != 0) {
-    if (check) wipe(*check);
-    return status != 0 ? status : kCheckMismatch;
-  }
-  const QByteArray digest = ZVCommonCrypto::dataSHA1(*check);
-  wipe(*check);
-  if (pieces.sha1Rc.isEmpty() || digest != pieces.sha1Rc) return kCheckMismatch;
+  std::optional<QByteArray> check = engine.decrypt(pieces.rc, &status);
+  WipedBytes wipedCheck{std::move(check).value_or(QByteArray())};
+  check.reset();
+  const bool verified = status == 0 && !pieces.sha1Rc.isEmpty() &&
+                        ZVCommonCrypto::dataSHA1(wipedCheck.bytes) == pieces.sha1Rc;
+  if (!verified)
+    return VaultError{VaultError::Reason::WrongPassword,
+                      QStringLiteral("The password does not open this document."), status};
 
-  Value records, categories, emails, creation;
-  if ((status = readPiece(*engine, pieces.records, Kind::DictionaryList, records))) return status;
-  if ((status = readPiece(*engine, pieces.categories, Kind::DictionaryList, categories)))
-    return status;
-  if ((status = readPiece(*engine, pieces.emails, Kind::DictionaryList, emails))) return status;
-  out.emails = emails.toArray();
-  // Our own writer leaves the piece out when the document has no creation date; the unlock
+  VaultResult<Value> records = readPiece(engine, pieces.records, Kind::DictionaryList, "records");
+  if (!records) return records.failure();
+  VaultResult<Value> categories =
+      readPiece(engine, pieces.categories, Kind::DictionaryList, "categories");
+  if (!categories) return categories.failure();
+  VaultResult<Value> emails = readPiece(engine, pieces.emails, Kind::DictionaryList, "e-mail list");
+  if (!emails) return emails.failure();
+  VaultContents out;
+  // Our own writer once left the piece out when a document had no creation date; the unlock
   // then gives it the present moment.
   if (!pieces.creationDate.isNull()) {
-    if ((status = readPiece(*engine, pieces.creationDate, Kind::Date, creation))) return status;
-    out.creationDate = creation.toDate();
+    VaultResult<Value> creation = readPiece(engine, pieces.creationDate, Kind::Date, "creation date");
+    if (!creation) return creation.failure();
+    out.creationDate = creation.value().toDate();
   }
-
-  const ArrayRef recordList = records.toArray();
-  const ArrayRef categoryList = categories.toArray();
-  restoreFromSaveOperationContent(recordList, categoryList);
+  out.records = records.value().toArray();
+  out.categories = categories.value().toArray();
+  out.emails = emails.value().toArray();
+  restoreFromSaveOperationContent(out.records, out.categories);
   if (clearPinAndSecurity)
-    for (const Value& v : recordList->values()) {
+    for (const Value& v : out.records->values()) {
       Dictionary* record = v.dictionaryPointer();
       record->setValue(RecordKeys::pin(), QString());
       record->setValue(RecordKeys::security(), QString());
     }
-  out.records = recordList;
-  out.categories = categoryList;
-  return 0;
+  return out;
 }
 
 void CurrentFormatDecryptor::restoreFromSaveOperationContent(const ArrayRef& records,

@@ -188,6 +188,11 @@ std::int32_t LegacyRebuilder::rebuildCategories(Path path, const ArrayRef& encry
   return 0;
 }
 
+DictRef LegacyRebuilder::categoryForUnknownTitle() {
+  if (DictRef last = categories_.getLastCategory()) return last;
+  return categories_.addDefault();
+}
+
 std::int32_t LegacyRebuilder::rebuildRecords(Path path, const ArrayRef& encrypted) {
   if (!encrypted) return 0;
   const Layout& layout = layoutOf(path);
@@ -200,9 +205,13 @@ std::int32_t LegacyRebuilder::rebuildRecords(Path path, const ArrayRef& encrypte
       const QString key = QString::fromLatin1(field.key);
       record->setValue(key, fields->value(key));  // a date text without a date removes it
     }
-    if (path != Path::Legacy1000)
-      record->setValue(RecordKeys::categoryPtr(),
-                       categories_.categoryWithTitle(fields->value(u"category").toString()));
+    if (path != Path::Legacy1000) {
+      // A title that names no category: the category of a record added to an unlocked list
+      // with nothing selected, never the category of the record rebuilt before it.
+      DictRef category = categories_.categoryWithTitle(fields->value(u"category").toString());
+      if (!category) category = categoryForUnknownTitle();
+      record->setValue(RecordKeys::categoryPtr(), category);
+    }
     records_.addObject(record);
   }
   return 0;

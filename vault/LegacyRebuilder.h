@@ -31,6 +31,7 @@ class LegacyRebuilder {
  private:
   std::int32_t rebuildCategories(VaultFormat::Path path, const ArrayRef& encrypted);
   std::int32_t rebuildRecords(VaultFormat::Path path, const ArrayRef& encrypted);
+  DictRef categoryForUnknownTitle();
 
   const ZVCrypto& engine_;
   FilteringArrayController& records_;

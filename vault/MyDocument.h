@@ -1,25 +1,20 @@
 #pragma once
 
-#include <array>
 #include <functional>
-#include <memory>
 
-#include "platform/Dictionary.h"
-#include "vault/FilteringArrayController.h"
-#include "vault/VaultFileReader.h"
+#include "vault/Vault.h"
 #include "vault/VaultWindow.h"
-#include "vault/ZVColoredCategoryArrayController.h"
-#include "vault/ZVCommonCrypto.h"
-#include "vault/ZVCrypto.h"
 #include "vault/ZVCryptoDoc.h"
 
-// The vault document: records, categories, e-mail list and creation date, the encrypted
-// pieces held from its file, and the writing of the current file format.
+// The vault document: what the program asks, tells and shows around one vault.
+// The vault does the reading, unlocking, encrypting and writing; the document adds the
+// password, alerts, saving rules, the format texts and the window's state.
 class MyDocument : public ZVCryptoDoc {
   Q_OBJECT
 
  public:
-  static constexpr quint64 kCurrentFormatVersion = 40100;
+  // Decript's code for a document whose password verified but whose pieces do not read.
+  static constexpr int kDamagedDocument = 3;
 
   MyDocument(QObject* parent = nullptr);
   ~MyDocument() override;
@@ -27,58 +22,39 @@ class MyDocument : public ZVCryptoDoc {
   // Told when a document is made (the application delays its start-up action meanwhile).
   static void setDocumentOpeningNotifier(std::function<void()> notifier);
 
+  Vault& vault() { return vault_; }
+  const Vault& vault() const { return vault_; }
+
   // The document's lists, shared with its list controllers.
-  ArrayRef myArray() const { return myArray_; }
-  void setMyArray(ArrayRef records);
-  ArrayRef myCategoryArray() const { return myCategoryArray_; }
-  void setMyCategoryArray(ArrayRef categories);
-  ArrayRef emailArray() const { return emailArray_; }
-  void setEmailArray(ArrayRef emails) { emailArray_ = emails ? emails : Array::create(); }
-  std::optional<Date> documentCreationDate;
+  ArrayRef myArray() const { return vault_.records(); }
+  void setMyArray(ArrayRef records) { vault_.setRecords(std::move(records)); }
+  ArrayRef myCategoryArray() const { return vault_.categories(); }
+  void setMyCategoryArray(ArrayRef categories) { vault_.setCategories(std::move(categories)); }
+  ArrayRef emailArray() const { return vault_.emails(); }
+  void setEmailArray(ArrayRef emails) { vault_.setEmails(std::move(emails)); }
+  const std::optional<Date>& documentCreationDate() const { return vault_.creationDate(); }
+  void setDocumentCreationDate(std::optional<Date> date) { vault_.setCreationDate(date); }
+  FilteringArrayController& recordController() { return vault_.recordController(); }
+  ZVColoredCategoryArrayController& categoryController() { return vault_.categoryController(); }
+  // The column tables given to import and export.
+  const ArrayRef& myKeyArrayForImport() const { return keysForImport_; }
+  const ArrayRef& myKeyArrayForExport() const { return keysForExport_; }
 
-  FilteringArrayController& recordController() { return records_; }
-  ZVColoredCategoryArrayController& categoryController() { return categories_; }
-
-  ZVCrypto& myCryptoEngine() { return myCryptoEngine_; }
-  ZVCommonCrypto* myCommonCrypto() const { return myCommonCrypto_.get(); }
-
-  // Held pieces: belong together (one password, mySalt, myIV).
-  QByteArray mySalt, myIV, myRCDataEncrypted, mySha1_RcData;
-  QByteArray myEncryptedArrayData, myEncryptedCategoryArrayData, myEncryptedEmailArrayData,
-      myEncryptedDocumentCreationDateData;
-  ArrayRef myEncriptedArray, myEncryptedCategoryArray;  // older formats, per field
-  quint64 docVersionRapresentation = 0;
-
-  bool YouCanSave = true;
-  bool isEditable = false;
-  bool requiresMandatoryPassword = true;
-  DictRef OSXPlatformDictionary;
-  DictRef myiOSPlatformDictionary;
-  bool useMyWinRect = false;
-  Rect myWinRectToUse;
-
-  // View state read from a file and given back at unlock.
-  ArrayRef startColumnSizes, startColumnVisibilities;
-  Rect splitLeftFrame, splitRightFrame;
-  bool makeToolbarVisibleAtDecrypt = false;
-  ArrayRef customTableSettings;
-  QString latestOrderedColumn;
-  bool latestOrderedColumnAscending = false;
-
-  QString convertFormatString, docReleaseString, moreDocDescription;
-  LegacyColumnWidths heldColumnWidths;
-  bool detailViewCollapsed = false;
-  ArrayRef myKeyArrayForImport, myKeyArrayForExport;
-  std::vector<ArrayController::SortDescriptor> categoryDescriptor;
-  bool prevFilterInaction = false;
-  bool usageCountDirtyFlag = false;
+  quint64 docVersionRapresentation() const { return vault_.formatVersion(); }
+  bool YouCanSave() const { return youCanSave_; }
+  bool requiresMandatoryPassword() const { return requiresMandatoryPassword_; }
+  // Texts that describe the opened file's format.
+  const QString& convertFormatString() const { return convertFormatString_; }
+  const QString& docReleaseString() const { return docReleaseString_; }
+  const QString& moreDocDescription() const { return moreDocDescription_; }
 
   VaultWindow* window() const { return window_; }
   void setWindow(VaultWindow* window);
+  QWidget* windowForSheet() const override;
 
   std::optional<QByteArray> dataOfType(const QString& typeName, QString* error) override;
-  // Re-encrypts the live contents into the held pieces; false (with a reason) when any
-  // piece could not be made, leaving the held pieces as they were.
+  // Encrypts the live contents into the held pieces; false (with a reason) when any piece
+  // could not be made, leaving the held pieces as they were.
   bool encryptData(QString* error = nullptr);
   ArrayRef getCopyOfContentArrayForSaveOperation() const;
   ArrayRef getCopyOfCategoryArrayForSaveOperation() const;
@@ -88,53 +64,31 @@ class MyDocument : public ZVCryptoDoc {
   void updateChangeCount(int changeKind) override;
   void close() override;
   QString windowNibName() const { return QStringLiteral("MyDocument"); }
-  QWidget* windowForSheet() const override;
-
-  static ArrayRef fieldKeyTable();
 
   // Reads a file into this document, locked; nothing is decrypted. False for a file of a
   // newer release (after its alert; error stays empty) and for bytes that are no document
-  // (error says why).
+  // (error says why). A refused file changes nothing.
   bool readFromData(const QByteArray& data, const QString& typeName, QString* error);
+  // The one way a file is opened: its bytes read into this document as readFromData does.
+  bool readFromURL(const QString& path, QString* error);
   bool revertToContentsOfURL(const QString& path, const QString& typeName, QString* error) override;
-  // A new locked document of the file at path; none, after an alert, when it cannot be opened.
-  static std::unique_ptr<MyDocument> openDocumentWithContentsOfURL(const QString& path,
-                                                                   QString* error = nullptr);
 
-  // Unlocks with plainPassword: 0, or why not (the caller keeps the document locked).
+  // Unlocks with plainPassword: 0, or why not (the caller keeps the document locked): 1 or 2
+  // for a wrong password, kDamagedDocument, or the cipher's status.
   int Decript() override;
   int decryptDone() override;
-  void restoreFromSaveOperationContent(const ArrayRef& records, const ArrayRef& categories);
-  static DictRef catInArray(const ArrayRef& categories, qint64 uniqueID);
+
+ protected:
+  void showUnlockFailure(int code) override;
 
  private:
-  struct CheckPieces {
-    QByteArray digest;
-    QByteArray cipherText;
-  };
-  struct Pieces {
-    std::array<QByteArray, 4> cipherTexts;  // records, categories, e-mail list, creation date
-  };
-  bool hasEngineForPassword() const;
-  std::unique_ptr<ZVCommonCrypto> newEngine(QString* error) const;
-  static std::optional<CheckPieces> makeCheckPieces(ZVCommonCrypto& engine, QString* error);
-  std::optional<Pieces> encryptPieces(ZVCommonCrypto& engine, QString* error) const;
-  void holdPieces(const Pieces& pieces);
-  DictRef buildPlatformDictionary() const;
-  DictRef buildDocumentDictionary() const;
-  void holdFile(const VaultFile& file);
-  int decryptCurrent(bool clearPinAndSecurity);
-  int decryptLegacy(VaultFormat::Path path);
-  // Replacing the lists: the old categories let go of their records, or each pair would keep
-  // the other alive.
-  void releaseCategoryLinks();
+  DesktopViewState currentViewState() const;
 
-  ArrayRef myArray_;
-  ArrayRef myCategoryArray_;
-  ArrayRef emailArray_;
-  FilteringArrayController records_;
-  ZVColoredCategoryArrayController categories_;
-  ZVCrypto myCryptoEngine_;
-  std::unique_ptr<ZVCommonCrypto> myCommonCrypto_;
+  Vault vault_;
+  ArrayRef keysForImport_, keysForExport_;
+  bool youCanSave_ = true;
+  bool requiresMandatoryPassword_ = true;
+  QString convertFormatString_, docReleaseString_, moreDocDescription_;
+  std::optional<VaultError> lastUnlockFailure_;
   VaultWindow* window_ = nullptr;
 };

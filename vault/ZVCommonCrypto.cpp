@@ -15,7 +15,6 @@
 
 namespace {
 
-
 void report(std::int32_t* error, std::int32_t status) {
   if (error != nullptr) *error = status;
 }
@@ -25,81 +24,69 @@ void report(std::int32_t* error, std::int32_t status) {
 ZVCommonCrypto::ZVCommonCrypto() : ZVCommonCrypto(QString()) {}
 
 ZVCommonCrypto::ZVCommonCrypto(const QString& password) : password_(password) {
-  std::lock_guard lock(mutex_);
-  renewIVAndSaltLocked();  // the key is derived when first needed
+  renewIVAndSalt();  // the key is derived when first needed
 }
 
 ZVCommonCrypto::~ZVCommonCrypto() { SecureMemory::wipe(aesKey_); }
 
 QString ZVCommonCrypto::password() const {
-  std::lock_guard lock(mutex_);
   return password_;
 }
 
 void ZVCommonCrypto::setPassword(const QString& password) {
-  std::lock_guard lock(mutex_);
   password_ = password;
 }
 
 QByteArray ZVCommonCrypto::salt() const {
-  std::lock_guard lock(mutex_);
   return salt_;
 }
 
 void ZVCommonCrypto::setSalt(const QByteArray& salt) {
-  std::lock_guard lock(mutex_);
   salt_ = salt;
 }
 
 QByteArray ZVCommonCrypto::IV() const {
-  std::lock_guard lock(mutex_);
   return iv_;
 }
 
 void ZVCommonCrypto::setIV(const QByteArray& iv) {
-  std::lock_guard lock(mutex_);
   iv_ = iv;
 }
 
 QByteArray ZVCommonCrypto::AESKey() const {
-  std::lock_guard lock(mutex_);
   if (!keySource_ && !aesKey_.isEmpty()) return aesKey_;
-  return currentKeyLocked();
+  return currentKey();
 }
 
 void ZVCommonCrypto::setAESKey(const QByteArray& key) {
-  std::lock_guard lock(mutex_);
   SecureMemory::wipe(aesKey_);
   aesKey_ = key;
   keySource_.reset();  // of unknown origin: the next cipher derives its own
 }
 
 void ZVCommonCrypto::recalcIV_Salt_AESKey() {
-  std::lock_guard lock(mutex_);
-  renewIVAndSaltLocked();
+  renewIVAndSalt();
 }
 
 void ZVCommonCrypto::setPasswordToDecrypt(const QString& password, const QByteArray& iv,
                                           const QByteArray& salt) {
-  std::lock_guard lock(mutex_);
   password_ = password;
   iv_ = iv;
   salt_ = salt;
 }
 
 void ZVCommonCrypto::setPasswordToEncrypt(const QString& password) {
-  std::lock_guard lock(mutex_);
   password_ = password;
-  renewIVAndSaltLocked();
+  renewIVAndSalt();
 }
 
-void ZVCommonCrypto::renewIVAndSaltLocked() {
+void ZVCommonCrypto::renewIVAndSalt() {
   // A failed source leaves them empty, and every cipher then fails instead of using weak bytes.
   iv_ = randomDataOfLength(kIVLength).value_or(QByteArray());
   salt_ = randomDataOfLength(kSaltLength).value_or(QByteArray());
 }
 
-const QByteArray& ZVCommonCrypto::currentKeyLocked() const {
+const QByteArray& ZVCommonCrypto::currentKey() const {
   if (!keySource_ || keySource_->first != password_ || keySource_->second != salt_) {
     SecureMemory::wipe(aesKey_);
     aesKey_ = AESKeyForPassword(password_, salt_);
@@ -136,13 +123,12 @@ std::optional<QByteArray> ZVCommonCrypto::doCipher(const QByteArray& data, const
   WipedBytes key;
   QByteArray iv;
   {
-    std::lock_guard lock(mutex_);
-    // No salt or a short IV comes only from a failed random source or a damaged file.
+      // No salt or a short IV comes only from a failed random source or a damaged file.
     if (salt_.isEmpty() || iv_.size() < kIVLength) {
       report(error, Cryptor::kParamError);
       return std::nullopt;
     }
-    key.bytes = currentKeyLocked();
+    key.bytes = currentKey();
     key.bytes.detach();
     iv = iv_.left(kIVLength);
   }

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 
 // The AES engine of the current document format: AES-256-CBC with PKCS#7 padding, keyed by
@@ -59,11 +58,9 @@ class ZVCommonCrypto {
   static QString generateRandom256AsciiString();
 
  private:
-  // Called with mutex_ held.
-  const QByteArray& currentKeyLocked() const;
-  void renewIVAndSaltLocked();
+  const QByteArray& currentKey() const;
+  void renewIVAndSalt();
 
-  mutable std::mutex mutex_;
   QString password_;
   QByteArray salt_;
   QByteArray iv_;

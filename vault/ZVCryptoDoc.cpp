@@ -2,7 +2,6 @@
 
 #include "platform/Alert.h"
 #include "platform/MainQueue.h"
-#include "platform/SecureMemory.h"
 
 namespace {
 const QString kWrongPasswordInfo = QStringLiteral(
@@ -28,10 +27,6 @@ const QStringList kOk{QStringLiteral("OK")};
 const QStringList kRetry{QStringLiteral("Retry")};
 const QStringList kRetryCancel{QStringLiteral("Retry"), QStringLiteral("Cancel")};
 
-bool isLongEnough(const QString& password) {
-  return password.size() >= ZVCryptoDoc::kMinimumPasswordLength;
-}
-
 }  // namespace
 
 ZVCryptoDoc::ZVCryptoDoc(QObject* parent) : Document(parent) {}
@@ -39,25 +34,22 @@ ZVCryptoDoc::ZVCryptoDoc(QObject* parent) : Document(parent) {}
 ZVCryptoDoc::~ZVCryptoDoc() {
   for (PasswordSheet* sheet : {mandatorySheet_.data(), changeSheet_.data(), insertSheet_.data()})
     delete sheet;
-  for (QString* s : {&plainPassword_, &plainPasswordInserted_, &plainPasswordInsertedRetype_,
-                     &plainPasswordPrevious_})
-    SecureMemory::wipe(*s);
 }
 
 void ZVCryptoDoc::setPlainPassword(const QString& s) {
-  plainPassword_ = s;
+  password_.setPassword(s);
   Q_EMIT passwordStateChanged();
 }
 void ZVCryptoDoc::setPlainPasswordInserted(const QString& s) {
-  plainPasswordInserted_ = s;
+  password_.setInserted(s);
   Q_EMIT passwordStateChanged();
 }
 void ZVCryptoDoc::setPlainPasswordInsertedRetype(const QString& s) {
-  plainPasswordInsertedRetype_ = s;
+  password_.setInsertedRetype(s);
   Q_EMIT passwordStateChanged();
 }
 void ZVCryptoDoc::setPlainPasswordPrevious(const QString& s) {
-  plainPasswordPrevious_ = s;
+  password_.setPrevious(s);
   Q_EMIT passwordStateChanged();
 }
 void ZVCryptoDoc::setIsEncrypted(bool locked) {
@@ -72,7 +64,7 @@ void ZVCryptoDoc::setShowClearPasswordInInsertPasswordSheet(std::optional<bool> 
 }
 
 PasswordSheet* ZVCryptoDoc::makeSheet(PasswordSheet::Kind kind) {
-  auto* sheet = new PasswordSheet(kind, myWindow);
+  auto* sheet = new PasswordSheet(kind, myWindow_);
   bindSheet(sheet);
   return sheet;
 }
@@ -110,9 +102,9 @@ void ZVCryptoDoc::bindSheet(PasswordSheet* sheet) {
 }
 
 void ZVCryptoDoc::loadSheetFields(PasswordSheet* sheet) {
-  sheet->passwordField()->setText(plainPasswordInserted_);
-  sheet->retypeField()->setText(plainPasswordInsertedRetype_);
-  if (sheet->previousField()) sheet->previousField()->setText(plainPasswordPrevious_);
+  sheet->passwordField()->setText(password_.inserted());
+  sheet->retypeField()->setText(password_.insertedRetype());
+  if (sheet->previousField()) sheet->previousField()->setText(password_.previous());
   sheet->setShowClear(showClear_.value_or(false));
   (sheet->previousField() ? sheet->previousField() : sheet->passwordField())->setFocus();
 }
@@ -137,7 +129,7 @@ void ZVCryptoDoc::showAlert(const QString& message, const QString& informative,
   alert.messageText = message;
   alert.informativeText = informative;
   for (const QString& title : buttons) alert.addButtonWithTitle(title);
-  alert.beginSheetModalForWindow(window ? window : myWindow.data(),
+  alert.beginSheetModalForWindow(window ? window : myWindow_.data(),
                                  [onFirstButton = std::move(onFirstButton)](int code) {
                                    if (code == Alert::FirstButtonReturn && onFirstButton)
                                      onFirstButton();
@@ -145,9 +137,9 @@ void ZVCryptoDoc::showAlert(const QString& message, const QString& informative,
 }
 
 void ZVCryptoDoc::setProgressVisible(bool visible) {
-  if (!decryptProgressIndicator) return;
-  decryptProgressIndicator->setRange(0, 0);  // indeterminate: animates while shown
-  decryptProgressIndicator->setVisible(visible);
+  if (!progress_) return;
+  progress_->setRange(0, 0);  // indeterminate: animates while shown
+  progress_->setVisible(visible);
 }
 
 void ZVCryptoDoc::submitPasswordToDecrypt(const QString& stringValue) {
@@ -159,7 +151,7 @@ void ZVCryptoDoc::submitPasswordToDecrypt(const QString& stringValue) {
   if (status != 0) {
     decryptFailed();
     setProgressVisible(false);
-    showAlert(QStringLiteral("Wrong Password"), kWrongPasswordInfo, kOk, {});
+    showUnlockFailure(status);
   } else {
     decryptDone();
     setProgressVisible(false);
@@ -170,10 +162,14 @@ void ZVCryptoDoc::submitPasswordToDecrypt(const QString& stringValue) {
   updateChangeCount(ChangeCleared);
 }
 
+void ZVCryptoDoc::showUnlockFailure(int) {
+  showAlert(QStringLiteral("Wrong Password"), kWrongPasswordInfo, kOk, {});
+}
+
 void ZVCryptoDoc::askMandatoryPasswordToProtectDocument() {
   PasswordSheet* sheet = mandatoryPasswordSheet();
   loadSheetFields(sheet);
-  sheet->beginSheet(myWindow, [this](int code) { mandatorySheetEnded(code); });
+  sheet->beginSheet(myWindow_, [this](int code) { mandatorySheetEnded(code); });
 }
 
 void ZVCryptoDoc::confirmMandatoryPasswordSheet(int tag) {
@@ -190,21 +186,45 @@ void ZVCryptoDoc::mandatorySheetEnded(int returnCode) {
     });
     return;
   }
-  if (plainPasswordInserted_ != plainPasswordInsertedRetype_) {
-    mandatoryPasswordNonEqual();
-  } else if (!isLongEnough(plainPasswordInserted_)) {
-    mandatoryPasswordMustBe6CharLong();
-  } else {
-    acceptPassword();
-    showAlert(QStringLiteral("Password accepted"), kNewPasswordInfo, kOk, {});
-    updateChangeCount(ChangeDone);
+  if (refuseMandatory(password_.checkNew())) return;
+  acceptPassword();
+  showAlert(QStringLiteral("Password accepted"), kNewPasswordInfo, kOk, {});
+  updateChangeCount(ChangeDone);
+}
+
+bool ZVCryptoDoc::refuseMandatory(DocumentPassword::Check check) {
+  switch (check) {
+    case DocumentPassword::Check::Accepted:
+      return false;
+    case DocumentPassword::Check::TooShort:
+      mandatoryPasswordMustBe6CharLong();
+      return true;
+    default:
+      mandatoryPasswordNonEqual();
+      return true;
   }
 }
 
+bool ZVCryptoDoc::refuseChange(DocumentPassword::Check check, QWidget* window) {
+  switch (check) {
+    case DocumentPassword::Check::Accepted:
+      return false;
+    case DocumentPassword::Check::PreviousMismatch:
+      passwordMustMatch(window);
+      return true;
+    case DocumentPassword::Check::NotEqual:
+      passwordNotEqualSheet(window);
+      return true;
+    case DocumentPassword::Check::TooShort:
+      passwordMustBe6CharLong(window);
+      return true;
+  }
+  return true;
+}
+
 void ZVCryptoDoc::acceptPassword() {
-  setPlainPassword(plainPasswordInserted_);
-  setPlainPasswordInserted(QString());
-  setPlainPasswordInsertedRetype(QString());
+  password_.acceptInserted();
+  Q_EMIT passwordStateChanged();
   updateChangeCount(ChangeDone);
 }
 
@@ -231,7 +251,7 @@ void ZVCryptoDoc::mandatoryPasswordMustBe6CharLong() {
 }
 
 void ZVCryptoDoc::documentPassword() {
-  if (plainPassword_.isEmpty()) {
+  if (password_.password().isEmpty()) {
     askMandatoryPasswordToProtectDocument();
     return;
   }
@@ -239,7 +259,7 @@ void ZVCryptoDoc::documentPassword() {
   setPlainPasswordPrevious(QString());
   setPlainPasswordInserted(QString());
   setPlainPasswordInsertedRetype(QString());
-  showChangePasswordSheet(myWindow);
+  showChangePasswordSheet(myWindow_);
 }
 
 void ZVCryptoDoc::showChangePasswordSheet(QWidget* window) {
@@ -256,19 +276,11 @@ void ZVCryptoDoc::cancelChangePasswordSheet() {
 void ZVCryptoDoc::confirmChangePasswordSheet() {
   if (changeSheet_) changeSheet_->endSheet(0);
   QWidget* window = changeSheetWindow_;
-  if (plainPasswordPrevious_ != plainPassword_) {
-    passwordMustMatch(window);
-  } else if (plainPasswordInserted_ != plainPasswordInsertedRetype_) {
-    passwordNotEqualSheet(window);
-  } else if (!isLongEnough(plainPasswordInserted_)) {
-    passwordMustBe6CharLong(window);
-  } else {
-    acceptPassword();
-    setPlainPasswordPrevious(QString());
-    showAlert(QStringLiteral("Password changed successfuly"), kChangedPasswordInfo, kOk, {},
-              window);
-    updateChangeCount(ChangeDone);
-  }
+  if (refuseChange(password_.checkChange(), window)) return;
+  acceptPassword();
+  setPlainPasswordPrevious(QString());
+  showAlert(QStringLiteral("Password changed successfuly"), kChangedPasswordInfo, kOk, {}, window);
+  updateChangeCount(ChangeDone);
 }
 
 void ZVCryptoDoc::retryChangeSheet(QWidget* window) {
@@ -321,27 +333,23 @@ void ZVCryptoDoc::showInsertPasswordSheet(QWidget* window, void*) {
 }
 
 void ZVCryptoDoc::confirmInsertPasswordSheet() {
-  sheetWasConfirmed = true;
+  sheetWasConfirmed_ = true;
   if (insertSheet_) insertSheet_->endSheet(Alert::FirstButtonReturn);
 }
 
 void ZVCryptoDoc::cancelInsertPasswordSheet() {
-  sheetWasConfirmed = false;
+  sheetWasConfirmed_ = false;
   if (insertSheet_) insertSheet_->endSheet(0);
 }
 
 void ZVCryptoDoc::insertSheetEnded() {
   setShowClearPasswordInInsertPasswordSheet(true);
-  if (!sheetWasConfirmed) return;
+  if (!sheetWasConfirmed_) return;
   QWidget* window = changeSheetWindow_;
-  if (plainPasswordInserted_ != plainPasswordInsertedRetype_) {
-    passwordNotEqualSheet(window);
-  } else if (!isLongEnough(plainPasswordInserted_)) {
-    passwordMustBe6CharLong(window);
-  } else {
-    acceptPassword();
-    showAlert(QStringLiteral("Password accepted"), kInsertedPasswordInfo, kOk, {}, window);
-  }
+  // The insert sheet's refusals are the change sheet's (it has no previous entry).
+  if (refuseChange(password_.checkNew(), window)) return;
+  acceptPassword();
+  showAlert(QStringLiteral("Password accepted"), kInsertedPasswordInfo, kOk, {}, window);
 }
 
 bool ZVCryptoDoc::validateUserInterfaceItem(const UserInterfaceItem& item) {

@@ -6,26 +6,26 @@
 #include <optional>
 
 #include "platform/Document.h"
+#include "vault/DocumentPassword.h"
 #include "vault/PasswordSheet.h"
 
-// The password side of a vault document: its password, its locked state, unlocking, and the
-// sheets that protect a new document, change the password or insert one.
+// The password side of a vault document: its locked state, unlocking, and the sheets that
+// protect a new document, change the password or insert one. The password and the checks
+// on it are the core's (DocumentPassword); this class asks and tells the user.
 class ZVCryptoDoc : public Document {
   Q_OBJECT
 
  public:
-  static constexpr int kMinimumPasswordLength = 6;  // UTF-16 code units
-
   explicit ZVCryptoDoc(QObject* parent = nullptr);
   ~ZVCryptoDoc() override;
 
-  QString plainPassword() const { return plainPassword_; }
+  const QString& plainPassword() const { return password_.password(); }
   void setPlainPassword(const QString& s);
-  QString plainPasswordInserted() const { return plainPasswordInserted_; }
+  const QString& plainPasswordInserted() const { return password_.inserted(); }
   void setPlainPasswordInserted(const QString& s);
-  QString plainPasswordInsertedRetype() const { return plainPasswordInsertedRetype_; }
+  const QString& plainPasswordInsertedRetype() const { return password_.insertedRetype(); }
   void setPlainPasswordInsertedRetype(const QString& s);
-  QString plainPasswordPrevious() const { return plainPasswordPrevious_; }
+  const QString& plainPasswordPrevious() const { return password_.previous(); }
   void setPlainPasswordPrevious(const QString& s);
   bool isEncrypted() const { return isEncrypted_; }
   void setIsEncrypted(bool locked);
@@ -33,9 +33,9 @@ class ZVCryptoDoc : public Document {
   void setShowClearPasswordInInsertPasswordSheet(std::optional<bool> flag);
   bool isDecrypted() const { return !isEncrypted_; }
 
-  QPointer<QWidget> myWindow;
-  QPointer<QProgressBar> decryptProgressIndicator;
-  bool sheetWasConfirmed = false;
+  QWidget* myWindow() const { return myWindow_; }
+  void setMyWindow(QWidget* window) { myWindow_ = window; }
+  void setDecryptProgressIndicator(QProgressBar* indicator) { progress_ = indicator; }
 
   PasswordSheet* mandatoryPasswordSheet();
   PasswordSheet* changePasswordSheet();
@@ -60,12 +60,18 @@ class ZVCryptoDoc : public Document {
 
   bool validateUserInterfaceItem(const UserInterfaceItem& item) override;
   void canCloseDocument(std::function<void(bool)> shouldClose) override;
-  QWidget* windowForSheet() const override { return myWindow; }
+  QWidget* windowForSheet() const override { return myWindow_; }
 
   // The cipher work, supplied by the vault document; the bare base never unlocks.
   virtual int Decript() { return 1; }
   virtual int decryptDone() { return 1; }
   virtual int decryptFailed() { return 1; }
+
+ protected:
+  // Tells the user why the password did not unlock the document.
+  virtual void showUnlockFailure(int code);
+  void showAlert(const QString& message, const QString& informative, const QStringList& buttons,
+                 std::function<void()> onFirstButton, QWidget* window = nullptr);
 
  Q_SIGNALS:
   void passwordStateChanged();
@@ -76,16 +82,17 @@ class ZVCryptoDoc : public Document {
   void loadSheetFields(PasswordSheet* sheet);
   void mandatorySheetEnded(int returnCode);
   void insertSheetEnded();
-  void showAlert(const QString& message, const QString& informative, const QStringList& buttons,
-                 std::function<void()> onFirstButton, QWidget* window = nullptr);
   void acceptPassword();
+  // Shows the alert for a check that failed; false when the check accepted.
+  bool refuseMandatory(DocumentPassword::Check check);
+  bool refuseChange(DocumentPassword::Check check, QWidget* window);
   void retryChangeSheet(QWidget* window);
   void setProgressVisible(bool visible);
 
-  QString plainPassword_;
-  QString plainPasswordInserted_;
-  QString plainPasswordInsertedRetype_;
-  QString plainPasswordPrevious_;
+  DocumentPassword password_;
+  QPointer<QWidget> myWindow_;
+  QPointer<QProgressBar> progress_;
+  bool sheetWasConfirmed_ = false;
   bool isEncrypted_ = false;
   std::optional<bool> showClear_;
   QPointer<PasswordSheet> mandatorySheet_;

@@ -91,7 +91,7 @@ void VaultDocumentWindow::submitPassword() {
 void VaultDocumentWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() != QEvent::ActivationChange || !isActiveWindow() || askedForPassword_) return;
-  if (!document_ || !document_->requiresMandatoryPassword || document_->isEncrypted() ||
+  if (!document_ || !document_->requiresMandatoryPassword() || document_->isEncrypted() ||
       !document_->plainPassword().isEmpty() || !document_->fileURL().isEmpty())
     return;
   askedForPassword_ = true;

@@ -1,0 +1,36 @@
+#include "vault/DocumentPassword.h"
+
+#include "platform/SecureMemory.h"
+
+DocumentPassword::~DocumentPassword() {
+  for (QString* s : {&password_, &inserted_, &retype_, &previous_}) SecureMemory::wipe(*s);
+}
+
+void DocumentPassword::replace(QString& held, const QString& text) {
+  if (&held == &text) return;
+  SecureMemory::wipe(held);
+  held = SecureMemory::privateCopy(text);
+}
+
+DocumentPassword::Check DocumentPassword::checkNew() const {
+  if (inserted_ != retype_) return Check::NotEqual;
+  if (inserted_.size() < kMinimumLength) return Check::TooShort;
+  return Check::Accepted;
+}
+
+DocumentPassword::Check DocumentPassword::checkChange() const {
+  if (previous_ != password_) return Check::PreviousMismatch;
+  return checkNew();
+}
+
+void DocumentPassword::acceptInserted() {
+  setPassword(inserted_);
+  setInserted(QString());
+  setInsertedRetype(QString());
+}
+
+void DocumentPassword::clearEntries() {
+  setInserted(QString());
+  setInsertedRetype(QString());
+  setPrevious(QString());
+}

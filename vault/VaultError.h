@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "platform/Result.h"
+
+// Why a vault could not be read, unlocked or written. The reason decides what the user is
+// told; the message says it in words.
+struct VaultError {
+  enum class Reason {
+    UnreadableFile,   // the bytes are not a vault container
+    NewerRelease,     // written by a release newer than this one
+    WrongPassword,    // the check string does not verify, or a legacy field will not decrypt
+    DamagedDocument,  // the password verified, but a piece of the document cannot be read
+    CipherStatus,     // the cipher failed with status while making the file's pieces
+    ArchiveFailed,    // contents that cannot be put into an archive
+  };
+
+  Reason reason = Reason::UnreadableFile;
+  QString message;
+  std::int32_t status = 0;  // the cipher's own status, for CipherStatus and WrongPassword
+
+  static VaultError unreadable(const QString& why) { return {Reason::UnreadableFile, why, 0}; }
+};
+
+template <typename T>
+using VaultResult = Result<T, VaultError>;
