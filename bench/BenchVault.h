@@ -1,0 +1,31 @@
+#pragma once
+
+// A vault of N records in a few categories, for the benchmarks that open and save one.
+#include <memory>
+
+#include "vault/Vault.h"
+#include "vault/VaultKeys.h"
+
+inline const QString kBenchPassword = QStringLiteral("correct horse battery staple");
+
+inline std::unique_ptr<Vault> makeBenchVault(int recordCount) {
+  auto vault = std::make_unique<Vault>();
+  vault->setCreationDate(Date{700000000.0});
+  std::vector<DictRef> categories;
+  for (int i = 0; i < 10; ++i)
+    categories.push_back(
+        vault->categoryController().addWithName(QStringLiteral("Category %1").arg(i)));
+  for (int i = 0; i < recordCount; ++i) {
+    DictRef r = vault->recordController().newObject();
+    r->setValue(RecordKeys::name(), QStringLiteral("Record number %1").arg(i));
+    r->setValue(RecordKeys::account(), QStringLiteral("account-%1").arg(i));
+    r->setValue(RecordKeys::url(), QStringLiteral("https://site%1.example/login").arg(i));
+    r->setValue(RecordKeys::userID(), QStringLiteral("user%1").arg(i));
+    r->setValue(RecordKeys::password(), QStringLiteral("pw-%1-Xy7!q").arg(i));
+    r->setValue(RecordKeys::email(), QStringLiteral("user%1@example.org").arg(i));
+    r->setValue(RecordKeys::note(), QStringLiteral("A short note about record %1.").arg(i));
+    r->setValue(RecordKeys::categoryPtr(), categories[std::size_t(i % 10)]);
+    vault->recordController().addObject(r);
+  }
+  return vault;
+}

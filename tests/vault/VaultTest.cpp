@@ -1,0 +1,284 @@
+// The vault on its own, as the fuzzer and the benchmarks use it: no application object,
+// no window, nothing but QtCore and OpenSSL.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
+#include "tests/vault/LegacyFileWriter.h"
+#include "vault/DocumentPassword.h"
+#include "vault/Vault.h"
+#include "vault/VaultFileKeys.h"
+#include "vault/VaultKeys.h"
+
+namespace {
+
+const QString kPassword = QStringLiteral("correct horse");
+
+QByteArray readFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+DictRef containerOf(const QByteArray& file) {
+  Result<Value> root = KeyedUnarchiver::unarchiveObjectWithData(file);
+  return root ? root.value().toDictionary() : DictRef();
+}
+
+// The plaintext archives of a current file's four pieces, in file order.
+std::vector<QByteArray> decryptedPieces(const QByteArray& file, const QString& password) {
+  const DictRef d = containerOf(file);
+  const auto data = [&](QStringView key) { return d->value(key).toData(); };
+  ZVCommonCrypto engine;
+  engine.setPasswordToDecrypt(password, data(VaultFileKeys::iv), data(VaultFileKeys::salt));
+  std::vector<QByteArray> out;
+  for (QStringView key : {VaultFileKeys::dataArrayData, VaultFileKeys::catArrayData,
+                          VaultFileKeys::emailArrayData, VaultFileKeys::documentCreationDateData}) {
+    std::int32_t status = 0;
+    out.push_back(engine.decrypt(data(key), &status).value_or(QByteArray()));
+  }
+  return out;
+}
+
+DictRef addRecord(Vault& vault, const QString& name, const DictRef& category = {}) {
+  DictRef record = vault.recordController().newObject();
+  record->setValue(RecordKeys::name(), name);
+  if (category) record->setValue(RecordKeys::categoryPtr(), category);
+  vault.recordController().addObject(record);
+  return record;
+}
+
+QString categoryTitleOf(const DictRef& record) {
+  const Dictionary* category = record->value(RecordKeys::categoryPtr()).dictionaryPointer();
+  return category ? category->value(CategoryKeys::category()).toString() : QString();
+}
+
+DictRef recordNamed(const Vault& vault, const QString& name) {
+  for (const Value& v : vault.records()->values())
+    if (v.toDictionary()->value(RecordKeys::name()).toString() == name) return v.toDictionary();
+  return {};
+}
+
+TEST(VaultTest, OpensUnlocksEditsLocksAndWritesWithoutAnApplication) {
+  ASSERT_EQ(QCoreApplication::instance(), nullptr);
+  QByteArray file;
+  {
+    Vault made;
+    addRecord(made, QStringLiteral("First"));
+    file = made.fileData(kPassword, DesktopViewState{}).value();
+  }
+  Vault vault;
+  ASSERT_TRUE(vault.read(file));
+  EXPECT_TRUE(vault.isLocked());
+  EXPECT_EQ(vault.records()->count(), 0);
+  ASSERT_TRUE(vault.unlock(kPassword));
+  ASSERT_EQ(vault.records()->count(), 1);
+  addRecord(vault, QStringLiteral("Second"));
+
+  ASSERT_TRUE(vault.lock(kPassword));
+  EXPECT_TRUE(vault.isLocked());
+  EXPECT_EQ(vault.records()->count(), 0) << "a locked vault keeps no plaintext records";
+  const QByteArray written = vault.fileData(kPassword, DesktopViewState{}).value();
+
+  Vault reopened;
+  ASSERT_TRUE(reopened.read(written));
+  ASSERT_TRUE(reopened.unlock(kPassword));
+  EXPECT_TRUE(recordNamed(reopened, QStringLiteral("First")));
+  EXPECT_TRUE(recordNamed(reopened, QStringLiteral("Second")));
+}
+
+// A file written before the vault had a writer of its own: the container keeps its layout and
+// the decrypted pieces are byte for byte the same after an unlock and a save.
+TEST(VaultTest, WritesFilesAsBeforeByteForByteInsideThePieces) {
+  const QByteArray before = readFile(QStringLiteral(QV_SOURCE_DIR "/tests/vault/data/written-before.qvlt"));
+  ASSERT_FALSE(before.isEmpty());
+  Vault vault;
+  ASSERT_TRUE(vault.read(before));
+  ASSERT_TRUE(vault.unlock(kPassword));
+  const QByteArray after = vault.fileData(kPassword, vault.viewState()).value();
+
+  const DictRef a = containerOf(before), b = containerOf(after);
+  ASSERT_TRUE(a && b);
+  ASSERT_EQ(a->keys(), b->keys()) << "same keys in the same order";
+  for (const auto& [key, value] : a->entries()) {
+    const Value& other = b->value(key);
+    EXPECT_EQ(value.isData(), other.isData()) << key.toStdString();
+    if (!value.isData()) {
+      EXPECT_TRUE(value == other) << key.toStdString();
+    } else if (key != VaultFileKeys::rc) {  // the check string's UTF-8 length varies
+      EXPECT_EQ(value.toData().size(), other.toData().size()) << key.toStdString();
+    }
+  }
+  EXPECT_NE(a->value(VaultFileKeys::salt).toData(), b->value(VaultFileKeys::salt).toData());
+  EXPECT_EQ(decryptedPieces(before, kPassword), decryptedPieces(after, kPassword));
+}
+
+TEST(VaultTest, ANewVaultCarriesItsCreationDateInItsFirstFile) {
+  Vault vault;
+  ASSERT_TRUE(vault.creationDate().has_value());
+  const DictRef container = containerOf(vault.fileData(kPassword, {}).value());
+  for (QStringView key : {VaultFileKeys::dataArrayData, VaultFileKeys::catArrayData,
+                          VaultFileKeys::emailArrayData, VaultFileKeys::documentCreationDateData})
+    EXPECT_TRUE(container->value(key).isData()) << key.toString().toStdString();
+}
+
+TEST(VaultTest, AFailedUnlockKeepsEveryPieceAndTheRightPasswordThenUnlocks) {
+  Vault made;
+  addRecord(made, QStringLiteral("Kept"));
+  const QByteArray good = made.fileData(kPassword, {}).value();
+
+  // Damage the e-mail piece only: the check string still verifies.
+  const DictRef container = containerOf(good);
+  QByteArray emails = container->value(VaultFileKeys::emailArrayData).toData();
+  emails[emails.size() - 1] = char(emails[emails.size() - 1] ^ 0x5a);
+  container->setValue(VaultFileKeys::emailArrayData.toString(), Value::data(emails));
+  const QByteArray damaged = KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
+
+  struct Case {
+    const char* what;
+    QByteArray file;
+    QString password;
+    VaultError::Reason reason;
+  } cases[] = {
+      {"wrong password", good, QStringLiteral("wrong horse"), VaultError::Reason::WrongPassword},
+      {"damaged piece", damaged, kPassword, VaultError::Reason::DamagedDocument},
+  };
+  for (const Case& c : cases) {
+    Vault vault;
+    ASSERT_TRUE(vault.read(c.file)) << c.what;
+    const HeldPieces held = vault.heldPieces();
+    const VaultResult<void> failed = vault.unlock(c.password);
+    ASSERT_FALSE(failed) << c.what;
+    EXPECT_EQ(failed.failure().reason, c.reason) << c.what;
+    EXPECT_TRUE(vault.isLocked()) << c.what;
+    for (auto piece : {&HeldPieces::records, &HeldPieces::categories, &HeldPieces::emails,
+                       &HeldPieces::creationDate, &HeldPieces::rc, &HeldPieces::sha1Rc})
+      EXPECT_EQ(vault.heldPieces().*piece, held.*piece) << c.what;
+  }
+  Vault vault;
+  ASSERT_TRUE(vault.read(good));
+  ASSERT_FALSE(vault.unlock(QStringLiteral("wrong horse")));
+  ASSERT_TRUE(vault.unlock(kPassword));
+  EXPECT_TRUE(recordNamed(vault, QStringLiteral("Kept")));
+}
+
+TEST(VaultTest, UnreadableAndNewerFilesChangeNothing) {
+  Vault vault;
+  addRecord(vault, QStringLiteral("Still here"));
+  auto newer = Dictionary::create();
+  newer->setValue(VaultFileKeys::appversion.toString(), Value::unsignedInteger(40101));
+  const struct {
+    const char* what;
+    QByteArray bytes;
+    VaultError::Reason reason;
+  } cases[] = {
+      {"not an archive", QByteArray("hello"), VaultError::Reason::UnreadableFile},
+      {"an array", KeyedArchiver::archivedDataWithRootObject(Value(Array::create())).value(),
+       VaultError::Reason::UnreadableFile},
+      {"newer release", KeyedArchiver::archivedDataWithRootObject(Value(newer)).value(),
+       VaultError::Reason::NewerRelease},
+  };
+  for (const auto& c : cases) {
+    const VaultResult<void> read = vault.read(c.bytes);
+    ASSERT_FALSE(read) << c.what;
+    EXPECT_EQ(read.failure().reason, c.reason) << c.what;
+    EXPECT_FALSE(read.error().isEmpty()) << c.what;
+    EXPECT_FALSE(vault.isLocked()) << c.what;
+    EXPECT_TRUE(recordNamed(vault, QStringLiteral("Still here"))) << c.what;
+  }
+}
+
+TEST(VaultTest, TheDesktopStateWrittenIsTheOneReadBack) {
+  DesktopViewState state;
+  state.windowFrame = Rect{12, 34, 800, 500};
+  state.splitLeftFrame = Rect{0, 0, 250, 480};
+  state.splitRightFrame = Rect{251, 0, 549, 480};
+  state.toolbarVisible = false;
+  state.latestOrderedColumn = QStringLiteral("url");
+  state.latestOrderedColumnAscending = true;
+  auto column = Dictionary::create();
+  column->setValue(QStringLiteral("name"), QStringLiteral("url"));
+  column->setValue(QStringLiteral("size"), Value::real(99));
+  state.columnSizes = Array::create({Value(column)});
+
+  Vault vault;
+  ASSERT_TRUE(vault.read(Vault().fileData(kPassword, state).value()));
+  EXPECT_TRUE(vault.hasStoredWindowFrame());
+  const DesktopViewState& read = vault.viewState();
+  EXPECT_EQ(read.windowFrame, state.windowFrame);
+  EXPECT_EQ(read.splitLeftFrame, state.splitLeftFrame);
+  EXPECT_EQ(read.splitRightFrame, state.splitRightFrame);
+  EXPECT_FALSE(read.toolbarVisible);
+  EXPECT_EQ(read.latestOrderedColumn, u"url");
+  EXPECT_TRUE(read.latestOrderedColumnAscending);
+  ASSERT_TRUE(read.columnSizes);
+  EXPECT_EQ(read.columnSizes->count(), 1);
+}
+
+// An older record whose category title names no category goes where a record added with
+// nothing selected would go: the last category, not the category of the record before it.
+TEST(VaultTest, AnOlderRecordOfAnUnknownCategoryJoinsTheLastCategory) {
+  const ZVCrypto engine(legacy::kVector, kPassword);
+  auto categories = Array::create();
+  for (const char* title : {"Banks", "Mail"})
+    categories->append(legacy::Entry(engine).text("cat_category", QString::fromLatin1(title)).dict());
+  auto records = Array::create();
+  const std::pair<const char*, const char*> stored[] = {{"Statement", "Banks"},
+                                                        {"Orphan", "Nowhere"}};
+  for (const auto& [name, category] : stored)
+    records->append(legacy::Entry(engine)
+                        .text("category", QString::fromLatin1(category))
+                        .text("name", QString::fromLatin1(name))
+                        .text("account", QString())
+                        .text("note", QString())
+                        .text("password", QString())
+                        .text("url", QString())
+                        .dict());
+  Vault vault;
+  ASSERT_TRUE(vault.read(legacy::document(2000, records, categories)));
+  ASSERT_TRUE(vault.unlock(kPassword));
+  EXPECT_EQ(categoryTitleOf(recordNamed(vault, QStringLiteral("Statement"))), u"Banks");
+  EXPECT_EQ(categoryTitleOf(recordNamed(vault, QStringLiteral("Orphan"))), u"Mail");
+  EXPECT_EQ(vault.categories()->count(), 2);
+}
+
+TEST(VaultTest, PasswordEntriesAreHeldAsPrivateCopiesAndChecked) {
+  QString typed = QStringLiteral("typed into a field");
+  typed.detach();
+  {
+    DocumentPassword password;
+    password.setPassword(typed);
+    EXPECT_TRUE(typed.isDetached()) << "the holder shares no characters with the caller";
+    EXPECT_EQ(password.password(), typed);
+  }
+  EXPECT_EQ(typed, u"typed into a field") << "wiping the holder's copy leaves the caller's";
+
+  const struct {
+    const char* previous;
+    const char* inserted;
+    const char* retype;
+    DocumentPassword::Check change, fresh;
+  } cases[] = {
+      {"secret1", "abcdef", "abcdef", DocumentPassword::Check::Accepted,
+       DocumentPassword::Check::Accepted},
+      {"secret1", "abcde", "abcde", DocumentPassword::Check::TooShort,
+       DocumentPassword::Check::TooShort},
+      {"secret1", "abcdef", "abcdeF", DocumentPassword::Check::NotEqual,
+       DocumentPassword::Check::NotEqual},
+      {"other", "abcdef", "abcdef", DocumentPassword::Check::PreviousMismatch,
+       DocumentPassword::Check::Accepted},
+  };
+  for (const auto& c : cases) {
+    DocumentPassword password;
+    password.setPassword(QStringLiteral("secret1"));
+    password.setPrevious(QString::fromLatin1(c.previous));
+    password.setInserted(QString::fromLatin1(c.inserted));
+    password.setInsertedRetype(QString::fromLatin1(c.retype));
+    EXPECT_EQ(password.checkChange(), c.change) << c.inserted << " / " << c.retype;
+    EXPECT_EQ(password.checkNew(), c.fresh) << c.inserted << " / " << c.retype;
+  }
+}
+
+}  // namespace
