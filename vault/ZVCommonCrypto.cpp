@@ -33,36 +33,15 @@ QString ZVCommonCrypto::password() const {
   return password_;
 }
 
-void ZVCommonCrypto::setPassword(const QString& password) {
-  password_ = password;
-}
-
 QByteArray ZVCommonCrypto::salt() const {
   return salt_;
-}
-
-void ZVCommonCrypto::setSalt(const QByteArray& salt) {
-  salt_ = salt;
 }
 
 QByteArray ZVCommonCrypto::IV() const {
   return iv_;
 }
 
-void ZVCommonCrypto::setIV(const QByteArray& iv) {
-  iv_ = iv;
-}
-
-QByteArray ZVCommonCrypto::AESKey() const {
-  if (!keySource_ && !aesKey_.isEmpty()) return aesKey_;
-  return currentKey();
-}
-
-void ZVCommonCrypto::setAESKey(const QByteArray& key) {
-  SecureMemory::wipe(aesKey_);
-  aesKey_ = key;
-  keySource_.reset();  // of unknown origin: the next cipher derives its own
-}
+QByteArray ZVCommonCrypto::AESKey() const { return currentKey(); }
 
 void ZVCommonCrypto::recalcIV_Salt_AESKey() {
   renewIVAndSalt();
@@ -73,11 +52,6 @@ void ZVCommonCrypto::setPasswordToDecrypt(const QString& password, const QByteAr
   password_ = password;
   iv_ = iv;
   salt_ = salt;
-}
-
-void ZVCommonCrypto::setPasswordToEncrypt(const QString& password) {
-  password_ = password;
-  renewIVAndSalt();
 }
 
 void ZVCommonCrypto::renewIVAndSalt() {
@@ -97,29 +71,16 @@ const QByteArray& ZVCommonCrypto::currentKey() const {
 
 std::optional<QByteArray> ZVCommonCrypto::encrypt(const QByteArray& data, std::int32_t* error) {
   std::uint32_t options = kPKCS7Padding;
-  return doCipher(data, QByteArray(), kEncrypt, &options, error);
+  return doCipher(data, kEncrypt, &options, error);
 }
 
 std::optional<QByteArray> ZVCommonCrypto::decrypt(const QByteArray& data, std::int32_t* error) {
   std::uint32_t options = kPKCS7Padding;
-  return doCipher(data, QByteArray(), kDecrypt, &options, error);
+  return doCipher(data, kDecrypt, &options, error);
 }
 
-std::optional<QByteArray> ZVCommonCrypto::encrypt(const QByteArray& data, const QByteArray& key,
-                                                  std::uint32_t* padding) {
-  std::int32_t status = 0;
-  return doCipher(data, key, kEncrypt, padding, &status);
-}
-
-std::optional<QByteArray> ZVCommonCrypto::decrypt(const QByteArray& data, const QByteArray& key,
-                                                  std::uint32_t* padding) {
-  std::int32_t status = 0;
-  return doCipher(data, key, kDecrypt, padding, &status);
-}
-
-std::optional<QByteArray> ZVCommonCrypto::doCipher(const QByteArray& data, const QByteArray&,
-                                                   std::uint32_t context, std::uint32_t* padding,
-                                                   std::int32_t* error) {
+std::optional<QByteArray> ZVCommonCrypto::doCipher(const QByteArray& data, std::uint32_t context,
+                                                   std::uint32_t* padding, std::int32_t* error) {
   WipedBytes key;
   QByteArray iv;
   {

@@ -27,30 +27,21 @@ class ZVCommonCrypto {
   ZVCommonCrypto& operator=(const ZVCommonCrypto&) = delete;
 
   QString password() const;
-  void setPassword(const QString& password);
   QByteArray salt() const;
-  void setSalt(const QByteArray& salt);
   QByteArray IV() const;
-  void setIV(const QByteArray& iv);
-  // The key of the current password and salt, unless one was set since they last changed.
+  // The key of the current password and salt.
   QByteArray AESKey() const;
-  void setAESKey(const QByteArray& key);
 
   void recalcIV_Salt_AESKey();
   void setPasswordToDecrypt(const QString& password, const QByteArray& iv, const QByteArray& salt);
-  void setPasswordToEncrypt(const QString& password);
 
   // Nothing on failure; error receives the cryptor status (0 on success).
   std::optional<QByteArray> encrypt(const QByteArray& data, std::int32_t* error);
   std::optional<QByteArray> decrypt(const QByteArray& data, std::int32_t* error);
-  // key is not used: the key always comes from the password and salt.
-  std::optional<QByteArray> encrypt(const QByteArray& data, const QByteArray& key,
-                                    std::uint32_t* padding);
-  std::optional<QByteArray> decrypt(const QByteArray& data, const QByteArray& key,
-                                    std::uint32_t* padding);
-  std::optional<QByteArray> doCipher(const QByteArray& data, const QByteArray& key,
-                                     std::uint32_t context, std::uint32_t* padding,
-                                     std::int32_t* error);
+  // The key always comes from the password and salt. Encrypting takes ECB (2) when asked and
+  // otherwise writes PKCS#7 padding (1) back into the options; decrypting takes them as given.
+  std::optional<QByteArray> doCipher(const QByteArray& data, std::uint32_t context,
+                                     std::uint32_t* padding, std::int32_t* error);
 
   static std::optional<QByteArray> randomDataOfLength(std::uint64_t length);
   static QByteArray AESKeyForPassword(const QString& password, const QByteArray& salt);
