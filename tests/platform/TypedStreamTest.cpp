@@ -309,6 +309,10 @@ TEST(TypedStreamReader, RejectsMalformedStreams) {
     b.shared("@");
     for (int i = 0; i < 300; ++i) b.beginObject({{"NSBox", 0}}).shared("@");
   });
+  // Each level fits the data after it; together they are more than the stream can hold.
+  const QByteArray nested =
+      after([](TypedStreamBuilder& b) { b.shared("[2000[2000[2000[2000[2000[2000i]]]]]]"); }) +
+      QByteArray(2000, '\0');
   struct Case {
     const char* name;
     QByteArray bytes;
@@ -344,6 +348,7 @@ TEST(TypedStreamReader, RejectsMalformedStreams) {
        "longer than the data"},
       {"array of no elements, which would take no bytes", after([](auto& b) { b.shared("[0i]"); }),
        "without a length"},
+      {"nested arrays past the element budget", nested, "more than the stream can hold"},
       {"unsupported type", after([](auto& b) { b.shared("^i"); }), "unsupported type '^'"},
       {"unterminated struct", after([](auto& b) { b.shared("{A=ii"); }), "unterminated"},
       {"nil type string", after([](auto& b) { b.byte(0x85); }), "missing type string"},
