@@ -96,6 +96,7 @@ void ArrayController::rearrangeObjects() {
     for (std::size_t i = 0; i < arranged_.size(); ++i)
       if (wanted.count(arranged_[i].get())) selection_.push_back(static_cast<qsizetype>(i));
   }
+  if (selection_.empty() && !arranged_.empty()) selection_.push_back(0);
   Q_EMIT arrangedObjectsReset();
   Q_EMIT selectionChanged();
 }
@@ -192,10 +193,11 @@ void ArrayController::selectAfterRemoval(qsizetype removedIndex) {
     else if (i > removedIndex)
       next.push_back(i - 1);
   }
-  // Like a table, keep a row selected when the selected one goes.
-  const bool hadSelection = !selection_.empty();
-  if (next.empty() && hadSelection && !arranged_.empty())
-    next.push_back(std::min(removedIndex, static_cast<qsizetype>(arranged_.size()) - 1));
+  // Like a table, keep a row selected when the selected one goes: its neighbour, else the first.
+  if (next.empty() && !arranged_.empty())
+    next.push_back(selection_.empty()
+                       ? 0
+                       : std::min(removedIndex, static_cast<qsizetype>(arranged_.size()) - 1));
   selection_ = std::move(next);
   Q_EMIT selectionChanged();
 }
@@ -226,6 +228,7 @@ void ArrayController::removeObjects(const std::vector<DictRef>& objects) {
   std::vector<DictRef> keep;
   for (const auto& d : selected)
     if (!gone(d.get())) keep.push_back(d);
+  if (keep.empty() && !arranged_.empty()) keep.push_back(arranged_.front());
   selection_.clear();
   Q_EMIT arrangedObjectsReset();
   if (!setSelectedObjects(keep)) Q_EMIT selectionChanged();

@@ -10,7 +10,9 @@
 
 // The list behind a table: a shared content array of dictionaries, the arranged view of it
 // (filtered, then sorted, rebuilt when asked), and a selection of arranged indexes.
-// Objects are compared by identity.
+// Objects are compared by identity. The list avoids an empty selection: new content, a
+// rearrangement or a removal that leaves nothing selected selects the first arranged object;
+// only an explicit deselection leaves it empty.
 class ArrayController : public QObject {
   Q_OBJECT
 

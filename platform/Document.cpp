@@ -1,9 +1,15 @@
 #include "platform/Document.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QWidget>
+#include <algorithm>
+#include <cerrno>
 
 #include "platform/Alert.h"
 
@@ -15,6 +21,38 @@ double& delaySeconds() {
 std::function<bool()>& beforeCommitHook() {
   static std::function<bool()> hook;
   return hook;
+}
+
+// The rename is an entry of the folder: until the folder reaches the disk, a power cut can
+// bring back the old file. Answers the system's reason on failure.
+QString syncFolderOf(const QString& path) {
+  const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+  const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return qt_error_string(errno);
+  // File systems that cannot sync a folder say EINVAL; there is nothing more to do there.
+  const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+  const int reason = errno;
+  ::close(fd);
+  return synced ? QString() : qt_error_string(reason);
+}
+
+// QSaveFile links its finished temporary beside the file as "<name>." and six letters, then
+// renames it over the file: a save killed between the two leaves exactly that name behind.
+bool isLeftoverName(const QString& candidate, const QString& fileName) {
+  if (candidate.size() != fileName.size() + 7 || !candidate.startsWith(fileName) ||
+      candidate[fileName.size()] != u'.')
+    return false;
+  return std::all_of(candidate.cbegin() + fileName.size() + 1, candidate.cend(),
+                     [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); });
+}
+
+void removeLeftoversOf(const QString& path) {
+  const QFileInfo target(path);
+  const QFileInfoList entries =
+      target.absoluteDir().entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+  for (const QFileInfo& entry : entries)
+    if (entry.ownerId() == ::geteuid() && isLeftoverName(entry.fileName(), target.fileName()))
+      QFile::remove(entry.filePath());
 }
 }  // namespace
 
@@ -83,16 +121,27 @@ bool Document::writeToURL(const QByteArray& data, const QString& path, QString* 
     if (error) *error = why;
     return false;
   };
-  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+  // Unbuffered: every write reaches the file at once, so its failure still has its reason.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
   if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
     return fail(QStringLiteral("Cannot restrict the file's permissions."));
-  if (file.write(data) != data.size()) return fail(file.errorString());
+  // A short write answers a count without a reason; writing the rest meets the error.
+  for (qsizetype done = 0; done < data.size();) {
+    const qint64 written = file.write(data.constData() + done, data.size() - done);
+    if (written <= 0) return fail(file.errorString());
+    done += static_cast<qsizetype>(written);
+  }
   if (const auto& hook = beforeCommitHook(); hook && !hook())
     return fail(QStringLiteral("The write was interrupted."));
   if (!file.commit()) {
     if (error) *error = file.errorString();
     return false;
   }
+  if (const QString why = syncFolderOf(path); !why.isEmpty()) {
+    if (error) *error = QStringLiteral("The folder of the file could not be flushed: %1").arg(why);
+    return false;
+  }
+  removeLeftoversOf(path);
   return true;
 }
 

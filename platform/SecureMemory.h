@@ -6,21 +6,28 @@
 #include <QString>
 
 // Overwriting secrets (keys, plaintext, passwords) before their memory is let go.
+//
+// A wipe writes the characters in place even when the block is shared: every holder of the
+// secret loses it, not only the last one to let go. Literal and raw data (no heap block) are
+// read-only and are only let go. An owner that will wipe what it was given keeps a
+// privateCopy, so that a caller's text is not zeroed with it.
 class SecureMemory {
  public:
   static void wipe(QByteArray& bytes) {
-    if (!bytes.isEmpty() && bytes.isDetached())
-      OPENSSL_cleanse(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    if (!bytes.isEmpty() && bytes.data_ptr().isMutable())
+      OPENSSL_cleanse(const_cast<char*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
     bytes.clear();
   }
-  // Only characters this string owns alone: a shared copy still belongs to someone else.
   static void wipe(QString& text) {
-    if (!text.isEmpty() && text.isDetached())
-      OPENSSL_cleanse(text.data(), static_cast<std::size_t>(text.size()) * sizeof(QChar));
+    if (!text.isEmpty() && text.data_ptr().isMutable())
+      OPENSSL_cleanse(const_cast<QChar*>(text.constData()),
+                      static_cast<std::size_t>(text.size()) * sizeof(QChar));
     text.clear();
   }
-  // A copy that shares no characters with text, for an owner that will wipe its own.
-  static QString privateCopy(const QString& text) { return QString(text.constData(), text.size()); }
+  // A copy in a block of its own.
+  static QString privateCopy(const QString& text) {
+    return text.isNull() ? QString() : QString(text.constData(), text.size());
+  }
 };
 
 // Bytes wiped when the scope ends, whatever path leaves it.

@@ -1,5 +1,6 @@
 #include "platform/TypedStreamReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -20,6 +21,7 @@ bool isTag(int head) { return head >= kFirstTag && head <= kLastTag; }
 
 Result<TypedStream> TypedStreamReader::read(const QByteArray& bytes) {
   TypedStreamReader reader(bytes);
+  reader.elementBudget_ = std::min(kElementsPerByte * bytes.size(), kMaxElements);
   return reader.readAll();
 }
 
@@ -176,6 +178,7 @@ bool TypedStreamReader::parseTypes(const QByteArray& encoding, qsizetype& at,
     switch (c) {
       case 'c':
       case 'C':
+      case 'B':
       case 's':
       case 'S':
       case 'i':
@@ -267,6 +270,7 @@ bool TypedStreamReader::readValue(const Type& type, TypedValue& into, int depth)
   switch (type.code) {
     case 'c':
     case 'C':
+    case 'B':
       if (!readRaw(1, raw)) return false;
       into.kind = TypedValue::Kind::Integer;
       into.integer = type.code == 'c' ? static_cast<qint8>(raw) : static_cast<qint64>(raw);
@@ -314,13 +318,17 @@ bool TypedStreamReader::readValue(const Type& type, TypedValue& into, int depth)
       return true;
     case '[': {
       const Type& element = type.fields.front();
-      if (element.code == 'c' || element.code == 'C') {
+      if (element.code == 'c' || element.code == 'C' || element.code == 'B') {
         into.kind = TypedValue::Kind::Bytes;
         return readBytes(type.count, into.bytes);
       }
       // Every element takes at least one byte.
       if (type.count > bytes_.size() - position_)
         return fail(QStringLiteral("array of %1 runs past the end").arg(type.count));
+      // Nested arrays allocate every level before a byte of their elements is read.
+      if (type.count > elementBudget_)
+        return fail(QStringLiteral("array of %1 is more than the stream can hold").arg(type.count));
+      elementBudget_ -= type.count;
       into.kind = TypedValue::Kind::Array;
       into.elements.resize(static_cast<std::size_t>(type.count));
       for (auto& e : into.elements)

@@ -12,6 +12,10 @@
 class TypedStreamReader {
  public:
   static constexpr int kMaxDepth = 256;
+  // Array elements a whole stream may hold: each level of a nested array charges its count,
+  // so a stream of arrays at least two long each needs under two elements per byte it holds.
+  static constexpr qint64 kElementsPerByte = 4;
+  static constexpr qint64 kMaxElements = qint64{1} << 20;
 
   static Result<TypedStream> read(const QByteArray& bytes);
 
@@ -55,6 +59,7 @@ class TypedStreamReader {
   std::vector<std::vector<Type>> parsedTypes_;
   std::vector<bool> isParsed_;
   qsizetype lastSharedString_ = -1;
+  qint64 elementBudget_ = 0;
   TypedStream stream_;
   QString error_;
 };

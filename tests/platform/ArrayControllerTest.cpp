@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <functional>
 
 #include "platform/ArrayController.h"
 
@@ -114,7 +115,62 @@ TEST_F(ArrayControllerTest, RemoveTakesTheWholeSelectionInOnePass) {
   controller.remove();
   EXPECT_EQ(contentNames(controller), names({"charlie"}));
   EXPECT_EQ(arrangedNames(controller), names({"charlie"}));
+  EXPECT_EQ(controller.selectionIndex(), 0);  // the one left, rather than nothing
+  controller.remove();
+  EXPECT_TRUE(controller.arrangedObjects().empty());
   EXPECT_FALSE(controller.canRemove());
+}
+
+TEST_F(ArrayControllerTest, AvoidsAnEmptySelectionByChoosingTheFirstArrangedObject) {
+  struct Case {
+    const char* what;
+    std::function<void(ArrayController&)> change;
+    const char* selected;
+  };
+  const Case cases[] = {
+      {"new content",
+       [](ArrayController& c) {
+         auto content = Array::create();
+         for (const char* n : {"echo", "foxtrot"}) content->append(named(n));
+         c.setContent(content);
+       },
+       "echo"},
+      {"rearranging", [](ArrayController& c) { c.rearrangeObjects(); }, "delta"},
+      {"sorting",
+       [](ArrayController& c) {
+         c.setSortDescriptors({{QStringLiteral("name"), true, {}}});
+         c.rearrangeObjects();
+       },
+       "alpha"},
+      {"filtering the selected object away",
+       [](ArrayController& c) {
+         c.setSelectionIndex(2);  // charlie
+         c.setFilterPredicate(
+             [](const DictRef& d) { return d->value(u"name").toString() != u"charlie"; });
+       },
+       "delta"},
+      {"removing an object", [](ArrayController& c) { c.removeObject(c.arrangedObjects()[0]); },
+       "alpha"},
+      {"removing several",
+       [](ArrayController& c) {
+         c.removeObjects({c.arrangedObjects()[0], c.arrangedObjects()[3]});
+       },
+       "alpha"},
+  };
+  for (const auto& c : cases) {
+    ArrayController list;
+    for (const char* n : {"delta", "alpha", "charlie", "bravo"}) list.addObject(named(n));
+    // Only an explicit deselection empties the selection, until the list changes.
+    list.setSelectionIndex(ArrayController::NotFound);
+    ASSERT_EQ(list.selectionIndex(), ArrayController::NotFound) << c.what;
+    c.change(list);
+    EXPECT_EQ(list.selectionIndexes(), std::vector<qsizetype>{0}) << c.what;
+    if (list.selectedObjects().empty()) continue;
+    EXPECT_EQ(list.selectedObjects().front()->value(u"name").toString(), QLatin1String(c.selected))
+        << c.what;
+  }
+  controller.setContent(Array::create());
+  EXPECT_EQ(controller.selectionIndex(), ArrayController::NotFound);  // nothing to select
 }
 
 TEST_F(ArrayControllerTest, SelectionIndexesAreCleanedUp) {

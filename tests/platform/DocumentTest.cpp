@@ -1,16 +1,33 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include "platform/Alert.h"
 #include "platform/Document.h"
 #include "platform/Sheet.h"
 #include "tests/GuiDriver.h"
+
+namespace {
+// Told the path of every descriptor synced while set.
+std::function<void(const QString&)> syncObserver;
+}  // namespace
+
+// Stands in for the C library's fsync in this test program, to see what a save syncs.
+extern "C" int fsync(int fd) {
+  if (syncObserver)
+    syncObserver(QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget());
+  return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -73,13 +90,15 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
     const char* what;
     std::function<void()> arrange;
     std::function<void()> restore;
+    QString reason;
   };
   rlimit saved{};
   getrlimit(RLIMIT_FSIZE, &saved);
   const Case cases[] = {
-      {"document has no data", [&] { doc.canSave = false; }, [&] { doc.canSave = true; }},
+      {"document has no data", [&] { doc.canSave = false; }, [&] { doc.canSave = true; },
+       QStringLiteral("nothing to save")},
       {"interrupted before the rename", [] { Document::setBeforeCommitHook([] { return false; }); },
-       [] { Document::setBeforeCommitHook({}); }},
+       [] { Document::setBeforeCommitHook({}); }, QStringLiteral("interrupted")},
       {"disk full",
        [&] {
          // Writes past 64 KiB fail with EFBIG, as on a full disk.
@@ -88,13 +107,27 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
          small.rlim_cur = 64 * 1024;
          setrlimit(RLIMIT_FSIZE, &small);
        },
-       [&] { setrlimit(RLIMIT_FSIZE, &saved); }},
+       [&] { setrlimit(RLIMIT_FSIZE, &saved); }, QString::fromLocal8Bit(std::strerror(EFBIG))},
+      {"disk full on bytes held in the buffer",
+       [&] {
+         std::signal(SIGXFSZ, SIG_IGN);
+         doc.bytes = QByteArray(100, 'y');
+         rlimit small = saved;
+         small.rlim_cur = 16;
+         setrlimit(RLIMIT_FSIZE, &small);
+       },
+       [&] {
+         setrlimit(RLIMIT_FSIZE, &saved);
+         doc.bytes = QByteArray(256 * 1024, 'x');
+       },
+       QString::fromLocal8Bit(std::strerror(EFBIG))},
       {"folder not writable",
        [&] { QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner); },
        [&] {
          QFile::setPermissions(
              dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-       }},
+       },
+       QString::fromLocal8Bit(std::strerror(EACCES))},
   };
   for (const auto& c : cases) {
     if (std::string(c.what) == "folder not writable" && geteuid() == 0)
@@ -105,11 +138,62 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
     const bool saved = doc.saveToURL(path("v.qvlt"), &error);
     c.restore();
     EXPECT_FALSE(saved) << c.what;
-    EXPECT_FALSE(error.isEmpty()) << c.what;
+    EXPECT_TRUE(error.contains(c.reason)) << c.what << ": " << error.toStdString();
     EXPECT_EQ(readAll(path("v.qvlt")), "previous contents") << c.what;
     EXPECT_EQ(entries(), QStringList{QStringLiteral("v.qvlt")}) << c.what;
     EXPECT_TRUE(doc.isDocumentEdited()) << c.what;  // the changes are still unsaved
   }
+}
+
+TEST_F(DocumentTest, SavingFlushesTheFolderAfterTheRename) {
+  ASSERT_TRUE(Document::writeToURL("previous contents", path("v.qvlt"), nullptr));
+  QStringList synced;
+  QByteArray fileWhenFolderSynced;
+  syncObserver = [&](const QString& target) {
+    synced << target;
+    if (target == QFileInfo(dir.path()).canonicalFilePath())
+      fileWhenFolderSynced = readAll(path("v.qvlt"));
+  };
+  const bool saved = Document::writeToURL("new contents", path("v.qvlt"), nullptr);
+  syncObserver = {};
+  ASSERT_TRUE(saved);
+  EXPECT_TRUE(synced.contains(QFileInfo(dir.path()).canonicalFilePath()))
+      << synced.join(u' ').toStdString();
+  EXPECT_EQ(fileWhenFolderSynced, "new contents");
+}
+
+TEST_F(DocumentTest, ASaveRemovesTheTemporariesThatKilledSavesOfThatFileLeft) {
+  ASSERT_TRUE(Document::writeToURL("previous contents", path("v.qvlt"), nullptr));
+  struct Case {
+    const char* name;
+    bool removed;
+  };
+  const Case cases[] = {
+      {"v.qvlt.YnNFMY", true},  // a save killed between linking and renaming
+      {"v.qvlt.abcdef", true},   {"v.qvlt.YnNFM", false},  // not six letters
+      {"v.qvlt.YnNFMYZ", false}, {"v.qvlt.YnNF1Y", false}, {"v.qvlt.YnN-MY", false},
+      {"v.qvlt.bak", false},     {"w.qvlt.YnNFMY", false},  // another file's
+      {"xv.qvlt.YnNFMY", false}, {"v.qvltxYnNFMY", false}, {"v.qvlt.YnNFMY.txt", false},
+  };
+  for (const auto& c : cases) {
+    QFile f(path(c.name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << c.name;
+    f.write("someone's bytes");
+  }
+  // Look-alikes that are no plain files of ours stay too, and so does what they point at.
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("v.qvlt.Folder")));
+  QTemporaryDir elsewhere;
+  const QString pointed = QDir(elsewhere.path()).filePath(QStringLiteral("target"));
+  ASSERT_TRUE(Document::writeToURL("pointed at", pointed, nullptr));
+  ASSERT_TRUE(QFile::link(pointed, path("v.qvlt.Linked")));
+
+  QString error;
+  ASSERT_TRUE(doc.saveToURL(path("v.qvlt"), &error)) << error.toStdString();
+  for (const auto& c : cases) EXPECT_EQ(QFile::exists(path(c.name)), !c.removed) << c.name;
+  EXPECT_TRUE(QFileInfo(path("v.qvlt.Folder")).isDir());
+  EXPECT_TRUE(QFileInfo(path("v.qvlt.Linked")).isSymLink());
+  EXPECT_EQ(readAll(pointed), "pointed at");
+  EXPECT_EQ(readAll(path("v.qvlt")), "vault bytes");
 }
 
 TEST_F(DocumentTest, ASaveCommandThatFailsTellsTheUser) {

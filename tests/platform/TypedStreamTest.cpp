@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <QFile>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "ArchiveTestSupport.h"
@@ -224,6 +228,66 @@ TEST(TypedStreamReader, WalksStructsArraysAndCStrings) {
   EXPECT_EQ(r.value().entries[0].name, QByteArray("{CGRect}"));
 }
 
+TEST(TypedStreamReader, ReadsBooleansAsUnsignedBytes) {
+  TypedStreamBuilder b;
+  b.shared("BB").byte(1).byte(0xff);
+  b.shared("{flags=Bc}").byte(0).byte(0xff);
+  b.shared("[3B]").byte(1).byte(0).byte(1);
+  auto r = TypedStreamReader::read(b.bytes());
+  ASSERT_TRUE(r) << r.error().toStdString();
+  const auto& groups = r.value().groups;
+  ASSERT_EQ(groups.size(), 3u);
+  EXPECT_EQ(groups[0].values[0].kind, TypedValue::Kind::Integer);
+  EXPECT_EQ(groups[0].values[0].integer, 1);
+  EXPECT_EQ(groups[0].values[1].integer, 255);  // unsigned, unlike 'c'
+  EXPECT_EQ(groups[1].values[0].elements[0].integer, 0);
+  EXPECT_EQ(groups[1].values[0].elements[1].integer, -1);
+  EXPECT_EQ(groups[2].values[0].bytes, QByteArray("\x01\x00\x01", 3));
+}
+
+TEST(TypedStreamReader, ReadsNestedArraysWithinItsElementBudget) {
+  TypedStreamBuilder b;
+  b.shared("[2[3s]]");
+  for (int i = 1; i <= 6; ++i) b.integer(i * 100);
+  auto r = TypedStreamReader::read(b.bytes());
+  ASSERT_TRUE(r) << r.error().toStdString();
+  const TypedValue& outer = r.value().groups[0].values[0];
+  ASSERT_EQ(outer.elements.size(), 2u);
+  ASSERT_EQ(outer.elements[1].elements.size(), 3u);
+  EXPECT_EQ(outer.elements[1].elements[2].integer, 600);
+}
+
+// A 61 KB stream whose array levels, each as long as the data after it, would each allocate
+// their elements before any is read: about a gigabyte before the first byte fails.
+TEST(TypedStreamReader, RefusesNestedArraysBeforeTheyTakeMemory) {
+  constexpr int kLevels = 200;
+  constexpr int kLength = 60000;
+  QByteArray type;
+  for (int i = 0; i < kLevels; ++i) type += "[" + QByteArray::number(kLength);
+  type += "i" + QByteArray(kLevels, ']');
+  TypedStreamBuilder b;
+  b.shared(type);
+  const QByteArray bytes = b.bytes() + QByteArray(kLength, '\0');
+  ASSERT_LT(bytes.size(), 62 * 1024);
+
+  // The read runs in a child whose address space may grow by 128 MiB at most.
+  QFile status(QStringLiteral("/proc/self/status"));
+  ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+  rlim_t used = 0;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmSize:")) used = line.mid(7).trimmed().split(' ').first().toULongLong();
+  ASSERT_GT(used, 0u);
+  const rlim_t cap = used * 1024 + (rlim_t{128} << 20);
+  auto readWithinCap = [&] {
+    const rlimit limit{cap, cap};
+    setrlimit(RLIMIT_AS, &limit);
+    auto r = TypedStreamReader::read(bytes);
+    std::fputs(r ? "read" : qPrintable(r.error()), stderr);
+    std::_Exit(r ? 1 : 0);
+  };
+  EXPECT_EXIT(readWithinCap(), ::testing::ExitedWithCode(0), "more than the stream can hold");
+}
+
 TEST(TypedStreamReader, RejectsMalformedStreams) {
   const QByteArray orange = [] {
     TypedStreamBuilder b;
@@ -245,6 +309,10 @@ TEST(TypedStreamReader, RejectsMalformedStreams) {
     b.shared("@");
     for (int i = 0; i < 300; ++i) b.beginObject({{"NSBox", 0}}).shared("@");
   });
+  // Each level fits the data after it; together they are more than the stream can hold.
+  const QByteArray nested =
+      after([](TypedStreamBuilder& b) { b.shared("[2000[2000[2000[2000[2000[2000i]]]]]]"); }) +
+      QByteArray(2000, '\0');
   struct Case {
     const char* name;
     QByteArray bytes;
@@ -280,6 +348,7 @@ TEST(TypedStreamReader, RejectsMalformedStreams) {
        "longer than the data"},
       {"array of no elements, which would take no bytes", after([](auto& b) { b.shared("[0i]"); }),
        "without a length"},
+      {"nested arrays past the element budget", nested, "more than the stream can hold"},
       {"unsupported type", after([](auto& b) { b.shared("^i"); }), "unsupported type '^'"},
       {"unterminated struct", after([](auto& b) { b.shared("{A=ii"); }), "unterminated"},
       {"nil type string", after([](auto& b) { b.byte(0x85); }), "missing type string"},

@@ -1,3 +1,5 @@
+#include <map>
+
 #include "tests/vault/RecordListFixture.h"
 
 namespace {
@@ -152,6 +154,53 @@ TEST_F(FilteringArrayControllerTest, ARecordWithoutCategoryNeverPassesNoneToANew
   EXPECT_TRUE(records.assignCategory({}, orphan));
   EXPECT_EQ(categoryOf(orphan), category);
   EXPECT_TRUE(linksHold());
+}
+
+// As after unlocking a vault: both lists get their content at once, nothing picked yet.
+TEST_F(FilteringArrayControllerTest, ANewRecordOfAnOpenedVaultJoinsAnExistingCategory) {
+  struct Case {
+    const char* what;
+    bool withRecords;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"records listed: the first record's category", true, "Banks"},
+      {"no records: the last category", false, "Mail"},
+  };
+  for (const auto& c : cases) {
+    FilteringArrayController list;
+    ZVColoredCategoryArrayController categoryList;
+    list.myCategoryArrayController = &categoryList;
+    auto categoryArray = Array::create();
+    std::map<QString, DictRef> byTitle;
+    for (const char* title : {"Banks", "Mail"}) {
+      DictRef category = categoryList.newObject();
+      category->setValue(CategoryKeys::category(), QString::fromLatin1(title));
+      categoryArray->append(category);
+      byTitle[QString::fromLatin1(title)] = category;
+    }
+    auto recordArray = Array::create();
+    if (c.withRecords) {
+      for (const char* title : {"Banks", "Mail"}) {
+        DictRef record = Dictionary::create();
+        record->setValue(RecordKeys::name(), QString::fromLatin1(title));
+        list.assignCategory(byTitle[QString::fromLatin1(title)], record);
+        recordArray->append(record);
+      }
+    }
+    list.setContent(recordArray);
+    categoryList.setContent(categoryArray);
+
+    const DictRef fresh = list.newObject();
+    ASSERT_TRUE(categoryOf(fresh)) << c.what;
+    EXPECT_EQ(categoryOf(fresh)->value(CategoryKeys::category()).toString().toStdString(),
+              c.expected)
+        << c.what;
+    EXPECT_TRUE(categoryOf(fresh) == byTitle[QString::fromLatin1(c.expected)]) << c.what;
+    list.addObject(fresh);
+    EXPECT_EQ(categoryList.content()->count(), 2) << c.what;  // no "Generic" made
+    EXPECT_TRUE(categoryLinksHold(list, categoryList)) << c.what;
+  }
 }
 
 TEST_F(FilteringArrayControllerTest, OperationsThatNeedASelectionAreSafeWithout) {
