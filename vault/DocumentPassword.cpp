@@ -7,9 +7,9 @@ DocumentPassword::~DocumentPassword() {
 }
 
 void DocumentPassword::replace(QString& held, const QString& text) {
-  if (&held == &text) return;
+  QString copy = SecureMemory::privateCopy(text);  // before the wipe: text may be held itself
   SecureMemory::wipe(held);
-  held = SecureMemory::privateCopy(text);
+  held = std::move(copy);
 }
 
 DocumentPassword::Check DocumentPassword::checkNew() const {

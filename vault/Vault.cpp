@@ -1,6 +1,5 @@
 #include "vault/Vault.h"
 
-#include "platform/SecureMemory.h"
 #include "vault/CurrentFormatDecryptor.h"
 #include "vault/CurrentFormatEncryptor.h"
 #include "vault/LegacyRebuilder.h"
@@ -62,8 +61,7 @@ VaultResult<void> Vault::unlockCurrent(const QString& password, bool clearPinAnd
                       QStringLiteral("The password does not open this document."), 0};
   // The key is derived once, at the first decryption, and serves every piece.
   auto engine = std::make_unique<ZVCommonCrypto>();
-  engine->setPasswordToDecrypt(SecureMemory::privateCopy(password), file_.pieces.iv,
-                               file_.pieces.salt);
+  engine->setPasswordToDecrypt(password, file_.pieces.iv, file_.pieces.salt);
   VaultResult<VaultContents> contents =
       CurrentFormatDecryptor::decrypt(*engine, file_.pieces, clearPinAndSecurity);
   if (!contents) return contents.failure();
@@ -81,7 +79,7 @@ VaultResult<void> Vault::unlockLegacy(const QString& password, VaultFormat::Path
   releaseCategoryLinks();
   setRecords(nullptr);
   setCategories(nullptr);
-  const ZVCrypto engine(kLegacyVector, SecureMemory::privateCopy(password));
+  const ZVCrypto engine(kLegacyVector, password);
   LegacyRebuilder rebuilder(engine, records_, categories_);
   if (const std::int32_t code = rebuilder.rebuild(path, file_.legacy.records, file_.legacy.categories)) {
     releaseCategoryLinks();
@@ -116,7 +114,7 @@ ZVCommonCrypto& Vault::engineFor(const QString& password) {
     engine_->recalcIV_Salt_AESKey();
   } else {
     // A new engine comes with its own new salt and IV.
-    engine_ = std::make_unique<ZVCommonCrypto>(SecureMemory::privateCopy(password));
+    engine_ = std::make_unique<ZVCommonCrypto>(password);
   }
   return *engine_;
 }

@@ -23,33 +23,36 @@ void report(std::int32_t* error, std::int32_t status) {
 
 ZVCommonCrypto::ZVCommonCrypto() : ZVCommonCrypto(QString()) {}
 
-ZVCommonCrypto::ZVCommonCrypto(const QString& password) : password_(password) {
+ZVCommonCrypto::ZVCommonCrypto(const QString& password)
+    : password_(SecureMemory::privateCopy(password)) {
   renewIVAndSalt();  // the key is derived when first needed
 }
 
-ZVCommonCrypto::~ZVCommonCrypto() { SecureMemory::wipe(aesKey_); }
-
-QString ZVCommonCrypto::password() const {
-  return password_;
+ZVCommonCrypto::~ZVCommonCrypto() {
+  // The key source shares its password's characters with password_: one wipe clears both.
+  SecureMemory::wipe(password_);
+  SecureMemory::wipe(aesKey_);
 }
 
-QByteArray ZVCommonCrypto::salt() const {
-  return salt_;
+QString ZVCommonCrypto::password() const { return password_; }
+
+QByteArray ZVCommonCrypto::salt() const { return salt_; }
+
+QByteArray ZVCommonCrypto::IV() const { return iv_; }
+
+QByteArray ZVCommonCrypto::AESKey() const {
+  // A copy of its own: the held key is wiped in place when it is replaced.
+  const QByteArray& key = currentKey();
+  return QByteArray(key.constData(), key.size());
 }
 
-QByteArray ZVCommonCrypto::IV() const {
-  return iv_;
-}
-
-QByteArray ZVCommonCrypto::AESKey() const { return currentKey(); }
-
-void ZVCommonCrypto::recalcIV_Salt_AESKey() {
-  renewIVAndSalt();
-}
+void ZVCommonCrypto::recalcIV_Salt_AESKey() { renewIVAndSalt(); }
 
 void ZVCommonCrypto::setPasswordToDecrypt(const QString& password, const QByteArray& iv,
                                           const QByteArray& salt) {
-  password_ = password;
+  QString copy = SecureMemory::privateCopy(password);  // before the wipe: they may share
+  SecureMemory::wipe(password_);
+  password_ = std::move(copy);
   iv_ = iv;
   salt_ = salt;
 }

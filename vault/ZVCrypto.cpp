@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/SecureMemory.h"
 #include "platform/BlowfishCBC.h"
 #include "platform/MacRoman.h"
+#include "platform/SecureMemory.h"
 
 namespace {
-
 
 // Takes a buffer of the C layer, wiping and freeing it.
 QByteArray takeBuffer(unsigned char* buffer, std::int32_t length) {
@@ -37,8 +36,7 @@ ZVCrypto::ZVCrypto(const unsigned char* vector, const QString& password) {
 }
 
 ZVCrypto::~ZVCrypto() {
-  myPassword_.fill(QChar(u'\0'));
-  myPassword_.clear();
+  SecureMemory::wipe(myPassword_);
   myIV_.reset();
 }
 
@@ -52,7 +50,11 @@ void ZVCrypto::setInitVector(const unsigned char* vector) {
   }
 }
 
-void ZVCrypto::setPassword(const QString& password) { myPassword_ = password; }
+void ZVCrypto::setPassword(const QString& password) {
+  QString copy = SecureMemory::privateCopy(password);  // before the wipe: they may share
+  SecureMemory::wipe(myPassword_);
+  myPassword_ = std::move(copy);
+}
 
 std::optional<QByteArray> ZVCrypto::key() const {
   // One Mac OS Roman byte per UTF-16 unit; the C layer takes the first 16, zero-padded.

@@ -255,6 +255,18 @@ TEST(VaultTest, PasswordEntriesAreHeldAsPrivateCopiesAndChecked) {
   }
   EXPECT_EQ(typed, u"typed into a field") << "wiping the holder's copy leaves the caller's";
 
+  // Whoever still shares a holder's copy when the holder goes sees the secret gone.
+  QString sharedWithDocument, sharedWithEngine;
+  {
+    DocumentPassword password;
+    password.setPassword(QStringLiteral("hunter22"));
+    sharedWithDocument = password.password();
+    ZVCommonCrypto engine(password.password());
+    sharedWithEngine = engine.password();
+  }
+  EXPECT_EQ(sharedWithDocument, QString(8, QChar(0)));
+  EXPECT_EQ(sharedWithEngine, QString(8, QChar(0)));
+
   const struct {
     const char* previous;
     const char* inserted;
