@@ -143,7 +143,10 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
   file->addSeparator();
   addCommand(
       file, QStringLiteral("Quit"), "terminate:", "application",
-      [] { QApplication::closeAllWindows(); }, QKeySequence::Quit);
+      [controller] {
+        if (controller) controller->reviewUnsavedDocumentsAndQuit();
+      },
+      QKeySequence::Quit);
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
   prepare(edit);

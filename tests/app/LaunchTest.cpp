@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "tests/app/SavedVault.h"
-
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenuBar>
@@ -9,12 +7,13 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "Common/ZVAppSupportUtility.h"
 #include "app/ApplicationLaunch.h"
 #include "app/MyAppDelegate.h"
-#include "Common/ZVAppSupportUtility.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
+#include "tests/app/SavedVault.h"
 #include "vault/MyDocument.h"
 #include "vault/PasswordSheet.h"
 #include "window/VaultDocumentWindow.h"
@@ -150,6 +149,65 @@ TEST_F(LaunchTest, AboutWindowNamesTheApplicationAndItsRelease) {
   EXPECT_EQ(launch->delegate().aboutWindow(), about);
   gui::snapshot(about, QStringLiteral("about-window"));
   about->close();
+}
+
+// Two vaults open, the second one edited, the About window up: Quit asks about the edited one
+// only, and any answer but Cancel ends with every window closed.
+TEST_F(LaunchTest, QuitGoesOnPastTheSavePromptUnlessCancelled) {
+  const QString home = dir.filePath(QStringLiteral("Home.qvlt"));
+  const QString work = dir.filePath(QStringLiteral("Work.qvlt"));
+  ASSERT_TRUE(writeSavedVault(home));
+  ASSERT_TRUE(writeSavedVault(work));
+  const struct {
+    const char* answer;
+    bool quits;
+    int writes;
+  } cases[] = {{"Don't Save", true, 0}, {"Save", true, 1}, {"Cancel", false, 0}};
+  int writes = 0;
+  Document::setBeforeCommitHook([&writes] { return ++writes > 0; });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    start({home, work});
+    auto* edited = qobject_cast<MyDocument*>(launch->controller().documentForURL(work));
+    ASSERT_NE(edited, nullptr);
+    VaultDocumentWindow* editedWindow = launch->controller().windowOf(edited);
+    QTest::keyClicks(editedWindow->passwordField(), QStringLiteral("secret12"));
+    QTest::keyClick(editedWindow->passwordField(), Qt::Key_Return);
+    gui::settle();
+    ASSERT_TRUE(edited->isDecrypted());
+    gui::closeAllAlerts();
+    edited->updateChangeCount(Document::ChangeDone);
+    writes = 0;
+    launch->delegate().openAbout();
+    gui::settle();
+    ASSERT_EQ(gui::visible<VaultDocumentWindow>().size(), 2);
+
+    VaultDocumentWindow* lockedWindow =
+        launch->controller().windowOf(launch->controller().documentForURL(home));
+    QAction* quit = nullptr;
+    for (QAction* a : lockedWindow->menuBar()->actions().first()->menu()->actions())
+      if (a->text() == u"Quit") quit = a;
+    ASSERT_NE(quit, nullptr);
+    quit->trigger();
+    gui::settle();
+    ASSERT_NE(gui::onlyAlert(), nullptr);
+    EXPECT_TRUE(gui::onlyAlert()->text().contains(QStringLiteral("“Work”")))
+        << gui::onlyAlert()->text().toStdString();
+    ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(c.answer)));
+    gui::settle();
+
+    EXPECT_TRUE(gui::alertTexts().isEmpty()) << gui::alertTexts().join(u'|').toStdString();
+    EXPECT_EQ(gui::visible<VaultDocumentWindow>().size(), c.quits ? 0 : 2);
+    EXPECT_EQ(launch->controller().documents().size(), c.quits ? 0u : 2u);
+    EXPECT_EQ(launch->delegate().aboutWindow()->isVisible(), !c.quits);
+    EXPECT_EQ(writes, c.writes);
+    if (!c.quits) {
+      EXPECT_TRUE(edited->isDocumentEdited());
+    }
+    launch.reset();
+    gui::settle();
+  }
+  Document::setBeforeCommitHook({});
 }
 
 TEST_F(LaunchTest, NewerVersionAlertAnswersTheUsersChoice) {
