@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSet>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -116,21 +117,91 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
   QMenu* help = window->menuBar()->actions().last()->menu();
   ASSERT_NE(help, nullptr);
   ASSERT_GE(help->actions().size(), 2);
-  EXPECT_EQ(help->actions().at(1)->text(), QStringLiteral("Software Update…"));
-  EXPECT_EQ(help->actions().last()->text(), QStringLiteral("About Quorlith 4"));
+  EXPECT_EQ(help->actions().at(1)->text(), QStringLiteral("&Software Update…"));
+  EXPECT_EQ(help->actions().last()->text(), QStringLiteral("&About Quorlith 4"));
+
+  // Every command can be reached from the keyboard: one mnemonic each, none shared in a menu.
+  for (QAction* menuItem : window->menuBar()->actions()) {
+    QSet<QChar> mnemonics;
+    for (QAction* a : menuItem->menu()->actions()) {
+      if (a->isSeparator()) continue;
+      const QString text = a->text();
+      const qsizetype amp = text.indexOf(QLatin1Char('&'));
+      ASSERT_TRUE(amp >= 0 && amp + 1 < text.size()) << text.toStdString();
+      EXPECT_EQ(text.count(QLatin1Char('&')), 1) << text.toStdString();
+      EXPECT_FALSE(mnemonics.contains(text.at(amp + 1).toLower())) << text.toStdString();
+      mnemonics.insert(text.at(amp + 1).toLower());
+    }
+  }
+
+  QMenu* windowMenu = window->menuBar()->actions().at(2)->menu();
+  Q_EMIT windowMenu->aboutToShow();
+  QStringList windowItems;
+  for (QAction* a : windowMenu->actions())
+    if (!a->isSeparator()) windowItems << a->text();
+  EXPECT_EQ(windowItems, (QStringList{QStringLiteral("&Minimize"), QStringLiteral("Home")}));
 
   // The locked document turns its commands off; the delegate's own are always on.
   QMenu* fileMenu = window->menuBar()->actions().first()->menu();
   Q_EMIT fileMenu->aboutToShow();
-  QMap<QString, bool> enabled;
+  QMap<QString, QAction*> file;
   for (QAction* a : fileMenu->actions())
-    if (!a->isSeparator()) enabled[a->text()] = a->isEnabled();
-  EXPECT_TRUE(enabled.value(QStringLiteral("New")));
-  EXPECT_TRUE(enabled.value(QStringLiteral("Open…")));
-  EXPECT_FALSE(enabled.value(QStringLiteral("Save")));
-  EXPECT_FALSE(enabled.value(QStringLiteral("Revert to Saved")));
-  EXPECT_FALSE(enabled.value(QStringLiteral("Change Password…")));
-  EXPECT_TRUE(enabled.value(QStringLiteral("Quit")));
+    if (!a->isSeparator()) file[a->text()] = a;
+  const struct {
+    const char* title;
+    bool enabled;
+  } states[] = {{"&New", true},
+                {"&Open…", true},
+                {"&Close", true},
+                {"&Save", false},
+                {"Save &As…", false},
+                {"&Revert to Saved", false},
+                {"Change &Password…", false},
+                {"&Quit", true}};
+  ASSERT_EQ(file.size(), std::size(states));
+  for (const auto& state : states) {
+    const QString title = QString::fromUtf8(state.title);
+    ASSERT_TRUE(file.contains(title)) << state.title;
+    EXPECT_EQ(file[title]->isEnabled(), state.enabled) << state.title;
+  }
+  EXPECT_EQ(file[QStringLiteral("Save &As…")]->shortcut(),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  EXPECT_EQ(help->actions().first()->text(), QStringLiteral("&Quorlith 4 User Guide"));
+  for (QMenu* menu : {fileMenu, windowMenu, help}) {
+    menu->popup(window->mapToGlobal(QPoint(0, 0)));
+    gui::settle();
+    gui::snapshot(menu, QStringLiteral("menu-") + menu->title().remove(QLatin1Char('&')));
+    menu->hide();
+  }
+}
+
+TEST_F(LaunchTest, F1OpensTheUserGuide) {
+  QTemporaryDir data;
+  ASSERT_TRUE(data.isValid());
+  const QByteArray previousDataHome = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", data.path().toUtf8());
+  QList<QUrl> opened;
+  ZVAppSupportUtility::setUrlOpener([&opened](const QUrl& url) {
+    opened << url;
+    return true;
+  });
+  start();
+  VaultDocumentWindow* window = onlyWindow();
+  ASSERT_NE(window, nullptr);
+  gui::closeAllAlerts();
+  for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+  window->activateWindow();
+  gui::settle();
+  QTest::keyClick(window, Qt::Key_F1);
+  gui::settle();
+  ZVAppSupportUtility::setUrlOpener({});
+  if (previousDataHome.isNull())
+    qunsetenv("XDG_DATA_HOME");
+  else
+    qputenv("XDG_DATA_HOME", previousDataHome);
+  ASSERT_EQ(opened.size(), 1);
+  EXPECT_TRUE(opened.first().toLocalFile().startsWith(data.path()));
+  EXPECT_TRUE(opened.first().toLocalFile().endsWith(QStringLiteral("User Guide 4.2.pdf")));
 }
 
 TEST_F(LaunchTest, AboutWindowNamesTheApplicationAndItsRelease) {
@@ -186,7 +257,7 @@ TEST_F(LaunchTest, QuitGoesOnPastTheSavePromptUnlessCancelled) {
         launch->controller().windowOf(launch->controller().documentForURL(home));
     QAction* quit = nullptr;
     for (QAction* a : lockedWindow->menuBar()->actions().first()->menu()->actions())
-      if (a->text() == u"Quit") quit = a;
+      if (a->text() == u"&Quit") quit = a;
     ASSERT_NE(quit, nullptr);
     quit->trigger();
     gui::settle();
