@@ -222,6 +222,19 @@ TEST_F(LaunchTest, AboutWindowNamesTheApplicationAndItsRelease) {
   about->close();
 }
 
+TEST_F(LaunchTest, EscapeClosesTheAboutWindow) {
+  start();
+  launch->delegate().openAbout();
+  gui::settle();
+  AboutWindow* about = launch->delegate().aboutWindow();
+  ASSERT_NE(about, nullptr);
+  ASSERT_TRUE(about->isActiveWindow());
+  QTest::keyClick(about, Qt::Key_Escape);
+  gui::settle();
+  EXPECT_FALSE(about->isVisible());
+  EXPECT_NE(onlyWindow(), nullptr);  // the document window stays
+}
+
 // Two vaults open, the second one edited, the About window up: Quit asks about the edited one
 // only, and any answer but Cancel ends with every window closed.
 TEST_F(LaunchTest, QuitGoesOnPastTheSavePromptUnlessCancelled) {
