@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
 #include <cstdio>
 
 #include "Common/AppIdentity.h"
@@ -19,9 +18,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(
       ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber));
   QApplication::setDesktopFileName(QStringLiteral("quorlith"));
-  QApplication::setWindowIcon(QIcon::fromTheme(
-      QStringLiteral("quorlith"), QIcon(ZVAppDelegateBase::bundleResourcePath(
-                                      QStringLiteral("quorlith"), QStringLiteral("svg")))));
+  QApplication::setWindowIcon(ZVAppDelegateBase::applicationIcon());
   // Linux convention: the last window closed ends the program.
   QApplication::setQuitOnLastWindowClosed(true);
 

@@ -11,6 +11,7 @@
 #include "Common/ZVAppSupportUtility.h"
 #include "app/ApplicationLaunch.h"
 #include "app/MyAppDelegate.h"
+#include "app/ZVAppDelegateBase.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
@@ -315,6 +316,21 @@ TEST_F(LaunchTest, NewerVersionAlertAnswersTheUsersChoice) {
 }  // namespace
 
 namespace {
+
+// Built into the program, so it shows where no icon theme or SVG plug-in is installed.
+TEST(ApplicationIcon, HasADrawnPictureAtEveryDesktopSize) {
+  const QIcon icon = ZVAppDelegateBase::applicationIcon();
+  QList<int> sizes;
+  for (const QSize& size : icon.availableSizes()) sizes << size.width();
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (QList<int>{16, 32, 48, 64, 128, 256}));
+  for (int size : sizes) {
+    const QImage image = icon.pixmap(size, size).toImage();
+    ASSERT_EQ(image.size(), QSize(size, size));
+    EXPECT_EQ(image.pixelColor(size / 2, size / 2).alpha(), 255) << size;  // the body
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << size;                  // rounded corner
+  }
+}
 
 TEST(DocumentOpeningNotice, ReachesTheLiveDelegateOnly) {
   QTemporaryDir dir;
