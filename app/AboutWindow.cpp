@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 AboutWindow::AboutWindow(const QString& appName, const QString& statement, const QString& release,
@@ -33,4 +34,6 @@ AboutWindow::AboutWindow(const QString& appName, const QString& statement, const
   layout->addWidget(line);
   layout->addWidget(version);
   setCentralWidget(content);
+  // A dialog in all but its menus: Escape dismisses it.
+  new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 }

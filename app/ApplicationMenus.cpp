@@ -29,6 +29,12 @@ QAction* addCommand(QMenu* menu, const QString& title, const char* selector, con
   return action;
 }
 
+// Desktops whose key scheme has no binding for the command still get the usual one.
+QKeySequence standardOr(QKeySequence::StandardKey key, const QKeySequence& usual) {
+  const QKeySequence platform(key);
+  return platform.isEmpty() ? usual : platform;
+}
+
 // Edit commands go to the widget with the keyboard focus, as the responder chain would.
 void addEditCommand(QMenu* menu, const QString& title, const char* selector, const char* slot,
                     QKeySequence::StandardKey keys) {
@@ -100,81 +106,73 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
   prepare(file);
   addCommand(
-      file, QStringLiteral("New"), "newDocument:", "application",
+      file, QStringLiteral("&New"), "newDocument:", "application",
       [controller] {
         if (controller) controller->newDocument();
       },
       QKeySequence::New);
   addCommand(
-      file, QStringLiteral("Open…"), "openDocument:", "application",
+      file, QStringLiteral("&Open…"), "openDocument:", "application",
       [controller] {
         if (controller) controller->openDocument();
       },
       QKeySequence::Open);
   file->addSeparator();
   addCommand(
-      file, QStringLiteral("Close"), "performClose:", "application",
+      file, QStringLiteral("&Close"), "performClose:", "application",
       [win] {
         if (win) win->close();
       },
       QKeySequence::Close);
   if (document) {
     addCommand(
-        file, QStringLiteral("Save"), "saveDocument:", "document",
+        file, QStringLiteral("&Save"), "saveDocument:", "document",
         [doc] {
           if (doc) doc->saveDocument();
         },
         QKeySequence::Save);
     addCommand(
-        file, QStringLiteral("Save As…"), "saveDocumentAs:", "document",
+        file, QStringLiteral("Save &As…"), "saveDocumentAs:", "document",
         [doc] {
           if (doc) doc->saveDocumentAs();
         },
-        QKeySequence::SaveAs);
-    addCommand(file, QStringLiteral("Revert to Saved"), "revertDocumentToSaved:", "document",
+        standardOr(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    addCommand(file, QStringLiteral("&Revert to Saved"), "revertDocumentToSaved:", "document",
                [doc] {
                  if (doc) doc->revertDocumentToSaved();
                });
     file->addSeparator();
-    addCommand(file, QStringLiteral("Change Password…"), "documentPassword:", "document", [doc] {
+    addCommand(file, QStringLiteral("Change &Password…"), "documentPassword:", "document", [doc] {
       if (doc) doc->documentPassword();
     });
   }
   file->addSeparator();
   addCommand(
-      file, QStringLiteral("Quit"), "terminate:", "application",
-      [] { QApplication::closeAllWindows(); }, QKeySequence::Quit);
+      file, QStringLiteral("&Quit"), "terminate:", "application",
+      [controller] {
+        if (controller) controller->reviewUnsavedDocumentsAndQuit();
+      },
+      QKeySequence::Quit);
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
   prepare(edit);
-  addEditCommand(edit, QStringLiteral("Undo"), "undo:", "undo", QKeySequence::Undo);
-  addEditCommand(edit, QStringLiteral("Redo"), "redo:", "redo", QKeySequence::Redo);
+  addEditCommand(edit, QStringLiteral("&Undo"), "undo:", "undo", QKeySequence::Undo);
+  addEditCommand(edit, QStringLiteral("&Redo"), "redo:", "redo", QKeySequence::Redo);
   edit->addSeparator();
-  addEditCommand(edit, QStringLiteral("Cut"), "cut:", "cut", QKeySequence::Cut);
-  addEditCommand(edit, QStringLiteral("Copy"), "copy:", "copy", QKeySequence::Copy);
-  addEditCommand(edit, QStringLiteral("Paste"), "paste:", "paste", QKeySequence::Paste);
-  addEditCommand(edit, QStringLiteral("Select All"), "selectAll:", "selectAll",
+  addEditCommand(edit, QStringLiteral("Cu&t"), "cut:", "cut", QKeySequence::Cut);
+  addEditCommand(edit, QStringLiteral("&Copy"), "copy:", "copy", QKeySequence::Copy);
+  addEditCommand(edit, QStringLiteral("&Paste"), "paste:", "paste", QKeySequence::Paste);
+  addEditCommand(edit, QStringLiteral("Select &All"), "selectAll:", "selectAll",
                  QKeySequence::SelectAll);
 
   QMenu* windows = bar->addMenu(QStringLiteral("&Window"));
   prepare(windows);
   addCommand(
-      windows, QStringLiteral("Minimize"), "performMiniaturize:", "application",
+      windows, QStringLiteral("&Minimize"), "performMiniaturize:", "application",
       [win] {
         if (win) win->showMinimized();
       },
       QKeySequence(Qt::CTRL | Qt::Key_M));
-  addCommand(windows, QStringLiteral("Zoom"), "performZoom:", "application", [win] {
-    if (!win) return;
-    win->isMaximized() ? win->showNormal() : win->showMaximized();
-  });
-  windows->addSeparator();
-  addCommand(windows, QStringLiteral("Bring All to Front"), "arrangeInFront:", "application",
-             [controller] {
-               if (!controller) return;
-               for (Document* d : controller->documents())
-                 if (VaultDocumentWindow* w = controller->windowOf(d)) w->raise();
-             });
   QAction* listStart = windows->addSeparator();
   QObject::connect(windows, &QMenu::aboutToShow, windows, [windows, listStart, controller] {
     rebuildWindowList(windows, listStart, controller);
@@ -182,23 +180,26 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
 
   QMenu* help = bar->addMenu(QStringLiteral("&Help"));
   prepare(help);
-  addCommand(help, app_identity::kUserGuideName, "openUserGuide:", "application", [app] {
-    if (app) app->openUserGuide();
-  });
-  addCommand(help, QStringLiteral("Software Update…"),
+  addCommand(
+      help, QLatin1Char('&') + app_identity::kUserGuideName, "openUserGuide:", "application",
+      [app] {
+        if (app) app->openUserGuide();
+      },
+      standardOr(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
+  addCommand(help, QStringLiteral("&Software Update…"),
              "checkForLastReleaseAvailable:", "application", [app] {
                if (app) app->checkForLastReleaseAvailable();
              });
   help->addSeparator();
-  addCommand(help, QStringLiteral("Email Support…"), "emailUs:", "application", [app] {
+  addCommand(help, QStringLiteral("&Email Support…"), "emailUs:", "application", [app] {
     if (app) app->emailUs();
   });
-  addCommand(help, QStringLiteral("%1 Web Site").arg(app_identity::kShortName),
+  addCommand(help, QStringLiteral("%1 &Web Site").arg(app_identity::kShortName),
              "visitUs:", "application", [app] {
                if (app) app->visitUs();
              });
   help->addSeparator();
-  addCommand(help, QStringLiteral("About %1").arg(app_identity::kAppName),
+  addCommand(help, QStringLiteral("&About %1").arg(app_identity::kAppName),
              "openAbout:", "application", [app] {
                if (app) app->openAbout();
              });

@@ -7,11 +7,11 @@
 #include <QScreen>
 #include <QStandardPaths>
 
+#include "Common/AppIdentity.h"
+#include "Common/ZVAppSupportUtility.h"
 #include "Common/ZVValueNotEqualToRef.h"
 #include "app/AboutWindow.h"
-#include "Common/AppIdentity.h"
 #include "app/UserGuideInstaller.h"
-#include "Common/ZVAppSupportUtility.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformerRegistry.h"
 
@@ -92,6 +92,14 @@ QString ZVAppDelegateBase::bundleResourcePath(const QString& name, const QString
        {dir + QLatin1Char('/') + file, dir + QStringLiteral("/../share/quorlith/") + file})
     if (QFileInfo(candidate).isFile()) return QDir::cleanPath(candidate);
   return {};
+}
+
+QIcon ZVAppDelegateBase::applicationIcon() {
+  QIcon icon;
+  for (const QFileInfo& png :
+       QDir(QStringLiteral(":/icons")).entryInfoList({QStringLiteral("*.png")}))
+    icon.addFile(png.filePath());
+  return icon;
 }
 
 void ZVAppDelegateBase::openUserGuide() {

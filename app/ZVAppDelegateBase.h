@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -66,6 +67,9 @@ class ZVAppDelegateBase : public QObject {
   QString getUserGuideFinalPath() const;
   // The path of a file installed with the application, or empty.
   static QString bundleResourcePath(const QString& name, const QString& type);
+  // The application's icon, from PNGs built into the program: it needs neither an installed
+  // icon theme nor the SVG image plug-in.
+  static QIcon applicationIcon();
 
  Q_SIGNALS:
   void documentIsOpeningChanged(bool opening);

@@ -1,5 +1,6 @@
 #include "app/ZVRevertDocController.h"
 
+#include <QApplication>
 #include <QTimer>
 #include <memory>
 
@@ -34,6 +35,41 @@ void ZVRevertDocController::CloseAndReopenTheDoc(MyDocument* document) {
 VaultDocumentWindow* ZVRevertDocController::windowOf(Document* document) const {
   auto* vault = qobject_cast<MyDocument*>(document);
   return vault ? dynamic_cast<VaultDocumentWindow*>(vault->window()) : nullptr;
+}
+
+void ZVRevertDocController::reviewUnsavedDocumentsAndQuit() {
+  if (asking_ && !asking_->isClosed()) return;  // a second Quit while its prompt is up
+  // Edited documents first: a Cancel then leaves every window open.
+  Document* next = nullptr;
+  for (Document* document : documents()) {
+    if (document->isClosed()) continue;
+    if (document->isDocumentEdited()) {
+      next = document;
+      break;
+    }
+    if (!next) next = document;
+  }
+  if (!next) {
+    QApplication::closeAllWindows();
+    return;
+  }
+  if (VaultDocumentWindow* window = windowOf(next); window && next->isDocumentEdited()) {
+    if (window->isMinimized()) window->showNormal();
+    window->raise();
+    window->activateWindow();
+  }
+  // The prompt answers later, so the next document is asked from its answer: closing the
+  // windows in one sweep would stop at the first one that waits, whatever the answer.
+  asking_ = next;
+  QPointer<ZVRevertDocController> self(this);
+  QPointer<Document> document(next);
+  next->canCloseDocument([self, document](bool shouldClose) {
+    if (!self) return;
+    self->asking_ = nullptr;
+    if (!shouldClose) return;
+    if (document) document->close();
+    self->reviewUnsavedDocumentsAndQuit();
+  });
 }
 
 Document* ZVRevertDocController::makeUntitledDocument(QString*) { return new MyDocument(); }

@@ -24,6 +24,10 @@ class ZVRevertDocController : public DocumentController {
 
   VaultDocumentWindow* windowOf(Document* document) const;
 
+  // Quit: each document is asked in turn, edited ones first, and closes on any answer but
+  // Cancel (or a failed save), which stops the quit; then the remaining windows close.
+  void reviewUnsavedDocumentsAndQuit();
+
  protected:
   Document* makeUntitledDocument(QString* error) override;
   Document* makeDocumentWithContentsOfURL(const QString& path, QString* error) override;
@@ -32,4 +36,5 @@ class ZVRevertDocController : public DocumentController {
 
  private:
   MyAppDelegate* delegate_ = nullptr;
+  QPointer<Document> asking_;  // the document whose save prompt a quit is waiting for
 };

@@ -1,23 +1,24 @@
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
+#include <cstdio>
 
 #include "Common/AppIdentity.h"
-#include "app/ApplicationLaunch.h"
-#include "app/ZVAppDelegateBase.h"
 #include "Common/ZVAppSupportUtility.h"
+#include "app/ApplicationLaunch.h"
+#include "app/CoreDumps.h"
+#include "app/ZVAppDelegateBase.h"
 #include "platform/UserDefaults.h"
 
 int main(int argc, char** argv) {
+  // Before anything reads a password into memory.
+  if (!disableCoreDumps()) std::fprintf(stderr, "quorlith: could not turn off core dumps\n");
   QApplication application(argc, argv);
   QApplication::setApplicationName(app_identity::kShortName);
   QApplication::setApplicationDisplayName(app_identity::kShortName);
   QApplication::setApplicationVersion(
       ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber));
   QApplication::setDesktopFileName(QStringLiteral("quorlith"));
-  QApplication::setWindowIcon(QIcon::fromTheme(
-      QStringLiteral("quorlith"), QIcon(ZVAppDelegateBase::bundleResourcePath(
-                                      QStringLiteral("quorlith"), QStringLiteral("svg")))));
+  QApplication::setWindowIcon(ZVAppDelegateBase::applicationIcon());
   // Linux convention: the last window closed ends the program.
   QApplication::setQuitOnLastWindowClosed(true);
 

@@ -1,20 +1,21 @@
 #include <gtest/gtest.h>
 
-#include "tests/app/SavedVault.h"
-
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSet>
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "Common/ZVAppSupportUtility.h"
 #include "app/ApplicationLaunch.h"
 #include "app/MyAppDelegate.h"
-#include "Common/ZVAppSupportUtility.h"
+#include "app/ZVAppDelegateBase.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
+#include "tests/app/SavedVault.h"
 #include "vault/MyDocument.h"
 #include "vault/PasswordSheet.h"
 #include "window/VaultDocumentWindow.h"
@@ -117,21 +118,91 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
   QMenu* help = window->menuBar()->actions().last()->menu();
   ASSERT_NE(help, nullptr);
   ASSERT_GE(help->actions().size(), 2);
-  EXPECT_EQ(help->actions().at(1)->text(), QStringLiteral("Software Update…"));
-  EXPECT_EQ(help->actions().last()->text(), QStringLiteral("About Quorlith 4"));
+  EXPECT_EQ(help->actions().at(1)->text(), QStringLiteral("&Software Update…"));
+  EXPECT_EQ(help->actions().last()->text(), QStringLiteral("&About Quorlith 4"));
+
+  // Every command can be reached from the keyboard: one mnemonic each, none shared in a menu.
+  for (QAction* menuItem : window->menuBar()->actions()) {
+    QSet<QChar> mnemonics;
+    for (QAction* a : menuItem->menu()->actions()) {
+      if (a->isSeparator()) continue;
+      const QString text = a->text();
+      const qsizetype amp = text.indexOf(QLatin1Char('&'));
+      ASSERT_TRUE(amp >= 0 && amp + 1 < text.size()) << text.toStdString();
+      EXPECT_EQ(text.count(QLatin1Char('&')), 1) << text.toStdString();
+      EXPECT_FALSE(mnemonics.contains(text.at(amp + 1).toLower())) << text.toStdString();
+      mnemonics.insert(text.at(amp + 1).toLower());
+    }
+  }
+
+  QMenu* windowMenu = window->menuBar()->actions().at(2)->menu();
+  Q_EMIT windowMenu->aboutToShow();
+  QStringList windowItems;
+  for (QAction* a : windowMenu->actions())
+    if (!a->isSeparator()) windowItems << a->text();
+  EXPECT_EQ(windowItems, (QStringList{QStringLiteral("&Minimize"), QStringLiteral("Home")}));
 
   // The locked document turns its commands off; the delegate's own are always on.
   QMenu* fileMenu = window->menuBar()->actions().first()->menu();
   Q_EMIT fileMenu->aboutToShow();
-  QMap<QString, bool> enabled;
+  QMap<QString, QAction*> file;
   for (QAction* a : fileMenu->actions())
-    if (!a->isSeparator()) enabled[a->text()] = a->isEnabled();
-  EXPECT_TRUE(enabled.value(QStringLiteral("New")));
-  EXPECT_TRUE(enabled.value(QStringLiteral("Open…")));
-  EXPECT_FALSE(enabled.value(QStringLiteral("Save")));
-  EXPECT_FALSE(enabled.value(QStringLiteral("Revert to Saved")));
-  EXPECT_FALSE(enabled.value(QStringLiteral("Change Password…")));
-  EXPECT_TRUE(enabled.value(QStringLiteral("Quit")));
+    if (!a->isSeparator()) file[a->text()] = a;
+  const struct {
+    const char* title;
+    bool enabled;
+  } states[] = {{"&New", true},
+                {"&Open…", true},
+                {"&Close", true},
+                {"&Save", false},
+                {"Save &As…", false},
+                {"&Revert to Saved", false},
+                {"Change &Password…", false},
+                {"&Quit", true}};
+  ASSERT_EQ(file.size(), std::size(states));
+  for (const auto& state : states) {
+    const QString title = QString::fromUtf8(state.title);
+    ASSERT_TRUE(file.contains(title)) << state.title;
+    EXPECT_EQ(file[title]->isEnabled(), state.enabled) << state.title;
+  }
+  EXPECT_EQ(file[QStringLiteral("Save &As…")]->shortcut(),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  EXPECT_EQ(help->actions().first()->text(), QStringLiteral("&Quorlith 4 User Guide"));
+  for (QMenu* menu : {fileMenu, windowMenu, help}) {
+    menu->popup(window->mapToGlobal(QPoint(0, 0)));
+    gui::settle();
+    gui::snapshot(menu, QStringLiteral("menu-") + menu->title().remove(QLatin1Char('&')));
+    menu->hide();
+  }
+}
+
+TEST_F(LaunchTest, F1OpensTheUserGuide) {
+  QTemporaryDir data;
+  ASSERT_TRUE(data.isValid());
+  const QByteArray previousDataHome = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", data.path().toUtf8());
+  QList<QUrl> opened;
+  ZVAppSupportUtility::setUrlOpener([&opened](const QUrl& url) {
+    opened << url;
+    return true;
+  });
+  start();
+  VaultDocumentWindow* window = onlyWindow();
+  ASSERT_NE(window, nullptr);
+  gui::closeAllAlerts();
+  for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+  window->activateWindow();
+  gui::settle();
+  QTest::keyClick(window, Qt::Key_F1);
+  gui::settle();
+  ZVAppSupportUtility::setUrlOpener({});
+  if (previousDataHome.isNull())
+    qunsetenv("XDG_DATA_HOME");
+  else
+    qputenv("XDG_DATA_HOME", previousDataHome);
+  ASSERT_EQ(opened.size(), 1);
+  EXPECT_TRUE(opened.first().toLocalFile().startsWith(data.path()));
+  EXPECT_TRUE(opened.first().toLocalFile().endsWith(QStringLiteral("User Guide 4.2.pdf")));
 }
 
 TEST_F(LaunchTest, AboutWindowNamesTheApplicationAndItsRelease) {
@@ -150,6 +221,78 @@ TEST_F(LaunchTest, AboutWindowNamesTheApplicationAndItsRelease) {
   EXPECT_EQ(launch->delegate().aboutWindow(), about);
   gui::snapshot(about, QStringLiteral("about-window"));
   about->close();
+}
+
+TEST_F(LaunchTest, EscapeClosesTheAboutWindow) {
+  start();
+  launch->delegate().openAbout();
+  gui::settle();
+  AboutWindow* about = launch->delegate().aboutWindow();
+  ASSERT_NE(about, nullptr);
+  ASSERT_TRUE(about->isActiveWindow());
+  QTest::keyClick(about, Qt::Key_Escape);
+  gui::settle();
+  EXPECT_FALSE(about->isVisible());
+  EXPECT_NE(onlyWindow(), nullptr);  // the document window stays
+}
+
+// Two vaults open, the second one edited, the About window up: Quit asks about the edited one
+// only, and any answer but Cancel ends with every window closed.
+TEST_F(LaunchTest, QuitGoesOnPastTheSavePromptUnlessCancelled) {
+  const QString home = dir.filePath(QStringLiteral("Home.qvlt"));
+  const QString work = dir.filePath(QStringLiteral("Work.qvlt"));
+  ASSERT_TRUE(writeSavedVault(home));
+  ASSERT_TRUE(writeSavedVault(work));
+  const struct {
+    const char* answer;
+    bool quits;
+    int writes;
+  } cases[] = {{"Don't Save", true, 0}, {"Save", true, 1}, {"Cancel", false, 0}};
+  int writes = 0;
+  Document::setBeforeCommitHook([&writes] { return ++writes > 0; });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    start({home, work});
+    auto* edited = qobject_cast<MyDocument*>(launch->controller().documentForURL(work));
+    ASSERT_NE(edited, nullptr);
+    VaultDocumentWindow* editedWindow = launch->controller().windowOf(edited);
+    QTest::keyClicks(editedWindow->passwordField(), QStringLiteral("secret12"));
+    QTest::keyClick(editedWindow->passwordField(), Qt::Key_Return);
+    gui::settle();
+    ASSERT_TRUE(edited->isDecrypted());
+    gui::closeAllAlerts();
+    edited->updateChangeCount(Document::ChangeDone);
+    writes = 0;
+    launch->delegate().openAbout();
+    gui::settle();
+    ASSERT_EQ(gui::visible<VaultDocumentWindow>().size(), 2);
+
+    VaultDocumentWindow* lockedWindow =
+        launch->controller().windowOf(launch->controller().documentForURL(home));
+    QAction* quit = nullptr;
+    for (QAction* a : lockedWindow->menuBar()->actions().first()->menu()->actions())
+      if (a->text() == u"&Quit") quit = a;
+    ASSERT_NE(quit, nullptr);
+    quit->trigger();
+    gui::settle();
+    ASSERT_NE(gui::onlyAlert(), nullptr);
+    EXPECT_TRUE(gui::onlyAlert()->text().contains(QStringLiteral("“Work”")))
+        << gui::onlyAlert()->text().toStdString();
+    ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(c.answer)));
+    gui::settle();
+
+    EXPECT_TRUE(gui::alertTexts().isEmpty()) << gui::alertTexts().join(u'|').toStdString();
+    EXPECT_EQ(gui::visible<VaultDocumentWindow>().size(), c.quits ? 0 : 2);
+    EXPECT_EQ(launch->controller().documents().size(), c.quits ? 0u : 2u);
+    EXPECT_EQ(launch->delegate().aboutWindow()->isVisible(), !c.quits);
+    EXPECT_EQ(writes, c.writes);
+    if (!c.quits) {
+      EXPECT_TRUE(edited->isDocumentEdited());
+    }
+    launch.reset();
+    gui::settle();
+  }
+  Document::setBeforeCommitHook({});
 }
 
 TEST_F(LaunchTest, NewerVersionAlertAnswersTheUsersChoice) {
@@ -173,6 +316,21 @@ TEST_F(LaunchTest, NewerVersionAlertAnswersTheUsersChoice) {
 }  // namespace
 
 namespace {
+
+// Built into the program, so it shows where no icon theme or SVG plug-in is installed.
+TEST(ApplicationIcon, HasADrawnPictureAtEveryDesktopSize) {
+  const QIcon icon = ZVAppDelegateBase::applicationIcon();
+  QList<int> sizes;
+  for (const QSize& size : icon.availableSizes()) sizes << size.width();
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (QList<int>{16, 32, 48, 64, 128, 256}));
+  for (int size : sizes) {
+    const QImage image = icon.pixmap(size, size).toImage();
+    ASSERT_EQ(image.size(), QSize(size, size));
+    EXPECT_EQ(image.pixelColor(size / 2, size / 2).alpha(), 255) << size;  // the body
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << size;                  // rounded corner
+  }
+}
 
 TEST(DocumentOpeningNotice, ReachesTheLiveDelegateOnly) {
   QTemporaryDir dir;
