@@ -39,8 +39,8 @@ void deriveOneKey(benchmark::State& state) {
   const QByteArray salt(ZVCommonCrypto::kSaltLength, 's');
   std::array<std::uint8_t, ZVCommonCrypto::kKeyLength> key{};
   for (auto _ : state) {
-    if (KeyDerivation::pbkdf2HmacSha1(kBenchPassword.toUtf8(), salt, ZVCommonCrypto::kRounds, key.data(),
-                                      key.size()) != 0)
+    if (KeyDerivation::pbkdf2HmacSha1(kBenchPassword.toUtf8(), salt, ZVCommonCrypto::kRounds,
+                                      key.data(), key.size()) != 0)
       state.SkipWithError("key derivation failed");
     benchmark::DoNotOptimize(key);
   }

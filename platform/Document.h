@@ -44,10 +44,12 @@ class Document : public QObject, public ChangeCounting {
   virtual std::optional<QByteArray> dataOfType(const QString& typeName, QString* error) = 0;
   virtual bool revertToContentsOfURL(const QString& path, const QString& typeName, QString* error);
 
-  // Writes data to path through a temporary file and an atomic rename, then flushes the
-  // folder; the previous file stays intact when the new one cannot be written. error receives
-  // the reason of a failure. New files are readable by their owner only. A success also
-  // removes temporaries that killed saves of this file left beside it.
+  // Writes data to path through a temporary file beside it (".<name>.qvsave-XXXXXX") and an
+  // atomic rename, then flushes the folder; the previous file stays intact when the new one
+  // cannot be written. error receives the reason of a failure. New files are readable by their
+  // owner only; an existing file keeps its permissions. A path that is a symbolic link saves
+  // to the file it points to. A success also removes the temporaries that killed saves of
+  // this file left beside it.
   static bool writeToURL(const QByteArray& data, const QString& path, QString* error);
   // dataOfType, then writeToURL; on success the document names that file and is unchanged.
   bool saveToURL(const QString& path, QString* error);

@@ -66,7 +66,8 @@ VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engin
   // Our own writer once left the piece out when a document had no creation date; the unlock
   // then gives it the present moment.
   if (!pieces.creationDate.isNull()) {
-    VaultResult<Value> creation = readPiece(engine, pieces.creationDate, Kind::Date, "creation date");
+    VaultResult<Value> creation =
+        readPiece(engine, pieces.creationDate, Kind::Date, "creation date");
     if (!creation) return creation.failure();
     out.creationDate = creation.value().toDate();
   }

@@ -180,8 +180,8 @@ int MyDocument::Decript() {
   if (unlocked) return 0;
   lastUnlockFailure_ = unlocked.failure();
   const VaultError& failure = unlocked.failure();
-  if (failure.status != 0) return failure.status;
-  return failure.reason == VaultError::Reason::DamagedDocument ? kDamagedDocument : 1;
+  if (failure.reason == VaultError::Reason::DamagedDocument) return kDamagedDocument;
+  return failure.status != 0 ? failure.status : 1;
 }
 
 void MyDocument::showUnlockFailure(int code) {
@@ -203,8 +203,7 @@ int MyDocument::decryptDone() {
   if (window_) {
     Rect frame = window_->frame();
     frame.height = kUnlockedDefaultHeight;
-    window_->setFrame(vault_.hasStoredWindowFrame() ? vault_.viewState().windowFrame : frame,
-                      true);
+    window_->setFrame(vault_.hasStoredWindowFrame() ? vault_.viewState().windowFrame : frame, true);
     window_->setToolbarVisible(vault_.viewState().toolbarVisible);
   }
   youCanSave_ = true;

@@ -74,7 +74,8 @@ class MyDocument : public ZVCryptoDoc {
   bool revertToContentsOfURL(const QString& path, const QString& typeName, QString* error) override;
 
   // Unlocks with plainPassword: 0, or why not (the caller keeps the document locked): 1 or 2
-  // for a wrong password, kDamagedDocument, or the cipher's status.
+  // for a wrong password, the cipher's status when the check string will not decrypt, or
+  // kDamagedDocument.
   int Decript() override;
   int decryptDone() override;
 

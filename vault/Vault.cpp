@@ -35,14 +35,13 @@ void Vault::setCategories(ArrayRef categories) {
   categories_.setContent(categories ? std::move(categories) : Array::create());
 }
 
-VaultContents Vault::contents() const {
-  return {records(), categories(), emails_, creationDate_};
-}
+VaultContents Vault::contents() const { return {records(), categories(), emails_, creationDate_}; }
 
 VaultResult<void> Vault::read(const QByteArray& bytes) {
   VaultResult<VaultFile> file = VaultFileReader::read(bytes);
   if (!file) return file.failure();
   file_ = file.take();
+  frameStored_ = file_.desktop.has_value();
   viewState_ = file_.desktop.value_or(newDocumentViewState());
   releaseContents();
   return {};
@@ -81,7 +80,8 @@ VaultResult<void> Vault::unlockLegacy(const QString& password, VaultFormat::Path
   setCategories(nullptr);
   const ZVCrypto engine(kLegacyVector, password);
   LegacyRebuilder rebuilder(engine, records_, categories_);
-  if (const std::int32_t code = rebuilder.rebuild(path, file_.legacy.records, file_.legacy.categories)) {
+  if (const std::int32_t code =
+          rebuilder.rebuild(path, file_.legacy.records, file_.legacy.categories)) {
     releaseCategoryLinks();
     setRecords(nullptr);
     setCategories(nullptr);
@@ -129,10 +129,11 @@ VaultResult<void> Vault::encrypt(const QString& password) {
   return {};
 }
 
-VaultResult<void> Vault::lock(const QString& password) {
+VaultResult<void> Vault::lock(const QString& password, const DesktopViewState& desktop) {
   if (locked_) return {};
   VaultResult<void> sealed = encrypt(password);
   if (!sealed) return sealed;
+  file_.desktop = desktop;
   releaseContents();
   return {};
 }
@@ -150,10 +151,15 @@ void Vault::releaseContents() {
 VaultResult<QByteArray> Vault::fileData(const QString& password, const DesktopViewState& desktop) {
   // A locked vault's pieces are all that belong together: a new salt or check string here
   // would not match ciphertexts it cannot re-encrypt.
-  if (locked_) return VaultFileWriter::write(file_);
+  if (locked_) {
+    if (file_.group != VaultFormat::Group::Current)
+      return VaultError{
+          VaultError::Reason::OlderFormat,
+          QStringLiteral("A vault of an older format is written once it is unlocked."), 0};
+    return VaultFileWriter::write(file_);
+  }
   VaultResult<void> sealed = encrypt(password);
   if (!sealed) return sealed.failure();
-  VaultFile out = file_;
-  out.desktop = desktop;
-  return VaultFileWriter::write(out);
+  file_.desktop = desktop;
+  return VaultFileWriter::write(file_);
 }

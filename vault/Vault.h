@@ -35,10 +35,11 @@ class Vault {
   // Encrypts the contents into new held pieces: a new salt, IV and check string each time.
   // The vault stays unlocked; a failure keeps the held pieces as they were.
   VaultResult<void> encrypt(const QString& password);
-  // Encrypts, then lets the contents and the key go: the vault holds ciphertext only.
-  VaultResult<void> lock(const QString& password);
+  // Encrypts, then lets the contents and the key go: the vault holds ciphertext only, and
+  // the desktop state of that moment for its file.
+  VaultResult<void> lock(const QString& password, const DesktopViewState& desktop);
   // The file's bytes. An unlocked vault is encrypted first and written with the given
-  // desktop state; a locked one writes its held pieces and view state unchanged.
+  // desktop state; a locked one writes its held pieces, version and desktop state unchanged.
   VaultResult<QByteArray> fileData(const QString& password, const DesktopViewState& desktop);
 
   bool isLocked() const { return locked_; }
@@ -49,7 +50,7 @@ class Vault {
   const DictRef& mobilePlatformDictionary() const { return file_.mobilePlatformDictionary; }
 
   // The view state to restore at unlock: read from a current file's desktop dictionary.
-  bool hasStoredWindowFrame() const { return file_.desktop.has_value(); }
+  bool hasStoredWindowFrame() const { return frameStored_; }
   const DesktopViewState& viewState() const { return viewState_; }
   void setViewState(const DesktopViewState& state) { viewState_ = state; }
 
@@ -85,5 +86,6 @@ class Vault {
   VaultFile file_;
   DesktopViewState viewState_;
   std::unique_ptr<ZVCommonCrypto> engine_;  // the key of the unlocked contents
+  bool frameStored_ = false;                // the file read had a desktop state
   bool locked_ = false;
 };

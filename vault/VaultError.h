@@ -15,6 +15,7 @@ struct VaultError {
     DamagedDocument,  // the password verified, but a piece of the document cannot be read
     CipherStatus,     // the cipher failed with status while making the file's pieces
     ArchiveFailed,    // contents that cannot be put into an archive
+    OlderFormat,      // a locked vault of an older format: it is written once unlocked
   };
 
   Reason reason = Reason::UnreadableFile;

@@ -94,9 +94,12 @@ void readLegacy(const Dictionary& d, VaultFile& f) {
 VaultResult<VaultFile> VaultFileReader::read(const QByteArray& bytes) {
   Result<Value> root = KeyedUnarchiver::unarchiveObjectWithData(bytes);
   if (!root)
-    return VaultError::unreadable(QStringLiteral("It is not a readable archive: %1").arg(root.error()));
+    return VaultError::unreadable(
+        QStringLiteral("It is not a readable archive: %1").arg(root.error()));
   const Dictionary* d = root.value().dictionaryPointer();
-  if (!d) return VaultError::unreadable(QStringLiteral("Its archive does not hold a document dictionary."));
+  if (!d)
+    return VaultError::unreadable(
+        QStringLiteral("Its archive does not hold a document dictionary."));
   VaultFile f;
   f.version = d->value(Keys::appversion).toUnsigned(0);
   f.group = VaultFormat::groupOf(f.version);

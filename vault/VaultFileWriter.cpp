@@ -6,7 +6,9 @@
 namespace {
 namespace Keys = VaultFileKeys;
 
-void put(Dictionary& d, QStringView key, Value value) { d.setValue(key.toString(), std::move(value)); }
+void put(Dictionary& d, QStringView key, Value value) {
+  d.setValue(key.toString(), std::move(value));
+}
 
 void putData(Dictionary& d, QStringView key, const QByteArray& bytes) {
   if (!bytes.isNull()) put(d, key, Value::data(bytes));
@@ -35,7 +37,7 @@ DictRef desktopDictionary(const DesktopViewState& s) {
 VaultResult<QByteArray> VaultFileWriter::write(const VaultFile& file) {
   auto d = Dictionary::create();
   const HeldPieces& p = file.pieces;
-  put(*d, Keys::appversion, Value::unsignedInteger(VaultFormat::kCurrentVersion));
+  put(*d, Keys::appversion, Value::unsignedInteger(file.version));
   put(*d, Keys::latestPlatform, QStringLiteral("OSX"));
   putData(*d, Keys::dataArrayData, p.records);
   putData(*d, Keys::catArrayData, p.categories);

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "Common/RandomInRange.h"
-#include "platform/SecureMemory.h"
 #include "platform/Cryptor.h"
 #include "platform/KeyDerivation.h"
+#include "platform/SecureMemory.h"
 #include "platform/SecureRandom.h"
 #include "platform/Sha1.h"
 
@@ -87,7 +87,7 @@ std::optional<QByteArray> ZVCommonCrypto::doCipher(const QByteArray& data, std::
   WipedBytes key;
   QByteArray iv;
   {
-      // No salt or a short IV comes only from a failed random source or a damaged file.
+    // No salt or a short IV comes only from a failed random source or a damaged file.
     if (salt_.isEmpty() || iv_.size() < kIVLength) {
       report(error, Cryptor::kParamError);
       return std::nullopt;

@@ -18,14 +18,13 @@
 #include "tests/GuiDriver.h"
 
 namespace {
-// Told the path of every descriptor synced while set.
-std::function<void(const QString&)> syncObserver;
+// Told every descriptor synced while set.
+std::function<void(int)> syncObserver;
 }  // namespace
 
 // Stands in for the C library's fsync in this test program, to see what a save syncs.
 extern "C" int fsync(int fd) {
-  if (syncObserver)
-    syncObserver(QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget());
+  if (syncObserver) syncObserver(fd);
   return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
@@ -51,6 +50,11 @@ class BytesDocument : public Document {
 QByteArray readAll(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+mode_t permissionsOf(const QString& path) {
+  struct stat info {};
+  return stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777 : 07777;
 }
 
 class DocumentTest : public ::testing::Test {
@@ -145,55 +149,179 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
   }
 }
 
-TEST_F(DocumentTest, SavingFlushesTheFolderAfterTheRename) {
+TEST_F(DocumentTest, AnExistingFileKeepsItsPermissions) {
+  for (const mode_t mode : {0600u, 0640u, 0644u, 0400u}) {
+    ASSERT_TRUE(Document::writeToURL("previous contents", path("v.qvlt"), nullptr));
+    ASSERT_EQ(chmod(QFile::encodeName(path("v.qvlt")).constData(), mode), 0);
+    QString error;
+    ASSERT_TRUE(Document::writeToURL("new contents", path("v.qvlt"), &error))
+        << std::oct << mode << ": " << error.toStdString();
+    EXPECT_EQ(readAll(path("v.qvlt")), "new contents") << std::oct << mode;
+    EXPECT_EQ(permissionsOf(path("v.qvlt")), mode) << std::oct << mode;
+    QFile::remove(path("v.qvlt"));
+  }
+}
+
+TEST_F(DocumentTest, SavingThroughASymbolicLinkUpdatesTheFileItPointsTo) {
+  QTemporaryDir elsewhere;
+  const QString real = QDir(elsewhere.path()).filePath(QStringLiteral("real.qvlt"));
+  struct Case {
+    const char* what;
+    QString linkTarget;  // what v.qvlt points at
+  };
+  const Case cases[] = {
+      {"absolute link", real},
+      {"relative link", QDir(dir.path()).relativeFilePath(real)},
+      {"link to a link", path("hop.qvlt")},
+  };
+  ASSERT_TRUE(QFile::link(real, path("hop.qvlt")));
+  for (const auto& c : cases) {
+    ASSERT_TRUE(Document::writeToURL("previous contents", real, nullptr));
+    ASSERT_EQ(chmod(QFile::encodeName(real).constData(), 0640), 0);
+    ASSERT_EQ(symlink(QFile::encodeName(c.linkTarget).constData(),
+                      QFile::encodeName(path("v.qvlt")).constData()),
+              0)
+        << c.what;
+    const QString pointsAt = QFile::symLinkTarget(path("v.qvlt"));
+    QString error;
+    ASSERT_TRUE(Document::writeToURL("new contents", path("v.qvlt"), &error))
+        << c.what << ": " << error.toStdString();
+    EXPECT_TRUE(QFileInfo(path("v.qvlt")).isSymLink()) << c.what;
+    EXPECT_EQ(QFile::symLinkTarget(path("v.qvlt")), pointsAt) << c.what;
+    EXPECT_EQ(readAll(real), "new contents") << c.what;
+    EXPECT_EQ(permissionsOf(real), 0640u) << c.what;
+    // No temporary stays on either side of the link.
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("real.qvlt")})
+        << c.what;
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("hop.qvlt"), QStringLiteral("v.qvlt")}))
+        << c.what;
+    QFile::remove(path("v.qvlt"));
+  }
+}
+
+TEST_F(DocumentTest, ARenameThatFailsLeavesNoTemporary) {
+  // A folder where the file should be: everything is written, then the rename is refused.
+  ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("v.qvlt/inside")));
+  QString error;
+  EXPECT_FALSE(Document::writeToURL("new contents", path("v.qvlt"), &error));
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("v.qvlt")});
+}
+
+TEST_F(DocumentTest, SavingSyncsTheFileBeforeTheRenameAndTheFolderAfterIt) {
   ASSERT_TRUE(Document::writeToURL("previous contents", path("v.qvlt"), nullptr));
-  QStringList synced;
-  QByteArray fileWhenFolderSynced;
-  syncObserver = [&](const QString& target) {
-    synced << target;
-    if (target == QFileInfo(dir.path()).canonicalFilePath())
-      fileWhenFolderSynced = readAll(path("v.qvlt"));
+  struct Sync {
+    struct stat synced;
+    QByteArray syncedBytes;  // when a file
+    QByteArray fileBytes;    // under the file's name then
+  };
+  std::vector<Sync> syncs;
+  // The temporary may have no name yet: it is known by its inode.
+  syncObserver = [&](int fd) {
+    Sync sync{};
+    fstat(fd, &sync.synced);
+    if (S_ISREG(sync.synced.st_mode))
+      sync.syncedBytes = readAll(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    sync.fileBytes = readAll(path("v.qvlt"));
+    syncs.push_back(sync);
   };
   const bool saved = Document::writeToURL("new contents", path("v.qvlt"), nullptr);
   syncObserver = {};
   ASSERT_TRUE(saved);
-  EXPECT_TRUE(synced.contains(QFileInfo(dir.path()).canonicalFilePath()))
-      << synced.join(u' ').toStdString();
-  EXPECT_EQ(fileWhenFolderSynced, "new contents");
+  struct stat file {
+  }, folder{};
+  ASSERT_EQ(stat(QFile::encodeName(path("v.qvlt")).constData(), &file), 0);
+  ASSERT_EQ(stat(QFile::encodeName(dir.path()).constData(), &folder), 0);
+  ASSERT_EQ(syncs.size(), 2u);
+  EXPECT_EQ(syncs[0].synced.st_ino, file.st_ino);      // the file that then took the name
+  EXPECT_EQ(syncs[0].syncedBytes, "new contents");     // with all its bytes
+  EXPECT_EQ(syncs[0].fileBytes, "previous contents");  // before the rename
+  EXPECT_EQ(syncs[1].synced.st_ino, folder.st_ino);
+  EXPECT_EQ(syncs[1].fileBytes, "new contents");
 }
 
-TEST_F(DocumentTest, ASaveRemovesTheTemporariesThatKilledSavesOfThatFileLeft) {
-  ASSERT_TRUE(Document::writeToURL("previous contents", path("v.qvlt"), nullptr));
+TEST_F(DocumentTest, ASaveRemovesOnlyTheTemporariesThatKilledSavesOfThatFileLeft) {
+  ASSERT_TRUE(Document::writeToURL("previous contents", path("Vault.qvlt"), nullptr));
+  ASSERT_EQ(chmod(QFile::encodeName(path("Vault.qvlt")).constData(), 0640), 0);
+  // What a save killed just before its rename leaves: its temporary, complete and with the
+  // permissions it would have had.
+  QString killedSave;
+  QByteArray killedBytes;
+  mode_t killedPermissions = 0;
+  Document::setBeforeCommitHook([&] {
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
+      if (name != QStringLiteral("Vault.qvlt")) killedSave = name;
+    killedBytes = readAll(dir.filePath(killedSave));
+    killedPermissions = permissionsOf(dir.filePath(killedSave));
+    return false;
+  });
+  EXPECT_FALSE(Document::writeToURL("killed", path("Vault.qvlt"), nullptr));
+  Document::setBeforeCommitHook({});
+  ASSERT_TRUE(killedSave.startsWith(QStringLiteral(".Vault.qvlt.qvsave-")))
+      << killedSave.toStdString();
+  EXPECT_EQ(killedBytes, "killed");
+  EXPECT_EQ(killedPermissions, 0640u);
+
   struct Case {
-    const char* name;
+    QString name;
     bool removed;
   };
   const Case cases[] = {
-      {"v.qvlt.YnNFMY", true},  // a save killed between linking and renaming
-      {"v.qvlt.abcdef", true},   {"v.qvlt.YnNFM", false},  // not six letters
-      {"v.qvlt.YnNFMYZ", false}, {"v.qvlt.YnNF1Y", false}, {"v.qvlt.YnN-MY", false},
-      {"v.qvlt.bak", false},     {"w.qvlt.YnNFMY", false},  // another file's
-      {"xv.qvlt.YnNFMY", false}, {"v.qvltxYnNFMY", false}, {"v.qvlt.YnNFMY.txt", false},
+      {killedSave, true},  // put back below, as a kill would have left it
+      {QStringLiteral(".Vault.qvlt.qvsave-YnNFMY"), true},
+      {QStringLiteral(".Vault.qvlt.qvsave-abcdef"), true},
+      // The user's own files, whatever their names look like.
+      {QStringLiteral("Vault.qvlt.backup"), false},
+      {QStringLiteral("Vault.qvlt.before"), false},
+      {QStringLiteral("Vault.qvlt.AbCdEf"), false},
+      {QStringLiteral("Vault.qvlt.bak"), false},
+      {QStringLiteral(".Vault.qvlt.backup"), false},
+      {QStringLiteral("Vault.qvlt.qvsave-YnNFMY"), false},  // not hidden
+      // Not six letters.
+      {QStringLiteral(".Vault.qvlt.qvsave-YnNFM"), false},
+      {QStringLiteral(".Vault.qvlt.qvsave-YnNFMYZ"), false},
+      {QStringLiteral(".Vault.qvlt.qvsave-YnNF1Y"), false},
+      {QStringLiteral(".Vault.qvlt.qvsave-YnN-MY"), false},
+      {QStringLiteral(".Vault.qvlt.qvsave-"), false},
+      {QStringLiteral(".Vault.qvlt.qvsave-YnNFMY.txt"), false},
+      // Another file's.
+      {QStringLiteral(".Other.qvlt.qvsave-YnNFMY"), false},
+      {QStringLiteral(".xVault.qvlt.qvsave-YnNFMY"), false},
+      {QStringLiteral(".Vault.qvltx.qvsave-YnNFMY"), false},
+      {QStringLiteral(".Vault.qvlt.qvsaveYnNFMYZ"), false},
   };
   for (const auto& c : cases) {
-    QFile f(path(c.name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << c.name;
+    QFile f(dir.filePath(c.name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << c.name.toStdString();
     f.write("someone's bytes");
   }
   // Look-alikes that are no plain files of ours stay too, and so does what they point at.
-  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("v.qvlt.Folder")));
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral(".Vault.qvlt.qvsave-Folder")));
   QTemporaryDir elsewhere;
   const QString pointed = QDir(elsewhere.path()).filePath(QStringLiteral("target"));
   ASSERT_TRUE(Document::writeToURL("pointed at", pointed, nullptr));
-  ASSERT_TRUE(QFile::link(pointed, path("v.qvlt.Linked")));
+  ASSERT_TRUE(QFile::link(pointed, path(".Vault.qvlt.qvsave-Linked")));
+  const bool asRoot = geteuid() == 0;  // only root can give a file to someone else
+  if (asRoot) {
+    QFile f(path(".Vault.qvlt.qvsave-Others"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(fchown(f.handle(), 65534, 65534), 0);
+  }
 
   QString error;
-  ASSERT_TRUE(doc.saveToURL(path("v.qvlt"), &error)) << error.toStdString();
-  for (const auto& c : cases) EXPECT_EQ(QFile::exists(path(c.name)), !c.removed) << c.name;
-  EXPECT_TRUE(QFileInfo(path("v.qvlt.Folder")).isDir());
-  EXPECT_TRUE(QFileInfo(path("v.qvlt.Linked")).isSymLink());
+  ASSERT_TRUE(doc.saveToURL(path("Vault.qvlt"), &error)) << error.toStdString();
+  for (const auto& c : cases)
+    EXPECT_EQ(QFile::exists(dir.filePath(c.name)), !c.removed) << c.name.toStdString();
+  EXPECT_TRUE(QFileInfo(path(".Vault.qvlt.qvsave-Folder")).isDir());
+  EXPECT_TRUE(QFileInfo(path(".Vault.qvlt.qvsave-Linked")).isSymLink());
   EXPECT_EQ(readAll(pointed), "pointed at");
-  EXPECT_EQ(readAll(path("v.qvlt")), "vault bytes");
+  if (asRoot) {
+    EXPECT_TRUE(QFile::exists(path(".Vault.qvlt.qvsave-Others")));
+  }
+  EXPECT_EQ(readAll(path("Vault.qvlt")), "vault bytes");
 }
 
 TEST_F(DocumentTest, ASaveCommandThatFailsTellsTheUser) {

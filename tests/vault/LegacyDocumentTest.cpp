@@ -118,8 +118,8 @@ TEST_F(LegacyDocumentTest, EveryGroupUnlocksToItsRecordsAndCategories) {
     MyDocument doc;
     ASSERT_TRUE(doc.readFromData(file(g), {}, nullptr));
     EXPECT_TRUE(doc.isEncrypted());
-    EXPECT_FALSE(doc.YouCanSave);
-    EXPECT_TRUE(doc.moreDocDescription.contains(u"NOT compatible"));
+    EXPECT_FALSE(doc.YouCanSave());
+    EXPECT_TRUE(doc.moreDocDescription().contains(u"NOT compatible"));
     ASSERT_EQ(unlock(doc), 0);
 
     const ArrayRef cats = doc.myCategoryArray();
@@ -175,7 +175,7 @@ TEST_F(LegacyDocumentTest, EveryGroupUnlocksToItsRecordsAndCategories) {
       EXPECT_EQ(c.toDictionary()->value(CategoryKeys::howManyUsingThis()).toInteger(),
                 c.toDictionary()->records()->count());
     EXPECT_TRUE(doc.emailArray()->isEmpty());
-    EXPECT_FALSE(doc.documentCreationDate);
+    EXPECT_FALSE(doc.documentCreationDate());
   }
 }
 
@@ -193,11 +193,16 @@ TEST_F(LegacyDocumentTest, OpeningHoldsEachGroupsWidthsAndFrame) {
     MyDocument doc;
     ASSERT_TRUE(doc.readFromData(legacy::document(c.version, Array::create(), Array::create()), {},
                                  nullptr));
-    EXPECT_EQ(doc.heldColumnWidths.passwordTableWidth.isNumber(), c.sevenWidths);
-    EXPECT_EQ(doc.heldColumnWidths.userIDTableWidth.isNumber(), c.fiveWidths);
-    EXPECT_EQ(doc.myWinRectToUse, (c.frame ? Rect{10, 20, 700, 500} : Rect{}));
-    EXPECT_FALSE(doc.useMyWinRect);  // an older frame is not restored
-    EXPECT_EQ(bool(doc.myEncryptedCategoryArray), c.version != 1000);
+    const LegacyPieces& held = doc.vault().legacyPieces();
+    EXPECT_EQ(held.widths.passwordTableWidth.isNumber(), c.sevenWidths);
+    EXPECT_EQ(held.widths.userIDTableWidth.isNumber(), c.fiveWidths);
+    EXPECT_EQ(held.windowFrame,
+              (c.frame ? std::optional<Rect>(Rect{10, 20, 700, 500}) : std::optional<Rect>()));
+    // An older frame is not restored.
+    EXPECT_FALSE(doc.vault().hasStoredWindowFrame());
+    EXPECT_EQ(doc.vault().viewState().windowFrame, Rect{});
+    EXPECT_EQ(bool(held.categories), c.version != 1000);
+    EXPECT_TRUE(held.records);
   }
 }
 
@@ -215,10 +220,10 @@ TEST_F(LegacyDocumentTest, AWrongPasswordLeavesNothingForTheNextAttempt) {
     doc.submitPasswordToDecrypt(kPassword);
     EXPECT_TRUE(gui::alertTexts().isEmpty());
     EXPECT_FALSE(doc.isEncrypted());
-    EXPECT_TRUE(doc.YouCanSave);
+    EXPECT_TRUE(doc.YouCanSave());
     EXPECT_EQ(doc.myArray()->count(), 2);
     EXPECT_EQ(doc.myCategoryArray()->count(), g.categories ? 3 : 1);
-    EXPECT_EQ(doc.documentCreationDate, kUnlockMoment);
+    EXPECT_EQ(doc.documentCreationDate(), kUnlockMoment);
   }
 }
 
@@ -268,14 +273,14 @@ TEST_F(LegacyDocumentTest, AnUnlockedOlderDocumentSavesInTheCurrentFormat) {
 
   MyDocument again;
   ASSERT_TRUE(again.readFromData(*saved, {}, nullptr));
-  EXPECT_EQ(again.docVersionRapresentation, 40100u);
+  EXPECT_EQ(again.docVersionRapresentation(), 40100u);
   ASSERT_EQ(unlock(again), 0);
   ASSERT_EQ(again.myArray()->count(), 2);
   const DictRef record = again.myArray()->at(1).toDictionary();
   EXPECT_EQ(record->value(RecordKeys::name()).toString(), u"Post");
   EXPECT_EQ(record->value(RecordKeys::categoryPtr()).toDictionary(),
             again.myCategoryArray()->at(1).toDictionary());
-  EXPECT_EQ(again.documentCreationDate, kUnlockMoment);
+  EXPECT_EQ(again.documentCreationDate(), kUnlockMoment);
 }
 
 TEST(LegacyDates, OnlyTheStoredLayoutGivesADate) {

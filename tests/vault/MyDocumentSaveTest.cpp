@@ -7,8 +7,10 @@
 #include <QTemporaryDir>
 
 #include "platform/KeyDerivation.h"
+#include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "tests/GuiDriver.h"
+#include "tests/vault/LegacyFileWriter.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
 
@@ -75,7 +77,7 @@ class MyDocumentSaveTest : public ::testing::Test {
   void SetUp() override {
     doc.setWindow(&window);
     doc.setPlainPassword(QStringLiteral("hunter22"));
-    doc.documentCreationDate = Date{-12345.5};
+    doc.setDocumentCreationDate(Date{-12345.5});
     banks = doc.categoryController().addWithName(QStringLiteral("Banks"));
     DictRef r = doc.recordController().newObject();
     r->setValue(RecordKeys::name(), QStringLiteral("Bank of Nowhere"));
@@ -161,13 +163,31 @@ TEST_F(MyDocumentSaveTest, MobileStateIsWrittenBackUnchanged) {
   auto ios = Dictionary::create();
   ios->setValue(QStringLiteral("someiOSKey"), Value::integer(7));
   ios->setValue(QStringLiteral("nested"), Array::create({Value(QStringLiteral("x"))}));
-  doc.myiOSPlatformDictionary = ios;
-  const OpenedFile opened = openSaved(save(), QStringLiteral("hunter22"));
-  EXPECT_EQ(opened.container->value(u"iOSPlatformDictionary"), Value(ios));
+  // A file the mobile edition has written to.
+  const DictRef container = openSaved(save(), QStringLiteral("hunter22")).container;
+  ASSERT_TRUE(container);
+  container->setValue(QStringLiteral("iOSPlatformDictionary"), ios);
+  const QByteArray withMobile = KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
+
+  MyDocument opened;
+  ASSERT_TRUE(opened.readFromData(withMobile, {}, nullptr));
+  EXPECT_EQ(Value(opened.vault().mobilePlatformDictionary()), Value(ios));
+  QString error;
+  const auto lockedSave = opened.dataOfType(QStringLiteral("qvlt"), &error);
+  ASSERT_TRUE(lockedSave) << error.toStdString();
+  EXPECT_EQ(
+      openSaved(*lockedSave, QStringLiteral("hunter22")).container->value(u"iOSPlatformDictionary"),
+      Value(ios));
+  opened.submitPasswordToDecrypt(QStringLiteral("hunter22"));
+  ASSERT_FALSE(opened.isEncrypted());
+  const auto unlockedSave = opened.dataOfType(QStringLiteral("qvlt"), &error);
+  ASSERT_TRUE(unlockedSave) << error.toStdString();
+  const OpenedFile resaved = openSaved(*unlockedSave, QStringLiteral("hunter22"));
+  ASSERT_TRUE(resaved.passwordFits);
+  EXPECT_EQ(resaved.container->value(u"iOSPlatformDictionary"), Value(ios));
 
   MyDocument plain;
   plain.setPlainPassword(QStringLiteral("hunter22"));
-  QString error;
   const auto data = plain.dataOfType(QStringLiteral("qvlt"), &error);
   ASSERT_TRUE(data);
   EXPECT_FALSE(
@@ -175,31 +195,34 @@ TEST_F(MyDocumentSaveTest, MobileStateIsWrittenBackUnchanged) {
 }
 
 TEST_F(MyDocumentSaveTest, ALockedDocumentWritesTheHeldPiecesUnchanged) {
-  const OpenedFile saved = openSaved(save(), QStringLiteral("hunter22"));
+  const QByteArray file = save();
+  const OpenedFile saved = openSaved(file, QStringLiteral("hunter22"));
   MyDocument locked;
-  locked.setIsEncrypted(true);
-  for (const auto& [key, member] :
-       {std::pair{"salt", &MyDocument::mySalt},
-        {"IV", &MyDocument::myIV},
-        {"rc", &MyDocument::myRCDataEncrypted},
-        {"sha1-rc", &MyDocument::mySha1_RcData},
-        {"dataArrayData", &MyDocument::myEncryptedArrayData},
-        {"catArrayData", &MyDocument::myEncryptedCategoryArrayData},
-        {"emailArrayData", &MyDocument::myEncryptedEmailArrayData},
-        {"documentCreationDateData", &MyDocument::myEncryptedDocumentCreationDateData}})
-    locked.*member = saved.container->value(QString::fromLatin1(key)).toData();
-  locked.setPlainPassword(QStringLiteral("a wrong guess"));  // left by a failed unlock
+  ASSERT_TRUE(locked.readFromData(file, {}, nullptr));
+  locked.setPlainPassword(QStringLiteral("a wrong guess"));
+  EXPECT_NE(locked.Decript(), 0);  // what a failed unlock leaves is saved as read
   QString error;
   const auto data = locked.dataOfType(QStringLiteral("qvlt"), &error);
-  ASSERT_TRUE(data);
+  ASSERT_TRUE(data) << error.toStdString();
   const OpenedFile again = openSaved(*data, QStringLiteral("hunter22"));
   ASSERT_TRUE(again.passwordFits);
   EXPECT_EQ(again.records, saved.records);
-  for (const char* key : {"salt", "IV", "rc", "dataArrayData"})
+  for (const char* key : {"salt", "IV", "rc", "sha1-rc", "dataArrayData", "catArrayData",
+                          "emailArrayData", "documentCreationDateData"})
     EXPECT_EQ(again.container->value(QString::fromLatin1(key)).toData(),
-              saved.container->value(QString::fromLatin1(key)).toData());
-  locked.YouCanSave = false;
-  EXPECT_FALSE(locked.dataOfType(QStringLiteral("qvlt"), &error).has_value());
+              saved.container->value(QString::fromLatin1(key)).toData())
+        << key;
+  // The view state read from the file goes back with it.
+  ASSERT_TRUE(saved.container->contains(u"OSXPlatformDictionary"));
+  EXPECT_EQ(again.container->value(u"OSXPlatformDictionary"),
+            saved.container->value(u"OSXPlatformDictionary"));
+
+  // An older document is converted only once unlocked.
+  MyDocument older;
+  ASSERT_TRUE(
+      older.readFromData(legacy::document(21100, Array::create(), Array::create()), {}, nullptr));
+  EXPECT_FALSE(older.YouCanSave());
+  EXPECT_FALSE(older.dataOfType(QStringLiteral("qvlt"), &error).has_value());
 }
 
 TEST_F(MyDocumentSaveTest, ChangesAndAutosavingFollowTheLockedStateAndThePassword) {
@@ -225,21 +248,23 @@ TEST_F(MyDocumentSaveTest, ClosingShrinksTheWindowAndHidesTheToolbar) {
 }
 
 TEST_F(MyDocumentSaveTest, FieldKeyTablesAreTwoEqualCopies) {
-  ASSERT_EQ(doc.myKeyArrayForImport->count(), 10);
-  EXPECT_EQ(Value(doc.myKeyArrayForImport), Value(doc.myKeyArrayForExport));
-  EXPECT_NE(doc.myKeyArrayForImport, doc.myKeyArrayForExport);
-  const DictRef first = doc.myKeyArrayForImport->at(0).toDictionary();
+  ASSERT_EQ(doc.myKeyArrayForImport()->count(), 10);
+  EXPECT_EQ(Value(doc.myKeyArrayForImport()), Value(doc.myKeyArrayForExport()));
+  EXPECT_NE(doc.myKeyArrayForImport(), doc.myKeyArrayForExport());
+  const DictRef first = doc.myKeyArrayForImport()->at(0).toDictionary();
   EXPECT_EQ(first->value(u"publicKey").toString(), u"Category");
   EXPECT_EQ(first->value(u"innerKey").toString(), u"categoryPtr.cat_category");
-  EXPECT_EQ(doc.myKeyArrayForExport->at(4).toDictionary()->value(u"publicKey").toString(),
+  EXPECT_EQ(doc.myKeyArrayForExport()->at(4).toDictionary()->value(u"publicKey").toString(),
             u"User ID");
 }
 
 TEST_F(MyDocumentSaveTest, AnIndependentReaderSeesTheFileLayout) {
   const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
   if (python.isEmpty()) GTEST_SKIP() << "python3 is not installed";
-  doc.latestOrderedColumn = QStringLiteral("name");
-  doc.latestOrderedColumnAscending = true;
+  DesktopViewState sorted = doc.vault().viewState();
+  sorted.latestOrderedColumn = QStringLiteral("name");
+  sorted.latestOrderedColumnAscending = true;
+  doc.vault().setViewState(sorted);
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("v.qvlt"));
   ASSERT_TRUE(Document::writeToURL(save(), path, nullptr));
@@ -283,7 +308,7 @@ TEST_F(MyDocumentSaveTest, APieceThatCannotBeMadeFailsTheSaveAndKeepsTheFile) {
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   const QByteArray before = f.readAll();
   f.close();
-  const QByteArray heldBefore = doc.myEncryptedArrayData;
+  const HeldPieces heldBefore = doc.vault().heldPieces();
 
   // A record holding something no archive can carry (nested past any reader's limit).
   Value deep = Value::integer(0);
@@ -295,7 +320,11 @@ TEST_F(MyDocumentSaveTest, APieceThatCannotBeMadeFailsTheSaveAndKeepsTheFile) {
   EXPECT_EQ(gui::alertTexts().size(), 1);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), before);
-  EXPECT_EQ(doc.myEncryptedArrayData, heldBefore);
+  const HeldPieces& heldAfter = doc.vault().heldPieces();
+  EXPECT_EQ(heldAfter.records, heldBefore.records);
+  EXPECT_EQ(heldAfter.salt, heldBefore.salt);
+  EXPECT_EQ(heldAfter.iv, heldBefore.iv);
+  EXPECT_EQ(heldAfter.rc, heldBefore.rc);
   EXPECT_TRUE(doc.isDocumentEdited());
   // The next good save is complete and consistent.
   doc.myArray()->at(0).toDictionary()->removeValue(QStringLiteral("extra"));

@@ -77,7 +77,7 @@ TEST(VaultTest, OpensUnlocksEditsLocksAndWritesWithoutAnApplication) {
   ASSERT_EQ(vault.records()->count(), 1);
   addRecord(vault, QStringLiteral("Second"));
 
-  ASSERT_TRUE(vault.lock(kPassword));
+  ASSERT_TRUE(vault.lock(kPassword, DesktopViewState{}));
   EXPECT_TRUE(vault.isLocked());
   EXPECT_EQ(vault.records()->count(), 0) << "a locked vault keeps no plaintext records";
   const QByteArray written = vault.fileData(kPassword, DesktopViewState{}).value();
@@ -92,7 +92,8 @@ TEST(VaultTest, OpensUnlocksEditsLocksAndWritesWithoutAnApplication) {
 // A file written before the vault had a writer of its own: the container keeps its layout and
 // the decrypted pieces are byte for byte the same after an unlock and a save.
 TEST(VaultTest, WritesFilesAsBeforeByteForByteInsideThePieces) {
-  const QByteArray before = readFile(QStringLiteral(QV_SOURCE_DIR "/tests/vault/data/written-before.qvlt"));
+  const QByteArray before =
+      readFile(QStringLiteral(QV_SOURCE_DIR "/tests/vault/data/written-before.qvlt"));
   ASSERT_FALSE(before.isEmpty());
   Vault vault;
   ASSERT_TRUE(vault.read(before));
@@ -113,6 +114,40 @@ TEST(VaultTest, WritesFilesAsBeforeByteForByteInsideThePieces) {
   }
   EXPECT_NE(a->value(VaultFileKeys::salt).toData(), b->value(VaultFileKeys::salt).toData());
   EXPECT_EQ(decryptedPieces(before, kPassword), decryptedPieces(after, kPassword));
+}
+
+// A locked vault writes what it holds: the pieces with the version they were made for and the
+// desktop state of its lock; an older format has no pieces of the current kind to write.
+TEST(VaultTest, ALockedVaultWritesItsPiecesWithTheirVersion) {
+  Vault made;
+  addRecord(made, QStringLiteral("Pinned"));
+  const DictRef container = containerOf(made.fileData(kPassword, {}).value());
+  container->setValue(VaultFileKeys::appversion.toString(), Value::unsignedInteger(30000));
+  Vault older;
+  ASSERT_TRUE(older.read(KeyedArchiver::archivedDataWithRootObject(Value(container)).value()));
+  const DictRef written = containerOf(older.fileData(kPassword, {}).value());
+  EXPECT_EQ(written->value(VaultFileKeys::appversion).toUnsigned(0), 30000u)
+      << "pieces of 30000 still lose pin and security at their unlock";
+  EXPECT_EQ(written->value(VaultFileKeys::dataArrayData).toData(),
+            container->value(VaultFileKeys::dataArrayData).toData());
+
+  Vault locked;
+  addRecord(locked, QStringLiteral("Kept"));
+  DesktopViewState atLock;
+  atLock.windowFrame = Rect{5, 6, 700, 400};
+  ASSERT_TRUE(locked.lock(kPassword, atLock));
+  Vault reread;
+  ASSERT_TRUE(reread.read(locked.fileData(kPassword, {}).value()));
+  EXPECT_EQ(reread.viewState().windowFrame, atLock.windowFrame);
+
+  const ZVCrypto engine(legacy::kVector, kPassword);
+  auto records =
+      Array::create({Value(legacy::Entry(engine).text("name", QStringLiteral("x")).dict())});
+  Vault legacyVault;
+  ASSERT_TRUE(legacyVault.read(legacy::document(1000, records, nullptr)));
+  const VaultResult<QByteArray> refused = legacyVault.fileData(kPassword, {});
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.failure().reason, VaultError::Reason::OlderFormat);
 }
 
 TEST(VaultTest, ANewVaultCarriesItsCreationDateInItsFirstFile) {
@@ -223,7 +258,8 @@ TEST(VaultTest, AnOlderRecordOfAnUnknownCategoryJoinsTheLastCategory) {
   const ZVCrypto engine(legacy::kVector, kPassword);
   auto categories = Array::create();
   for (const char* title : {"Banks", "Mail"})
-    categories->append(legacy::Entry(engine).text("cat_category", QString::fromLatin1(title)).dict());
+    categories->append(
+        legacy::Entry(engine).text("cat_category", QString::fromLatin1(title)).dict());
   auto records = Array::create();
   const std::pair<const char*, const char*> stored[] = {{"Statement", "Banks"},
                                                         {"Orphan", "Nowhere"}};

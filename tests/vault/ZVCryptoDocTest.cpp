@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <vector>
 
 #include "tests/GuiDriver.h"
 #include "vault/ZVCryptoDoc.h"
@@ -11,9 +12,10 @@ namespace {
 class LockedDoc : public ZVCryptoDoc {
  public:
   int attempts = 0;
+  int failureCode = 1;
   int Decript() override {
     ++attempts;
-    return plainPassword() == QStringLiteral("correct horse") ? 0 : 1;
+    return plainPassword() == QStringLiteral("correct horse") ? 0 : failureCode;
   }
   int decryptDone() override {
     setIsEncrypted(false);
@@ -22,13 +24,23 @@ class LockedDoc : public ZVCryptoDoc {
   std::optional<QByteArray> dataOfType(const QString&, QString*) override { return QByteArray(); }
 };
 
+// One that tells its own unlock failures instead of the wrong-password alert.
+class TellingDoc : public LockedDoc {
+ public:
+  std::vector<int> told;
+
+ protected:
+  void showUnlockFailure(int code) override { told.push_back(code); }
+};
+
 class ZVCryptoDocTest : public ::testing::Test {
  protected:
   void SetUp() override {
     window.resize(600, 400);
     window.show();
-    doc.myWindow = &window;
-    doc.decryptProgressIndicator = new QProgressBar(&window);
+    doc.setMyWindow(&window);
+    progress = new QProgressBar(&window);
+    doc.setDecryptProgressIndicator(progress);
   }
   void TearDown() override { gui::closeAllAlerts(); }
 
@@ -54,6 +66,7 @@ class ZVCryptoDocTest : public ::testing::Test {
   }
 
   QWidget window;
+  QProgressBar* progress = nullptr;  // owned by window
   LockedDoc doc;
 };
 
@@ -73,7 +86,7 @@ TEST_F(ZVCryptoDocTest, UnlockingTriesTheTypedPassword) {
   EXPECT_TRUE(doc.isEncrypted());
   EXPECT_EQ(doc.plainPassword(), u"wrong horse");  // kept until the next submission
   EXPECT_FALSE(doc.isDocumentEdited());
-  EXPECT_FALSE(doc.decryptProgressIndicator->isVisible());
+  EXPECT_FALSE(progress->isVisible());
   ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
 
   doc.setPlainPasswordInsertedRetype(QStringLiteral("x"));
@@ -86,6 +99,23 @@ TEST_F(ZVCryptoDocTest, UnlockingTriesTheTypedPassword) {
   EXPECT_TRUE(doc.plainPasswordInserted().isEmpty());
   EXPECT_TRUE(doc.plainPasswordInsertedRetype().isEmpty());
   EXPECT_TRUE(doc.plainPasswordPrevious().isEmpty());
+}
+
+TEST_F(ZVCryptoDocTest, AFailedUnlockHandsDecriptsCodeToTheDocument) {
+  TellingDoc telling;
+  telling.setMyWindow(&window);
+  telling.setIsEncrypted(true);
+  for (int code : {1, 3, -4301}) {
+    telling.failureCode = code;
+    telling.submitPasswordToDecrypt(QStringLiteral("wrong horse"));
+    gui::settle();
+  }
+  EXPECT_EQ(telling.told, (std::vector<int>{1, 3, -4301}));
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(telling.isEncrypted());
+  telling.submitPasswordToDecrypt(QStringLiteral("correct horse"));
+  EXPECT_EQ(telling.told.size(), 3u);  // success tells nothing
+  EXPECT_TRUE(telling.isDecrypted());
 }
 
 TEST_F(ZVCryptoDocTest, MandatorySheetAcceptsOnlyEqualPasswordsOfSixOrMore) {
@@ -102,7 +132,7 @@ TEST_F(ZVCryptoDocTest, MandatorySheetAcceptsOnlyEqualPasswordsOfSixOrMore) {
   };
   for (const auto& c : cases) {
     LockedDoc fresh;
-    fresh.myWindow = &window;
+    fresh.setMyWindow(&window);
     fresh.askMandatoryPasswordToProtectDocument();
     gui::settle();
     PasswordSheet* sheet = fresh.mandatoryPasswordSheet();
