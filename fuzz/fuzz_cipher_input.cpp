@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)legacy.decryptToLong(bytes, &code);
   (void)engine->decrypt(bytes, &code);
   std::uint32_t ecb = ZVCommonCrypto::kECBMode;
-  (void)engine->decrypt(bytes, QByteArray(), &ecb);
+  (void)engine->doCipher(bytes, ZVCommonCrypto::kDecrypt, &ecb, &code);
   std::int32_t length = 0;
   std::free(base64Decode(bytes.constData(), static_cast<std::int32_t>(size), &length));
   return 0;
