@@ -2,6 +2,7 @@
 // category's member list and count: must grow linearly with the number of records.
 #include <benchmark/benchmark.h>
 
+#include "vault/CategoryMembers.h"
 #include "vault/FilteringArrayController.h"
 #include "vault/VaultKeys.h"
 #include "vault/ZVColoredCategoryArrayController.h"
@@ -46,7 +47,7 @@ void addThenRemove(benchmark::State& state, int categoryCount, Removal removal) 
       // Newest first, as undoing a run of additions does.
       for (auto it = recs.rbegin(); it != recs.rend(); ++it) lists.records.removeObject(*it);
     }
-    benchmark::DoNotOptimize(lists.categoryList.front()->records()->count());
+    benchmark::DoNotOptimize(CategoryMembers::of(*lists.categoryList.front())->count());
   }
   state.SetItemsProcessed(state.iterations() * n);
 }

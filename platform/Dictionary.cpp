@@ -70,8 +70,3 @@ DictRef Dictionary::copy() const {
   out->entries_ = entries_;
   return out;
 }
-
-IdentitySet& Dictionary::ensureRecords() {
-  if (!records_) records_ = std::make_unique<IdentitySet>();
-  return *records_;
-}

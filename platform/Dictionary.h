@@ -6,8 +6,14 @@
 #include <utility>
 #include <vector>
 
-#include "platform/IdentitySet.h"
 #include "platform/Value.h"
+
+// What the program keeps with a dictionary in memory only: never one of its keys, never
+// copied, never written, never reached by a key path.
+class DictionaryAttachment {
+ public:
+  virtual ~DictionaryAttachment() = default;
+};
 
 // A shared, mutable dictionary whose identity is its address: "the very category" is the
 // same Dictionary object, not an equal one. Keys keep their insertion order, and keys the
@@ -41,12 +47,10 @@ class Dictionary {
   // A new mutable dictionary with the same keys and values (a shallow copy).
   DictRef copy() const;
 
-  // A category's member records. Held beside the keys, never among them, so it can never
-  // reach a file or a key-path lookup by accident.
-  IdentitySet* records() { return records_.get(); }
-  const IdentitySet* records() const { return records_.get(); }
-  IdentitySet& ensureRecords();
-  void setRecords(std::unique_ptr<IdentitySet> records) { records_ = std::move(records); }
+  DictionaryAttachment* attachment() const { return attachment_.get(); }
+  void setAttachment(std::unique_ptr<DictionaryAttachment> attachment) {
+    attachment_ = std::move(attachment);
+  }
 
  private:
   qsizetype indexOf(QStringView key) const;
@@ -55,6 +59,6 @@ class Dictionary {
   std::vector<Entry> entries_;
   // Built only for large dictionaries; small ones are scanned, which is faster.
   mutable std::unique_ptr<QHash<QString, qsizetype>> index_;
-  std::unique_ptr<IdentitySet> records_;
+  std::unique_ptr<DictionaryAttachment> attachment_;
   bool mutable_;
 };

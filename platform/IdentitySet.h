@@ -6,8 +6,7 @@
 #include "platform/Value.h"
 
 // An insertion-ordered set of dictionaries compared by identity, with constant-time
-// membership, append and removal. It holds a category's member records: bulk work on
-// 100k records must stay linear.
+// membership, append and removal, so bulk work on large lists stays linear.
 class IdentitySet {
  public:
   qsizetype count() const { return static_cast<qsizetype>(index_.size()); }

@@ -3,6 +3,7 @@
 #include "platform/Dictionary.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/SecureMemory.h"
+#include "vault/CategoryMembers.h"
 #include "vault/VaultKeys.h"
 #include "vault/ZVCommonCrypto.h"
 
@@ -89,7 +90,7 @@ void CurrentFormatDecryptor::restoreFromSaveOperationContent(const ArrayRef& rec
   if (!records || !categories) return;
   for (const Value& v : categories->values())
     if (Dictionary* category = v.dictionaryPointer()) {
-      category->setRecords(std::make_unique<IdentitySet>());
+      CategoryMembers::reset(*category);
       category->setValue(CategoryKeys::howManyUsingThis(), Value::unsignedInteger(0));
     }
   for (const Value& v : records->values()) {
@@ -99,7 +100,7 @@ void CurrentFormatDecryptor::restoreFromSaveOperationContent(const ArrayRef& rec
         catInArray(categories, record->value(RecordKeys::categoryID()).toInteger(0));
     record->setValue(RecordKeys::categoryPtr(), category);  // none removes the key
     if (!category) continue;
-    IdentitySet& members = category->ensureRecords();
+    IdentitySet& members = CategoryMembers::ensure(*category);
     members.append(record);
     category->setValue(CategoryKeys::howManyUsingThis(),
                        Value::unsignedInteger(static_cast<quint64>(members.count())));

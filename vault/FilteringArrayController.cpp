@@ -1,6 +1,7 @@
 #include "vault/FilteringArrayController.h"
 
 #include "platform/Date.h"
+#include "vault/CategoryMembers.h"
 #include "vault/VaultKeys.h"
 #include "vault/ZVColoredCategoryArrayController.h"
 
@@ -86,13 +87,15 @@ DictRef FilteringArrayController::duplicateSelection() const {
 bool FilteringArrayController::assignCategory(const DictRef& category, const DictRef& record) {
   if (!record) return false;
   const DictRef old = record->value(RecordKeys::categoryPtr()).toDictionary();
-  if (old && old == category && category->records() && category->records()->contains(record.get()))
-    return false;
+  if (old && old == category)
+    if (const IdentitySet* members = CategoryMembers::of(*category);
+        members && members->contains(record.get()))
+      return false;
   if (old) removeRecordFromCategory(record);
   const DictRef target = category ? category : categoryForNewRecord();
   record->setValue(RecordKeys::categoryPtr(), target);
   if (!target) return true;
-  IdentitySet& members = target->ensureRecords();
+  IdentitySet& members = CategoryMembers::ensure(*target);
   members.append(record);
   target->setValue(CategoryKeys::howManyUsingThis(),
                    Value::unsignedInteger(static_cast<quint64>(members.count())));
@@ -103,7 +106,7 @@ bool FilteringArrayController::removeRecordFromCategory(const DictRef& record) {
   if (!record) return true;
   const DictRef category = record->value(RecordKeys::categoryPtr()).toDictionary();
   if (!category || !myCategoryArrayController) return true;
-  IdentitySet* members = category->records();
+  IdentitySet* members = CategoryMembers::of(*category);
   if (members && myCategoryArrayController->arrangedObjectsContain(category.get()) &&
       members->remove(record.get()))
     category->setValue(CategoryKeys::howManyUsingThis(),

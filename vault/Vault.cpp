@@ -1,5 +1,6 @@
 #include "vault/Vault.h"
 
+#include "vault/CategoryMembers.h"
 #include "vault/CurrentFormatDecryptor.h"
 #include "vault/CurrentFormatEncryptor.h"
 #include "vault/LegacyRebuilder.h"
@@ -106,7 +107,7 @@ void Vault::install(VaultContents contents) {
 void Vault::releaseCategoryLinks() {
   for (const Value& v : categories()->values())
     if (Dictionary* category = v.dictionaryPointer())
-      if (IdentitySet* members = category->records()) members->clear();
+      if (IdentitySet* members = CategoryMembers::of(*category)) members->clear();
 }
 
 ZVCommonCrypto& Vault::engineFor(const QString& password) {

@@ -3,15 +3,16 @@
 #include <unordered_set>
 
 #include "Common/ZVColorUtilOSX.h"
+#include "vault/CategoryMembers.h"
 #include "vault/VaultKeys.h"
 
 ZVColoredCategoryArrayController::~ZVColoredCategoryArrayController() {
   for (const auto& v : content()->values())
     if (Dictionary* category = v.dictionaryPointer())
-      if (IdentitySet* members = category->records()) members->clear();
+      if (IdentitySet* members = CategoryMembers::of(*category)) members->clear();
   for (const auto& weak : removedWithRecords_)
     if (const auto category = weak.lock())
-      if (IdentitySet* members = category->records()) members->clear();
+      if (IdentitySet* members = CategoryMembers::of(*category)) members->clear();
 }
 
 qint64 ZVColoredCategoryArrayController::uniqueIDOf(const Dictionary& category) {
@@ -42,7 +43,7 @@ DictRef ZVColoredCategoryArrayController::newObject() {
   category->setValue(CategoryKeys::textColor(), defaultTextColor());
   category->setValue(CategoryKeys::howManyUsingThis(), Value::integer(0));
   category->setValue(CategoryKeys::uniqueID(), Value::integer(newUniqueID()));
-  category->ensureRecords();
+  CategoryMembers::ensure(*category);
   return category;
 }
 
@@ -81,7 +82,7 @@ bool ZVColoredCategoryArrayController::identifierHeldByRemovedCategory(qint64 id
     const auto category = weak.lock();
     if (!category || uniqueIDOf(*category) != identifier) continue;
     bool stillReferenced = false;
-    if (const IdentitySet* members = category->records())
+    if (const IdentitySet* members = CategoryMembers::of(*category))
       members->forEach([&](const DictRef& record) {
         if (record->value(RecordKeys::categoryPtr()).dictionaryPointer() == category.get())
           stillReferenced = true;
@@ -159,7 +160,7 @@ void ZVColoredCategoryArrayController::adjustFromAncientRelease(const ArrayRef& 
 
 void ZVColoredCategoryArrayController::remove() {
   for (const auto& category : selectedObjects())
-    if (category->records() && !category->records()->isEmpty())
+    if (const IdentitySet* members = CategoryMembers::of(*category); members && !members->isEmpty())
       removedWithRecords_.push_back(category);
   std::erase_if(removedWithRecords_, [](const auto& weak) { return weak.expired(); });
   ZVCategoryArrayController::remove();

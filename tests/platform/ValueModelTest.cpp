@@ -103,15 +103,17 @@ TEST(DictionaryTest, LargeDictionariesAgreeWithAReferenceMapThroughEdits) {
   EXPECT_EQ(d->count(), static_cast<qsizetype>(reference.size()));
 }
 
-TEST(DictionaryTest, CopyIsShallowAndMembersAreNotKeys) {
+TEST(DictionaryTest, CopyIsShallowAndLeavesTheAttachmentBehind) {
+  struct Note : DictionaryAttachment {};
   auto category = Dictionary::create();
   auto color = Dictionary::create();
   category->setValue(QStringLiteral("cat_backColor"), color);
-  category->ensureRecords().append(Dictionary::create());
+  category->setAttachment(std::make_unique<Note>());
   const DictRef copy = category->copy();
   EXPECT_EQ(copy->value(u"cat_backColor").toDictionary(), color);
-  EXPECT_EQ(copy->records(), nullptr);
-  EXPECT_FALSE(category->contains(u"records"));
+  EXPECT_EQ(copy->attachment(), nullptr);
+  EXPECT_NE(category->attachment(), nullptr);
+  EXPECT_EQ(category->count(), 1);
 }
 
 TEST(KeyPathTest, WalksThroughSharedDictionaries) {

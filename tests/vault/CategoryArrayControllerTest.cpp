@@ -1,5 +1,6 @@
 #include "Common/ZVColorUtilOSX.h"
 #include "tests/vault/RecordListFixture.h"
+#include "vault/CategoryMembers.h"
 
 namespace {
 
@@ -63,8 +64,8 @@ TEST_F(CategoryArrayControllerTest, NewCategoryTemplate) {
   }
   EXPECT_EQ(c->value(CategoryKeys::uniqueID()).toInteger(), 1);
   EXPECT_EQ(countOf(c), 0);
-  ASSERT_NE(c->records(), nullptr);
-  EXPECT_TRUE(c->records()->isEmpty());
+  ASSERT_NE(CategoryMembers::of(*c), nullptr);
+  EXPECT_TRUE(CategoryMembers::of(*c)->isEmpty());
   EXPECT_EQ(categories.content()->count(), 0);  // not yet in the list
 }
 

@@ -4,6 +4,7 @@
 
 #include <unordered_set>
 
+#include "vault/CategoryMembers.h"
 #include "vault/FilteringArrayController.h"
 #include "vault/VaultKeys.h"
 #include "vault/ZVColoredCategoryArrayController.h"
@@ -21,7 +22,7 @@ inline ::testing::AssertionResult categoryLinksHold(
       if (record->value(RecordKeys::categoryPtr()).dictionaryPointer() == category.get())
         pointing.insert(record);
     }
-    const IdentitySet* members = category->records();
+    const IdentitySet* members = CategoryMembers::of(*category);
     const qsizetype listed = members ? members->count() : 0;
     if (listed != static_cast<qsizetype>(pointing.size()))
       return ::testing::AssertionFailure() << title.toStdString() << " lists " << listed

@@ -1,6 +1,7 @@
 #include <map>
 
 #include "tests/vault/RecordListFixture.h"
+#include "vault/CategoryMembers.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ TEST_F(FilteringArrayControllerTest, NewRecordHasTheThirteenKeysInOrder) {
   EXPECT_EQ(r->value(u"modificationDate").toDate(), Date{1001.0});
   EXPECT_EQ(r->value(u"usageCount").type(), Value::Type::Integer);
   // Not listed by its category until it is added.
-  EXPECT_EQ(categoryOf(r)->records()->count(), 0);
+  EXPECT_EQ(CategoryMembers::of(*categoryOf(r))->count(), 0);
   EXPECT_EQ(countOf(categoryOf(r)), 0);
 }
 

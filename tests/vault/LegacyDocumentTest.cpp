@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "tests/GuiDriver.h"
 #include "tests/vault/LegacyFileWriter.h"
+#include "vault/CategoryMembers.h"
 #include "vault/LegacyRebuilder.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
@@ -173,7 +174,7 @@ TEST_F(LegacyDocumentTest, EveryGroupUnlocksToItsRecordsAndCategories) {
               cats->at(secondCat).toDictionary());
     for (const Value& c : cats->values())
       EXPECT_EQ(c.toDictionary()->value(CategoryKeys::howManyUsingThis()).toInteger(),
-                c.toDictionary()->records()->count());
+                CategoryMembers::of(*c.toDictionary())->count());
     EXPECT_TRUE(doc.emailArray()->isEmpty());
     EXPECT_FALSE(doc.documentCreationDate());
   }
@@ -242,7 +243,7 @@ TEST_F(LegacyDocumentTest, MissingListsAndUnreadableEntries) {
   ASSERT_EQ(noCats.myCategoryArray()->count(), 1);
   const DictRef generic = noCats.myCategoryArray()->at(0).toDictionary();
   EXPECT_EQ(generic->value(CategoryKeys::category()).toString(), u"Generic");
-  EXPECT_EQ(generic->records()->count(), 2);
+  EXPECT_EQ(CategoryMembers::of(*generic)->count(), 2);
 
   // An unreadable colour keeps the default; a list entry that is no dictionary fails.
   auto cats = Array::create();
