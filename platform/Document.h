@@ -44,14 +44,7 @@ class Document : public QObject, public ChangeCounting {
   virtual std::optional<QByteArray> dataOfType(const QString& typeName, QString* error) = 0;
   virtual bool revertToContentsOfURL(const QString& path, const QString& typeName, QString* error);
 
-  // Writes data to path through a temporary file beside it (".<name>.qvsave-XXXXXX") and an
-  // atomic rename, then flushes the folder; the previous file stays intact when the new one
-  // cannot be written. error receives the reason of a failure. New files are readable by their
-  // owner only; an existing file keeps its permissions. A path that is a symbolic link saves
-  // to the file it points to. A success also removes the temporaries that killed saves of
-  // this file left beside it.
-  static bool writeToURL(const QByteArray& data, const QString& path, QString* error);
-  // dataOfType, then writeToURL; on success the document names that file and is unchanged.
+  // dataOfType, then an atomic write; on success the document names that file and is unchanged.
   bool saveToURL(const QString& path, QString* error);
 
   // The commands. Failures reach the user as alerts on the document's window.
@@ -69,9 +62,6 @@ class Document : public QObject, public ChangeCounting {
 
   virtual QWidget* windowForSheet() const { return nullptr; }
   void presentError(const QString& message, const QString& informative) const;
-
-  // Fault injection for tests: runs before the rename; answering false abandons the write.
-  static void setBeforeCommitHook(std::function<bool()> hook);
 
  Q_SIGNALS:
   void changeCountChanged();

@@ -13,6 +13,7 @@
 #include "app/MyAppDelegate.h"
 #include "app/ZVAppDelegateBase.h"
 #include "app/ZVRevertDocController.h"
+#include "platform/AtomicFile.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
 #include "tests/app/SavedVault.h"
@@ -249,7 +250,7 @@ TEST_F(LaunchTest, QuitGoesOnPastTheSavePromptUnlessCancelled) {
     int writes;
   } cases[] = {{"Don't Save", true, 0}, {"Save", true, 1}, {"Cancel", false, 0}};
   int writes = 0;
-  Document::setBeforeCommitHook([&writes] { return ++writes > 0; });
+  AtomicFile::setBeforeCommitHook([&writes] { return ++writes > 0; });
   for (const auto& c : cases) {
     SCOPED_TRACE(c.answer);
     start({home, work});
@@ -292,7 +293,7 @@ TEST_F(LaunchTest, QuitGoesOnPastTheSavePromptUnlessCancelled) {
     launch.reset();
     gui::settle();
   }
-  Document::setBeforeCommitHook({});
+  AtomicFile::setBeforeCommitHook({});
 }
 
 TEST_F(LaunchTest, NewerVersionAlertAnswersTheUsersChoice) {

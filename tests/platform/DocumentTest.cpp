@@ -13,11 +13,19 @@
 #include <cstring>
 
 #include "platform/Alert.h"
+#include "platform/AtomicFile.h"
 #include "platform/Document.h"
 #include "platform/Sheet.h"
 #include "tests/GuiDriver.h"
 
 namespace {
+
+// The write's answer as a flag, its reason in error.
+bool writeFile(const QByteArray& data, const QString& path, QString* error) {
+  const Result<void> written = AtomicFile::write(data, path);
+  if (error) *error = written.error();
+  return written.ok();
+}
 // Told every descriptor synced while set.
 std::function<void(int)> syncObserver;
 }  // namespace
@@ -62,7 +70,7 @@ class DocumentTest : public ::testing::Test {
   void TearDown() override {
     gui::closeAllAlerts();
     Document::setAutosavingDelay(0);
-    Document::setBeforeCommitHook({});
+    AtomicFile::setBeforeCommitHook({});
   }
   QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
   QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
@@ -86,7 +94,7 @@ TEST_F(DocumentTest, SavingCreatesAnOwnerOnlyFileAndClearsTheChangeCount) {
 }
 
 TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
-  ASSERT_TRUE(Document::writeToURL("previous contents", path("v.qvlt"), nullptr));
+  ASSERT_TRUE(AtomicFile::write("previous contents", path("v.qvlt")));
   doc.setFileURL(path("v.qvlt"));
   doc.bytes = QByteArray(256 * 1024, 'x');
 
@@ -101,8 +109,9 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
   const Case cases[] = {
       {"document has no data", [&] { doc.canSave = false; }, [&] { doc.canSave = true; },
        QStringLiteral("nothing to save")},
-      {"interrupted before the rename", [] { Document::setBeforeCommitHook([] { return false; }); },
-       [] { Document::setBeforeCommitHook({}); }, QStringLiteral("interrupted")},
+      {"interrupted before the rename",
+       [] { AtomicFile::setBeforeCommitHook([] { return false; }); },
+       [] { AtomicFile::setBeforeCommitHook({}); }, QStringLiteral("interrupted")},
       {"disk full",
        [&] {
          // Writes past 64 KiB fail with EFBIG, as on a full disk.
@@ -151,10 +160,10 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
 
 TEST_F(DocumentTest, AnExistingFileKeepsItsPermissions) {
   for (const mode_t mode : {0600u, 0640u, 0644u, 0400u}) {
-    ASSERT_TRUE(Document::writeToURL("previous contents", path("v.qvlt"), nullptr));
+    ASSERT_TRUE(AtomicFile::write("previous contents", path("v.qvlt")));
     ASSERT_EQ(chmod(QFile::encodeName(path("v.qvlt")).constData(), mode), 0);
     QString error;
-    ASSERT_TRUE(Document::writeToURL("new contents", path("v.qvlt"), &error))
+    ASSERT_TRUE(writeFile("new contents", path("v.qvlt"), &error))
         << std::oct << mode << ": " << error.toStdString();
     EXPECT_EQ(readAll(path("v.qvlt")), "new contents") << std::oct << mode;
     EXPECT_EQ(permissionsOf(path("v.qvlt")), mode) << std::oct << mode;
@@ -176,7 +185,7 @@ TEST_F(DocumentTest, SavingThroughASymbolicLinkUpdatesTheFileItPointsTo) {
   };
   ASSERT_TRUE(QFile::link(real, path("hop.qvlt")));
   for (const auto& c : cases) {
-    ASSERT_TRUE(Document::writeToURL("previous contents", real, nullptr));
+    ASSERT_TRUE(AtomicFile::write("previous contents", real));
     ASSERT_EQ(chmod(QFile::encodeName(real).constData(), 0640), 0);
     ASSERT_EQ(symlink(QFile::encodeName(c.linkTarget).constData(),
                       QFile::encodeName(path("v.qvlt")).constData()),
@@ -184,7 +193,7 @@ TEST_F(DocumentTest, SavingThroughASymbolicLinkUpdatesTheFileItPointsTo) {
         << c.what;
     const QString pointsAt = QFile::symLinkTarget(path("v.qvlt"));
     QString error;
-    ASSERT_TRUE(Document::writeToURL("new contents", path("v.qvlt"), &error))
+    ASSERT_TRUE(writeFile("new contents", path("v.qvlt"), &error))
         << c.what << ": " << error.toStdString();
     EXPECT_TRUE(QFileInfo(path("v.qvlt")).isSymLink()) << c.what;
     EXPECT_EQ(QFile::symLinkTarget(path("v.qvlt")), pointsAt) << c.what;
@@ -205,14 +214,14 @@ TEST_F(DocumentTest, ARenameThatFailsLeavesNoTemporary) {
   // A folder where the file should be: everything is written, then the rename is refused.
   ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("v.qvlt/inside")));
   QString error;
-  EXPECT_FALSE(Document::writeToURL("new contents", path("v.qvlt"), &error));
+  EXPECT_FALSE(writeFile("new contents", path("v.qvlt"), &error));
   EXPECT_FALSE(error.isEmpty());
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{QStringLiteral("v.qvlt")});
 }
 
 TEST_F(DocumentTest, SavingSyncsTheFileBeforeTheRenameAndTheFolderAfterIt) {
-  ASSERT_TRUE(Document::writeToURL("previous contents", path("v.qvlt"), nullptr));
+  ASSERT_TRUE(AtomicFile::write("previous contents", path("v.qvlt")));
   struct Sync {
     struct stat synced;
     QByteArray syncedBytes;  // when a file
@@ -228,7 +237,7 @@ TEST_F(DocumentTest, SavingSyncsTheFileBeforeTheRenameAndTheFolderAfterIt) {
     sync.fileBytes = readAll(path("v.qvlt"));
     syncs.push_back(sync);
   };
-  const bool saved = Document::writeToURL("new contents", path("v.qvlt"), nullptr);
+  const bool saved = AtomicFile::write("new contents", path("v.qvlt")).ok();
   syncObserver = {};
   ASSERT_TRUE(saved);
   struct stat file {
@@ -244,22 +253,22 @@ TEST_F(DocumentTest, SavingSyncsTheFileBeforeTheRenameAndTheFolderAfterIt) {
 }
 
 TEST_F(DocumentTest, ASaveRemovesOnlyTheTemporariesThatKilledSavesOfThatFileLeft) {
-  ASSERT_TRUE(Document::writeToURL("previous contents", path("Vault.qvlt"), nullptr));
+  ASSERT_TRUE(AtomicFile::write("previous contents", path("Vault.qvlt")));
   ASSERT_EQ(chmod(QFile::encodeName(path("Vault.qvlt")).constData(), 0640), 0);
   // What a save killed just before its rename leaves: its temporary, complete and with the
   // permissions it would have had.
   QString killedSave;
   QByteArray killedBytes;
   mode_t killedPermissions = 0;
-  Document::setBeforeCommitHook([&] {
+  AtomicFile::setBeforeCommitHook([&] {
     for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
       if (name != QStringLiteral("Vault.qvlt")) killedSave = name;
     killedBytes = readAll(dir.filePath(killedSave));
     killedPermissions = permissionsOf(dir.filePath(killedSave));
     return false;
   });
-  EXPECT_FALSE(Document::writeToURL("killed", path("Vault.qvlt"), nullptr));
-  Document::setBeforeCommitHook({});
+  EXPECT_FALSE(AtomicFile::write("killed", path("Vault.qvlt")));
+  AtomicFile::setBeforeCommitHook({});
   ASSERT_TRUE(killedSave.startsWith(QStringLiteral(".Vault.qvlt.qvsave-")))
       << killedSave.toStdString();
   EXPECT_EQ(killedBytes, "killed");
@@ -302,7 +311,7 @@ TEST_F(DocumentTest, ASaveRemovesOnlyTheTemporariesThatKilledSavesOfThatFileLeft
   ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral(".Vault.qvlt.qvsave-Folder")));
   QTemporaryDir elsewhere;
   const QString pointed = QDir(elsewhere.path()).filePath(QStringLiteral("target"));
-  ASSERT_TRUE(Document::writeToURL("pointed at", pointed, nullptr));
+  ASSERT_TRUE(AtomicFile::write("pointed at", pointed));
   ASSERT_TRUE(QFile::link(pointed, path(".Vault.qvlt.qvsave-Linked")));
   const bool asRoot = geteuid() == 0;  // only root can give a file to someone else
   if (asRoot) {

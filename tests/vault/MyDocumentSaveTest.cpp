@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "platform/AtomicFile.h"
 #include "platform/KeyDerivation.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
@@ -267,7 +268,7 @@ TEST_F(MyDocumentSaveTest, AnIndependentReaderSeesTheFileLayout) {
   doc.vault().setViewState(sorted);
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("v.qvlt"));
-  ASSERT_TRUE(Document::writeToURL(save(), path, nullptr));
+  ASSERT_TRUE(AtomicFile::write(save(), path));
   QProcess reader;
   reader.start(python, {QStringLiteral(QV_SOURCE_DIR "/tests/tools/describe_archive.py"), path});
   ASSERT_TRUE(reader.waitForFinished(30000));
