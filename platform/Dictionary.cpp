@@ -49,8 +49,13 @@ void Dictionary::setValue(const QString& key, Value value) {
 void Dictionary::removeValue(QStringView key) {
   const qsizetype i = indexOf(key);
   if (i < 0) return;
+  if (index_) {
+    // Kept, not rebuilt: the later entries only move down by one.
+    index_->remove(entries_[static_cast<std::size_t>(i)].first);
+    for (auto it = index_->begin(); it != index_->end(); ++it)
+      if (it.value() > i) --it.value();
+  }
   entries_.erase(entries_.begin() + i);
-  index_.reset();
 }
 
 void Dictionary::removeAll() {

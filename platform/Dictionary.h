@@ -32,6 +32,8 @@ class Dictionary {
   void setMutable(bool isMutable) { mutable_ = isMutable; }
 
   qsizetype count() const { return static_cast<qsizetype>(entries_.size()); }
+  // Room for this many keys: readers that know the count allocate once.
+  void reserve(qsizetype count) { entries_.reserve(static_cast<std::size_t>(count)); }
   bool isEmpty() const { return entries_.empty(); }
   bool contains(QStringView key) const { return indexOf(key) >= 0; }
   // The value under key; an absent Value when there is none.

@@ -15,15 +15,24 @@ Value::Value(DictRef dictionary) {
 }
 
 Value Value::data(QByteArray bytes, bool isMutable) {
-  Value v{Storage(std::in_place_index<kData>, std::move(bytes))};
-  v.mutable_ = isMutable;
-  return v;
+  if (isMutable)
+    return Value(Storage(std::in_place_index<kMutableData>, MutableData{std::move(bytes)}));
+  return Value(Storage(std::in_place_index<kData>, std::move(bytes)));
 }
 
 Value Value::mutableString(QString string) {
-  Value v(std::move(string));
-  v.mutable_ = true;
-  return v;
+  return Value(Storage(std::in_place_index<kMutableString>, MutableString{std::move(string)}));
+}
+
+Value::Type Value::type() const {
+  switch (storage_.index()) {
+    case kMutableString:
+      return Type::String;
+    case kMutableData:
+      return Type::Data;
+    default:
+      return static_cast<Type>(storage_.index());
+  }
 }
 
 bool Value::isNumber() const {
@@ -39,7 +48,7 @@ bool Value::isNumber() const {
 }
 
 QString Value::toString() const {
-  if (const auto* s = std::get_if<kString>(&storage_)) return *s;
+  if (const QString* s = stringPointer()) return *s;
   return {};
 }
 
@@ -124,11 +133,12 @@ Date Value::toDate(Date fallback) const {
 
 QByteArray Value::toData() const {
   if (const auto* d = std::get_if<kData>(&storage_)) return *d;
+  if (const auto* d = std::get_if<kMutableData>(&storage_)) return d->bytes;
   return {};
 }
 
 Rect Value::toRect() const {
-  if (const auto* r = std::get_if<kRect>(&storage_)) return *r;
+  if (const auto* r = std::get_if<kRect>(&storage_)) return **r;
   return {};
 }
 
@@ -188,7 +198,19 @@ bool deepEqual(const Value& a, const Value& b, int depth) {
 
 bool operator==(const Value& a, const Value& b) { return deepEqual(a, b, 0); }
 
-bool Value::isSameObject(const Value& other) const { return storage_ == other.storage_; }
+bool Value::isSameObject(const Value& other) const {
+  if (type() != other.type()) return false;
+  switch (type()) {
+    case Type::String:
+      return *stringPointer() == *other.stringPointer();
+    case Type::Data:
+      return toData() == other.toData();
+    case Type::Rect:
+      return toRect() == other.toRect();
+    default:
+      return storage_ == other.storage_;
+  }
+}
 
 QString Value::debugDescription() const {
   switch (type()) {

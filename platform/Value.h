@@ -44,7 +44,7 @@ class Value {
   Value(const QString& string) : storage_(string) {}  // NOLINT: implicit on purpose
   Value(QString&& string) : storage_(std::move(string)) {}
   Value(const Date& date) : storage_(date) {}
-  Value(const Rect& rect) : storage_(rect) {}
+  Value(const Rect& rect) : storage_(std::make_shared<const Rect>(rect)) {}
   Value(ArrayRef array);
   Value(DictRef dictionary);
   Value(NullValue) : storage_(NullValue{}) {}
@@ -59,23 +59,29 @@ class Value {
   static Value mutableString(QString string);
   static Value null() { return Value(NullValue{}); }
 
-  Type type() const { return static_cast<Type>(storage_.index()); }
+  Type type() const;
   bool isAbsent() const { return storage_.index() == kAbsent; }
   bool isNull() const { return storage_.index() == kNull; }
-  bool isString() const { return storage_.index() == kString; }
+  bool isString() const { return stringPointer() != nullptr; }
   bool isNumber() const;  // integer, unsigned, double or boolean
   bool isDate() const { return storage_.index() == kDate; }
-  bool isData() const { return storage_.index() == kData; }
+  bool isData() const { return storage_.index() == kData || storage_.index() == kMutableData; }
   bool isRect() const { return storage_.index() == kRect; }
   bool isArray() const { return storage_.index() == kArray; }
   bool isDictionary() const { return storage_.index() == kDictionary; }
   // Strings and data remember whether they were made mutable: archives name the class.
-  bool isMutable() const { return mutable_; }
+  bool isMutable() const {
+    return storage_.index() == kMutableString || storage_.index() == kMutableData;
+  }
 
   // Typed reads. A value of another kind reads as the given fallback; numbers convert among
   // themselves (a double read as an integer truncates toward zero).
   QString toString() const;
-  const QString* stringPointer() const { return std::get_if<kString>(&storage_); }
+  const QString* stringPointer() const {
+    if (const auto* s = std::get_if<kString>(&storage_)) return s;
+    if (const auto* s = std::get_if<kMutableString>(&storage_)) return &s->string;
+    return nullptr;
+  }
   qint64 toInteger(qint64 fallback = 0) const;
   quint64 toUnsigned(quint64 fallback = 0) const;
   double toDouble(double fallback = 0.0) const;
@@ -108,14 +114,28 @@ class Value {
     kData,
     kRect,
     kArray,
-    kDictionary
+    kDictionary,
+    kMutableString,
+    kMutableData,
   };
-  using Storage = std::variant<std::monostate, NullValue, QString, qint64, quint64, double, bool,
-                               Date, QByteArray, Rect, ArrayRef, DictRef>;
+  // Archives name the class of a mutable string or data, so mutability is kept; it travels
+  // in the alternative itself, which keeps a Value at 32 bytes (every record field is one).
+  struct MutableString {
+    QString string;
+    friend bool operator==(const MutableString&, const MutableString&) = default;
+  };
+  struct MutableData {
+    QByteArray bytes;
+    friend bool operator==(const MutableData&, const MutableData&) = default;
+  };
+  // Rectangles are rare (window state) and the widest scalar: held apart.
+  using RectRef = std::shared_ptr<const Rect>;
+  using Storage =
+      std::variant<std::monostate, NullValue, QString, qint64, quint64, double, bool, Date,
+                   QByteArray, RectRef, ArrayRef, DictRef, MutableString, MutableData>;
   explicit Value(Storage storage) : storage_(std::move(storage)) {}
 
   Storage storage_;
-  bool mutable_ = false;
 };
 
 Q_DECLARE_METATYPE(Value)
