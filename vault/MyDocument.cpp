@@ -1,8 +1,7 @@
 #include "vault/MyDocument.h"
 
-#include <QFile>
-
 #include "Common/ZVAppSupportUtility.h"
+#include "platform/FileBytes.h"
 #include "vault/CurrentFormatEncryptor.h"
 
 namespace {
@@ -151,12 +150,12 @@ bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* e
 }
 
 bool MyDocument::readFromURL(const QString& path, QString* error) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    if (error) *error = file.errorString();
+  Result<QByteArray> bytes = FileBytes::read(path);
+  if (!bytes) {
+    if (error) *error = bytes.error();
     return false;
   }
-  return readFromData(file.readAll(), fileType(), error);
+  return readFromData(bytes.take(), fileType(), error);
 }
 
 bool MyDocument::revertToContentsOfURL(const QString& path, const QString&, QString* error) {

@@ -15,6 +15,7 @@
 #include "platform/Alert.h"
 #include "platform/AtomicFile.h"
 #include "platform/Document.h"
+#include "platform/FileBytes.h"
 #include "platform/Sheet.h"
 #include "tests/GuiDriver.h"
 
@@ -155,6 +156,26 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
     EXPECT_EQ(readAll(path("v.qvlt")), "previous contents") << c.what;
     EXPECT_EQ(entries(), QStringList{QStringLiteral("v.qvlt")}) << c.what;
     EXPECT_TRUE(doc.isDocumentEdited()) << c.what;  // the changes are still unsaved
+  }
+}
+
+TEST_F(DocumentTest, FileBytesReadsTheWholeFileOrSaysWhyNot) {
+  const QByteArray big(3 * 1024 * 1024 + 7, 'b');
+  ASSERT_TRUE(AtomicFile::write(big, path("big.qvlt")));
+  ASSERT_TRUE(AtomicFile::write(QByteArray(), path("empty.qvlt")));
+  const struct {
+    const char* name;
+    bool readable;
+    QByteArray bytes;
+  } cases[] = {{"big.qvlt", true, big}, {"empty.qvlt", true, {}}, {"missing.qvlt", false, {}}};
+  for (const auto& c : cases) {
+    const Result<QByteArray> read = FileBytes::read(path(c.name));
+    ASSERT_EQ(read.ok(), c.readable) << c.name;
+    if (c.readable) {
+      EXPECT_EQ(read.value(), c.bytes) << c.name;
+    } else {
+      EXPECT_FALSE(read.error().isEmpty()) << c.name;
+    }
   }
 }
 
