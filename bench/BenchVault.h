@@ -24,6 +24,9 @@ inline std::unique_ptr<Vault> makeBenchVault(int recordCount) {
     r->setValue(RecordKeys::password(), QStringLiteral("pw-%1-Xy7!q").arg(i));
     r->setValue(RecordKeys::email(), QStringLiteral("user%1@example.org").arg(i));
     r->setValue(RecordKeys::note(), QStringLiteral("A short note about record %1.").arg(i));
+    // Fixed dates: the file's size does not depend on how fast the records were made.
+    r->setValue(RecordKeys::creationDate(), Date{600000000.0 + i});
+    r->setValue(RecordKeys::modificationDate(), Date{650000000.0 + i});
     r->setValue(RecordKeys::categoryPtr(), categories[std::size_t(i % 10)]);
     vault->recordController().addObject(r);
   }

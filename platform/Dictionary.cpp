@@ -1,5 +1,7 @@
 #include "platform/Dictionary.h"
 
+#include <QSet>
+
 namespace {
 constexpr qsizetype kIndexThreshold = 24;
 
@@ -9,27 +11,71 @@ const Value& absentValue() {
 }
 }  // namespace
 
-qsizetype Dictionary::indexOf(QStringView key) const {
+qsizetype DictionaryKeys::indexOf(QStringView key) const {
   if (count() < kIndexThreshold) {
     for (qsizetype i = 0; i < count(); ++i)
-      if (entries_[static_cast<std::size_t>(i)].first == key) return i;
+      if (keys_[static_cast<std::size_t>(i)] == key) return i;
     return -1;
   }
-  if (!index_) rebuildIndex();
+  if (!index_) {
+    index_ = std::make_unique<QHash<QString, qsizetype>>();
+    index_->reserve(count());
+    for (qsizetype i = 0; i < count(); ++i) index_->insert(keys_[static_cast<std::size_t>(i)], i);
+  }
   const auto found = index_->constFind(key.toString());
   return found == index_->cend() ? -1 : found.value();
 }
 
-void Dictionary::rebuildIndex() const {
-  index_ = std::make_unique<QHash<QString, qsizetype>>();
-  index_->reserve(count());
-  for (qsizetype i = 0; i < count(); ++i)
-    index_->insert(entries_[static_cast<std::size_t>(i)].first, i);
+bool DictionaryKeys::hasDuplicates() const {
+  QSet<QString> seen;
+  seen.reserve(count());
+  for (const QString& key : keys_) {
+    if (seen.contains(key)) return true;
+    seen.insert(key);
+  }
+  return false;
+}
+
+void DictionaryKeys::append(const QString& key) {
+  keys_.push_back(key);
+  if (index_) index_->insert(key, count() - 1);
+}
+
+void DictionaryKeys::removeAt(qsizetype i) {
+  if (index_) {
+    // Kept, not rebuilt: the later keys only move down by one.
+    index_->remove(keys_[static_cast<std::size_t>(i)]);
+    for (auto it = index_->begin(); it != index_->end(); ++it)
+      if (it.value() > i) --it.value();
+  }
+  keys_.erase(keys_.begin() + i);
+}
+
+const DictionaryKeysRef& Dictionary::emptyKeys() {
+  static const DictionaryKeysRef empty = std::make_shared<const DictionaryKeys>();
+  return empty;
+}
+
+DictRef Dictionary::create(DictionaryKeysRef keys, std::vector<Value> values, bool isMutable) {
+  if (!keys || keys->count() != static_cast<qsizetype>(values.size())) return {};
+  auto d = std::make_shared<Dictionary>(isMutable);
+  d->keys_ = std::move(keys);
+  d->values_ = std::move(values);
+  return d;
+}
+
+DictionaryKeys& Dictionary::ownKeys() {
+  if (keys_.use_count() > 1) {
+    auto own = std::make_shared<DictionaryKeys>(keys_->keys_);
+    keys_ = own;
+    return *own;
+  }
+  return const_cast<DictionaryKeys&>(*keys_);  // held by this dictionary alone
 }
 
 const Value& Dictionary::value(QStringView key) const {
   const qsizetype i = indexOf(key);
-  return i < 0 ? absentValue() : entries_[static_cast<std::size_t>(i)].second;
+  return i < 0 ? absentValue() : values_[static_cast<std::size_t>(i)];
 }
 
 void Dictionary::setValue(const QString& key, Value value) {
@@ -39,39 +85,35 @@ void Dictionary::setValue(const QString& key, Value value) {
   }
   const qsizetype i = indexOf(key);
   if (i >= 0) {
-    entries_[static_cast<std::size_t>(i)].second = std::move(value);
+    values_[static_cast<std::size_t>(i)] = std::move(value);
     return;
   }
-  entries_.emplace_back(key, std::move(value));
-  if (index_) index_->insert(key, count() - 1);
+  ownKeys().append(key);
+  values_.push_back(std::move(value));
 }
 
 void Dictionary::removeValue(QStringView key) {
   const qsizetype i = indexOf(key);
   if (i < 0) return;
-  if (index_) {
-    // Kept, not rebuilt: the later entries only move down by one.
-    index_->remove(entries_[static_cast<std::size_t>(i)].first);
-    for (auto it = index_->begin(); it != index_->end(); ++it)
-      if (it.value() > i) --it.value();
-  }
-  entries_.erase(entries_.begin() + i);
+  ownKeys().removeAt(i);
+  values_.erase(values_.begin() + i);
 }
 
 void Dictionary::removeAll() {
-  entries_.clear();
-  index_.reset();
+  keys_ = emptyKeys();
+  values_.clear();
 }
 
 QStringList Dictionary::keys() const {
   QStringList out;
   out.reserve(count());
-  for (const auto& entry : entries_) out.push_back(entry.first);
+  for (qsizetype i = 0; i < count(); ++i) out.push_back(keyAt(i));
   return out;
 }
 
 DictRef Dictionary::copy() const {
   auto out = create(true);
-  out->entries_ = entries_;
+  out->keys_ = keys_;
+  out->values_ = values_;
   return out;
 }

@@ -15,26 +15,49 @@ class DictionaryAttachment {
   virtual ~DictionaryAttachment() = default;
 };
 
+// The ordered keys of dictionaries. Records share one list between them (a copy, a new record,
+// or records read from one file with the same keys), so a key costs nothing per record; a
+// dictionary that adds or removes a key while its list is shared takes a list of its own.
+class DictionaryKeys {
+ public:
+  explicit DictionaryKeys(std::vector<QString> keys = {}) : keys_(std::move(keys)) {}
+
+  qsizetype count() const { return static_cast<qsizetype>(keys_.size()); }
+  const QString& at(qsizetype i) const { return keys_[static_cast<std::size_t>(i)]; }
+  qsizetype indexOf(QStringView key) const;
+  // Whether the list holds a key twice (a dictionary cannot use such a list).
+  bool hasDuplicates() const;
+
+ private:
+  friend class Dictionary;
+  void append(const QString& key);
+  void removeAt(qsizetype i);
+
+  std::vector<QString> keys_;
+  // Built only for long lists; short ones are scanned, which is faster.
+  mutable std::unique_ptr<QHash<QString, qsizetype>> index_;
+};
+using DictionaryKeysRef = std::shared_ptr<const DictionaryKeys>;
+
 // A shared, mutable dictionary whose identity is its address: "the very category" is the
 // same Dictionary object, not an equal one. Keys keep their insertion order, and keys the
 // program does not know are kept and written back.
 class Dictionary {
  public:
-  using Entry = std::pair<QString, Value>;
-
   explicit Dictionary(bool isMutable = true) : mutable_(isMutable) {}
   Dictionary(const Dictionary&) = delete;
   Dictionary& operator=(const Dictionary&) = delete;
 
   static DictRef create(bool isMutable = true) { return std::make_shared<Dictionary>(isMutable); }
+  // A dictionary of these keys and values, one value per key, keys distinct (or nothing).
+  // The key list may be shared with other dictionaries.
+  static DictRef create(DictionaryKeysRef keys, std::vector<Value> values, bool isMutable = true);
 
   bool isMutable() const { return mutable_; }
   void setMutable(bool isMutable) { mutable_ = isMutable; }
 
-  qsizetype count() const { return static_cast<qsizetype>(entries_.size()); }
-  // Room for this many keys: readers that know the count allocate once.
-  void reserve(qsizetype count) { entries_.reserve(static_cast<std::size_t>(count)); }
-  bool isEmpty() const { return entries_.empty(); }
+  qsizetype count() const { return static_cast<qsizetype>(values_.size()); }
+  bool isEmpty() const { return values_.empty(); }
   bool contains(QStringView key) const { return indexOf(key) >= 0; }
   // The value under key; an absent Value when there is none.
   const Value& value(QStringView key) const;
@@ -43,10 +66,43 @@ class Dictionary {
   void removeValue(QStringView key);
   void removeAll();
 
-  const std::vector<Entry>& entries() const { return entries_; }
+  // Keys and values by position, in insertion order.
+  const QString& keyAt(qsizetype i) const { return keys_->at(i); }
+  const Value& valueAt(qsizetype i) const { return values_[static_cast<std::size_t>(i)]; }
+  const std::vector<Value>& values() const { return values_; }
+  const DictionaryKeysRef& keyList() const { return keys_; }
   QStringList keys() const;
 
-  // A new mutable dictionary with the same keys and values (a shallow copy).
+  // (key, value) pairs in order, for range-for loops.
+  class Entries {
+   public:
+    class Iterator {
+     public:
+      Iterator(const Dictionary* d, qsizetype i) : d_(d), i_(i) {}
+      std::pair<const QString&, const Value&> operator*() const {
+        return {d_->keyAt(i_), d_->valueAt(i_)};
+      }
+      Iterator& operator++() {
+        ++i_;
+        return *this;
+      }
+      bool operator!=(const Iterator& other) const { return i_ != other.i_; }
+
+     private:
+      const Dictionary* d_;
+      qsizetype i_;
+    };
+    explicit Entries(const Dictionary* d) : d_(d) {}
+    Iterator begin() const { return {d_, 0}; }
+    Iterator end() const { return {d_, d_->count()}; }
+
+   private:
+    const Dictionary* d_;
+  };
+  Entries entries() const { return Entries(this); }
+
+  // A new mutable dictionary with the same keys and values (a shallow copy; the key list is
+  // shared).
   DictRef copy() const;
 
   DictionaryAttachment* attachment() const { return attachment_.get(); }
@@ -55,12 +111,14 @@ class Dictionary {
   }
 
  private:
-  qsizetype indexOf(QStringView key) const;
-  void rebuildIndex() const;
+  qsizetype indexOf(QStringView key) const { return keys_->indexOf(key); }
+  // The key list, made this dictionary's own before it changes.
+  DictionaryKeys& ownKeys();
 
-  std::vector<Entry> entries_;
-  // Built only for large dictionaries; small ones are scanned, which is faster.
-  mutable std::unique_ptr<QHash<QString, qsizetype>> index_;
+  DictionaryKeysRef keys_ = emptyKeys();
+  std::vector<Value> values_;
   std::unique_ptr<DictionaryAttachment> attachment_;
   bool mutable_;
+
+  static const DictionaryKeysRef& emptyKeys();
 };

@@ -217,14 +217,13 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
     className = array->isMutable() ? QStringLiteral("NSMutableArray") : QStringLiteral("NSArray");
   } else {
     const Dictionary& dictionary = *value.dictionaryPointer();
-    const auto& entries = dictionary.entries();
-    const std::size_t n = entries.size();
+    const auto n = static_cast<std::size_t>(dictionary.count());
     const std::size_t first = elementUids_.size();
     elementUids_.resize(first + 2 * n);
-    for (std::size_t i = 0; i < n; ++i) elementUids_[first + i] = encodeString(entries[i].first);
+    for (std::size_t i = 0; i < n; ++i)
+      elementUids_[first + i] = encodeString(dictionary.keyAt(static_cast<qsizetype>(i)));
     if (QString error = encodeAll(
-            entries, [](const Dictionary::Entry& e) -> const Value& { return e.second; },
-            first + n);
+            dictionary.values(), [](const Value& v) -> const Value& { return v; }, first + n);
         !error.isEmpty())
       return Failure{error};
     object = Object{Shape::Dictionary, 0, static_cast<quint32>(n), first};

@@ -28,16 +28,20 @@ DictRef FilteringArrayController::categoryForNewRecord() {
 }
 
 DictRef FilteringArrayController::newObject() {
+  // Every new record shares one list of its thirteen keys.
+  static const DictionaryKeysRef keys = std::make_shared<const DictionaryKeys>(std::vector{
+      RecordKeys::name(), RecordKeys::account(), RecordKeys::url(), RecordKeys::userID(),
+      RecordKeys::password(), RecordKeys::pin(), RecordKeys::security(), RecordKeys::email(),
+      RecordKeys::note(), RecordKeys::creationDate(), RecordKeys::modificationDate(),
+      RecordKeys::usageCount(), RecordKeys::categoryPtr()});
   const DictRef category = categoryForNewRecord();
-  auto record = Dictionary::create();
-  for (const QString& key : {RecordKeys::name(), RecordKeys::account(), RecordKeys::url(),
-                             RecordKeys::userID(), RecordKeys::password(), RecordKeys::pin(),
-                             RecordKeys::security(), RecordKeys::email(), RecordKeys::note()})
-    record->setValue(key, QString());
-  record->setValue(RecordKeys::creationDate(), Date::now());
-  record->setValue(RecordKeys::modificationDate(), Date::now());
-  record->setValue(RecordKeys::usageCount(), Value::integer(0));
-  record->setValue(RecordKeys::categoryPtr(), category);
+  std::vector<Value> values(9, Value(QString()));
+  values.emplace_back(Date::now());
+  values.emplace_back(Date::now());
+  values.push_back(Value::integer(0));
+  values.emplace_back(category);
+  auto record = Dictionary::create(keys, std::move(values));
+  if (!category) record->removeValue(RecordKeys::categoryPtr());
   return record;
 }
 

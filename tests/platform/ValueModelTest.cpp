@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <map>
 #include <random>
@@ -77,6 +78,38 @@ TEST(DictionaryTest, KeepsInsertionOrderAndRemovesOnAbsent) {
   EXPECT_EQ(d->keys(), (QStringList{QStringLiteral("z"), QStringLiteral("m")}));
   EXPECT_EQ(d->value(u"z").toInteger(), 4);
   EXPECT_TRUE(d->value(u"a").isAbsent());
+}
+
+// Dictionaries share one key list until one of them adds or removes a key.
+TEST(DictionaryTest, ASharedKeyListNeverLeaksAnEditIntoAnotherDictionary) {
+  const auto keys = std::make_shared<const DictionaryKeys>(
+      std::vector{QStringLiteral("name"), QStringLiteral("url")});
+  const struct {
+    const char* what;
+    std::function<void(Dictionary&)> edit;
+    QStringList keysAfter;
+  } cases[] = {
+      {"new key",
+       [](Dictionary& d) { d.setValue(QStringLiteral("pin"), QStringLiteral("1")); },
+       {QStringLiteral("name"), QStringLiteral("url"), QStringLiteral("pin")}},
+      {"removed key", [](Dictionary& d) { d.removeValue(u"name"); }, {QStringLiteral("url")}},
+      {"replaced value",
+       [](Dictionary& d) { d.setValue(QStringLiteral("url"), QStringLiteral("x")); },
+       {QStringLiteral("name"), QStringLiteral("url")}},
+      {"emptied", [](Dictionary& d) { d.removeAll(); }, {}},
+  };
+  for (const auto& c : cases) {
+    const DictRef a =
+        Dictionary::create(keys, {Value(QStringLiteral("A")), Value(QStringLiteral("a.example"))});
+    const DictRef b = a->copy();
+    ASSERT_EQ(b->keyList(), a->keyList()) << c.what;
+    c.edit(*b);
+    EXPECT_EQ(b->keys(), c.keysAfter) << c.what;
+    EXPECT_EQ(a->keys(), (QStringList{QStringLiteral("name"), QStringLiteral("url")})) << c.what;
+    EXPECT_EQ(a->value(u"url").toString(), u"a.example") << c.what;
+    EXPECT_EQ(keys->count(), 2) << c.what;
+  }
+  EXPECT_EQ(Dictionary::create(keys, {Value(QStringLiteral("one value only"))}), nullptr);
 }
 
 TEST(DictionaryTest, LargeDictionariesAgreeWithAReferenceMapThroughEdits) {
