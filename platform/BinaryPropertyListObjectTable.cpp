@@ -16,6 +16,14 @@ bool isAscii(const QString& s) {
   return true;
 }
 
+// The size and the edges only: hashing all of a ciphertext of tens of megabytes would cost
+// about as much as encrypting it. Equal samples are told apart by comparing the bytes.
+std::size_t sampleHash(QByteArrayView bytes) {
+  constexpr qsizetype kEdge = 64;
+  if (bytes.size() <= 2 * kEdge) return qHash(bytes);
+  return qHashMulti(0, bytes.size(), bytes.first(kEdge), bytes.last(kEdge));
+}
+
 // Appends to a byte array sized up front, so the hot loop never reallocates.
 class ByteSink {
  public:
@@ -95,12 +103,18 @@ quint64 BinaryPropertyListObjectTable::addString(const QString& string) {
   return index;
 }
 
+quint64 BinaryPropertyListObjectTable::addDistinctString(const QString& string) {
+  strings_.push_back(string);
+  return append(Kind::String, strings_.size() - 1);
+}
+
 quint64 BinaryPropertyListObjectTable::addData(const QByteArray& bytes) {
-  auto it = dataEntries_.constFind(bytes);
-  if (it != dataEntries_.cend()) return *it;
+  const std::size_t sample = sampleHash(bytes);
+  for (auto [it, end] = dataEntries_.equal_range(sample); it != end; ++it)
+    if (data_[entries_[*it].bits] == bytes) return *it;
   data_.push_back(bytes);
   const quint64 index = append(Kind::Data, data_.size() - 1);
-  dataEntries_.insert(bytes, index);
+  dataEntries_.insert(sample, index);
   return index;
 }
 
@@ -167,7 +181,6 @@ void BinaryPropertyListObjectTable::reserve(quint64 entries, quint64 references,
   entries_.reserve(entries);
   references_.reserve(references);
   strings_.reserve(strings);
-  stringEntries_.reserve(static_cast<qsizetype>(strings));
   if (uidCount > denseUidEntries_.size()) denseUidEntries_.resize(uidCount);
 }
 

@@ -12,6 +12,9 @@
 class BinaryPropertyListObjectTable {
  public:
   quint64 addString(const QString& string);
+  // For a caller that keeps its strings unique itself: adds without looking for an equal
+  // string, so neither an equal string nor addString may come before or after.
+  quint64 addDistinctString(const QString& string);
   quint64 addData(const QByteArray& bytes);
   // isUnsigned: the bits hold an unsigned value above 2^63 - 1.
   quint64 addInteger(qint64 value, bool isUnsigned = false);
@@ -56,7 +59,8 @@ class BinaryPropertyListObjectTable {
   std::vector<QString> strings_;
   std::vector<QByteArray> data_;
   QHash<QString, quint64> stringEntries_;
-  QHash<QByteArray, quint64> dataEntries_;
+  // Data entries by a hash of their size and edges.
+  QMultiHash<std::size_t, quint64> dataEntries_;
   QHash<qint64, quint64> integerEntries_;
   QHash<quint64, quint64> unsignedEntries_;
   QHash<quint64, quint64> realEntries_;

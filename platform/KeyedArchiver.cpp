@@ -12,17 +12,18 @@
 namespace {
 constexpr quint32 kOnPath = std::numeric_limits<quint32>::max();
 
-QStringList classChain(const QString& name) {
-  if (name == QLatin1String("NSMutableDictionary"))
-    return {name, QStringLiteral("NSDictionary"), QStringLiteral("NSObject")};
-  if (name == QLatin1String("NSMutableArray"))
-    return {name, QStringLiteral("NSArray"), QStringLiteral("NSObject")};
-  if (name == QLatin1String("NSMutableString"))
-    return {name, QStringLiteral("NSString"), QStringLiteral("NSObject")};
-  if (name == QLatin1String("NSMutableData"))
-    return {name, QStringLiteral("NSData"), QStringLiteral("NSObject")};
-  return {name, QStringLiteral("NSObject")};
-}
+// Each class's name and its superclasses, in ClassName order.
+constexpr const char* kClassChains[][3] = {
+    {"NSMutableString", "NSString", "NSObject"},
+    {"NSMutableData", "NSData", "NSObject"},
+    {"NSValue", "NSObject"},
+    {"NSNull", "NSObject"},
+    {"NSDate", "NSObject"},
+    {"NSArray", "NSObject"},
+    {"NSMutableArray", "NSArray", "NSObject"},
+    {"NSDictionary", "NSObject"},
+    {"NSMutableDictionary", "NSDictionary", "NSObject"},
+};
 
 // Shortest text that reads back as the same double; integral values have no decimal point.
 QString rectNumber(double d) { return QString::number(d, 'g', QLocale::FloatingPointShortest); }
@@ -37,7 +38,7 @@ QString keyText(int which) {
 }
 }  // namespace
 
-KeyedArchiver::KeyedArchiver() { addString(Shape::String, QStringLiteral("$null")); }
+KeyedArchiver::KeyedArchiver() { add(Shape::String, intern(QStringLiteral("$null"))); }
 
 Result<QByteArray> KeyedArchiver::archivedDataWithRootObject(const Value& root) {
   KeyedArchiver archiver;
@@ -51,27 +52,39 @@ quint32 KeyedArchiver::add(Shape shape, quint64 bits, quint32 count) {
   return static_cast<quint32>(objects_.size() - 1);
 }
 
-quint32 KeyedArchiver::addString(Shape shape, const QString& string) {
-  strings_.push_back(string);
-  return add(shape, strings_.size() - 1);
-}
-
 quint32 KeyedArchiver::addData(Shape shape, const QByteArray& data) {
   data_.push_back(data);
   return add(shape, data_.size() - 1);
 }
 
-quint32 KeyedArchiver::encodeString(const QString& string) {
-  if (auto it = stringUids_.constFind(string); it != stringUids_.cend()) return *it;
-  const quint32 uid = addString(Shape::String, string);
-  stringUids_.insert(string, uid);
-  return uid;
+quint32 KeyedArchiver::intern(const QString& string) {
+  const qsizetype known = textIds_.size();
+  quint32& id = textIds_[string];
+  if (textIds_.size() != known) {
+    id = static_cast<quint32>(texts_.size());
+    texts_.push_back(string);
+    stringUids_.push_back(0);
+  }
+  return id;
 }
 
-quint32 KeyedArchiver::classRecord(const QString& name) {
-  if (auto it = classes_.constFind(name); it != classes_.cend()) return *it;
-  const quint32 uid = addString(Shape::ClassRecord, name);
-  classes_.insert(name, uid);
+quint32 KeyedArchiver::textOf(const QString& string) {
+  // Characters and size name the text while the archived value lives: it is not changed.
+  const auto where = reinterpret_cast<quintptr>(string.constData());
+  RecentText& recent = recentTexts_[(quint64{where} * 0x9E3779B97F4A7C15u) >> 58];
+  if (recent.characters != string.constData() || recent.size != string.size())
+    recent = RecentText{string.constData(), string.size(), intern(string)};
+  return recent.text;
+}
+
+quint32 KeyedArchiver::encodeString(quint32 text) {
+  if (stringUids_[text] == 0) stringUids_[text] = add(Shape::String, text);
+  return stringUids_[text];
+}
+
+quint32 KeyedArchiver::classRecord(ClassName name) {
+  quint32& uid = classes_[static_cast<std::size_t>(name)];
+  if (uid == 0) uid = add(Shape::ClassRecord, static_cast<quint64>(name));
   return uid;
 }
 
@@ -82,10 +95,11 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
     case Value::Type::Absent:
       return Failure{QStringLiteral("keyed archive: an absent value cannot be archived")};
     case Value::Type::String: {
-      if (!value.isMutable()) return encodeString(*value.stringPointer());
+      const quint32 text = textOf(*value.stringPointer());
+      if (!value.isMutable()) return encodeString(text);
       // The class record follows the object's children, as the macOS archiver numbers them.
-      const quint32 uid = addString(Shape::MutableString, *value.stringPointer());
-      const quint32 cls = classRecord(QStringLiteral("NSMutableString"));
+      const quint32 uid = add(Shape::MutableString, text);
+      const quint32 cls = classRecord(ClassName::MutableString);
       objects_[uid].classUid = cls;
       return uid;
     }
@@ -99,7 +113,7 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
     case Value::Type::Data: {
       if (!value.isMutable()) return addData(Shape::Data, value.toData());
       const quint32 uid = addData(Shape::MutableData, value.toData());
-      const quint32 cls = classRecord(QStringLiteral("NSMutableData"));
+      const quint32 cls = classRecord(ClassName::MutableData);
       objects_[uid].classUid = cls;
       return uid;
     }
@@ -109,10 +123,11 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
           !std::isfinite(r.height))
         return Failure{QStringLiteral("keyed archive: a rectangle with a non-finite number")};
       const quint32 uid = add(Shape::RectValue);
-      const quint32 text = encodeString(
+      // A text made here, so not looked up by where its characters live.
+      const quint32 text = encodeString(intern(
           QStringLiteral("{{%1, %2}, {%3, %4}}")
-              .arg(rectNumber(r.x), rectNumber(r.y), rectNumber(r.width), rectNumber(r.height)));
-      const quint32 cls = classRecord(QStringLiteral("NSValue"));
+              .arg(rectNumber(r.x), rectNumber(r.y), rectNumber(r.width), rectNumber(r.height))));
+      const quint32 cls = classRecord(ClassName::Value);
       objects_[uid].bits = text;
       objects_[uid].classUid = cls;
       return uid;
@@ -170,8 +185,7 @@ Result<quint32> KeyedArchiver::encodeScalar(const Value& value) {
   const Shape shape = object.shape;
   const quint32 uid = add(shape, bits);
   if (shape == Shape::Null || shape == Shape::Date) {
-    const quint32 cls =
-        classRecord(shape == Shape::Null ? QStringLiteral("NSNull") : QStringLiteral("NSDate"));
+    const quint32 cls = classRecord(shape == Shape::Null ? ClassName::Null : ClassName::Date);
     objects_[uid].classUid = cls;
   }
   if (slot) *slot = uid;
@@ -203,7 +217,7 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
     return {};
   };
 
-  QString className;
+  ClassName className;
   Object object;
   if (const Array* array = value.isArray() ? value.toArray().get() : nullptr) {
     const std::size_t n = array->values().size();
@@ -214,21 +228,20 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
         !error.isEmpty())
       return Failure{error};
     object = Object{Shape::Array, 0, static_cast<quint32>(n), first};
-    className = array->isMutable() ? QStringLiteral("NSMutableArray") : QStringLiteral("NSArray");
+    className = array->isMutable() ? ClassName::MutableArray : ClassName::Array;
   } else {
     const Dictionary& dictionary = *value.dictionaryPointer();
     const auto n = static_cast<std::size_t>(dictionary.count());
     const std::size_t first = elementUids_.size();
     elementUids_.resize(first + 2 * n);
     for (std::size_t i = 0; i < n; ++i)
-      elementUids_[first + i] = encodeString(dictionary.keyAt(static_cast<qsizetype>(i)));
+      elementUids_[first + i] = encodeString(textOf(dictionary.keyAt(static_cast<qsizetype>(i))));
     if (QString error = encodeAll(
             dictionary.values(), [](const Value& v) -> const Value& { return v; }, first + n);
         !error.isEmpty())
       return Failure{error};
     object = Object{Shape::Dictionary, 0, static_cast<quint32>(n), first};
-    className = dictionary.isMutable() ? QStringLiteral("NSMutableDictionary")
-                                       : QStringLiteral("NSDictionary");
+    className = dictionary.isMutable() ? ClassName::MutableDictionary : ClassName::Dictionary;
   }
   object.classUid = classRecord(className);
   objects_[uid] = object;
@@ -236,14 +249,25 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
   return uid;
 }
 
+quint64 KeyedArchiver::textEntry(BinaryPropertyListObjectTable& table, quint32 text) {
+  if (textEntries_[text] == 0) textEntries_[text] = table.addDistinctString(texts_[text]);
+  return textEntries_[text];
+}
+
 quint64 KeyedArchiver::key(BinaryPropertyListObjectTable& table, Key which) {
-  // No key can be entry 0 (the top dictionary), so 0 means not added yet.
-  quint64& entry = keyEntries_[static_cast<std::size_t>(which)];
-  if (entry == 0) entry = table.addString(keyText(static_cast<int>(which)));
-  return entry;
+  return textEntry(table, keyTexts_[static_cast<std::size_t>(which)]);
 }
 
 QByteArray KeyedArchiver::write(quint32 top) {
+  // The table's own strings share entries with equal archived ones.
+  for (std::size_t k = 0; k < keyTexts_.size(); ++k)
+    keyTexts_[k] = intern(keyText(static_cast<int>(k)));
+  const quint32 archiverName = intern(QStringLiteral("NSKeyedArchiver"));
+  for (const auto& chain : kClassChains)
+    for (const char* name : chain)
+      if (name) intern(QLatin1String(name));
+  textEntries_.assign(texts_.size(), 0);
+
   BinaryPropertyListObjectTable table;
   // Each object is one entry and, with a class, a dictionary of its fields, its element
   // arrays and their UIDs.
@@ -257,7 +281,7 @@ QByteArray KeyedArchiver::write(quint32 top) {
       references += 7;
   }
   // Besides the archived strings, the table holds only the fixed keys and class chains.
-  table.reserve(3 * objects_.size() + 16, references, strings_.size() + 64,
+  table.reserve(3 * objects_.size() + 16, references, textEntries_.size(),
                 static_cast<quint32>(objects_.size()));
   const quint64 root = table.addDictionary(4);
   table.setReference(root, 0, key(table, Key::Version));
@@ -265,7 +289,7 @@ QByteArray KeyedArchiver::write(quint32 top) {
   table.setReference(root, 2, key(table, Key::Top));
   table.setReference(root, 3, key(table, Key::Objects));
   table.setReference(root, 4, table.addInteger(100000));
-  table.setReference(root, 5, table.addString(QStringLiteral("NSKeyedArchiver")));
+  table.setReference(root, 5, textEntry(table, archiverName));
   const quint64 topEntry = table.addDictionary(1);
   table.setReference(root, 6, topEntry);
   table.setReference(topEntry, 0, key(table, Key::Root));
@@ -298,7 +322,7 @@ quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const O
 
   switch (object.shape) {
     case Shape::String:
-      return table.addString(strings_[object.bits]);
+      return textEntry(table, static_cast<quint32>(object.bits));
     case Shape::Data:
       return table.addData(data_[object.bits]);
     case Shape::Integer:
@@ -317,7 +341,7 @@ quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const O
                      [&](auto put) { put(table.addReal(std::bit_cast<double>(object.bits))); });
     case Shape::MutableString:
       return classed({Key::NsString},
-                     [&](auto put) { put(table.addString(strings_[object.bits])); });
+                     [&](auto put) { put(textEntry(table, static_cast<quint32>(object.bits))); });
     case Shape::MutableData:
       return classed({Key::NsData}, [&](auto put) { put(table.addData(data_[object.bits])); });
     case Shape::RectValue:
@@ -334,16 +358,16 @@ quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const O
       });
     case Shape::ClassRecord: {
       // A class record has no class of its own: its class chain, then its name.
-      const QString& name = strings_[object.bits];
-      const QStringList chain = classChain(name);
+      const auto& chain = kClassChains[object.bits];
+      const auto length = static_cast<quint64>(chain[2] ? 3 : 2);
       const quint64 d = table.addDictionary(2);
       table.setReference(d, 0, key(table, Key::Classes));
       table.setReference(d, 1, key(table, Key::ClassName));
-      const quint64 a = table.addArray(static_cast<quint64>(chain.size()));
+      const quint64 a = table.addArray(length);
       table.setReference(d, 2, a);
-      for (qsizetype i = 0; i < chain.size(); ++i)
-        table.setReference(a, static_cast<quint64>(i), table.addString(chain[i]));
-      table.setReference(d, 3, table.addString(name));
+      for (quint64 i = 0; i < length; ++i)
+        table.setReference(a, i, textEntry(table, intern(QLatin1String(chain[i]))));
+      table.setReference(d, 3, textEntry(table, intern(QLatin1String(chain[0]))));
       return d;
     }
   }

@@ -43,12 +43,12 @@ class KeyedArchiver {
     Shape shape = Shape::String;
     quint32 classUid = 0;
     quint32 count = 0;
-    // Scalars and dates: the value's bits; strings and data: an index into strings_ or data_;
-    // rectangles: the text's UID; containers: the first element UID in elementUids_ (a
-    // dictionary's key UIDs, then its value UIDs).
+    // Scalars and dates: the value's bits; strings: the text's index in texts_; data: an
+    // index into data_; class records: the ClassName; rectangles: the text's UID; containers:
+    // the first element UID in elementUids_ (a dictionary's key UIDs, then its value UIDs).
     quint64 bits = 0;
   };
-  // The fixed key strings, added to the table once and then reused by index.
+  // The fixed key strings.
   enum class Key : quint8 {
     Version,
     Archiver,
@@ -67,28 +67,57 @@ class KeyedArchiver {
     NsSpecial,
     Count,
   };
+  // The classes archived objects name; each has one class record.
+  enum class ClassName : quint8 {
+    MutableString,
+    MutableData,
+    Value,
+    Null,
+    Date,
+    Array,
+    MutableArray,
+    Dictionary,
+    MutableDictionary,
+    Count,
+  };
 
   KeyedArchiver();
 
   Result<quint32> encode(const Value& value, int depth);
   Result<quint32> encodeContainer(const Value& value, int depth);
   Result<quint32> encodeScalar(const Value& value);
-  quint32 encodeString(const QString& string);
+  quint32 encodeString(quint32 text);
   quint32 add(Shape shape, quint64 bits = 0, quint32 count = 0);
-  quint32 addString(Shape shape, const QString& string);
   quint32 addData(Shape shape, const QByteArray& data);
-  quint32 classRecord(const QString& name);
+  quint32 classRecord(ClassName name);
+  // The index in texts_ of a string of the archived value, which outlives the archiving.
+  quint32 textOf(const QString& string);
+  quint32 intern(const QString& string);
 
   QByteArray write(quint32 top);
   quint64 writeObject(BinaryPropertyListObjectTable& table, const Object& object);
+  quint64 textEntry(BinaryPropertyListObjectTable& table, quint32 text);
   quint64 key(BinaryPropertyListObjectTable& table, Key which);
 
   std::vector<Object> objects_;
   std::vector<quint32> elementUids_;
-  std::vector<QString> strings_;
   std::vector<QByteArray> data_;
-  QHash<QString, quint32> stringUids_;
-  QHash<QString, quint32> classes_;
+  // Every distinct text once, so each is hashed once and the table need not look again.
+  std::vector<QString> texts_;
+  QHash<QString, quint32> textIds_;
+  // Per text: its immutable string object (0 before: UID 0 is "$null", never shared) and
+  // its table entry (0 before: entry 0 is the top dictionary).
+  std::vector<quint32> stringUids_;
+  std::vector<quint64> textEntries_;
+  // Texts by where their characters live: records mostly share the very same key strings,
+  // found here without hashing their characters.
+  struct RecentText {
+    const QChar* characters = nullptr;
+    qsizetype size = -1;
+    quint32 text = 0;
+  };
+  std::array<RecentText, 64> recentTexts_{};
+  std::array<quint32, static_cast<std::size_t>(ClassName::Count)> classes_{};
   QHash<qint64, quint32> integers_;
   QHash<quint64, quint32> unsignedIntegers_;
   QHash<quint64, quint32> reals_;
@@ -97,5 +126,5 @@ class KeyedArchiver {
   quint32 null_ = 0;
   // A container's UID once archived; kOnPath while its elements are being archived.
   QHash<const void*, quint32> containers_;
-  std::array<quint64, static_cast<std::size_t>(Key::Count)> keyEntries_{};
+  std::array<quint32, static_cast<std::size_t>(Key::Count)> keyTexts_{};
 };

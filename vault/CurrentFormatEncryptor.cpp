@@ -81,8 +81,9 @@ ArrayRef CurrentFormatEncryptor::storedRecords(const ArrayRef& records) {
     DictRef copy = record->copy();
     const Dictionary* category = record->value(RecordKeys::categoryPtr()).dictionaryPointer();
     const qint64 id = category ? category->value(CategoryKeys::uniqueID()).toInteger(0) : 0;
-    copy->setValue(RecordKeys::categoryID(), Value::integer(id));
+    // Removing first leaves room for the ID: the copy has no capacity to spare.
     copy->removeValue(RecordKeys::categoryPtr());
+    copy->setValue(RecordKeys::categoryID(), Value::integer(id));
     stored->append(copy);
   }
   return stored;

@@ -125,7 +125,12 @@ std::optional<QByteArray> ZVCommonCrypto::doCipher(const QByteArray& data, std::
   report(error, status);
   cryptor->release();
   if (status != Cryptor::kSuccess) return std::nullopt;
-  return QByteArray(out.bytes.constData(), static_cast<qsizetype>(updated + finished));
+  // Cut to length in place: a copy would cost as much again for a large piece. Whatever the
+  // cipher left past the end is wiped first.
+  const auto length = static_cast<qsizetype>(updated + finished);
+  OPENSSL_cleanse(out.bytes.data() + length, static_cast<std::size_t>(out.bytes.size() - length));
+  out.bytes.truncate(length);
+  return std::move(out.bytes);
 }
 
 std::optional<QByteArray> ZVCommonCrypto::randomDataOfLength(std::uint64_t length) {

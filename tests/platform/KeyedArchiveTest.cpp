@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <cmath>
 #include <limits>
 
@@ -126,6 +127,95 @@ TEST(KeyedArchiver, WritesWhatTheGeneralWriterMakesOfTheSameObjects) {
       << "two-byte references";
   EXPECT_TRUE(BinaryPropertyListWriter::write(*plist.value()) == archive.value());
   EXPECT_TRUE(roundTrip(Value(records)) == Value(records));
+}
+
+// Many records sharing their keys (by the very same strings, by equal copies and by raw
+// data), repeated and unique strings, mutable strings equal to immutable ones and to the
+// archive's own names, data equal in separate buffers or differing only in the middle,
+// repeated numbers and dates, shared containers: over 65536 entries, so references take
+// four bytes.
+Value largeVariedValue() {
+  static const char16_t kRawKey[] = u"raw key";
+  const QString keys[] = {QStringLiteral("name"), QStringLiteral("note"), QStringLiteral("url"),
+                          QStringLiteral("count"), QStringLiteral("when")};
+  auto shared = dict({{QStringLiteral("$class"), Value(QStringLiteral("NSObject"))}}, false);
+  auto sharedList = Array::create({Value(shared), Value::integer(-1)}, false);
+  QByteArray big(70000, 'x');
+  QByteArray middle = big;
+  middle[35000] = 'y';
+  auto records = Array::create();
+  for (int i = 0; i < 12000; ++i) {
+    auto r = Dictionary::create(i % 11 != 0);
+    r->setValue(keys[0], QStringLiteral("Record number %1").arg(i));
+    r->setValue(keys[1], QStringLiteral("note %1").arg(i % 97));
+    r->setValue(keys[2],
+                QString::fromUtf8("https://caf\xc3\xa9%1.example/\xf0\x9f\x94\x91").arg(i % 13));
+    r->setValue(keys[3], Value::integer(i % 300 - 20));
+    r->setValue(keys[4], Value(Date{700000000.0 + i % 50}));
+    r->setValue(QStringLiteral("url"), QStringLiteral("replaced %1").arg(i % 3));
+    r->setValue(QString::fromRawData(reinterpret_cast<const QChar*>(kRawKey), 7),
+                Value::mutableString(QStringLiteral("note %1").arg(i % 89)));
+    r->setValue(QString::fromRawData(reinterpret_cast<const QChar*>(kRawKey), 3),
+                Value(QStringLiteral("raw")));
+    switch (i % 8) {
+      case 0:
+        r->setValue(QStringLiteral("archiver"),
+                    Value::mutableString(QStringLiteral("NSKeyedArchiver")));
+        r->setValue(QStringLiteral("key"), Value(QStringLiteral("NS.keys")));
+        break;
+      case 1:
+        r->setValue(QStringLiteral("data"), Value::data(QByteArray(i % 5, char(i % 3))));
+        r->setValue(QStringLiteral("mutable data"),
+                    Value::data(QByteArray(i % 5, char(i % 3)), true));
+        break;
+      case 2:
+        r->setValue(QStringLiteral("big"),
+                    Value::data(i % 3 ? QByteArray(big.constData(), big.size()) : middle));
+        break;
+      case 3:
+        r->setValue(QStringLiteral("real"), Value::real(700000000.0 + i % 7));
+        r->setValue(QStringLiteral("huge"), Value::unsignedInteger(~quint64(0) - i % 2));
+        r->setValue(QStringLiteral("wide"), Value::integer(qint64(1) << (i % 40)));
+        break;
+      case 4:
+        r->setValue(QStringLiteral("frame"), Value(Rect{double(i % 4), 0.5, 1, 1}));
+        r->setValue(QStringLiteral("frame text"), Value(QStringLiteral("{{1, 0.5}, {1, 1}}")));
+        break;
+      case 5:
+        r->setValue(QStringLiteral("shared"), Value(shared));
+        r->setValue(QStringLiteral("list"), Value(sharedList));
+        r->setValue(QStringLiteral("flag"), Value::boolean(i % 3 == 0));
+        break;
+      case 6:
+        r->setValue(QStringLiteral("nothing"), Value::null());
+        r->setValue(QStringLiteral("empty"), Value(QString()));
+        r->setValue(QStringLiteral("empty mutable"), Value::mutableString(QString()));
+        break;
+      default:
+        r->setValue(QStringLiteral("nested"),
+                    Value(Array::create({Value(QStringLiteral("note %1").arg(i % 97)),
+                                         Value(dict({{keys[0], Value::real(0.1)}}))})));
+        break;
+    }
+    records->append(Value(r));
+  }
+  return Value(records);
+}
+
+TEST(KeyedArchiver, ArchivesALargeVariedValueAsItAlwaysHas) {
+  const Value value = largeVariedValue();
+  auto archive = KeyedArchiver::archivedDataWithRootObject(value);
+  ASSERT_TRUE(archive) << archive.error().toStdString();
+  const QByteArray& bytes = archive.value();
+  EXPECT_EQ(static_cast<unsigned char>(bytes[bytes.size() - 25]), 4) << "four-byte references";
+  EXPECT_EQ(bytes.size(), qsizetype{2884055});
+  EXPECT_EQ(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString(),
+            "435d9eda5d502d92f24b417da8f0af12bb9b53e6c52e95eaaa1be92e92093023");
+
+  auto plist = BinaryPropertyListReader::read(bytes);
+  ASSERT_TRUE(plist) << plist.error().toStdString();
+  EXPECT_TRUE(BinaryPropertyListWriter::write(*plist.value()) == bytes);
+  EXPECT_TRUE(roundTrip(value) == value);
 }
 
 TEST(KeyedArchiver, RoundTripsScalarRoots) {

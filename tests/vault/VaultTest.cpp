@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
 
 #include "platform/KeyedArchiver.h"
@@ -148,6 +149,45 @@ TEST(VaultTest, ALockedVaultWritesItsPiecesWithTheirVersion) {
   const VaultResult<QByteArray> refused = legacyVault.fileData(kPassword, {});
   ASSERT_FALSE(refused);
   EXPECT_EQ(refused.failure().reason, VaultError::Reason::OlderFormat);
+}
+
+// Many records in a few categories, one with no category and some already naming one by
+// ID: the records and categories pieces stay as they have always been written.
+TEST(VaultTest, WritesTheRecordsOfALargeVaultAsItAlwaysHas) {
+  Vault vault;
+  auto categories = Array::create();
+  for (int i = 0; i < 3; ++i) {
+    auto category = Dictionary::create();
+    category->setValue(CategoryKeys::category(), QStringLiteral("Category %1").arg(i));
+    if (i != 2) category->setValue(CategoryKeys::uniqueID(), Value::integer(1000 + i));
+    categories->append(Value(category));
+  }
+  auto records = Array::create();
+  for (int i = 0; i < 3000; ++i) {
+    auto record = Dictionary::create();
+    if (i % 7 == 0) record->setValue(RecordKeys::categoryID(), Value::integer(55));
+    record->setValue(RecordKeys::name(), QStringLiteral("Record %1").arg(i));
+    record->setValue(RecordKeys::password(),
+                     Value::mutableString(QStringLiteral("pw %1").arg(i % 40)));
+    record->setValue(RecordKeys::note(), QString());
+    record->setValue(RecordKeys::creationDate(), Date{700000000.0 + i % 9});
+    record->setValue(RecordKeys::usageCount(), Value::integer(i % 4));
+    if (i % 4 != 3) record->setValue(RecordKeys::categoryPtr(), categories->at(i % 4));
+    record->setValue(RecordKeys::url(), QStringLiteral("https://example.org/%1").arg(i % 5));
+    records->append(Value(record));
+  }
+  vault.setCategories(categories);
+  vault.setRecords(records);
+  vault.setCreationDate(Date{650000000.0});
+  const std::vector<QByteArray> pieces =
+      decryptedPieces(vault.fileData(kPassword, {}).value(), kPassword);
+  ASSERT_EQ(pieces.size(), 4u);
+  const auto digest = [](const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
+  };
+  EXPECT_EQ(pieces[0].size(), 339344);
+  EXPECT_EQ(digest(pieces[0]), "0741381ba0c2f18ee06804f33830ef736b6eade043526565d8df9da504c0c51c");
+  EXPECT_EQ(digest(pieces[1]), "4af506ff8f7ef24bfedbdcf81b84640d722da5ad184d41bf6861c4723ff199fa");
 }
 
 TEST(VaultTest, ANewVaultCarriesItsCreationDateInItsFirstFile) {
