@@ -1,5 +1,8 @@
 #include "vault/CurrentFormatEncryptor.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 #include "platform/KeyedArchiver.h"
 #include "platform/SecureMemory.h"
 #include "vault/VaultKeys.h"
@@ -71,20 +74,53 @@ VaultResult<HeldPieces> CurrentFormatEncryptor::encrypt(ZVCommonCrypto& engine,
   return pieces;
 }
 
+namespace {
+// Where a list of record keys puts the category when stored: categoryPtr left out, categoryID
+// in its place if the record has one already, else last. Made once per distinct key list.
+struct StoredKeys {
+  DictionaryKeysRef keys;
+  qsizetype pointerAt = -1;  // in the record's own keys
+  qsizetype idAt = -1;       // in the stored keys
+};
+
+StoredKeys storedKeysOf(const DictionaryKeys& keys) {
+  StoredKeys out;
+  out.pointerAt = keys.indexOf(RecordKeys::categoryPtr());
+  std::vector<QString> stored;
+  stored.reserve(static_cast<std::size_t>(keys.count()) + 1);
+  for (qsizetype i = 0; i < keys.count(); ++i)
+    if (i != out.pointerAt) stored.push_back(keys.at(i));
+  const auto id = std::find(stored.begin(), stored.end(), RecordKeys::categoryID());
+  out.idAt = id - stored.begin();
+  if (id == stored.end()) stored.push_back(RecordKeys::categoryID());
+  out.keys = std::make_shared<const DictionaryKeys>(std::move(stored));
+  return out;
+}
+}  // namespace
+
 ArrayRef CurrentFormatEncryptor::storedRecords(const ArrayRef& records) {
   auto stored = Array::create();
   if (!records) return stored;
   stored->values().reserve(records->values().size());
+  std::unordered_map<const DictionaryKeys*, StoredKeys> storedKeys;
   for (const auto& v : records->values()) {
     const Dictionary* record = v.dictionaryPointer();
     if (!record) continue;
-    DictRef copy = record->copy();
+    auto [found, added] = storedKeys.try_emplace(record->keyList().get());
+    if (added) found->second = storedKeysOf(*record->keyList());
+    const StoredKeys& shape = found->second;
+    std::vector<Value> values;
+    values.reserve(static_cast<std::size_t>(shape.keys->count()));
+    for (qsizetype i = 0; i < record->count(); ++i)
+      if (i != shape.pointerAt) values.push_back(record->valueAt(i));
     const Dictionary* category = record->value(RecordKeys::categoryPtr()).dictionaryPointer();
-    const qint64 id = category ? category->value(CategoryKeys::uniqueID()).toInteger(0) : 0;
-    // Removing first leaves room for the ID: the copy has no capacity to spare.
-    copy->removeValue(RecordKeys::categoryPtr());
-    copy->setValue(RecordKeys::categoryID(), Value::integer(id));
-    stored->append(copy);
+    Value id =
+        Value::integer(category ? category->value(CategoryKeys::uniqueID()).toInteger(0) : 0);
+    if (shape.idAt < static_cast<qsizetype>(values.size()))
+      values[static_cast<std::size_t>(shape.idAt)] = std::move(id);
+    else
+      values.push_back(std::move(id));
+    stored->append(Dictionary::create(shape.keys, std::move(values)));
   }
   return stored;
 }
