@@ -211,23 +211,35 @@ Result<Value> KeyedUnarchiver::decode(quint64 uid, int depth) {
   return result;
 }
 
-Result<KeyedUnarchiver::Fields> KeyedUnarchiver::fieldsOf(const Object& object) const {
-  std::array<quint64, std::tuple_size_v<Fields>> indexes;
-  indexes.fill(kNone);
-  auto found = findKeys(
-      plist_, object,
-      {QLatin1StringView("$class"), QLatin1StringView("NS.keys"), QLatin1StringView("NS.objects"),
-       QLatin1StringView("NS.string"), QLatin1StringView("NS.bytes"), QLatin1StringView("NS.data"),
-       QLatin1StringView("NS.time"), QLatin1StringView("NS.special"),
-       QLatin1StringView("NS.rectval")},
-      indexes.data());
-  if (!found) return Failure{found.error()};
+Result<KeyedUnarchiver::Fields> KeyedUnarchiver::fieldsOf(const Object& object) {
+  static const QLatin1StringView kNames[] = {
+      QLatin1StringView("$class"),     QLatin1StringView("NS.keys"),
+      QLatin1StringView("NS.objects"), QLatin1StringView("NS.string"),
+      QLatin1StringView("NS.bytes"),   QLatin1StringView("NS.data"),
+      QLatin1StringView("NS.time"),    QLatin1StringView("NS.special"),
+      QLatin1StringView("NS.rectval")};
   Fields fields;
-  for (std::size_t f = 0; f < indexes.size(); ++f) {
-    if (indexes[f] == kNone) continue;
-    auto value = plist_.object(indexes[f]);
+  for (quint64 i = 0; i < object.count; ++i) {
+    auto keyRef = plist_.reference(object, i);
+    if (!keyRef) return Failure{keyRef.error()};
+    KeyField& cached = keyFields_[keyRef.value() % keyFields_.size()];
+    if (cached.index != keyRef.value()) {
+      auto key = plist_.object(keyRef.value());
+      if (!key) return Failure{key.error()};
+      if (!key.value().isString())
+        return plist_.fail(object.index, object.offset,
+                           QStringLiteral("dictionary key is not a string"));
+      quint8 field = 0;
+      while (field < std::size(kNames) && !plist_.textEquals(key.value(), kNames[field])) ++field;
+      cached = {keyRef.value(), field};
+    }
+    // The first entry of a key wins.
+    if (cached.field >= fields.size() || fields[cached.field]) continue;
+    auto valueRef = plist_.reference(object, object.count + i);
+    if (!valueRef) return Failure{valueRef.error()};
+    auto value = plist_.object(valueRef.value());
     if (!value) return Failure{value.error()};
-    fields[f] = value.value();
+    fields[cached.field] = value.value();
   }
   return fields;
 }
@@ -292,13 +304,12 @@ Result<KeyedUnarchiver::Object> KeyedUnarchiver::list(quint64 uid,
   return *field;
 }
 
-Result<std::vector<Value>> KeyedUnarchiver::decodeList(quint64 uid, const Object& list,
-                                                       const char* key, int depth) {
+template <typename Take>
+Result<void> KeyedUnarchiver::decodeList(quint64 uid, const Object& list, const char* key,
+                                         int depth, Take take) {
   if (list.count > elementBudget_)
     return fail(uid, QStringLiteral("more elements than the archive has bytes"));
   elementBudget_ -= list.count;
-  std::vector<Value> values;
-  values.reserve(list.count);
   for (quint64 i = 0; i < list.count; ++i) {
     auto ref = plist_.reference(list, i);
     if (!ref) return Failure{ref.error()};
@@ -308,9 +319,9 @@ Result<std::vector<Value>> KeyedUnarchiver::decodeList(quint64 uid, const Object
       return fail(uid, QStringLiteral("%1 holds a non-UID").arg(QLatin1String(key)));
     auto v = decode(item.value().bits, depth + 1);
     if (!v) return Failure{v.error()};
-    values.push_back(v.take());
+    if (auto taken = take(i, v.take()); !taken) return taken;
   }
-  return values;
+  return {};
 }
 
 Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const Object& object, int depth) {
@@ -356,25 +367,36 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const Object& object, i
   if (cls == Class::Array || cls == Class::MutableArray) {
     auto objects = list(uid, fields[kObjects], "NS.objects");
     if (!objects) return Failure{objects.error()};
-    auto values = decodeList(uid, objects.value(), "NS.objects", depth);
-    if (!values) return Failure{values.error()};
-    return Value(Array::create(values.take(), cls == Class::MutableArray));
+    std::vector<Value> values;
+    values.reserve(objects.value().count);
+    auto decoded = decodeList(uid, objects.value(), "NS.objects", depth, [&](quint64, Value v) {
+      values.push_back(std::move(v));
+      return Result<void>();
+    });
+    if (!decoded) return Failure{decoded.error()};
+    return Value(Array::create(std::move(values), cls == Class::MutableArray));
   }
   if (cls == Class::Dictionary || cls == Class::MutableDictionary) {
     auto keys = list(uid, fields[kKeys], "NS.keys");
     auto objects = list(uid, fields[kObjects], "NS.objects");
     if (!keys || !objects || keys.value().count != objects.value().count)
       return fail(uid, QStringLiteral("NS.keys and NS.objects are not arrays of one length"));
-    auto keyValues = decodeList(uid, keys.value(), "NS.keys", depth);
-    if (!keyValues) return Failure{keyValues.error()};
-    auto objectValues = decodeList(uid, objects.value(), "NS.objects", depth);
-    if (!objectValues) return Failure{objectValues.error()};
+    std::vector<QString> names;
+    names.reserve(keys.value().count);
+    auto named = decodeList(uid, keys.value(), "NS.keys", depth, [&](quint64 i, Value v) {
+      const QString* name = v.stringPointer();
+      if (!name)
+        return Result<void>(fail(uid, QStringLiteral("dictionary key %1 is not a string").arg(i)));
+      names.push_back(*name);
+      return Result<void>();
+    });
+    if (!named) return Failure{named.error()};
     auto dictionary = Dictionary::create(cls == Class::MutableDictionary);
-    for (std::size_t i = 0; i < keyValues.value().size(); ++i) {
-      const QString* key = keyValues.value()[i].stringPointer();
-      if (!key) return fail(uid, QStringLiteral("dictionary key %1 is not a string").arg(i));
-      dictionary->setValue(*key, std::move(objectValues.value()[i]));
-    }
+    auto decoded = decodeList(uid, objects.value(), "NS.objects", depth, [&](quint64 i, Value v) {
+      dictionary->setValue(names[i], std::move(v));
+      return Result<void>();
+    });
+    if (!decoded) return Failure{decoded.error()};
     return Value(std::move(dictionary));
   }
   if (cls == Class::String || cls == Class::MutableString) {

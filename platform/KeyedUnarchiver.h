@@ -61,12 +61,13 @@ class KeyedUnarchiver {
   Memo& memoOf(quint64 uid);
   Result<Value> decode(quint64 uid, int depth);
   Result<Value> decodeObject(quint64 uid, const Object& object, int depth);
-  Result<Fields> fieldsOf(const Object& object) const;
+  Result<Fields> fieldsOf(const Object& object);
   Result<Class> classOf(quint64 uid, const Fields& fields);
   QString className(const Fields& fields) const;
   Result<Object> list(quint64 uid, const std::optional<Object>& field, const char* key) const;
-  Result<std::vector<Value>> decodeList(quint64 uid, const Object& list, const char* key,
-                                        int depth);
+  // Decodes each element of a list of UIDs and hands it to take(position, value).
+  template <typename Take>
+  Result<void> decodeList(quint64 uid, const Object& list, const char* key, int depth, Take take);
   Failure fail(quint64 uid, const QString& what) const;
 
   const BinaryPropertyListView& plist_;
@@ -79,6 +80,13 @@ class KeyedUnarchiver {
   std::vector<quint64> sharedBefore_;
   // Shared objects, by their number.
   std::vector<Memo> sharedValues_;
+  // The field each key object names (past the last field for any other key), by its index:
+  // objects repeat a handful of keys.
+  struct KeyField {
+    quint64 index = kNone;
+    quint8 field = 0;
+  };
+  std::array<KeyField, 64> keyFields_;
   // By the object index of a $class value: records repeat a handful of classes.
   QHash<quint64, Class> classes_;
   // Elements left to decode: lists shared in the property list must not multiply the work.
