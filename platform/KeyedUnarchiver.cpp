@@ -77,7 +77,7 @@ KeyedUnarchiver::KeyedUnarchiver(const BinaryPropertyListView& plist, const Obje
       objects_(objects),
       seen_((objects.count + 63) / 64),
       shared_(seen_.size()),
-      elementBudget_(plist.size()) {
+      elementBudget_(kElementsPerByte * plist.size()) {
   countReferences(root);
   sharedBefore_.reserve(shared_.size());
   quint64 shared = 0;
@@ -308,7 +308,8 @@ template <typename Take>
 Result<void> KeyedUnarchiver::decodeList(quint64 uid, const Object& list, const char* key,
                                          int depth, Take take) {
   if (list.count > elementBudget_)
-    return fail(uid, QStringLiteral("more elements than the archive has bytes"));
+    return fail(
+        uid, QStringLiteral("more elements than %1 a byte of the archive").arg(kElementsPerByte));
   elementBudget_ -= list.count;
   for (quint64 i = 0; i < list.count; ++i) {
     auto ref = plist_.reference(list, i);

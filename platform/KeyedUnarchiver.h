@@ -89,6 +89,8 @@ class KeyedUnarchiver {
   std::array<KeyField, 64> keyFields_;
   // By the object index of a $class value: records repeat a handful of classes.
   QHash<quint64, Class> classes_;
-  // Elements left to decode: lists shared in the property list must not multiply the work.
+  // Elements left to decode. A list the property list shares among many objects could make
+  // the work grow with the square of the size; no writer comes near this many a byte.
+  static constexpr quint64 kElementsPerByte = 8;
   quint64 elementBudget_;
 };
