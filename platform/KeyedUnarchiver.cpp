@@ -1,24 +1,15 @@
 #include "platform/KeyedUnarchiver.h"
 
 #include <QRegularExpression>
+#include <bit>
 #include <cmath>
 
 #include "platform/Array.h"
-#include "platform/BinaryPropertyListReader.h"
 #include "platform/Dictionary.h"
 
 namespace {
-using Kind = PropertyListObject::Kind;
-
-bool isNumber(const PropertyListObject* o) {
-  return o && (o->kind() == Kind::Integer || o->kind() == Kind::Real);
-}
-
-double numberValue(const PropertyListObject& o) {
-  if (o.kind() == Kind::Real) return o.realValue();
-  return o.isUnsigned() ? static_cast<double>(static_cast<quint64>(o.integerValue()))
-                        : static_cast<double>(o.integerValue());
-}
+using Type = BinaryPropertyListView::Type;
+using Object = BinaryPropertyListView::Object;
 
 // "{{x, y}, {w, h}}", read tolerantly: exactly four numbers, each with optional sign,
 // fraction and exponent.
@@ -38,44 +29,161 @@ std::optional<Rect> parseRect(const QString& text) {
   if (n != 4) return std::nullopt;
   return Rect{v[0], v[1], v[2], v[3]};
 }
-}  // namespace
 
-KeyedUnarchiver::KeyedUnarchiver(const std::vector<PropertyListRef>& objects)
-    : objects_(objects),
-      decoded_(objects.size()),
-      onPath_(objects.size(), false),
-      classes_(objects.size(), Class::Unknown) {}
-
-Result<Value> KeyedUnarchiver::unarchiveObjectWithData(const QByteArray& data) {
-  auto plist = BinaryPropertyListReader::read(data);
-  if (!plist) return Failure{plist.error()};
-  return unarchiveObject(*plist.value());
+// The values of a dictionary under the given keys, as object indexes; the first entry of a
+// key wins, and found[i] stays as it was for a key that is missing.
+Result<void> findKeys(const BinaryPropertyListView& plist, const Object& dictionary,
+                      std::initializer_list<QLatin1StringView> keys, quint64* found) {
+  for (quint64 i = 0; i < dictionary.count; ++i) {
+    auto keyRef = plist.reference(dictionary, i);
+    if (!keyRef) return Failure{keyRef.error()};
+    auto key = plist.object(keyRef.value());
+    if (!key) return Failure{key.error()};
+    if (!key.value().isString())
+      return plist.fail(dictionary.index, dictionary.offset,
+                        QStringLiteral("dictionary key is not a string"));
+    std::size_t which = 0;
+    for (QLatin1StringView name : keys) {
+      if (plist.textEquals(key.value(), name)) {
+        if (found[which] == ~quint64{0}) {
+          auto value = plist.reference(dictionary, dictionary.count + i);
+          if (!value) return Failure{value.error()};
+          found[which] = value.value();
+        }
+        break;
+      }
+      ++which;
+    }
+  }
+  return {};
 }
 
-Result<Value> KeyedUnarchiver::unarchiveObject(const PropertyListObject& archive) {
+// The object under one key of a dictionary, if there is one.
+Result<std::optional<Object>> objectForKey(const BinaryPropertyListView& plist,
+                                           const Object& dictionary, QLatin1StringView key) {
+  quint64 index = ~quint64{0};
+  if (auto found = findKeys(plist, dictionary, {key}, &index); !found)
+    return Failure{found.error()};
+  if (index == ~quint64{0}) return std::optional<Object>();
+  auto object = plist.object(index);
+  if (!object) return Failure{object.error()};
+  return std::optional<Object>(object.value());
+}
+}  // namespace
+
+KeyedUnarchiver::KeyedUnarchiver(const BinaryPropertyListView& plist, const Object& objects,
+                                 quint64 root)
+    : plist_(plist),
+      objects_(objects),
+      seen_((objects.count + 63) / 64),
+      shared_(seen_.size()),
+      elementBudget_(kElementsPerByte * plist.size()) {
+  countReferences(root);
+  sharedBefore_.reserve(shared_.size());
+  quint64 shared = 0;
+  for (quint64 word : shared_) {
+    sharedBefore_.push_back(shared);
+    shared += static_cast<quint64>(std::popcount(word));
+  }
+  sharedValues_.resize(shared);
+}
+
+Result<Value> KeyedUnarchiver::unarchiveObjectWithData(const QByteArray& data) {
+  auto opened = BinaryPropertyListView::open(data);
+  if (!opened) return Failure{opened.error()};
+  const BinaryPropertyListView& plist = opened.value();
   auto bad = [](const QString& what) {
     return Failure{QStringLiteral("keyed archive: %1").arg(what)};
   };
-  if (archive.kind() != Kind::Dictionary) return bad(QStringLiteral("root is not a dictionary"));
-  const auto* archiver = archive.valueForKey(u"$archiver");
-  if (!archiver || archiver->kind() != Kind::String ||
-      archiver->stringValue() != QLatin1String("NSKeyedArchiver"))
+  auto archive = plist.object(plist.topObject());
+  if (!archive) return Failure{archive.error()};
+  if (archive.value().type != Type::Dictionary)
+    return bad(QStringLiteral("root is not a dictionary"));
+
+  auto optional = [&](quint64 index) -> Result<std::optional<Object>> {
+    if (index == kNone) return std::optional<Object>();
+    auto object = plist.object(index);
+    if (!object) return Failure{object.error()};
+    return std::optional<Object>(object.value());
+  };
+  quint64 found[4] = {kNone, kNone, kNone, kNone};
+  if (auto keys = findKeys(plist, archive.value(),
+                           {QLatin1StringView("$archiver"), QLatin1StringView("$version"),
+                            QLatin1StringView("$top"), QLatin1StringView("$objects")},
+                           found);
+      !keys)
+    return Failure{keys.error()};
+
+  auto archiver = optional(found[0]);
+  if (!archiver) return Failure{archiver.error()};
+  if (!archiver.value() || !archiver.value()->isString() ||
+      !plist.textEquals(*archiver.value(), QLatin1StringView("NSKeyedArchiver")))
     return bad(QStringLiteral("$archiver is not NSKeyedArchiver"));
-  const auto* version = archive.valueForKey(u"$version");
+  auto version = optional(found[1]);
+  if (!version) return Failure{version.error()};
   // A writer that shares numbers across types may store it as a real.
-  if (!isNumber(version) || numberValue(*version) != 100000)
+  if (!version.value() || !version.value()->isNumber() || version.value()->number() != 100000)
     return bad(QStringLiteral("$version is not 100000"));
-  const auto* top = archive.valueForKey(u"$top");
-  if (!top || top->kind() != Kind::Dictionary) return bad(QStringLiteral("$top missing"));
-  const auto* root = top->valueForKey(u"root");
-  if (!root || root->kind() != Kind::Uid) return bad(QStringLiteral("$top has no root UID"));
-  const auto* objects = archive.valueForKey(u"$objects");
-  if (!objects || objects->kind() != Kind::Array || objects->items().empty())
+  auto top = optional(found[2]);
+  if (!top) return Failure{top.error()};
+  if (!top.value() || top.value()->type != Type::Dictionary)
+    return bad(QStringLiteral("$top missing"));
+  auto root = objectForKey(plist, *top.value(), QLatin1StringView("root"));
+  if (!root) return Failure{root.error()};
+  if (!root.value() || root.value()->type != Type::Uid)
+    return bad(QStringLiteral("$top has no root UID"));
+  auto objects = optional(found[3]);
+  if (!objects) return Failure{objects.error()};
+  if (!objects.value() || objects.value()->type != Type::Array || objects.value()->count == 0)
     return bad(QStringLiteral("$objects missing or empty"));
 
-  KeyedUnarchiver unarchiver(objects->items());
-  if (root->uidValue() == 0) return Value();
-  return unarchiver.decode(root->uidValue(), 0);
+  const quint64 rootUid = root.value()->bits;
+  if (rootUid == 0) return Value();
+  KeyedUnarchiver unarchiver(plist, *objects.value(), rootUid);
+  return unarchiver.decode(rootUid, 0);
+}
+
+void KeyedUnarchiver::noteReference(quint64 uid) {
+  if (uid >= objects_.count) return;
+  const quint64 bit = quint64{1} << (uid % 64);
+  if (seen_[uid / 64] & bit)
+    shared_[uid / 64] |= bit;
+  else
+    seen_[uid / 64] |= bit;
+}
+
+bool KeyedUnarchiver::isShared(quint64 uid) const { return (shared_[uid / 64] >> (uid % 64)) & 1; }
+
+KeyedUnarchiver::Memo& KeyedUnarchiver::memoOf(quint64 uid) {
+  const quint64 below = shared_[uid / 64] & ((quint64{1} << (uid % 64)) - 1);
+  return sharedValues_[sharedBefore_[uid / 64] + static_cast<quint64>(std::popcount(below))];
+}
+
+void KeyedUnarchiver::countReferences(quint64 root) {
+  // Every UID in a dictionary's values or in an array among them counts, whatever its key:
+  // more than decoding follows, never less. Objects that do not read are left to decoding.
+  noteReference(root);
+  for (quint64 uid = 1; uid < objects_.count; ++uid) {
+    auto ref = plist_.reference(objects_, uid);
+    if (!ref) continue;
+    auto object = plist_.object(ref.value());
+    if (!object || object.value().type != Type::Dictionary) continue;
+    const Object& dictionary = object.value();
+    for (quint64 i = dictionary.count; i < 2 * dictionary.count; ++i) {
+      auto valueRef = plist_.reference(dictionary, i);
+      if (!valueRef) continue;
+      auto value = plist_.object(valueRef.value());
+      if (!value) continue;
+      if (value.value().type == Type::Uid) noteReference(value.value().bits);
+      if (value.value().type != Type::Array) continue;
+      for (quint64 j = 0; j < value.value().count; ++j) {
+        auto elementRef = plist_.reference(value.value(), j);
+        if (!elementRef) continue;
+        auto element = plist_.object(elementRef.value());
+        if (element && element.value().type == Type::Uid) noteReference(element.value().bits);
+      }
+    }
+  }
 }
 
 Failure KeyedUnarchiver::fail(quint64 uid, const QString& what) const {
@@ -83,42 +191,91 @@ Failure KeyedUnarchiver::fail(quint64 uid, const QString& what) const {
 }
 
 Result<Value> KeyedUnarchiver::decode(quint64 uid, int depth) {
-  if (uid >= objects_.size())
-    return fail(uid, QStringLiteral("UID beyond %1 objects").arg(objects_.size()));
+  if (uid >= objects_.count)
+    return fail(uid, QStringLiteral("UID beyond %1 objects").arg(objects_.count));
   if (uid == 0) return fail(uid, QStringLiteral("nil where a value is needed"));
-  if (decoded_[uid]) return *decoded_[uid];
-  if (onPath_[uid]) return fail(uid, QStringLiteral("object contains itself"));
+  // Only an object referenced twice can be reached again, on the path or after it.
+  Memo* memo = isShared(uid) ? &memoOf(uid) : nullptr;
+  if (memo && !memo->value.isAbsent()) return memo->value;
+  if (memo && memo->decoding) return fail(uid, QStringLiteral("object contains itself"));
   if (depth > kMaxDepth) return fail(uid, QStringLiteral("nesting deeper than %1").arg(kMaxDepth));
-  onPath_[uid] = true;
-  auto result = decodeObject(uid, *objects_[uid], depth);
-  onPath_[uid] = false;
-  if (result) decoded_[uid] = result.value();
+  auto ref = plist_.reference(objects_, uid);
+  if (!ref) return Failure{ref.error()};
+  auto object = plist_.object(ref.value());
+  if (!object) return Failure{object.error()};
+  if (!memo) return decodeObject(uid, object.value(), depth);
+  memo->decoding = true;
+  auto result = decodeObject(uid, object.value(), depth);
+  memo->decoding = false;
+  if (result) memo->value = result.value();
   return result;
 }
 
-Result<QString> KeyedUnarchiver::className(quint64 uid, const PropertyListObject& object) const {
-  const auto* cls = object.valueForKey(u"$class");
-  if (!cls || cls->kind() != Kind::Uid) return fail(uid, QStringLiteral("$class is not a UID"));
-  if (cls->uidValue() >= objects_.size())
-    return fail(uid, QStringLiteral("$class UID %1 beyond %2 objects")
-                         .arg(cls->uidValue())
-                         .arg(objects_.size()));
-  const auto& record = *objects_[cls->uidValue()];
-  const auto* name =
-      record.kind() == Kind::Dictionary ? record.valueForKey(u"$classname") : nullptr;
-  if (!name || name->kind() != Kind::String)
-    return fail(uid, QStringLiteral("class record %1 has no $classname").arg(cls->uidValue()));
-  return name->stringValue();
+Result<KeyedUnarchiver::Fields> KeyedUnarchiver::fieldsOf(const Object& object) {
+  static const QLatin1StringView kNames[] = {
+      QLatin1StringView("$class"),     QLatin1StringView("NS.keys"),
+      QLatin1StringView("NS.objects"), QLatin1StringView("NS.string"),
+      QLatin1StringView("NS.bytes"),   QLatin1StringView("NS.data"),
+      QLatin1StringView("NS.time"),    QLatin1StringView("NS.special"),
+      QLatin1StringView("NS.rectval")};
+  Fields fields;
+  for (quint64 i = 0; i < object.count; ++i) {
+    auto keyRef = plist_.reference(object, i);
+    if (!keyRef) return Failure{keyRef.error()};
+    KeyField& cached = keyFields_[keyRef.value() % keyFields_.size()];
+    if (cached.index != keyRef.value()) {
+      auto key = plist_.object(keyRef.value());
+      if (!key) return Failure{key.error()};
+      if (!key.value().isString())
+        return plist_.fail(object.index, object.offset,
+                           QStringLiteral("dictionary key is not a string"));
+      quint8 field = 0;
+      while (field < std::size(kNames) && !plist_.textEquals(key.value(), kNames[field])) ++field;
+      cached = {keyRef.value(), field};
+    }
+    // The first entry of a key wins.
+    if (cached.field >= fields.size() || fields[cached.field]) continue;
+    auto valueRef = plist_.reference(object, object.count + i);
+    if (!valueRef) return Failure{valueRef.error()};
+    auto value = plist_.object(valueRef.value());
+    if (!value) return Failure{value.error()};
+    fields[cached.field] = value.value();
+  }
+  return fields;
 }
 
-Result<KeyedUnarchiver::Class> KeyedUnarchiver::classOf(quint64 uid,
-                                                        const PropertyListObject& object) {
-  const auto* cls = object.valueForKey(u"$class");
-  if (cls && cls->kind() == Kind::Uid && cls->uidValue() < classes_.size() &&
-      classes_[cls->uidValue()] != Class::Unknown)
-    return classes_[cls->uidValue()];
-  auto name = className(uid, object);
-  if (!name) return Failure{name.error()};
+QString KeyedUnarchiver::className(const Fields& fields) const {
+  // Only named once classOf has accepted the record.
+  auto ref = plist_.reference(objects_, fields[kClass]->bits);
+  if (!ref) return {};
+  auto record = plist_.object(ref.value());
+  if (!record) return {};
+  auto name = objectForKey(plist_, record.value(), QLatin1StringView("$classname"));
+  if (!name || !name.value()) return {};
+  auto text = plist_.string(*name.value());
+  return text ? text.take() : QString();
+}
+
+Result<KeyedUnarchiver::Class> KeyedUnarchiver::classOf(quint64 uid, const Fields& fields) {
+  const std::optional<Object>& cls = fields[kClass];
+  if (!cls || cls->type != Type::Uid) return fail(uid, QStringLiteral("$class is not a UID"));
+  if (auto it = classes_.constFind(cls->index); it != classes_.cend()) return *it;
+  const quint64 recordUid = cls->bits;
+  if (recordUid >= objects_.count)
+    return fail(
+        uid, QStringLiteral("$class UID %1 beyond %2 objects").arg(recordUid).arg(objects_.count));
+  auto ref = plist_.reference(objects_, recordUid);
+  if (!ref) return Failure{ref.error()};
+  auto record = plist_.object(ref.value());
+  if (!record) return Failure{record.error()};
+  std::optional<Object> name;
+  if (record.value().type == Type::Dictionary) {
+    auto found = objectForKey(plist_, record.value(), QLatin1StringView("$classname"));
+    if (!found) return Failure{found.error()};
+    name = found.value();
+  }
+  if (!name || !name->isString())
+    return fail(uid, QStringLiteral("class record %1 has no $classname").arg(recordUid));
   static const std::pair<const char*, Class> kKnown[] = {
       {"NSArray", Class::Array},
       {"NSMutableArray", Class::MutableArray},
@@ -134,121 +291,164 @@ Result<KeyedUnarchiver::Class> KeyedUnarchiver::classOf(quint64 uid,
   };
   Class found = Class::Other;
   for (const auto& [text, kind] : kKnown)
-    if (name.value() == QLatin1String(text)) found = kind;
-  classes_[cls->uidValue()] = found;
+    if (plist_.textEquals(*name, QLatin1StringView(text))) found = kind;
+  classes_.insert(cls->index, found);
   return found;
 }
 
-Result<std::vector<Value>> KeyedUnarchiver::decodeList(quint64 uid, const PropertyListObject* list,
-                                                       const char* key, int depth) {
-  if (!list || list->kind() != Kind::Array)
+Result<KeyedUnarchiver::Object> KeyedUnarchiver::list(quint64 uid,
+                                                      const std::optional<Object>& field,
+                                                      const char* key) const {
+  if (!field || field->type != Type::Array)
     return fail(uid, QStringLiteral("%1 is not an array").arg(QLatin1String(key)));
-  std::vector<Value> values;
-  values.reserve(list->items().size());
-  for (const auto& item : list->items()) {
-    if (item->kind() != Kind::Uid)
-      return fail(uid, QStringLiteral("%1 holds a non-UID").arg(QLatin1String(key)));
-    auto v = decode(item->uidValue(), depth + 1);
-    if (!v) return Failure{v.error()};
-    values.push_back(v.take());
-  }
-  return values;
+  return *field;
 }
 
-Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const PropertyListObject& object,
-                                            int depth) {
-  switch (object.kind()) {
-    case Kind::String:
-      return Value(object.stringValue());
-    case Kind::Integer:
-      return object.isUnsigned()
-                 ? Value::unsignedInteger(static_cast<quint64>(object.integerValue()))
-                 : Value::integer(object.integerValue());
-    case Kind::Real:
-      return Value::real(object.realValue());
-    case Kind::Boolean:
-      return Value::boolean(object.boolValue());
-    case Kind::Date:
-      return Value(Date{object.realValue()});
-    case Kind::Data:
-      return Value::data(object.dataValue());
-    case Kind::Dictionary:
+template <typename Take>
+Result<void> KeyedUnarchiver::decodeList(quint64 uid, const Object& list, const char* key,
+                                         int depth, Take take) {
+  if (list.count > elementBudget_)
+    return fail(
+        uid, QStringLiteral("more elements than %1 a byte of the archive").arg(kElementsPerByte));
+  elementBudget_ -= list.count;
+  for (quint64 i = 0; i < list.count; ++i) {
+    auto ref = plist_.reference(list, i);
+    if (!ref) return Failure{ref.error()};
+    auto item = plist_.object(ref.value());
+    if (!item) return Failure{item.error()};
+    if (item.value().type != Type::Uid)
+      return fail(uid, QStringLiteral("%1 holds a non-UID").arg(QLatin1String(key)));
+    auto v = decode(item.value().bits, depth + 1);
+    if (!v) return Failure{v.error()};
+    if (auto taken = take(i, v.take()); !taken) return taken;
+  }
+  return {};
+}
+
+Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const Object& object, int depth) {
+  switch (object.type) {
+    case Type::AsciiString:
+    case Type::Utf16String: {
+      auto text = plist_.string(object);
+      if (!text) return Failure{text.error()};
+      return Value(text.take());
+    }
+    case Type::Integer:
+      return object.isUnsigned ? Value::unsignedInteger(object.bits)
+                               : Value::integer(static_cast<qint64>(object.bits));
+    case Type::Real:
+      return Value::real(object.real());
+    case Type::Boolean:
+      return Value::boolean(object.bits != 0);
+    case Type::Date:
+      return Value(Date{object.real()});
+    case Type::Data:
+      return Value::data(plist_.data(object));
+    case Type::Dictionary:
       break;
     default:
       return fail(uid, QStringLiteral("unexpected object kind in $objects"));
   }
 
-  auto known = classOf(uid, object);
+  auto found = fieldsOf(object);
+  if (!found) return Failure{found.error()};
+  const Fields& fields = found.value();
+  auto known = classOf(uid, fields);
   if (!known) return Failure{known.error()};
   const Class cls = known.value();
-  auto field = [&](const char16_t* key) { return object.valueForKey(QStringView(key)); };
+  // A field's value, when it is there and of the given type.
+  auto field = [&](Field f, auto accepts) -> std::optional<Object> {
+    if (!fields[f] || !accepts(*fields[f])) return std::nullopt;
+    return fields[f];
+  };
+  auto isData = [](const Object& o) { return o.type == Type::Data; };
+  auto isString = [](const Object& o) { return o.isString(); };
+  auto isNumber = [](const Object& o) { return o.isNumber(); };
 
   if (cls == Class::Array || cls == Class::MutableArray) {
-    auto values = decodeList(uid, field(u"NS.objects"), "NS.objects", depth);
-    if (!values) return Failure{values.error()};
-    return Value(Array::create(values.take(), cls == Class::MutableArray));
+    auto objects = list(uid, fields[kObjects], "NS.objects");
+    if (!objects) return Failure{objects.error()};
+    std::vector<Value> values;
+    values.reserve(objects.value().count);
+    auto decoded = decodeList(uid, objects.value(), "NS.objects", depth, [&](quint64, Value v) {
+      values.push_back(std::move(v));
+      return Result<void>();
+    });
+    if (!decoded) return Failure{decoded.error()};
+    return Value(Array::create(std::move(values), cls == Class::MutableArray));
   }
   if (cls == Class::Dictionary || cls == Class::MutableDictionary) {
-    const auto* keys = field(u"NS.keys");
-    const auto* values = field(u"NS.objects");
-    if (!keys || !values || keys->kind() != Kind::Array || values->kind() != Kind::Array ||
-        keys->items().size() != values->items().size())
+    auto keys = list(uid, fields[kKeys], "NS.keys");
+    auto objects = list(uid, fields[kObjects], "NS.objects");
+    if (!keys || !objects || keys.value().count != objects.value().count)
       return fail(uid, QStringLiteral("NS.keys and NS.objects are not arrays of one length"));
-    auto keyValues = decodeList(uid, keys, "NS.keys", depth);
-    if (!keyValues) return Failure{keyValues.error()};
-    auto objectValues = decodeList(uid, values, "NS.objects", depth);
-    if (!objectValues) return Failure{objectValues.error()};
+    std::vector<QString> names;
+    names.reserve(keys.value().count);
+    auto named = decodeList(uid, keys.value(), "NS.keys", depth, [&](quint64 i, Value v) {
+      const QString* name = v.stringPointer();
+      if (!name)
+        return Result<void>(fail(uid, QStringLiteral("dictionary key %1 is not a string").arg(i)));
+      names.push_back(*name);
+      return Result<void>();
+    });
+    if (!named) return Failure{named.error()};
     auto dictionary = Dictionary::create(cls == Class::MutableDictionary);
-    for (std::size_t i = 0; i < keyValues.value().size(); ++i) {
-      const QString* key = keyValues.value()[i].stringPointer();
-      if (!key) return fail(uid, QStringLiteral("dictionary key %1 is not a string").arg(i));
-      dictionary->setValue(*key, std::move(objectValues.value()[i]));
-    }
+    auto decoded = decodeList(uid, objects.value(), "NS.objects", depth, [&](quint64 i, Value v) {
+      dictionary->setValue(names[i], std::move(v));
+      return Result<void>();
+    });
+    if (!decoded) return Failure{decoded.error()};
     return Value(std::move(dictionary));
   }
   if (cls == Class::String || cls == Class::MutableString) {
     QString text;
-    if (const auto* s = field(u"NS.string"); s && s->kind() == Kind::String)
-      text = s->stringValue();
-    else if (const auto* b = field(u"NS.bytes"); b && b->kind() == Kind::Data)
-      text = QString::fromUtf8(b->dataValue());
-    else
-      return fail(uid, QStringLiteral("%1 without NS.string").arg(className(uid, object).value()));
+    if (auto s = field(kString, isString)) {
+      auto read = plist_.string(*s);
+      if (!read) return Failure{read.error()};
+      text = read.take();
+    } else if (auto b = field(kBytes, isData)) {
+      text = QString::fromUtf8(plist_.data(*b));
+    } else {
+      return fail(uid, QStringLiteral("%1 without NS.string").arg(className(fields)));
+    }
     return cls == Class::MutableString ? Value::mutableString(std::move(text))
                                        : Value(std::move(text));
   }
   if (cls == Class::Data || cls == Class::MutableData) {
-    const auto* d = field(u"NS.data");
-    if (!d || d->kind() != Kind::Data) d = field(u"NS.bytes");
-    if (!d || d->kind() != Kind::Data)
-      return fail(uid, QStringLiteral("%1 without NS.data").arg(className(uid, object).value()));
-    return Value::data(d->dataValue(), cls == Class::MutableData);
+    auto d = field(kData, isData);
+    if (!d) d = field(kBytes, isData);
+    if (!d) return fail(uid, QStringLiteral("%1 without NS.data").arg(className(fields)));
+    return Value::data(plist_.data(*d), cls == Class::MutableData);
   }
   if (cls == Class::Date) {
-    const auto* t = field(u"NS.time");
-    if (!isNumber(t)) return fail(uid, QStringLiteral("NSDate without a numeric NS.time"));
-    return Value(Date{numberValue(*t)});
+    auto t = field(kTime, isNumber);
+    if (!t) return fail(uid, QStringLiteral("NSDate without a numeric NS.time"));
+    return Value(Date{t->number()});
   }
   if (cls == Class::Null) return Value::null();
   if (cls == Class::Value) {
-    const auto* special = field(u"NS.special");
-    if (!isNumber(special)) return fail(uid, QStringLiteral("NSValue without NS.special"));
-    if (numberValue(*special) != 3)
-      return fail(uid, QStringLiteral("unsupported NSValue kind %1").arg(numberValue(*special)));
-    const auto* rect = field(u"NS.rectval");
-    const PropertyListObject* text = rect;
-    if (rect && rect->kind() == Kind::Uid) {
-      if (rect->uidValue() >= objects_.size())
+    auto special = field(kSpecial, isNumber);
+    if (!special) return fail(uid, QStringLiteral("NSValue without NS.special"));
+    if (special->number() != 3)
+      return fail(uid, QStringLiteral("unsupported NSValue kind %1").arg(special->number()));
+    const std::optional<Object>& rect = fields[kRectval];
+    std::optional<Object> text = rect;
+    if (rect && rect->type == Type::Uid) {
+      if (rect->bits >= objects_.count)
         return fail(uid, QStringLiteral("NS.rectval UID beyond the objects"));
-      text = objects_[rect->uidValue()].get();
+      auto ref = plist_.reference(objects_, rect->bits);
+      if (!ref) return Failure{ref.error()};
+      auto target = plist_.object(ref.value());
+      if (!target) return Failure{target.error()};
+      text = target.value();
     }
-    if (!text || text->kind() != Kind::String)
-      return fail(uid, QStringLiteral("NS.rectval is not a string"));
-    auto r = parseRect(text->stringValue());
+    if (!text || !text->isString()) return fail(uid, QStringLiteral("NS.rectval is not a string"));
+    auto read = plist_.string(*text);
+    if (!read) return Failure{read.error()};
+    auto r = parseRect(read.value());
     if (!r)
-      return fail(uid,
-                  QStringLiteral("NS.rectval \"%1\" is not a rectangle").arg(text->stringValue()));
+      return fail(uid, QStringLiteral("NS.rectval \"%1\" is not a rectangle").arg(read.value()));
     return Value(*r);
   }
-  return fail(uid, QStringLiteral("unsupported class %1").arg(className(uid, object).value()));
+  return fail(uid, QStringLiteral("unsupported class %1").arg(className(fields)));
 }

@@ -1,33 +1,34 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
+#include <array>
 #include <optional>
 #include <vector>
 
-#include "platform/PropertyListObject.h"
+#include "platform/BinaryPropertyListView.h"
 #include "platform/Result.h"
 #include "platform/Value.h"
 
 // Reads a keyed archive (the NSKeyedArchiver format) back into the document model: strings,
 // numbers, dates, data, rectangle values, NSNull, arrays and dictionaries. Any other class,
 // and any archive that breaks the format's rules, gives an error naming the object.
+//
+// Objects are decoded straight from the property list's bytes; only objects referenced more
+// than once are kept aside, so that they are decoded once and stay one object.
 class KeyedUnarchiver {
  public:
   static constexpr int kMaxDepth = 512;
 
   // A root of nil reads as an absent value.
   static Result<Value> unarchiveObjectWithData(const QByteArray& data);
-  // The same over an already parsed property list.
-  static Result<Value> unarchiveObject(const PropertyListObject& archive);
 
  private:
-  explicit KeyedUnarchiver(const std::vector<PropertyListRef>& objects);
+  using Object = BinaryPropertyListView::Object;
+  static constexpr quint64 kNone = ~quint64{0};
 
-  Result<Value> decode(quint64 uid, int depth);
-  Result<Value> decodeObject(quint64 uid, const PropertyListObject& object, int depth);
   // The classes this reader knows; Other for any other class record.
   enum class Class : quint8 {
-    Unknown,  // not looked up yet
     Array,
     MutableArray,
     Dictionary,
@@ -41,15 +42,55 @@ class KeyedUnarchiver {
     Value,
     Other,
   };
-  Result<QString> className(quint64 uid, const PropertyListObject& object) const;
-  // Records repeat a handful of classes: each class record is read and named once.
-  Result<Class> classOf(quint64 uid, const PropertyListObject& object);
-  Result<std::vector<Value>> decodeList(quint64 uid, const PropertyListObject* list,
-                                        const char* key, int depth);
+  // The keys of an archived object this reader looks at.
+  enum Field { kClass, kKeys, kObjects, kString, kBytes, kData, kTime, kSpecial, kRectval };
+  // Each field's value, if the object has it.
+  using Fields = std::array<std::optional<BinaryPropertyListView::Object>, kRectval + 1>;
+
+  // A shared object: decoded once, and one object wherever it is referenced.
+  struct Memo {
+    Value value;  // absent until decoded
+    bool decoding = false;
+  };
+
+  KeyedUnarchiver(const BinaryPropertyListView& plist, const Object& objects, quint64 root);
+
+  void countReferences(quint64 root);
+  void noteReference(quint64 uid);
+  bool isShared(quint64 uid) const;
+  Memo& memoOf(quint64 uid);
+  Result<Value> decode(quint64 uid, int depth);
+  Result<Value> decodeObject(quint64 uid, const Object& object, int depth);
+  Result<Fields> fieldsOf(const Object& object);
+  Result<Class> classOf(quint64 uid, const Fields& fields);
+  QString className(const Fields& fields) const;
+  Result<Object> list(quint64 uid, const std::optional<Object>& field, const char* key) const;
+  // Decodes each element of a list of UIDs and hands it to take(position, value).
+  template <typename Take>
+  Result<void> decodeList(quint64 uid, const Object& list, const char* key, int depth, Take take);
   Failure fail(quint64 uid, const QString& what) const;
 
-  const std::vector<PropertyListRef>& objects_;
-  std::vector<std::optional<Value>> decoded_;
-  std::vector<bool> onPath_;
-  std::vector<Class> classes_;
+  const BinaryPropertyListView& plist_;
+  const Object objects_;  // the $objects array
+  // From a look at every reference before decoding, a bit an object: seen once, and seen
+  // more than once (shared).
+  std::vector<quint64> seen_;
+  std::vector<quint64> shared_;
+  // Shared objects before each word of shared_, to number them.
+  std::vector<quint64> sharedBefore_;
+  // Shared objects, by their number.
+  std::vector<Memo> sharedValues_;
+  // The field each key object names (past the last field for any other key), by its index:
+  // objects repeat a handful of keys.
+  struct KeyField {
+    quint64 index = kNone;
+    quint8 field = 0;
+  };
+  std::array<KeyField, 64> keyFields_;
+  // By the object index of a $class value: records repeat a handful of classes.
+  QHash<quint64, Class> classes_;
+  // Elements left to decode. A list the property list shares among many objects could make
+  // the work grow with the square of the size; no writer comes near this many a byte.
+  static constexpr quint64 kElementsPerByte = 8;
+  quint64 elementBudget_;
 };

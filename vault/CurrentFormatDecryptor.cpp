@@ -1,5 +1,7 @@
 #include "vault/CurrentFormatDecryptor.h"
 
+#include <unordered_map>
+
 #include "platform/Dictionary.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/SecureMemory.h"
@@ -88,23 +90,28 @@ VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engin
 void CurrentFormatDecryptor::restoreFromSaveOperationContent(const ArrayRef& records,
                                                              const ArrayRef& categories) {
   if (!records || !categories) return;
+  // The first category with an identifier wins, as a scan of the list finds it.
+  std::unordered_map<qint64, DictRef> byIdentifier;
+  byIdentifier.reserve(static_cast<std::size_t>(categories->count()));
   for (const Value& v : categories->values())
     if (Dictionary* category = v.dictionaryPointer()) {
       CategoryMembers::reset(*category);
-      category->setValue(CategoryKeys::howManyUsingThis(), Value::unsignedInteger(0));
+      byIdentifier.try_emplace(category->value(CategoryKeys::uniqueID()).toInteger(0),
+                               v.toDictionary());
     }
   for (const Value& v : records->values()) {
     const DictRef record = v.toDictionary();
     if (!record) continue;
-    const DictRef category =
-        catInArray(categories, record->value(RecordKeys::categoryID()).toInteger(0));
+    const auto found = byIdentifier.find(record->value(RecordKeys::categoryID()).toInteger(0));
+    const DictRef category = found != byIdentifier.end() ? found->second : DictRef();
     record->setValue(RecordKeys::categoryPtr(), category);  // none removes the key
-    if (!category) continue;
-    IdentitySet& members = CategoryMembers::ensure(*category);
-    members.append(record);
-    category->setValue(CategoryKeys::howManyUsingThis(),
-                       Value::unsignedInteger(static_cast<quint64>(members.count())));
+    if (category) CategoryMembers::ensure(*category).append(record);
   }
+  for (const Value& v : categories->values())
+    if (Dictionary* category = v.dictionaryPointer())
+      category->setValue(
+          CategoryKeys::howManyUsingThis(),
+          Value::unsignedInteger(static_cast<quint64>(CategoryMembers::ensure(*category).count())));
 }
 
 DictRef CurrentFormatDecryptor::catInArray(const ArrayRef& categories, qint64 uniqueID) {

@@ -504,6 +504,89 @@ TEST(KeyedUnarchiver, RejectsMalformedArchives) {
   }
 }
 
+TEST(KeyedUnarchiver, RefusesDamageInTheObjectsItReaches) {
+  const QByteArray archive = KeyedArchiver::archivedDataWithRootObject(
+                                 Value(Array::create({Value(QStringLiteral("abcdefg"))})))
+                                 .value();
+  const qsizetype text = archive.indexOf("abcdefg");
+  ASSERT_GT(text, 0);
+  struct Case {
+    const char* name;
+    qsizetype at;
+    char byte;
+    const char* expect;
+  };
+  const Case cases[] = {
+      {"non-ASCII byte in an element", text + 2, '\x80', "non-ASCII"},
+      {"element whose count is not an integer", text - 1, '\x5f', "count is not an integer"},
+      {"element of a reserved marker", text - 1, '\x70', "marker 0x70"},
+  };
+  for (const auto& c : cases) {
+    QByteArray bytes = archive;
+    bytes[c.at] = c.byte;
+    auto r = KeyedUnarchiver::unarchiveObjectWithData(bytes);
+    ASSERT_FALSE(r) << c.name;
+    EXPECT_TRUE(r.error().contains(QLatin1String("binary property list")) &&
+                r.error().contains(QLatin1String(c.expect)))
+        << c.name << ": " << r.error().toStdString();
+  }
+}
+
+TEST(KeyedUnarchiver, AnObjectReferencedTwiceIsDecodedOnceAndStaysOneObject) {
+  // Object i is an array holding object i+1 twice: 2^40 paths through 41 objects.
+  const PropertyListRef null = P::string(QStringLiteral("$null"));
+  std::vector<PropertyListRef> objects = {null};
+  for (quint32 i = 1; i <= 40; ++i)
+    objects.push_back(
+        instance(42, {QStringLiteral("NS.objects")}, {P::array({P::uid(i + 1), P::uid(i + 1)})}));
+  objects.push_back(P::string(QStringLiteral("leaf")));
+  objects.push_back(classRecord("NSArray"));
+  auto r = KeyedUnarchiver::unarchiveObjectWithData(archiveOf(objects));
+  ASSERT_TRUE(r) << r.error().toStdString();
+  ArrayRef level = r.value().toArray();
+  for (int i = 0; i < 40; ++i) {
+    ASSERT_TRUE(level && level->count() == 2) << "level " << i;
+    ASSERT_TRUE(level->at(0).isSameObject(level->at(1))) << "level " << i;
+    level = level->at(0).toArray();
+  }
+}
+
+TEST(KeyedUnarchiver, ACycleThroughTheRootIsRefused) {
+  const PropertyListRef null = P::string(QStringLiteral("$null"));
+  auto r = KeyedUnarchiver::unarchiveObjectWithData(
+      archiveOf({null, instance(2, {QStringLiteral("NS.objects")}, {P::array({P::uid(1)})}),
+                 classRecord("NSArray")}));
+  ASSERT_FALSE(r);
+  EXPECT_TRUE(r.error().contains(QLatin1String("contains itself"))) << r.error().toStdString();
+}
+
+TEST(KeyedUnarchiver, ListsSharedByManyObjectsCannotMultiplyTheWork) {
+  // Object 1 holds objects 3.., each an array whose elements are one shared list of
+  // references to object 2.
+  const auto archive = [](quint32 holders, int elements) {
+    const PropertyListRef shared =
+        P::array(std::vector<PropertyListRef>(static_cast<std::size_t>(elements), P::uid(2)));
+    const quint32 cls = holders + 3;
+    std::vector<PropertyListRef> held;
+    std::vector<PropertyListRef> objects = {P::string(QStringLiteral("$null")), nullptr,
+                                            P::string(QStringLiteral("s"))};
+    for (quint32 i = 0; i < holders; ++i) {
+      held.push_back(P::uid(3 + i));
+      objects.push_back(instance(cls, {QStringLiteral("NS.objects")}, {shared}));
+    }
+    objects[1] = instance(cls, {QStringLiteral("NS.objects")}, {P::array(held)});
+    objects.push_back(classRecord("NSArray"));
+    return archiveOf(objects);
+  };
+  auto few = KeyedUnarchiver::unarchiveObjectWithData(archive(2, 3000));
+  ASSERT_TRUE(few) << few.error().toStdString();
+  EXPECT_EQ(few.value().toArray()->at(1).toArray()->count(), 3000);
+  auto many = KeyedUnarchiver::unarchiveObjectWithData(archive(300, 3000));
+  ASSERT_FALSE(many);
+  EXPECT_TRUE(many.error().contains(QLatin1String("more elements than")))
+      << many.error().toStdString();
+}
+
 // The object under uid of a real archive, read as if it were the root.
 Result<Value> objectOfFixture(const QByteArray& bytes, quint32 uid) {
   auto plist = BinaryPropertyListReader::read(bytes);
