@@ -1,6 +1,7 @@
 #include "platform/Dictionary.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace {
 constexpr qsizetype kIndexThreshold = 24;
@@ -88,8 +89,29 @@ void Dictionary::setValue(const QString& key, Value value) {
     values_[static_cast<std::size_t>(i)] = std::move(value);
     return;
   }
-  ownKeys().append(key);
+  appendKey(key);
+  // Dictionaries grow by a key or two once made: a little room, not twice their size.
+  if (values_.capacity() == values_.size())
+    values_.reserve(values_.size() + std::max<std::size_t>(2, values_.size() / 8));
   values_.push_back(std::move(value));
+}
+
+void Dictionary::appendKey(const QString& key) {
+  if (keys_.use_count() == 1) {
+    const_cast<DictionaryKeys&>(*keys_).append(key);  // held by this dictionary alone
+    return;
+  }
+  for (const auto& [added, extended] : keys_->extensions_)
+    if (added == key) {
+      keys_ = extended;
+      return;
+    }
+  auto extended = std::make_shared<DictionaryKeys>(keys_->keys_);
+  extended->append(key);
+  // A handful at most in practice; a list that many dictionaries extend differently stops
+  // remembering rather than growing.
+  if (keys_->extensions_.size() < 8) keys_->extensions_.emplace_back(key, extended);
+  keys_ = std::move(extended);
 }
 
 void Dictionary::removeValue(QStringView key) {

@@ -24,6 +24,8 @@ class DictionaryKeys {
 
   qsizetype count() const { return static_cast<qsizetype>(keys_.size()); }
   const QString& at(qsizetype i) const { return keys_[static_cast<std::size_t>(i)]; }
+  std::vector<QString>::const_iterator begin() const { return keys_.begin(); }
+  std::vector<QString>::const_iterator end() const { return keys_.end(); }
   qsizetype indexOf(QStringView key) const;
   // Whether the list holds a key twice (a dictionary cannot use such a list).
   bool hasDuplicates() const;
@@ -34,6 +36,9 @@ class DictionaryKeys {
   void removeAt(qsizetype i);
 
   std::vector<QString> keys_;
+  // The lists this one becomes with one key more, as dictionaries that share it add that key
+  // (records all gaining the same key keep sharing one list).
+  mutable std::vector<std::pair<QString, std::shared_ptr<const DictionaryKeys>>> extensions_;
   // Built only for long lists; short ones are scanned, which is faster.
   mutable std::unique_ptr<QHash<QString, qsizetype>> index_;
 };
@@ -114,6 +119,7 @@ class Dictionary {
   qsizetype indexOf(QStringView key) const { return keys_->indexOf(key); }
   // The key list, made this dictionary's own before it changes.
   DictionaryKeys& ownKeys();
+  void appendKey(const QString& key);
 
   DictionaryKeysRef keys_ = emptyKeys();
   std::vector<Value> values_;

@@ -1,6 +1,7 @@
 #include "platform/KeyedUnarchiver.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -304,6 +305,17 @@ Result<KeyedUnarchiver::Object> KeyedUnarchiver::list(quint64 uid,
   return *field;
 }
 
+DictionaryKeysRef KeyedUnarchiver::sharedKeys(const std::vector<QString>& names) {
+  for (const DictionaryKeysRef& keys : recentKeys_)
+    if (keys && keys->count() == static_cast<qsizetype>(names.size()) &&
+        std::equal(names.begin(), names.end(), keys->begin()))
+      return keys;
+  auto keys = std::make_shared<const DictionaryKeys>(names);
+  if (keys->hasDuplicates()) return {};
+  recentKeys_[nextRecentKeys_++ % recentKeys_.size()] = keys;
+  return keys;
+}
+
 template <typename Take>
 Result<void> KeyedUnarchiver::decodeList(quint64 uid, const Object& list, const char* key,
                                          int depth, Take take) {
@@ -392,12 +404,23 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const Object& object, i
       return Result<void>();
     });
     if (!named) return Failure{named.error()};
-    auto dictionary = Dictionary::create(cls == Class::MutableDictionary);
-    auto decoded = decodeList(uid, objects.value(), "NS.objects", depth, [&](quint64 i, Value v) {
-      dictionary->setValue(names[i], std::move(v));
+    std::vector<Value> values;
+    values.reserve(objects.value().count);
+    bool allPresent = true;
+    auto decoded = decodeList(uid, objects.value(), "NS.objects", depth, [&](quint64, Value v) {
+      allPresent = allPresent && !v.isAbsent();
+      values.push_back(std::move(v));
       return Result<void>();
     });
     if (!decoded) return Failure{decoded.error()};
+    const bool isMutable = cls == Class::MutableDictionary;
+    if (allPresent)
+      if (DictionaryKeysRef shared = sharedKeys(names))
+        return Value(Dictionary::create(std::move(shared), std::move(values), isMutable));
+    // Keys given twice or values of nil: the dictionary as setting each in turn makes it.
+    auto dictionary = Dictionary::create(isMutable);
+    for (std::size_t i = 0; i < names.size(); ++i)
+      dictionary->setValue(names[i], std::move(values[i]));
     return Value(std::move(dictionary));
   }
   if (cls == Class::String || cls == Class::MutableString) {

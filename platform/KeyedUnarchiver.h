@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/BinaryPropertyListView.h"
+#include "platform/Dictionary.h"
 #include "platform/Result.h"
 #include "platform/Value.h"
 
@@ -69,6 +70,9 @@ class KeyedUnarchiver {
   template <typename Take>
   Result<void> decodeList(quint64 uid, const Object& list, const char* key, int depth, Take take);
   Failure fail(quint64 uid, const QString& what) const;
+  // Records repeat one list of keys: a dictionary whose keys are those of a recent one shares
+  // that list. None when a key is given twice.
+  DictionaryKeysRef sharedKeys(const std::vector<QString>& names);
 
   const BinaryPropertyListView& plist_;
   const Object objects_;  // the $objects array
@@ -87,6 +91,8 @@ class KeyedUnarchiver {
     quint8 field = 0;
   };
   std::array<KeyField, 64> keyFields_;
+  std::array<DictionaryKeysRef, 4> recentKeys_;
+  std::size_t nextRecentKeys_ = 0;
   // By the object index of a $class value: records repeat a handful of classes.
   QHash<quint64, Class> classes_;
   // Elements left to decode. A list the property list shares among many objects could make

@@ -110,6 +110,24 @@ TEST(DictionaryTest, ASharedKeyListNeverLeaksAnEditIntoAnotherDictionary) {
     EXPECT_EQ(keys->count(), 2) << c.what;
   }
   EXPECT_EQ(Dictionary::create(keys, {Value(QStringLiteral("one value only"))}), nullptr);
+
+  // Dictionaries of one list that all gain the same key go on sharing one longer list.
+  const DictRef first =
+      Dictionary::create(keys, {Value(QStringLiteral("A")), Value(QStringLiteral("a"))});
+  const DictRef second = first->copy();
+  const DictRef third = first->copy();
+  first->setValue(QStringLiteral("pin"), QStringLiteral("1"));
+  second->setValue(QStringLiteral("pin"), QStringLiteral("2"));
+  third->setValue(QStringLiteral("note"), QStringLiteral("3"));
+  EXPECT_EQ(first->keyList(), second->keyList());
+  EXPECT_NE(first->keyList(), third->keyList());
+  EXPECT_EQ(second->value(u"pin").toString(), u"2");
+  EXPECT_EQ(third->keys(),
+            (QStringList{QStringLiteral("name"), QStringLiteral("url"), QStringLiteral("note")}));
+  second->removeValue(u"name");
+  EXPECT_EQ(first->keys(),
+            (QStringList{QStringLiteral("name"), QStringLiteral("url"), QStringLiteral("pin")}));
+  EXPECT_EQ(keys->count(), 2);
 }
 
 TEST(DictionaryTest, LargeDictionariesAgreeWithAReferenceMapThroughEdits) {
