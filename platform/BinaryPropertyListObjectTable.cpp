@@ -10,7 +10,7 @@ int bytesFor(quint64 value) {
   return 8;
 }
 
-bool isAscii(const QString& s) {
+bool isAscii(QStringView s) {
   for (QChar c : s)
     if (c.unicode() >= 0x80) return false;
   return true;
@@ -68,9 +68,9 @@ void writeMarker(ByteSink& sink, int type, quint64 count) {
   writeInteger(sink, static_cast<qint64>(count), false);
 }
 
-void writeString(ByteSink& sink, const QString& string) {
+void writeString(ByteSink& sink, QStringView string, bool ascii) {
   const auto n = static_cast<quint64>(string.size());
-  if (isAscii(string)) {
+  if (ascii) {
     writeMarker(sink, 0x5, n);
     char buffer[256];
     qsizetype used = 0;
@@ -95,17 +95,17 @@ quint64 BinaryPropertyListObjectTable::append(Kind kind, quint64 bits, quint8 fl
 }
 
 quint64 BinaryPropertyListObjectTable::addString(const QString& string) {
-  auto it = stringEntries_.constFind(string);
-  if (it != stringEntries_.cend()) return *it;
-  strings_.push_back(string);
-  const quint64 index = append(Kind::String, strings_.size() - 1);
-  stringEntries_.insert(string, index);
-  return index;
+  const auto [index, added] = stringEntries_.findOrAdd(
+      FlatIndex<quint64>::hashOf(string), entries_.size(),
+      [&](quint64 known) { return strings_[entries_[known].bits] == string; });
+  if (!added) return index;
+  heldStrings_.push_back(string);
+  return addDistinctString(heldStrings_.back());
 }
 
-quint64 BinaryPropertyListObjectTable::addDistinctString(const QString& string) {
+quint64 BinaryPropertyListObjectTable::addDistinctString(QStringView string) {
   strings_.push_back(string);
-  return append(Kind::String, strings_.size() - 1);
+  return append(Kind::String, strings_.size() - 1, isAscii(string) ? 1 : 0);
 }
 
 quint64 BinaryPropertyListObjectTable::addData(const QByteArray& bytes) {
@@ -118,38 +118,24 @@ quint64 BinaryPropertyListObjectTable::addData(const QByteArray& bytes) {
   return index;
 }
 
+quint64 BinaryPropertyListObjectTable::addNumber(FlatIndex<quint64>& index, Kind kind, quint64 bits,
+                                                 quint8 flag) {
+  const auto [entry, added] = index.findOrAdd(bits, entries_.size());
+  if (added) append(kind, bits, flag);
+  return entry;
+}
+
 quint64 BinaryPropertyListObjectTable::addInteger(qint64 value, bool isUnsigned) {
-  if (!isUnsigned) {
-    auto it = integerEntries_.constFind(value);
-    if (it != integerEntries_.cend()) return *it;
-    const quint64 index = append(Kind::Integer, static_cast<quint64>(value));
-    integerEntries_.insert(value, index);
-    return index;
-  }
-  const auto bits = static_cast<quint64>(value);
-  auto it = unsignedEntries_.constFind(bits);
-  if (it != unsignedEntries_.cend()) return *it;
-  const quint64 index = append(Kind::Integer, bits, 1);
-  unsignedEntries_.insert(bits, index);
-  return index;
+  if (!isUnsigned) return addNumber(integerEntries_, Kind::Integer, static_cast<quint64>(value));
+  return addNumber(unsignedEntries_, Kind::Integer, static_cast<quint64>(value), 1);
 }
 
 quint64 BinaryPropertyListObjectTable::addReal(double value) {
-  const quint64 bits = std::bit_cast<quint64>(value);
-  auto it = realEntries_.constFind(bits);
-  if (it != realEntries_.cend()) return *it;
-  const quint64 index = append(Kind::Real, bits);
-  realEntries_.insert(bits, index);
-  return index;
+  return addNumber(realEntries_, Kind::Real, std::bit_cast<quint64>(value));
 }
 
 quint64 BinaryPropertyListObjectTable::addDate(double secondsSinceReferenceDate) {
-  const quint64 bits = std::bit_cast<quint64>(secondsSinceReferenceDate);
-  auto it = dateEntries_.constFind(bits);
-  if (it != dateEntries_.cend()) return *it;
-  const quint64 index = append(Kind::Date, bits);
-  dateEntries_.insert(bits, index);
-  return index;
+  return addNumber(dateEntries_, Kind::Date, std::bit_cast<quint64>(secondsSinceReferenceDate));
 }
 
 quint64 BinaryPropertyListObjectTable::addBoolean(bool value) {
@@ -213,7 +199,7 @@ QByteArray BinaryPropertyListObjectTable::write() const {
   const int refSize = bytesFor(count - 1);
 
   qsizetype estimate = 40 + static_cast<qsizetype>(count * 13 + references_.size() * refSize);
-  for (const QString& s : strings_) estimate += 2 * s.size();
+  for (QStringView s : strings_) estimate += 2 * s.size();
   for (const QByteArray& d : data_) estimate += d.size();
   QByteArray out;
   out.reserve(estimate);
@@ -249,7 +235,7 @@ QByteArray BinaryPropertyListObjectTable::write() const {
         break;
       }
       case Kind::String:
-        writeString(sink, strings_[e.bits]);
+        writeString(sink, strings_[e.bits], e.flag != 0);
         break;
       case Kind::Uid: {
         const int width = bytesFor(e.bits);
