@@ -58,6 +58,7 @@ class BinaryPropertyListObjectTable {
   quint64 append(Kind kind, quint64 bits, quint8 flag = 0, quint64 size = 0);
   quint64 addNumber(FlatIndex<quint64>& index, Kind kind, quint64 bits, quint8 flag = 0);
   quint64 addContainer(quint8 type, quint64 count, quint64 references);
+  quint64 entrySize(const Entry& e, int refSize) const;
 
   std::vector<Entry> entries_;
   std::vector<quint64> references_;
