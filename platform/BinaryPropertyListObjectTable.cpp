@@ -121,7 +121,7 @@ quint64 BinaryPropertyListObjectTable::append(Kind kind, quint64 bits, quint8 fl
 
 quint64 BinaryPropertyListObjectTable::addString(const QString& string) {
   const auto [index, added] = stringEntries_.findOrAdd(
-      FlatIndex<quint64>::hashOf(string), entries_.size(),
+      textHash(string), entries_.size(),
       [&](quint64 known) { return strings_[entries_[known].bits] == string; });
   if (!added) return index;
   heldStrings_.push_back(string);

@@ -56,7 +56,7 @@ quint32 KeyedArchiver::addData(Shape shape, const QByteArray& data) {
 
 quint32 KeyedArchiver::intern(QStringView text) {
   const auto [id, added] =
-      textIds_.findOrAdd(FlatIndex<quint32>::hashOf(text), static_cast<quint32>(texts_.size()),
+      textIds_.findOrAdd(static_cast<quint32>(textHash(text)), static_cast<quint32>(texts_.size()),
                          [&](quint32 known) { return texts_[known] == text; });
   if (added) {
     texts_.push_back(text);

@@ -108,7 +108,7 @@ class KeyedArchiver {
   // Every distinct text once, so each is hashed once and the table need not look again.
   // Views, not copies: the archived value's strings and madeTexts_ outlive the archiving.
   std::vector<QStringView> texts_;
-  FlatIndex<quint32> textIds_;
+  FlatIndex<quint32, quint32> textIds_;
   std::vector<QString> madeTexts_;
   // Per text: its immutable string object (0 before: UID 0 is "$null", never shared) and
   // its table entry (0 before: entry 0 is the top dictionary).
