@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/FlatIndex.h"
+#include "platform/HugePages.h"
 
 // The object table of a binary property list being written. Objects are added in file order
 // (a container before its children, a dictionary's keys before its values); equal strings,
@@ -60,9 +61,9 @@ class BinaryPropertyListObjectTable {
   quint64 addContainer(quint8 type, quint64 count, quint64 references);
   quint64 entrySize(const Entry& e, int refSize) const;
 
-  std::vector<Entry> entries_;
-  std::vector<quint64> references_;
-  std::vector<QStringView> strings_;
+  HugePageVector<Entry> entries_;
+  HugePageVector<quint64> references_;
+  HugePageVector<QStringView> strings_;
   // addString's copies, which its views point into.
   std::vector<QString> heldStrings_;
   std::vector<QByteArray> data_;
@@ -74,6 +75,6 @@ class BinaryPropertyListObjectTable {
   FlatIndex<quint64> realEntries_;
   FlatIndex<quint64> dateEntries_;
   // Archives number their UIDs densely, so most live in a table indexed by value.
-  std::vector<quint64> denseUidEntries_;
+  HugePageVector<quint64> denseUidEntries_;
   QHash<quint32, quint64> sparseUidEntries_;
 };

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/mman.h>
-
 #include <QHashSeed>
 #include <QStringView>
 #include <algorithm>
@@ -9,6 +7,8 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+
+#include "platform/HugePages.h"
 
 // Hashes text well enough for keys that come from the user, a word of it at a time.
 inline quint64 textHash(QStringView text) {
@@ -32,9 +32,9 @@ inline quint64 textHash(QStringView text) {
   return h;
 }
 
-// Ids by a key in one flat array: millions of entries cost no allocation each, and lookups
-// touch one or two cache lines. The key is a value's own bits or a hash of it; ids under
-// equal keys are told apart by the caller.
+// Ids by a key in one flat array on huge pages: millions of entries cost no allocation each,
+// and lookups touch one or two cache lines. The key is a value's own bits or a hash of it; ids
+// under equal keys are told apart by the caller.
 template <typename Id, typename Key = quint64>
 class FlatIndex {
  public:
@@ -75,14 +75,9 @@ class FlatIndex {
   };
   using Slots = std::unique_ptr<Slot[], Free>;
 
-  // Lookups land anywhere in a table of megabytes: on huge pages they cost no TLB miss, and
-  // filling the table costs a fault per 2 MiB rather than per 4 KiB.
   static Slots allocate(std::size_t capacity) {
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
     const std::size_t bytes = capacity * sizeof(Slot);
-    void* memory = bytes >= kHugePage ? std::aligned_alloc(kHugePage, bytes) : std::malloc(bytes);
-    if (!memory) throw std::bad_alloc();
-    if (bytes >= kHugePage) ::madvise(memory, bytes, MADV_HUGEPAGE);
+    void* memory = hugePageAllocate(bytes);
     std::memset(memory, 0, bytes);
     return Slots(static_cast<Slot*>(memory));
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/FlatIndex.h"
+#include "platform/HugePages.h"
 #include "platform/Result.h"
 #include "platform/Value.h"
 
@@ -102,18 +103,18 @@ class KeyedArchiver {
   quint64 textEntry(BinaryPropertyListObjectTable& table, quint32 text);
   quint64 key(BinaryPropertyListObjectTable& table, Key which);
 
-  std::vector<Object> objects_;
-  std::vector<quint32> elementUids_;
+  HugePageVector<Object> objects_;
+  HugePageVector<quint32> elementUids_;
   std::vector<QByteArray> data_;
   // Every distinct text once, so each is hashed once and the table need not look again.
   // Views, not copies: the archived value's strings and madeTexts_ outlive the archiving.
-  std::vector<QStringView> texts_;
+  HugePageVector<QStringView> texts_;
   FlatIndex<quint32, quint32> textIds_;
   std::vector<QString> madeTexts_;
   // Per text: its immutable string object (0 before: UID 0 is "$null", never shared) and
   // its table entry (0 before: entry 0 is the top dictionary).
-  std::vector<quint32> stringUids_;
-  std::vector<quint64> textEntries_;
+  HugePageVector<quint32> stringUids_;
+  HugePageVector<quint64> textEntries_;
   // Texts by where their characters live: records mostly share the very same key strings,
   // found here without hashing their characters.
   struct RecentText {
