@@ -57,6 +57,11 @@ class FlatIndex {
     return findOrAdd(key, next, [](Id) { return true; });
   }
 
+  // Starts loading where key would be found.
+  void prefetch(Key key) const {
+    if (capacity_ != 0) __builtin_prefetch(&slots_[position(key) & (capacity_ - 1)]);
+  }
+
  private:
   struct Slot {
     Key key = 0;

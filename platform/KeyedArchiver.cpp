@@ -213,6 +213,10 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
 
   // Element UIDs are filled in place; the pool may grow while children are archived.
   auto encodeAll = [&](const auto& values, auto valueOf, std::size_t first) -> QString {
+    // Each new text's slot is likely a cache miss: ask for them all before looking one up.
+    for (const auto& element : values)
+      if (const QString* text = valueOf(element).stringPointer())
+        textIds_.prefetch(static_cast<quint32>(textHash(*text)));
     std::size_t i = first;
     for (const auto& element : values) {
       const Value& v = valueOf(element);
