@@ -115,7 +115,7 @@ void writeString(ByteSink& sink, QStringView string, bool ascii) {
 }  // namespace
 
 quint64 BinaryPropertyListObjectTable::append(Kind kind, quint64 bits, quint8 flag, quint64 size) {
-  entries_.push_back(Entry{kind, flag, bits, size});
+  entries_.push_back(Entry{bits, static_cast<quint32>(size), kind, flag});
   return entries_.size() - 1;
 }
 
@@ -216,7 +216,7 @@ quint64 BinaryPropertyListObjectTable::addDictionary(quint64 count) {
 
 void BinaryPropertyListObjectTable::setReference(quint64 container, quint64 position,
                                                  quint64 object) {
-  references_[entries_[container].bits + position] = object;
+  references_[entries_[container].bits + position] = static_cast<quint32>(object);
 }
 
 quint64 BinaryPropertyListObjectTable::entrySize(const Entry& e, int refSize) const {

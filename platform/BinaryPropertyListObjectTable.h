@@ -46,14 +46,16 @@ class BinaryPropertyListObjectTable {
 
  private:
   enum class Kind : quint8 { Null, Boolean, Integer, Real, Date, Data, String, Uid, Container };
+  // 16 bytes: tables of millions of entries are costly mostly as fresh memory.
   struct Entry {
-    Kind kind;
-    // Containers: the marker type; integers: whether stored unsigned; strings: whether ASCII.
-    quint8 flag = 0;
     // Scalars: the value's bits; strings and data: an index into their list; containers: the
     // first reference in the pool.
     quint64 bits = 0;
-    quint64 size = 0;
+    // A container's count: no list in memory comes near 2^32 elements.
+    quint32 size = 0;
+    Kind kind = Kind::Null;
+    // Containers: the marker type; integers: whether stored unsigned; strings: whether ASCII.
+    quint8 flag = 0;
   };
 
   quint64 append(Kind kind, quint64 bits, quint8 flag = 0, quint64 size = 0);
@@ -62,7 +64,8 @@ class BinaryPropertyListObjectTable {
   quint64 entrySize(const Entry& e, int refSize) const;
 
   HugePageVector<Entry> entries_;
-  HugePageVector<quint64> references_;
+  // Entry indices: 2^32 entries would take 64 GiB.
+  HugePageVector<quint32> references_;
   HugePageVector<QStringView> strings_;
   // addString's copies, which its views point into.
   std::vector<QString> heldStrings_;
