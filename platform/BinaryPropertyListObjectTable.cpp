@@ -1,6 +1,8 @@
 #include "platform/BinaryPropertyListObjectTable.h"
 
+#include <QtEndian>
 #include <bit>
+#include <cstring>
 
 namespace {
 int bytesFor(quint64 value) {
@@ -10,7 +12,7 @@ int bytesFor(quint64 value) {
   return 8;
 }
 
-bool isAscii(const QString& s) {
+bool isAscii(QStringView s) {
   for (QChar c : s)
     if (c.unicode() >= 0x80) return false;
   return true;
@@ -24,22 +26,54 @@ std::size_t sampleHash(QByteArrayView bytes) {
   return qHashMulti(0, bytes.size(), bytes.first(kEdge), bytes.last(kEdge));
 }
 
-// Appends to a byte array sized up front, so the hot loop never reallocates.
+// Writes into a buffer sized exactly up front: no bounds checks or growth per byte.
 class ByteSink {
  public:
-  explicit ByteSink(QByteArray& out) : out_(out) {}
-  void byte(int b) { out_.append(static_cast<char>(b)); }
+  explicit ByteSink(char* at) : at_(at) {}
+  void byte(int b) { *at_++ = static_cast<char>(b); }
+  // Widths are 1, 2, 4 or 8.
   void bigEndian(quint64 value, int width) {
-    char buffer[8];
-    for (int i = 0; i < width; ++i) buffer[i] = static_cast<char>(value >> (8 * (width - 1 - i)));
-    out_.append(buffer, width);
+    switch (width) {
+      case 1:
+        byte(static_cast<int>(value));
+        return;
+      case 2:
+        store(qToBigEndian(static_cast<quint16>(value)));
+        return;
+      case 4:
+        store(qToBigEndian(static_cast<quint32>(value)));
+        return;
+      default:
+        store(qToBigEndian(value));
+    }
   }
-  void bytes(const char* p, qsizetype n) { out_.append(p, n); }
-  qsizetype size() const { return out_.size(); }
+  void bytes(const char* p, qsizetype n) {
+    std::memcpy(at_, p, static_cast<std::size_t>(n));
+    at_ += n;
+  }
+  void latin1(QStringView s) {
+    for (QChar c : s) *at_++ = static_cast<char>(c.unicode());
+  }
+  char* at() const { return at_; }
 
  private:
-  QByteArray& out_;
+  template <typename T>
+  void store(T value) {
+    std::memcpy(at_, &value, sizeof value);
+    at_ += sizeof value;
+  }
+  char* at_;
 };
+
+int integerSize(qint64 value, bool isUnsigned) {
+  if (isUnsigned) return 17;
+  if (value < 0) return 9;
+  return 1 + bytesFor(static_cast<quint64>(value));
+}
+
+quint64 markerSize(quint64 count) {
+  return count < 15 ? 1 : 1 + integerSize(static_cast<qint64>(count), false);
+}
 
 void writeInteger(ByteSink& sink, qint64 value, bool isUnsigned) {
   if (isUnsigned) {
@@ -68,20 +102,11 @@ void writeMarker(ByteSink& sink, int type, quint64 count) {
   writeInteger(sink, static_cast<qint64>(count), false);
 }
 
-void writeString(ByteSink& sink, const QString& string) {
+void writeString(ByteSink& sink, QStringView string, bool ascii) {
   const auto n = static_cast<quint64>(string.size());
-  if (isAscii(string)) {
+  if (ascii) {
     writeMarker(sink, 0x5, n);
-    char buffer[256];
-    qsizetype used = 0;
-    for (QChar c : string) {
-      buffer[used++] = static_cast<char>(c.unicode());
-      if (used == sizeof buffer) {
-        sink.bytes(buffer, used);
-        used = 0;
-      }
-    }
-    sink.bytes(buffer, used);
+    sink.latin1(string);
     return;
   }
   writeMarker(sink, 0x6, n);
@@ -90,22 +115,22 @@ void writeString(ByteSink& sink, const QString& string) {
 }  // namespace
 
 quint64 BinaryPropertyListObjectTable::append(Kind kind, quint64 bits, quint8 flag, quint64 size) {
-  entries_.push_back(Entry{kind, flag, bits, size});
+  entries_.push_back(Entry{bits, static_cast<quint32>(size), kind, flag});
   return entries_.size() - 1;
 }
 
 quint64 BinaryPropertyListObjectTable::addString(const QString& string) {
-  auto it = stringEntries_.constFind(string);
-  if (it != stringEntries_.cend()) return *it;
-  strings_.push_back(string);
-  const quint64 index = append(Kind::String, strings_.size() - 1);
-  stringEntries_.insert(string, index);
-  return index;
+  const auto [index, added] = stringEntries_.findOrAdd(
+      textHash(string), entries_.size(),
+      [&](quint64 known) { return strings_[entries_[known].bits] == string; });
+  if (!added) return index;
+  heldStrings_.push_back(string);
+  return addDistinctString(heldStrings_.back());
 }
 
-quint64 BinaryPropertyListObjectTable::addDistinctString(const QString& string) {
+quint64 BinaryPropertyListObjectTable::addDistinctString(QStringView string) {
   strings_.push_back(string);
-  return append(Kind::String, strings_.size() - 1);
+  return append(Kind::String, strings_.size() - 1, isAscii(string) ? 1 : 0);
 }
 
 quint64 BinaryPropertyListObjectTable::addData(const QByteArray& bytes) {
@@ -118,38 +143,24 @@ quint64 BinaryPropertyListObjectTable::addData(const QByteArray& bytes) {
   return index;
 }
 
+quint64 BinaryPropertyListObjectTable::addNumber(FlatIndex<quint64>& index, Kind kind, quint64 bits,
+                                                 quint8 flag) {
+  const auto [entry, added] = index.findOrAdd(bits, entries_.size());
+  if (added) append(kind, bits, flag);
+  return entry;
+}
+
 quint64 BinaryPropertyListObjectTable::addInteger(qint64 value, bool isUnsigned) {
-  if (!isUnsigned) {
-    auto it = integerEntries_.constFind(value);
-    if (it != integerEntries_.cend()) return *it;
-    const quint64 index = append(Kind::Integer, static_cast<quint64>(value));
-    integerEntries_.insert(value, index);
-    return index;
-  }
-  const auto bits = static_cast<quint64>(value);
-  auto it = unsignedEntries_.constFind(bits);
-  if (it != unsignedEntries_.cend()) return *it;
-  const quint64 index = append(Kind::Integer, bits, 1);
-  unsignedEntries_.insert(bits, index);
-  return index;
+  if (!isUnsigned) return addNumber(integerEntries_, Kind::Integer, static_cast<quint64>(value));
+  return addNumber(unsignedEntries_, Kind::Integer, static_cast<quint64>(value), 1);
 }
 
 quint64 BinaryPropertyListObjectTable::addReal(double value) {
-  const quint64 bits = std::bit_cast<quint64>(value);
-  auto it = realEntries_.constFind(bits);
-  if (it != realEntries_.cend()) return *it;
-  const quint64 index = append(Kind::Real, bits);
-  realEntries_.insert(bits, index);
-  return index;
+  return addNumber(realEntries_, Kind::Real, std::bit_cast<quint64>(value));
 }
 
 quint64 BinaryPropertyListObjectTable::addDate(double secondsSinceReferenceDate) {
-  const quint64 bits = std::bit_cast<quint64>(secondsSinceReferenceDate);
-  auto it = dateEntries_.constFind(bits);
-  if (it != dateEntries_.cend()) return *it;
-  const quint64 index = append(Kind::Date, bits);
-  dateEntries_.insert(bits, index);
-  return index;
+  return addNumber(dateEntries_, Kind::Date, std::bit_cast<quint64>(secondsSinceReferenceDate));
 }
 
 quint64 BinaryPropertyListObjectTable::addBoolean(bool value) {
@@ -205,25 +216,54 @@ quint64 BinaryPropertyListObjectTable::addDictionary(quint64 count) {
 
 void BinaryPropertyListObjectTable::setReference(quint64 container, quint64 position,
                                                  quint64 object) {
-  references_[entries_[container].bits + position] = object;
+  references_[entries_[container].bits + position] = static_cast<quint32>(object);
+}
+
+quint64 BinaryPropertyListObjectTable::entrySize(const Entry& e, int refSize) const {
+  switch (e.kind) {
+    case Kind::Null:
+    case Kind::Boolean:
+      return 1;
+    case Kind::Integer:
+      return integerSize(static_cast<qint64>(e.bits), e.flag != 0);
+    case Kind::Real:
+    case Kind::Date:
+      return 9;
+    case Kind::Data: {
+      const auto n = static_cast<quint64>(data_[e.bits].size());
+      return markerSize(n) + n;
+    }
+    case Kind::String: {
+      const auto n = static_cast<quint64>(strings_[e.bits].size());
+      return markerSize(n) + (e.flag != 0 ? n : 2 * n);
+    }
+    case Kind::Uid:
+      return 1 + bytesFor(e.bits);
+    case Kind::Container:
+      return markerSize(e.size) + (e.flag == 0xD ? 2 * e.size : e.size) * refSize;
+  }
+  return 0;
 }
 
 QByteArray BinaryPropertyListObjectTable::write() const {
   const quint64 count = entries_.size();
   const int refSize = bytesFor(count - 1);
 
-  qsizetype estimate = 40 + static_cast<qsizetype>(count * 13 + references_.size() * refSize);
-  for (const QString& s : strings_) estimate += 2 * s.size();
-  for (const QByteArray& d : data_) estimate += d.size();
-  QByteArray out;
-  out.reserve(estimate);
-  ByteSink sink(out);
+  // Sized first, so the offset table's width is known and each offset is written in place.
+  quint64 tableOffset = 8;
+  quint64 lastOffset = 0;
+  for (const Entry& e : entries_) {
+    lastOffset = tableOffset;
+    tableOffset += entrySize(e, refSize);
+  }
+  const int offsetSize = bytesFor(lastOffset);
+  QByteArray out(static_cast<qsizetype>(tableOffset + count * offsetSize + 32), Qt::Uninitialized);
+  ByteSink sink(out.data());
+  ByteSink offsets(out.data() + tableOffset);
 
   sink.bytes("bplist00", 8);
-  std::vector<quint64> offsets;
-  offsets.reserve(count);
   for (const Entry& e : entries_) {
-    offsets.push_back(static_cast<quint64>(sink.size()));
+    offsets.bigEndian(static_cast<quint64>(sink.at() - out.data()), offsetSize);
     switch (e.kind) {
       case Kind::Null:
         sink.byte(0x00);
@@ -249,7 +289,7 @@ QByteArray BinaryPropertyListObjectTable::write() const {
         break;
       }
       case Kind::String:
-        writeString(sink, strings_[e.bits]);
+        writeString(sink, strings_[e.bits], e.flag != 0);
         break;
       case Kind::Uid: {
         const int width = bytesFor(e.bits);
@@ -265,15 +305,13 @@ QByteArray BinaryPropertyListObjectTable::write() const {
       }
     }
   }
-  const auto tableOffset = static_cast<quint64>(sink.size());
-  const int offsetSize = bytesFor(offsets.back());
-  for (quint64 offset : offsets) sink.bigEndian(offset, offsetSize);
-
-  sink.bytes("\0\0\0\0\0\0", 6);
-  sink.byte(offsetSize);
-  sink.byte(refSize);
-  sink.bigEndian(count, 8);
-  sink.bigEndian(0, 8);
-  sink.bigEndian(tableOffset, 8);
+  Q_ASSERT(sink.at() == out.data() + tableOffset);
+  offsets.bytes("\0\0\0\0\0\0", 6);
+  offsets.byte(offsetSize);
+  offsets.byte(refSize);
+  offsets.bigEndian(count, 8);
+  offsets.bigEndian(0, 8);
+  offsets.bigEndian(tableOffset, 8);
+  Q_ASSERT(offsets.at() == out.data() + out.size());
   return out;
 }

@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringView>
 #include <vector>
+
+#include "platform/FlatIndex.h"
+#include "platform/HugePages.h"
 
 // The object table of a binary property list being written. Objects are added in file order
 // (a container before its children, a dictionary's keys before its values); equal strings,
@@ -13,8 +17,9 @@ class BinaryPropertyListObjectTable {
  public:
   quint64 addString(const QString& string);
   // For a caller that keeps its strings unique itself: adds without looking for an equal
-  // string, so neither an equal string nor addString may come before or after.
-  quint64 addDistinctString(const QString& string);
+  // string, so neither an equal string nor addString may come before or after. The
+  // characters are not copied: they must outlive write().
+  quint64 addDistinctString(QStringView string);
   quint64 addData(const QByteArray& bytes);
   // isUnsigned: the bits hold an unsigned value above 2^63 - 1.
   quint64 addInteger(qint64 value, bool isUnsigned = false);
@@ -41,31 +46,38 @@ class BinaryPropertyListObjectTable {
 
  private:
   enum class Kind : quint8 { Null, Boolean, Integer, Real, Date, Data, String, Uid, Container };
+  // 16 bytes: tables of millions of entries are costly mostly as fresh memory.
   struct Entry {
-    Kind kind;
-    // Containers: the marker type; integers: whether stored unsigned.
-    quint8 flag = 0;
     // Scalars: the value's bits; strings and data: an index into their list; containers: the
     // first reference in the pool.
     quint64 bits = 0;
-    quint64 size = 0;
+    // A container's count: no list in memory comes near 2^32 elements.
+    quint32 size = 0;
+    Kind kind = Kind::Null;
+    // Containers: the marker type; integers: whether stored unsigned; strings: whether ASCII.
+    quint8 flag = 0;
   };
 
   quint64 append(Kind kind, quint64 bits, quint8 flag = 0, quint64 size = 0);
+  quint64 addNumber(FlatIndex<quint64>& index, Kind kind, quint64 bits, quint8 flag = 0);
   quint64 addContainer(quint8 type, quint64 count, quint64 references);
+  quint64 entrySize(const Entry& e, int refSize) const;
 
-  std::vector<Entry> entries_;
-  std::vector<quint64> references_;
-  std::vector<QString> strings_;
+  HugePageVector<Entry> entries_;
+  // Entry indices: 2^32 entries would take 64 GiB.
+  HugePageVector<quint32> references_;
+  HugePageVector<QStringView> strings_;
+  // addString's copies, which its views point into.
+  std::vector<QString> heldStrings_;
   std::vector<QByteArray> data_;
-  QHash<QString, quint64> stringEntries_;
+  FlatIndex<quint64> stringEntries_;
   // Data entries by a hash of their size and edges.
   QMultiHash<std::size_t, quint64> dataEntries_;
-  QHash<qint64, quint64> integerEntries_;
-  QHash<quint64, quint64> unsignedEntries_;
-  QHash<quint64, quint64> realEntries_;
-  QHash<quint64, quint64> dateEntries_;
+  FlatIndex<quint64> integerEntries_;
+  FlatIndex<quint64> unsignedEntries_;
+  FlatIndex<quint64> realEntries_;
+  FlatIndex<quint64> dateEntries_;
   // Archives number their UIDs densely, so most live in a table indexed by value.
-  std::vector<quint64> denseUidEntries_;
+  HugePageVector<quint64> denseUidEntries_;
   QHash<quint32, quint64> sparseUidEntries_;
 };

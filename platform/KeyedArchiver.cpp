@@ -3,15 +3,12 @@
 #include <QLocale>
 #include <bit>
 #include <cmath>
-#include <limits>
 
 #include "platform/Array.h"
 #include "platform/BinaryPropertyListObjectTable.h"
 #include "platform/Dictionary.h"
 
 namespace {
-constexpr quint32 kOnPath = std::numeric_limits<quint32>::max();
-
 // Each class's name and its superclasses, in ClassName order.
 constexpr const char* kClassChains[][3] = {
     {"NSMutableString", "NSString", "NSObject"},
@@ -38,7 +35,7 @@ QString keyText(int which) {
 }
 }  // namespace
 
-KeyedArchiver::KeyedArchiver() { add(Shape::String, intern(QStringLiteral("$null"))); }
+KeyedArchiver::KeyedArchiver() { add(Shape::String, internMade(QStringLiteral("$null"))); }
 
 Result<QByteArray> KeyedArchiver::archivedDataWithRootObject(const Value& root) {
   KeyedArchiver archiver;
@@ -57,13 +54,24 @@ quint32 KeyedArchiver::addData(Shape shape, const QByteArray& data) {
   return add(shape, data_.size() - 1);
 }
 
-quint32 KeyedArchiver::intern(const QString& string) {
-  const qsizetype known = textIds_.size();
-  quint32& id = textIds_[string];
-  if (textIds_.size() != known) {
-    id = static_cast<quint32>(texts_.size());
-    texts_.push_back(string);
+quint32 KeyedArchiver::intern(QStringView text) {
+  const auto [id, added] =
+      textIds_.findOrAdd(static_cast<quint32>(textHash(text)), static_cast<quint32>(texts_.size()),
+                         [&](quint32 known) { return texts_[known] == text; });
+  if (added) {
+    texts_.push_back(text);
     stringUids_.push_back(0);
+  }
+  return id;
+}
+
+quint32 KeyedArchiver::internMade(QString text) {
+  const std::size_t known = texts_.size();
+  const quint32 id = intern(text);
+  if (texts_.size() != known) {
+    // Moving a QString keeps its characters where they are, so the view stays valid.
+    madeTexts_.push_back(std::move(text));
+    texts_.back() = madeTexts_.back();
   }
   return id;
 }
@@ -124,7 +132,7 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
         return Failure{QStringLiteral("keyed archive: a rectangle with a non-finite number")};
       const quint32 uid = add(Shape::RectValue);
       // A text made here, so not looked up by where its characters live.
-      const quint32 text = encodeString(intern(
+      const quint32 text = encodeString(internMade(
           QStringLiteral("{{%1, %2}, {%3, %4}}")
               .arg(rectNumber(r.x), rectNumber(r.y), rectNumber(r.width), rectNumber(r.height))));
       const quint32 cls = classRecord(ClassName::Value);
@@ -141,7 +149,7 @@ Result<quint32> KeyedArchiver::encode(const Value& value, int depth) {
 
 Result<quint32> KeyedArchiver::encodeScalar(const Value& value) {
   // Equal scalars are archived once; each kind has its own table, keyed by the value's bits.
-  QHash<quint64, quint32>* table = nullptr;
+  FlatIndex<quint32>* table = nullptr;
   quint32* slot = nullptr;
   quint64 bits = 0;
   Object object;
@@ -155,13 +163,11 @@ Result<quint32> KeyedArchiver::encodeScalar(const Value& value) {
       object.shape = Shape::Boolean;
       bits = value.toBool() ? 1 : 0;
       break;
-    case Value::Type::Integer: {
-      const qint64 v = value.toInteger();
-      if (auto it = integers_.constFind(v); it != integers_.cend()) return *it;
-      const quint32 uid = add(Shape::Integer, static_cast<quint64>(v));
-      integers_.insert(v, uid);
-      return uid;
-    }
+    case Value::Type::Integer:
+      table = &integers_;
+      object.shape = Shape::Integer;
+      bits = static_cast<quint64>(value.toInteger());
+      break;
     case Value::Type::Unsigned:
       table = &unsignedIntegers_;
       object.shape = Shape::Unsigned;
@@ -180,7 +186,8 @@ Result<quint32> KeyedArchiver::encodeScalar(const Value& value) {
   }
   if (slot && *slot != 0) return *slot;
   if (table) {
-    if (auto it = table->constFind(bits); it != table->cend()) return *it;
+    const auto [known, added] = table->findOrAdd(bits, static_cast<quint32>(objects_.size()));
+    if (!added) return known;
   }
   const Shape shape = object.shape;
   const quint32 uid = add(shape, bits);
@@ -189,23 +196,27 @@ Result<quint32> KeyedArchiver::encodeScalar(const Value& value) {
     objects_[uid].classUid = cls;
   }
   if (slot) *slot = uid;
-  if (table) table->insert(bits, uid);
   return uid;
 }
 
 Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
   const void* identity = value.isArray() ? static_cast<const void*>(value.toArray().get())
                                          : static_cast<const void*>(value.dictionaryPointer());
-  if (auto it = containers_.constFind(identity); it != containers_.cend()) {
-    if (*it == kOnPath)
+  const auto [known, added] = containers_.findOrAdd(reinterpret_cast<quintptr>(identity),
+                                                    static_cast<quint32>(objects_.size()));
+  if (!added) {
+    if (objects_[known].classUid == 0)
       return Failure{QStringLiteral("keyed archive: a container contains itself")};
-    return *it;
+    return known;
   }
-  containers_.insert(identity, kOnPath);
   const quint32 uid = add(Shape::Array);
 
   // Element UIDs are filled in place; the pool may grow while children are archived.
   auto encodeAll = [&](const auto& values, auto valueOf, std::size_t first) -> QString {
+    // Each new text's slot is likely a cache miss: ask for them all before looking one up.
+    for (const auto& element : values)
+      if (const QString* text = valueOf(element).stringPointer())
+        textIds_.prefetch(static_cast<quint32>(textHash(*text)));
     std::size_t i = first;
     for (const auto& element : values) {
       const Value& v = valueOf(element);
@@ -245,7 +256,6 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
   }
   object.classUid = classRecord(className);
   objects_[uid] = object;
-  containers_[identity] = uid;
   return uid;
 }
 
@@ -261,11 +271,11 @@ quint64 KeyedArchiver::key(BinaryPropertyListObjectTable& table, Key which) {
 QByteArray KeyedArchiver::write(quint32 top) {
   // The table's own strings share entries with equal archived ones.
   for (std::size_t k = 0; k < keyTexts_.size(); ++k)
-    keyTexts_[k] = intern(keyText(static_cast<int>(k)));
-  const quint32 archiverName = intern(QStringLiteral("NSKeyedArchiver"));
+    keyTexts_[k] = internMade(keyText(static_cast<int>(k)));
+  const quint32 archiverName = internMade(QStringLiteral("NSKeyedArchiver"));
   for (const auto& chain : kClassChains)
     for (const char* name : chain)
-      if (name) intern(QLatin1String(name));
+      if (name) internMade(QString::fromLatin1(name));
   textEntries_.assign(texts_.size(), 0);
 
   BinaryPropertyListObjectTable table;
@@ -366,8 +376,8 @@ quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const O
       const quint64 a = table.addArray(length);
       table.setReference(d, 2, a);
       for (quint64 i = 0; i < length; ++i)
-        table.setReference(a, i, textEntry(table, intern(QLatin1String(chain[i]))));
-      table.setReference(d, 3, textEntry(table, intern(QLatin1String(chain[0]))));
+        table.setReference(a, i, textEntry(table, internMade(QString::fromLatin1(chain[i]))));
+      table.setReference(d, 3, textEntry(table, internMade(QString::fromLatin1(chain[0]))));
       return d;
     }
   }

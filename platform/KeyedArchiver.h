@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
+#include <QStringView>
 #include <array>
 #include <vector>
 
+#include "platform/FlatIndex.h"
+#include "platform/HugePages.h"
 #include "platform/Result.h"
 #include "platform/Value.h"
 
@@ -92,23 +94,27 @@ class KeyedArchiver {
   quint32 classRecord(ClassName name);
   // The index in texts_ of a string of the archived value, which outlives the archiving.
   quint32 textOf(const QString& string);
-  quint32 intern(const QString& string);
+  quint32 intern(QStringView text);
+  // A text made while archiving: kept here if new.
+  quint32 internMade(QString text);
 
   QByteArray write(quint32 top);
   quint64 writeObject(BinaryPropertyListObjectTable& table, const Object& object);
   quint64 textEntry(BinaryPropertyListObjectTable& table, quint32 text);
   quint64 key(BinaryPropertyListObjectTable& table, Key which);
 
-  std::vector<Object> objects_;
-  std::vector<quint32> elementUids_;
+  HugePageVector<Object> objects_;
+  HugePageVector<quint32> elementUids_;
   std::vector<QByteArray> data_;
   // Every distinct text once, so each is hashed once and the table need not look again.
-  std::vector<QString> texts_;
-  QHash<QString, quint32> textIds_;
+  // Views, not copies: the archived value's strings and madeTexts_ outlive the archiving.
+  HugePageVector<QStringView> texts_;
+  FlatIndex<quint32, quint32> textIds_;
+  std::vector<QString> madeTexts_;
   // Per text: its immutable string object (0 before: UID 0 is "$null", never shared) and
   // its table entry (0 before: entry 0 is the top dictionary).
-  std::vector<quint32> stringUids_;
-  std::vector<quint64> textEntries_;
+  HugePageVector<quint32> stringUids_;
+  HugePageVector<quint64> textEntries_;
   // Texts by where their characters live: records mostly share the very same key strings,
   // found here without hashing their characters.
   struct RecentText {
@@ -118,13 +124,13 @@ class KeyedArchiver {
   };
   std::array<RecentText, 64> recentTexts_{};
   std::array<quint32, static_cast<std::size_t>(ClassName::Count)> classes_{};
-  QHash<qint64, quint32> integers_;
-  QHash<quint64, quint32> unsignedIntegers_;
-  QHash<quint64, quint32> reals_;
-  QHash<quint64, quint32> dates_;
+  FlatIndex<quint32> integers_;
+  FlatIndex<quint32> unsignedIntegers_;
+  FlatIndex<quint32> reals_;
+  FlatIndex<quint32> dates_;
   std::array<quint32, 2> booleans_{};
   quint32 null_ = 0;
-  // A container's UID once archived; kOnPath while its elements are being archived.
-  QHash<const void*, quint32> containers_;
+  // Containers' UIDs by address; one without a class record yet is being archived.
+  FlatIndex<quint32> containers_;
   std::array<quint32, static_cast<std::size_t>(Key::Count)> keyTexts_{};
 };
