@@ -101,10 +101,11 @@ Result<BinaryPropertyListView::Object> BinaryPropertyListView::object(quint64 in
   // Bytes left in the object area after the marker.
   auto left = [&] { return offsetTableOffset_ - position; };
   auto bad = [&](const QString& what) { return fail(index, o.offset, what); };
-  auto counted = [&](Type t, quint64 unit, const QString& what) -> Result<Object> {
+  // The failure's text is built only on failure.
+  auto counted = [&](Type t, quint64 unit, const char* what) -> Result<Object> {
     auto n = count(o, position, info);
     if (!n) return Failure{n.error()};
-    if (n.value() > left() / unit) return bad(what);
+    if (n.value() > left() / unit) return bad(QString::fromLatin1(what));
     o.type = t;
     o.count = n.value();
     o.payload = position;
@@ -158,11 +159,11 @@ Result<BinaryPropertyListView::Object> BinaryPropertyListView::object(quint64 in
       o.bits = readUnsigned(position, 8);
       return o;
     case 0x4:
-      return counted(Type::Data, 1, QStringLiteral("data runs past the object area"));
+      return counted(Type::Data, 1, "data runs past the object area");
     case 0x5:
-      return counted(Type::AsciiString, 1, QStringLiteral("string runs past the object area"));
+      return counted(Type::AsciiString, 1, "string runs past the object area");
     case 0x6:
-      return counted(Type::Utf16String, 2, QStringLiteral("string runs past the object area"));
+      return counted(Type::Utf16String, 2, "string runs past the object area");
     case 0x8: {
       const int width = info + 1;
       if (width != 1 && width != 2 && width != 4 && width != 8)
@@ -188,7 +189,7 @@ Result<BinaryPropertyListView::Object> BinaryPropertyListView::object(quint64 in
     case 0xD:
       // Both halves must fit before either is read.
       return counted(Type::Dictionary, 2 * static_cast<quint64>(refSize_),
-                     QStringLiteral("entries run past the object area"));
+                     "entries run past the object area");
     default:
       return bad(QStringLiteral("unsupported marker 0x%1").arg(marker, 2, 16, QLatin1Char('0')));
   }

@@ -316,6 +316,18 @@ DictionaryKeysRef KeyedUnarchiver::sharedKeys(const std::vector<QString>& names)
   return keys;
 }
 
+bool KeyedUnarchiver::uidsOf(const Object& list, std::vector<quint64>& uids) const {
+  uids.clear();
+  for (quint64 i = 0; i < list.count; ++i) {
+    auto ref = plist_.reference(list, i);
+    if (!ref) return false;
+    auto item = plist_.object(ref.value());
+    if (!item || item.value().type != Type::Uid) return false;
+    uids.push_back(item.value().bits);
+  }
+  return true;
+}
+
 template <typename Take>
 Result<void> KeyedUnarchiver::decodeList(quint64 uid, const Object& list, const char* key,
                                          int depth, Take take) {
@@ -395,15 +407,30 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const Object& object, i
     if (!keys || !objects || keys.value().count != objects.value().count)
       return fail(uid, QStringLiteral("NS.keys and NS.objects are not arrays of one length"));
     std::vector<QString> names;
-    names.reserve(keys.value().count);
-    auto named = decodeList(uid, keys.value(), "NS.keys", depth, [&](quint64 i, Value v) {
-      const QString* name = v.stringPointer();
-      if (!name)
-        return Result<void>(fail(uid, QStringLiteral("dictionary key %1 is not a string").arg(i)));
-      names.push_back(*name);
-      return Result<void>();
-    });
-    if (!named) return Failure{named.error()};
+    // The same key objects as the last dictionary decode to the same keys.
+    DictionaryKeysRef shared;
+    const bool readUids = uidsOf(keys.value(), keyUids_);
+    if (readUids && lastKeys_ && keyUids_ == lastKeyUids_ && keys.value().count <= elementBudget_) {
+      elementBudget_ -= keys.value().count;
+      shared = lastKeys_;
+    } else {
+      names.reserve(keys.value().count);
+      auto named = decodeList(uid, keys.value(), "NS.keys", depth, [&](quint64 i, Value v) {
+        const QString* name = v.stringPointer();
+        if (!name)
+          return Result<void>(
+              fail(uid, QStringLiteral("dictionary key %1 is not a string").arg(i)));
+        names.push_back(*name);
+        return Result<void>();
+      });
+      if (!named) return Failure{named.error()};
+      // Before the values: their dictionaries use keyUids_ too.
+      shared = sharedKeys(names);
+      if (shared && readUids) {
+        std::swap(lastKeyUids_, keyUids_);
+        lastKeys_ = shared;
+      }
+    }
     std::vector<Value> values;
     values.reserve(objects.value().count);
     bool allPresent = true;
@@ -414,9 +441,9 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const Object& object, i
     });
     if (!decoded) return Failure{decoded.error()};
     const bool isMutable = cls == Class::MutableDictionary;
-    if (allPresent)
-      if (DictionaryKeysRef shared = sharedKeys(names))
-        return Value(Dictionary::create(std::move(shared), std::move(values), isMutable));
+    if (allPresent && shared)
+      return Value(Dictionary::create(std::move(shared), std::move(values), isMutable));
+    if (names.empty() && shared) names.assign(shared->begin(), shared->end());
     // Keys given twice or values of nil: the dictionary as setting each in turn makes it.
     auto dictionary = Dictionary::create(isMutable);
     for (std::size_t i = 0; i < names.size(); ++i)

@@ -73,6 +73,8 @@ class KeyedUnarchiver {
   // Records repeat one list of keys: a dictionary whose keys are those of a recent one shares
   // that list. None when a key is given twice.
   DictionaryKeysRef sharedKeys(const std::vector<QString>& names);
+  // The UIDs a list holds, when every element is one; false leaves the list to decodeList.
+  bool uidsOf(const Object& list, std::vector<quint64>& uids) const;
 
   const BinaryPropertyListView& plist_;
   const Object objects_;  // the $objects array
@@ -93,6 +95,11 @@ class KeyedUnarchiver {
   std::array<KeyField, 64> keyFields_;
   std::array<DictionaryKeysRef, 4> recentKeys_;
   std::size_t nextRecentKeys_ = 0;
+  // The NS.keys UIDs of the last dictionary that gave a shared key list, and that list:
+  // records name the same key objects, so their keys need no decoding.
+  std::vector<quint64> lastKeyUids_;
+  DictionaryKeysRef lastKeys_;
+  std::vector<quint64> keyUids_;
   // By the object index of a $class value: records repeat a handful of classes.
   QHash<quint64, Class> classes_;
   // Elements left to decode. A list the property list shares among many objects could make

@@ -587,6 +587,42 @@ TEST(KeyedUnarchiver, ListsSharedByManyObjectsCannotMultiplyTheWork) {
       << many.error().toStdString();
 }
 
+TEST(KeyedUnarchiver, DictionariesNamingTheSameKeyObjectsKeepTheirOwnKeysAndValues) {
+  const auto key = [](const char* k) { return QString::fromLatin1(k); };
+  const auto str = [](const char* s) { return Value(QString::fromLatin1(s)); };
+  const auto inner = [&](int b, int c) {
+    return Value(dict({{key("b"), Value::integer(b)}, {key("c"), Value::integer(c)}}));
+  };
+  struct Case {
+    const char* name;
+    Value value;
+  };
+  const Case cases[] = {
+      {"records of one shape",
+       Value(Array::create({Value(dict({{key("name"), str("one")}, {key("pw"), str("1")}})),
+                            Value(dict({{key("name"), str("two")}, {key("pw"), str("2")}})),
+                            Value(dict({{key("name"), str("three")}, {key("pw"), str("3")}}))}))},
+      {"one shape around dictionaries of another",
+       Value(Array::create({Value(dict({{key("a"), inner(1, 2)}, {key("d"), Value::integer(3)}})),
+                            Value(dict({{key("a"), inner(4, 5)}, {key("d"), Value::integer(6)}})),
+                            inner(7, 8)}))},
+      {"the same keys in another order",
+       Value(Array::create({Value(dict({{key("a"), str("1")}, {key("b"), str("2")}})),
+                            Value(dict({{key("b"), str("3")}, {key("a"), str("4")}})),
+                            Value(dict({{key("a"), str("5")}, {key("b"), str("6")}}))}))},
+  };
+  for (const auto& c : cases) {
+    const Value back = roundTrip(c.value);
+    EXPECT_TRUE(back == c.value) << c.name << ": " << back.debugDescription().toStdString();
+    const ArrayRef items = back.toArray();
+    ASSERT_TRUE(items) << c.name;
+    for (qsizetype i = 0; i < items->count(); ++i)
+      EXPECT_EQ(items->at(i).toDictionary()->keys(),
+                c.value.toArray()->at(i).toDictionary()->keys())
+          << c.name << " item " << i;
+  }
+}
+
 // The object under uid of a real archive, read as if it were the root.
 Result<Value> objectOfFixture(const QByteArray& bytes, quint32 uid) {
   auto plist = BinaryPropertyListReader::read(bytes);
