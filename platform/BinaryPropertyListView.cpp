@@ -3,7 +3,6 @@
 #include <cstring>
 
 namespace {
-constexpr quint64 kHeaderSize = 8;
 constexpr quint64 kTrailerSize = 32;
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtEndian>
 #include <bit>
+#include <optional>
 
 #include "platform/Result.h"
 
@@ -66,6 +67,29 @@ class BinaryPropertyListView {
     if (ref >= objectCount_) return referenceBeyond(container, position, ref);
     return ref;
   }
+  // The value of a UID object, or nothing when the object is not a sound UID (object() says
+  // why). Reads only its marker and value: lists of UIDs are most of an archive.
+  std::optional<quint64> uid(quint64 index) const {
+    if (index >= objectCount_) return std::nullopt;
+    const quint64 offset =
+        readUnsigned(offsetTableOffset_ + index * static_cast<quint64>(offsetSize_), offsetSize_);
+    if (offset < kHeaderSize || offset >= offsetTableOffset_) return std::nullopt;
+    const int marker = static_cast<unsigned char>(bytes_[offset]);
+    const int width = (marker & 0x0F) + 1;
+    if (marker >> 4 != 0x8 || (width != 1 && width != 2 && width != 4 && width != 8))
+      return std::nullopt;
+    if (offsetTableOffset_ - offset - 1 < static_cast<quint64>(width)) return std::nullopt;
+    const quint64 value = readUnsigned(offset + 1, width);
+    if (value > 0xFFFFFFFFu) return std::nullopt;
+    return value;
+  }
+  // The UID at a container's position i, or nothing when reference() or uid() would fail.
+  std::optional<quint64> uidAt(const Object& container, quint64 i) const {
+    const quint64 references =
+        container.type == Type::Dictionary ? 2 * container.count : container.count;
+    if (i >= references) return std::nullopt;
+    return uid(readUnsigned(container.payload + i * static_cast<quint64>(refSize_), refSize_));
+  }
   Result<QString> string(const Object& string) const;
   QByteArray data(const Object& data) const;
   // Whether a string object holds exactly this text.
@@ -74,6 +98,8 @@ class BinaryPropertyListView {
   Q_DECL_COLD_FUNCTION Failure fail(quint64 index, quint64 offset, const QString& what) const;
 
  private:
+  static constexpr quint64 kHeaderSize = 8;
+
   BinaryPropertyListView(const char* bytes, quint64 size) : bytes_(bytes), size_(size) {}
 
   quint64 readUnsigned(quint64 position, int width) const {

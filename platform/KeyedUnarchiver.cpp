@@ -177,12 +177,8 @@ void KeyedUnarchiver::countReferences(quint64 root) {
       if (!value) continue;
       if (value.value().type == Type::Uid) noteReference(value.value().bits);
       if (value.value().type != Type::Array) continue;
-      for (quint64 j = 0; j < value.value().count; ++j) {
-        auto elementRef = plist_.reference(value.value(), j);
-        if (!elementRef) continue;
-        auto element = plist_.object(elementRef.value());
-        if (element && element.value().type == Type::Uid) noteReference(element.value().bits);
-      }
+      for (quint64 j = 0; j < value.value().count; ++j)
+        if (auto element = plist_.uidAt(value.value(), j)) noteReference(*element);
     }
   }
 }
@@ -319,11 +315,9 @@ DictionaryKeysRef KeyedUnarchiver::sharedKeys(const std::vector<QString>& names)
 bool KeyedUnarchiver::uidsOf(const Object& list, std::vector<quint64>& uids) const {
   uids.clear();
   for (quint64 i = 0; i < list.count; ++i) {
-    auto ref = plist_.reference(list, i);
-    if (!ref) return false;
-    auto item = plist_.object(ref.value());
-    if (!item || item.value().type != Type::Uid) return false;
-    uids.push_back(item.value().bits);
+    auto item = plist_.uidAt(list, i);
+    if (!item) return false;
+    uids.push_back(*item);
   }
   return true;
 }
@@ -336,13 +330,16 @@ Result<void> KeyedUnarchiver::decodeList(quint64 uid, const Object& list, const 
         uid, QStringLiteral("more elements than %1 a byte of the archive").arg(kElementsPerByte));
   elementBudget_ -= list.count;
   for (quint64 i = 0; i < list.count; ++i) {
-    auto ref = plist_.reference(list, i);
-    if (!ref) return Failure{ref.error()};
-    auto item = plist_.object(ref.value());
-    if (!item) return Failure{item.error()};
-    if (item.value().type != Type::Uid)
+    auto item = plist_.uidAt(list, i);
+    if (!item) {
+      // Only to say why it is not one.
+      auto ref = plist_.reference(list, i);
+      if (!ref) return Failure{ref.error()};
+      auto object = plist_.object(ref.value());
+      if (!object) return Failure{object.error()};
       return fail(uid, QStringLiteral("%1 holds a non-UID").arg(QLatin1String(key)));
-    auto v = decode(item.value().bits, depth + 1);
+    }
+    auto v = decode(*item, depth + 1);
     if (!v) return Failure{v.error()};
     if (auto taken = take(i, v.take()); !taken) return taken;
   }
