@@ -54,9 +54,7 @@ VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engin
   check.reset();
   const bool verified = status == 0 && !pieces.sha1Rc.isEmpty() &&
                         ZVCommonCrypto::dataSHA1(wipedCheck.bytes) == pieces.sha1Rc;
-  if (!verified)
-    return VaultError{VaultError::Reason::WrongPassword,
-                      QStringLiteral("The password does not open this document."), status};
+  if (!verified) return VaultError::wrongPassword(status);
 
   VaultResult<Value> records = readPiece(engine, pieces.records, Kind::DictionaryList, "records");
   if (!records) return records.failure();

@@ -56,9 +56,7 @@ VaultResult<void> Vault::unlock(const QString& password) {
 
 VaultResult<void> Vault::unlockCurrent(const QString& password, bool clearPinAndSecurity) {
   // A version that takes this path without being of the current group holds no check string.
-  if (file_.group != VaultFormat::Group::Current)
-    return VaultError{VaultError::Reason::WrongPassword,
-                      QStringLiteral("The password does not open this document."), 0};
+  if (file_.group != VaultFormat::Group::Current) return VaultError::wrongPassword(0);
   // The key is derived once, at the first decryption, and serves every piece.
   auto engine = std::make_unique<ZVCommonCrypto>();
   engine->setPasswordToDecrypt(password, file_.pieces.iv, file_.pieces.salt);
@@ -75,23 +73,16 @@ VaultResult<void> Vault::unlockCurrent(const QString& password, bool clearPinAnd
 }
 
 VaultResult<void> Vault::unlockLegacy(const QString& password, VaultFormat::Path path) {
-  // Every attempt starts from empty lists, and a failed one leaves them empty again.
-  releaseCategoryLinks();
-  setRecords(nullptr);
-  setCategories(nullptr);
+  // Every attempt starts from empty contents, and a failed one leaves them empty again.
+  install({});
   const ZVCrypto engine(kLegacyVector, password);
   LegacyRebuilder rebuilder(engine, records_, categories_);
   if (const std::int32_t code =
           rebuilder.rebuild(path, file_.legacy.records, file_.legacy.categories)) {
-    releaseCategoryLinks();
-    setRecords(nullptr);
-    setCategories(nullptr);
+    install({});
     // Blowfish has no check string: a field that will not decrypt is the password's fault.
-    return VaultError{VaultError::Reason::WrongPassword,
-                      QStringLiteral("The password does not open this document."), code};
+    return VaultError::wrongPassword(code);
   }
-  emails_ = Array::create();
-  creationDate_.reset();
   locked_ = false;
   return {};
 }
@@ -140,11 +131,7 @@ VaultResult<void> Vault::lock(const QString& password, const DesktopViewState& d
 }
 
 void Vault::releaseContents() {
-  releaseCategoryLinks();
-  setRecords(nullptr);
-  setCategories(nullptr);
-  emails_ = Array::create();
-  creationDate_.reset();
+  install({});
   engine_.reset();
   locked_ = true;
 }

@@ -23,6 +23,10 @@ struct VaultError {
   std::int32_t status = 0;  // the cipher's own status, for CipherStatus and WrongPassword
 
   static VaultError unreadable(const QString& why) { return {Reason::UnreadableFile, why, 0}; }
+  static VaultError wrongPassword(std::int32_t status) {
+    return {Reason::WrongPassword, QStringLiteral("The password does not open this document."),
+            status};
+  }
 };
 
 template <typename T>
