@@ -326,7 +326,7 @@ TEST(ApplicationIcon, HasADrawnPictureAtEveryDesktopSize) {
   std::sort(sizes.begin(), sizes.end());
   EXPECT_EQ(sizes, (QList<int>{16, 32, 48, 64, 128, 256}));
   for (int size : sizes) {
-    const QImage image = icon.pixmap(size, size).toImage();
+    const QImage image = icon.pixmap(QSize(size, size), 1.0).toImage();  // any screen scale
     ASSERT_EQ(image.size(), QSize(size, size));
     EXPECT_EQ(image.pixelColor(size / 2, size / 2).alpha(), 255) << size;  // the body
     EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << size;                  // rounded corner
