@@ -27,26 +27,58 @@ VaultError damaged(const char* piece, const QString& why, std::int32_t status = 
           status};
 }
 
-// Decrypts one piece and reads its archive. The password is known to be right here, so any
-// failure means the document is damaged.
-VaultResult<Value> readPiece(ZVCommonCrypto& engine, const QByteArray& piece, Kind kind,
-                             const char* name) {
-  std::int32_t status = 0;
-  std::optional<QByteArray> plain = engine.decrypt(piece, &status);
-  WipedBytes wiped{std::move(plain).value_or(QByteArray())};
-  plain.reset();
-  if (status != 0)
-    return damaged(name, QStringLiteral("it does not decrypt (status %1).").arg(status), status);
-  Result<Value> root = KeyedUnarchiver::unarchiveObjectWithData(wiped.bytes);
+VaultResult<Value> readPlain(const QByteArray& plain, Kind kind, const char* name) {
+  Result<Value> root = KeyedUnarchiver::unarchiveObjectWithData(plain);
   if (!root) return damaged(name, root.error());
   const bool fits = kind == Kind::Date ? root.value().isDate() : isListOfDictionaries(root.value());
   if (!fits) return damaged(name, QStringLiteral("it holds another kind of object."));
   return root.take();
 }
+
+// Decrypts one piece into plain; on failure, the document is damaged (the password is known
+// to be right here) and the status comes back.
+std::int32_t decryptPiece(ZVCommonCrypto& engine, const QByteArray& piece, WipedBytes& plain) {
+  std::int32_t status = 0;
+  std::optional<QByteArray> out = engine.decrypt(piece, &status);
+  plain.bytes = std::move(out).value_or(QByteArray());
+  out.reset();
+  return status;
+}
+
+VaultError undecryptable(const char* name, std::int32_t status) {
+  return damaged(name, QStringLiteral("it does not decrypt (status %1).").arg(status), status);
+}
+
+VaultResult<Value> readPiece(ZVCommonCrypto& engine, const QByteArray& piece, Kind kind,
+                             const char* name) {
+  WipedBytes plain;
+  if (const std::int32_t status = decryptPiece(engine, piece, plain))
+    return undecryptable(name, status);
+  return readPlain(plain.bytes, kind, name);
+}
+
+// As readPiece, but the held ciphertext is let go while its plaintext is read: for a large
+// vault the two would otherwise sit in memory together beside the lists being built.
+// Encrypting the plaintext again with the same key and IV gives back the very same bytes, so
+// a piece that does not read is put back as it was.
+VaultResult<Value> readPieceReleasing(ZVCommonCrypto& engine, QByteArray& held, Kind kind,
+                                      const char* name) {
+  WipedBytes plain;
+  if (const std::int32_t status = decryptPiece(engine, held, plain))
+    return undecryptable(name, status);
+  held = QByteArray();
+  VaultResult<Value> root = readPlain(plain.bytes, kind, name);
+  if (!root) {
+    // The same engine and key: it fails only where decrypting would have failed first.
+    std::int32_t status = 0;
+    held = engine.encrypt(plain.bytes, &status).value_or(QByteArray());
+  }
+  return root;
+}
 }  // namespace
 
 VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engine,
-                                                           const HeldPieces& pieces,
+                                                           HeldPieces& pieces,
                                                            bool clearPinAndSecurity) {
   std::int32_t status = 0;
   std::optional<QByteArray> check = engine.decrypt(pieces.rc, &status);
@@ -56,22 +88,26 @@ VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engin
                         ZVCommonCrypto::dataSHA1(wipedCheck.bytes) == pieces.sha1Rc;
   if (!verified) return VaultError::wrongPassword(status);
 
-  VaultResult<Value> records = readPiece(engine, pieces.records, Kind::DictionaryList, "records");
-  if (!records) return records.failure();
+  // The records last: theirs is the piece let go while it is read.
   VaultResult<Value> categories =
       readPiece(engine, pieces.categories, Kind::DictionaryList, "categories");
   if (!categories) return categories.failure();
   VaultResult<Value> emails = readPiece(engine, pieces.emails, Kind::DictionaryList, "e-mail list");
   if (!emails) return emails.failure();
-  VaultContents out;
+  std::optional<Date> creationDate;
   // Our own writer once left the piece out when a document had no creation date; the unlock
   // then gives it the present moment.
   if (!pieces.creationDate.isNull()) {
     VaultResult<Value> creation =
         readPiece(engine, pieces.creationDate, Kind::Date, "creation date");
     if (!creation) return creation.failure();
-    out.creationDate = creation.value().toDate();
+    creationDate = creation.value().toDate();
   }
+  VaultResult<Value> records =
+      readPieceReleasing(engine, pieces.records, Kind::DictionaryList, "records");
+  if (!records) return records.failure();
+  VaultContents out;
+  out.creationDate = creationDate;
   out.records = records.value().toArray();
   out.categories = categories.value().toArray();
   out.emails = emails.value().toArray();

@@ -8,12 +8,13 @@ class ZVCommonCrypto;
 
 // Unlocks a current-format document: checks the password against the check string, then
 // decrypts and unarchives the four pieces and relinks records to categories by identifier.
-// The held pieces are only read: what to release is the caller's decision once all worked.
+// The held records piece is let go while it is read and put back if it does not read; the
+// rest of the pieces is the caller's to release once all worked.
 class CurrentFormatDecryptor {
  public:
   // A wrong password, or a damaged document when the check string verified but a piece
   // would not decrypt or read.
-  static VaultResult<VaultContents> decrypt(ZVCommonCrypto& engine, const HeldPieces& pieces,
+  static VaultResult<VaultContents> decrypt(ZVCommonCrypto& engine, HeldPieces& pieces,
                                             bool clearPinAndSecurity);
 
   // Gives every record the category named by its categoryID and fills each category's

@@ -13,6 +13,7 @@
 #include "vault/Vault.h"
 #include "vault/VaultFileKeys.h"
 #include "vault/VaultKeys.h"
+#include "vault/ZVCommonCrypto.h"
 
 namespace {
 
@@ -211,6 +212,18 @@ TEST(VaultTest, AFailedUnlockKeepsEveryPieceAndTheRightPasswordThenUnlocks) {
   container->setValue(VaultFileKeys::emailArrayData.toString(), Value::data(emails));
   const QByteArray damaged = KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
 
+  // Records that decrypt but hold no archive: their ciphertext is let go while they are read
+  // and must come back byte for byte.
+  const DictRef unreadable = containerOf(good);
+  ZVCommonCrypto engine;
+  engine.setPasswordToDecrypt(kPassword, unreadable->value(VaultFileKeys::iv).toData(),
+                              unreadable->value(VaultFileKeys::salt).toData());
+  std::int32_t status = 0;
+  unreadable->setValue(VaultFileKeys::dataArrayData.toString(),
+                       Value::data(engine.encrypt("no archive here", &status).value()));
+  const QByteArray unreadableRecords =
+      KeyedArchiver::archivedDataWithRootObject(Value(unreadable)).value();
+
   struct Case {
     const char* what;
     QByteArray file;
@@ -219,6 +232,7 @@ TEST(VaultTest, AFailedUnlockKeepsEveryPieceAndTheRightPasswordThenUnlocks) {
   } cases[] = {
       {"wrong password", good, QStringLiteral("wrong horse"), VaultError::Reason::WrongPassword},
       {"damaged piece", damaged, kPassword, VaultError::Reason::DamagedDocument},
+      {"unreadable records", unreadableRecords, kPassword, VaultError::Reason::DamagedDocument},
   };
   for (const Case& c : cases) {
     Vault vault;
@@ -231,6 +245,8 @@ TEST(VaultTest, AFailedUnlockKeepsEveryPieceAndTheRightPasswordThenUnlocks) {
     for (auto piece : {&HeldPieces::records, &HeldPieces::categories, &HeldPieces::emails,
                        &HeldPieces::creationDate, &HeldPieces::rc, &HeldPieces::sha1Rc})
       EXPECT_EQ(vault.heldPieces().*piece, held.*piece) << c.what;
+    // Saved while locked, it is the file it was read from.
+    EXPECT_EQ(vault.fileData(c.password, {}).value(), c.file) << c.what;
   }
   Vault vault;
   ASSERT_TRUE(vault.read(good));
