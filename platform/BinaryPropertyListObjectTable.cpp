@@ -257,7 +257,10 @@ QByteArray BinaryPropertyListObjectTable::write() const {
     tableOffset += entrySize(e, refSize);
   }
   const int offsetSize = bytesFor(lastOffset);
-  QByteArray out(static_cast<qsizetype>(tableOffset + count * offsetSize + 32), Qt::Uninitialized);
+  // A block's room past the end, so a cipher can pad the bytes where they are.
+  QByteArray out;
+  out.reserve(static_cast<qsizetype>(tableOffset + count * offsetSize + 32 + 16));
+  out.resize(static_cast<qsizetype>(tableOffset + count * offsetSize + 32));
   ByteSink sink(out.data());
   ByteSink offsets(out.data() + tableOffset);
 

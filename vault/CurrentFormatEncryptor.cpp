@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/KeyedArchiver.h"
 #include "platform/SecureMemory.h"
@@ -33,8 +34,11 @@ VaultResult<QByteArray> encryptArchive(ZVCommonCrypto& engine, const Value& root
                       QStringLiteral("The %1 could not be archived: %2")
                           .arg(QString::fromLatin1(piece), archive.error()),
                       0};
-  WipedBytes plain{archive.take()};  // the records in clear
-  return encryptPlain(engine, plain.bytes, piece);
+  // In clear until encrypted where it lies; wiped if that fails.
+  WipedBytes sealed{archive.take()};
+  std::int32_t status = 0;
+  if (!engine.encryptInPlace(sealed.bytes, &status)) return cipherFailure(piece, status);
+  return std::exchange(sealed.bytes, QByteArray());
 }
 }  // namespace
 

@@ -82,21 +82,26 @@ std::optional<QByteArray> ZVCommonCrypto::decrypt(const QByteArray& data, std::i
   return doCipher(data, kDecrypt, &options, error);
 }
 
+std::unique_ptr<Cryptor> ZVCommonCrypto::cryptorFor(std::uint32_t context, std::uint32_t options,
+                                                    std::int32_t* error) const {
+  // No salt or a short IV comes only from a failed random source or a damaged file.
+  if (salt_.isEmpty() || iv_.size() < kIVLength) {
+    report(error, Cryptor::kParamError);
+    return nullptr;
+  }
+  WipedBytes key;
+  key.bytes = currentKey();
+  key.bytes.detach();
+  std::unique_ptr<Cryptor> cryptor;
+  const Cryptor::Status status =
+      Cryptor::create(context, options, key.bytes, iv_.left(kIVLength), &cryptor);
+  report(error, status);
+  if (status != Cryptor::kSuccess) return nullptr;
+  return cryptor;
+}
+
 std::optional<QByteArray> ZVCommonCrypto::doCipher(const QByteArray& data, std::uint32_t context,
                                                    std::uint32_t* padding, std::int32_t* error) {
-  WipedBytes key;
-  QByteArray iv;
-  {
-    // No salt or a short IV comes only from a failed random source or a damaged file.
-    if (salt_.isEmpty() || iv_.size() < kIVLength) {
-      report(error, Cryptor::kParamError);
-      return std::nullopt;
-    }
-    key.bytes = currentKey();
-    key.bytes.detach();
-    iv = iv_.left(kIVLength);
-  }
-
   std::uint32_t options = padding != nullptr ? *padding : std::uint32_t(kPKCS7Padding);
   if (context == kEncrypt) {
     if (options != kECBMode) {
@@ -105,17 +110,15 @@ std::optional<QByteArray> ZVCommonCrypto::doCipher(const QByteArray& data, std::
     }
   }
 
-  std::unique_ptr<Cryptor> cryptor;
-  Cryptor::Status status = Cryptor::create(context, options, key.bytes, iv, &cryptor);
-  report(error, status);
-  if (status != Cryptor::kSuccess) return std::nullopt;
+  std::unique_ptr<Cryptor> cryptor = cryptorFor(context, options, error);
+  if (!cryptor) return std::nullopt;
 
   const auto inLength = static_cast<std::size_t>(data.size());
   WipedBytes out;
   out.bytes = QByteArray(static_cast<qsizetype>(cryptor->outputLength(inLength, true)), '\0');
   std::size_t updated = 0;
-  status = cryptor->update(data.constData(), inLength, out.bytes.data(),
-                           static_cast<std::size_t>(out.bytes.size()), &updated);
+  Cryptor::Status status = cryptor->update(data.constData(), inLength, out.bytes.data(),
+                                           static_cast<std::size_t>(out.bytes.size()), &updated);
   report(error, status);
   if (status != Cryptor::kSuccess) return std::nullopt;
 
@@ -131,6 +134,33 @@ std::optional<QByteArray> ZVCommonCrypto::doCipher(const QByteArray& data, std::
   OPENSSL_cleanse(out.bytes.data() + length, static_cast<std::size_t>(out.bytes.size() - length));
   out.bytes.truncate(length);
   return std::move(out.bytes);
+}
+
+bool ZVCommonCrypto::encryptInPlace(QByteArray& data, std::int32_t* error) {
+  std::unique_ptr<Cryptor> cryptor = cryptorFor(kEncrypt, kPKCS7Padding, error);
+  if (!cryptor) return false;
+  const auto length = static_cast<std::size_t>(data.size());
+  const std::size_t room = length + Cryptor::kBlockSize;
+  if (static_cast<std::size_t>(data.capacity()) < room) {
+    // Growing the buffer could leave a copy of the plaintext behind in freed memory.
+    QByteArray roomy;
+    roomy.reserve(static_cast<qsizetype>(room));
+    roomy.append(data);
+    SecureMemory::wipe(data);
+    data = std::move(roomy);
+  }
+  data.resize(static_cast<qsizetype>(room));
+  char* bytes = data.data();
+  std::size_t updated = 0;
+  std::size_t finished = 0;
+  Cryptor::Status status = cryptor->update(bytes, length, bytes, room, &updated);
+  if (status == Cryptor::kSuccess)
+    status = cryptor->final(bytes + updated, room - updated, &finished);
+  report(error, status);
+  cryptor->release();
+  if (status != Cryptor::kSuccess) return false;
+  data.resize(static_cast<qsizetype>(updated + finished));
+  return true;
 }
 
 std::optional<QByteArray> ZVCommonCrypto::randomDataOfLength(std::uint64_t length) {

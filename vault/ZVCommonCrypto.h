@@ -3,7 +3,10 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
+
+class Cryptor;
 
 // The AES engine of the current document format: AES-256-CBC with PKCS#7 padding, keyed by
 // PBKDF2-HMAC-SHA1 (10000 rounds) of the password and an 8-byte salt.
@@ -38,6 +41,10 @@ class ZVCommonCrypto {
   // Nothing on failure; error receives the cryptor status (0 on success).
   std::optional<QByteArray> encrypt(const QByteArray& data, std::int32_t* error);
   std::optional<QByteArray> decrypt(const QByteArray& data, std::int32_t* error);
+  // Encrypts data where it lies, with PKCS#7 padding: for a piece of tens of megabytes a
+  // second buffer would cost as much fresh memory again. On failure data holds part plaintext,
+  // part ciphertext, and is still the caller's to wipe.
+  bool encryptInPlace(QByteArray& data, std::int32_t* error);
   // The key always comes from the password and salt. Encrypting takes ECB (2) when asked and
   // otherwise writes PKCS#7 padding (1) back into the options; decrypting takes them as given.
   std::optional<QByteArray> doCipher(const QByteArray& data, std::uint32_t context,
@@ -50,6 +57,8 @@ class ZVCommonCrypto {
 
  private:
   const QByteArray& currentKey() const;
+  std::unique_ptr<Cryptor> cryptorFor(std::uint32_t context, std::uint32_t options,
+                                      std::int32_t* error) const;
   void renewIVAndSalt();
 
   QString password_;

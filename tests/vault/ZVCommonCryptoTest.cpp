@@ -47,6 +47,30 @@ TEST_F(FixedEngine, CiphertextSizesAndRoundTrips) {
   }
 }
 
+// Encrypting where the bytes lie gives the ciphertext of a separate output, with or without
+// room for the padding, and leaves a buffer shared with another owner to that owner.
+TEST_F(FixedEngine, EncryptingInPlaceGivesTheSameCiphertext) {
+  enum Buffer { Tight, Roomy, Shared };
+  for (int n : {0, 1, 15, 16, 17, 100003})
+    for (Buffer buffer : {Tight, Roomy, Shared}) {
+      QByteArray plain(n, Qt::Uninitialized);
+      for (int i = 0; i < n; ++i) plain[i] = char(i * 7);
+      std::int32_t status = -1;
+      const QByteArray expected = engine.encrypt(plain, &status).value();
+      QByteArray bytes;
+      if (buffer != Tight) bytes.reserve(n + 16);
+      bytes.append(plain);
+      const char* where = bytes.constData();
+      QByteArray sharer;
+      if (buffer == Shared) sharer = bytes;
+      ASSERT_TRUE(engine.encryptInPlace(bytes, &status)) << n;
+      EXPECT_EQ(status, 0);
+      EXPECT_EQ(bytes, expected) << n << " buffer " << buffer;
+      if (buffer == Roomy) EXPECT_EQ(bytes.constData(), where) << n;
+      if (buffer == Shared) EXPECT_EQ(sharer, plain) << n;
+    }
+}
+
 TEST_F(FixedEngine, BadCiphertextFailsWithNonZeroStatus) {
   const QByteArray good = *engine.encrypt(QByteArray(40, 'g'), nullptr);
   QByteArray badPadding = good;
