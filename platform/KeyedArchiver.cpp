@@ -35,10 +35,12 @@ QString keyText(int which) {
 }
 }  // namespace
 
-KeyedArchiver::KeyedArchiver() { add(Shape::String, internMade(QStringLiteral("$null"))); }
+KeyedArchiver::KeyedArchiver(ElementForm* form) : form_(form) {
+  add(Shape::String, internMade(QStringLiteral("$null")));
+}
 
-Result<QByteArray> KeyedArchiver::archivedDataWithRootObject(const Value& root) {
-  KeyedArchiver archiver;
+Result<QByteArray> KeyedArchiver::archivedDataWithRootObject(const Value& root, ElementForm* form) {
+  KeyedArchiver archiver(form);
   auto top = archiver.encode(root, 0);
   if (!top) return Failure{top.error()};
   return archiver.write(top.value());
@@ -242,15 +244,33 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
     className = array->isMutable() ? ClassName::MutableArray : ClassName::Array;
   } else {
     const Dictionary& dictionary = *value.dictionaryPointer();
-    const auto n = static_cast<std::size_t>(dictionary.count());
+    Value given;
+    const ElementForm::Shape* shape =
+        form_ && depth == 1 ? form_->shapeOf(dictionary, given) : nullptr;
+    // Texts are viewed where they lie and containers known by address until the end: a given
+    // value of either kind is kept that long.
+    const Value& givenValue = given.type() == Value::Type::String ||
+                                      given.type() == Value::Type::Array ||
+                                      given.type() == Value::Type::Dictionary
+                                  ? keptGivens_.emplace_back(std::move(given))
+                                  : given;
+    const DictionaryKeys& keys = shape ? *shape->keys : *dictionary.keyList();
+    const auto n = static_cast<std::size_t>(keys.count());
     const std::size_t first = elementUids_.size();
     elementUids_.resize(first + 2 * n);
     for (std::size_t i = 0; i < n; ++i)
-      elementUids_[first + i] = encodeString(textOf(dictionary.keyAt(static_cast<qsizetype>(i))));
-    if (QString error = encodeAll(
-            dictionary.values(), [](const Value& v) -> const Value& { return v; }, first + n);
-        !error.isEmpty())
-      return Failure{error};
+      elementUids_[first + i] = encodeString(textOf(keys.at(static_cast<qsizetype>(i))));
+    const QString error =
+        shape
+            ? encodeAll(
+                  shape->sources,
+                  [&](qsizetype source) -> const Value& {
+                    return source == ElementForm::kGiven ? givenValue : dictionary.valueAt(source);
+                  },
+                  first + n)
+            : encodeAll(
+                  dictionary.values(), [](const Value& v) -> const Value& { return v; }, first + n);
+    if (!error.isEmpty()) return Failure{error};
     object = Object{Shape::Dictionary, 0, static_cast<quint32>(n), first};
     className = dictionary.isMutable() ? ClassName::MutableDictionary : ClassName::Dictionary;
   }

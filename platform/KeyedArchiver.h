@@ -4,8 +4,10 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <deque>
 #include <vector>
 
+#include "platform/Dictionary.h"
 #include "platform/FlatIndex.h"
 #include "platform/HugePages.h"
 #include "platform/Result.h"
@@ -19,9 +21,28 @@ class KeyedArchiver {
  public:
   static constexpr int kMaxDepth = 512;
 
+  // How the dictionaries of a root list are archived in a form other than they are held,
+  // without copying each: under other keys, each archived value one of the dictionary's own
+  // or one given for it.
+  class ElementForm {
+   public:
+    static constexpr qsizetype kGiven = -1;
+    struct Shape {
+      DictionaryKeysRef keys;
+      // Per key: the index of the dictionary's own value, or kGiven.
+      std::vector<qsizetype> sources;
+    };
+    virtual ~ElementForm() = default;
+    // The shape to archive the dictionary in, which stays valid while archiving, with its
+    // given value put in given; nullptr to archive it as it is.
+    virtual const Shape* shapeOf(const Dictionary& element, Value& given) = 0;
+  };
+
   // Fails for an absent root or element, a container that contains itself, a non-finite
-  // rectangle, or nesting deeper than kMaxDepth.
-  static Result<QByteArray> archivedDataWithRootObject(const Value& root);
+  // rectangle, or nesting deeper than kMaxDepth. With a form, the root list's dictionaries
+  // are archived in the shapes it gives.
+  static Result<QByteArray> archivedDataWithRootObject(const Value& root,
+                                                       ElementForm* form = nullptr);
 
  private:
   // What one numbered object holds; flat, so archiving many records allocates little.
@@ -83,7 +104,7 @@ class KeyedArchiver {
     Count,
   };
 
-  KeyedArchiver();
+  explicit KeyedArchiver(ElementForm* form);
 
   Result<quint32> encode(const Value& value, int depth);
   Result<quint32> encodeContainer(const Value& value, int depth);
@@ -103,6 +124,8 @@ class KeyedArchiver {
   quint64 textEntry(BinaryPropertyListObjectTable& table, quint32 text);
   quint64 key(BinaryPropertyListObjectTable& table, Key which);
 
+  ElementForm* form_;
+  std::deque<Value> keptGivens_;
   HugePageVector<Object> objects_;
   HugePageVector<quint32> elementUids_;
   std::vector<QByteArray> data_;

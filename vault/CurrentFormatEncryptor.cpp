@@ -27,8 +27,8 @@ VaultResult<QByteArray> encryptPlain(ZVCommonCrypto& engine, const QByteArray& p
 }
 
 VaultResult<QByteArray> encryptArchive(ZVCommonCrypto& engine, const Value& root,
-                                       const char* piece) {
-  Result<QByteArray> archive = KeyedArchiver::archivedDataWithRootObject(root);
+                                       KeyedArchiver::ElementForm* form, const char* piece) {
+  Result<QByteArray> archive = KeyedArchiver::archivedDataWithRootObject(root, form);
   if (!archive)
     return VaultError{VaultError::Reason::ArchiveFailed,
                       QStringLiteral("The %1 could not be archived: %2")
@@ -40,6 +40,52 @@ VaultResult<QByteArray> encryptArchive(ZVCommonCrypto& engine, const Value& root
   if (!engine.encryptInPlace(sealed.bytes, &status)) return cipherFailure(piece, status);
   return std::exchange(sealed.bytes, QByteArray());
 }
+}  // namespace
+
+namespace {
+// Records as stored: categoryPtr left out, categoryID in its place if the record has one
+// already, else last, holding the category's identifier (0 for none). One shape per distinct
+// key list, which records mostly share.
+class StoredRecordForm : public KeyedArchiver::ElementForm {
+ public:
+  const Shape* shapeOf(const Dictionary& record, Value& given) override {
+    auto [found, added] = shapes_.try_emplace(record.keyList().get());
+    if (added) found->second = shapeFor(*record.keyList());
+    const Stored& stored = found->second;
+    const Dictionary* category =
+        stored.pointerAt >= 0 ? record.valueAt(stored.pointerAt).dictionaryPointer() : nullptr;
+    given = Value::integer(category ? category->value(CategoryKeys::uniqueID()).toInteger(0) : 0);
+    return &stored.shape;
+  }
+
+ private:
+  struct Stored {
+    Shape shape;
+    qsizetype pointerAt = -1;  // in the record's own keys
+  };
+
+  static Stored shapeFor(const DictionaryKeys& keys) {
+    Stored out;
+    out.pointerAt = keys.indexOf(RecordKeys::categoryPtr());
+    const qsizetype idAt = keys.indexOf(RecordKeys::categoryID());
+    std::vector<QString> stored;
+    stored.reserve(static_cast<std::size_t>(keys.count()) + 1);
+    for (qsizetype i = 0; i < keys.count(); ++i) {
+      if (i == out.pointerAt) continue;
+      stored.push_back(keys.at(i));
+      out.shape.sources.push_back(i == idAt ? kGiven : i);
+    }
+    if (idAt < 0) {
+      stored.push_back(RecordKeys::categoryID());
+      out.shape.sources.push_back(kGiven);
+    }
+    out.shape.keys = std::make_shared<const DictionaryKeys>(std::move(stored));
+    return out;
+  }
+
+  // Key lists by address: the records, and so their lists, outlive the archiving.
+  std::unordered_map<const DictionaryKeys*, Stored> shapes_;
+};
 }  // namespace
 
 VaultResult<HeldPieces> CurrentFormatEncryptor::encrypt(ZVCommonCrypto& engine,
@@ -58,73 +104,47 @@ VaultResult<HeldPieces> CurrentFormatEncryptor::encrypt(ZVCommonCrypto& engine,
   pieces.rc = rc.take();
   pieces.sha1Rc = ZVCommonCrypto::dataSHA1(check.bytes);
 
+  // The records are archived in their stored form as they are, not copied into it first.
+  StoredRecordForm recordForm;
   const struct {
     Value root;
+    KeyedArchiver::ElementForm* form;
     const char* name;
     QByteArray* out;
   } archives[] = {
-      {Value(storedRecords(contents.records)), "records", &pieces.records},
-      {Value(storedCategories(contents.categories)), "categories", &pieces.categories},
-      {Value(contents.emails ? contents.emails : Array::create()), "e-mail list", &pieces.emails},
-      {contents.creationDate ? Value(*contents.creationDate) : Value(), "creation date",
+      {Value(contents.records ? contents.records : Array::create()), &recordForm, "records",
+       &pieces.records},
+      {Value(storedCategories(contents.categories)), nullptr, "categories", &pieces.categories},
+      {Value(contents.emails ? contents.emails : Array::create()), nullptr, "e-mail list",
+       &pieces.emails},
+      {contents.creationDate ? Value(*contents.creationDate) : Value(), nullptr, "creation date",
        &pieces.creationDate},
   };
   for (const auto& a : archives) {
     if (a.root.isAbsent()) continue;  // no creation date: the key stays out of the file
-    VaultResult<QByteArray> cipherText = encryptArchive(engine, a.root, a.name);
+    VaultResult<QByteArray> cipherText = encryptArchive(engine, a.root, a.form, a.name);
     if (!cipherText) return cipherText.failure();
     *a.out = cipherText.take();
   }
   return pieces;
 }
 
-namespace {
-// Where a list of record keys puts the category when stored: categoryPtr left out, categoryID
-// in its place if the record has one already, else last. Made once per distinct key list.
-struct StoredKeys {
-  DictionaryKeysRef keys;
-  qsizetype pointerAt = -1;  // in the record's own keys
-  qsizetype idAt = -1;       // in the stored keys
-};
-
-StoredKeys storedKeysOf(const DictionaryKeys& keys) {
-  StoredKeys out;
-  out.pointerAt = keys.indexOf(RecordKeys::categoryPtr());
-  std::vector<QString> stored;
-  stored.reserve(static_cast<std::size_t>(keys.count()) + 1);
-  for (qsizetype i = 0; i < keys.count(); ++i)
-    if (i != out.pointerAt) stored.push_back(keys.at(i));
-  const auto id = std::find(stored.begin(), stored.end(), RecordKeys::categoryID());
-  out.idAt = id - stored.begin();
-  if (id == stored.end()) stored.push_back(RecordKeys::categoryID());
-  out.keys = std::make_shared<const DictionaryKeys>(std::move(stored));
-  return out;
-}
-}  // namespace
-
 ArrayRef CurrentFormatEncryptor::storedRecords(const ArrayRef& records) {
   auto stored = Array::create();
   if (!records) return stored;
   stored->values().reserve(records->values().size());
-  std::unordered_map<const DictionaryKeys*, StoredKeys> storedKeys;
+  StoredRecordForm form;
   for (const auto& v : records->values()) {
     const Dictionary* record = v.dictionaryPointer();
     if (!record) continue;
-    auto [found, added] = storedKeys.try_emplace(record->keyList().get());
-    if (added) found->second = storedKeysOf(*record->keyList());
-    const StoredKeys& shape = found->second;
+    Value given;
+    const KeyedArchiver::ElementForm::Shape* shape = form.shapeOf(*record, given);
     std::vector<Value> values;
-    values.reserve(static_cast<std::size_t>(shape.keys->count()));
-    for (qsizetype i = 0; i < record->count(); ++i)
-      if (i != shape.pointerAt) values.push_back(record->valueAt(i));
-    const Dictionary* category = record->value(RecordKeys::categoryPtr()).dictionaryPointer();
-    Value id =
-        Value::integer(category ? category->value(CategoryKeys::uniqueID()).toInteger(0) : 0);
-    if (shape.idAt < static_cast<qsizetype>(values.size()))
-      values[static_cast<std::size_t>(shape.idAt)] = std::move(id);
-    else
-      values.push_back(std::move(id));
-    stored->append(Dictionary::create(shape.keys, std::move(values)));
+    values.reserve(shape->sources.size());
+    for (const qsizetype source : shape->sources)
+      values.push_back(source == KeyedArchiver::ElementForm::kGiven ? given
+                                                                    : record->valueAt(source));
+    stored->append(Dictionary::create(shape->keys, std::move(values)));
   }
   return stored;
 }

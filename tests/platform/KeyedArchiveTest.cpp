@@ -218,6 +218,49 @@ TEST(KeyedArchiver, ArchivesALargeVariedValueAsItAlwaysHas) {
   EXPECT_TRUE(roundTrip(value) == value);
 }
 
+// A form archives the root list's dictionaries as the copies it stands for would be archived,
+// even when it gives texts and containers made on the spot; nested dictionaries keep theirs.
+TEST(KeyedArchiver, AnElementFormArchivesAsTheCopiesItStandsFor) {
+  class DropSecondAddTag : public KeyedArchiver::ElementForm {
+   public:
+    const Shape* shapeOf(const Dictionary& element, Value& given) override {
+      given = Value(QStringLiteral("tag %1").arg(++made_));
+      if (element.count() < 2) return nullptr;
+      shape_.keys = std::make_shared<const DictionaryKeys>(
+          std::vector<QString>{element.keyAt(0), QStringLiteral("tag")});
+      shape_.sources = {0, kGiven};
+      return &shape_;
+    }
+
+   private:
+    Shape shape_;
+    int made_ = 0;
+  };
+  auto nested = Dictionary::create();
+  nested->setValue(QStringLiteral("x"), QStringLiteral("inner"));
+  nested->setValue(QStringLiteral("y"), QStringLiteral("kept"));
+  auto held = Array::create();
+  auto copies = Array::create();
+  for (int i = 0; i < 3; ++i) {
+    auto element = Dictionary::create();
+    element->setValue(QStringLiteral("a"), i == 1 ? Value(nested) : Value::integer(i));
+    element->setValue(QStringLiteral("b"), QStringLiteral("dropped"));
+    held->append(Value(element));
+    auto copy = Dictionary::create();
+    copy->setValue(QStringLiteral("a"), element->value(QStringLiteral("a")));
+    copy->setValue(QStringLiteral("tag"), QStringLiteral("tag %1").arg(i + 1));
+    copies->append(Value(copy));
+  }
+  auto lone = Dictionary::create();
+  lone->setValue(QStringLiteral("only"), Value::integer(7));
+  held->append(Value(lone));
+  copies->append(Value(lone));
+
+  DropSecondAddTag form;
+  EXPECT_EQ(KeyedArchiver::archivedDataWithRootObject(Value(held), &form).value(),
+            KeyedArchiver::archivedDataWithRootObject(Value(copies)).value());
+}
+
 TEST(KeyedArchiver, RoundTripsScalarRoots) {
   const Value roots[] = {Value(QStringLiteral("x")),
                          Value::integer(0),
