@@ -12,12 +12,6 @@ int bytesFor(quint64 value) {
   return 8;
 }
 
-bool isAscii(QStringView s) {
-  for (QChar c : s)
-    if (c.unicode() >= 0x80) return false;
-  return true;
-}
-
 // The size and the edges only: hashing all of a ciphertext of tens of megabytes would cost
 // about as much as encrypting it. Equal samples are told apart by comparing the bytes.
 std::size_t sampleHash(QByteArrayView bytes) {
@@ -125,12 +119,18 @@ quint64 BinaryPropertyListObjectTable::addString(const QString& string) {
       [&](quint64 known) { return strings_[entries_[known].bits] == string; });
   if (!added) return index;
   heldStrings_.push_back(string);
-  return addDistinctString(heldStrings_.back());
+  return addDistinctString(heldStrings_.back(), isAscii(string));
 }
 
-quint64 BinaryPropertyListObjectTable::addDistinctString(QStringView string) {
+quint64 BinaryPropertyListObjectTable::addDistinctString(QStringView string, bool ascii) {
   strings_.push_back(string);
-  return append(Kind::String, strings_.size() - 1, isAscii(string) ? 1 : 0);
+  return append(Kind::String, strings_.size() - 1, ascii ? 1 : 0);
+}
+
+bool BinaryPropertyListObjectTable::isAscii(QStringView string) {
+  for (QChar c : string)
+    if (c.unicode() >= 0x80) return false;
+  return true;
 }
 
 quint64 BinaryPropertyListObjectTable::addData(const QByteArray& bytes) {
@@ -265,7 +265,12 @@ QByteArray BinaryPropertyListObjectTable::write() const {
   ByteSink offsets(out.data() + tableOffset);
 
   sink.bytes("bplist00", 8);
-  for (const Entry& e : entries_) {
+  // Strings' characters lie all over the heap: ask for those a few entries ahead.
+  constexpr std::size_t kAhead = 16;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (i + kAhead < entries_.size() && entries_[i + kAhead].kind == Kind::String)
+      __builtin_prefetch(strings_[entries_[i + kAhead].bits].utf16());
+    const Entry& e = entries_[i];
     offsets.bigEndian(static_cast<quint64>(sink.at() - out.data()), offsetSize);
     switch (e.kind) {
       case Kind::Null:

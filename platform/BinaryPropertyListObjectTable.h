@@ -18,8 +18,10 @@ class BinaryPropertyListObjectTable {
   quint64 addString(const QString& string);
   // For a caller that keeps its strings unique itself: adds without looking for an equal
   // string, so neither an equal string nor addString may come before or after. The
-  // characters are not copied: they must outlive write().
-  quint64 addDistinctString(QStringView string);
+  // characters are not copied: they must outlive write(). ascii: isAscii(string), which the
+  // caller learns while the characters are at hand.
+  quint64 addDistinctString(QStringView string, bool ascii);
+  static bool isAscii(QStringView string);
   quint64 addData(const QByteArray& bytes);
   // isUnsigned: the bits hold an unsigned value above 2^63 - 1.
   quint64 addInteger(qint64 value, bool isUnsigned = false);

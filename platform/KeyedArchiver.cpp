@@ -62,6 +62,8 @@ quint32 KeyedArchiver::intern(QStringView text) {
                          [&](quint32 known) { return texts_[known] == text; });
   if (added) {
     texts_.push_back(text);
+    // The characters were just read for the hash: known now, no second trip to them later.
+    asciiTexts_.push_back(BinaryPropertyListObjectTable::isAscii(text));
     stringUids_.push_back(0);
   }
   return id;
@@ -280,7 +282,8 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
 }
 
 quint64 KeyedArchiver::textEntry(BinaryPropertyListObjectTable& table, quint32 text) {
-  if (textEntries_[text] == 0) textEntries_[text] = table.addDistinctString(texts_[text]);
+  if (textEntries_[text] == 0)
+    textEntries_[text] = table.addDistinctString(texts_[text], asciiTexts_[text] != 0);
   return textEntries_[text];
 }
 

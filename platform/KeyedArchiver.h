@@ -132,6 +132,7 @@ class KeyedArchiver {
   // Every distinct text once, so each is hashed once and the table need not look again.
   // Views, not copies: the archived value's strings and madeTexts_ outlive the archiving.
   HugePageVector<QStringView> texts_;
+  HugePageVector<quint8> asciiTexts_;
   FlatIndex<quint32, quint32> textIds_;
   std::vector<QString> madeTexts_;
   // Per text: its immutable string object (0 before: UID 0 is "$null", never shared) and
