@@ -216,21 +216,20 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
   const quint32 uid = add(Shape::Array);
 
   // Element UIDs are filled in place; the pool may grow while children are archived.
-  auto encodeAll = [&](const auto& values, auto valueOf, std::size_t first) -> QString {
-    // Each new text's slot is likely a cache miss: ask for them all before looking one up.
-    for (const auto& element : values)
-      if (const QString* text = valueOf(element).stringPointer())
-        textIds_.prefetch(static_cast<quint32>(textHash(*text)));
-    std::size_t i = first;
+  auto encodeAll = [&](const auto& values, auto valueOf, std::size_t first,
+                       auto beforeEach) -> QString {
+    std::size_t i = 0;
     for (const auto& element : values) {
+      beforeEach(i);
       const Value& v = valueOf(element);
       if (v.isAbsent()) return QStringLiteral("keyed archive: an absent value in an array");
       auto child = encode(v, depth + 1);
       if (!child) return child.error();
-      elementUids_[i++] = child.value();
+      elementUids_[first + i++] = child.value();
     }
     return {};
   };
+  const auto nothingAhead = [](std::size_t) {};
 
   ClassName className;
   Object object;
@@ -239,7 +238,8 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
     const std::size_t first = elementUids_.size();
     elementUids_.resize(first + n);
     if (QString error = encodeAll(
-            array->values(), [](const Value& v) -> const Value& { return v; }, first);
+            array->values(), [](const Value& v) -> const Value& { return v; }, first,
+            [&](std::size_t i) { prefetchAhead(array->values(), i); });
         !error.isEmpty())
       return Failure{error};
     object = Object{Shape::Array, 0, static_cast<quint32>(n), first};
@@ -269,9 +269,10 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
                   [&](qsizetype source) -> const Value& {
                     return source == ElementForm::kGiven ? givenValue : dictionary.valueAt(source);
                   },
-                  first + n)
+                  first + n, nothingAhead)
             : encodeAll(
-                  dictionary.values(), [](const Value& v) -> const Value& { return v; }, first + n);
+                  dictionary.values(), [](const Value& v) -> const Value& { return v; }, first + n,
+                  nothingAhead);
     if (!error.isEmpty()) return Failure{error};
     object = Object{Shape::Dictionary, 0, static_cast<quint32>(n), first};
     className = dictionary.isMutable() ? ClassName::MutableDictionary : ClassName::Dictionary;
@@ -279,6 +280,34 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
   object.classUid = classRecord(className);
   objects_[uid] = object;
   return uid;
+}
+
+void KeyedArchiver::prefetchAhead(const std::vector<Value>& list, std::size_t i) {
+  // Each stage reads only what the stage before brought in, kStep elements earlier: the
+  // dictionary, then its values, then their texts, then the table slots they will take.
+  constexpr std::size_t kStep = 4;
+  const auto dictionaryAt = [&](std::size_t stage) -> const Dictionary* {
+    const std::size_t at = i + stage * kStep;
+    return at < list.size() ? list[at].dictionaryPointer() : nullptr;
+  };
+  if (const Dictionary* d = dictionaryAt(4)) __builtin_prefetch(d);
+  if (const Dictionary* d = dictionaryAt(3)) {
+    const auto* bytes = reinterpret_cast<const char*>(d->values().data());
+    const std::size_t size = d->values().size() * sizeof(Value);
+    for (std::size_t line = 0; line < size; line += 64) __builtin_prefetch(bytes + line);
+  }
+  if (const Dictionary* d = dictionaryAt(2))
+    for (const Value& v : d->values())
+      if (const QString* text = v.stringPointer()) __builtin_prefetch(text->constData());
+  if (const Dictionary* d = dictionaryAt(1)) {
+    containers_.prefetch(reinterpret_cast<quintptr>(d));
+    for (const Value& v : d->values()) {
+      if (const QString* text = v.stringPointer())
+        textIds_.prefetch(static_cast<quint32>(textHash(*text)));
+      else if (v.type() == Value::Type::Date)
+        dates_.prefetch(std::bit_cast<quint64>(v.toDate().sinceReferenceDate));
+    }
+  }
 }
 
 quint64 KeyedArchiver::textEntry(BinaryPropertyListObjectTable& table, quint32 text) {

@@ -110,6 +110,8 @@ class KeyedArchiver {
   Result<quint32> encodeContainer(const Value& value, int depth);
   Result<quint32> encodeScalar(const Value& value);
   quint32 encodeString(quint32 text);
+  // Asks ahead for what archiving the dictionaries of a list will read next, from element i on.
+  void prefetchAhead(const std::vector<Value>& list, std::size_t i);
   quint32 add(Shape shape, quint64 bits = 0, quint32 count = 0);
   quint32 addData(Shape shape, const QByteArray& data);
   quint32 classRecord(ClassName name);
