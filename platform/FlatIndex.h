@@ -32,9 +32,12 @@ inline quint64 textHash(QStringView text) {
   return h;
 }
 
-// Ids by a key in one flat array on huge pages: millions of entries cost no allocation each,
-// and lookups touch one or two cache lines. The key is a value's own bits or a hash of it; ids
-// under equal keys are told apart by the caller.
+// Ids by a key in one flat array on huge pages: millions of entries cost no allocation each.
+// A probe reads a separate byte per slot first, a fingerprint of its key: tables of millions
+// of entries are looked up in random order, and the bytes span an eighth or a sixteenth of
+// the slots' memory, so most probes that find nothing (a new key) never wait for a slot to
+// load. The key is a value's own bits or a hash of it; ids under equal keys are told apart by
+// the caller.
 template <typename Id, typename Key = quint64>
 class FlatIndex {
  public:
@@ -43,14 +46,17 @@ class FlatIndex {
   std::pair<Id, bool> findOrAdd(Key key, Id next, Same same) {
     if (2 * (count_ + 1) > capacity_) grow();
     const std::size_t mask = capacity_ - 1;
-    for (std::size_t i = position(key) & mask;; i = (i + 1) & mask) {
-      Slot& slot = slots_[i];
-      if (slot.idPlusOne == 0) {
-        slot = Slot{key, next + 1};
+    const std::size_t where = position(key);
+    const quint8 tag = tagOf(where);
+    for (std::size_t i = where & mask;; i = (i + 1) & mask) {
+      if (tags_[i] == 0) {
+        tags_[i] = tag;
+        slots_[i] = Slot{key, next};
         ++count_;
         return {next, true};
       }
-      if (slot.key == key && same(slot.idPlusOne - 1)) return {slot.idPlusOne - 1, false};
+      if (tags_[i] == tag && slots_[i].key == key && same(slots_[i].id))
+        return {slots_[i].id, false};
     }
   }
   std::pair<Id, bool> findOrAdd(Key key, Id next) {
@@ -59,13 +65,13 @@ class FlatIndex {
 
   // Starts loading where key would be found.
   void prefetch(Key key) const {
-    if (capacity_ != 0) __builtin_prefetch(&slots_[position(key) & (capacity_ - 1)]);
+    if (capacity_ != 0) __builtin_prefetch(&tags_[position(key) & (capacity_ - 1)]);
   }
 
  private:
   struct Slot {
-    Key key = 0;
-    Id idPlusOne = 0;  // 0: empty
+    Key key;
+    Id id;
   };
 
   // Keys that are a value's own bits often differ only in their high or low bits.
@@ -74,34 +80,36 @@ class FlatIndex {
     key *= 0xC4CEB9FE1A85EC53u;
     return static_cast<std::size_t>(key ^ (key >> 32));
   }
+  // The top bits, which no table is large enough to index by; never 0, which marks a free slot.
+  static quint8 tagOf(std::size_t where) { return static_cast<quint8>((where >> 57) | 0x80); }
 
   struct Free {
-    void operator()(Slot* slots) const { std::free(slots); }
+    void operator()(void* memory) const { std::free(memory); }
   };
-  using Slots = std::unique_ptr<Slot[], Free>;
-
-  static Slots allocate(std::size_t capacity) {
-    const std::size_t bytes = capacity * sizeof(Slot);
-    void* memory = hugePageAllocate(bytes);
-    std::memset(memory, 0, bytes);
-    return Slots(static_cast<Slot*>(memory));
-  }
 
   void grow() {
     const std::size_t oldCapacity = capacity_;
-    Slots old = std::exchange(slots_, allocate(std::max<std::size_t>(64, 2 * capacity_)));
     capacity_ = std::max<std::size_t>(64, 2 * capacity_);
+    std::unique_ptr<quint8[], Free> oldTags(static_cast<quint8*>(hugePageAllocate(capacity_)));
+    oldTags.swap(tags_);
+    std::memset(tags_.get(), 0, capacity_);
+    // Slots are read only under a set tag: they need no clearing.
+    std::unique_ptr<Slot[], Free> oldSlots(
+        static_cast<Slot*>(hugePageAllocate(capacity_ * sizeof(Slot))));
+    oldSlots.swap(slots_);
     const std::size_t mask = capacity_ - 1;
     for (std::size_t j = 0; j < oldCapacity; ++j) {
-      const Slot& slot = old[j];
-      if (slot.idPlusOne == 0) continue;
-      std::size_t i = position(slot.key) & mask;
-      while (slots_[i].idPlusOne != 0) i = (i + 1) & mask;
-      slots_[i] = slot;
+      if (oldTags[j] == 0) continue;
+      const std::size_t where = position(oldSlots[j].key);
+      std::size_t i = where & mask;
+      while (tags_[i] != 0) i = (i + 1) & mask;
+      tags_[i] = tagOf(where);
+      slots_[i] = oldSlots[j];
     }
   }
 
-  Slots slots_;
+  std::unique_ptr<quint8[], Free> tags_;
+  std::unique_ptr<Slot[], Free> slots_;
   std::size_t capacity_ = 0;
   std::size_t count_ = 0;
 };
