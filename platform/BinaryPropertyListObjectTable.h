@@ -65,10 +65,10 @@ class BinaryPropertyListObjectTable {
   quint64 addContainer(quint8 type, quint64 count, quint64 references);
   quint64 entrySize(const Entry& e, int refSize) const;
 
-  HugePageVector<Entry> entries_;
+  HugeArray<Entry> entries_;
   // Entry indices: 2^32 entries would take 64 GiB.
-  HugePageVector<quint32> references_;
-  HugePageVector<QStringView> strings_;
+  HugeArray<quint32> references_;
+  HugeArray<QStringView> strings_;
   // addString's copies, which its views point into.
   std::vector<QString> heldStrings_;
   std::vector<QByteArray> data_;
@@ -80,6 +80,6 @@ class BinaryPropertyListObjectTable {
   FlatIndex<quint64> realEntries_;
   FlatIndex<quint64> dateEntries_;
   // Archives number their UIDs densely, so most live in a table indexed by value.
-  HugePageVector<quint64> denseUidEntries_;
+  HugeArray<quint64> denseUidEntries_;
   QHash<quint32, quint64> sparseUidEntries_;
 };
