@@ -127,7 +127,7 @@ void PasswordMakerWindow::bindToController() {
   showPasswordVisibility(c->pwIsVisible4PasswordMaker());
 
   connect(typeChoice_, &QComboBox::currentIndexChanged, this, [this, c](int index) {
-    c->setPwTypeTag4PasswordMaker(typeChoice_->itemData(index).toInt());
+    if (index >= 0) c->setPwTypeTag4PasswordMaker(typeChoice_->itemData(index).toInt());
   });
   connect(c, &PasswordMakerController::pwTypeTag4PasswordMakerChanged, this,
           [this](int tag) { typeChoice_->setCurrentIndex(typeChoice_->findData(tag)); });
