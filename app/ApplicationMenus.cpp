@@ -165,6 +165,13 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
   addEditCommand(edit, QStringLiteral("Select &All"), "selectAll:", "selectAll",
                  QKeySequence::SelectAll);
 
+  QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+  prepare(tools);
+  addCommand(tools, QStringLiteral("Password &Generator…"), "showPasswordMaker:", "application",
+             [app] {
+               if (app) app->showPasswordMaker();
+             });
+
   QMenu* windows = bar->addMenu(QStringLiteral("&Window"));
   prepare(windows);
   addCommand(

@@ -6,7 +6,7 @@ class QMainWindow;
 class QMenu;
 class ZVRevertDocController;
 
-// The menu bar of every window: File, Edit, Window and Help. Linux has no application menu,
+// The menu bar of every window: File, Edit, Tools, Window and Help. Linux has no application menu,
 // so "Software Update…" and About live in Help. Each command is enabled by whoever answers
 // it: the window's document for document commands, the delegate for its own.
 class ApplicationMenus {

@@ -1,17 +1,19 @@
 #include "app/MyAppDelegate.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <algorithm>
 
+#include "Common/AppIdentity.h"
 #include "Common/ZV1IfNot0.h"
+#include "Common/ZVAppSupportUtility.h"
 #include "Common/ZVDictToNSColor.h"
 #include "Common/ZVHeightForFontSize.h"
 #include "Common/ZVNumberBoolToNumberNum.h"
 #include "Common/ZVValueIsEqualToRef.h"
 #include "Common/ZVValueNotEqualToRef.h"
-#include "Common/AppIdentity.h"
 #include "app/ApplicationMenus.h"
-#include "Common/ZVAppSupportUtility.h"
+#include "app/PasswordMakerController.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformerRegistry.h"
@@ -60,6 +62,8 @@ MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
   put(std::make_shared<ZVNumberBoolToNumberNum>(), "bool2Num");
 
   MyDocument::setDocumentOpeningNotifier([this] { setDocumentIsOpening(true); });
+  passwordMaker_ = std::make_unique<PasswordMakerController>(
+      defaults, [this](QMainWindow* window) { prepareApplicationWindow(window); });
 }
 
 // Documents made after this delegate (tests make several) must not call into it.
@@ -100,7 +104,24 @@ void MyAppDelegate::applicationDidFinishLaunching() {
   finishedLaunching = true;
 }
 
-bool MyAppDelegate::validateUserInterfaceItem(const UserInterfaceItem&) { return true; }
+void MyAppDelegate::showPasswordMaker() { passwordMaker_->showPasswordMaker(); }
+
+bool MyAppDelegate::validateUserInterfaceItem(const UserInterfaceItem& item) {
+  // A locked vault's window offers none of the commands an unlocked one does.
+  if (item.action == u"showPasswordMaker:") return !activeDocumentIsLocked();
+  return true;
+}
+
+bool MyAppDelegate::activeDocumentIsLocked() const {
+  const QWidget* active = QApplication::activeWindow();
+  if (!active || !controller_) return false;
+  for (Document* document : controller_->documents()) {
+    const auto* vault = qobject_cast<const ZVCryptoDoc*>(document);
+    if (vault && vault->myWindow() && vault->myWindow()->window() == active)
+      return vault->isEncrypted();
+  }
+  return false;
+}
 
 QString MyAppDelegate::getUserGuideName() const { return app_identity::kUserGuideName; }
 

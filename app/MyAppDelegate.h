@@ -1,9 +1,12 @@
 #pragma once
 
+#include <memory>
+
 #include "app/ZVAppDelegateBase.h"
 #include "platform/Array.h"
 #include "platform/Dictionary.h"
 
+class PasswordMakerController;
 class ZVRevertDocController;
 
 // This application's delegate: the registered settings, the named transformers, the font
@@ -24,11 +27,9 @@ class MyAppDelegate : public ZVAppDelegateBase {
   void setDocumentController(ZVRevertDocController* controller) { controller_ = controller; }
   ZVRevertDocController* documentController() const { return controller_; }
 
-  // Generator state (the generator window comes with its own issue).
-  QString password4PasswordMaker;
-  Value pwLength4PasswordMaker = Value::integer(12);
-  Value pwTypeTag4PasswordMaker = Value::integer(40);
-  Value pwIsVisible4PasswordMaker = Value::boolean(false);
+  // The generator window, its state and commands.
+  PasswordMakerController& passwordMaker() const { return *passwordMaker_; }
+  void showPasswordMaker();
   bool pullMenuIsOn = false;
 
   ArrayRef fontFamilyArray() const { return fontFamilyArray_; }
@@ -52,6 +53,10 @@ class MyAppDelegate : public ZVAppDelegateBase {
   void fontFamilyArrayChanged();
 
  private:
+  // Whether the active window is that of a locked document.
+  bool activeDocumentIsLocked() const;
+
   ZVRevertDocController* controller_ = nullptr;
+  std::unique_ptr<PasswordMakerController> passwordMaker_;
   ArrayRef fontFamilyArray_ = Array::create();
 };

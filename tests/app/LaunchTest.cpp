@@ -114,8 +114,9 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
   ASSERT_NE(window, nullptr);
   QStringList titles;
   for (QAction* menu : window->menuBar()->actions()) titles << menu->text();
-  EXPECT_EQ(titles, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"),
-                                 QStringLiteral("&Window"), QStringLiteral("&Help")}));
+  EXPECT_EQ(titles,
+            (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&Tools"),
+                         QStringLiteral("&Window"), QStringLiteral("&Help")}));
   QMenu* help = window->menuBar()->actions().last()->menu();
   ASSERT_NE(help, nullptr);
   ASSERT_GE(help->actions().size(), 2);
@@ -136,7 +137,7 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
     }
   }
 
-  QMenu* windowMenu = window->menuBar()->actions().at(2)->menu();
+  QMenu* windowMenu = window->menuBar()->actions().at(3)->menu();
   Q_EMIT windowMenu->aboutToShow();
   QStringList windowItems;
   for (QAction* a : windowMenu->actions())
