@@ -2,29 +2,32 @@
 
 QByteArray BinaryPropertyListWriter::write(const PropertyListObject& root) {
   BinaryPropertyListWriter writer;
-  writer.visit(root, true);
-  return writer.table_.write();
+  return BinaryPropertyListObjectTable::write([&](BinaryPropertyListObjectTable& table) {
+    writer.containers_.clear();
+    writer.visit(table, root, true);
+  });
 }
 
-quint64 BinaryPropertyListWriter::visit(const PropertyListObject& object, bool shared) {
+quint64 BinaryPropertyListWriter::visit(BinaryPropertyListObjectTable& table,
+                                        const PropertyListObject& object, bool shared) {
   using Kind = PropertyListObject::Kind;
   switch (object.kind()) {
     case Kind::Null:
-      return table_.addNull();
+      return table.addNull();
     case Kind::Boolean:
-      return table_.addBoolean(object.boolValue());
+      return table.addBoolean(object.boolValue());
     case Kind::Integer:
-      return table_.addInteger(object.integerValue(), object.isUnsigned());
+      return table.addInteger(object.integerValue(), object.isUnsigned());
     case Kind::Real:
-      return table_.addReal(object.realValue());
+      return table.addReal(object.realValue());
     case Kind::Date:
-      return table_.addDate(object.realValue());
+      return table.addDate(object.realValue());
     case Kind::Data:
-      return table_.addData(object.dataValue());
+      return table.addData(object.dataValue());
     case Kind::String:
-      return table_.addString(object.stringValue());
+      return table.addString(object.stringValue());
     case Kind::Uid:
-      return table_.addUid(object.uidValue());
+      return table.addUid(object.uidValue());
     case Kind::Array:
     case Kind::Set:
     case Kind::Dictionary:
@@ -37,13 +40,13 @@ quint64 BinaryPropertyListWriter::visit(const PropertyListObject& object, bool s
   }
   const auto& keys = object.keys();
   const auto& items = object.items();
-  const quint64 index = object.kind() == Kind::Array ? table_.addArray(items.size())
-                        : object.kind() == Kind::Set ? table_.addSet(items.size())
-                                                     : table_.addDictionary(keys.size());
+  const quint64 index = object.kind() == Kind::Array ? table.addArray(items.size())
+                        : object.kind() == Kind::Set ? table.addSet(items.size())
+                                                     : table.addDictionary(keys.size());
   if (shared) containers_.insert(&object, index);
   quint64 position = 0;
-  for (const QString& key : keys) table_.setReference(index, position++, table_.addString(key));
+  for (const QString& key : keys) table.setReference(index, position++, table.addString(key));
   for (const auto& item : items)
-    table_.setReference(index, position++, visit(*item, item.use_count() != 1));
+    table.setReference(index, position++, visit(table, *item, item.use_count() != 1));
   return index;
 }
