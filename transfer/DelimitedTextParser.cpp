@@ -72,8 +72,8 @@ void walkQuoted(QStringView text, QChar separator, Sink& sink) {
     std::optional<qsizetype> recordEnd = record(pos);
     if (!recordEnd) {
       sink.discardRow();
-      for (const QString& field : DelimitedTextParser::componentsOfCsvRow(
-               text.sliced(pos, end - pos), separator)) {
+      for (const QString& field :
+           DelimitedTextParser::componentsOfCsvRow(text.sliced(pos, end - pos), separator)) {
         sink.append(field);
         sink.endField();
       }

@@ -26,7 +26,9 @@ class ImportTable {
  private:
   friend class ImportTableBuilder;
 
-  qsizetype rowStart(qsizetype row) const { return row == 0 ? 0 : qsizetype(rowEnds_[std::size_t(row - 1)]); }
+  qsizetype rowStart(qsizetype row) const {
+    return row == 0 ? 0 : qsizetype(rowEnds_[std::size_t(row - 1)]);
+  }
   qsizetype rowEnd(qsizetype row) const { return qsizetype(rowEnds_[std::size_t(row)]); }
 
   QString chars_;

@@ -3,8 +3,8 @@
 #include "platform/Date.h"
 #include "vault/VaultKeys.h"
 
-MyDataImportManager::MyDataImportManager(ArrayRef dataArray, ArrayRef keyArray,
-                                         ZVImporter* sender, QObject* parent)
+MyDataImportManager::MyDataImportManager(ArrayRef dataArray, ArrayRef keyArray, ZVImporter* sender,
+                                         QObject* parent)
     : ZVDataImportManager(std::move(dataArray), std::move(keyArray), sender, parent) {
   // Destinations 0 and 1 import nothing; the order follows the document's field table.
   setImportFieldKeyArray({QString(), QString(), categoryNAME(), RecordKeys::name(),

@@ -24,6 +24,15 @@ QString name(qint32 code);
 }  // namespace TextEncodingCode
 
 // The encoding a text was actually read in.
-enum class TextEncoding { UTF8, UTF16BE, UTF16LE, UTF32BE, UTF32LE, MacOSRoman, Windows1252, ASCII };
+enum class TextEncoding {
+  UTF8,
+  UTF16BE,
+  UTF16LE,
+  UTF32BE,
+  UTF32LE,
+  MacOSRoman,
+  Windows1252,
+  ASCII
+};
 
 QString textEncodingName(TextEncoding encoding);

@@ -4,8 +4,8 @@
 #include "transfer/DelimitedTextParser.h"
 #include "transfer/ZVSmartStringFileReader.h"
 
-ZVDataImportManager::ZVDataImportManager(ArrayRef dataArray, ArrayRef keyArray,
-                                         ZVImporter* sender, QObject* parent)
+ZVDataImportManager::ZVDataImportManager(ArrayRef dataArray, ArrayRef keyArray, ZVImporter* sender,
+                                         QObject* parent)
     : QObject(parent),
       outsideDataArray_(dataArray ? std::move(dataArray) : Array::create()),
       outsideKeyArray_(keyArray ? std::move(keyArray) : Array::create()),
@@ -29,8 +29,8 @@ void ZVDataImportManager::setDoNotImportFirstRecord(bool skip) {
   Q_EMIT doNotImportFirstRecordChanged();
 }
 
-Result<void, ImportError> ZVDataImportManager::loadDataFromFile(const QString& path,
-                                                                qint32 format, qint32 encoding) {
+Result<void, ImportError> ZVDataImportManager::loadDataFromFile(const QString& path, qint32 format,
+                                                                qint32 encoding) {
   auto read = ZVSmartStringFileReader::autoReadFromFile(path, encoding);
   if (!read) return read.failure();
   ZVSmartStringFileReader::Text text = read.take();
@@ -53,8 +53,8 @@ Result<void, ImportError> ZVDataImportManager::loadDataFromFile(const QString& p
   return {};
 }
 
-Result<void, ImportError> ZVDataImportManager::reload() {
-  return loadDataFromFile(filePath_, fileFormatToImport_, fileEncodeToImport_);
+Result<void, ImportError> ZVDataImportManager::reload(qint32 format, qint32 encoding) {
+  return loadDataFromFile(filePath_, format, encoding);
 }
 
 QString ZVDataImportManager::importFlag(qsizetype column) const {

@@ -34,10 +34,9 @@ class ZVDataImportManager : public QObject {
   // The destination fields' titles, in order ("-" for an entry without one).
   QStringList destinationTitles() const;
 
+  // The format and encoding of the file as loaded (0: detected).
   qint32 fileFormatToImport() const { return fileFormatToImport_; }
-  void setFileFormatToImport(qint32 format) { fileFormatToImport_ = format; }
   qint32 fileEncodeToImport() const { return fileEncodeToImport_; }
-  void setFileEncodeToImport(qint32 code) { fileEncodeToImport_ = code; }
   bool doNotImportFirstRecord() const { return doNotImportFirstRecord_; }
   void setDoNotImportFirstRecord(bool skip);
   qint32 rowToStartCascadeAssignment() const { return rowToStartCascadeAssignment_; }
@@ -46,8 +45,8 @@ class ZVDataImportManager : public QObject {
   // Reads the file with the chosen format and encoding. On success the preview and the
   // mapping start afresh; a failure keeps what was loaded before.
   Result<void, ImportError> loadDataFromFile(const QString& path, qint32 format, qint32 encoding);
-  // The same file again, with the format and encoding chosen now.
-  Result<void, ImportError> reload();
+  // The same file again, in another format or encoding.
+  Result<void, ImportError> reload(qint32 format, qint32 encoding);
   const QString& filePath() const { return filePath_; }
   const ImportTable& preview() const { return preview_; }
   // The encoding the loaded text was read in.

@@ -120,10 +120,10 @@ Decoded decodeUtf32(QByteArrayView bytes, bool bigEndian, bool refuseNul) {
   UnitWriter out(bytes.size() / 2);
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   for (qsizetype i = 0; i < bytes.size(); i += 4) {
-    const char32_t cp = bigEndian ? char32_t(p[i]) << 24 | char32_t(p[i + 1]) << 16 |
-                                        char32_t(p[i + 2]) << 8 | p[i + 3]
-                                  : char32_t(p[i + 3]) << 24 | char32_t(p[i + 2]) << 16 |
-                                        char32_t(p[i + 1]) << 8 | p[i];
+    const char32_t cp =
+        bigEndian
+            ? char32_t(p[i]) << 24 | char32_t(p[i + 1]) << 16 | char32_t(p[i + 2]) << 8 | p[i + 3]
+            : char32_t(p[i + 3]) << 24 | char32_t(p[i + 2]) << 16 | char32_t(p[i + 1]) << 8 | p[i];
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
     if (cp == 0 && refuseNul) return std::nullopt;
     out.putCodePoint(cp);
@@ -196,10 +196,12 @@ template <typename Map>
 qsizetype outOfPlaceCount(QByteArrayView bytes, Map map) {
   qsizetype count = 0;
   const auto at = [&](qsizetype i) {
-    return i < 0 || i >= bytes.size() ? QChar(u' ') : QChar(map(static_cast<unsigned char>(bytes[i])));
+    return i < 0 || i >= bytes.size() ? QChar(u' ')
+                                      : QChar(map(static_cast<unsigned char>(bytes[i])));
   };
   for (qsizetype i = 0; i < bytes.size(); ++i)
-    if (static_cast<unsigned char>(bytes[i]) >= 0x80 && looksOutOfPlace(at(i - 1), at(i), at(i + 1)))
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80 &&
+        looksOutOfPlace(at(i - 1), at(i), at(i + 1)))
       ++count;
   return count;
 }
@@ -221,7 +223,8 @@ std::optional<Text> as(Decoded decoded, TextEncoding encoding) {
 std::optional<Text> decodeExplicit(QByteArrayView bytes, qint32 code) {
   using namespace TextEncodingCode;
   const bool be16 = startsWith(bytes, {0xFE, 0xFF}), le16 = startsWith(bytes, {0xFF, 0xFE});
-  const bool be32 = startsWith(bytes, {0, 0, 0xFE, 0xFF}), le32 = startsWith(bytes, {0xFF, 0xFE, 0, 0});
+  const bool be32 = startsWith(bytes, {0, 0, 0xFE, 0xFF}),
+             le32 = startsWith(bytes, {0xFF, 0xFE, 0, 0});
   switch (code) {
     case UTF8:
       if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) bytes = bytes.sliced(3);
@@ -298,9 +301,9 @@ Result<ZVSmartStringFileReader::Text, ImportError> ZVSmartStringFileReader::auto
     QByteArrayView bytes, qint32 code) {
   if (!TextEncodingCode::isExplicit(code)) return decodeDetected(bytes);
   if (auto text = decodeExplicit(bytes, code)) return std::move(*text);
-  return ImportError{ImportError::Reason::NotInEncoding,
-                     QStringLiteral("The file is not valid %1 text.")
-                         .arg(TextEncodingCode::name(code))};
+  return ImportError{
+      ImportError::Reason::NotInEncoding,
+      QStringLiteral("The file is not valid %1 text.").arg(TextEncodingCode::name(code))};
 }
 
 Result<ZVSmartStringFileReader::Text, ImportError> ZVSmartStringFileReader::autoReadFromFile(

@@ -354,9 +354,10 @@ void ZVCryptoDoc::insertSheetEnded() {
 
 bool ZVCryptoDoc::validateUserInterfaceItem(const UserInterfaceItem& item) {
   static const QStringList lockedCommands = {
-      QStringLiteral("saveDocument:"),     QStringLiteral("saveDocumentAs:"),
-      QStringLiteral("documentPassword:"), QStringLiteral("revertDocumentToSaved:"),
-      QStringLiteral("runPageLayout:"),    QStringLiteral("printDocument:")};
+      QStringLiteral("saveDocument:"),      QStringLiteral("saveDocumentAs:"),
+      QStringLiteral("documentPassword:"),  QStringLiteral("revertDocumentToSaved:"),
+      QStringLiteral("runPageLayout:"),     QStringLiteral("printDocument:"),
+      QStringLiteral("importFromTextFile:")};
   if (lockedCommands.contains(item.action)) return !isEncrypted_;
   return Document::validateUserInterfaceItem(item);
 }

@@ -32,13 +32,20 @@ TEST(DelimitedTextParserTest, SplitsRowsByTheirSeparatorsRules) {
       {"quoted separator", u"\"x,y\",z", Parser::Comma, {{"x,y", "z"}}, 2},
       {"doubled quotes are one", u"\"say \"\"hi\"\"\",b", Parser::Comma, {{"say \"hi\"", "b"}}, 2},
       {"two quotes make an empty field", u"\"\",b", Parser::Comma, {{"", "b"}}, 2},
-      {"quoted line break", u"a,\"one\ntwo\"\nb,c", Parser::Comma, {{"a", "one\ntwo"}, {"b", "c"}}, 2},
+      {"quoted line break",
+       u"a,\"one\ntwo\"\nb,c",
+       Parser::Comma,
+       {{"a", "one\ntwo"}, {"b", "c"}},
+       2},
       {"quote inside a field is text", u"a b \"c, d", Parser::Comma, {{"a b \"c", " d"}}, 2},
       {"text after the closing quote stays", u"\"a\"b,c", Parser::Comma, {{"ab", "c"}}, 2},
       {"blank before the quote", u"a, \"b\"", Parser::Comma, {{"a", " \"b\""}}, 2},
       {"spaces kept", u" a , b ", Parser::Comma, {{" a ", " b "}}, 2},
-      {"unclosed quote reads its line alone", u"a,\"b,c\nd,e", Parser::Comma,
-       {{"a", "\"b,c"}, {"d", "e"}}, 2},
+      {"unclosed quote reads its line alone",
+       u"a,\"b,c\nd,e",
+       Parser::Comma,
+       {{"a", "\"b,c"}, {"d", "e"}},
+       2},
       {"lone quote at the end", u"a,\"", Parser::Comma, {{"a", "\""}}, 2},
       {"blank lines skipped", u"a\n   \n\nb\n", Parser::Comma, {{"a"}, {"b"}}, 1},
       {"tab is not blank", u"\t", Parser::Comma, {{"\t"}}, 1},
@@ -48,8 +55,11 @@ TEST(DelimitedTextParserTest, SplitsRowsByTheirSeparatorsRules) {
       {"tab empty line widens only", u"a\tb\n\n", Parser::Tab, {{"a", "b"}}, 2},
       {"tab empty text", u"", Parser::Tab, {}, 1},
       {"comma empty text", u"", Parser::Comma, {}, 0},
-      {"short rows not padded", u"a,b\nc,d,e,f,g\nh,i,j", Parser::Comma,
-       {{"a", "b"}, {"c", "d", "e", "f", "g"}, {"h", "i", "j"}}, 5},
+      {"short rows not padded",
+       u"a,b\nc,d,e,f,g\nh,i,j",
+       Parser::Comma,
+       {{"a", "b"}, {"c", "d", "e", "f", "g"}, {"h", "i", "j"}},
+       5},
       {"unknown format", u"a,b", 9, {}, 0},
   };
   for (const auto& c : cases) {
@@ -69,9 +79,9 @@ TEST(DelimitedTextParserTest, DetectsTheSeparatorWithTiesToTab) {
       {u"a,b\n", Parser::Comma},  // the empty last line counts for nothing
       {u"a,b\nc,d\n", Parser::Comma},
       {u"a;b;c\nd;e;f", Parser::Semicolon},
-      {u"a,b;c\td", Parser::Tab},       // three fields each
-      {u"a,b\nc;d", Parser::Tab},       // comma and semicolon tie above TAB
-      {u"one\ntwo", Parser::Tab},       // one field for all
+      {u"a,b;c\td", Parser::Tab},  // three fields each
+      {u"a,b\nc;d", Parser::Tab},  // comma and semicolon tie above TAB
+      {u"one\ntwo", Parser::Tab},  // one field for all
       {u"", Parser::Tab},
       {u"\"x,y,z\";b\n", Parser::Semicolon},  // quoted commas are not separators
       {u"n\t\"a,b\"\t2", Parser::Tab},
@@ -94,7 +104,8 @@ TEST(DelimitedTextParserTest, RefusesFilesPastTheLimits) {
     auto parsed = Parser::parse(wide, format);
     ASSERT_FALSE(parsed);
     EXPECT_EQ(parsed.failure().reason, ImportError::Reason::TooManyColumns);
-    EXPECT_TRUE(parsed.error().contains(QStringLiteral("257 fields"))) << parsed.error().toStdString();
+    EXPECT_TRUE(parsed.error().contains(QStringLiteral("257 fields")))
+        << parsed.error().toStdString();
   }
   wide.chop(2);  // exactly the limit
   ASSERT_TRUE(Parser::parse(wide, Parser::Comma));

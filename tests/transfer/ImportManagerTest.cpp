@@ -13,8 +13,8 @@ namespace {
 // The document's field table, as the document hands it to the import.
 ArrayRef fieldTable() {
   auto table = Array::create();
-  for (const char* title :
-       {"Category", "Name", "Url", "Account", "User ID", "Password", "Pin", "Security", "Email", "Note"}) {
+  for (const char* title : {"Category", "Name", "Url", "Account", "User ID", "Password", "Pin",
+                            "Security", "Email", "Note"}) {
     auto entry = Dictionary::create();
     entry->setValue(QStringLiteral("publicKey"), QString::fromLatin1(title));
     table->append(entry);
@@ -32,7 +32,8 @@ struct VaultOwner : ZVImporter {
   bool acceptsImportedRecords() const override { return unlocked; }
   void justFinishedImporting() override {
     ++finished;
-    added = ImportedRecords::addToLists(staged, vault.recordController(), vault.categoryController());
+    added =
+        ImportedRecords::addToLists(staged, vault.recordController(), vault.categoryController());
   }
 };
 
@@ -71,7 +72,8 @@ class ImportManagerTest : public ::testing::Test {
   }
   static QString categoryTitle(const DictRef& record) {
     const DictRef category = record->value(RecordKeys::categoryPtr()).toDictionary();
-    return category ? category->value(CategoryKeys::category()).toString() : QStringLiteral("<none>");
+    return category ? category->value(CategoryKeys::category()).toString()
+                    : QStringLiteral("<none>");
   }
 
   QTemporaryDir dir;
@@ -101,7 +103,8 @@ TEST_F(ImportManagerTest, OneColumnPerFieldWhateverTheUserChooses) {
     EXPECT_EQ(destinations(), step.after);
     EXPECT_EQ(manager.numberOfImportedFields(), step.count);
     for (qsizetype i = 0; i < manager.mappingCount(); ++i)
-      EXPECT_EQ(manager.importFlag(i), manager.destination(i) ? QStringLiteral("\u00BB") : QString());
+      EXPECT_EQ(manager.importFlag(i),
+                manager.destination(i) ? QStringLiteral("\u00BB") : QString());
   }
   manager.ResetImportFields();
   EXPECT_EQ(destinations(), (std::vector<qint64>{0, 0, 0, 0}));
@@ -139,7 +142,7 @@ TEST_F(ImportManagerTest, HeaderMatchingIgnoresCaseOnlyAndSkipsTheHeader) {
     std::vector<qint64> expected;
   } cases[] = {
       {"NAME,url,Comment\nx,y,z\n", {3, 4, 0}},
-      {"Name, Url,password\n", {3, 0, 7}},  // no trimming
+      {"Name, Url,password\n", {3, 0, 7}},   // no trimming
       {"user id,Note,note\n", {6, 11, 11}},  // one header twice: both columns
   };
   for (const auto& c : cases) {
@@ -169,7 +172,7 @@ TEST_F(ImportManagerTest, BrowsingStaysWithinThePreview) {
 
 TEST_F(ImportManagerTest, RowsBecomeRecordsUnderTheMapping) {
   load("Alpha,pw1,first\n,pw2\nGamma,pw3,third\n");
-  manager.manageDataLoadingPopUpSelected(1, 7);  // Password
+  manager.manageDataLoadingPopUpSelected(1, 7);   // Password
   manager.manageDataLoadingPopUpSelected(2, 11);  // Note
   EXPECT_EQ(manager.DoImport(), 3);
   ASSERT_EQ(records().size(), 3u);
@@ -216,16 +219,16 @@ TEST_F(ImportManagerTest, ALockedOwnerTakesNothing) {
 TEST_F(ImportManagerTest, AFailedReloadKeepsWhatWasLoaded) {
   load("caf\xC3\xA9,b\n");
   manager.manageDataLoadingPopUpSelected(0, 3);
-  manager.setFileEncodeToImport(TextEncodingCode::ASCII);
-  auto reloaded = manager.reload();
+  auto reloaded = manager.reload(0, TextEncodingCode::ASCII);
   ASSERT_FALSE(reloaded);
   EXPECT_EQ(reloaded.failure().reason, ImportError::Reason::NotInEncoding);
   EXPECT_TRUE(reloaded.error().contains(QStringLiteral("ASCII")));
   EXPECT_EQ(manager.preview().field(0, 0).toString(), QStringLiteral("caf\u00E9"));
   EXPECT_EQ(destinations(), (std::vector<qint64>{3, 0}));
+  EXPECT_EQ(manager.fileEncodeToImport(), 0);
 
-  manager.setFileEncodeToImport(TextEncodingCode::MacOSRoman);
-  ASSERT_TRUE(manager.reload());
+  ASSERT_TRUE(manager.reload(0, TextEncodingCode::MacOSRoman));
+  EXPECT_EQ(manager.fileEncodeToImport(), TextEncodingCode::MacOSRoman);
   EXPECT_EQ(manager.usedEncoding(), TextEncoding::MacOSRoman);
   EXPECT_EQ(manager.preview().field(0, 0).toString(), QStringLiteral("caf\u221A\u00A9"));
   EXPECT_EQ(destinations(), (std::vector<qint64>{0, 0}));  // a new load starts afresh
@@ -272,8 +275,9 @@ TEST_F(ImportManagerTest, CategoryTitlesBecomeLinks) {
     titles.emplace_back(category->value(CategoryKeys::category()).toString().toStdString(),
                         category->value(CategoryKeys::howManyUsingThis()).toInteger());
   }
-  EXPECT_EQ(titles, (std::vector<std::pair<std::string, qint64>>{
-                        {"Work", 2}, {"Home", 1}, {"work", 1}, {"New", 4}, {"Last", 2}, {"Later", 1}}));
+  EXPECT_EQ(titles,
+            (std::vector<std::pair<std::string, qint64>>{
+                {"Work", 2}, {"Home", 1}, {"work", 1}, {"New", 4}, {"Last", 2}, {"Later", 1}}));
   EXPECT_EQ(categoryTitle(kept), QStringLiteral("Work"));
   // The vault saves every record with its category.
   ASSERT_TRUE(owner.vault.encrypt(QStringLiteral("secret12")));
@@ -297,27 +301,42 @@ TEST_F(ImportManagerTest, RealWorldExportsImportWithTheirHeaders) {
     TextEncoding encoding;
     std::vector<Fields> expected;
   } cases[] = {
-      {"browser-export.csv", TextEncoding::UTF8,
-       {{{"name", "example.com"}, {"url", "https://example.com/login"}, {"password", "s3cr3t!"},
+      {"browser-export.csv",
+       TextEncoding::UTF8,
+       {{{"name", "example.com"},
+         {"url", "https://example.com/login"},
+         {"password", "s3cr3t!"},
          {"userID", ""}},
         {{"name", "Bank"}, {"password", "pa,ss\"word"}, {"note", "Card PIN is elsewhere"}},
         {{"name", "mail.example"}, {"password", "h@ppy-d4ys"}}}},
-      {"all-quoted.csv", TextEncoding::UTF8,
+      {"all-quoted.csv",
+       TextEncoding::UTF8,
        {{{"category", "Work"}, {"name", "Intranet"}, {"userID", "bob"}, {"password", "x;y,z"}},
         {{"category", "Home"}, {"url", "http://192.168.1.1"}, {"password", ""}}}},
-      {"spreadsheet-utf8-bom.csv", TextEncoding::UTF8,
-       {{{"name", "Café Müller"}, {"account", "Ünsal"}, {"password", "pässwörd"}, {"note", "Grüße"}},
+      {"spreadsheet-utf8-bom.csv",
+       TextEncoding::UTF8,
+       {{{"name", "Café Müller"},
+         {"account", "Ünsal"},
+         {"password", "pässwörd"},
+         {"note", "Grüße"}},
         {{"name", "Shop"}, {"account", "ナナ"}, {"password", "秘密"}}}},
-      {"unicode-text-utf16le.txt", TextEncoding::UTF16LE,
+      {"unicode-text-utf16le.txt",
+       TextEncoding::UTF16LE,
        {{{"name", "Zürich Wiki"}, {"userID", "zoë"}, {"password", "Ωmega-42"}},
         {{"name", "Blog"}, {"userID", "writer"}, {"password", ""}}}},
-      {"macroman-cr.txt", TextEncoding::MacOSRoman,
+      {"macroman-cr.txt",
+       TextEncoding::MacOSRoman,
        {{{"name", "Café"}, {"password", "crème brûlée"}, {"note", "don’t forget"}}}},
-      {"windows1252-semicolon.csv", TextEncoding::Windows1252,
-       {{{"category", "Finanzen"}, {"name", "Sparkonto Müller"}, {"note", "Zins 1,25 % – Gebühr 3,50 €"}},
+      {"windows1252-semicolon.csv",
+       TextEncoding::Windows1252,
+       {{{"category", "Finanzen"},
+         {"name", "Sparkonto Müller"},
+         {"note", "Zins 1,25 % – Gebühr 3,50 €"}},
         {{"category", "Finanzen"}, {"name", "Café"}, {"note", "Saldo 12,50"}}}},
-      {"multiline-note.csv", TextEncoding::UTF8,
-       {{{"name", "Server"}, {"password", "hunter2"},
+      {"multiline-note.csv",
+       TextEncoding::UTF8,
+       {{{"name", "Server"},
+         {"password", "hunter2"},
          {"note", "first line\nsecond line, with a comma\n\"quoted\" third"}},
         {{"name", "Desk"}, {"password", "1234"}, {"note", "short"}}}},
   };

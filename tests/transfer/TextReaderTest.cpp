@@ -28,18 +28,22 @@ TEST(TextReaderTest, DecodesEveryEncodingStrictly) {
   const DecodeCase cases[] = {
       // UTF-8: marks stripped, invalid and cut-short sequences refused.
       {"utf-8", QByteArray("caf\xC3\xA9"), Code::UTF8, cafe},
-      {"utf-8 with mark", QByteArray("\xEF\xBB\xBF" "caf\xC3\xA9"), Code::UTF8, cafe},
-      {"utf-8 four bytes", QByteArray("\xF0\x9F\x94\x91"), Code::UTF8, QStringLiteral("\U0001F511")},
+      {"utf-8 with mark",
+       QByteArray("\xEF\xBB\xBF"
+                  "caf\xC3\xA9"),
+       Code::UTF8, cafe},
+      {"utf-8 four bytes", QByteArray("\xF0\x9F\x94\x91"), Code::UTF8,
+       QStringLiteral("\U0001F511")},
       {"utf-8 cut short", QByteArray("caf\xC3"), Code::UTF8, std::nullopt},
       {"utf-8 overlong", QByteArray("\xC0\xAF"), Code::UTF8, std::nullopt},
       {"utf-8 surrogate", QByteArray("\xED\xA0\x80"), Code::UTF8, std::nullopt},
       {"utf-8 past U+10FFFF", QByteArray("\xF4\x90\x80\x80"), Code::UTF8, std::nullopt},
       {"utf-8 stray continuation", QByteArray("a\x80"), Code::UTF8, std::nullopt},
       // UTF-16: the mark picks the order and goes; an odd length or lone surrogate fails.
-      {"utf-16 be mark", bytes({0xFE, 0xFF, 0, 'a', 0, 0xE9}), Code::UTF16, QStringLiteral("a\u00E9"),
-       TextEncoding::UTF16BE},
-      {"utf-16 le mark", bytes({0xFF, 0xFE, 'a', 0, 0xE9, 0}), Code::UTF16, QStringLiteral("a\u00E9"),
-       TextEncoding::UTF16LE},
+      {"utf-16 be mark", bytes({0xFE, 0xFF, 0, 'a', 0, 0xE9}), Code::UTF16,
+       QStringLiteral("a\u00E9"), TextEncoding::UTF16BE},
+      {"utf-16 le mark", bytes({0xFF, 0xFE, 'a', 0, 0xE9, 0}), Code::UTF16,
+       QStringLiteral("a\u00E9"), TextEncoding::UTF16LE},
       {"utf-16 no mark is big-endian", bytes({0, 'a'}), Code::UTF16, QStringLiteral("a"),
        TextEncoding::UTF16BE},
       {"utf-16be strips its mark", bytes({0xFE, 0xFF, 0, 'a'}), Code::UTF16BE, QStringLiteral("a"),
@@ -71,13 +75,16 @@ TEST(TextReaderTest, DecodesEveryEncodingStrictly) {
       {"ascii refuses high bytes", QByteArray("caf\xE9"), Code::ASCII, std::nullopt},
       // Detection.
       {"auto utf-8", QByteArray("caf\xC3\xA9"), Code::Automatic, cafe},
-      {"auto utf-8 mark", QByteArray("\xEF\xBB\xBF" "a"), 7, QStringLiteral("a")},
+      {"auto utf-8 mark",
+       QByteArray("\xEF\xBB\xBF"
+                  "a"),
+       7, QStringLiteral("a")},
       {"auto utf-16le mark", bytes({0xFF, 0xFE, 'a', 0}), -3, QStringLiteral("a"),
        TextEncoding::UTF16LE},
       {"auto utf-32le mark before utf-16le", bytes({0xFF, 0xFE, 0, 0, 'a', 0, 0, 0}), 0,
        QStringLiteral("a"), TextEncoding::UTF32LE},
-      {"auto utf-16le without mark", bytes({'a', 0, 'b', 0, 0xE9, 0}), 0, QStringLiteral("ab\u00E9"),
-       TextEncoding::UTF16LE},
+      {"auto utf-16le without mark", bytes({'a', 0, 'b', 0, 0xE9, 0}), 0,
+       QStringLiteral("ab\u00E9"), TextEncoding::UTF16LE},
       {"auto utf-16be without mark", bytes({0, 'a', 0, 'b'}), 0, QStringLiteral("ab"),
        TextEncoding::UTF16BE},
       {"auto utf-32le without mark", bytes({'a', 0, 0, 0, 'b', 0, 0, 0}), 0, QStringLiteral("ab"),
@@ -102,12 +109,14 @@ TEST(TextReaderTest, DecodesEveryEncodingStrictly) {
     if (!c.text) {
       ASSERT_FALSE(read);
       EXPECT_EQ(read.failure().reason, ImportError::Reason::NotInEncoding);
-      EXPECT_TRUE(read.error().contains(TextEncodingCode::name(c.code))) << read.error().toStdString();
+      EXPECT_TRUE(read.error().contains(TextEncodingCode::name(c.code)))
+          << read.error().toStdString();
       continue;
     }
     ASSERT_TRUE(read) << read.error().toStdString();
     EXPECT_EQ(read.value().string, *c.text);
-    EXPECT_EQ(read.value().encoding, c.encoding) << textEncodingName(read.value().encoding).toStdString();
+    EXPECT_EQ(read.value().encoding, c.encoding)
+        << textEncodingName(read.value().encoding).toStdString();
   }
 }
 
@@ -115,12 +124,9 @@ TEST(TextReaderTest, LineEndsBecomeLineFeeds) {
   const struct {
     const char16_t* in;
     const char16_t* out;
-  } cases[] = {{u"a\r\nb\rc\nd", u"a\nb\nc\nd"},
-               {u"a\r\r\nb", u"a\n\nb"},
-               {u"a\n\rb", u"a\n\nb"},
-               {u"\r", u"\n"},
-               {u"no ends", u"no ends"},
-               {u"", u""}};
+  } cases[] = {{u"a\r\nb\rc\nd", u"a\nb\nc\nd"}, {u"a\r\r\nb", u"a\n\nb"},
+               {u"a\n\rb", u"a\n\nb"},           {u"\r", u"\n"},
+               {u"no ends", u"no ends"},         {u"", u""}};
   for (const auto& c : cases) {
     QString s = QString::fromUtf16(c.in);
     QString& same = Reader::replaceStringWithNewline(s);
@@ -153,7 +159,10 @@ TEST(TextReaderTest, FilesThatCannotBeTakenSayWhy) {
 
   QFile small(dir.filePath(QStringLiteral("small.txt")));
   ASSERT_TRUE(small.open(QIODevice::WriteOnly));
-  small.write("\xFF\xFE" "a\0", 4);
+  small.write(
+      "\xFF\xFE"
+      "a\0",
+      4);
   small.close();
   auto read = Reader::autoReadFromFile(small.fileName(), TextEncodingCode::UTF16);
   ASSERT_TRUE(read) << read.error().toStdString();
