@@ -212,6 +212,11 @@ int MyDocument::decryptDone() {
   return 1;
 }
 
+bool MyDocument::validateUserInterfaceItem(const UserInterfaceItem& item) {
+  if (item.action == u"importFromTextFile:") return isDecrypted();
+  return ZVCryptoDoc::validateUserInterfaceItem(item);
+}
+
 void MyDocument::importFromTextFile() {
   if (isEncrypted() || !myWindow()) return;
   // The records wait in a list of their own until the import ends.

@@ -69,6 +69,7 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   ArrayRef getCopyOfContentArrayForSaveOperation() const;
   ArrayRef getCopyOfCategoryArrayForSaveOperation() const;
 
+  bool validateUserInterfaceItem(const UserInterfaceItem& item) override;
   bool autosavesInPlace() const override { return true; }
   QString autosavingFileType() const override;
   void updateChangeCount(int changeKind) override;

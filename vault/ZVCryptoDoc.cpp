@@ -354,10 +354,9 @@ void ZVCryptoDoc::insertSheetEnded() {
 
 bool ZVCryptoDoc::validateUserInterfaceItem(const UserInterfaceItem& item) {
   static const QStringList lockedCommands = {
-      QStringLiteral("saveDocument:"),      QStringLiteral("saveDocumentAs:"),
-      QStringLiteral("documentPassword:"),  QStringLiteral("revertDocumentToSaved:"),
-      QStringLiteral("runPageLayout:"),     QStringLiteral("printDocument:"),
-      QStringLiteral("importFromTextFile:")};
+      QStringLiteral("saveDocument:"),     QStringLiteral("saveDocumentAs:"),
+      QStringLiteral("documentPassword:"), QStringLiteral("revertDocumentToSaved:"),
+      QStringLiteral("runPageLayout:"),    QStringLiteral("printDocument:")};
   if (lockedCommands.contains(item.action)) return !isEncrypted_;
   return Document::validateUserInterfaceItem(item);
 }
