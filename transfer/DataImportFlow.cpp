@@ -60,8 +60,10 @@ void DataImportFlow::load(ZVDataImportManager* manager, QWidget* window, const Q
   QPointer<ZVDataImportManager> target(manager);
   sheet->beginSheet(window, [sheet, target](int code) {
     sheet->deleteLater();
-    if (code != ImporterSheet::ImportReturn || !ownerTakesRecords(target)) return;
-    busy([&] { return target->DoImport(); });
+    if (!target) return;
+    if (code == ImporterSheet::ImportReturn && ownerTakesRecords(target))
+      busy([&] { return target->DoImport(); });
+    target->clearPreview();  // the file's passwords are not kept past the sheet
   });
 }
 

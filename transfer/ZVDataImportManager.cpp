@@ -57,6 +57,14 @@ Result<void, ImportError> ZVDataImportManager::reload(qint32 format, qint32 enco
   return loadDataFromFile(filePath_, format, encoding);
 }
 
+void ZVDataImportManager::clearPreview() {
+  preview_ = ImportTable();
+  destinations_.clear();
+  calcNumberOfImportedFields();
+  currentRecordIndex_ = 1;
+  Q_EMIT previewChanged();
+}
+
 QString ZVDataImportManager::importFlag(qsizetype column) const {
   return destination(column) != 0 ? importMark() : QString();
 }

@@ -45,6 +45,8 @@ class ZVDataImportManager : public QObject {
   // Reads the file with the chosen format and encoding. On success the preview and the
   // mapping start afresh; a failure keeps what was loaded before.
   Result<void, ImportError> loadDataFromFile(const QString& path, qint32 format, qint32 encoding);
+  // Lets go of the loaded rows, wiping their texts, when the sheet is done with them.
+  void clearPreview();
   // The same file again, in another format or encoding.
   Result<void, ImportError> reload(qint32 format, qint32 encoding);
   const QString& filePath() const { return filePath_; }

@@ -150,6 +150,8 @@ TEST_F(ImporterSheetTest, ABrowserExportBecomesRecordsThatAreSaved) {
   EXPECT_EQ(records()[1]->value(RecordKeys::userID()).toString(), QStringLiteral("alice.w"));
   EXPECT_FALSE(records()[1]->contains(MyDataImportManager::categoryNAME()));
 
+  EXPECT_EQ(doc->myDataImportManager()->preview().rowCount(), 0);  // let go of, wiped
+
   // Saved and opened again, the records are there with their category.
   ASSERT_TRUE(doc->saveDocument());
   MyDocument reopened;
@@ -214,6 +216,22 @@ TEST_F(ImporterSheetTest, FilesThatCannotBeImportedAreReported) {
   EXPECT_EQ(chooseFile(wide.fileName()), nullptr);
   ASSERT_NE(gui::onlyAlert(), nullptr);
   EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(QStringLiteral("at most 256 columns")));
+}
+
+TEST_F(ImporterSheetTest, AnEmptyFileImportsNothingAndLeavesTheDocumentUnedited) {
+  unlock();
+  QFile empty(dir.filePath(QStringLiteral("empty.txt")));
+  ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+  empty.close();
+  ImporterSheet* sheet = chooseFile(empty.fileName());
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->recordPosition()->text(), QStringLiteral("No records"));
+  EXPECT_FALSE(sheet->nextButton()->isEnabled());
+  QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
+  gui::settle();
+  EXPECT_TRUE(records().empty());
+  EXPECT_FALSE(doc->isDocumentEdited());
+  EXPECT_TRUE(doc->categoryController().content()->isEmpty());
 }
 
 TEST_F(ImporterSheetTest, ADocumentLockedMeanwhileTakesNoRecords) {
