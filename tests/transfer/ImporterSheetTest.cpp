@@ -128,6 +128,7 @@ TEST_F(ImporterSheetTest, ABrowserExportBecomesRecordsThatAreSaved) {
   ASSERT_NE(popUp, nullptr);
   EXPECT_EQ(popUp->count(), 12);
   EXPECT_EQ(popUp->itemText(3), QStringLiteral("Name"));
+  gui::snapshot(sheet, QStringLiteral("importer-sheet-loaded"));
 
   pickTool(sheet, QStringLiteral("&Match Fields to the First Row"));
   EXPECT_EQ(sheet->destinationPopUp(0)->currentText(), QStringLiteral("Name"));
