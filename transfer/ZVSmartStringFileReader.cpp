@@ -265,9 +265,14 @@ std::optional<Text> decodeByZeroBytes(QByteArrayView bytes) {
       if (auto t = as(decodeUtf32(bytes, true, true), TextEncoding::UTF32BE)) return t;
   }
   if (bytes.size() % 2) return std::nullopt;
+  // Western UTF-16 has a zero in most units, on one side only; a stray zero byte in 8-bit
+  // or UTF-8 text is not enough.
+  const qsizetype units = bytes.size() / 2;
   const qsizetype even = zeros[0] + zeros[2], odd = zeros[1] + zeros[3];
-  if (odd > even) return as(decodeUtf16(bytes, false, true), TextEncoding::UTF16LE);
-  if (even > odd) return as(decodeUtf16(bytes, true, true), TextEncoding::UTF16BE);
+  if (odd >= units / 4 && odd > 4 * even)
+    return as(decodeUtf16(bytes, false, true), TextEncoding::UTF16LE);
+  if (even >= units / 4 && even > 4 * odd)
+    return as(decodeUtf16(bytes, true, true), TextEncoding::UTF16BE);
   return std::nullopt;
 }
 

@@ -101,6 +101,8 @@ TEST(TextReaderTest, DecodesEveryEncodingStrictly) {
        TextEncoding::MacOSRoman},
       {"auto nul is not utf-8", QByteArray("a\0b\0c", 5), 0, QString::fromUtf16(u"a\0b\0c", 5),
        TextEncoding::MacOSRoman},
+      {"auto stray zero is not utf-16", QByteArray("name,url\0,note,x", 16), 0,
+       QString::fromUtf16(u"name,url\0,note,x", 16), TextEncoding::MacOSRoman},
       {"auto empty", QByteArray(), 0, QString()},
   };
   for (const auto& c : cases) {
