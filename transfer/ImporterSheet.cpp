@@ -220,7 +220,11 @@ void ImporterSheet::showLoadedChoices() {
 
 void ImporterSheet::reloadWithChoices() {
   if (!manager_) return;
-  auto reloaded = manager_->reload(format_->currentIndex(), encoding_->currentData().toInt());
+  const qint32 format = format_->currentIndex(), encoding = encoding_->currentData().toInt();
+  // The same choice again keeps the mapping made so far.
+  if (format == manager_->fileFormatToImport() && encoding == manager_->fileEncodeToImport())
+    return;
+  auto reloaded = manager_->reload(format, encoding);
   if (reloaded) return;
   // The file stays as it was loaded; so do the choices.
   showLoadedChoices();

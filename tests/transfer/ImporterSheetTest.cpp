@@ -173,6 +173,9 @@ TEST_F(ImporterSheetTest, ChangingTheEncodingReadsTheFileAgainOrSaysWhyNot) {
   QTest::mouseClick(sheet->nextButton(), Qt::LeftButton);
   gui::settle();
   ASSERT_EQ(table->item(0, ImporterSheet::ValueColumn)->text(), QStringLiteral("Café Müller"));
+  choose(sheet->destinationPopUp(0), 3);
+  choose(encoding, 0);  // the same choice: nothing is read again, the mapping stays
+  EXPECT_EQ(sheet->destinationPopUp(0)->currentIndex(), 3);
 
   choose(encoding, encoding->findData(TextEncodingCode::ASCII));
   ASSERT_NE(gui::onlyAlert(), nullptr);
