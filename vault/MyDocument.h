@@ -7,11 +7,11 @@
 #include "vault/VaultWindow.h"
 #include "vault/ZVCryptoDoc.h"
 
+class MyDataImportManager;
+
 // The vault document: what the program asks, tells and shows around one vault.
 // The vault does the reading, unlocking, encrypting and writing; the document adds the
 // password, alerts, saving rules, the format texts and the window's state.
-class MyDataImportManager;
-
 class MyDocument : public ZVCryptoDoc, public ZVImporter {
   Q_OBJECT
 
