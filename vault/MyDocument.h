@@ -11,7 +11,7 @@ class MyDataImportManager;
 
 // The vault document: what the program asks, tells and shows around one vault.
 // The vault does the reading, unlocking, encrypting and writing; the document adds the
-// password, alerts, saving rules, the format texts and the window's state.
+// password, alerts, saving rules, the format texts, the window's state and imports.
 class MyDocument : public ZVCryptoDoc, public ZVImporter {
   Q_OBJECT
 
