@@ -142,6 +142,11 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
                  if (doc) doc->revertDocumentToSaved();
                });
     file->addSeparator();
+    addCommand(file, QStringLiteral("&Import Text File…"), "importFromTextFile:", "document",
+               [doc] {
+                 if (doc) doc->importFromTextFile();
+               });
+    file->addSeparator();
     addCommand(file, QStringLiteral("Change &Password…"), "documentPassword:", "document", [doc] {
       if (doc) doc->documentPassword();
     });

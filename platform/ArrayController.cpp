@@ -150,6 +150,15 @@ void ArrayController::addObject(const DictRef& object) {
   setSelectionIndex(index);
 }
 
+void ArrayController::addObjects(const std::vector<DictRef>& objects) {
+  std::vector<Value>& content = content_->values();
+  content.reserve(content.size() + objects.size());
+  for (const auto& object : objects)
+    if (object) content.emplace_back(object);
+  rearrangeObjects();
+  Q_EMIT contentChanged();
+}
+
 void ArrayController::insertObject(const DictRef& object, qsizetype arrangedIndex) {
   if (!object) return;
   const auto shown = static_cast<qsizetype>(arranged_.size());

@@ -54,6 +54,9 @@ class ArrayController : public QObject {
   virtual DictRef newObject();
   // Appends to the content and the arranged view and selects the object.
   virtual void addObject(const DictRef& object);
+  // Appends them all, then arranges the list once: views see one reset, not one insertion
+  // per object. The selection stays on what it was.
+  virtual void addObjects(const std::vector<DictRef>& objects);
   // Inserts into the arranged view at index, and into the content before the object that
   // was shown there (at the end when index is past the last row); selects the object.
   virtual void insertObject(const DictRef& object, qsizetype arrangedIndex);

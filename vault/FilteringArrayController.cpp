@@ -51,6 +51,12 @@ void FilteringArrayController::addObject(const DictRef& record) {
   ArrayController::addObject(record);
 }
 
+void FilteringArrayController::addObjects(const std::vector<DictRef>& records) {
+  for (const auto& record : records)
+    if (record) assignCategory(record->value(RecordKeys::categoryPtr()).toDictionary(), record);
+  ArrayController::addObjects(records);
+}
+
 void FilteringArrayController::addObjectAfterSelection(const DictRef& record) {
   if (!record) return;
   const qsizetype selected = selectionIndex();

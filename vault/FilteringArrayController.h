@@ -20,6 +20,8 @@ class FilteringArrayController : public ArrayController {
   DictRef newObject() override;
   DictRef catToAssignToNewObject();
   void addObject(const DictRef& record) override;
+  // Each record joins the category its categoryPtr names (the new-record one when none).
+  void addObjects(const std::vector<DictRef>& records) override;
   void addObjectAfterSelection(const DictRef& record);
   void removeObject(const DictRef& record) override;
   void removeObjects(const std::vector<DictRef>& records) override;

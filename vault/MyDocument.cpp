@@ -2,6 +2,9 @@
 
 #include "Common/ZVAppSupportUtility.h"
 #include "platform/FileBytes.h"
+#include "transfer/DataImportFlow.h"
+#include "transfer/ImportedRecords.h"
+#include "transfer/MyDataImportManager.h"
 #include "vault/CurrentFormatEncryptor.h"
 
 namespace {
@@ -207,4 +210,25 @@ int MyDocument::decryptDone() {
   }
   youCanSave_ = true;
   return 1;
+}
+
+bool MyDocument::validateUserInterfaceItem(const UserInterfaceItem& item) {
+  if (item.action == u"importFromTextFile:") return isDecrypted();
+  return ZVCryptoDoc::validateUserInterfaceItem(item);
+}
+
+void MyDocument::importFromTextFile() {
+  if (isEncrypted() || !myWindow()) return;
+  // The records wait in a list of their own until the import ends.
+  myDataImportManager_ =
+      std::make_unique<MyDataImportManager>(Array::create(), keysForImport_, this);
+  DataImportFlow::loadDataForWin(myDataImportManager_.get(), myWindow());
+}
+
+void MyDocument::justFinishedImporting() {
+  if (!myDataImportManager_ || isEncrypted()) return;
+  const qsizetype added =
+      ImportedRecords::addToLists(myDataImportManager_->outsideDataArray(),
+                                  vault_.recordController(), vault_.categoryController());
+  if (added > 0) updateChangeCount(ChangeDone);
 }

@@ -2,14 +2,17 @@
 
 #include <functional>
 
+#include "transfer/ZVImporter.h"
 #include "vault/Vault.h"
 #include "vault/VaultWindow.h"
 #include "vault/ZVCryptoDoc.h"
 
+class MyDataImportManager;
+
 // The vault document: what the program asks, tells and shows around one vault.
 // The vault does the reading, unlocking, encrypting and writing; the document adds the
-// password, alerts, saving rules, the format texts and the window's state.
-class MyDocument : public ZVCryptoDoc {
+// password, alerts, saving rules, the format texts, the window's state and imports.
+class MyDocument : public ZVCryptoDoc, public ZVImporter {
   Q_OBJECT
 
  public:
@@ -40,6 +43,13 @@ class MyDocument : public ZVCryptoDoc {
   const ArrayRef& myKeyArrayForImport() const { return keysForImport_; }
   const ArrayRef& myKeyArrayForExport() const { return keysForExport_; }
 
+  // Imports records from a text file chosen by the user (only while unlocked).
+  void importFromTextFile();
+  MyDataImportManager* myDataImportManager() const { return myDataImportManager_.get(); }
+  bool acceptsImportedRecords() const override { return isDecrypted(); }
+  // Links the imported records to their categories and adds them to the record list.
+  void justFinishedImporting() override;
+
   quint64 docVersionRapresentation() const { return vault_.formatVersion(); }
   bool YouCanSave() const { return youCanSave_; }
   bool requiresMandatoryPassword() const { return requiresMandatoryPassword_; }
@@ -59,6 +69,7 @@ class MyDocument : public ZVCryptoDoc {
   ArrayRef getCopyOfContentArrayForSaveOperation() const;
   ArrayRef getCopyOfCategoryArrayForSaveOperation() const;
 
+  bool validateUserInterfaceItem(const UserInterfaceItem& item) override;
   bool autosavesInPlace() const override { return true; }
   QString autosavingFileType() const override;
   void updateChangeCount(int changeKind) override;
@@ -92,4 +103,5 @@ class MyDocument : public ZVCryptoDoc {
   QString convertFormatString_, docReleaseString_, moreDocDescription_;
   std::optional<VaultError> lastUnlockFailure_;
   VaultWindow* window_ = nullptr;
+  std::unique_ptr<MyDataImportManager> myDataImportManager_;
 };

@@ -159,6 +159,7 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
                 {"&Save", false},
                 {"Save &As…", false},
                 {"&Revert to Saved", false},
+                {"&Import Text File…", false},
                 {"Change &Password…", false},
                 {"&Quit", true}};
   ASSERT_EQ(file.size(), std::size(states));

@@ -50,6 +50,24 @@ TEST_F(ArrayControllerTest, AddAppendsShowsAndSelectsAndSharesTheContent) {
   EXPECT_EQ(controller.selectionIndex(), 4);
 }
 
+TEST_F(ArrayControllerTest, AddingManyArrangesOnceUnderFilterAndSort) {
+  controller.setSelectionIndex(1);  // alpha
+  controller.setSortDescriptors({{QStringLiteral("rank"), true, {}}});
+  controller.setFilterPredicate(
+      [](const DictRef& d) { return d->value(u"rank").toInteger() != 5; });
+  QSignalSpy resets(&controller, &ArrayController::arrangedObjectsReset);
+  QSignalSpy inserts(&controller, &ArrayController::objectInserted);
+  controller.addObjects({named("echo", 0), DictRef(), named("foxtrot", 5), named("golf", 9)});
+  EXPECT_EQ(contentNames(controller),
+            names({"delta", "alpha", "charlie", "bravo", "echo", "foxtrot", "golf"}));
+  EXPECT_EQ(arrangedNames(controller),
+            names({"echo", "alpha", "bravo", "charlie", "delta", "golf"}));
+  EXPECT_EQ(resets.count(), 1);
+  EXPECT_EQ(inserts.count(), 0);
+  EXPECT_EQ(controller.selectedObjects().front()->value(u"name").toString(),
+            QStringLiteral("alpha"));
+}
+
 TEST_F(ArrayControllerTest, FilterAppliesAtOnceAndSortWaitsForRearrange) {
   controller.setFilterPredicate(
       [](const DictRef& d) { return d->value(u"rank").toInteger() != 3; });

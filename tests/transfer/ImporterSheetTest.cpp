@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include "app/ApplicationLaunch.h"
+#include "app/ZVRevertDocController.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "tests/app/SavedVault.h"
+#include "transfer/ImporterSheet.h"
+#include "transfer/MyDataImportManager.h"
+#include "transfer/ZVSmartStringFileReader.h"
+#include "vault/MyDocument.h"
+#include "vault/PasswordSheet.h"
+#include "vault/VaultKeys.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+QString fixture(const char* name) {
+  return QStringLiteral(QV_SOURCE_DIR "/tests/transfer/data/") + QString::fromLatin1(name);
+}
+
+// A vault opened and unlocked in the running application, imported into from its File menu.
+class ImporterSheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Quorlith.conf")));
+    path = dir.filePath(QStringLiteral("Home.qvlt"));
+    ASSERT_TRUE(writeSavedVault(path));
+    launch = std::make_unique<ApplicationLaunch>(*defaults);
+    launch->run({path});
+    gui::settle();
+    const auto windows = gui::visible<VaultDocumentWindow>();
+    ASSERT_EQ(windows.size(), 1);
+    window = windows.first();
+    doc = window->document();
+  }
+  void TearDown() override {
+    gui::closeAllAlerts();
+    for (auto* sheet : gui::visible<ImporterSheet>()) sheet->hide();
+    launch.reset();
+    gui::settle();
+  }
+
+  QAction* importCommand() {
+    QMenu* file = window->menuBar()->actions().first()->menu();
+    Q_EMIT file->aboutToShow();
+    for (QAction* a : file->actions())
+      if (a->text() == QStringLiteral("&Import Text File…")) return a;
+    return nullptr;
+  }
+  void unlock() {
+    QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
+    QTest::keyClick(window->passwordField(), Qt::Key_Return);
+    gui::settle();
+    ASSERT_TRUE(doc->isDecrypted());
+  }
+  // Chooses the file in the import's file dialog, as the user would; answers the sheet.
+  ImporterSheet* chooseFile(const QString& file) {
+    QAction* command = importCommand();
+    if (!command || !command->isEnabled()) return nullptr;
+    command->trigger();
+    gui::settle();
+    auto* dialog = window->findChild<QFileDialog*>();
+    if (!dialog || !dialog->isVisible()) return nullptr;
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(dialog->nameFilters().first().contains(QStringLiteral("*.csv *.CSV")));
+    // The file's path typed into the name field, then Open.
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!name) return nullptr;
+    name->setText(file);
+    static_cast<QDialog*>(dialog)->accept();
+    gui::settle();
+    return visibleSheet();
+  }
+  ImporterSheet* visibleSheet() const {
+    for (auto* sheet : window->findChildren<ImporterSheet*>())
+      if (sheet->isVisible()) return sheet;
+    return nullptr;
+  }
+  std::vector<DictRef> records() const { return doc->recordController().arrangedObjects(); }
+  static void choose(QComboBox* box, int index) {
+    box->setCurrentIndex(index);
+    Q_EMIT box->activated(index);
+    gui::settle();
+  }
+  static void pickTool(ImporterSheet* sheet, const QString& title) {
+    for (QAction* a : sheet->toolsButton()->menu()->actions())
+      if (a->text() == title) a->trigger();
+    gui::settle();
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<UserDefaults> defaults;
+  std::unique_ptr<ApplicationLaunch> launch;
+  QString path;
+  VaultDocumentWindow* window = nullptr;
+  MyDocument* doc = nullptr;
+};
+
+TEST_F(ImporterSheetTest, ABrowserExportBecomesRecordsThatAreSaved) {
+  ASSERT_NE(importCommand(), nullptr);
+  EXPECT_FALSE(importCommand()->isEnabled());  // locked
+  unlock();
+  ImporterSheet* sheet = chooseFile(fixture("browser-export.csv"));
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->objectName(), QStringLiteral("Importer"));
+  EXPECT_EQ(sheet->parentWidget(), window);
+  EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+  EXPECT_EQ(sheet->encodingUsed()->text(), QStringLiteral("Read as UTF-8"));
+  QTableWidget* table = sheet->mappingTable();
+  ASSERT_EQ(table->rowCount(), 5);
+  EXPECT_EQ(table->item(0, ImporterSheet::ValueColumn)->text(), QStringLiteral("name"));
+  EXPECT_EQ(sheet->recordPosition()->text(), QStringLiteral("Record 1 of 4"));
+  EXPECT_FALSE(sheet->previousButton()->isEnabled());
+  QComboBox* popUp = sheet->destinationPopUp(0);
+  ASSERT_NE(popUp, nullptr);
+  EXPECT_EQ(popUp->count(), 12);
+  EXPECT_EQ(popUp->itemText(3), QStringLiteral("Name"));
+  gui::snapshot(sheet, QStringLiteral("importer-sheet-loaded"));
+
+  pickTool(sheet, QStringLiteral("&Match Fields to the First Row"));
+  EXPECT_EQ(sheet->destinationPopUp(0)->currentText(), QStringLiteral("Name"));
+  EXPECT_EQ(sheet->destinationPopUp(2)->currentIndex(), 0);  // "username" names no field
+  EXPECT_EQ(table->item(0, ImporterSheet::MarkColumn)->text(), QStringLiteral("\u00BB"));
+  EXPECT_TRUE(sheet->skipFirstRow()->isChecked());
+  // The user gives the third column to the user ID by hand.
+  choose(sheet->destinationPopUp(2), 6);
+  QTest::mouseClick(sheet->nextButton(), Qt::LeftButton);
+  gui::settle();
+  EXPECT_EQ(table->item(0, ImporterSheet::ValueColumn)->text(), QStringLiteral("example.com"));
+  gui::snapshot(sheet, QStringLiteral("importer-sheet"));
+
+  QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
+  gui::settle();
+  EXPECT_EQ(visibleSheet(), nullptr);
+  ASSERT_EQ(records().size(), 3u);
+  EXPECT_TRUE(doc->isDocumentEdited());
+  EXPECT_EQ(records()[1]->value(RecordKeys::password()).toString(), QStringLiteral("pa,ss\"word"));
+  EXPECT_EQ(records()[1]->value(RecordKeys::userID()).toString(), QStringLiteral("alice.w"));
+  EXPECT_FALSE(records()[1]->contains(MyDataImportManager::categoryNAME()));
+
+  EXPECT_EQ(doc->myDataImportManager()->preview().rowCount(), 0);  // let go of, wiped
+
+  // Saved and opened again, the records are there with their category.
+  ASSERT_TRUE(doc->saveDocument());
+  MyDocument reopened;
+  ASSERT_TRUE(reopened.readFromURL(path, nullptr));
+  reopened.setPlainPassword(QStringLiteral("secret12"));
+  ASSERT_EQ(reopened.Decript(), 0);
+  ASSERT_EQ(reopened.myArray()->count(), 3);
+  for (const Value& v : reopened.myArray()->values())
+    EXPECT_TRUE(v.toDictionary()->value(RecordKeys::categoryPtr()).isDictionary());
+}
+
+TEST_F(ImporterSheetTest, ChangingTheEncodingReadsTheFileAgainOrSaysWhyNot) {
+  unlock();
+  ImporterSheet* sheet = chooseFile(fixture("spreadsheet-utf8-bom.csv"));
+  ASSERT_NE(sheet, nullptr);
+  QTableWidget* table = sheet->mappingTable();
+  QComboBox* encoding = sheet->encodingChoice();
+  QTest::mouseClick(sheet->nextButton(), Qt::LeftButton);
+  gui::settle();
+  ASSERT_EQ(table->item(0, ImporterSheet::ValueColumn)->text(), QStringLiteral("Café Müller"));
+  choose(sheet->destinationPopUp(0), 3);
+  choose(encoding, 0);  // the same choice: nothing is read again, the mapping stays
+  EXPECT_EQ(sheet->destinationPopUp(0)->currentIndex(), 3);
+
+  choose(encoding, encoding->findData(TextEncodingCode::ASCII));
+  ASSERT_NE(gui::onlyAlert(), nullptr);
+  EXPECT_EQ(gui::onlyAlert()->text(),
+            QStringLiteral("“spreadsheet-utf8-bom.csv” cannot be imported."));
+  EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(QStringLiteral("ASCII")));
+  gui::closeAllAlerts();
+  EXPECT_EQ(encoding->currentText(), QStringLiteral("Automatic"));  // the choice that loaded
+  EXPECT_EQ(table->item(0, ImporterSheet::ValueColumn)->text(), QStringLiteral("Café Müller"));
+
+  choose(encoding, encoding->findData(TextEncodingCode::MacOSRoman));
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_EQ(sheet->encodingUsed()->text(), QStringLiteral("Read as Mac OS Roman"));
+  EXPECT_EQ(sheet->recordPosition()->text(), QStringLiteral("Record 1 of 3"));
+  EXPECT_TRUE(table->item(0, ImporterSheet::ValueColumn)->text().startsWith(QStringLiteral("Ôªø")));
+
+  choose(sheet->formatChoice(), 3);  // semicolons: one column
+  EXPECT_EQ(table->rowCount(), 1);
+
+  QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+  gui::settle();
+  EXPECT_EQ(visibleSheet(), nullptr);
+  EXPECT_TRUE(records().empty());
+  EXPECT_FALSE(doc->isDocumentEdited());
+}
+
+TEST_F(ImporterSheetTest, FilesThatCannotBeImportedAreReported) {
+  unlock();
+  QFile huge(dir.filePath(QStringLiteral("huge.csv")));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(huge.resize(ZVSmartStringFileReader::kMaxFileSize + 1));
+  huge.close();
+  EXPECT_EQ(chooseFile(huge.fileName()), nullptr);
+  ASSERT_NE(gui::onlyAlert(), nullptr);
+  EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(QStringLiteral("64 MiB")));
+  gui::closeAllAlerts();
+
+  QFile wide(dir.filePath(QStringLiteral("wide.csv")));
+  ASSERT_TRUE(wide.open(QIODevice::WriteOnly));
+  wide.write(QByteArray("x,").repeated(300));
+  wide.close();
+  EXPECT_EQ(chooseFile(wide.fileName()), nullptr);
+  ASSERT_NE(gui::onlyAlert(), nullptr);
+  EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(QStringLiteral("at most 256 columns")));
+}
+
+TEST_F(ImporterSheetTest, AnEmptyFileImportsNothingAndLeavesTheDocumentUnedited) {
+  unlock();
+  QFile empty(dir.filePath(QStringLiteral("empty.txt")));
+  ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+  empty.close();
+  ImporterSheet* sheet = chooseFile(empty.fileName());
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->recordPosition()->text(), QStringLiteral("No records"));
+  EXPECT_FALSE(sheet->nextButton()->isEnabled());
+  QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
+  gui::settle();
+  EXPECT_TRUE(records().empty());
+  EXPECT_FALSE(doc->isDocumentEdited());
+  EXPECT_TRUE(doc->categoryController().content()->isEmpty());
+}
+
+TEST_F(ImporterSheetTest, ADocumentLockedMeanwhileTakesNoRecords) {
+  unlock();
+  ImporterSheet* sheet = chooseFile(fixture("multiline-note.csv"));
+  ASSERT_NE(sheet, nullptr);
+  pickTool(sheet, QStringLiteral("Assign Fields in &Order"));
+  doc->setIsEncrypted(true);  // as the automatic lock would, while the sheet is up
+  QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
+  gui::settle();
+  EXPECT_TRUE(records().empty());
+  EXPECT_TRUE(doc->myDataImportManager()->outsideDataArray()->isEmpty());
+}
+}  // namespace

@@ -1,0 +1,77 @@
+#include "transfer/DataImportFlow.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPointer>
+
+#include "platform/Alert.h"
+#include "platform/MainQueue.h"
+#include "transfer/ImporterSheet.h"
+#include "transfer/ZVDataImportManager.h"
+
+namespace {
+bool ownerTakesRecords(const ZVDataImportManager* manager) {
+  return manager && (!manager->requester() || manager->requester()->acceptsImportedRecords());
+}
+
+// Reading and importing run on the main thread; the cursor says so meanwhile.
+template <typename Work>
+auto busy(Work work) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  auto result = work();
+  QApplication::restoreOverrideCursor();
+  return result;
+}
+}  // namespace
+
+QString DataImportFlow::nameFilter() {
+  return QStringLiteral("Text Files (*.txt *.TXT *.text *.TEXT *.csv *.CSV *.tsv *.TSV)");
+}
+
+void DataImportFlow::loadDataForWin(ZVDataImportManager* manager, QWidget* window) {
+  if (!manager || !window) return;
+  auto* dialog = new QFileDialog(window, QStringLiteral("Import Text File"));
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowModality(Qt::WindowModal);
+  dialog->setAcceptMode(QFileDialog::AcceptOpen);
+  dialog->setFileMode(QFileDialog::ExistingFile);
+  dialog->setNameFilter(nameFilter());
+  QPointer<ZVDataImportManager> target(manager);
+  QPointer<QWidget> win(window);
+  QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [target, win](const QString& path) {
+    // After the dialog has closed.
+    MainQueue::defer([target, win, path] {
+      if (target && win) load(target, win, path);
+    });
+  });
+  dialog->open();
+}
+
+void DataImportFlow::load(ZVDataImportManager* manager, QWidget* window, const QString& path) {
+  if (!ownerTakesRecords(manager)) return;
+  auto loaded = busy([&] { return manager->loadDataFromFile(path, 0, 0); });
+  if (!loaded) {
+    showError(window, path, loaded.failure());
+    return;
+  }
+  manager->ImportSettings();
+  auto* sheet = new ImporterSheet(manager, window);
+  QPointer<ZVDataImportManager> target(manager);
+  sheet->beginSheet(window, [sheet, target](int code) {
+    sheet->deleteLater();
+    if (!target) return;
+    if (code == ImporterSheet::ImportReturn && ownerTakesRecords(target))
+      busy([&] { return target->DoImport(); });
+    target->clearPreview();  // the file's passwords are not kept past the sheet
+  });
+}
+
+void DataImportFlow::showError(QWidget* window, const QString& path, const ImportError& error) {
+  Alert alert;
+  alert.messageText = QStringLiteral("“%1” cannot be imported.").arg(QFileInfo(path).fileName());
+  alert.informativeText = error.message;
+  if (error.reason == ImportError::Reason::NotInEncoding)
+    alert.informativeText += QStringLiteral(" Choose another encoding, or Automatic.");
+  alert.beginSheetModalForWindow(window, {});
+}

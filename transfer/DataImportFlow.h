@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include "transfer/ImportError.h"
+
+class QWidget;
+class ZVDataImportManager;
+
+// Runs an import on a document window: the file dialog, reading the chosen file, the
+// settings sheet, then the import itself; files that cannot be imported are reported in an
+// alert that says why. Every step after a dialog first asks the owner whether it still
+// takes records.
+class DataImportFlow {
+ public:
+  // The file types offered, in both cases as file names come.
+  static QString nameFilter();
+  static void loadDataForWin(ZVDataImportManager* manager, QWidget* window);
+  static void showError(QWidget* window, const QString& path, const ImportError& error);
+
+ private:
+  static void load(ZVDataImportManager* manager, QWidget* window, const QString& path);
+};

@@ -1,0 +1,162 @@
+#include "transfer/ZVDataImportManager.h"
+
+#include "platform/SecureMemory.h"
+#include "transfer/DelimitedTextParser.h"
+#include "transfer/ZVSmartStringFileReader.h"
+
+ZVDataImportManager::ZVDataImportManager(ArrayRef dataArray, ArrayRef keyArray, ZVImporter* sender,
+                                         QObject* parent)
+    : QObject(parent),
+      outsideDataArray_(dataArray ? std::move(dataArray) : Array::create()),
+      outsideKeyArray_(keyArray ? std::move(keyArray) : Array::create()),
+      requester_(sender) {}
+
+ZVDataImportManager::~ZVDataImportManager() = default;
+
+QStringList ZVDataImportManager::destinationTitles() const {
+  QStringList titles;
+  for (const Value& entry : outsideKeyArray_->values()) {
+    const Dictionary* dict = entry.dictionaryPointer();
+    const QString* title = dict ? dict->value(u"publicKey").stringPointer() : nullptr;
+    titles << (title ? *title : QStringLiteral("-"));
+  }
+  return titles;
+}
+
+void ZVDataImportManager::setDoNotImportFirstRecord(bool skip) {
+  if (doNotImportFirstRecord_ == skip) return;
+  doNotImportFirstRecord_ = skip;
+  Q_EMIT doNotImportFirstRecordChanged();
+}
+
+Result<void, ImportError> ZVDataImportManager::loadDataFromFile(const QString& path, qint32 format,
+                                                                qint32 encoding) {
+  auto read = ZVSmartStringFileReader::autoReadFromFile(path, encoding);
+  if (!read) return read.failure();
+  ZVSmartStringFileReader::Text text = read.take();
+  ZVSmartStringFileReader::replaceStringWithNewline(text.string);
+  auto parsed = DelimitedTextParser::parse(text.string, format);
+  SecureMemory::wipe(text.string);
+  if (!parsed) return parsed.failure();
+
+  filePath_ = path;
+  fileFormatToImport_ = format;
+  fileEncodeToImport_ = encoding;
+  usedEncoding_ = text.encoding;
+  preview_ = parsed.take();
+  destinations_.assign(std::size_t(preview_.mappingWidth()), 0);
+  currentRecordIndex_ = 1;
+  calcNumberOfImportedFields();
+  Q_EMIT previewChanged();
+  Q_EMIT mappingChanged();
+  Q_EMIT currentRecordChanged();
+  return {};
+}
+
+Result<void, ImportError> ZVDataImportManager::reload(qint32 format, qint32 encoding) {
+  return loadDataFromFile(filePath_, format, encoding);
+}
+
+void ZVDataImportManager::clearPreview() {
+  preview_ = ImportTable();
+  destinations_.clear();
+  calcNumberOfImportedFields();
+  currentRecordIndex_ = 1;
+  Q_EMIT previewChanged();
+}
+
+QString ZVDataImportManager::importFlag(qsizetype column) const {
+  return destination(column) != 0 ? importMark() : QString();
+}
+
+void ZVDataImportManager::calcNumberOfImportedFields() {
+  numberOfImportedFields_ = 0;
+  for (qint64 d : destinations_)
+    if (d != 0) ++numberOfImportedFields_;
+}
+
+void ZVDataImportManager::manageDataLoadingPopUpSelected(qsizetype column, qint64 destination) {
+  if (column < 0 || column >= mappingCount()) return;
+  if (destination != 0)
+    for (qint64& other : destinations_)
+      if (other == destination) other = 0;
+  destinations_[std::size_t(column)] = destination;
+  calcNumberOfImportedFields();
+  Q_EMIT mappingChanged();
+}
+
+void ZVDataImportManager::ResetImportFields() {
+  std::fill(destinations_.begin(), destinations_.end(), 0);
+  calcNumberOfImportedFields();
+  Q_EMIT mappingChanged();
+}
+
+void ZVDataImportManager::AssignCascadeImportFields() {
+  const qsizetype fields = outsideKeyArray_->count();
+  for (qsizetype i = 0; i < mappingCount(); ++i)
+    destinations_[std::size_t(i)] = i < fields ? rowToStartCascadeAssignment_ + i : 0;
+  calcNumberOfImportedFields();
+  Q_EMIT mappingChanged();
+}
+
+void ZVDataImportManager::tryAssignFromFirstRow() {
+  if (preview_.rowCount() == 0) return;
+  std::fill(destinations_.begin(), destinations_.end(), 0);
+  const QStringList titles = destinationTitles();
+  for (qsizetype j = 0; j < preview_.fieldCount(0); ++j) {
+    const QString header = preview_.field(0, j).toString().toLower();
+    for (qsizetype k = 0; k < titles.size(); ++k)
+      if (header == titles[k].toLower())
+        destinations_[std::size_t(j)] = rowToStartCascadeAssignment_ + k;
+  }
+  calcNumberOfImportedFields();
+  Q_EMIT mappingChanged();
+  setDoNotImportFirstRecord(true);
+}
+
+QString ZVDataImportManager::fromElementInRowToFieldKey(qsizetype column) const {
+  if (column < 0 || column >= mappingCount()) return {};
+  const qint64 d = destination(column);
+  return d >= 0 && d < importFieldKeyArray_.size() ? importFieldKeyArray_[d] : QString();
+}
+
+void ZVDataImportManager::setCurrentRecordIndex(qsizetype index) {
+  currentRecordIndex_ = index;
+  Q_EMIT currentRecordChanged();
+}
+
+void ZVDataImportManager::ImportSettings() { setCurrentRecordIndex(1); }
+
+void ZVDataImportManager::showNextRecord() {
+  if (currentRecordIndex_ < preview_.rowCount()) setCurrentRecordIndex(currentRecordIndex_ + 1);
+}
+
+void ZVDataImportManager::showPrevRecord() {
+  if (currentRecordIndex_ > 1) setCurrentRecordIndex(currentRecordIndex_ - 1);
+}
+
+void ZVDataImportManager::addRecordToDestination(const DictRef& record) {
+  outsideDataArray_->append(record);
+}
+
+qsizetype ZVDataImportManager::DoImport() {
+  if (requester_ && !requester_->acceptsImportedRecords()) return 0;
+  std::vector<QString> keys;
+  keys.reserve(destinations_.size());
+  for (qsizetype c = 0; c < mappingCount(); ++c) keys.push_back(fromElementInRowToFieldKey(c));
+  qsizetype added = 0;
+  for (qsizetype r = 0; r < preview_.rowCount(); ++r) {
+    if (r == 0 && doNotImportFirstRecord_) continue;
+    if (preview_.fieldCount(r) == 0) continue;
+    const DictRef record = createNewObjectToImport();
+    if (!record) continue;
+    // Two columns with one key: the later one wins, even when empty.
+    for (qsizetype c = 0; c < preview_.fieldCount(r); ++c)
+      if (!keys[std::size_t(c)].isEmpty())
+        record->setValue(keys[std::size_t(c)], preview_.field(r, c).toString());
+    addRecordToDestination(record);
+    ++added;
+  }
+  didImport();
+  return added;
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <vector>
+
+#include "platform/Array.h"
+#include "platform/Dictionary.h"
+#include "platform/Result.h"
+#include "transfer/ImportError.h"
+#include "transfer/ImportTable.h"
+#include "transfer/TextEncoding.h"
+#include "transfer/ZVImporter.h"
+
+// One import of a delimited text file: loads its rows, keeps for each column of the file the
+// destination field chosen for it (0: not imported), and turns every row into a new record
+// for its owner. Subclasses name the record keys behind the destinations and make the empty
+// records. Its settings sheet shows and edits this state.
+class ZVDataImportManager : public QObject {
+  Q_OBJECT
+
+ public:
+  // The column mark of a column that is imported.
+  static QString importMark() { return QStringLiteral("\u00BB"); }
+
+  // dataArray: where the records go; keyArray: the destination fields offered (FieldKeyEntry).
+  ZVDataImportManager(ArrayRef dataArray, ArrayRef keyArray, ZVImporter* sender,
+                      QObject* parent = nullptr);
+  ~ZVDataImportManager() override;
+
+  const ArrayRef& outsideDataArray() const { return outsideDataArray_; }
+  const ArrayRef& outsideKeyArray() const { return outsideKeyArray_; }
+  ZVImporter* requester() const { return requester_; }
+  // The destination fields' titles, in order ("-" for an entry without one).
+  QStringList destinationTitles() const;
+
+  // The format and encoding of the file as loaded (0: detected).
+  qint32 fileFormatToImport() const { return fileFormatToImport_; }
+  qint32 fileEncodeToImport() const { return fileEncodeToImport_; }
+  bool doNotImportFirstRecord() const { return doNotImportFirstRecord_; }
+  void setDoNotImportFirstRecord(bool skip);
+  qint32 rowToStartCascadeAssignment() const { return rowToStartCascadeAssignment_; }
+  const QStringList& importFieldKeyArray() const { return importFieldKeyArray_; }
+
+  // Reads the file with the chosen format and encoding. On success the preview and the
+  // mapping start afresh; a failure keeps what was loaded before.
+  Result<void, ImportError> loadDataFromFile(const QString& path, qint32 format, qint32 encoding);
+  // Lets go of the loaded rows, wiping their texts, when the sheet is done with them.
+  void clearPreview();
+  // The same file again, in another format or encoding.
+  Result<void, ImportError> reload(qint32 format, qint32 encoding);
+  const QString& filePath() const { return filePath_; }
+  const ImportTable& preview() const { return preview_; }
+  // The encoding the loaded text was read in.
+  TextEncoding usedEncoding() const { return usedEncoding_; }
+
+  // The mapping: one destination per column of the file.
+  qsizetype mappingCount() const { return qsizetype(destinations_.size()); }
+  qint64 destination(qsizetype column) const { return destinations_[std::size_t(column)]; }
+  QString importFlag(qsizetype column) const;
+  qint64 numberOfImportedFields() const { return numberOfImportedFields_; }
+  // Gives the column that destination, taking it from any other column that had it.
+  void manageDataLoadingPopUpSelected(qsizetype column, qint64 destination);
+  void ResetImportFields();
+  // Column i takes destination cascade start + i while there are fields for it.
+  void AssignCascadeImportFields();
+  // Columns whose first-row text names a field (ignoring case) take that field; the first
+  // row is then skipped.
+  void tryAssignFromFirstRow();
+  // The record key that column imports into; empty when none.
+  QString fromElementInRowToFieldKey(qsizetype column) const;
+
+  // Browsing the preview: the 1-based position of the row on show.
+  qsizetype currentRecordIndex() const { return currentRecordIndex_; }
+  void ImportSettings();
+  void showNextRecord();
+  void showPrevRecord();
+
+  // Turns the rows into records under the mapping; answers how many were added. Nothing
+  // happens when the owner takes no records now.
+  qsizetype DoImport();
+
+ Q_SIGNALS:
+  void previewChanged();
+  void mappingChanged();
+  void currentRecordChanged();
+  void doNotImportFirstRecordChanged();
+
+ protected:
+  void setRowToStartCascadeAssignment(qint32 start) { rowToStartCascadeAssignment_ = start; }
+  void setImportFieldKeyArray(QStringList keys) { importFieldKeyArray_ = std::move(keys); }
+
+  // A new, empty record to fill from one row.
+  virtual DictRef createNewObjectToImport() = 0;
+  virtual void addRecordToDestination(const DictRef& record);
+  virtual void didImport() {}
+
+ private:
+  void calcNumberOfImportedFields();
+  void setCurrentRecordIndex(qsizetype index);
+
+  ArrayRef outsideDataArray_;
+  ArrayRef outsideKeyArray_;
+  ZVImporter* requester_;
+  qint32 fileFormatToImport_ = 0;
+  qint32 fileEncodeToImport_ = 0;
+  bool doNotImportFirstRecord_ = false;
+  qint64 numberOfImportedFields_ = 0;
+  qsizetype currentRecordIndex_ = 1;
+  qint32 rowToStartCascadeAssignment_ = 4;
+  QStringList importFieldKeyArray_;
+
+  QString filePath_;
+  ImportTable preview_;
+  TextEncoding usedEncoding_ = TextEncoding::UTF8;
+  std::vector<qint64> destinations_;
+};
