@@ -88,6 +88,7 @@ void ZVRevertDocController::makeWindowControllers(Document* document) {
   if (!vault) return;
   auto* window = new VaultDocumentWindow(vault);
   ApplicationMenus::install(window, delegate_, this, vault);
+  window->addMenusTo(window->menuBar());
 }
 
 void ZVRevertDocController::showDocument(Document* document) {

@@ -1,6 +1,7 @@
 #include "platform/ArrayController.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/KeyPath.h"
 
@@ -51,6 +52,49 @@ void ArrayController::setSortDescriptors(std::vector<SortDescriptor> descriptors
   sort_ = std::move(descriptors);
 }
 
+std::vector<DictRef> ArrayController::sorted(std::vector<DictRef> objects) const {
+  // Resolve each sort key once per object, not once per comparison.
+  const std::size_t keys = sort_.size();
+  const std::size_t n = objects.size();
+  std::vector<Value> sortValues(n * keys);
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t k = 0; k < keys; ++k)
+      sortValues[i * keys + k] = KeyPath::valueForKeyPath(*objects[i], sort_[k].keyPath);
+  // Collated keys: one sort key per string, made once.
+  std::vector<std::vector<std::optional<QCollatorSortKey>>> collated(keys);
+  for (std::size_t k = 0; k < keys; ++k) {
+    if (!sort_[k].collator) continue;
+    collated[k].resize(n);
+    for (std::size_t i = 0; i < n; ++i)
+      if (const QString* s = sortValues[i * keys + k].stringPointer())
+        collated[k][i].emplace(sort_[k].collator->sortKey(*s));
+  }
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+    for (std::size_t k = 0; k < keys; ++k) {
+      const auto& d = sort_[k];
+      int c = 0;
+      if (d.collator) {
+        const auto& a = collated[k][x];
+        const auto& b = collated[k][y];
+        c = a && b ? a->compare(*b) : int(bool(a)) - int(bool(b));
+      } else {
+        const Value& a = sortValues[x * keys + k];
+        const Value& b = sortValues[y * keys + k];
+        c = d.compare ? d.compare(a, b) : naturalCompare(a, b);
+      }
+      if (!d.ascending) c = -c;
+      if (c != 0) return c < 0;
+    }
+    return false;
+  });
+  std::vector<DictRef> out;
+  out.reserve(n);
+  for (std::size_t i : order) out.push_back(std::move(objects[i]));
+  return out;
+}
+
 void ArrayController::rearrangeObjects() {
   const std::vector<DictRef> previouslySelected = selectedObjects();
 
@@ -60,31 +104,8 @@ void ArrayController::rearrangeObjects() {
     DictRef d = v.toDictionary();
     if (d && (!filter_ || filter_(d))) next.push_back(std::move(d));
   }
-  if (!sort_.empty()) {
-    // Resolve each sort key once per object, not once per comparison.
-    const std::size_t keys = sort_.size();
-    std::vector<Value> sortValues(next.size() * keys);
-    for (std::size_t i = 0; i < next.size(); ++i)
-      for (std::size_t k = 0; k < keys; ++k)
-        sortValues[i * keys + k] = KeyPath::valueForKeyPath(*next[i], sort_[k].keyPath);
-    std::vector<std::size_t> order(next.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-      for (std::size_t k = 0; k < keys; ++k) {
-        const auto& d = sort_[k];
-        const Value& a = sortValues[x * keys + k];
-        const Value& b = sortValues[y * keys + k];
-        int c = d.compare ? d.compare(a, b) : naturalCompare(a, b);
-        if (!d.ascending) c = -c;
-        if (c != 0) return c < 0;
-      }
-      return false;
-    });
-    std::vector<DictRef> sorted;
-    sorted.reserve(next.size());
-    for (std::size_t i : order) sorted.push_back(std::move(next[i]));
-    next = std::move(sorted);
-  }
+  if (!sort_.empty()) next = sorted(std::move(next));
+  Q_EMIT arrangedObjectsAboutToReset();
   arranged_ = std::move(next);
   arrangedSetValid_ = false;
 
@@ -142,6 +163,7 @@ DictRef ArrayController::newObject() { return Dictionary::create(); }
 void ArrayController::addObject(const DictRef& object) {
   if (!object) return;
   content_->append(object);
+  Q_EMIT objectAboutToBeInserted(static_cast<qsizetype>(arranged_.size()));
   arranged_.push_back(object);
   if (arrangedSetValid_) arrangedSet_.insert(object.get());
   const auto index = static_cast<qsizetype>(arranged_.size()) - 1;
@@ -161,6 +183,7 @@ void ArrayController::insertObject(const DictRef& object, qsizetype arrangedInde
     if (found >= 0) contentIndex = found;
   }
   content_->insert(contentIndex, object);
+  Q_EMIT objectAboutToBeInserted(at);
   arranged_.insert(arranged_.begin() + at, object);
   if (arrangedSetValid_) arrangedSet_.insert(object.get());
   for (auto& i : selection_)
@@ -178,7 +201,13 @@ qsizetype ArrayController::arrangedIndexOf(const Dictionary* object) const {
   return NotFound;
 }
 
+void ArrayController::noteObjectChanged(const Dictionary* object) {
+  const qsizetype index = arrangedIndexOf(object);
+  if (index != NotFound) Q_EMIT objectChanged(index);
+}
+
 void ArrayController::removeArrangedAt(qsizetype index) {
+  Q_EMIT objectAboutToBeRemoved(index);
   if (arrangedSetValid_) arrangedSet_.erase(arranged_[std::size_t(index)].get());
   arranged_.erase(arranged_.begin() + index);
   Q_EMIT objectRemoved(index);
@@ -223,6 +252,7 @@ void ArrayController::removeObjects(const std::vector<DictRef>& objects) {
   const auto selected = selectedObjects();
   auto gone = [&](const Dictionary* d) { return doomed.count(d) != 0; };
   std::erase_if(content_->values(), [&](const Value& v) { return gone(v.dictionaryPointer()); });
+  Q_EMIT arrangedObjectsAboutToReset();
   std::erase_if(arranged_, [&](const DictRef& d) { return gone(d.get()); });
   arrangedSetValid_ = false;
   std::vector<DictRef> keep;

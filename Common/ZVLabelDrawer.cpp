@@ -1,0 +1,87 @@
+#include "Common/ZVLabelDrawer.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+#include "Common/FontMetricsMeasurer.h"
+#include "Common/ZVStringUtils.h"
+
+namespace {
+// A rectangle given bottom-up (origin at the lower left) in a label of height H, as Qt's
+// top-down rectangle.
+QRectF flipped(double x, double y, double w, double h, int H) { return {x, H - y - h, w, h}; }
+
+void drawText(QPainter& painter, const LabelText& text, const QColor& color, const QRectF& rect) {
+  if (text.string.isEmpty() || rect.width() <= 0) return;
+  const FontMetricsMeasurer measurer(text.font);
+  const QString cut =
+      ZVStringUtils::trimStringToFit(text.string, int(rect.width()), measurer);
+  painter.setFont(text.font);
+  painter.setPen(color);
+  painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cut);
+}
+
+void fillPolygon(QPainter& painter, std::initializer_list<QPointF> bottomUp, int H,
+                 const QColor& color) {
+  QPolygonF polygon;
+  for (const QPointF& p : bottomUp) polygon << QPointF(p.x(), H - p.y());
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(color);
+  painter.drawPolygon(polygon);
+}
+}  // namespace
+
+void ZVLabelDrawerExt::drawString(QPainter& painter, const LabelText& text, int W, int H,
+                                  const QColor& backColor, const QColor&) {
+  const int r = H / 2;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(backColor);
+  painter.drawRoundedRect(flipped(1, 0, W - 3, H, H), r, r);
+  const double m = 0.6 * r;
+  drawText(painter, text, text.color, flipped(1 + m, 1, W - 2 * m - 2, H, H));
+  painter.restore();
+}
+
+void ZVLabelDrawerExt::drawStringLeftArrow(QPainter& painter, const LabelText& text, int W,
+                                           int H, const QColor& backColor,
+                                           const QColor& foreColor) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  const double half = 0.5 * H;
+  fillPolygon(painter, {{1, half}, {7, double(H)}, {W - 3.0, double(H)}, {W - 9.0, half},
+                        {W - 3.0, 0}, {7, 0}},
+              H, backColor);
+  drawText(painter, text, foreColor, flipped(8, 1, W - 16, H, H));
+  painter.restore();
+}
+
+void ZVLabelDrawerExt::drawStringRightArrow(QPainter& painter, const LabelText& text, int W,
+                                            int H, const QColor& backColor,
+                                            const QColor& foreColor) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  const double half = 0.5 * H;
+  fillPolygon(painter, {{7, half}, {1, double(H)}, {W - 9.0, double(H)}, {W - 3.0, half},
+                        {W - 9.0, 0}, {1, 0}},
+              H, backColor);
+  drawText(painter, text, foreColor, flipped(8, 1, W - 16, H, H));
+  painter.restore();
+}
+
+void ZVLabelDrawer::drawString(QPainter& painter, const LabelText& text, int W, int H,
+                               const QColor& backColor, const QColor&) {
+  const int r = H / 2;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(backColor);
+  painter.drawRect(flipped(r + 1, 0, W - H, H, H));
+  painter.drawEllipse(flipped(1, 0, H, H, H));
+  painter.drawEllipse(flipped(W - H - 2, 0, H, H, H));
+  const double m = 0.6 * r;
+  drawText(painter, text, text.color, flipped(1 + m, 1, W - 2 * m - 2, H, H));
+  painter.restore();
+}
