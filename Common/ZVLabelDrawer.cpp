@@ -15,8 +15,7 @@ QRectF flipped(double x, double y, double w, double h, int H) { return {x, H - y
 void drawText(QPainter& painter, const LabelText& text, const QColor& color, const QRectF& rect) {
   if (text.string.isEmpty() || rect.width() <= 0) return;
   const FontMetricsMeasurer measurer(text.font);
-  const QString cut =
-      ZVStringUtils::trimStringToFit(text.string, int(rect.width()), measurer);
+  const QString cut = ZVStringUtils::trimStringToFit(text.string, int(rect.width()), measurer);
   painter.setFont(text.font);
   painter.setPen(color);
   painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cut);
@@ -45,28 +44,28 @@ void ZVLabelDrawerExt::drawString(QPainter& painter, const LabelText& text, int 
   painter.restore();
 }
 
-void ZVLabelDrawerExt::drawStringLeftArrow(QPainter& painter, const LabelText& text, int W,
-                                           int H, const QColor& backColor,
-                                           const QColor& foreColor) {
+void ZVLabelDrawerExt::drawStringLeftArrow(QPainter& painter, const LabelText& text, int W, int H,
+                                           const QColor& backColor, const QColor& foreColor) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   const double half = 0.5 * H;
-  fillPolygon(painter, {{1, half}, {7, double(H)}, {W - 3.0, double(H)}, {W - 9.0, half},
-                        {W - 3.0, 0}, {7, 0}},
-              H, backColor);
+  fillPolygon(
+      painter,
+      {{1, half}, {7, double(H)}, {W - 3.0, double(H)}, {W - 9.0, half}, {W - 3.0, 0}, {7, 0}}, H,
+      backColor);
   drawText(painter, text, foreColor, flipped(8, 1, W - 16, H, H));
   painter.restore();
 }
 
-void ZVLabelDrawerExt::drawStringRightArrow(QPainter& painter, const LabelText& text, int W,
-                                            int H, const QColor& backColor,
-                                            const QColor& foreColor) {
+void ZVLabelDrawerExt::drawStringRightArrow(QPainter& painter, const LabelText& text, int W, int H,
+                                            const QColor& backColor, const QColor& foreColor) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   const double half = 0.5 * H;
-  fillPolygon(painter, {{7, half}, {1, double(H)}, {W - 9.0, double(H)}, {W - 3.0, half},
-                        {W - 9.0, 0}, {1, 0}},
-              H, backColor);
+  fillPolygon(
+      painter,
+      {{7, half}, {1, double(H)}, {W - 9.0, double(H)}, {W - 3.0, half}, {W - 9.0, 0}, {1, 0}}, H,
+      backColor);
   drawText(painter, text, foreColor, flipped(8, 1, W - 16, H, H));
   painter.restore();
 }

@@ -20,10 +20,10 @@ class ZVLabelDrawerExt {
  public:
   static void drawString(QPainter& painter, const LabelText& text, int width, int height,
                          const QColor& backColor, const QColor& foreColor);
-  static void drawStringLeftArrow(QPainter& painter, const LabelText& text, int width,
-                                  int height, const QColor& backColor, const QColor& foreColor);
-  static void drawStringRightArrow(QPainter& painter, const LabelText& text, int width,
-                                   int height, const QColor& backColor, const QColor& foreColor);
+  static void drawStringLeftArrow(QPainter& painter, const LabelText& text, int width, int height,
+                                  const QColor& backColor, const QColor& foreColor);
+  static void drawStringRightArrow(QPainter& painter, const LabelText& text, int width, int height,
+                                   const QColor& backColor, const QColor& foreColor);
 };
 
 // A band with rounded ends (the selected record's category view).

@@ -27,7 +27,9 @@ class ArrayController : public QObject {
     SortDescriptor(QString keyPath, bool ascending,
                    std::function<int(const Value&, const Value&)> compare = {},
                    std::shared_ptr<const QCollator> collator = {})
-        : keyPath(std::move(keyPath)), ascending(ascending), compare(std::move(compare)),
+        : keyPath(std::move(keyPath)),
+          ascending(ascending),
+          compare(std::move(compare)),
           collator(std::move(collator)) {}
 
     QString keyPath;

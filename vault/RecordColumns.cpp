@@ -31,8 +31,8 @@ constexpr Column kColumns[] = {
     {"security", "Security", "security", "switchColumnVisibilitySecurity:", true},
     {"email", "Email", "email", "switchColumnVisibilityEmail:", true},
     {"createdDate", "Created", "creationDate", "switchColumnVisibilityCreatedDate:", false},
-    {"modificationDate", "Modified", "modificationDate", "switchColumnVisibilityModifiedDate:",
-     false},
+    {"modificationDate", "Modified", "modificationDate",
+     "switchColumnVisibilityModifiedDate:", false},
     {"usageCount", "Used", "usageCount", "switchColumnVisibilityUsageCount:", false},
 };
 
@@ -168,8 +168,7 @@ std::optional<Preset> presetForAction(const QString& action) {
 void applyPreset(ColumnLayout& layout, Preset preset) {
   const QStringList shown = shownBy(preset);
   for (ColumnState& c : layout)
-    if (c.identifier != u"name" && isKnown(c.identifier))
-      c.hidden = !shown.contains(c.identifier);
+    if (c.identifier != u"name" && isKnown(c.identifier)) c.hidden = !shown.contains(c.identifier);
 }
 
 ArrayRef visibilitySnapshot(const ColumnLayout& layout) {

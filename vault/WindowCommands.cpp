@@ -14,10 +14,10 @@ bool among(const QString& action, std::initializer_list<const char*> names) {
 
 std::optional<Validation> validate(const QString& action, const State& s) {
   if (action == u"lockDocument:") return Validation{s.unlocked && s.hasFile, {}};
-  if (among(action, {"toggleCollapseExpandMainView:", "importFromTextFile:", "addRow:", "makeToolbarSearchFieldFirstResponder:",
-                     "editCategoriesSheet:", "emailListSheet:", "showPasswordMaker:",
-                     "makeNameFieldFirstResponder:", "switchShowClearPassword:",
-                     "phoneListSheet:"}))
+  if (among(action, {"toggleCollapseExpandMainView:", "importFromTextFile:", "addRow:",
+                     "makeToolbarSearchFieldFirstResponder:", "editCategoriesSheet:",
+                     "emailListSheet:", "showPasswordMaker:", "makeNameFieldFirstResponder:",
+                     "switchShowClearPassword:", "phoneListSheet:"}))
     return Validation{s.unlocked, {}};
   if (among(action, {"copyEmail:", "copyPassword:", "copyPin:", "copySecurity:", "copyUrl:",
                      "copyAccount:", "copyUserID:", "openUrl:", "duplicateRow:", "deleteRow:",
@@ -34,9 +34,8 @@ std::optional<Validation> validate(const QString& action, const State& s) {
   // records still in memory.
   if (RecordColumns::presetForAction(action) ||
       among(action, {"defineCustomTableSettingsToCurrent:", "setCurrentToCustomTableSettings:",
-                     "exportAllToTextFile:",
-                     "showAllAndResetFilter:", "showAllCategory:", "doSelectCatMenu:",
-                     "ResetFilterPredicate:"}))
+                     "exportAllToTextFile:", "showAllAndResetFilter:", "showAllCategory:",
+                     "doSelectCatMenu:", "ResetFilterPredicate:"}))
     return Validation{s.unlocked, {}};
   return std::nullopt;
 }

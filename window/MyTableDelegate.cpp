@@ -8,12 +8,10 @@
 #include "platform/UserDefaults.h"
 #include "window/RecordTableModel.h"
 
-MyTableDelegate::MyTableDelegate(int categoryColumn, QObject* parent)
-    : QStyledItemDelegate(parent), categoryColumn_(categoryColumn),
-      labelFont_(labelFontFromSettings()) {}
+MyTableDelegate::MyTableDelegate(int categoryColumn, const QFont& labelFont, QObject* parent)
+    : QStyledItemDelegate(parent), categoryColumn_(categoryColumn), labelFont_(labelFont) {}
 
-QFont MyTableDelegate::labelFontFromSettings() {
-  UserDefaults& defaults = UserDefaults::standardUserDefaults();
+QFont MyTableDelegate::labelFontFromSettings(const UserDefaults& defaults) {
   const QString family = defaults.stringForKey(QStringLiteral("tableFontFamily"));
   double size = defaults.doubleForKey(QStringLiteral("tableFontSize"));
   if (!(size >= 6 && size <= 72)) size = 12;
@@ -33,8 +31,7 @@ void MyTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   QStyleOptionViewItem background = option;
   initStyleOption(&background, index);
   background.text.clear();
-  QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &background, painter,
-                                     option.widget);
+  QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
   const int w = option.rect.width() - 2;
   const int h = option.rect.height() - 2;
   if (w <= 0 || h <= 0) return;

@@ -22,8 +22,7 @@ QColor toQColor(const Value& dict) {
 }
 
 QString dateText(const Value& v) {
-  return v.isDate() ? QLocale().toString(v.toDate().toDateTime(), QLocale::LongFormat)
-                    : QString();
+  return v.isDate() ? QLocale().toString(v.toDate().toDateTime(), QLocale::LongFormat) : QString();
 }
 }  // namespace
 

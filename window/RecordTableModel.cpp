@@ -25,12 +25,18 @@ enum Column {
 };
 
 const QString& keyOf(int column) {
-  static const QString keys[] = {RecordKeys::categoryPtr(),      RecordKeys::name(),
-                                 RecordKeys::url(),              RecordKeys::account(),
-                                 RecordKeys::userID(),           RecordKeys::password(),
-                                 RecordKeys::pin(),              RecordKeys::security(),
-                                 RecordKeys::email(),            RecordKeys::creationDate(),
-                                 RecordKeys::modificationDate(), RecordKeys::usageCount()};
+  static const QString keys[] = {RecordKeys::categoryPtr(),
+                                 RecordKeys::name(),
+                                 RecordKeys::url(),
+                                 RecordKeys::account(),
+                                 RecordKeys::userID(),
+                                 RecordKeys::password(),
+                                 RecordKeys::pin(),
+                                 RecordKeys::security(),
+                                 RecordKeys::email(),
+                                 RecordKeys::creationDate(),
+                                 RecordKeys::modificationDate(),
+                                 RecordKeys::usageCount()};
   return keys[column];
 }
 
@@ -44,8 +50,7 @@ RecordTableModel::RecordTableModel(ArrayController* records, QObject* parent)
     : QAbstractTableModel(parent), records_(records), identifiers_(RecordColumns::identifiers()) {
   connect(records, &ArrayController::arrangedObjectsAboutToReset, this,
           &RecordTableModel::beginResetModel);
-  connect(records, &ArrayController::arrangedObjectsReset, this,
-          &RecordTableModel::endResetModel);
+  connect(records, &ArrayController::arrangedObjectsReset, this, &RecordTableModel::endResetModel);
   connect(records, &ArrayController::objectAboutToBeInserted, this,
           [this](qsizetype row) { beginInsertRows({}, int(row), int(row)); });
   connect(records, &ArrayController::objectInserted, this, &RecordTableModel::endInsertRows);

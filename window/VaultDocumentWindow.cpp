@@ -52,8 +52,9 @@ bool sane(const Rect& r) {
 }
 }  // namespace
 
-VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, QWidget* parent)
-    : QMainWindow(parent), document_(document) {
+VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, UserDefaults& defaults,
+                                         QWidget* parent)
+    : QMainWindow(parent), document_(document), defaults_(defaults) {
   setAttribute(Qt::WA_DeleteOnClose);
   pages_ = new QStackedWidget(this);
   pages_->insertWidget(kRecordPage, buildRecordPage());
@@ -119,9 +120,8 @@ QWidget* VaultDocumentWindow::buildLockedPage() {
   for (QLabel* l : {formatText_, releaseText_, descriptionText_}) layout->addWidget(l);
   layout->addStretch(1);
   auto* appRelease = new QLabel(
-      QStringLiteral("%1 %2").arg(
-          app_identity::kShortName,
-          ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber)),
+      QStringLiteral("%1 %2").arg(app_identity::kShortName, ZVAppSupportUtility::calcReleaseString(
+                                                                app_identity::kReleaseNumber)),
       page);
   appRelease->setAlignment(Qt::AlignRight);
   appRelease->setForegroundRole(QPalette::PlaceholderText);
@@ -136,7 +136,8 @@ QWidget* VaultDocumentWindow::buildRecordPage() {
   table_->setObjectName(QStringLiteral("myTableView"));
   model_ = new RecordTableModel(&document_->recordController(), table_);
   table_->setModel(model_);
-  tableDelegate_ = new MyTableDelegate(RecordTableModel::kCategoryColumn, table_);
+  tableDelegate_ = new MyTableDelegate(RecordTableModel::kCategoryColumn,
+                                       MyTableDelegate::labelFontFromSettings(defaults_), table_);
   table_->setItemDelegate(tableDelegate_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -156,11 +157,11 @@ QWidget* VaultDocumentWindow::buildRecordPage() {
   header->setHighlightSections(false);
   header->setStretchLastSection(false);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  const QStringList& ids = RecordColumns::identifiers();
-  for (int c = 0; c < ids.size(); ++c) {
-    const double width = ids[c] == u"name" ? 180 : (ids[c] == u"category" ? 110 : 120);
-    widths_[std::size_t(c)] = width;
-    header->resizeSection(c, int(width));
+  // Initial widths, in the columns' order.
+  constexpr int kWidths[] = {110, 180, 160, 110, 140, 100, 60, 100, 160, 110, 110, 50};
+  for (int c = 0; c < int(std::size(kWidths)); ++c) {
+    widths_[std::size_t(c)] = kWidths[c];
+    header->resizeSection(c, kWidths[c]);
   }
   header->setMinimumSectionSize(int(RecordColumns::minimumWidth(QString())));
   connect(header, &QHeaderView::sectionClicked, this, &VaultDocumentWindow::headerClicked);
@@ -242,10 +243,9 @@ QAction* VaultDocumentWindow::addCommand(const QString& title, const QString& ac
 }
 
 void VaultDocumentWindow::buildCommands() {
-  QAction* detail = addCommand(QStringLiteral("&Detail View"),
-                               QStringLiteral("toggleCollapseExpandMainView:"),
-                               [this] { toggleCollapseExpandMainView(); },
-                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+  QAction* detail = addCommand(
+      QStringLiteral("&Detail View"), QStringLiteral("toggleCollapseExpandMainView:"),
+      [this] { toggleCollapseExpandMainView(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
   detail->setIcon(QIcon::fromTheme(QStringLiteral("view-split-left-right")));
   addCommand(
       QStringLiteral("&Find"), QStringLiteral("makeToolbarSearchFieldFirstResponder:"),
@@ -253,14 +253,13 @@ void VaultDocumentWindow::buildCommands() {
         if (searchField_->isVisible() && searchField_->isEnabled()) searchField_->setFocus();
       },
       QKeySequence::Find);
-  addCommand(QStringLiteral("Go to &Name"), QStringLiteral("makeNameFieldFirstResponder:"),
-             [this] {
-               QLineEdit* name = detail_->field(RecordKeys::name());
-               if (name && name->isVisible() && name->isEnabled()) name->setFocus();
-             });
-  QAction* secrets = addCommand(
-      QStringLiteral("Show &Passwords in Table"), QStringLiteral("showPasswordsInTable:"),
-      [this] { model_->setShowSecrets(!model_->showsSecrets()); });
+  addCommand(QStringLiteral("Go to &Name"), QStringLiteral("makeNameFieldFirstResponder:"), [this] {
+    QLineEdit* name = detail_->field(RecordKeys::name());
+    if (name && name->isVisible() && name->isEnabled()) name->setFocus();
+  });
+  QAction* secrets = addCommand(QStringLiteral("Show &Passwords in Table"),
+                                QStringLiteral("showPasswordsInTable:"),
+                                [this] { model_->setShowSecrets(!model_->showsSecrets()); });
   secrets->setIcon(QIcon::fromTheme(QStringLiteral("view-reveal-symbolic")));
   QAction* edit = addCommand(
       QStringLiteral("&Edit Content"), QStringLiteral("editContentToggle:"),
@@ -270,37 +269,44 @@ void VaultDocumentWindow::buildCommands() {
       },
       QKeySequence(Qt::CTRL | Qt::Key_E));
   edit->setIcon(QIcon::fromTheme(QStringLiteral("document-edit")));
-  addCommand(QStringLiteral("Show &Clear Password"), QStringLiteral("switchShowClearPassword:"),
+  addCommand(QStringLiteral("Show Clear Pass&word"), QStringLiteral("switchShowClearPassword:"),
              [this] {
                showClearPassword_ = !showClearPassword_;
                detail_->setShowClearPassword(showClearPassword_);
              });
-  for (const QString& id : RecordColumns::identifiers()) {
-    const QString action = RecordColumns::switchAction(id);
-    if (action.isEmpty()) continue;
-    addCommand(RecordColumns::title(id), action,
+  const std::pair<const char*, const char*> switches[] = {
+      {"category", "Cate&gory"},     {"url", "&Url"},
+      {"account", "&Account"},       {"userID", "User &ID"},
+      {"password", "&Password"},     {"pin", "Pi&n"},
+      {"security", "Securi&ty"},     {"email", "&Email"},
+      {"createdDate", "C&reated"},   {"modificationDate", "&Modified"},
+      {"usageCount", "Usage &Count"}};
+  for (const auto& [column, title] : switches) {
+    const QString id = QString::fromLatin1(column);
+    addCommand(QString::fromLatin1(title), RecordColumns::switchAction(id),
                [this, id] { switchVisibilityColumnWithIdentifier(id); });
   }
   const std::pair<const char*, RecordColumns::Preset> presets[] = {
       {"C&ompact", RecordColumns::Preset::Compact},
-      {"Compact with &Dates and Use", RecordColumns::Preset::CompactPlusCMA},
+      {"Compact &with Dates and Use", RecordColumns::Preset::CompactPlusCMA},
       {"All &but Dates and Use", RecordColumns::Preset::AllMinusCMA},
-      {"&All Columns", RecordColumns::Preset::All}};
-  const char* presetActions[] = {"setColumnVisibilityCompact:",
-                                 "setColumnVisibilityCompactPlusCMA:",
-                                 "setColumnVisibilityAllMinusCMA:", "setColumnVisibilityAll:"};
+      {"A&ll Columns", RecordColumns::Preset::All}};
+  const char* presetActions[] = {
+      "setColumnVisibilityCompact:", "setColumnVisibilityCompactPlusCMA:",
+      "setColumnVisibilityAllMinusCMA:", "setColumnVisibilityAll:"};
   for (std::size_t i = 0; i < std::size(presets); ++i) {
     const RecordColumns::Preset preset = presets[i].second;
     addCommand(QString::fromUtf8(presets[i].first), QString::fromLatin1(presetActions[i]),
                [this, preset] { applyPreset(preset); });
   }
-  addCommand(QStringLiteral("&Remember as Custom Columns"),
+  addCommand(QStringLiteral("Ma&ke Custom Setting"),
              QStringLiteral("defineCustomTableSettingsToCurrent:"), [this] {
                DesktopViewState state = document_->vault().viewState();
                state.customTableSettings = getColumnVisibility();
                document_->vault().setViewState(state);
              });
-  addCommand(QStringLiteral("&Custom Columns"), QStringLiteral("setCurrentToCustomTableSettings:"),
+  addCommand(QStringLiteral("Apply Custom &Setting"),
+             QStringLiteral("setCurrentToCustomTableSettings:"),
              [this] { applyColumnVisibility(document_->vault().viewState().customTableSettings); });
   toolbar_->insertAction(toolbar_->actions().value(0), detail);
   toolbar_->insertAction(toolbar_->actions().value(1), edit);
@@ -422,7 +428,7 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
     }
     pages_->setCurrentIndex(kRecordPage);
   }
-  connect(&UserDefaults::standardUserDefaults(), &UserDefaults::valueChanged, this,
+  connect(&defaults_, &UserDefaults::valueChanged, this,
           &VaultDocumentWindow::sortComparisonChanged);
   updateLayout();
   updateTitle();
@@ -434,10 +440,10 @@ void VaultDocumentWindow::updateLayout() {
   const bool locked = document_->isEncrypted();
   lockedTitle_->setText(QStringLiteral("“%1” is locked").arg(document_->displayName()));
   formatText_->setText(document_->convertFormatString());
-  releaseText_->setText(document_->docReleaseString().isEmpty()
-                            ? QString()
-                            : QStringLiteral("Document format %1").arg(
-                                  document_->docReleaseString()));
+  releaseText_->setText(
+      document_->docReleaseString().isEmpty()
+          ? QString()
+          : QStringLiteral("Document format %1").arg(document_->docReleaseString()));
   descriptionText_->setText(document_->moreDocDescription());
   if (locked != locked_) {
     locked_ = locked;
@@ -494,7 +500,7 @@ void VaultDocumentWindow::enterUnlockedLayout() {
       if (self) self->restoreSplitPanes(left, right);
     });
   }
-  if (!state.latestOrderedColumn.isEmpty())
+  if (RecordColumns::isKnown(state.latestOrderedColumn))
     orderByColumnWithidentifier(state.latestOrderedColumn, state.latestOrderedColumnAscending);
   selectionFromController();
 }
@@ -563,8 +569,7 @@ void VaultDocumentWindow::tableViewSelectionDidChange() {
   refreshCommands();
 }
 
-void VaultDocumentWindow::fieldEdited(const DictRef& record, const QString& key,
-                                      QWidget* control) {
+void VaultDocumentWindow::fieldEdited(const DictRef& record, const QString& key, QWidget* control) {
   if (!document_ || !record || document_->isEncrypted() || !isEditable_) return;
   QString text;
   if (auto* line = qobject_cast<QLineEdit*>(control))
@@ -598,15 +603,16 @@ void VaultDocumentWindow::increaseUsageOfRow() {
 
 void VaultDocumentWindow::splitViewDidResizeSubviews() {
   detailViewCollapsed_ = split_->isRightCollapsed();
-  bufferedDetailViewLength_ = split_->panes().right;
+  // A collapsed pane keeps the width it is to come back at.
+  if (!detailViewCollapsed_) bufferedDetailViewLength_ = split_->panes().right;
 }
 
 void VaultDocumentWindow::toggleCollapseExpandMainView() {
   Programmatic quiet(programmatic_);
   const double W = split_->width(), t = split_->dividerThickness();
   if (split_->isRightCollapsed()) {
-    const auto [panes, used] = split_->rules().expandRightView(
-        bufferedDetailViewLength_, bufferedMainSplitViewWidth_, W, t);
+    const auto [panes, used] = split_->rules().expandRightView(bufferedDetailViewLength_,
+                                                               bufferedMainSplitViewWidth_, W, t);
     split_->setPanes(panes);
     bufferedDetailViewLength_ = used;
   } else {
@@ -679,8 +685,7 @@ void VaultDocumentWindow::switchVisibilityColumnWithIdentifier(const QString& id
 }
 
 RecordColumns::Comparison VaultDocumentWindow::comparison() const {
-  return RecordColumns::comparisonFor(
-      UserDefaults::standardUserDefaults().integerForKey(QStringLiteral("tableSortCompare")));
+  return RecordColumns::comparisonFor(defaults_.integerForKey(QStringLiteral("tableSortCompare")));
 }
 
 void VaultDocumentWindow::headerClicked(int logicalIndex) {
@@ -693,8 +698,7 @@ void VaultDocumentWindow::headerClicked(int logicalIndex) {
   orderByColumnWithidentifier(identifier, ascending);
 }
 
-void VaultDocumentWindow::orderByColumnWithidentifier(const QString& identifier,
-                                                      bool ascending) {
+void VaultDocumentWindow::orderByColumnWithidentifier(const QString& identifier, bool ascending) {
   if (!document_) return;
   const auto descriptor = RecordColumns::sortDescriptor(identifier, ascending, comparison());
   if (!descriptor) return;
@@ -715,9 +719,8 @@ void VaultDocumentWindow::updateSortIndicator() {
   QHeaderView* header = table_->horizontalHeader();
   header->setSortIndicatorShown(column >= 0);
   if (column >= 0)
-    header->setSortIndicator(column,
-                             state.latestOrderedColumnAscending ? Qt::AscendingOrder
-                                                                : Qt::DescendingOrder);
+    header->setSortIndicator(
+        column, state.latestOrderedColumnAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void VaultDocumentWindow::sortComparisonChanged(const QString& key) {
@@ -783,10 +786,10 @@ void VaultDocumentWindow::setFrame(const Rect& frame, bool display) {
                int(frame.height));
   if (const QScreen* s = screen()) {
     const QRect visible = s->availableGeometry();
-    wanted.setWidth(std::clamp(wanted.width(), minimumWidth(), std::max(minimumWidth(),
-                                                                        visible.width())));
-    wanted.setHeight(std::clamp(wanted.height(), minimumHeight(),
-                                std::max(minimumHeight(), visible.height())));
+    wanted.setWidth(
+        std::clamp(wanted.width(), minimumWidth(), std::max(minimumWidth(), visible.width())));
+    wanted.setHeight(
+        std::clamp(wanted.height(), minimumHeight(), std::max(minimumHeight(), visible.height())));
     wanted.moveLeft(std::clamp(wanted.left(), visible.left(),
                                std::max(visible.left(), visible.right() - wanted.width() + 1)));
     wanted.moveTop(std::clamp(wanted.top(), visible.top(),

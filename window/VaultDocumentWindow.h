@@ -20,6 +20,7 @@ class QTableView;
 class QToolBar;
 class RecordDetailView;
 class RecordTableModel;
+class UserDefaults;
 
 // The window of one vault document. Locked, a small fixed-size page with the password field
 // and the file's format texts; unlocked, the record table and the selected record's detail
@@ -33,7 +34,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   static constexpr int kLockedWidth = 820;
   static constexpr int kLockedHeight = 460;
 
-  explicit VaultDocumentWindow(MyDocument* document, QWidget* parent = nullptr);
+  // defaults: the settings the table follows (label font, sort comparison).
+  VaultDocumentWindow(MyDocument* document, UserDefaults& defaults, QWidget* parent = nullptr);
   ~VaultDocumentWindow() override;
 
   MyDocument* document() const { return document_; }
@@ -117,6 +119,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void restoreSplitPanes(const Rect& left, const Rect& right);
 
   QPointer<MyDocument> document_;
+  UserDefaults& defaults_;
   QStackedWidget* pages_ = nullptr;
   QLineEdit* passwordField_ = nullptr;
   QLabel* lockedTitle_ = nullptr;
