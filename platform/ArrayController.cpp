@@ -1,7 +1,6 @@
 #include "platform/ArrayController.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "platform/KeyPath.h"
 
@@ -61,34 +60,61 @@ std::vector<DictRef> ArrayController::sorted(std::vector<DictRef> objects) const
     for (std::size_t k = 0; k < keys; ++k)
       sortValues[i * keys + k] = KeyPath::valueForKeyPath(*objects[i], sort_[k].keyPath);
   // Collated keys: one sort key per string, made once.
-  std::vector<std::vector<std::optional<QCollatorSortKey>>> collated(keys);
+  std::vector<Collation::Keys> collated(keys);
   for (std::size_t k = 0; k < keys; ++k) {
     if (!sort_[k].collator) continue;
-    collated[k].resize(n);
-    for (std::size_t i = 0; i < n; ++i)
-      if (const QString* s = sortValues[i * keys + k].stringPointer())
-        collated[k][i].emplace(sort_[k].collator->sortKey(*s));
+    std::vector<const QString*> strings(n);
+    for (std::size_t i = 0; i < n; ++i) strings[i] = sortValues[i * keys + k].stringPointer();
+    collated[k] = sort_[k].collator->keys(strings);
   }
   std::vector<std::size_t> order(n);
-  for (std::size_t i = 0; i < n; ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-    for (std::size_t k = 0; k < keys; ++k) {
-      const auto& d = sort_[k];
+  if (keys == 1 && sort_[0].collator) {
+    // The usual case, one collated column: entries carry their key's prefix, so most
+    // comparisons never leave the array being sorted.
+    struct Entry {
+      std::uint64_t prefix;
+      std::uint32_t index;
+      bool has;
+    };
+    const Collation::Keys& k = collated[0];
+    std::vector<Entry> entries(n);
+    for (std::size_t i = 0; i < n; ++i) entries[i] = {k.prefix(i), std::uint32_t(i), k.has(i)};
+    const bool ascending = sort_[0].ascending;
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
       int c = 0;
-      if (d.collator) {
-        const auto& a = collated[k][x];
-        const auto& b = collated[k][y];
-        c = a && b ? a->compare(*b) : int(bool(a)) - int(bool(b));
-      } else {
-        const Value& a = sortValues[x * keys + k];
-        const Value& b = sortValues[y * keys + k];
-        c = d.compare ? d.compare(a, b) : naturalCompare(a, b);
+      if (a.has != b.has)
+        c = int(a.has) - int(b.has);
+      else if (!a.has)
+        c = 0;
+      else if (a.prefix != b.prefix)
+        c = a.prefix < b.prefix ? -1 : 1;
+      else
+        c = k.compare(a.index, b.index);
+      return ascending ? c < 0 : c > 0;
+    });
+    for (std::size_t i = 0; i < n; ++i) order[i] = entries[i].index;
+  } else {
+    for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  }
+  if (keys != 1 || !sort_[0].collator)
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+      for (std::size_t k = 0; k < keys; ++k) {
+        const auto& d = sort_[k];
+        int c = 0;
+        if (d.collator) {
+          const Collation::Keys& keys = collated[k];
+          const bool a = keys.has(x), b = keys.has(y);
+          c = a && b ? keys.compare(x, y) : int(a) - int(b);
+        } else {
+          const Value& a = sortValues[x * keys + k];
+          const Value& b = sortValues[y * keys + k];
+          c = d.compare ? d.compare(a, b) : naturalCompare(a, b);
+        }
+        if (!d.ascending) c = -c;
+        if (c != 0) return c < 0;
       }
-      if (!d.ascending) c = -c;
-      if (c != 0) return c < 0;
-    }
-    return false;
-  });
+      return false;
+    });
   std::vector<DictRef> out;
   out.reserve(n);
   for (std::size_t i : order) out.push_back(std::move(objects[i]));

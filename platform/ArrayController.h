@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QCollator>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "platform/Array.h"
+#include "platform/Collation.h"
 #include "platform/Dictionary.h"
 
 // The list behind a table: a shared content array of dictionaries, the arranged view of it
@@ -26,7 +26,7 @@ class ArrayController : public QObject {
     SortDescriptor() = default;
     SortDescriptor(QString keyPath, bool ascending,
                    std::function<int(const Value&, const Value&)> compare = {},
-                   std::shared_ptr<const QCollator> collator = {})
+                   std::shared_ptr<const Collation> collator = {})
         : keyPath(std::move(keyPath)),
           ascending(ascending),
           compare(std::move(compare)),
@@ -36,10 +36,10 @@ class ArrayController : public QObject {
     bool ascending = true;
     // Negative, zero or positive; the default compares strings, numbers and dates naturally.
     std::function<int(const Value&, const Value&)> compare;
-    // When set, strings are ordered by this collator instead of compare: one collator for
+    // When set, strings are ordered by this collation instead of compare: one collation for
     // the whole sort and one sort key per object, never a collation per comparison. Values
     // that are not strings (a missing one) come before every string.
-    std::shared_ptr<const QCollator> collator;
+    std::shared_ptr<const Collation> collator;
   };
 
   explicit ArrayController(QObject* parent = nullptr);

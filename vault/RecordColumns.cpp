@@ -1,6 +1,5 @@
 #include "vault/RecordColumns.h"
 
-#include <QCollator>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
@@ -148,10 +147,8 @@ std::optional<ArrayController::SortDescriptor> sortDescriptor(const QString& ide
         return int(x != nullptr) - int(y != nullptr);
       };
     } else {
-      auto collator = std::make_shared<QCollator>(QLocale());
-      collator->setCaseSensitivity(comparison == Comparison::Localized ? Qt::CaseSensitive
-                                                                       : Qt::CaseInsensitive);
-      d.collator = std::move(collator);
+      d.collator =
+          std::make_shared<const Collation>(QLocale(), comparison == Comparison::Localized);
     }
   }
   return d;
