@@ -1,8 +1,6 @@
 #include "Common/ZVLabelDrawer.h"
 
 #include <QPainter>
-#include <QPainterPath>
-#include <QPolygonF>
 
 #include "Common/FontMetricsMeasurer.h"
 #include "Common/ZVStringUtils.h"
@@ -21,18 +19,10 @@ void drawText(QPainter& painter, const LabelText& text, const QColor& color, con
   painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cut);
 }
 
-void fillPolygon(QPainter& painter, std::initializer_list<QPointF> bottomUp, int H,
-                 const QColor& color) {
-  QPolygonF polygon;
-  for (const QPointF& p : bottomUp) polygon << QPointF(p.x(), H - p.y());
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(color);
-  painter.drawPolygon(polygon);
-}
 }  // namespace
 
 void ZVLabelDrawerExt::drawString(QPainter& painter, const LabelText& text, int W, int H,
-                                  const QColor& backColor, const QColor&) {
+                                  const QColor& backColor) {
   const int r = H / 2;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
@@ -44,34 +34,8 @@ void ZVLabelDrawerExt::drawString(QPainter& painter, const LabelText& text, int 
   painter.restore();
 }
 
-void ZVLabelDrawerExt::drawStringLeftArrow(QPainter& painter, const LabelText& text, int W, int H,
-                                           const QColor& backColor, const QColor& foreColor) {
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing);
-  const double half = 0.5 * H;
-  fillPolygon(
-      painter,
-      {{1, half}, {7, double(H)}, {W - 3.0, double(H)}, {W - 9.0, half}, {W - 3.0, 0}, {7, 0}}, H,
-      backColor);
-  drawText(painter, text, foreColor, flipped(8, 1, W - 16, H, H));
-  painter.restore();
-}
-
-void ZVLabelDrawerExt::drawStringRightArrow(QPainter& painter, const LabelText& text, int W, int H,
-                                            const QColor& backColor, const QColor& foreColor) {
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing);
-  const double half = 0.5 * H;
-  fillPolygon(
-      painter,
-      {{7, half}, {1, double(H)}, {W - 9.0, double(H)}, {W - 3.0, half}, {W - 9.0, 0}, {1, 0}}, H,
-      backColor);
-  drawText(painter, text, foreColor, flipped(8, 1, W - 16, H, H));
-  painter.restore();
-}
-
 void ZVLabelDrawer::drawString(QPainter& painter, const LabelText& text, int W, int H,
-                               const QColor& backColor, const QColor&) {
+                               const QColor& backColor) {
   const int r = H / 2;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);

@@ -15,20 +15,16 @@ struct LabelText {
   QColor color;  // the category's text colour
 };
 
-// Rounded rectangle (the record table and the categories table) and two arrows.
+// A rounded rectangle (the record table and the categories table).
 class ZVLabelDrawerExt {
  public:
   static void drawString(QPainter& painter, const LabelText& text, int width, int height,
-                         const QColor& backColor, const QColor& foreColor);
-  static void drawStringLeftArrow(QPainter& painter, const LabelText& text, int width, int height,
-                                  const QColor& backColor, const QColor& foreColor);
-  static void drawStringRightArrow(QPainter& painter, const LabelText& text, int width, int height,
-                                   const QColor& backColor, const QColor& foreColor);
+                         const QColor& backColor);
 };
 
 // A band with rounded ends (the selected record's category view).
 class ZVLabelDrawer {
  public:
   static void drawString(QPainter& painter, const LabelText& text, int width, int height,
-                         const QColor& backColor, const QColor& foreColor);
+                         const QColor& backColor);
 };

@@ -14,11 +14,6 @@ double ZVVSplitViewDelegate::rightFrameInsideLimits(double width) const {
   return width;
 }
 
-double ZVVSplitViewDelegate::constrainMaxCoordinate(double W, double t) const {
-  const double value = W - minHSizeRight - t;
-  return maxHSizeLeft > value ? value : maxHSizeLeft;
-}
-
 ZVVSplitViewDelegate::Panes ZVVSplitViewDelegate::resizeSubviews(const Panes& current, double W,
                                                                  double t) const {
   if (current.right <= 0) return {W - t, 0};

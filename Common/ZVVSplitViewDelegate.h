@@ -26,9 +26,6 @@ class ZVVSplitViewDelegate {
 
   double leftFrameInsideLimits(double width) const;
   double rightFrameInsideLimits(double width) const;
-  // Where divider 0 may go in a split view of width W with a divider t thick.
-  double constrainMinCoordinate() const { return minHSizeLeft; }
-  double constrainMaxCoordinate(double W, double t) const;
 
   // The panes after the split view changed to width W (divider t thick).
   Panes resizeSubviews(const Panes& current, double W, double t) const;

@@ -66,11 +66,6 @@ Collation::~Collation() {
   if (collator_) ucol_close(collator_);
 }
 
-int Collation::compare(const QString& a, const QString& b) const {
-  if (!collator_) return a.compare(b);
-  return int(ucol_strcoll(collator_, utf16(a), int32_t(a.size()), utf16(b), int32_t(b.size())));
-}
-
 Collation::Keys Collation::keys(const std::vector<const QString*>& strings) const {
   Keys keys;
   const std::size_t n = strings.size();

@@ -18,8 +18,6 @@ class Collation {
   Collation(const Collation&) = delete;
   Collation& operator=(const Collation&) = delete;
 
-  int compare(const QString& a, const QString& b) const;
-
   // The sort keys of a list of strings; a missing string (none) has no key.
   class Keys {
    public:

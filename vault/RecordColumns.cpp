@@ -123,10 +123,6 @@ QString identifierForSwitch(const QString& action) {
   return {};
 }
 
-bool isSecret(const QString& identifier) {
-  return identifier == u"password" || identifier == u"pin" || identifier == u"security";
-}
-
 double minimumWidth(const QString& identifier) { return identifier == u"category" ? 50 : 30; }
 
 std::optional<ArrayController::SortDescriptor> sortDescriptor(const QString& identifier,

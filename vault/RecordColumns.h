@@ -29,7 +29,6 @@ QString keyPath(const QString& identifier);
 QString switchAction(const QString& identifier);
 // The column a switch command names; empty when the action is no switch.
 QString identifierForSwitch(const QString& action);
-bool isSecret(const QString& identifier);  // password, pin, security
 double minimumWidth(const QString& identifier);
 constexpr double kMaximumWidth = 10000;
 

@@ -28,8 +28,6 @@ void MainSplitView::setPanes(const ZVVSplitViewDelegate::Panes& panes) {
   Q_EMIT subviewsResized();
 }
 
-double MainSplitView::layoutWidth() const { return width(); }
-
 void MainSplitView::resizeEvent(QResizeEvent* event) {
   const ZVVSplitViewDelegate::Panes before = panes();
   QSplitter::resizeEvent(event);

@@ -22,8 +22,6 @@ class MainSplitView : public QSplitter {
   void setPanes(const ZVVSplitViewDelegate::Panes& panes);
   double dividerThickness() const { return handleWidth(); }
   bool isRightCollapsed() const { return panes().right <= 0; }
-  // The width panes share: the split view's width, or the one it will have at first layout.
-  double layoutWidth() const;
 
   // Before the first layout, the right pane width to open at.
   void setInitialRightWidth(double width) { initialRight_ = width; }

@@ -41,6 +41,6 @@ void MyTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   painter->save();
   painter->translate(option.rect.topLeft() + QPoint(1, 1));
   painter->setClipRect(QRect(0, 0, w, h));
-  ZVLabelDrawerExt::drawString(*painter, text, option.rect.width(), h, back, text.color);
+  ZVLabelDrawerExt::drawString(*painter, text, option.rect.width(), h, back);
   painter->restore();
 }

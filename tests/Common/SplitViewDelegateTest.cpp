@@ -16,15 +16,6 @@ ZVVSplitViewDelegate windowRules() {
   return d;
 }
 
-TEST(SplitViewDelegate, DividerLimitsOfTheDefaults) {
-  const ZVVSplitViewDelegate d;
-  EXPECT_EQ(d.constrainMinCoordinate(), 200);
-  EXPECT_EQ(d.constrainMaxCoordinate(1000, 1), 799);
-  ZVVSplitViewDelegate capped;
-  capped.maxHSizeLeft = 500;
-  EXPECT_EQ(capped.constrainMaxCoordinate(1000, 1), 500);
-}
-
 TEST(SplitViewDelegate, GrowingRulesShareAChangeOfWidth) {
   struct Case {
     int rule;

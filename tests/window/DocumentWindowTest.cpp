@@ -250,6 +250,30 @@ TEST_F(WindowTest, CollapsingAndExpandingTheDetailViewNeverDrifts) {
   EXPECT_EQ(window->bufferedDetailViewLength(), 700);
 }
 
+TEST_F(WindowTest, ResizingTheWindowIsAnEditDraggingTheDividerIsNot) {
+  VaultDocumentWindow* window = newWindow();
+  MyDocument* doc = window->document();
+  fixture::fillTwenty(*doc);
+  window->resize(1200, 600);
+  show(window);
+  doc->updateChangeCount(ChangeCounting::ChangeCleared);
+  MainSplitView* split = window->mainSplitView();
+  QWidget* handle = split->handle(1);
+  const QPoint grip = handle->rect().center();
+  QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+  QTest::mouseMove(handle, grip - QPoint(100, 0));
+  QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(100, 0));
+  gui::settle();
+  EXPECT_EQ(split->panes().right, 630);
+  EXPECT_EQ(window->bufferedDetailViewLength(), 630);
+  EXPECT_FALSE(window->detailViewCollapsed());
+  EXPECT_FALSE(doc->isDocumentEdited());
+  window->resize(1300, 600);
+  gui::settle();
+  EXPECT_TRUE(doc->isDocumentEdited());
+  EXPECT_EQ(split->panes().right, 680);  // half of the 100 points gained
+}
+
 TEST_F(WindowTest, TypingStampsTheEditedRecordAndSelectingChangesNothing) {
   VaultDocumentWindow* window = newWindow();
   MyDocument* doc = window->document();
