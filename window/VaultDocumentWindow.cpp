@@ -182,14 +182,17 @@ QWidget* VaultDocumentWindow::buildRecordPage() {
           &VaultDocumentWindow::splitViewDidResizeSubviews);
 
   ArrayController& records = document_->recordController();
-  connect(&records, &ArrayController::selectionChanged, this,
-          &VaultDocumentWindow::selectionFromController);
+  // A run of changes (an import adds records one by one) updates the views once.
+  connect(&records, &ArrayController::selectionChanged, this, [this] {
+    usageCountDirtyFlag_ = false;
+    scheduleSync();
+  });
   connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &VaultDocumentWindow::selectionFromTable);
   for (auto signal : {&ArrayController::objectInserted, &ArrayController::objectRemoved})
-    connect(&records, signal, this, &VaultDocumentWindow::refreshCommands);
+    connect(&records, signal, this, &VaultDocumentWindow::scheduleSync);
   connect(&records, &ArrayController::arrangedObjectsReset, this,
-          &VaultDocumentWindow::refreshCommands);
+          &VaultDocumentWindow::scheduleSync);
   connect(&records, &ArrayController::objectChanged, this, [this](qsizetype row) {
     const auto& arranged = document_->recordController().arrangedObjects();
     if (detail_->record() && std::size_t(row) < arranged.size() &&
@@ -529,16 +532,36 @@ void VaultDocumentWindow::submitPassword() {
   document_->submitPasswordToDecrypt(passwordField_->text());
 }
 
+void VaultDocumentWindow::scheduleSync() {
+  if (syncQueued_) return;
+  syncQueued_ = true;
+  QPointer<VaultDocumentWindow> self(this);
+  MainQueue::defer([self] {
+    if (!self) return;
+    self->syncQueued_ = false;
+    self->selectionFromController();
+  });
+}
+
 void VaultDocumentWindow::selectionFromController() {
   if (!document_) return;
   ArrayController& records = document_->recordController();
-  if (!syncingSelection_) {
+  QItemSelectionModel* sm = table_->selectionModel();
+  std::vector<qsizetype> shown;
+  for (const QModelIndex& index : sm->selectedRows()) shown.push_back(index.row());
+  std::sort(shown.begin(), shown.end());
+  // The user's own selection is left alone (its anchor for extending it included).
+  if (!syncingSelection_ && shown != records.selectionIndexes()) {
     syncingSelection_ = true;
     QItemSelection selection;
     const int last = model_->columnCount() - 1;
-    for (qsizetype row : records.selectionIndexes())
-      selection.select(model_->index(int(row), 0), model_->index(int(row), last));
-    QItemSelectionModel* sm = table_->selectionModel();
+    const std::vector<qsizetype>& rows = records.selectionIndexes();
+    for (std::size_t i = 0; i < rows.size();) {
+      std::size_t j = i;  // runs of rows as one range
+      while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) ++j;
+      selection.select(model_->index(int(rows[i]), 0), model_->index(int(rows[j]), last));
+      i = j + 1;
+    }
     sm->select(selection, QItemSelectionModel::ClearAndSelect);
     if (records.selectionIndex() != ArrayController::NotFound) {
       const QModelIndex current = model_->index(int(records.selectionIndexes().back()), 0);
@@ -555,14 +578,11 @@ void VaultDocumentWindow::selectionFromTable() {
   std::vector<qsizetype> rows;
   for (const QModelIndex& index : table_->selectionModel()->selectedRows())
     rows.push_back(index.row());
-  syncingSelection_ = true;
   document_->recordController().setSelectionIndexes(std::move(rows));
-  syncingSelection_ = false;
   tableViewSelectionDidChange();
 }
 
 void VaultDocumentWindow::tableViewSelectionDidChange() {
-  usageCountDirtyFlag_ = false;
   const std::vector<DictRef> selected = document_->recordController().selectedObjects();
   const DictRef shown = document_->isDecrypted() && !selected.empty() ? selected.back() : nullptr;
   if (shown != detail_->record()) detail_->setRecord(shown);

@@ -101,6 +101,9 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void submitPassword();
   void refreshCommands();
 
+  // Brings the table's selection, the detail view and the commands in step with the list,
+  // once per turn of the event loop.
+  void scheduleSync();
   void selectionFromController();
   void selectionFromTable();
   void tableViewSelectionDidChange();
@@ -147,6 +150,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   // Set while the program, not the user, changes the window: nothing is marked edited.
   int programmatic_ = 0;
   bool syncingSelection_ = false;
+  bool syncQueued_ = false;
   bool askedForPassword_ = false;
   bool closeApproved_ = false;
 };

@@ -215,6 +215,7 @@ TEST_F(WindowTest, CommandsFollowTheDocumentState) {
   EXPECT_FALSE(window->perform(QStringLiteral("editContentToggle:")));
   EXPECT_FALSE(window->isEditable());
   fixture::addRecord(*window->document(), QStringLiteral("One"), nullptr);
+  gui::settle();
   EXPECT_TRUE(enabled("showPasswordsInTable:"));
   EXPECT_TRUE(enabled("editContentToggle:"));
   EXPECT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
@@ -328,6 +329,7 @@ TEST_F(WindowTest, CopyingCountsOneUsePerSelection) {
   fixture::fillTwenty(*doc);
   show(window);
   doc->recordController().setSelectionIndex(1);
+  gui::settle();
   const DictRef record = doc->recordController().arrangedObjects()[1];
   for (const QString& key : {RecordKeys::password(), RecordKeys::userID()})
     window->detailView()->field(key)->CopyInClipboard(5);
@@ -335,6 +337,7 @@ TEST_F(WindowTest, CopyingCountsOneUsePerSelection) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), record->value(RecordKeys::userID()).toString());
   doc->recordController().setSelectionIndex(2);
   doc->recordController().setSelectionIndex(1);
+  gui::settle();
   window->detailView()->field(RecordKeys::pin())->CopyInClipboard(6);
   EXPECT_EQ(record->value(RecordKeys::usageCount()).toInteger(), 2);
 }
