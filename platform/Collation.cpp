@@ -105,15 +105,29 @@ Collation::Keys Collation::keys(const std::vector<const QString*>& strings) cons
   for (const Chunk& c : chunks) {
     const std::uint64_t base = keys.bytes_.size();
     keys.bytes_.insert(keys.bytes_.end(), c.bytes.begin(), c.bytes.end());
-    for (const auto& [offset, length] : c.spans) {
-      Keys::Span span{0, base + offset, length};
-      if (length != Keys::kMissing) {
-        const std::uint8_t* k = keys.bytes_.data() + span.offset;
-        for (std::uint32_t b = 0; b < 8; ++b)
-          span.prefix = (span.prefix << 8) | (b < length ? k[b] : 0);
-      }
-      keys.spans_.push_back(span);
+    for (const auto& [offset, length] : c.spans) keys.spans_.push_back({0, base + offset, length});
+  }
+  // Bytes every key starts with are skipped when comparing.
+  const Keys::Span* first = nullptr;
+  for (const Keys::Span& span : keys.spans_) {
+    if (span.length == Keys::kMissing) continue;
+    if (!first) {
+      first = &span;
+      keys.shared_ = span.length;
+      continue;
     }
+    const std::uint8_t* a = keys.bytes_.data() + first->offset;
+    const std::uint8_t* b = keys.bytes_.data() + span.offset;
+    const std::uint32_t limit = std::min(keys.shared_, span.length);
+    std::uint32_t same = 0;
+    while (same < limit && a[same] == b[same]) ++same;
+    keys.shared_ = same;
+  }
+  for (Keys::Span& span : keys.spans_) {
+    if (span.length == Keys::kMissing) continue;
+    const std::uint8_t* k = keys.bytes_.data() + span.offset;
+    for (std::uint32_t b = keys.shared_; b < keys.shared_ + 8; ++b)
+      span.prefix = (span.prefix << 8) | (b < span.length ? k[b] : 0);
   }
   return keys;
 }
@@ -123,9 +137,10 @@ int Collation::Keys::compare(std::size_t i, std::size_t j) const {
   const Span& b = spans_[j];
   if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
   const std::uint32_t common = std::min(a.length, b.length);
-  if (common > 8) {
-    const int c =
-        std::memcmp(bytes_.data() + a.offset + 8, bytes_.data() + b.offset + 8, common - 8);
+  const std::uint32_t from = shared_ + 8;
+  if (common > from) {
+    const int c = std::memcmp(bytes_.data() + a.offset + from, bytes_.data() + b.offset + from,
+                              common - from);
     if (c != 0) return c;
   }
   return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);

@@ -22,7 +22,8 @@ class Collation {
   class Keys {
    public:
     bool has(std::size_t i) const { return spans_[i].length != kMissing; }
-    // The key's first bytes as a number: keys whose prefixes differ compare as these do.
+    // A key's first distinguishing bytes as a number: keys whose prefixes differ compare as
+    // these do.
     std::uint64_t prefix(std::size_t i) const { return spans_[i].prefix; }
     // Negative, zero or positive, as the strings i and j compare; both must have keys.
     int compare(std::size_t i, std::size_t j) const;
@@ -31,12 +32,14 @@ class Collation {
     friend class Collation;
     static constexpr std::uint32_t kMissing = 0xffffffffu;
     struct Span {
-      std::uint64_t prefix;  // the key's first 8 bytes, big-endian, zero-padded
+      // The key's first 8 bytes after those all keys share, big-endian, zero-padded.
+      std::uint64_t prefix;
       std::uint64_t offset;
       std::uint32_t length;
     };
     std::vector<Span> spans_;
     std::vector<std::uint8_t> bytes_;
+    std::uint32_t shared_ = 0;  // bytes at the start of every key (names with one prefix)
   };
   Keys keys(const std::vector<const QString*>& strings) const;
 

@@ -46,4 +46,30 @@ TEST(Collation, KeysOrderAsTheLocaleDoesForLongListsAndLongCommonPrefixes) {
   }
 }
 
+TEST(Collation, KeysSharingALongStartStillOrderByWhatFollowsIt) {
+  const QLocale english(QLocale::English, QLocale::UnitedStates);
+  const Collation collation(english, false);
+  std::vector<QString> strings;
+  for (int i = 0; i < 3000; ++i)
+    strings.push_back(QStringLiteral("Record number %1").arg((i * 7919) % 3000));
+  strings.push_back(QStringLiteral("Record number "));    // the shared start alone
+  strings.push_back(QStringLiteral("record NUMBER 17"));  // equal to another, case aside
+  std::vector<const QString*> pointers;
+  for (const QString& s : strings) pointers.push_back(&s);
+  const Collation::Keys keys = collation.keys(pointers);
+  QCollator reference(english);
+  reference.setCaseSensitivity(Qt::CaseInsensitive);
+  std::vector<std::size_t> picks = {strings.size() - 2, strings.size() - 1};
+  for (std::size_t i = 0; i < strings.size(); i += 11) picks.push_back(i);
+  for (std::size_t i : picks) {
+    for (std::size_t j : picks) {
+      const int want = reference.compare(strings[i], strings[j]);
+      const int got = keys.compare(i, j);
+      EXPECT_EQ(want < 0, got < 0) << strings[i].toStdString() << " / " << strings[j].toStdString();
+      EXPECT_EQ(want == 0, got == 0)
+          << strings[i].toStdString() << " / " << strings[j].toStdString();
+    }
+  }
+}
+
 }  // namespace
