@@ -55,16 +55,25 @@ std::vector<DictRef> ArrayController::sorted(std::vector<DictRef> objects) const
   // Resolve each sort key once per object, not once per comparison.
   const std::size_t keys = sort_.size();
   const std::size_t n = objects.size();
+  // Values side by side, so comparisons stay in cache; a collated key reads a plain key's
+  // string in place, as it is only read once, to make its sort key.
   std::vector<Value> sortValues(n * keys);
-  for (std::size_t i = 0; i < n; ++i)
-    for (std::size_t k = 0; k < keys; ++k)
-      sortValues[i * keys + k] = KeyPath::valueForKeyPath(*objects[i], sort_[k].keyPath);
+  for (std::size_t k = 0; k < keys; ++k) {
+    const QString& path = sort_[k].keyPath;
+    if (sort_[k].collator && !path.contains(u'.')) continue;
+    for (std::size_t i = 0; i < n; ++i)
+      sortValues[i * keys + k] = KeyPath::valueForKeyPath(*objects[i], path);
+  }
   // Collated keys: one sort key per string, made once.
   std::vector<Collation::Keys> collated(keys);
   for (std::size_t k = 0; k < keys; ++k) {
     if (!sort_[k].collator) continue;
     std::vector<const QString*> strings(n);
-    for (std::size_t i = 0; i < n; ++i) strings[i] = sortValues[i * keys + k].stringPointer();
+    const QString& path = sort_[k].keyPath;
+    const bool inPlace = !path.contains(u'.');
+    for (std::size_t i = 0; i < n; ++i)
+      strings[i] = inPlace ? objects[i]->value(path).stringPointer()
+                           : sortValues[i * keys + k].stringPointer();
     collated[k] = sort_[k].collator->keys(strings);
   }
   std::vector<std::size_t> order(n);
