@@ -16,6 +16,7 @@ struct State {
   bool recordsExist = false;
   bool showPasswordsInTable = false;
   bool isEditable = false;
+  bool showClearPassword = false;
   QStringList shownColumns;  // identifiers of the table columns shown
 };
 

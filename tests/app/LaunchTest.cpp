@@ -176,7 +176,8 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
   EXPECT_EQ(file[QStringLiteral("Save &As…")]->shortcut(),
             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   EXPECT_EQ(help->actions().first()->text(), QStringLiteral("&Quorlith 4 User Guide"));
-  for (QMenu* menu : {fileMenu, windowMenu, help}) {
+  QMenu* viewMenu = window->menuBar()->actions().at(2)->menu();
+  for (QMenu* menu : {fileMenu, viewMenu, windowMenu, help}) {
     menu->popup(window->mapToGlobal(QPoint(0, 0)));
     gui::settle();
     gui::snapshot(menu, QStringLiteral("menu-") + menu->title().remove(QLatin1Char('&')));

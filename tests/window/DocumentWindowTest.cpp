@@ -484,6 +484,53 @@ TEST_F(WindowTest, HostileViewStateFromAFileIsClamped) {
   EXPECT_EQ(window->tableModel()->rowCount(), 1);
 }
 
+TEST_F(WindowTest, TheWindowStateComesBackAfterSavingAndUnlocking) {
+  VaultDocumentWindow* first = newWindow();
+  MyDocument* doc = first->document();
+  fixture::fillTwenty(*doc);
+  first->resize(800, 640);
+  show(first);
+  first->perform(QStringLiteral("setColumnVisibilityAllMinusCMA:"));
+  QHeaderView* header = first->tableView()->horizontalHeader();
+  header->moveSection(header->visualIndex(first->tableModel()->columnOf(QStringLiteral("email"))),
+                      0);
+  header->resizeSection(first->tableModel()->columnOf(QStringLiteral("url")), 233);
+  first->orderByColumnWithidentifier(QStringLiteral("name"), false);
+  first->perform(QStringLiteral("toggleCollapseExpandMainView:"));
+  const QSize size = first->size();
+  const ArrayRef sizes = first->getColumnSize();
+  const ArrayRef visibility = first->getColumnVisibility();
+  const QStringList order = arrangedNames(*doc);
+  const QString path = dir.filePath(QStringLiteral("state.qvlt"));
+  ASSERT_TRUE(doc->saveToURL(path, nullptr));
+
+  VaultDocumentWindow* second = openWindow(path);
+  show(second);
+  unlockThroughTheField(second);
+  MainQueue::drain();
+  ASSERT_FALSE(second->document()->isEncrypted());
+  EXPECT_EQ(second->size(), size);
+  EXPECT_TRUE(second->detailViewCollapsed());
+  EXPECT_EQ(arrangedNames(*second->document()), order);
+  EXPECT_EQ(second->getColumnVisibility()->count(), 12);
+  // Widths and visibility by column; the order of the columns is the table's own.
+  for (const ArrayRef& list : {sizes, visibility}) {
+    for (const Value& v : list->values()) {
+      const DictRef e = v.toDictionary();
+      for (const RecordColumns::ColumnState& c : second->columnLayout()) {
+        if (c.identifier != e->value(u"name").toString()) continue;
+        if (e->contains(u"size") && !c.hidden) {
+          EXPECT_EQ(c.width, e->value(u"size").toDouble()) << c.identifier.toStdString();
+        }
+        if (e->contains(u"hidden")) {
+          EXPECT_EQ(c.hidden, e->value(u"hidden").toBool()) << c.identifier.toStdString();
+        }
+      }
+    }
+  }
+  EXPECT_FALSE(second->document()->isDocumentEdited());
+}
+
 TEST_F(WindowTest, AThousandRecordVaultUnlocksSortedAndKeepsAnEditAcrossSaving) {
   QStringList names;
   const QString path = savedFile([&](MyDocument& d) {
