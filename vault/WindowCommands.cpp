@@ -14,10 +14,10 @@ bool among(const QString& action, std::initializer_list<const char*> names) {
 
 std::optional<Validation> validate(const QString& action, const State& s) {
   if (action == u"lockDocument:") return Validation{s.unlocked && s.hasFile, {}};
-  if (among(action, {"toggleCollapseExpandMainView:", "importFromTextFile:", "addRow:",
-                     "makeToolbarSearchFieldFirstResponder:", "editCategoriesSheet:",
-                     "emailListSheet:", "showPasswordMaker:", "makeNameFieldFirstResponder:",
-                     "switchShowClearPassword:", "phoneListSheet:"}))
+  if (among(action,
+            {"toggleCollapseExpandMainView:", "importFromTextFile:", "addRow:",
+             "makeToolbarSearchFieldFirstResponder:", "editCategoriesSheet:", "emailListSheet:",
+             "showPasswordMaker:", "makeNameFieldFirstResponder:", "phoneListSheet:"}))
     return Validation{s.unlocked, {}};
   if (among(action, {"copyEmail:", "copyPassword:", "copyPin:", "copySecurity:", "copyUrl:",
                      "copyAccount:", "copyUserID:", "openUrl:", "duplicateRow:", "deleteRow:",
@@ -26,6 +26,7 @@ std::optional<Validation> validate(const QString& action, const State& s) {
   if (action == u"exportToTextFile:") return Validation{s.unlocked && s.recordsExist, {}};
   if (action == u"showPasswordsInTable:")
     return Validation{s.unlocked && s.recordsExist, s.showPasswordsInTable};
+  if (action == u"switchShowClearPassword:") return Validation{s.unlocked, s.showClearPassword};
   if (action == u"editContentToggle:")
     return Validation{s.unlocked && s.recordsExist, s.isEditable};
   if (const QString column = RecordColumns::identifierForSwitch(action); !column.isEmpty())

@@ -369,6 +369,7 @@ WindowCommands::State VaultDocumentWindow::commandState() const {
   s.recordsExist = !document_->myArray()->isEmpty();
   s.showPasswordsInTable = model_->showsSecrets();
   s.isEditable = isEditable_;
+  s.showClearPassword = showClearPassword_;
   for (const RecordColumns::ColumnState& c : columnLayout())
     if (!c.hidden) s.shownColumns << c.identifier;
   return s;

@@ -103,6 +103,8 @@ TEST(WindowCommands, CheckMarksFollowTheirState) {
             false);
   EXPECT_EQ(WindowCommands::validate(QStringLiteral("editContentToggle:"), s)->checked, true);
   EXPECT_EQ(WindowCommands::validate(QStringLiteral("showPasswordsInTable:"), s)->checked, false);
+  EXPECT_EQ(WindowCommands::validate(QStringLiteral("switchShowClearPassword:"), s)->checked,
+            false);
   EXPECT_FALSE(WindowCommands::validate(QStringLiteral("addRow:"), s)->checked);
 }
 
