@@ -63,7 +63,7 @@ RecordTableModel::RecordTableModel(ArrayController* records, QObject* parent)
 }
 
 int RecordTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : int(records_->arrangedObjects().size());
+  return parent.isValid() || !records_ ? 0 : int(records_->arrangedObjects().size());
 }
 
 int RecordTableModel::columnCount(const QModelIndex& parent) const {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QPointer>
 #include <QStringList>
 
-class ArrayController;
+#include "platform/ArrayController.h"
 
 // The record table's rows: the record list's arranged objects, one column per column
 // identifier, kept in step by the list's change signals (never by polling, never a reset for
@@ -34,7 +35,8 @@ class RecordTableModel : public QAbstractTableModel {
   void setShowSecrets(bool show);
 
  private:
-  ArrayController* records_;
+  // The list goes with its document, which may go before the window that shows it.
+  QPointer<ArrayController> records_;
   const QStringList& identifiers_;
   bool showSecrets_ = false;
 };

@@ -578,6 +578,18 @@ TEST_F(WindowTest, AThousandRecordVaultUnlocksSortedAndKeepsAnEditAcrossSaving) 
   EXPECT_EQ(found, 1);
 }
 
+TEST_F(WindowTest, AWindowOutlivingItsDocumentDrawsNothingAndGoes) {
+  VaultDocumentWindow* window = newWindow();
+  fixture::fillTwenty(*window->document());
+  show(window);
+  const QPointer<VaultDocumentWindow> guard(window);
+  docs.clear();  // the document goes first
+  window->tableView()->viewport()->repaint();
+  EXPECT_EQ(window->tableModel()->rowCount(), 0);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(guard.isNull());
+}
+
 TEST(RecordTableModel, FollowsTheListWithoutResetsAndMasksSecrets) {
   MyDocument doc;
   RecordTableModel model(&doc.recordController());
