@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <chrono>
 #include <map>
@@ -15,6 +14,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
+#include "window/RecordTableView.h"
 #include "window/VaultDocumentWindow.h"
 
 namespace {

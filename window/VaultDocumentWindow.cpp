@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -11,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <cmath>
@@ -27,6 +25,7 @@
 #include "window/MyTableDelegate.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordTableModel.h"
+#include "window/RecordTableView.h"
 
 namespace {
 constexpr int kRecordPage = 0;
@@ -132,46 +131,14 @@ QWidget* VaultDocumentWindow::buildLockedPage() {
 QWidget* VaultDocumentWindow::buildRecordPage() {
   split_ = new MainSplitView(pages_);
   split_->setObjectName(QStringLiteral("mainSplitView"));
-  table_ = new QTableView(split_);
+  table_ = new RecordTableView(&document_->recordController(),
+                               MyTableDelegate::labelFontFromSettings(defaults_), split_);
   table_->setObjectName(QStringLiteral("myTableView"));
-  model_ = new RecordTableModel(&document_->recordController(), table_);
-  table_->setModel(model_);
-  tableDelegate_ = new MyTableDelegate(RecordTableModel::kCategoryColumn,
-                                       MyTableDelegate::labelFontFromSettings(defaults_), table_);
-  table_->setItemDelegate(tableDelegate_);
-  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->setAlternatingRowColors(true);
-  table_->setShowGrid(false);
-  table_->setWordWrap(false);
-  table_->setTextElideMode(Qt::ElideRight);
-  table_->verticalHeader()->hide();
-  // Rows all of one height, so the view never measures rows (fast with many records).
-  table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-  QHeaderView* header = table_->horizontalHeader();
-  header->setSectionsMovable(true);
-  header->setSectionsClickable(true);
-  header->setSortIndicatorShown(false);
-  header->setHighlightSections(false);
-  header->setStretchLastSection(false);
-  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  // Initial widths, in the columns' order.
-  constexpr int kWidths[] = {110, 180, 160, 110, 140, 100, 60, 100, 160, 110, 110, 50};
-  for (int c = 0; c < int(std::size(kWidths)); ++c) {
-    widths_[std::size_t(c)] = kWidths[c];
-    header->resizeSection(c, kWidths[c]);
-  }
-  header->setMinimumSectionSize(int(RecordColumns::minimumWidth(QString())));
-  connect(header, &QHeaderView::sectionClicked, this, &VaultDocumentWindow::headerClicked);
-  connect(header, &QHeaderView::sectionResized, this, [this](int logical, int, int newSize) {
-    if (newSize > 0) widths_[std::size_t(logical)] = newSize;
-    // Hiding or showing a column resizes its section: not the user's resize.
-    if (!programmatic_ && newSize > 0 && document_) document_->updateChangeCount(0);
-  });
-  connect(header, &QHeaderView::sectionMoved, this, [this] {
-    if (!programmatic_ && document_) document_->updateChangeCount(0);
+  model_ = table_->recordModel();
+  connect(table_, &RecordTableView::headerClicked, this, &VaultDocumentWindow::headerClicked);
+  // Column widths and order are saved with the document.
+  connect(table_, &RecordTableView::columnsChangedByUser, this, [this] {
+    if (!programmatic_ && document_) document_->updateChangeCount(ChangeCounting::ChangeDone);
   });
 
   detail_ = new RecordDetailView(split_);
@@ -645,26 +612,11 @@ void VaultDocumentWindow::toggleCollapseExpandMainView() {
 }
 
 RecordColumns::ColumnLayout VaultDocumentWindow::columnLayout() const {
-  RecordColumns::ColumnLayout layout;
-  const QHeaderView* header = table_->horizontalHeader();
-  for (int visual = 0; visual < header->count(); ++visual) {
-    const int logical = header->logicalIndex(visual);
-    layout.push_back({model_->identifier(logical), header->isSectionHidden(logical),
-                      widths_[std::size_t(logical)]});
-  }
-  return layout;
+  return table_->columnLayout();
 }
 
 void VaultDocumentWindow::setColumnLayout(const RecordColumns::ColumnLayout& layout) {
-  Programmatic quiet(programmatic_);
-  QHeaderView* header = table_->horizontalHeader();
-  for (const RecordColumns::ColumnState& c : layout) {
-    const int logical = model_->columnOf(c.identifier);
-    if (logical < 0) continue;
-    widths_[std::size_t(logical)] = c.width;
-    header->setSectionHidden(logical, c.hidden);
-    if (!c.hidden) header->resizeSection(logical, int(std::lround(c.width)));
-  }
+  table_->setColumnLayout(layout);
   refreshCommands();
 }
 
@@ -709,9 +661,8 @@ RecordColumns::Comparison VaultDocumentWindow::comparison() const {
   return RecordColumns::comparisonFor(defaults_.integerForKey(QStringLiteral("tableSortCompare")));
 }
 
-void VaultDocumentWindow::headerClicked(int logicalIndex) {
+void VaultDocumentWindow::headerClicked(const QString& identifier) {
   if (!document_ || document_->isEncrypted()) return;
-  const QString identifier = model_->identifier(logicalIndex);
   DesktopViewState state = document_->vault().viewState();
   // A second click on the sorted column reverses it.
   const bool ascending =
@@ -730,18 +681,8 @@ void VaultDocumentWindow::orderByColumnWithidentifier(const QString& identifier,
   ArrayController& records = document_->recordController();
   records.setSortDescriptors({*descriptor});
   records.rearrangeObjects();
-  updateSortIndicator();
+  table_->setSortIndicator(identifier, ascending);
   if (!programmatic_) document_->updateChangeCount(ChangeCounting::ChangeDone);
-}
-
-void VaultDocumentWindow::updateSortIndicator() {
-  const DesktopViewState& state = document_->vault().viewState();
-  const int column = model_->columnOf(state.latestOrderedColumn);
-  QHeaderView* header = table_->horizontalHeader();
-  header->setSortIndicatorShown(column >= 0);
-  if (column >= 0)
-    header->setSortIndicator(
-        column, state.latestOrderedColumnAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void VaultDocumentWindow::sortComparisonChanged(const QString& key) {

@@ -2,7 +2,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <array>
 
 #include "vault/RecordColumns.h"
 #include "vault/VaultWindow.h"
@@ -10,16 +9,15 @@
 
 class MyDocument;
 class MainSplitView;
-class MyTableDelegate;
 class QAction;
 class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QStackedWidget;
-class QTableView;
 class QToolBar;
 class RecordDetailView;
 class RecordTableModel;
+class RecordTableView;
 class UserDefaults;
 
 // The window of one vault document. Locked, a small fixed-size page with the password field
@@ -42,7 +40,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QLineEdit* passwordField() const { return passwordField_; }
   QLineEdit* toolbarSearchField() const { return searchField_; }
   QToolBar* toolbar() const { return toolbar_; }
-  QTableView* tableView() const { return table_; }
+  RecordTableView* tableView() const { return table_; }
   RecordTableModel* tableModel() const { return model_; }
   RecordDetailView* detailView() const { return detail_; }
   MainSplitView* mainSplitView() const { return split_; }
@@ -109,13 +107,12 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void tableViewSelectionDidChange();
   void fieldEdited(const DictRef& record, const QString& key, QWidget* control);
   void increaseUsageOfRow();
-  void headerClicked(int logicalIndex);
+  void headerClicked(const QString& identifier);
   void splitViewDidResizeSubviews();
   void toggleCollapseExpandMainView();
   void switchVisibilityColumnWithIdentifier(const QString& identifier);
   void setColumnLayout(const RecordColumns::ColumnLayout& layout);
   void applyPreset(RecordColumns::Preset preset);
-  void updateSortIndicator();
   RecordColumns::Comparison comparison() const;
   void sortComparisonChanged(const QString& key);
   // The stored panes of a file, applied after the window has its frame.
@@ -132,13 +129,10 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QToolBar* toolbar_ = nullptr;
   QLineEdit* searchField_ = nullptr;
   MainSplitView* split_ = nullptr;
-  QTableView* table_ = nullptr;
+  RecordTableView* table_ = nullptr;
   RecordTableModel* model_ = nullptr;
-  MyTableDelegate* tableDelegate_ = nullptr;
   RecordDetailView* detail_ = nullptr;
   QList<QAction*> commands_;
-  // Widths by column, hidden columns included (a hidden header section reports 0).
-  std::array<double, 12> widths_{};
 
   bool isEditable_ = false;
   bool showClearPassword_ = false;

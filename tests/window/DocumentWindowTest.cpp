@@ -24,6 +24,7 @@
 #include "window/MainSplitView.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordTableModel.h"
+#include "window/RecordTableView.h"
 #include "window/VaultDocumentWindow.h"
 
 namespace {
