@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -11,16 +10,14 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QToolBar>
-#include <QVBoxLayout>
 #include <cmath>
 
-#include "Common/AppIdentity.h"
-#include "Common/ZVAppSupportUtility.h"
 #include "Common/ZVTextFieldExt.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
+#include "window/LockedPage.h"
 #include "window/MainSplitView.h"
 #include "window/MyTableDelegate.h"
 #include "window/RecordDetailView.h"
@@ -84,48 +81,11 @@ VaultDocumentWindow::~VaultDocumentWindow() {
 }
 
 QWidget* VaultDocumentWindow::buildLockedPage() {
-  auto* page = new QWidget(pages_);
-  page->setObjectName(QStringLiteral("lockedPage"));
-  auto* layout = new QVBoxLayout(page);
-  layout->setContentsMargins(40, 24, 40, 16);
-  layout->addStretch(2);
-  lockedTitle_ = new QLabel(page);
-  lockedTitle_->setAlignment(Qt::AlignCenter);
-  QFont titleFont = lockedTitle_->font();
-  titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
-  titleFont.setBold(true);
-  lockedTitle_->setFont(titleFont);
-  layout->addWidget(lockedTitle_);
-  layout->addSpacing(12);
-  passwordField_ = new QLineEdit(page);
-  passwordField_->setEchoMode(QLineEdit::Password);
-  passwordField_->setPlaceholderText(QStringLiteral("Password"));
-  passwordField_->setAccessibleName(QStringLiteral("Password"));
-  passwordField_->setFixedWidth(300);
-  layout->addWidget(passwordField_, 0, Qt::AlignHCenter);
+  lockedPage_ = new LockedPage(pages_);
+  lockedPage_->setObjectName(QStringLiteral("lockedPage"));
+  passwordField_ = lockedPage_->passwordField();
   connect(passwordField_, &QLineEdit::returnPressed, this, &VaultDocumentWindow::submitPassword);
-  auto* hint = new QLabel(QStringLiteral("Type the document's password and press Enter"), page);
-  hint->setAlignment(Qt::AlignCenter);
-  hint->setForegroundRole(QPalette::PlaceholderText);
-  layout->addWidget(hint);
-  layout->addStretch(1);
-  formatText_ = new QLabel(page);
-  formatText_->setAlignment(Qt::AlignCenter);
-  releaseText_ = new QLabel(page);
-  releaseText_->setAlignment(Qt::AlignCenter);
-  descriptionText_ = new QLabel(page);
-  descriptionText_->setWordWrap(true);
-  descriptionText_->setAlignment(Qt::AlignCenter);
-  for (QLabel* l : {formatText_, releaseText_, descriptionText_}) layout->addWidget(l);
-  layout->addStretch(1);
-  auto* appRelease = new QLabel(
-      QStringLiteral("%1 %2").arg(app_identity::kShortName, ZVAppSupportUtility::calcReleaseString(
-                                                                app_identity::kReleaseNumber)),
-      page);
-  appRelease->setAlignment(Qt::AlignRight);
-  appRelease->setForegroundRole(QPalette::PlaceholderText);
-  layout->addWidget(appRelease);
-  return page;
+  return lockedPage_;
 }
 
 QWidget* VaultDocumentWindow::buildRecordPage() {
@@ -409,13 +369,8 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
 void VaultDocumentWindow::updateLayout() {
   if (!document_) return;
   const bool locked = document_->isEncrypted();
-  lockedTitle_->setText(QStringLiteral("“%1” is locked").arg(document_->displayName()));
-  formatText_->setText(document_->convertFormatString());
-  releaseText_->setText(
-      document_->docReleaseString().isEmpty()
-          ? QString()
-          : QStringLiteral("Document format %1").arg(document_->docReleaseString()));
-  descriptionText_->setText(document_->moreDocDescription());
+  lockedPage_->setTexts(document_->displayName(), document_->convertFormatString(),
+                        document_->docReleaseString(), document_->moreDocDescription());
   if (locked != locked_) {
     locked_ = locked;
     if (locked)

@@ -8,9 +8,9 @@
 #include "vault/WindowCommands.h"
 
 class MyDocument;
+class LockedPage;
 class MainSplitView;
 class QAction;
-class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QStackedWidget;
@@ -121,11 +121,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QPointer<MyDocument> document_;
   UserDefaults& defaults_;
   QStackedWidget* pages_ = nullptr;
+  LockedPage* lockedPage_ = nullptr;
   QLineEdit* passwordField_ = nullptr;
-  QLabel* lockedTitle_ = nullptr;
-  QLabel* formatText_ = nullptr;
-  QLabel* releaseText_ = nullptr;
-  QLabel* descriptionText_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QLineEdit* searchField_ = nullptr;
   MainSplitView* split_ = nullptr;
