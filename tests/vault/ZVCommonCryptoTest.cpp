@@ -66,8 +66,12 @@ TEST_F(FixedEngine, EncryptingInPlaceGivesTheSameCiphertext) {
       ASSERT_TRUE(engine.encryptInPlace(bytes, &status)) << n;
       EXPECT_EQ(status, 0);
       EXPECT_EQ(bytes, expected) << n << " buffer " << buffer;
-      if (buffer == Roomy) EXPECT_EQ(bytes.constData(), where) << n;
-      if (buffer == Shared) EXPECT_EQ(sharer, plain) << n;
+      if (buffer == Roomy) {
+        EXPECT_EQ(bytes.constData(), where) << n;
+      }
+      if (buffer == Shared) {
+        EXPECT_EQ(sharer, plain) << n;
+      }
     }
 }
 
