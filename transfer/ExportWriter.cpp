@@ -1,0 +1,212 @@
+#include "transfer/ExportWriter.h"
+
+#include "platform/KeyPath.h"
+#include "platform/SecureMemory.h"
+
+namespace {
+// The texts around and between values in one format.
+struct Frame {
+  QString startOfFile, endOfFile, startOfRecord, endOfRecord, fieldOpen, fieldClose, separator;
+  bool endOfRecordAfterLast = false;
+};
+
+Frame frameFor(const ExportWriter::Settings& settings) {
+  const QString lf = QStringLiteral("\n");
+  switch (settings.format) {
+    case ExportFileFormat::Custom: {
+      const ExportCustomStrings& c = settings.custom;
+      return {ExportWriter::expandEscapes(c.start_of_file),
+              ExportWriter::expandEscapes(c.end_of_file),
+              ExportWriter::expandEscapes(c.start_of_record),
+              ExportWriter::expandEscapes(c.end_of_record),
+              ExportWriter::expandEscapes(c.field_open_tag),
+              ExportWriter::expandEscapes(c.field_close_tag),
+              ExportWriter::expandEscapes(c.field_separator),
+              ExportWriter::boolValue(c.use_end_of_record_in_last_record)};
+    }
+    case ExportFileFormat::TSV:
+      return {{}, {}, {}, lf, {}, {}, QStringLiteral("\t"), false};
+    case ExportFileFormat::QuotedCSV:
+      return {{},   {}, {}, lf, QStringLiteral("\""), QStringLiteral("\""), QStringLiteral(","),
+              false};
+    case ExportFileFormat::HTMLTable:
+      return {QStringLiteral("<table>"),
+              QStringLiteral("</table>"),
+              QStringLiteral("<tr>"),
+              QStringLiteral("</tr>"),
+              QStringLiteral("<td>"),
+              QStringLiteral("</td>"),
+              {},
+              true};
+    case ExportFileFormat::HTMLPage:
+      // The page says its encoding, so browsers do not guess at accented letters.
+      return {QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head>"
+                             "<body><table>"),
+              QStringLiteral("</table></body></html>"),
+              QStringLiteral("<tr>"),
+              QStringLiteral("</tr>"),
+              QStringLiteral("<td>"),
+              QStringLiteral("</td>"),
+              {},
+              true};
+    case ExportFileFormat::PlainCSV:
+      return {{}, {}, {}, lf, {}, {}, QStringLiteral(","), false};
+    default:
+      return {};
+  }
+}
+
+bool holdsAny(QStringView text, QStringView characters) {
+  for (QChar c : text)
+    if (characters.contains(c)) return true;
+  return false;
+}
+
+void replaceAll(QString& text, QStringView from, QStringView to) {
+  text.replace(from.data(), from.size(), to.data(), to.size());
+}
+
+// One value as the format writes it, appended to out. Values without the characters a
+// format minds, nearly all of them, are appended as they are.
+void appendEncoded(QString& out, QStringView value, qint32 format) {
+  switch (format) {
+    case ExportFileFormat::TSV: {
+      if (!holdsAny(value, u"\t\r\n")) break;
+      // A value stays on its line and in its column.
+      QString v = value.toString();
+      for (auto [from, to] : {std::pair{u" \t", u" "},
+                              {u"\t ", u" "},
+                              {u"\t", u" "},
+                              {u"\r\n", u"\n"},
+                              {u"\r", u"\n"},
+                              {u" \n", u" "},
+                              {u"\n ", u" "},
+                              {u"\n", u" "}})
+        replaceAll(v, from, to);
+      out += v;
+      SecureMemory::wipe(v);
+      return;
+    }
+    case ExportFileFormat::QuotedCSV:
+    case ExportFileFormat::PlainCSV: {
+      // RFC 4180: quotes inside a quoted value are doubled; line breaks stay inside it.
+      const bool quoted = format == ExportFileFormat::QuotedCSV;
+      if (!holdsAny(value, quoted ? u"\"\r" : u"\",\r\n")) break;
+      QString v = value.toString();
+      replaceAll(v, u"\r\n", u"\n");
+      replaceAll(v, u"\r", u"\n");
+      replaceAll(v, u"\"", u"\"\"");
+      if (!quoted) out += QLatin1Char('"');
+      out += v;
+      if (!quoted) out += QLatin1Char('"');
+      SecureMemory::wipe(v);
+      return;
+    }
+    case ExportFileFormat::HTMLTable:
+    case ExportFileFormat::HTMLPage:
+      if (!holdsAny(value, u"&<>\"")) break;
+      for (QChar c : value) {
+        switch (c.unicode()) {
+          case u'&':
+            out += QLatin1String("&amp;");
+            break;
+          case u'<':
+            out += QLatin1String("&lt;");
+            break;
+          case u'>':
+            out += QLatin1String("&gt;");
+            break;
+          case u'"':
+            out += QLatin1String("&quot;");
+            break;
+          default:
+            out += c;
+        }
+      }
+      return;
+  }
+  out += value;
+}
+
+// A record's value at the key path as text: strings as they are, numbers in plain decimals,
+// dates in the short date format; anything else is empty.
+QString valueText(const Value& value, const QLocale& locale) {
+  switch (value.type()) {
+    case Value::Type::Integer:
+    case Value::Type::Boolean:
+      return QString::number(value.toInteger());
+    case Value::Type::Unsigned:
+      return QString::number(value.toUnsigned());
+    case Value::Type::Double:
+      return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    case Value::Type::Date:
+      return locale.toString(value.toDate().toDateTime().toLocalTime().date(),
+                             QLocale::ShortFormat);
+    default:
+      return {};
+  }
+}
+}  // namespace
+
+QString ExportWriter::expandEscapes(const QString& typed) {
+  QString text = typed;
+  text.replace(QLatin1String("\\n"), QLatin1String("\n"));
+  text.replace(QLatin1String("\\t"), QLatin1String("\t"));
+  return text;
+}
+
+bool ExportWriter::boolValue(QStringView text) {
+  qsizetype i = 0;
+  while (i < text.size() && text[i].isSpace()) ++i;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+  while (i < text.size() && text[i] == u'0') ++i;
+  if (i == text.size()) return false;
+  const QChar c = text[i];
+  return c == u'Y' || c == u'y' || c == u'T' || c == u't' || (c >= u'1' && c <= u'9');
+}
+
+QString ExportWriter::text(const std::vector<DictRef>& records, const std::vector<DictRef>& fields,
+                           const Settings& settings, const QLocale& locale) {
+  const Frame frame = frameFor(settings);
+  const qint32 format = settings.format;
+  std::vector<QString> titles, keyPaths;
+  for (const DictRef& field : fields) {
+    titles.push_back(field ? field->value(u"publicKey").toString() : QString());
+    keyPaths.push_back(field ? field->value(u"innerKey").toString() : QString());
+  }
+  const std::size_t k = fields.size();
+  const auto appendRow = [&](QString& out, auto&& appendField) {
+    out += frame.startOfRecord;
+    for (std::size_t f = 0; f < k; ++f) {
+      out += frame.fieldOpen;
+      appendField(f);
+      out += frame.fieldClose;
+      if (f + 1 < k) out += frame.separator;
+    }
+  };
+
+  QString out;
+  // A guess at the size, so the text grows a few times rather than at every record.
+  out.reserve(qsizetype(records.size() * (k * 16 + 2) + 256));
+  out += frame.startOfFile;
+  if (settings.useFieldNamesAsFirstRow) {
+    appendRow(out, [&](std::size_t f) { appendEncoded(out, titles[f], format); });
+    if (frame.endOfRecordAfterLast || !records.empty()) out += frame.endOfRecord;
+  }
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    const Dictionary* record = records[r].get();
+    appendRow(out, [&](std::size_t f) {
+      if (!record) return;
+      const Value value = KeyPath::valueForKeyPath(*record, keyPaths[f]);
+      if (const QString* s = value.stringPointer()) {
+        appendEncoded(out, *s, format);
+        return;
+      }
+      QString converted = valueText(value, locale);
+      appendEncoded(out, converted, format);
+    });
+    if (frame.endOfRecordAfterLast || r + 1 < records.size()) out += frame.endOfRecord;
+  }
+  out += frame.endOfFile;
+  return out;
+}
