@@ -3,6 +3,8 @@
 #include "platform/KeyPath.h"
 #include "platform/SecureMemory.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // The texts around and between values in one format.
 struct Frame {
@@ -56,9 +58,12 @@ Frame frameFor(const ExportWriter::Settings& settings) {
   }
 }
 
-bool holdsAny(QStringView text, QStringView characters) {
+// Whether the text holds any of the ASCII characters named; one pass, no call per character.
+bool holdsAny(QStringView text, QLatin1StringView characters) {
+  bool wanted[128] = {};
+  for (char c : characters) wanted[uchar(c)] = true;
   for (QChar c : text)
-    if (characters.contains(c)) return true;
+    if (c.unicode() < 128 && wanted[c.unicode()]) return true;
   return false;
 }
 
@@ -71,7 +76,7 @@ void replaceAll(QString& text, QStringView from, QStringView to) {
 void appendEncoded(QString& out, QStringView value, qint32 format) {
   switch (format) {
     case ExportFileFormat::TSV: {
-      if (!holdsAny(value, u"\t\r\n")) break;
+      if (!holdsAny(value, "\t\r\n"_L1)) break;
       // A value stays on its line and in its column.
       QString v = value.toString();
       for (auto [from, to] : {std::pair{u" \t", u" "},
@@ -91,7 +96,7 @@ void appendEncoded(QString& out, QStringView value, qint32 format) {
     case ExportFileFormat::PlainCSV: {
       // RFC 4180: quotes inside a quoted value are doubled; line breaks stay inside it.
       const bool quoted = format == ExportFileFormat::QuotedCSV;
-      if (!holdsAny(value, quoted ? u"\"\r" : u"\",\r\n")) break;
+      if (!holdsAny(value, quoted ? "\"\r"_L1 : "\",\r\n"_L1)) break;
       QString v = value.toString();
       replaceAll(v, u"\r\n", u"\n");
       replaceAll(v, u"\r", u"\n");
@@ -104,7 +109,7 @@ void appendEncoded(QString& out, QStringView value, qint32 format) {
     }
     case ExportFileFormat::HTMLTable:
     case ExportFileFormat::HTMLPage:
-      if (!holdsAny(value, u"&<>\"")) break;
+      if (!holdsAny(value, "&<>\""_L1)) break;
       for (QChar c : value) {
         switch (c.unicode()) {
           case u'&':
