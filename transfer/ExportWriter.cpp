@@ -13,49 +13,19 @@ struct Frame {
 };
 
 Frame frameFor(const ExportWriter::Settings& settings) {
-  const QString lf = QStringLiteral("\n");
-  switch (settings.format) {
-    case ExportFileFormat::Custom: {
-      const ExportCustomStrings& c = settings.custom;
-      return {ExportWriter::expandEscapes(c.start_of_file),
-              ExportWriter::expandEscapes(c.end_of_file),
-              ExportWriter::expandEscapes(c.start_of_record),
-              ExportWriter::expandEscapes(c.end_of_record),
-              ExportWriter::expandEscapes(c.field_open_tag),
-              ExportWriter::expandEscapes(c.field_close_tag),
-              ExportWriter::expandEscapes(c.field_separator),
-              ExportWriter::boolValue(c.use_end_of_record_in_last_record)};
-    }
-    case ExportFileFormat::TSV:
-      return {{}, {}, {}, lf, {}, {}, QStringLiteral("\t"), false};
-    case ExportFileFormat::QuotedCSV:
-      return {{},   {}, {}, lf, QStringLiteral("\""), QStringLiteral("\""), QStringLiteral(","),
-              false};
-    case ExportFileFormat::HTMLTable:
-      return {QStringLiteral("<table>"),
-              QStringLiteral("</table>"),
-              QStringLiteral("<tr>"),
-              QStringLiteral("</tr>"),
-              QStringLiteral("<td>"),
-              QStringLiteral("</td>"),
-              {},
-              true};
-    case ExportFileFormat::HTMLPage:
-      // The page says its encoding, so browsers do not guess at accented letters.
-      return {QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head>"
-                             "<body><table>"),
-              QStringLiteral("</table></body></html>"),
-              QStringLiteral("<tr>"),
-              QStringLiteral("</tr>"),
-              QStringLiteral("<td>"),
-              QStringLiteral("</td>"),
-              {},
-              true};
-    case ExportFileFormat::PlainCSV:
-      return {{}, {}, {}, lf, {}, {}, QStringLiteral(","), false};
-    default:
-      return {};
-  }
+  const qint32 format = settings.format;
+  if (format < ExportFileFormat::Custom || format > ExportFileFormat::PlainCSV) return {};
+  // The built-in formats write their presets; the custom one the user's texts.
+  const ExportCustomStrings& c =
+      format == ExportFileFormat::Custom ? settings.custom : ExportWriter::presetFor(format);
+  return {ExportWriter::expandEscapes(c.start_of_file),
+          ExportWriter::expandEscapes(c.end_of_file),
+          ExportWriter::expandEscapes(c.start_of_record),
+          ExportWriter::expandEscapes(c.end_of_record),
+          ExportWriter::expandEscapes(c.field_open_tag),
+          ExportWriter::expandEscapes(c.field_close_tag),
+          ExportWriter::expandEscapes(c.field_separator),
+          ExportWriter::boolValue(c.use_end_of_record_in_last_record)};
 }
 
 // Whether the text holds any of the ASCII characters named; one pass, no call per character.
@@ -152,6 +122,40 @@ QString valueText(const Value& value, const QLocale& locale) {
   }
 }
 }  // namespace
+
+ExportCustomStrings ExportWriter::presetFor(qint32 format) {
+  const QString lf = QStringLiteral("\\n"), no = QStringLiteral("NO"), yes = QStringLiteral("YES");
+  switch (format) {
+    case ExportFileFormat::TSV:
+      return {{}, {}, {}, lf, {}, {}, QStringLiteral("\\t"), no};
+    case ExportFileFormat::QuotedCSV:
+      return {{}, {}, {}, lf, QStringLiteral("\""), QStringLiteral("\""), QStringLiteral(","), no};
+    case ExportFileFormat::HTMLTable:
+      return {QStringLiteral("<table>"),
+              QStringLiteral("</table>"),
+              QStringLiteral("<tr>"),
+              QStringLiteral("</tr>"),
+              QStringLiteral("<td>"),
+              QStringLiteral("</td>"),
+              {},
+              yes};
+    case ExportFileFormat::HTMLPage:
+      // The page says its encoding, so browsers do not guess at accented letters.
+      return {QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head>"
+                             "<body><table>"),
+              QStringLiteral("</table></body></html>"),
+              QStringLiteral("<tr>"),
+              QStringLiteral("</tr>"),
+              QStringLiteral("<td>"),
+              QStringLiteral("</td>"),
+              {},
+              yes};
+    case ExportFileFormat::PlainCSV:
+      return {{}, {}, {}, lf, {}, {}, QStringLiteral(","), no};
+    default:
+      return {{}, {}, {}, {}, {}, {}, {}, yes};
+  }
+}
 
 QString ExportWriter::expandEscapes(const QString& typed) {
   QString text = typed;

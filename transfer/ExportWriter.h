@@ -12,7 +12,7 @@ enum : qint32 { Custom = 0, TSV = 1, QuotedCSV = 2, HTMLTable = 3, HTMLPage = 4,
 }
 
 // The user's own texts for the custom format, as typed: "\n" and "\t" written as backslash
-// and a letter. The others format's presets fill them for show.
+// and a letter. The other formats' presets fill them for show.
 struct ExportCustomStrings {
   QString start_of_file, end_of_file;
   QString start_of_record, end_of_record;
@@ -39,6 +39,9 @@ class ExportWriter {
   static QString text(const std::vector<DictRef>& records, const std::vector<DictRef>& fields,
                       const Settings& settings, const QLocale& locale = QLocale());
 
+  // A format's texts as the settings sheet shows them (line feeds and tabs escaped); an
+  // unknown format gets the custom format's empty ones.
+  static ExportCustomStrings presetFor(qint32 format);
   // "\\n" becomes a line feed, then "\\t" a tab; nothing else is an escape.
   static QString expandEscapes(const QString& typed);
   // A text read as a yes or no: after blanks, a sign and zeros, Y, y, T, t or 1..9 is yes.

@@ -182,7 +182,7 @@ void ExporterSheet::showFormat() {
   // Only the custom format's texts are the user's; the others are shown as they are written.
   const bool custom = format_->currentData().toInt() == ExportFileFormat::Custom;
   const ExportCustomStrings shown =
-      custom ? manager_->customStrings() : ZVDataExportManager::presetFor(code);
+      custom ? manager_->customStrings() : ExportWriter::presetFor(code);
   for (int i = 0; i < CustomTextCount; ++i) {
     if (custom_[i]->text() != shown.*kTexts[i]) custom_[i]->setText(shown.*kTexts[i]);
     custom_[i]->setEnabled(custom);

@@ -34,38 +34,6 @@ QString ZVDataExportManager::suggestedFileNameFor(const QString& displayName) {
   return QStringLiteral("%1 Export").arg(name);
 }
 
-ExportCustomStrings ZVDataExportManager::presetFor(qint32 format) {
-  const QString lf = QStringLiteral("\\n"), no = QStringLiteral("NO"), yes = QStringLiteral("YES");
-  switch (format) {
-    case ExportFileFormat::TSV:
-      return {{}, {}, {}, lf, {}, {}, QStringLiteral("\\t"), no};
-    case ExportFileFormat::QuotedCSV:
-      return {{}, {}, {}, lf, QStringLiteral("\""), QStringLiteral("\""), QStringLiteral(","), no};
-    case ExportFileFormat::HTMLTable:
-      return {QStringLiteral("<table>"),
-              QStringLiteral("</table>"),
-              QStringLiteral("<tr>"),
-              QStringLiteral("</tr>"),
-              QStringLiteral("<td>"),
-              QStringLiteral("</td>"),
-              {},
-              yes};
-    case ExportFileFormat::HTMLPage:
-      return {QStringLiteral("<!DOCTYPE html><html><body><table>"),
-              QStringLiteral("</table></body></html>"),
-              QStringLiteral("<tr>"),
-              QStringLiteral("</tr>"),
-              QStringLiteral("<td>"),
-              QStringLiteral("</td>"),
-              {},
-              yes};
-    case ExportFileFormat::PlainCSV:
-      return {{}, {}, {}, lf, {}, {}, QStringLiteral(","), no};
-    default:
-      return {{}, {}, {}, {}, {}, {}, {}, yes};
-  }
-}
-
 void ZVDataExportManager::setFileFormatToSave(qint32 format) {
   if (settings_.format == format) return;
   settings_.format = format;
@@ -84,7 +52,9 @@ void ZVDataExportManager::setCustomStrings(const ExportCustomStrings& strings) {
   Q_EMIT customStringsChanged();
 }
 
-void ZVDataExportManager::setCustomFields(qint32 format) { setCustomStrings(presetFor(format)); }
+void ZVDataExportManager::setCustomFields(qint32 format) {
+  setCustomStrings(ExportWriter::presetFor(format));
+}
 
 void ZVDataExportManager::moveEntries(FieldKeyList& from, std::vector<qsizetype> rows,
                                       FieldKeyList& to) {

@@ -24,8 +24,6 @@ class ZVDataExportManager : public QObject {
   static QString extensionForFormat(qint32 format);
   // The name proposed for the file of a document shown under that name.
   static QString suggestedFileNameFor(const QString& displayName);
-  // The texts the sheet shows for a format; any unknown format gets the custom ones.
-  static ExportCustomStrings presetFor(qint32 format);
 
   const std::vector<DictRef>& dataArray() const { return dataArray_; }
   // Lets go of the records when the export is over: the manager outlives it.

@@ -170,8 +170,9 @@ TEST_F(ExportManagerTest, EachFormatHasItsPresetAndExtension) {
   EXPECT_EQ(manager.customStrings(),
             (ExportCustomStrings{{}, {}, {}, {}, {}, {}, {}, QStringLiteral("YES")}));
   manager.setCustomFields(ExportFileFormat::HTMLPage);
-  EXPECT_EQ(manager.customStrings().start_of_file,
-            QStringLiteral("<!DOCTYPE html><html><body><table>"));
+  EXPECT_EQ(
+      manager.customStrings().start_of_file,
+      QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body><table>"));
 
   const struct {
     const char* display;
