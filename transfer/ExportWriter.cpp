@@ -1,5 +1,7 @@
 #include "transfer/ExportWriter.h"
 
+#include <algorithm>
+
 #include "platform/KeyPath.h"
 #include "platform/SecureMemory.h"
 
@@ -28,6 +30,42 @@ Frame frameFor(const ExportWriter::Settings& settings) {
           ExportWriter::boolValue(c.use_end_of_record_in_last_record)};
 }
 
+// The text being built: it holds secrets, so when it outgrows its block it moves to a larger
+// one by hand and wipes the old one, which growing in place would let go of unwiped.
+class SecretText {
+ public:
+  explicit SecretText(qsizetype capacity) { text_.reserve(capacity); }
+  SecretText& operator+=(QStringView piece) {
+    makeRoom(piece.size());
+    text_.append(piece.data(), piece.size());
+    return *this;
+  }
+  SecretText& operator+=(QLatin1StringView piece) {
+    makeRoom(piece.size());
+    text_.append(piece);
+    return *this;
+  }
+  SecretText& operator+=(QChar c) {
+    makeRoom(1);
+    text_.append(c);
+    return *this;
+  }
+  QString take() { return std::move(text_); }
+
+ private:
+  void makeRoom(qsizetype more) {
+    const qsizetype needed = text_.size() + more;
+    if (needed <= text_.capacity()) return;
+    QString larger;
+    larger.reserve(std::max(needed, text_.capacity() * 2));
+    larger.append(text_);
+    SecureMemory::wipe(text_);
+    text_ = std::move(larger);
+  }
+
+  QString text_;
+};
+
 // Whether the text holds any of the ASCII characters named; one pass, no call per character.
 bool holdsAny(QStringView text, QLatin1StringView characters) {
   bool wanted[128] = {};
@@ -43,7 +81,7 @@ void replaceAll(QString& text, QStringView from, QStringView to) {
 
 // One value as the format writes it, appended to out. Values without the characters a
 // format minds, nearly all of them, are appended as they are.
-void appendEncoded(QString& out, QStringView value, qint32 format) {
+void appendEncoded(SecretText& out, QStringView value, qint32 format) {
   switch (format) {
     case ExportFileFormat::TSV: {
       if (!holdsAny(value, "\t\r\n"_L1)) break;
@@ -71,9 +109,9 @@ void appendEncoded(QString& out, QStringView value, qint32 format) {
       replaceAll(v, u"\r\n", u"\n");
       replaceAll(v, u"\r", u"\n");
       replaceAll(v, u"\"", u"\"\"");
-      if (!quoted) out += QLatin1Char('"');
+      if (!quoted) out += u'"';
       out += v;
-      if (!quoted) out += QLatin1Char('"');
+      if (!quoted) out += u'"';
       SecureMemory::wipe(v);
       return;
     }
@@ -83,16 +121,16 @@ void appendEncoded(QString& out, QStringView value, qint32 format) {
       for (QChar c : value) {
         switch (c.unicode()) {
           case u'&':
-            out += QLatin1String("&amp;");
+            out += "&amp;"_L1;
             break;
           case u'<':
-            out += QLatin1String("&lt;");
+            out += "&lt;"_L1;
             break;
           case u'>':
-            out += QLatin1String("&gt;");
+            out += "&gt;"_L1;
             break;
           case u'"':
-            out += QLatin1String("&quot;");
+            out += "&quot;"_L1;
             break;
           default:
             out += c;
@@ -184,7 +222,7 @@ QString ExportWriter::text(const std::vector<DictRef>& records, const std::vecto
     keyPaths.push_back(field ? field->value(u"innerKey").toString() : QString());
   }
   const std::size_t k = fields.size();
-  const auto appendRow = [&](QString& out, auto&& appendField) {
+  const auto appendRow = [&](SecretText& out, auto&& appendField) {
     out += frame.startOfRecord;
     for (std::size_t f = 0; f < k; ++f) {
       out += frame.fieldOpen;
@@ -194,9 +232,8 @@ QString ExportWriter::text(const std::vector<DictRef>& records, const std::vecto
     }
   };
 
-  QString out;
   // A guess at the size, so the text grows a few times rather than at every record.
-  out.reserve(qsizetype(records.size() * (k * 16 + 2) + 256));
+  SecretText out(qsizetype(records.size() * (k * 16 + 2) + 256));
   out += frame.startOfFile;
   if (settings.useFieldNamesAsFirstRow) {
     appendRow(out, [&](std::size_t f) { appendEncoded(out, titles[f], format); });
@@ -217,5 +254,5 @@ QString ExportWriter::text(const std::vector<DictRef>& records, const std::vecto
     if (frame.endOfRecordAfterLast || r + 1 < records.size()) out += frame.endOfRecord;
   }
   out += frame.endOfFile;
-  return out;
+  return out.take();
 }

@@ -169,6 +169,8 @@ TEST(ExportWriterTest, TabSeparatedValuesStayOnTheirLineAndColumn) {
       {QStringLiteral("a \t b"), QStringLiteral("a  b")},
       {QStringLiteral("a\r\n\r\nb"), QStringLiteral("a  b")},
       {QStringLiteral("\tx\n"), QStringLiteral(" x ")},
+      // Past the room guessed for one record: the text moves to a larger block whole.
+      {QString(5000, u'x') + QStringLiteral("\ty"), QString(5000, u'x') + QStringLiteral(" y")},
   };
   for (const auto& c : cases) {
     auto record = Dictionary::create();
