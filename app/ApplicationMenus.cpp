@@ -146,6 +146,14 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
                [doc] {
                  if (doc) doc->importFromTextFile();
                });
+    addCommand(file, QStringLiteral("&Export Shown Records…"), "exportToTextFile:", "document",
+               [doc] {
+                 if (doc) doc->exportToTextFile();
+               });
+    addCommand(file, QStringLiteral("Export A&ll Records…"), "exportAllToTextFile:", "document",
+               [doc] {
+                 if (doc) doc->exportAllToTextFile();
+               });
     file->addSeparator();
     addCommand(file, QStringLiteral("Change &Password…"), "documentPassword:", "document", [doc] {
       if (doc) doc->documentPassword();

@@ -2,9 +2,11 @@
 
 #include "Common/ZVAppSupportUtility.h"
 #include "platform/FileBytes.h"
+#include "transfer/DataExportFlow.h"
 #include "transfer/DataImportFlow.h"
 #include "transfer/ImportedRecords.h"
 #include "transfer/MyDataImportManager.h"
+#include "transfer/ZVDataExportManager.h"
 #include "vault/CurrentFormatEncryptor.h"
 
 namespace {
@@ -213,7 +215,9 @@ int MyDocument::decryptDone() {
 }
 
 bool MyDocument::validateUserInterfaceItem(const UserInterfaceItem& item) {
-  if (item.action == u"importFromTextFile:") return isDecrypted();
+  if (item.action == u"importFromTextFile:" || item.action == u"exportToTextFile:" ||
+      item.action == u"exportAllToTextFile:")
+    return isDecrypted();
   return ZVCryptoDoc::validateUserInterfaceItem(item);
 }
 
@@ -231,4 +235,22 @@ void MyDocument::justFinishedImporting() {
       ImportedRecords::addToLists(myDataImportManager_->outsideDataArray(),
                                   vault_.recordController(), vault_.categoryController());
   if (added > 0) updateChangeCount(ChangeDone);
+}
+
+void MyDocument::exportAllToTextFile() {
+  std::vector<DictRef> records;
+  records.reserve(std::size_t(myArray()->count()));
+  for (const Value& v : myArray()->values())
+    if (DictRef record = v.toDictionary()) records.push_back(std::move(record));
+  runExport(std::move(records));
+}
+
+void MyDocument::exportToTextFile() { runExport(vault_.recordController().arrangedObjects()); }
+
+void MyDocument::runExport(std::vector<DictRef> records) {
+  if (isEncrypted() || !myWindow()) return;
+  exportMgr_ = std::make_unique<ZVDataExportManager>(std::move(records), keysForExport_);
+  exportMgr_->setSuggestedFileName(ZVDataExportManager::suggestedFileNameFor(displayName()));
+  QPointer<MyDocument> self(this);
+  DataExportFlow::run(exportMgr_.get(), myWindow(), [self] { return self && self->isDecrypted(); });
 }

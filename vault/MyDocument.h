@@ -8,10 +8,11 @@
 #include "vault/ZVCryptoDoc.h"
 
 class MyDataImportManager;
+class ZVDataExportManager;
 
 // The vault document: what the program asks, tells and shows around one vault.
 // The vault does the reading, unlocking, encrypting and writing; the document adds the
-// password, alerts, saving rules, the format texts, the window's state and imports.
+// password, alerts, saving rules, the format texts, the window's state, imports and exports.
 class MyDocument : public ZVCryptoDoc, public ZVImporter {
   Q_OBJECT
 
@@ -49,6 +50,10 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   bool acceptsImportedRecords() const override { return isDecrypted(); }
   // Links the imported records to their categories and adds them to the record list.
   void justFinishedImporting() override;
+  // Exports every record, or those the record list shows in its order (only while unlocked).
+  void exportAllToTextFile();
+  void exportToTextFile();
+  ZVDataExportManager* exportMgr() const { return exportMgr_.get(); }
 
   quint64 docVersionRapresentation() const { return vault_.formatVersion(); }
   bool YouCanSave() const { return youCanSave_; }
@@ -95,6 +100,7 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
 
  private:
   DesktopViewState currentViewState() const;
+  void runExport(std::vector<DictRef> records);
 
   Vault vault_;
   ArrayRef keysForImport_, keysForExport_;
@@ -104,4 +110,5 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   std::optional<VaultError> lastUnlockFailure_;
   VaultWindow* window_ = nullptr;
   std::unique_ptr<MyDataImportManager> myDataImportManager_;
+  std::unique_ptr<ZVDataExportManager> exportMgr_;
 };

@@ -166,6 +166,8 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
                 {"Save &As…", false},
                 {"&Revert to Saved", false},
                 {"&Import Text File…", false},
+                {"&Export Shown Records…", false},
+                {"Export A&ll Records…", false},
                 {"Change &Password…", false},
                 {"&Quit", true}};
   ASSERT_EQ(file.size(), std::size(states));

@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "app/ApplicationLaunch.h"
+#include "platform/AtomicFile.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "tests/app/SavedVault.h"
+#include "transfer/ExporterSheet.h"
+#include "transfer/ZVDataExportManager.h"
+#include "vault/MyDocument.h"
+#include "vault/VaultKeys.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+// A vault opened and unlocked in the running application, exported from its File menu.
+class ExporterSheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Quorlith.conf")));
+    path = dir.filePath(QStringLiteral("Home.qvlt"));
+    ASSERT_TRUE(writeSavedVault(path));
+    launch = std::make_unique<ApplicationLaunch>(*defaults);
+    launch->run({path});
+    gui::settle();
+    const auto windows = gui::visible<VaultDocumentWindow>();
+    ASSERT_EQ(windows.size(), 1);
+    window = windows.first();
+    doc = window->document();
+  }
+  void TearDown() override {
+    AtomicFile::setBeforeCommitHook({});
+    gui::closeAllAlerts();
+    for (auto* sheet : window->findChildren<ExporterSheet*>()) sheet->hide();
+    for (auto* dialog : window->findChildren<QFileDialog*>()) dialog->hide();
+    launch.reset();
+    gui::settle();
+  }
+
+  QAction* command(const QString& title) {
+    QMenu* file = window->menuBar()->actions().first()->menu();
+    Q_EMIT file->aboutToShow();
+    for (QAction* a : file->actions())
+      if (a->text() == title) return a;
+    return nullptr;
+  }
+  QAction* exportShown() { return command(QStringLiteral("&Export Shown Records…")); }
+  QAction* exportAll() { return command(QStringLiteral("Export A&ll Records…")); }
+  void unlock() {
+    QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
+    QTest::keyClick(window->passwordField(), Qt::Key_Return);
+    gui::settle();
+    ASSERT_TRUE(doc->isDecrypted());
+  }
+  // Records named by their names, with a password each, in the vault's record list.
+  void addRecords(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+      DictRef record = doc->recordController().newObject();
+      record->setValue(RecordKeys::name(), QString::fromUtf8(name));
+      record->setValue(RecordKeys::password(), QStringLiteral("pw-") + QString::fromUtf8(name));
+      doc->recordController().addObject(record);
+    }
+  }
+  ExporterSheet* openSheet(QAction* action) {
+    if (!action || !action->isEnabled()) return nullptr;
+    action->trigger();
+    gui::settle();
+    for (auto* sheet : window->findChildren<ExporterSheet*>())
+      if (sheet->isVisible()) return sheet;
+    return nullptr;
+  }
+  // Selects the rows of a list view as a user would, by clicking them (Ctrl for more).
+  static void select(QListView* view, std::initializer_list<int> rows) {
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    for (int row : rows) {
+      const QRect rect = view->visualRect(view->model()->index(row, 0));
+      QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, rect.center());
+      modifiers = Qt::ControlModifier;
+    }
+    gui::settle();
+  }
+  static QStringList rows(QListView* view) {
+    QStringList out;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+      out << view->model()->index(r, 0).data().toString();
+    return out;
+  }
+  static void click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+    gui::settle();
+  }
+  QFileDialog* saveDialog() const {
+    for (auto* dialog : window->findChildren<QFileDialog*>())
+      if (dialog->isVisible()) return dialog;
+    return nullptr;
+  }
+  // Types the name into the save dialog and confirms it.
+  void saveAs(const QString& name) {
+    QFileDialog* dialog = saveDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(field, nullptr);
+    field->setText(name);
+    static_cast<QDialog*>(dialog)->accept();
+    gui::settle();
+  }
+  static QByteArray contents(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<UserDefaults> defaults;
+  std::unique_ptr<ApplicationLaunch> launch;
+  QString path;
+  VaultDocumentWindow* window = nullptr;
+  MyDocument* doc = nullptr;
+};
+
+TEST_F(ExporterSheetTest, TheShownRecordsAreExportedInTheirOrderWithTheChosenFields) {
+  ASSERT_NE(exportShown(), nullptr);
+  ASSERT_NE(exportAll(), nullptr);
+  EXPECT_FALSE(exportShown()->isEnabled());  // locked
+  EXPECT_FALSE(exportAll()->isEnabled());
+  unlock();
+  addRecords({"beta", "alpha", "gamma", "delta"});
+  // The window's search and sort, as its record list holds them: "delta" filtered out.
+  doc->recordController().setSortDescriptors({{RecordKeys::name(), false, {}}});
+  doc->recordController().setFilterPredicate(
+      [](const DictRef& r) { return r->value(RecordKeys::name()).toString() != u"delta"; });
+
+  ExporterSheet* sheet = openSheet(exportShown());
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->objectName(), QStringLiteral("Exporter"));
+  EXPECT_EQ(sheet->parentWidget(), window);
+  EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+  EXPECT_EQ(rows(sheet->leftList()).size(), 10);
+  EXPECT_TRUE(rows(sheet->rightList()).isEmpty());
+  EXPECT_EQ(sheet->formatChoice()->currentData().toInt(), ExportFileFormat::TSV);
+  EXPECT_FALSE(sheet->addButton()->isEnabled());
+  EXPECT_FALSE(sheet->customText(ExporterSheet::Separator)->isEnabled());
+  EXPECT_EQ(sheet->customText(ExporterSheet::Separator)->text(), QStringLiteral("\\t"));
+
+  select(sheet->leftList(), {5, 1});  // Password, Name
+  click(sheet->addButton());
+  EXPECT_EQ(rows(sheet->rightList()),
+            QStringList({QStringLiteral("Name"), QStringLiteral("Password")}));
+  EXPECT_EQ(rows(sheet->leftList()).size(), 8);
+  EXPECT_FALSE(sheet->moveUpButton()->isEnabled());  // both selected
+  select(sheet->rightList(), {1});
+  ASSERT_TRUE(sheet->moveUpButton()->isEnabled());
+  EXPECT_FALSE(sheet->moveDownButton()->isEnabled());
+  click(sheet->moveUpButton());
+  EXPECT_EQ(rows(sheet->rightList()),
+            QStringList({QStringLiteral("Password"), QStringLiteral("Name")}));
+  EXPECT_EQ(sheet->rightList()->selectionModel()->selectedRows().first().row(), 0);
+
+  QComboBox* format = sheet->formatChoice();
+  const int csv = format->findData(ExportFileFormat::PlainCSV);
+  format->setCurrentIndex(csv);
+  Q_EMIT format->activated(csv);
+  QTest::keyClick(sheet->fieldNamesRow(), Qt::Key_Space);
+  gui::settle();
+  EXPECT_EQ(sheet->customText(ExporterSheet::Separator)->text(), QStringLiteral(","));
+  gui::snapshot(sheet, QStringLiteral("exporter-sheet"));
+
+  click(sheet->exportButton());
+  EXPECT_FALSE(sheet->isVisible());
+  QFileDialog* dialog = saveDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+  EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("csv"));
+  EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
+            QStringLiteral("Home Export.csv"));
+  saveAs(dir.filePath(QStringLiteral("out")));  // the extension is added
+  const QString written = dir.filePath(QStringLiteral("out.csv"));
+  EXPECT_EQ(contents(written),
+            QByteArray("Password,Name\npw-gamma,gamma\npw-beta,beta\npw-alpha,alpha"));
+  struct stat info {};
+  ASSERT_EQ(::stat(QFile::encodeName(written).constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_TRUE(doc->exportMgr()->dataArray().empty());  // let go of once written
+  EXPECT_FALSE(doc->isDocumentEdited());
+
+  // The next export starts afresh and takes every record, in the stored order.
+  sheet = openSheet(exportAll());
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_TRUE(rows(sheet->rightList()).isEmpty());
+  EXPECT_EQ(sheet->formatChoice()->currentData().toInt(), ExportFileFormat::TSV);
+  EXPECT_FALSE(sheet->fieldNamesRow()->isChecked());
+  select(sheet->leftList(), {1});
+  click(sheet->addButton());
+  click(sheet->exportButton());
+  saveAs(dir.filePath(QStringLiteral("all.tsv")));
+  EXPECT_EQ(contents(dir.filePath(QStringLiteral("all.tsv"))),
+            QByteArray("beta\nalpha\ngamma\ndelta"));
+}
+
+TEST_F(ExporterSheetTest, TheCustomFormatTakesTheTextsTyped) {
+  unlock();
+  addRecords({"one", "two"});
+  ExporterSheet* sheet = openSheet(exportAll());
+  ASSERT_NE(sheet, nullptr);
+  click(sheet->addAllButton());
+  select(sheet->rightList(), {0});
+  click(sheet->removeButton());  // Category goes back to the end of the left list
+  EXPECT_EQ(rows(sheet->leftList()), QStringList{QStringLiteral("Category")});
+  select(sheet->rightList(), {1, 2, 3, 5, 6, 7, 8});  // keep Name and Password
+  click(sheet->removeButton());
+  ASSERT_EQ(rows(sheet->rightList()),
+            QStringList({QStringLiteral("Name"), QStringLiteral("Password")}));
+
+  QComboBox* format = sheet->formatChoice();
+  const int custom = format->findData(ExportFileFormat::Custom);
+  format->setCurrentIndex(custom);
+  Q_EMIT format->activated(custom);
+  QLineEdit* separator = sheet->customText(ExporterSheet::Separator);
+  ASSERT_TRUE(separator->isEnabled());
+  EXPECT_TRUE(separator->text().isEmpty());
+  EXPECT_TRUE(sheet->endOfRecordAfterLast()->isChecked());
+  QTest::keyClicks(separator, QStringLiteral(" = "));
+  QTest::keyClicks(sheet->customText(ExporterSheet::EndOfRecord), QStringLiteral(";\\n"));
+  QTest::keyClicks(sheet->customText(ExporterSheet::StartOfFile), QStringLiteral("<list>\\n"));
+  gui::snapshot(sheet, QStringLiteral("exporter-sheet-custom"));
+  click(sheet->exportButton());
+  EXPECT_EQ(saveDialog()->defaultSuffix(), QStringLiteral("txt"));
+  saveAs(dir.filePath(QStringLiteral("custom.txt")));
+  EXPECT_EQ(contents(dir.filePath(QStringLiteral("custom.txt"))),
+            QByteArray("<list>\none = pw-one;\ntwo = pw-two;\n"));
+}
+
+TEST_F(ExporterSheetTest, NothingIsWrittenWhenCancelledLockedOrUnwritable) {
+  unlock();
+  addRecords({"one"});
+  // Cancelling the sheet, then the save dialog.
+  ExporterSheet* sheet = openSheet(exportAll());
+  ASSERT_NE(sheet, nullptr);
+  click(sheet->cancelButton());
+  EXPECT_EQ(saveDialog(), nullptr);
+  sheet = openSheet(exportAll());
+  ASSERT_NE(sheet, nullptr);
+  click(sheet->exportButton());
+  ASSERT_NE(saveDialog(), nullptr);
+  saveDialog()->reject();
+  gui::settle();
+  EXPECT_TRUE(doc->exportMgr()->dataArray().empty());
+
+  // Locked while the save dialog is up.
+  sheet = openSheet(exportAll());
+  click(sheet->exportButton());
+  doc->setIsEncrypted(true);
+  saveAs(dir.filePath(QStringLiteral("locked.tsv")));
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("locked.tsv"))));
+  EXPECT_FALSE(exportAll()->isEnabled());
+  doc->setIsEncrypted(false);
+
+  // A write that fails is told, and leaves no file.
+  AtomicFile::setBeforeCommitHook([] { return false; });
+  sheet = openSheet(exportAll());
+  click(sheet->exportButton());
+  saveAs(dir.filePath(QStringLiteral("cut.tsv")));
+  ASSERT_NE(gui::onlyAlert(), nullptr);
+  EXPECT_EQ(gui::onlyAlert()->text(),
+            QStringLiteral("The export could not be saved as “cut.tsv”."));
+  EXPECT_FALSE(gui::onlyAlert()->informativeText().isEmpty());
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("cut.tsv"))));
+}
+}  // namespace
