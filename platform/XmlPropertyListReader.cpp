@@ -55,13 +55,10 @@ Result<PropertyListRef> XmlPropertyListReader::document() {
   if (!more) return more.failure();
   if (more.value()) return fail(QStringLiteral("<plist> holds more than one object"));
 
-  // After the root: comments, processing instructions and white space only.
-  while (!xml_.atEnd()) {
-    const auto token = xml_.readNext();
-    if (token == QXmlStreamReader::Invalid) return fail(xml_.errorString());
-    if (token == QXmlStreamReader::Characters && !xml_.isWhitespace())
-      return fail(QStringLiteral("text after the root element"));
-  }
+  // After the root: comments, processing instructions and white space only (the XML reader
+  // refuses anything else).
+  while (!xml_.atEnd())
+    if (xml_.readNext() == QXmlStreamReader::Invalid) return fail(xml_.errorString());
   return root;
 }
 

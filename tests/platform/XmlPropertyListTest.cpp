@@ -106,7 +106,7 @@ TEST(XmlPropertyListReader, RefusesBadInputSayingWhatIsWrong) {
        "declares entities"},
       {"undeclared entity", plist("<string>&nope;</string>"), ""},
       {"too deep", deep, "nesting deeper than 512"},
-      {"text after the root", plist("<true/>") + "tail", "text after the root element"},
+      {"text after the root", plist("<true/>") + "tail", "Extra content at end of document"},
   };
   for (const auto& c : cases) {
     auto read = XmlPropertyListReader::read(c.bytes);
