@@ -1,8 +1,8 @@
 #include "Common/ZVReleaseCheckRules.h"
 
 ZVReleaseCheckRules::Report ZVReleaseCheckRules::reportFor(const std::optional<ZVReleaseFeed>& feed,
-                                                           qint64 currentRelease,
-                                                           bool reportUpdate, bool reportRest) {
+                                                           qint64 currentRelease, bool reportUpdate,
+                                                           bool reportRest) {
   if (!feed) return reportRest ? Report::NotReachable : Report::Nothing;
   if (feed->latestRelease > currentRelease)
     return reportUpdate ? Report::UpdateAvailable : Report::Nothing;

@@ -20,7 +20,8 @@ void tryNext(const std::shared_ptr<Run>& run) {
   }
   const QString mirror = run->mirrors.at(run->next++);
   run->loader.load(QUrl(mirror, QUrl::StrictMode), [run, mirror](Result<QByteArray> bytes) {
-    auto feed = bytes ? ZVReleaseFeed::fromData(bytes.value()) : Result<ZVReleaseFeed>(bytes.failure());
+    auto feed =
+        bytes ? ZVReleaseFeed::fromData(bytes.value()) : Result<ZVReleaseFeed>(bytes.failure());
     if (feed) return run->completion(feed.take());
     run->reasons << mirror + QStringLiteral(": ") + feed.error();
     tryNext(run);

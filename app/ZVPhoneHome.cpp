@@ -14,8 +14,7 @@ namespace {
 const QString kLastCheckKey = QStringLiteral("lastCheckDateForUpdate");
 }
 
-ZVPhoneHome::ZVPhoneHome(UserDefaults& defaults, std::unique_ptr<UrlLoader> loader,
-                         QObject* parent)
+ZVPhoneHome::ZVPhoneHome(UserDefaults& defaults, std::unique_ptr<UrlLoader> loader, QObject* parent)
     : QObject(parent), defaults_(defaults), loader_(std::move(loader)) {}
 
 ZVPhoneHome::~ZVPhoneHome() {
@@ -64,7 +63,8 @@ void ZVPhoneHome::checkForLastReleaseAvailableWithNotify() {
 }
 
 void ZVPhoneHome::dailyVerboseCheckForLastReleaseAvailable() {
-  if (!checking_ && lastCheckNotToday()) checkForLastReleaseAvailableAndNotifyIsAvailable(true, false);
+  if (!checking_ && lastCheckNotToday())
+    checkForLastReleaseAvailableAndNotifyIsAvailable(true, false);
 }
 
 void ZVPhoneHome::dailySilentCheckForLastReleaseAvailable() {
@@ -73,7 +73,7 @@ void ZVPhoneHome::dailySilentCheckForLastReleaseAvailable() {
 }
 
 void ZVPhoneHome::checkForLastReleaseAvailableAndNotifyIsAvailable(bool reportUpdate,
-                                                                  bool reportRest) {
+                                                                   bool reportRest) {
   const QStringList urls = mirrors();
   if (urls.isEmpty()) return;
   checking_ = true;
@@ -126,9 +126,10 @@ void ZVPhoneHome::inCaseInviteToCheckForLastReleaseAvailable() {
   alert.addButtonWithTitle(QStringLiteral("Marvessa Site"));
   alert.addButtonWithTitle(QStringLiteral("Cancel"));
   alert.messageText =
-      last ? QStringLiteral("It is more then %1 days this app doesn't report to you for "
-                            "updates.\nWould you like that %2 informs you now for any available "
-                            "update?")
+      last ? QStringLiteral(
+                 "It is more then %1 days this app doesn't report to you for "
+                 "updates.\nWould you like that %2 informs you now for any available "
+                 "update?")
                  .arg(ZVReleaseCheckRules::kInvitationDays)
                  .arg(myAppName_)
            : QStringLiteral("Would you like that %1 informs you now for any available update?")
@@ -159,8 +160,9 @@ void ZVPhoneHome::notifyAboutUpdateAvailable(const ZVReleaseFeed& feed) {
   alert.addButtonWithTitle(QStringLiteral("Later"));
   alert.messageText = QStringLiteral("There is an update available for %1").arg(myAppName_);
   alert.informativeText =
-      QStringLiteral("You are using release: %1\nLatest available release is: %2\nMarvessa "
-                     "recommends to use always the latest release")
+      QStringLiteral(
+          "You are using release: %1\nLatest available release is: %2\nMarvessa "
+          "recommends to use always the latest release")
           .arg(ZVAppSupportUtility::calcReleaseString(static_cast<long>(myAppRelease_)),
                ZVAppSupportUtility::calcReleaseString(static_cast<long>(feed.latestRelease)));
   QPointer<ZVPhoneHome> self(this);
@@ -204,10 +206,12 @@ void ZVPhoneHome::notifyAboutFailedChechForUpdate() {
 void ZVPhoneHome::notifyAboutNoReleaseFeed() {
   Alert alert;
   alert.addButtonWithTitle(QStringLiteral("OK"));
+  alert.alertStyle = Alert::Style::Informational;
   alert.messageText = QStringLiteral("No release feed is configured");
   alert.informativeText =
-      QStringLiteral("This build of %1 names no server to ask for newer releases. The Marvessa "
-                     "site lists the latest release.")
+      QStringLiteral(
+          "This build of %1 names no server to ask for newer releases. The Marvessa "
+          "site lists the latest release.")
           .arg(myAppName_);
   show(alert, {});
 }

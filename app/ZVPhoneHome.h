@@ -22,8 +22,7 @@ class ZVPhoneHome : public QObject {
   Q_OBJECT
 
  public:
-  ZVPhoneHome(UserDefaults& defaults, std::unique_ptr<UrlLoader> loader,
-              QObject* parent = nullptr);
+  ZVPhoneHome(UserDefaults& defaults, std::unique_ptr<UrlLoader> loader, QObject* parent = nullptr);
   ~ZVPhoneHome() override;
 
   // Release number, application name and the feed's mirrors in the order they are asked;

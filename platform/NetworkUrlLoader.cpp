@@ -31,7 +31,8 @@ void NetworkUrlLoader::load(const QUrl& url, Completion completion) {
     QMetaObject::invokeMethod(
         this,
         [completion = std::move(completion), url] {
-          completion(Failure{QStringLiteral("%1 is not an https address").arg(url.toDisplayString())});
+          completion(
+              Failure{QStringLiteral("%1 is not an https address").arg(url.toDisplayString())});
         },
         Qt::QueuedConnection);
     return;
@@ -40,8 +41,7 @@ void NetworkUrlLoader::load(const QUrl& url, Completion completion) {
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                        QNetworkRequest::NoLessSafeRedirectPolicy);
   request.setMaximumRedirectsAllowed(5);
-  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                       QNetworkRequest::AlwaysNetwork);
+  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
   if (!options_.trusted.isEmpty()) {
     QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
     ssl.addCaCertificates(options_.trusted);
@@ -93,7 +93,8 @@ void NetworkUrlLoader::load(const QUrl& url, Completion completion) {
             if (!isHttps(reply->url()))
               return completion(Failure{QStringLiteral("redirected away from https")});
             const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            if (status != 200) return completion(Failure{QStringLiteral("HTTP status %1").arg(status)});
+            if (status != 200)
+              return completion(Failure{QStringLiteral("HTTP status %1").arg(status)});
             completion(std::move(state->body));
           });
 }

@@ -20,7 +20,8 @@ bool isSignedDecimal(QStringView text) {
 }  // namespace
 
 Failure XmlPropertyListReader::fail(const QString& what) const {
-  return Failure{QStringLiteral("XML property list: %1 (line %2)").arg(what).arg(xml_.lineNumber())};
+  return Failure{
+      QStringLiteral("XML property list: %1 (line %2)").arg(what).arg(xml_.lineNumber())};
 }
 
 Result<PropertyListRef> XmlPropertyListReader::read(const QByteArray& bytes) {
@@ -70,8 +71,7 @@ Result<bool> XmlPropertyListReader::nextChild() {
       case QXmlStreamReader::EndElement:
         return false;
       case QXmlStreamReader::Characters:
-        if (!xml_.isWhitespace())
-          return fail(QStringLiteral("text where an element belongs"));
+        if (!xml_.isWhitespace()) return fail(QStringLiteral("text where an element belongs"));
         break;
       case QXmlStreamReader::EntityReference:
         return fail(QStringLiteral("undeclared entity &%1;").arg(xml_.name()));
@@ -174,7 +174,8 @@ Result<PropertyListRef> XmlPropertyListReader::scalar() {
         if (ok) return PropertyListObject::unsignedInteger(big);
       }
     }
-    return fail(QStringLiteral("\"%1\" is not an integer of at most 64 bits").arg(trimmed.left(40)));
+    return fail(
+        QStringLiteral("\"%1\" is not an integer of at most 64 bits").arg(trimmed.left(40)));
   }
   if (name == u"real") {
     const QString lower = trimmed.toLower();
@@ -193,8 +194,7 @@ Result<PropertyListRef> XmlPropertyListReader::scalar() {
     static const QRegularExpression form(
         QStringLiteral("^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}Z$"));
     QDateTime when;
-    if (form.match(trimmed).hasMatch())
-      when = QDateTime::fromString(trimmed, Qt::ISODate);
+    if (form.match(trimmed).hasMatch()) when = QDateTime::fromString(trimmed, Qt::ISODate);
     if (!when.isValid())
       return fail(QStringLiteral("\"%1\" is not a date such as 2001-01-01T00:00:00Z")
                       .arg(trimmed.left(40)));

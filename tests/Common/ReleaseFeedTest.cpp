@@ -23,10 +23,10 @@ TEST(ZVReleaseFeed, ReadsTheFeedInEitherFormAndKeepsOnlyHttpsLinks) {
       "<key>LRA</key><integer>40300</integer>"
       "<key>GFU</key><string>https://dl.example/q-4.3.tar.gz</string>"
       "<key>DPU</key><string>https://www.example/download/</string><key>other</key><true/>"));
-  const QByteArray binary = BinaryPropertyListWriter::write(*P::dictionary(
-      {QStringLiteral("DPU"), QStringLiteral("LRA"), QStringLiteral("GFU")},
-      {P::string(QStringLiteral("https://www.example/download/")), P::integer(40300),
-       P::string(QStringLiteral("https://dl.example/q-4.3.tar.gz"))}));
+  const QByteArray binary = BinaryPropertyListWriter::write(
+      *P::dictionary({QStringLiteral("DPU"), QStringLiteral("LRA"), QStringLiteral("GFU")},
+                     {P::string(QStringLiteral("https://www.example/download/")), P::integer(40300),
+                      P::string(QStringLiteral("https://dl.example/q-4.3.tar.gz"))}));
   for (const QByteArray& bytes : {xml, binary}) {
     auto feed = ZVReleaseFeed::fromData(bytes);
     ASSERT_TRUE(feed) << feed.error().toStdString();
@@ -36,12 +36,10 @@ TEST(ZVReleaseFeed, ReadsTheFeedInEitherFormAndKeepsOnlyHttpsLinks) {
   }
 
   // A link the browser should not be sent to is dropped; the feed itself stays good.
-  const char* unsafe[] = {"<string>http://dl.example/q.tar.gz</string>",
-                          "<string>file:///etc/passwd</string>",
-                          "<string>javascript:alert(1)</string>",
-                          "<string>https://</string>",
-                          "<string>not a url at all</string>",
-                          "<integer>5</integer>"};
+  const char* unsafe[] = {
+      "<string>http://dl.example/q.tar.gz</string>", "<string>file:///etc/passwd</string>",
+      "<string>javascript:alert(1)</string>",        "<string>https://</string>",
+      "<string>not a url at all</string>",           "<integer>5</integer>"};
   for (const char* link : unsafe) {
     auto feed = ZVReleaseFeed::fromData(xmlFeed(QStringLiteral("<key>LRA</key><integer>1</integer>"
                                                                "<key>GFU</key>%1<key>DPU</key>%1")
@@ -68,7 +66,8 @@ TEST(ZVReleaseFeed, RefusesWhatIsNotAFeed) {
        "LRA is not an integer"},
       {"LRA as a real", xmlFeed(QStringLiteral("<key>LRA</key><real>40300</real>")),
        "LRA is not an integer"},
-      {"LRA above 2^63", xmlFeed(QStringLiteral("<key>LRA</key><integer>9223372036854775808</integer>")),
+      {"LRA above 2^63",
+       xmlFeed(QStringLiteral("<key>LRA</key><integer>9223372036854775808</integer>")),
        "LRA is not an integer"},
       {"larger than 1 MiB",
        xmlFeed(QStringLiteral("<key>LRA</key><integer>1</integer><!-- %1 -->")
@@ -95,12 +94,18 @@ TEST(ZVReleaseCheckRules, ReportDependsOnTheLatestReleaseAndTheKindOfCheck) {
     Kind kind;
     Report report;
   } cases[] = {
-      {50000, menu, Report::UpdateAvailable},  {50000, verbose, Report::UpdateAvailable},
-      {50000, silent, Report::Nothing},        {40201, menu, Report::UpdateAvailable},
-      {40200, menu, Report::UpToDate},         {40200, verbose, Report::Nothing},
-      {40200, silent, Report::Nothing},        {40100, menu, Report::UpToDate},
-      {-1, menu, Report::UpToDate},            {0, verbose, Report::Nothing},
-      {std::nullopt, menu, Report::NotReachable}, {std::nullopt, verbose, Report::Nothing},
+      {50000, menu, Report::UpdateAvailable},
+      {50000, verbose, Report::UpdateAvailable},
+      {50000, silent, Report::Nothing},
+      {40201, menu, Report::UpdateAvailable},
+      {40200, menu, Report::UpToDate},
+      {40200, verbose, Report::Nothing},
+      {40200, silent, Report::Nothing},
+      {40100, menu, Report::UpToDate},
+      {-1, menu, Report::UpToDate},
+      {0, verbose, Report::Nothing},
+      {std::nullopt, menu, Report::NotReachable},
+      {std::nullopt, verbose, Report::Nothing},
       {std::nullopt, silent, Report::Nothing},
   };
   for (const auto& c : cases) {
@@ -136,7 +141,10 @@ TEST(ZVReleaseCheckRules, TodayIsACalendarDayAndTheInvitationWaitsNinetyDays) {
   const struct {
     double after;
     bool due;
-  } waits[] = {{89 * 86400.0, false}, {7776000.0, false}, {7776000.5, true}, {91 * 86400.0, true},
+  } waits[] = {{89 * 86400.0, false},
+               {7776000.0, false},
+               {7776000.5, true},
+               {91 * 86400.0, true},
                {-86400.0, false}};
   for (const auto& w : waits)
     EXPECT_EQ(ZVReleaseCheckRules::invitationDue(last, Date{last.sinceReferenceDate + w.after}),
@@ -147,10 +155,9 @@ TEST(ZVReleaseCheckRules, TodayIsACalendarDayAndTheInvitationWaitsNinetyDays) {
 
 TEST(ZVReleaseFeedFetcher, AsksMirrorsInOrderUntilOneGivesAFeed) {
   const QByteArray good = xmlFeed(QStringLiteral("<key>LRA</key><integer>40300</integer>"));
-  const QStringList mirrors{QStringLiteral("https://m1.example/f.plist"),
-                            QStringLiteral("https://m2.example/f.plist"),
-                            QStringLiteral("https://m3.example/f.plist"),
-                            QStringLiteral("https://m4.example/f.plist")};
+  const QStringList mirrors{
+      QStringLiteral("https://m1.example/f.plist"), QStringLiteral("https://m2.example/f.plist"),
+      QStringLiteral("https://m3.example/f.plist"), QStringLiteral("https://m4.example/f.plist")};
   const struct {
     const char* name;
     std::vector<Result<QByteArray>> answers;  // per mirror, in order
@@ -168,7 +175,8 @@ TEST(ZVReleaseFeedFetcher, AsksMirrorsInOrderUntilOneGivesAFeed) {
   for (const auto& c : cases) {
     FakeUrlLoader loader;
     loader.immediate = true;
-    for (std::size_t i = 0; i < c.answers.size(); ++i) loader.answers.emplace(mirrors[i], c.answers[i]);
+    for (std::size_t i = 0; i < c.answers.size(); ++i)
+      loader.answers.emplace(mirrors[i], c.answers[i]);
     std::optional<Result<ZVReleaseFeed>> got;
     ZVReleaseFeedFetcher::fetch(loader, mirrors, [&got](Result<ZVReleaseFeed> r) { got = r; });
     ASSERT_TRUE(got) << c.name;
@@ -183,7 +191,8 @@ TEST(ZVReleaseFeedFetcher, AsksMirrorsInOrderUntilOneGivesAFeed) {
   loader.immediate = true;
   loader.answers.emplace(mirrors[1], QByteArray("<plist><array/></plist>"));
   std::optional<Result<ZVReleaseFeed>> got;
-  ZVReleaseFeedFetcher::fetch(loader, mirrors.mid(0, 2), [&got](Result<ZVReleaseFeed> r) { got = r; });
+  ZVReleaseFeedFetcher::fetch(loader, mirrors.mid(0, 2),
+                              [&got](Result<ZVReleaseFeed> r) { got = r; });
   ASSERT_TRUE(got && !got->ok());
   EXPECT_EQ(got->error(), QStringLiteral("https://m1.example/f.plist: unreachable; "
                                          "https://m2.example/f.plist: release feed: the root is "

@@ -115,12 +115,10 @@ TEST_F(NetworkUrlLoaderTest, AnUntrustedCertificateIsRefused) {
 TEST_F(NetworkUrlLoaderTest, FetcherPassesOverEveryFailingMirror) {
   for (const char* last : {"/feed.plist", "/feed.bplist"}) {
     std::optional<Result<ZVReleaseFeed>> got;
-    const QStringList mirrors{server.url(QStringLiteral("/hang")),
-                              server.url(QStringLiteral("/missing")),
-                              server.url(QStringLiteral("/garbage")),
-                              server.url(QStringLiteral("/to-http")),
-                              server.url(QStringLiteral("/oversize")),
-                              server.url(QString::fromLatin1(last))};
+    const QStringList mirrors{
+        server.url(QStringLiteral("/hang")),     server.url(QStringLiteral("/missing")),
+        server.url(QStringLiteral("/garbage")),  server.url(QStringLiteral("/to-http")),
+        server.url(QStringLiteral("/oversize")), server.url(QString::fromLatin1(last))};
     ZVReleaseFeedFetcher::fetch(loader, mirrors,
                                 [&got](Result<ZVReleaseFeed> r) { got = std::move(r); });
     ASSERT_TRUE(QTest::qWaitFor([&got] { return got.has_value(); }, 10000)) << last;

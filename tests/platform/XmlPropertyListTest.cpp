@@ -42,13 +42,15 @@ TEST(XmlPropertyListReader, ReadsEveryKindAsTheBinaryFormWould) {
        QStringLiteral("when"), QStringLiteral("bytes"), QStringLiteral("nested")},
       {P::integer(40300), P::integer(INT64_MIN), P::unsignedInteger(UINT64_MAX),
        P::string(QString::fromUtf8("a <b> \xc3\xa9\xf0\x9f\x94\x91")), P::string(QString()),
-       P::array({P::boolean(true), P::boolean(false), P::real(-0.5), P::real(1000.0), P::array({})}),
+       P::array(
+           {P::boolean(true), P::boolean(false), P::real(-0.5), P::real(1000.0), P::array({})}),
        P::date(86401.0), P::data(QByteArray("\x00\x01\x02\xff", 4)),
        P::dictionary({QStringLiteral("k")}, {P::dictionary({}, {})})});
   EXPECT_TRUE(*read.value() == *expected);
 
   // The same tree in binary form reads back equal through the one entry point.
-  auto binary = PropertyListSerialization::propertyListWithData(BinaryPropertyListWriter::write(*expected));
+  auto binary =
+      PropertyListSerialization::propertyListWithData(BinaryPropertyListWriter::write(*expected));
   ASSERT_TRUE(binary) << binary.error().toStdString();
   EXPECT_TRUE(*binary.value() == *expected);
   auto viaEntry = PropertyListSerialization::propertyListWithData(xml);
@@ -82,7 +84,8 @@ TEST(XmlPropertyListReader, RefusesBadInputSayingWhatIsWrong) {
       {"empty plist", plist(""), "holds no object"},
       {"two objects", plist("<true/><false/>"), "more than one object"},
       {"unknown element", plist("<number>1</number>"), "unknown element <number>"},
-      {"key outside a dictionary", plist("<array><key>a</key></array>"), "<key> outside a dictionary"},
+      {"key outside a dictionary", plist("<array><key>a</key></array>"),
+       "<key> outside a dictionary"},
       {"value without key", plist("<dict><string>a</string></dict>"), "<string> where a <key>"},
       {"key without value", plist("<dict><key>a</key></dict>"), "key \"a\" has no value"},
       {"two keys in a row", plist("<dict><key>a</key><key>b</key><true/></dict>"),
@@ -102,7 +105,8 @@ TEST(XmlPropertyListReader, RefusesBadInputSayingWhatIsWrong) {
       {"impossible date", plist("<date>2024-13-40T00:00:00Z</date>"), "not a date"},
       {"data not Base64", plist("<data>@@@</data>"), "not Base64"},
       {"text in true", plist("<true>yes</true>"), "text inside <true/>"},
-      {"entity declared", "<!DOCTYPE plist [<!ENTITY a \"aaaa\">]><plist><string>&a;</string></plist>",
+      {"entity declared",
+       "<!DOCTYPE plist [<!ENTITY a \"aaaa\">]><plist><string>&a;</string></plist>",
        "declares entities"},
       {"undeclared entity", plist("<string>&nope;</string>"), ""},
       {"too deep", deep, "nesting deeper than 512"},
