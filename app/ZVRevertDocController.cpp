@@ -6,6 +6,7 @@
 
 #include "app/ApplicationMenus.h"
 #include "app/MyAppDelegate.h"
+#include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
 #include "window/VaultDocumentWindow.h"
 
@@ -86,8 +87,10 @@ Document* ZVRevertDocController::makeDocumentWithContentsOfURL(const QString& pa
 void ZVRevertDocController::makeWindowControllers(Document* document) {
   auto* vault = qobject_cast<MyDocument*>(document);
   if (!vault) return;
-  auto* window = new VaultDocumentWindow(vault);
+  auto* window = new VaultDocumentWindow(
+      vault, delegate_ ? delegate_->defaults() : UserDefaults::standardUserDefaults());
   ApplicationMenus::install(window, delegate_, this, vault);
+  window->addMenusTo(window->menuBar());
 }
 
 void ZVRevertDocController::showDocument(Document* document) {

@@ -51,6 +51,85 @@ void ArrayController::setSortDescriptors(std::vector<SortDescriptor> descriptors
   sort_ = std::move(descriptors);
 }
 
+std::vector<DictRef> ArrayController::sorted(std::vector<DictRef> objects) const {
+  // Resolve each sort key once per object, not once per comparison.
+  const std::size_t keys = sort_.size();
+  const std::size_t n = objects.size();
+  // Values side by side, so comparisons stay in cache; a collated key reads a plain key's
+  // string in place, as it is only read once, to make its sort key.
+  std::vector<Value> sortValues(n * keys);
+  for (std::size_t k = 0; k < keys; ++k) {
+    const QString& path = sort_[k].keyPath;
+    if (sort_[k].collator && !path.contains(u'.')) continue;
+    for (std::size_t i = 0; i < n; ++i)
+      sortValues[i * keys + k] = KeyPath::valueForKeyPath(*objects[i], path);
+  }
+  // Collated keys: one sort key per string, made once.
+  std::vector<Collation::Keys> collated(keys);
+  for (std::size_t k = 0; k < keys; ++k) {
+    if (!sort_[k].collator) continue;
+    std::vector<const QString*> strings(n);
+    const QString& path = sort_[k].keyPath;
+    const bool inPlace = !path.contains(u'.');
+    for (std::size_t i = 0; i < n; ++i)
+      strings[i] = inPlace ? objects[i]->value(path).stringPointer()
+                           : sortValues[i * keys + k].stringPointer();
+    collated[k] = sort_[k].collator->keys(strings);
+  }
+  std::vector<std::size_t> order(n);
+  if (keys == 1 && sort_[0].collator) {
+    // The usual case, one collated column: entries carry their key's prefix, so most
+    // comparisons never leave the array being sorted.
+    struct Entry {
+      std::uint64_t prefix;
+      std::uint32_t index;
+      bool has;
+    };
+    const Collation::Keys& k = collated[0];
+    std::vector<Entry> entries(n);
+    for (std::size_t i = 0; i < n; ++i) entries[i] = {k.prefix(i), std::uint32_t(i), k.has(i)};
+    const bool ascending = sort_[0].ascending;
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+      int c = 0;
+      if (a.has != b.has)
+        c = int(a.has) - int(b.has);
+      else if (!a.has)
+        c = 0;
+      else if (a.prefix != b.prefix)
+        c = a.prefix < b.prefix ? -1 : 1;
+      else
+        c = k.compare(a.index, b.index);
+      return ascending ? c < 0 : c > 0;
+    });
+    for (std::size_t i = 0; i < n; ++i) order[i] = entries[i].index;
+  } else {
+    for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  }
+  if (keys != 1 || !sort_[0].collator)
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+      for (std::size_t k = 0; k < keys; ++k) {
+        const auto& d = sort_[k];
+        int c = 0;
+        if (d.collator) {
+          const Collation::Keys& keys = collated[k];
+          const bool a = keys.has(x), b = keys.has(y);
+          c = a && b ? keys.compare(x, y) : int(a) - int(b);
+        } else {
+          const Value& a = sortValues[x * keys + k];
+          const Value& b = sortValues[y * keys + k];
+          c = d.compare ? d.compare(a, b) : naturalCompare(a, b);
+        }
+        if (!d.ascending) c = -c;
+        if (c != 0) return c < 0;
+      }
+      return false;
+    });
+  std::vector<DictRef> out;
+  out.reserve(n);
+  for (std::size_t i : order) out.push_back(std::move(objects[i]));
+  return out;
+}
+
 void ArrayController::rearrangeObjects() {
   const std::vector<DictRef> previouslySelected = selectedObjects();
 
@@ -60,31 +139,8 @@ void ArrayController::rearrangeObjects() {
     DictRef d = v.toDictionary();
     if (d && (!filter_ || filter_(d))) next.push_back(std::move(d));
   }
-  if (!sort_.empty()) {
-    // Resolve each sort key once per object, not once per comparison.
-    const std::size_t keys = sort_.size();
-    std::vector<Value> sortValues(next.size() * keys);
-    for (std::size_t i = 0; i < next.size(); ++i)
-      for (std::size_t k = 0; k < keys; ++k)
-        sortValues[i * keys + k] = KeyPath::valueForKeyPath(*next[i], sort_[k].keyPath);
-    std::vector<std::size_t> order(next.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-      for (std::size_t k = 0; k < keys; ++k) {
-        const auto& d = sort_[k];
-        const Value& a = sortValues[x * keys + k];
-        const Value& b = sortValues[y * keys + k];
-        int c = d.compare ? d.compare(a, b) : naturalCompare(a, b);
-        if (!d.ascending) c = -c;
-        if (c != 0) return c < 0;
-      }
-      return false;
-    });
-    std::vector<DictRef> sorted;
-    sorted.reserve(next.size());
-    for (std::size_t i : order) sorted.push_back(std::move(next[i]));
-    next = std::move(sorted);
-  }
+  if (!sort_.empty()) next = sorted(std::move(next));
+  Q_EMIT arrangedObjectsAboutToReset();
   arranged_ = std::move(next);
   arrangedSetValid_ = false;
 
@@ -142,6 +198,7 @@ DictRef ArrayController::newObject() { return Dictionary::create(); }
 void ArrayController::addObject(const DictRef& object) {
   if (!object) return;
   content_->append(object);
+  Q_EMIT objectAboutToBeInserted(static_cast<qsizetype>(arranged_.size()));
   arranged_.push_back(object);
   if (arrangedSetValid_) arrangedSet_.insert(object.get());
   const auto index = static_cast<qsizetype>(arranged_.size()) - 1;
@@ -170,6 +227,7 @@ void ArrayController::insertObject(const DictRef& object, qsizetype arrangedInde
     if (found >= 0) contentIndex = found;
   }
   content_->insert(contentIndex, object);
+  Q_EMIT objectAboutToBeInserted(at);
   arranged_.insert(arranged_.begin() + at, object);
   if (arrangedSetValid_) arrangedSet_.insert(object.get());
   for (auto& i : selection_)
@@ -187,7 +245,13 @@ qsizetype ArrayController::arrangedIndexOf(const Dictionary* object) const {
   return NotFound;
 }
 
+void ArrayController::noteObjectChanged(const Dictionary* object) {
+  const qsizetype index = arrangedIndexOf(object);
+  if (index != NotFound) Q_EMIT objectChanged(index);
+}
+
 void ArrayController::removeArrangedAt(qsizetype index) {
+  Q_EMIT objectAboutToBeRemoved(index);
   if (arrangedSetValid_) arrangedSet_.erase(arranged_[std::size_t(index)].get());
   arranged_.erase(arranged_.begin() + index);
   Q_EMIT objectRemoved(index);
@@ -232,6 +296,7 @@ void ArrayController::removeObjects(const std::vector<DictRef>& objects) {
   const auto selected = selectedObjects();
   auto gone = [&](const Dictionary* d) { return doomed.count(d) != 0; };
   std::erase_if(content_->values(), [&](const Value& v) { return gone(v.dictionaryPointer()); });
+  Q_EMIT arrangedObjectsAboutToReset();
   std::erase_if(arranged_, [&](const DictRef& d) { return gone(d.get()); });
   arrangedSetValid_ = false;
   std::vector<DictRef> keep;

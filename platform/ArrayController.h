@@ -2,10 +2,12 @@
 
 #include <QObject>
 #include <functional>
+#include <memory>
 #include <unordered_set>
 #include <vector>
 
 #include "platform/Array.h"
+#include "platform/Collation.h"
 #include "platform/Dictionary.h"
 
 // The list behind a table: a shared content array of dictionaries, the arranged view of it
@@ -21,10 +23,23 @@ class ArrayController : public QObject {
 
   using Predicate = std::function<bool(const DictRef&)>;
   struct SortDescriptor {
+    SortDescriptor() = default;
+    SortDescriptor(QString keyPath, bool ascending,
+                   std::function<int(const Value&, const Value&)> compare = {},
+                   std::shared_ptr<const Collation> collator = {})
+        : keyPath(std::move(keyPath)),
+          ascending(ascending),
+          compare(std::move(compare)),
+          collator(std::move(collator)) {}
+
     QString keyPath;
     bool ascending = true;
     // Negative, zero or positive; the default compares strings, numbers and dates naturally.
     std::function<int(const Value&, const Value&)> compare;
+    // When set, strings are ordered by this collation instead of compare: one collation for
+    // the whole sort and one sort key per object, never a collation per comparison. Values
+    // that are not strings (a missing one) come before every string.
+    std::shared_ptr<const Collation> collator;
   };
 
   explicit ArrayController(QObject* parent = nullptr);
@@ -71,16 +86,25 @@ class ArrayController : public QObject {
 
   // Index of the very object in the arranged view, or NotFound.
   qsizetype arrangedIndexOf(const Dictionary* object) const;
+  // Tells the views that a field of this object changed (its row redraws; nothing is
+  // rearranged, so the row stays where it is until the next sort).
+  void noteObjectChanged(const Dictionary* object);
 
  Q_SIGNALS:
-  // The arranged view was rebuilt (filter, sort, new content): views reset.
+  // Each change of the arranged view is announced before it happens (views prepare) and
+  // reported after. The arranged view is rebuilt (filter, sort, new content): views reset.
+  void arrangedObjectsAboutToReset();
   void arrangedObjectsReset();
+  void objectAboutToBeInserted(qsizetype arrangedIndex);
   void objectInserted(qsizetype arrangedIndex);
+  void objectAboutToBeRemoved(qsizetype arrangedIndex);
   void objectRemoved(qsizetype arrangedIndex);
+  void objectChanged(qsizetype arrangedIndex);
   void selectionChanged();
   void contentChanged();
 
  private:
+  std::vector<DictRef> sorted(std::vector<DictRef> objects) const;
   void rebuildArrangedSet() const;
   void removeArrangedAt(qsizetype index);
   void selectAfterRemoval(qsizetype removedIndex);

@@ -49,7 +49,10 @@ QString UserDefaults::standardSettingsPath() {
 
 void UserDefaults::registerDefaults(const DictRef& defaults) {
   if (!defaults) return;
-  for (const auto& [key, value] : defaults->entries()) registered_->setValue(key, value);
+  for (const auto& [key, value] : defaults->entries()) {
+    registered_->setValue(key, value);
+    Q_EMIT valueChanged(key);
+  }
 }
 
 Value UserDefaults::storedAs(const QString& key, Value::Type type) const {
@@ -135,6 +138,11 @@ std::optional<Date> UserDefaults::dateForKey(const QString& key) const {
 }
 
 void UserDefaults::setObject(const QString& key, const Value& value) {
+  write(key, value);
+  Q_EMIT valueChanged(key);
+}
+
+void UserDefaults::write(const QString& key, const Value& value) {
   switch (value.type()) {
     case Value::Type::Absent:
       settings_->remove(key);
@@ -167,6 +175,9 @@ void UserDefaults::setObject(const QString& key, const Value& value) {
   }
 }
 
-void UserDefaults::removeObjectForKey(const QString& key) { settings_->remove(key); }
+void UserDefaults::removeObjectForKey(const QString& key) {
+  settings_->remove(key);
+  Q_EMIT valueChanged(key);
+}
 
 void UserDefaults::synchronize() { settings_->sync(); }

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev python3
   libqt6svg6  # the SVG image plug-in: the icon's PNGs are rendered from it, desktops show it
   libssl-dev
+  libicu-dev  # collation: the localised sort orders of the record table
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core

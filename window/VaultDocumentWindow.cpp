@@ -1,52 +1,71 @@
 #include "window/VaultDocumentWindow.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QLabel>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QVBoxLayout>
+#include <QToolBar>
 #include <cmath>
 
+#include "Common/ZVTextFieldExt.h"
 #include "platform/MainQueue.h"
+#include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
+#include "vault/VaultKeys.h"
+#include "window/LockedPage.h"
+#include "window/MainSplitView.h"
+#include "window/MyTableDelegate.h"
+#include "window/RecordDetailView.h"
+#include "window/RecordTableModel.h"
+#include "window/RecordTableView.h"
 
 namespace {
-constexpr int kLockedPage = 0;
-constexpr int kUnlockedPage = 1;
+constexpr int kRecordPage = 0;
+constexpr int kLockedPage = 1;
+constexpr int kUnlockedMinimumHeight = 300;
+constexpr char kSelector[] = "qvSelector";
+
+// Marks a stretch of work as the program's own.
+class Programmatic {
+ public:
+  explicit Programmatic(int& depth) : depth_(depth) { ++depth_; }
+  ~Programmatic() { --depth_; }
+  Programmatic(const Programmatic&) = delete;
+  Programmatic& operator=(const Programmatic&) = delete;
+
+ private:
+  int& depth_;
+};
+
+bool sane(const Rect& r) {
+  const auto ok = [](double v) { return std::isfinite(v) && std::fabs(v) < 1.0e6; };
+  return ok(r.x) && ok(r.y) && ok(r.width) && ok(r.height);
+}
 }  // namespace
 
-VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, QWidget* parent)
-    : QMainWindow(parent), document_(document) {
+VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, UserDefaults& defaults,
+                                         QWidget* parent)
+    : QMainWindow(parent), document_(document), defaults_(defaults) {
   setAttribute(Qt::WA_DeleteOnClose);
   pages_ = new QStackedWidget(this);
-
-  auto* locked = new QWidget(pages_);
-  auto* lockedLayout = new QVBoxLayout(locked);
-  lockedLayout->addStretch();
-  lockedTitle_ = new QLabel(locked);
-  lockedTitle_->setAlignment(Qt::AlignCenter);
-  passwordField_ = new QLineEdit(locked);
-  passwordField_->setEchoMode(QLineEdit::Password);
-  passwordField_->setPlaceholderText(QStringLiteral("Password"));
-  passwordField_->setMaximumWidth(280);
-  passwordField_->setAccessibleName(QStringLiteral("Password"));
-  lockedLayout->addWidget(lockedTitle_);
-  lockedLayout->addWidget(passwordField_, 0, Qt::AlignHCenter);
-  lockedLayout->addStretch();
-  connect(passwordField_, &QLineEdit::returnPressed, this, &VaultDocumentWindow::submitPassword);
-
-  auto* unlocked = new QWidget(pages_);
-  unlocked->setObjectName(QStringLiteral("documentArea"));
-  pages_->insertWidget(kLockedPage, locked);
-  pages_->insertWidget(kUnlockedPage, unlocked);
+  pages_->insertWidget(kRecordPage, buildRecordPage());
+  pages_->insertWidget(kLockedPage, buildLockedPage());
   setCentralWidget(pages_);
-  resize(720, 480);
+  buildToolbar();
+  buildCommands();
 
   document->setWindow(this);
   connect(document, &ZVCryptoDoc::passwordStateChanged, this, &VaultDocumentWindow::updateLayout);
   connect(document, &Document::changeCountChanged, this, &VaultDocumentWindow::updateTitle);
-  connect(document, &Document::fileURLChanged, this, &VaultDocumentWindow::updateTitle);
+  connect(document, &Document::fileURLChanged, this, [this] {
+    updateTitle();
+    refreshCommands();
+  });
   // The document closes first (close command, a refused password); its window follows.
   connect(document, &Document::documentClosed, this, [this] {
     closeApproved_ = true;
@@ -54,24 +73,375 @@ VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, QWidget* parent)
   });
   // A document dropped without closing (the controller going away) takes its window along.
   connect(document, &QObject::destroyed, this, &QObject::deleteLater);
-  updateLayout();
-  updateTitle();
+  windowControllerDidLoadNib();
 }
 
 VaultDocumentWindow::~VaultDocumentWindow() {
   if (document_ && document_->window() == this) document_->setWindow(nullptr);
 }
 
+QWidget* VaultDocumentWindow::buildLockedPage() {
+  lockedPage_ = new LockedPage(pages_);
+  lockedPage_->setObjectName(QStringLiteral("lockedPage"));
+  passwordField_ = lockedPage_->passwordField();
+  connect(passwordField_, &QLineEdit::returnPressed, this, &VaultDocumentWindow::submitPassword);
+  return lockedPage_;
+}
+
+QWidget* VaultDocumentWindow::buildRecordPage() {
+  split_ = new MainSplitView(pages_);
+  split_->setObjectName(QStringLiteral("mainSplitView"));
+  table_ = new RecordTableView(&document_->recordController(),
+                               MyTableDelegate::labelFontFromSettings(defaults_), split_);
+  table_->setObjectName(QStringLiteral("myTableView"));
+  model_ = table_->recordModel();
+  connect(table_, &RecordTableView::headerClicked, this, &VaultDocumentWindow::headerClicked);
+  // Column widths and order are saved with the document.
+  connect(table_, &RecordTableView::columnsChangedByUser, this, [this] {
+    if (!programmatic_ && document_) document_->updateChangeCount(ChangeCounting::ChangeDone);
+  });
+
+  detail_ = new RecordDetailView(split_);
+  detail_->setObjectName(QStringLiteral("detailView"));
+  split_->addWidget(table_);
+  split_->addWidget(detail_);
+  connect(split_, &MainSplitView::subviewsResized, this,
+          &VaultDocumentWindow::splitViewDidResizeSubviews);
+
+  ArrayController& records = document_->recordController();
+  // A run of changes (an import adds records one by one) updates the views once.
+  connect(&records, &ArrayController::selectionChanged, this, [this] {
+    usageCountDirtyFlag_ = false;
+    scheduleSync();
+  });
+  connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &VaultDocumentWindow::selectionFromTable);
+  for (auto signal : {&ArrayController::objectInserted, &ArrayController::objectRemoved})
+    connect(&records, signal, this, &VaultDocumentWindow::scheduleSync);
+  connect(&records, &ArrayController::arrangedObjectsReset, this,
+          &VaultDocumentWindow::scheduleSync);
+  connect(&records, &ArrayController::objectChanged, this, [this](qsizetype row) {
+    const auto& arranged = document_->recordController().arrangedObjects();
+    if (detail_->record() && std::size_t(row) < arranged.size() &&
+        arranged[std::size_t(row)] == detail_->record())
+      detail_->refreshStamps();
+  });
+  connect(detail_, &RecordDetailView::fieldEdited, this, &VaultDocumentWindow::fieldEdited);
+  connect(detail_, &RecordDetailView::textCopiedInClipboard, this,
+          &VaultDocumentWindow::increaseUsageOfRow);
+  connect(detail_, &RecordDetailView::showClearPasswordToggled, this,
+          [this] { perform(QStringLiteral("switchShowClearPassword:")); });
+  return split_;
+}
+
+void VaultDocumentWindow::buildToolbar() {
+  toolbar_ = addToolBar(QStringLiteral("Toolbar"));
+  toolbar_->setObjectName(QStringLiteral("modernToolbar"));
+  toolbar_->setMovable(false);
+  toolbar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  auto* spacer = new QWidget(toolbar_);
+  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  searchField_ = new QLineEdit(toolbar_);
+  searchField_->setObjectName(QStringLiteral("toolbarSearchField"));
+  searchField_->setPlaceholderText(QStringLiteral("Search"));
+  searchField_->setClearButtonEnabled(true);
+  searchField_->setFixedWidth(220);
+  searchField_->addAction(QIcon::fromTheme(QStringLiteral("edit-find")),
+                          QLineEdit::LeadingPosition);
+  toolbar_->addWidget(spacer);
+  toolbar_->addWidget(searchField_);
+}
+
+QAction* VaultDocumentWindow::addCommand(const QString& title, const QString& action,
+                                         std::function<void()> run, const QKeySequence& keys) {
+  auto* a = new QAction(title, this);
+  a->setProperty(kSelector, action);
+  if (!keys.isEmpty()) a->setShortcut(keys);
+  connect(a, &QAction::triggered, this, [this, action, run = std::move(run)] {
+    // Checked again here: a shortcut can fire before the menu was validated.
+    const auto v = WindowCommands::validate(action, commandState());
+    if (v && !v->enabled) {
+      refreshCommands();
+      return;
+    }
+    run();
+    refreshCommands();
+  });
+  addAction(a);
+  commands_ << a;
+  return a;
+}
+
+void VaultDocumentWindow::buildCommands() {
+  QAction* detail = addCommand(
+      QStringLiteral("&Detail View"), QStringLiteral("toggleCollapseExpandMainView:"),
+      [this] { toggleCollapseExpandMainView(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+  detail->setIcon(QIcon::fromTheme(QStringLiteral("view-split-left-right")));
+  addCommand(
+      QStringLiteral("&Find"), QStringLiteral("makeToolbarSearchFieldFirstResponder:"),
+      [this] {
+        if (searchField_->isVisible() && searchField_->isEnabled()) searchField_->setFocus();
+      },
+      QKeySequence::Find);
+  addCommand(QStringLiteral("Go to &Name"), QStringLiteral("makeNameFieldFirstResponder:"), [this] {
+    QLineEdit* name = detail_->field(RecordKeys::name());
+    if (name && name->isVisible() && name->isEnabled()) name->setFocus();
+  });
+  QAction* secrets = addCommand(QStringLiteral("Show &Passwords in Table"),
+                                QStringLiteral("showPasswordsInTable:"),
+                                [this] { model_->setShowSecrets(!model_->showsSecrets()); });
+  secrets->setIcon(QIcon::fromTheme(QStringLiteral("view-reveal-symbolic")));
+  QAction* edit = addCommand(
+      QStringLiteral("&Edit Content"), QStringLiteral("editContentToggle:"),
+      [this] {
+        isEditable_ = !isEditable_;
+        detail_->setEditable(isEditable_);
+      },
+      QKeySequence(Qt::CTRL | Qt::Key_E));
+  edit->setIcon(QIcon::fromTheme(QStringLiteral("document-edit")));
+  addCommand(QStringLiteral("Show Clear Pass&word"), QStringLiteral("switchShowClearPassword:"),
+             [this] {
+               showClearPassword_ = !showClearPassword_;
+               detail_->setShowClearPassword(showClearPassword_);
+             });
+  const std::pair<const char*, const char*> switches[] = {
+      {"category", "Cate&gory"},     {"url", "&Url"},
+      {"account", "&Account"},       {"userID", "User &ID"},
+      {"password", "&Password"},     {"pin", "Pi&n"},
+      {"security", "Securi&ty"},     {"email", "&Email"},
+      {"createdDate", "C&reated"},   {"modificationDate", "&Modified"},
+      {"usageCount", "Usage &Count"}};
+  for (const auto& [column, title] : switches) {
+    const QString id = QString::fromLatin1(column);
+    addCommand(QString::fromLatin1(title), RecordColumns::switchAction(id),
+               [this, id] { switchVisibilityColumnWithIdentifier(id); });
+  }
+  const std::pair<const char*, RecordColumns::Preset> presets[] = {
+      {"C&ompact", RecordColumns::Preset::Compact},
+      {"Compact &with Dates and Use", RecordColumns::Preset::CompactPlusCMA},
+      {"All &but Dates and Use", RecordColumns::Preset::AllMinusCMA},
+      {"A&ll Columns", RecordColumns::Preset::All}};
+  const char* presetActions[] = {
+      "setColumnVisibilityCompact:", "setColumnVisibilityCompactPlusCMA:",
+      "setColumnVisibilityAllMinusCMA:", "setColumnVisibilityAll:"};
+  for (std::size_t i = 0; i < std::size(presets); ++i) {
+    const RecordColumns::Preset preset = presets[i].second;
+    addCommand(QString::fromUtf8(presets[i].first), QString::fromLatin1(presetActions[i]),
+               [this, preset] { applyPreset(preset); });
+  }
+  addCommand(QStringLiteral("Ma&ke Custom Setting"),
+             QStringLiteral("defineCustomTableSettingsToCurrent:"), [this] {
+               DesktopViewState state = document_->vault().viewState();
+               state.customTableSettings = getColumnVisibility();
+               document_->vault().setViewState(state);
+             });
+  addCommand(QStringLiteral("Apply Custom &Setting"),
+             QStringLiteral("setCurrentToCustomTableSettings:"),
+             [this] { applyColumnVisibility(document_->vault().viewState().customTableSettings); });
+  toolbar_->insertAction(toolbar_->actions().value(0), detail);
+  toolbar_->insertAction(toolbar_->actions().value(1), edit);
+  toolbar_->insertAction(toolbar_->actions().value(2), secrets);
+}
+
+void VaultDocumentWindow::addMenusTo(QMenuBar* bar) {
+  auto* view = new QMenu(QStringLiteral("&View"), bar);
+  for (const char* a : {"toggleCollapseExpandMainView:", "editContentToggle:",
+                        "switchShowClearPassword:", "showPasswordsInTable:"})
+    view->addAction(command(QString::fromLatin1(a)));
+  view->addSeparator();
+  QMenu* columns = view->addMenu(QStringLiteral("&Columns"));
+  for (QAction* a : commands_) {
+    const QString selector = a->property(kSelector).toString();
+    if (!RecordColumns::identifierForSwitch(selector).isEmpty()) columns->addAction(a);
+  }
+  columns->addSeparator();
+  for (QAction* a : commands_) {
+    const QString selector = a->property(kSelector).toString();
+    if (RecordColumns::presetForAction(selector)) columns->addAction(a);
+  }
+  columns->addSeparator();
+  columns->addAction(command(QStringLiteral("defineCustomTableSettingsToCurrent:")));
+  columns->addAction(command(QStringLiteral("setCurrentToCustomTableSettings:")));
+  view->addSeparator();
+  view->addAction(command(QStringLiteral("makeToolbarSearchFieldFirstResponder:")));
+  view->addAction(command(QStringLiteral("makeNameFieldFirstResponder:")));
+  // Right after Edit, where desktop applications keep their View menu.
+  const QList<QAction*> menus = bar->actions();
+  QAction* before = nullptr;
+  for (qsizetype i = 0; i + 1 < menus.size(); ++i)
+    if (menus[i]->text() == u"&Edit") before = menus[i + 1];
+  bar->insertMenu(before, view);
+  connect(view, &QMenu::aboutToShow, this, &VaultDocumentWindow::refreshCommands);
+}
+
+QAction* VaultDocumentWindow::command(const QString& action) const {
+  for (QAction* a : commands_)
+    if (a->property(kSelector).toString() == action) return a;
+  return nullptr;
+}
+
+bool VaultDocumentWindow::perform(const QString& action) {
+  QAction* a = command(action);
+  if (!a) return false;
+  refreshCommands();
+  if (!a->isEnabled()) return false;
+  a->trigger();
+  return true;
+}
+
+WindowCommands::State VaultDocumentWindow::commandState() const {
+  WindowCommands::State s;
+  if (!document_) return s;
+  s.unlocked = document_->isDecrypted();
+  s.hasFile = !document_->fileURL().isEmpty();
+  s.recordSelected = document_->recordController().canRemove();
+  s.recordsExist = !document_->myArray()->isEmpty();
+  s.showPasswordsInTable = model_->showsSecrets();
+  s.isEditable = isEditable_;
+  s.showClearPassword = showClearPassword_;
+  for (const RecordColumns::ColumnState& c : columnLayout())
+    if (!c.hidden) s.shownColumns << c.identifier;
+  return s;
+}
+
+void VaultDocumentWindow::refreshCommands() {
+  if (!document_) return;
+  const WindowCommands::State state = commandState();
+  for (QAction* a : commands_) {
+    const QString selector = a->property(kSelector).toString();
+    const auto v = WindowCommands::validate(selector, state);
+    const bool enabled =
+        v ? v->enabled : document_->validateUserInterfaceItem(UserInterfaceItem{selector, 0});
+    if (v && v->checked) {
+      a->setCheckable(true);
+      a->setChecked(*v->checked);
+    }
+    a->setEnabled(enabled);
+  }
+  searchField_->setEnabled(state.unlocked);
+}
+
+bool VaultDocumentWindow::showPasswordsInTable() const { return model_->showsSecrets(); }
+
 bool VaultDocumentWindow::showsLockedLayout() const {
   return pages_->currentIndex() == kLockedPage;
+}
+
+int VaultDocumentWindow::getEncryptedTabIndex() const {
+  return document_ && document_->isEncrypted() ? kLockedPage : kRecordPage;
+}
+
+void VaultDocumentWindow::windowControllerDidLoadNib() {
+  Programmatic quiet(programmatic_);
+  toolbar_->setVisible(false);
+  ZVVSplitViewDelegate& rules = split_->rules();
+  rules.minHSizeLeft = 260;
+  rules.maxHSizeLeft = 9999;
+  rules.minHSizeRight = 530;
+  rules.maxHSizeRight = 9999;
+  rules.growingRule = 2;
+  rules.canCollapseLeft = false;
+  rules.canCollapseRight = true;
+  split_->applyLimits();
+  locked_ = document_->isEncrypted();
+  if (locked_) {
+    enterLockedLayout();
+  } else {
+    document_->setDocumentCreationDate(Date::now());
+    setMinimumSize(rules.minHSizeLeft + rules.minHSizeRight + int(split_->dividerThickness()),
+                   kUnlockedMinimumHeight);
+    resize(1000, kLockedHeight + 140);
+    toolbar_->setVisible(true);
+    ZVColoredCategoryArrayController& categories = document_->categoryController();
+    if (!categories.canRemove()) {
+      document_->setMyCategoryArray(Array::create());
+      categories.addDefault();
+      applyPreset(RecordColumns::Preset::CompactPlusCMA);
+      split_->setInitialRightWidth(rules.minHSizeRight);
+    }
+    pages_->setCurrentIndex(kRecordPage);
+  }
+  connect(&defaults_, &UserDefaults::valueChanged, this,
+          &VaultDocumentWindow::sortComparisonChanged);
+  updateLayout();
+  updateTitle();
+  document_->updateChangeCount(ChangeCounting::ChangeCleared);
 }
 
 void VaultDocumentWindow::updateLayout() {
   if (!document_) return;
   const bool locked = document_->isEncrypted();
-  pages_->setCurrentIndex(locked ? kLockedPage : kUnlockedPage);
-  lockedTitle_->setText(QStringLiteral("“%1” is locked").arg(document_->displayName()));
-  if (locked) passwordField_->setFocus();
+  lockedPage_->setTexts(document_->displayName(), document_->convertFormatString(),
+                        document_->docReleaseString(), document_->moreDocDescription());
+  if (locked != locked_) {
+    locked_ = locked;
+    if (locked)
+      enterLockedLayout();
+    else
+      enterUnlockedLayout();
+  }
+  pages_->setCurrentIndex(getEncryptedTabIndex());
+  if (locked && passwordField_->text().isEmpty()) passwordField_->setFocus();
+  refreshCommands();
+}
+
+void VaultDocumentWindow::enterLockedLayout() {
+  Programmatic quiet(programmatic_);
+  isEditable_ = false;
+  detail_->setEditable(false);
+  detail_->setRecord(nullptr);
+  passwordField_->clear();
+  pages_->setCurrentIndex(kLockedPage);
+  // Shrunk to the locked size keeping its top edge, then fixed at that size and centred.
+  const QRect old = geometry();
+  setMinimumSize(kLockedWidth, kLockedHeight);
+  setMaximumSize(kLockedWidth, kLockedHeight);
+  QRect next(old.x(), old.y(), kLockedWidth, kLockedHeight);
+  if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+    next.moveCenter(s->availableGeometry().center());
+  setGeometry(next);
+  if (isVisible()) {
+    raise();
+    activateWindow();
+  }
+  passwordField_->setFocus();
+}
+
+void VaultDocumentWindow::enterUnlockedLayout() {
+  Programmatic quiet(programmatic_);
+  const ZVVSplitViewDelegate& rules = split_->rules();
+  setMinimumSize(rules.minHSizeLeft + rules.minHSizeRight + int(split_->dividerThickness()),
+                 kUnlockedMinimumHeight);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  passwordField_->clear();
+  pages_->setCurrentIndex(kRecordPage);
+  // The view state the file carried: widths, the preset under the stored visibilities, the
+  // panes once the window has its frame, and the sort.
+  const DesktopViewState& state = document_->vault().viewState();
+  applyColumnSize(state.columnSizes);
+  applyPreset(RecordColumns::Preset::CompactPlusCMA);
+  applyColumnVisibility(state.columnVisibilities);
+  if (state.splitLeftFrame.width > 0) {
+    const Rect left = state.splitLeftFrame, right = state.splitRightFrame;
+    QPointer<VaultDocumentWindow> self(this);
+    MainQueue::defer([self, left, right] {
+      if (self) self->restoreSplitPanes(left, right);
+    });
+  }
+  if (RecordColumns::isKnown(state.latestOrderedColumn))
+    orderByColumnWithidentifier(state.latestOrderedColumn, state.latestOrderedColumnAscending);
+  selectionFromController();
+}
+
+void VaultDocumentWindow::restoreSplitPanes(const Rect& left, const Rect& right) {
+  Programmatic quiet(programmatic_);
+  if (!sane(left) || !sane(right) || left.width <= 0) return;
+  const double W = split_->width(), t = split_->dividerThickness();
+  if (right.width <= 0) {
+    split_->setPanes(ZVVSplitViewDelegate::collapseRightView(W, t));
+    return;
+  }
+  split_->setPanes(split_->rules().expandRightView(right.width, W, W, t).first);
 }
 
 void VaultDocumentWindow::updateTitle() {
@@ -83,22 +453,226 @@ void VaultDocumentWindow::updateTitle() {
 
 void VaultDocumentWindow::submitPassword() {
   if (!document_) return;
-  const QString typed = passwordField_->text();
-  passwordField_->clear();
-  document_->submitPasswordToDecrypt(typed);
+  // A wrong password stays in the field, as typed; unlocking empties it.
+  document_->submitPasswordToDecrypt(passwordField_->text());
+}
+
+void VaultDocumentWindow::scheduleSync() {
+  if (syncQueued_) return;
+  syncQueued_ = true;
+  QPointer<VaultDocumentWindow> self(this);
+  MainQueue::defer([self] {
+    if (!self) return;
+    self->syncQueued_ = false;
+    self->selectionFromController();
+  });
+}
+
+void VaultDocumentWindow::selectionFromController() {
+  if (!document_) return;
+  ArrayController& records = document_->recordController();
+  QItemSelectionModel* sm = table_->selectionModel();
+  std::vector<qsizetype> shown;
+  for (const QModelIndex& index : sm->selectedRows()) shown.push_back(index.row());
+  std::sort(shown.begin(), shown.end());
+  // The user's own selection is left alone (its anchor for extending it included).
+  if (!syncingSelection_ && shown != records.selectionIndexes()) {
+    syncingSelection_ = true;
+    QItemSelection selection;
+    const int last = model_->columnCount() - 1;
+    const std::vector<qsizetype>& rows = records.selectionIndexes();
+    for (std::size_t i = 0; i < rows.size();) {
+      std::size_t j = i;  // runs of rows as one range
+      while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) ++j;
+      selection.select(model_->index(int(rows[i]), 0), model_->index(int(rows[j]), last));
+      i = j + 1;
+    }
+    sm->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (records.selectionIndex() != ArrayController::NotFound) {
+      const QModelIndex current = model_->index(int(records.selectionIndexes().back()), 0);
+      sm->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+      table_->scrollTo(current);
+    }
+    syncingSelection_ = false;
+  }
+  tableViewSelectionDidChange();
+}
+
+void VaultDocumentWindow::selectionFromTable() {
+  if (syncingSelection_ || !document_) return;
+  std::vector<qsizetype> rows;
+  for (const QModelIndex& index : table_->selectionModel()->selectedRows())
+    rows.push_back(index.row());
+  document_->recordController().setSelectionIndexes(std::move(rows));
+  tableViewSelectionDidChange();
+}
+
+void VaultDocumentWindow::tableViewSelectionDidChange() {
+  const std::vector<DictRef> selected = document_->recordController().selectedObjects();
+  const DictRef shown = document_->isDecrypted() && !selected.empty() ? selected.back() : nullptr;
+  if (shown != detail_->record()) detail_->setRecord(shown);
+  refreshCommands();
+}
+
+void VaultDocumentWindow::fieldEdited(const DictRef& record, const QString& key, QWidget* control) {
+  if (!document_ || !record || document_->isEncrypted() || !isEditable_) return;
+  QString text;
+  if (auto* line = qobject_cast<QLineEdit*>(control))
+    text = line->text();
+  else if (auto* note = qobject_cast<QPlainTextEdit*>(control))
+    text = note->toPlainText();
+  const bool wasMutable = record->value(key).isMutable();
+  record->setValue(key, wasMutable ? Value::mutableString(text) : Value(text));
+  ArrayController& records = document_->recordController();
+  records.noteObjectChanged(record.get());
+  document_->updateChangeCount(ChangeCounting::ChangeDone);
+  // The stamp goes on the record that was edited, whatever is selected when it runs.
+  QPointer<MyDocument> doc(document_);
+  MainQueue::defer([doc, record] {
+    if (!doc) return;
+    record->setValue(RecordKeys::modificationDate(), Date::now());
+    doc->recordController().noteObjectChanged(record.get());
+  });
+}
+
+void VaultDocumentWindow::increaseUsageOfRow() {
+  if (usageCountDirtyFlag_ || !document_ || document_->isEncrypted()) return;
+  const std::vector<DictRef> selected = document_->recordController().selectedObjects();
+  if (selected.empty()) return;
+  const DictRef& record = selected.back();
+  record->setValue(RecordKeys::usageCount(),
+                   Value::integer(record->value(RecordKeys::usageCount()).toInteger() + 1));
+  usageCountDirtyFlag_ = true;
+  document_->recordController().noteObjectChanged(record.get());
+}
+
+void VaultDocumentWindow::splitViewDidResizeSubviews() {
+  detailViewCollapsed_ = split_->isRightCollapsed();
+  // A collapsed pane keeps the width it is to come back at.
+  if (!detailViewCollapsed_) bufferedDetailViewLength_ = split_->panes().right;
+}
+
+void VaultDocumentWindow::toggleCollapseExpandMainView() {
+  Programmatic quiet(programmatic_);
+  const double W = split_->width(), t = split_->dividerThickness();
+  if (split_->isRightCollapsed()) {
+    const auto [panes, used] = split_->rules().expandRightView(bufferedDetailViewLength_,
+                                                               bufferedMainSplitViewWidth_, W, t);
+    split_->setPanes(panes);
+    bufferedDetailViewLength_ = used;
+  } else {
+    const double before = split_->panes().right;
+    split_->setPanes(ZVVSplitViewDelegate::collapseRightView(W, t));
+    bufferedDetailViewLength_ = before;
+  }
+  bufferedMainSplitViewWidth_ = W;
+}
+
+RecordColumns::ColumnLayout VaultDocumentWindow::columnLayout() const {
+  return table_->columnLayout();
+}
+
+void VaultDocumentWindow::setColumnLayout(const RecordColumns::ColumnLayout& layout) {
+  table_->setColumnLayout(layout);
+  refreshCommands();
+}
+
+ArrayRef VaultDocumentWindow::getColumnSize() const {
+  return RecordColumns::sizeSnapshot(columnLayout());
+}
+
+ArrayRef VaultDocumentWindow::getColumnVisibility() const {
+  return RecordColumns::visibilitySnapshot(columnLayout());
+}
+
+void VaultDocumentWindow::applyColumnVisibility(const ArrayRef& snapshot) {
+  if (!snapshot) return;
+  RecordColumns::ColumnLayout layout = columnLayout();
+  RecordColumns::applyVisibility(layout, snapshot);
+  setColumnLayout(layout);
+}
+
+void VaultDocumentWindow::applyColumnSize(const ArrayRef& snapshot) {
+  if (!snapshot) return;
+  RecordColumns::ColumnLayout layout = columnLayout();
+  RecordColumns::applySizes(layout, snapshot);
+  setColumnLayout(layout);
+}
+
+void VaultDocumentWindow::applyPreset(RecordColumns::Preset preset) {
+  RecordColumns::ColumnLayout layout = columnLayout();
+  RecordColumns::applyPreset(layout, preset);
+  setColumnLayout(layout);
+  if (!programmatic_) document_->updateChangeCount(ChangeCounting::ChangeDone);
+}
+
+void VaultDocumentWindow::switchVisibilityColumnWithIdentifier(const QString& identifier) {
+  RecordColumns::ColumnLayout layout = columnLayout();
+  for (RecordColumns::ColumnState& c : layout)
+    if (c.identifier == identifier && identifier != u"name") c.hidden = !c.hidden;
+  setColumnLayout(layout);
+  document_->updateChangeCount(ChangeCounting::ChangeDone);
+}
+
+RecordColumns::Comparison VaultDocumentWindow::comparison() const {
+  return RecordColumns::comparisonFor(defaults_.integerForKey(QStringLiteral("tableSortCompare")));
+}
+
+void VaultDocumentWindow::headerClicked(const QString& identifier) {
+  if (!document_ || document_->isEncrypted()) return;
+  DesktopViewState state = document_->vault().viewState();
+  // A second click on the sorted column reverses it.
+  const bool ascending =
+      state.latestOrderedColumn == identifier ? !state.latestOrderedColumnAscending : true;
+  orderByColumnWithidentifier(identifier, ascending);
+}
+
+void VaultDocumentWindow::orderByColumnWithidentifier(const QString& identifier, bool ascending) {
+  if (!document_) return;
+  const auto descriptor = RecordColumns::sortDescriptor(identifier, ascending, comparison());
+  if (!descriptor) return;
+  DesktopViewState state = document_->vault().viewState();
+  state.latestOrderedColumn = identifier;
+  state.latestOrderedColumnAscending = ascending;
+  document_->vault().setViewState(state);
+  ArrayController& records = document_->recordController();
+  records.setSortDescriptors({*descriptor});
+  records.rearrangeObjects();
+  table_->setSortIndicator(identifier, ascending);
+  if (!programmatic_) document_->updateChangeCount(ChangeCounting::ChangeDone);
+}
+
+void VaultDocumentWindow::sortComparisonChanged(const QString& key) {
+  if (key != u"tableSortCompare" || !document_ || document_->isEncrypted()) return;
+  Programmatic quiet(programmatic_);
+  const DesktopViewState& state = document_->vault().viewState();
+  orderByColumnWithidentifier(state.latestOrderedColumn, state.latestOrderedColumnAscending);
 }
 
 void VaultDocumentWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() != QEvent::ActivationChange || !isActiveWindow() || askedForPassword_) return;
-  if (!document_ || !document_->requiresMandatoryPassword() || document_->isEncrypted() ||
-      !document_->plainPassword().isEmpty() || !document_->fileURL().isEmpty())
+  if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !document_) return;
+  if (document_->isEncrypted()) {
+    if (passwordField_->text().isEmpty()) passwordField_->setFocus();
     return;
-  askedForPassword_ = true;
+  }
+  if (askedForPassword_) return;
+  askedForPassword_ = true;  // asked at most once, on the first activation
+  if (!document_->requiresMandatoryPassword() || !document_->plainPassword().isEmpty() ||
+      !document_->fileURL().isEmpty())
+    return;
   QPointer<MyDocument> doc(document_);
   MainQueue::defer([doc] {
     if (doc && doc->plainPassword().isEmpty()) doc->askMandatoryPasswordToProtectDocument();
   });
+}
+
+void VaultDocumentWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // The frame is saved with the document: a resize by the user is an edit.
+  if (!programmatic_ && isVisible() && document_ && document_->isDecrypted() &&
+      event->oldSize().isValid())
+    document_->updateChangeCount(ChangeCounting::ChangeDone);
 }
 
 void VaultDocumentWindow::closeEvent(QCloseEvent* event) {
@@ -123,16 +697,39 @@ Rect VaultDocumentWindow::frame() const {
 }
 
 void VaultDocumentWindow::setFrame(const Rect& frame, bool display) {
-  // Frames come from files: refuse what no screen could show.
-  const auto sane = [](double v) { return std::isfinite(v) && std::fabs(v) < 1.0e6; };
-  if (!sane(frame.x) || !sane(frame.y) || !sane(frame.width) || !sane(frame.height) ||
-      frame.width <= 0 || frame.height <= 0)
-    return;
+  Programmatic quiet(programmatic_);
+  // Frames come from files: refuse what no screen could show, and keep the rest on screen.
+  if (!sane(frame) || frame.width <= 0 || frame.height <= 0) return;
   const int screenHeight = screen() ? screen()->geometry().height() : 0;
-  setGeometry(int(frame.x), int(screenHeight - frame.y - frame.height), int(frame.width),
-              int(frame.height));
+  QRect wanted(int(frame.x), int(screenHeight - frame.y - frame.height), int(frame.width),
+               int(frame.height));
+  if (const QScreen* s = screen()) {
+    const QRect visible = s->availableGeometry();
+    wanted.setWidth(
+        std::clamp(wanted.width(), minimumWidth(), std::max(minimumWidth(), visible.width())));
+    wanted.setHeight(
+        std::clamp(wanted.height(), minimumHeight(), std::max(minimumHeight(), visible.height())));
+    wanted.moveLeft(std::clamp(wanted.left(), visible.left(),
+                               std::max(visible.left(), visible.right() - wanted.width() + 1)));
+    wanted.moveTop(std::clamp(wanted.top(), visible.top(),
+                              std::max(visible.top(), visible.bottom() - wanted.height() + 1)));
+  }
+  setGeometry(wanted);
   if (display) update();
 }
 
-ArrayRef VaultDocumentWindow::getColumnSize() const { return Array::create(); }
-ArrayRef VaultDocumentWindow::getColumnVisibility() const { return Array::create(); }
+bool VaultDocumentWindow::isToolbarVisible() const { return !toolbar_->isHidden(); }
+
+void VaultDocumentWindow::setToolbarVisible(bool visible) {
+  Programmatic quiet(programmatic_);
+  toolbar_->setVisible(visible);
+  if (visible && document_ && document_->isDecrypted()) searchField_->setFocus();
+}
+
+std::optional<Rect> VaultDocumentWindow::splitPaneFrame(int pane) const {
+  if (pane < 0 || pane > 1) return std::nullopt;
+  const ZVVSplitViewDelegate::Panes p = split_->panes();
+  const double h = split_->height();
+  if (pane == 0) return Rect{0, 0, p.left, h};
+  return Rect{p.left + split_->dividerThickness(), 0, p.right, h};
+}

@@ -3,32 +3,78 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "vault/RecordColumns.h"
 #include "vault/VaultWindow.h"
+#include "vault/WindowCommands.h"
 
 class MyDocument;
-class QLabel;
+class LockedPage;
+class MainSplitView;
+class QAction;
 class QLineEdit;
+class QMenuBar;
 class QStackedWidget;
+class QToolBar;
+class RecordDetailView;
+class RecordTableModel;
+class RecordTableView;
+class UserDefaults;
 
-// The window of one vault document. Locked, it shows the password field that unlocks it;
-// unlocked, the document's area. A new document asks for its password the first time the
-// window becomes active, as it may not stay open without one.
+// The window of one vault document. Locked, a small fixed-size page with the password field
+// and the file's format texts; unlocked, the record table and the selected record's detail
+// view side by side under a toolbar with the search field. Every command is enabled by one
+// decision over the document's state, applied to the actions whenever that state changes,
+// and checked again when it runs.
 class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   Q_OBJECT
 
  public:
-  explicit VaultDocumentWindow(MyDocument* document, QWidget* parent = nullptr);
+  static constexpr int kLockedWidth = 820;
+  static constexpr int kLockedHeight = 460;
+
+  // defaults: the settings the table follows (label font, sort comparison).
+  VaultDocumentWindow(MyDocument* document, UserDefaults& defaults, QWidget* parent = nullptr);
   ~VaultDocumentWindow() override;
 
   MyDocument* document() const { return document_; }
   QLineEdit* passwordField() const { return passwordField_; }
+  QLineEdit* toolbarSearchField() const { return searchField_; }
+  QToolBar* toolbar() const { return toolbar_; }
+  RecordTableView* tableView() const { return table_; }
+  RecordTableModel* tableModel() const { return model_; }
+  RecordDetailView* detailView() const { return detail_; }
+  MainSplitView* mainSplitView() const { return split_; }
   bool showsLockedLayout() const;
+  // 1 while locked (the password page), 0 while unlocked (the record page).
+  int getEncryptedTabIndex() const;
 
+  // The window's commands by action name ("showPasswordsInTable:").
+  QAction* command(const QString& action) const;
+  // Runs a command as its menu item would: only when it is enabled.
+  bool perform(const QString& action);
+  // The View menu of this window, placed before the Window menu.
+  void addMenusTo(QMenuBar* bar);
+  WindowCommands::State commandState() const;
+
+  // Window state.
+  bool isEditable() const { return isEditable_; }
+  bool showClearPassword() const { return showClearPassword_; }
+  bool showPasswordsInTable() const;
+  bool detailViewCollapsed() const { return detailViewCollapsed_; }
+  double bufferedDetailViewLength() const { return bufferedDetailViewLength_; }
+
+  // Columns and sorting.
+  RecordColumns::ColumnLayout columnLayout() const;
+  void applyColumnVisibility(const ArrayRef& snapshot);
+  void applyColumnSize(const ArrayRef& snapshot);
+  void orderByColumnWithidentifier(const QString& identifier, bool ascending);
+
+  // VaultWindow.
   Rect frame() const override;
   void setFrame(const Rect& frame, bool display) override;
-  bool isToolbarVisible() const override { return false; }
-  void setToolbarVisible(bool) override {}
-  std::optional<Rect> splitPaneFrame(int) const override { return std::nullopt; }
+  bool isToolbarVisible() const override;
+  void setToolbarVisible(bool visible) override;
+  std::optional<Rect> splitPaneFrame(int pane) const override;
   ArrayRef getColumnSize() const override;
   ArrayRef getColumnVisibility() const override;
   QWidget* widget() const override { return const_cast<VaultDocumentWindow*>(this); }
@@ -36,16 +82,66 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
  protected:
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  QWidget* buildLockedPage();
+  QWidget* buildRecordPage();
+  void buildToolbar();
+  void buildCommands();
+  QAction* addCommand(const QString& title, const QString& action, std::function<void()> run,
+                      const QKeySequence& keys = {});
+  void windowControllerDidLoadNib();
   void updateLayout();
+  void enterLockedLayout();
+  void enterUnlockedLayout();
   void updateTitle();
   void submitPassword();
+  void refreshCommands();
+
+  // Brings the table's selection, the detail view and the commands in step with the list,
+  // once per turn of the event loop.
+  void scheduleSync();
+  void selectionFromController();
+  void selectionFromTable();
+  void tableViewSelectionDidChange();
+  void fieldEdited(const DictRef& record, const QString& key, QWidget* control);
+  void increaseUsageOfRow();
+  void headerClicked(const QString& identifier);
+  void splitViewDidResizeSubviews();
+  void toggleCollapseExpandMainView();
+  void switchVisibilityColumnWithIdentifier(const QString& identifier);
+  void setColumnLayout(const RecordColumns::ColumnLayout& layout);
+  void applyPreset(RecordColumns::Preset preset);
+  RecordColumns::Comparison comparison() const;
+  void sortComparisonChanged(const QString& key);
+  // The stored panes of a file, applied after the window has its frame.
+  void restoreSplitPanes(const Rect& left, const Rect& right);
 
   QPointer<MyDocument> document_;
+  UserDefaults& defaults_;
   QStackedWidget* pages_ = nullptr;
+  LockedPage* lockedPage_ = nullptr;
   QLineEdit* passwordField_ = nullptr;
-  QLabel* lockedTitle_ = nullptr;
+  QToolBar* toolbar_ = nullptr;
+  QLineEdit* searchField_ = nullptr;
+  MainSplitView* split_ = nullptr;
+  RecordTableView* table_ = nullptr;
+  RecordTableModel* model_ = nullptr;
+  RecordDetailView* detail_ = nullptr;
+  QList<QAction*> commands_;
+
+  bool isEditable_ = false;
+  bool showClearPassword_ = false;
+  bool usageCountDirtyFlag_ = false;
+  bool detailViewCollapsed_ = false;
+  double bufferedDetailViewLength_ = 0;
+  double bufferedMainSplitViewWidth_ = 0;
+  bool locked_ = false;
+  // Set while the program, not the user, changes the window: nothing is marked edited.
+  int programmatic_ = 0;
+  bool syncingSelection_ = false;
+  bool syncQueued_ = false;
   bool askedForPassword_ = false;
   bool closeApproved_ = false;
 };

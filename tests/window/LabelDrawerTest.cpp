@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <functional>
+
+#include "Common/ZVLabelDrawer.h"
+
+namespace {
+
+QImage render(int w, int h, qreal scale, const std::function<void(QPainter&)>& draw) {
+  QImage image(int(w * scale), int(h * scale), QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(scale);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  draw(painter);
+  return image;
+}
+
+int alphaAt(const QImage& image, int x, int y) { return qAlpha(image.pixel(x, y)); }
+
+int redPixels(const QImage& image) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qRed(image.pixel(x, y)) > 160 && qBlue(image.pixel(x, y)) < 100) ++n;
+  return n;
+}
+
+TEST(LabelDrawer, ShapesKeepTheirInsetsAtEveryScale) {
+  const LabelText none{QString(), QApplication::font(), Qt::red};
+  for (qreal scale : {1.0, 2.0}) {
+    const int s = int(scale);
+    // Rounded rectangle: x from 1 to 98 (W - 3 wide), radius H / 2.
+    const QImage rounded = render(100, 16, scale, [&](QPainter& p) {
+      ZVLabelDrawerExt::drawString(p, none, 100, 16, Qt::blue);
+    });
+    EXPECT_EQ(alphaAt(rounded, 0, 8 * s), 0) << scale;
+    EXPECT_GT(alphaAt(rounded, 50 * s, 8 * s), 250);
+    EXPECT_GT(alphaAt(rounded, 97 * s, 8 * s), 200);
+    EXPECT_EQ(alphaAt(rounded, 98 * s, 8 * s), 0);
+    EXPECT_LT(alphaAt(rounded, 1 * s, 0), 60);  // a rounded corner, not a square one
+    // Band with rounded ends: from the first circle at x = 1 to the second ending at W - 2.
+    const QImage band = render(100, 16, scale, [&](QPainter& p) {
+      ZVLabelDrawer::drawString(p, none, 100, 16, Qt::blue);
+    });
+    EXPECT_EQ(alphaAt(band, 0, 8 * s), 0);
+    EXPECT_GT(alphaAt(band, 97 * s, 8 * s), 200);
+    EXPECT_EQ(alphaAt(band, 98 * s, 8 * s), 0);
+    EXPECT_GT(alphaAt(band, 50 * s, 0), 250);  // the band's middle is square
+  }
+}
+
+TEST(LabelDrawer, TheTitleIsDrawnInTheTextColourAndCutToTheLabel) {
+  QFont font = QApplication::font();
+  font.setPixelSize(12);
+  const auto draw = [&](const QString& title, int width) {
+    return render(width, 16, 1, [&](QPainter& p) {
+      ZVLabelDrawerExt::drawString(p, LabelText{title, font, Qt::red}, width, 16, Qt::blue);
+    });
+  };
+  EXPECT_EQ(redPixels(draw(QString(), 100)), 0);
+  EXPECT_GT(redPixels(draw(QStringLiteral("Banks"), 100)), 10);
+  // A long title stays inside its text rectangle: nothing drawn right of x = W - m - 1.
+  const QImage cut = draw(QStringLiteral("A very long category title indeed, far too long"), 100);
+  for (int y = 0; y < cut.height(); ++y)
+    for (int x = 96; x < cut.width(); ++x)
+      EXPECT_FALSE(qRed(cut.pixel(x, y)) > 160 && qBlue(cut.pixel(x, y)) < 100) << x << "," << y;
+  // Sizes smaller than the insets draw without faulting.
+  draw(QStringLiteral("Banks"), 2);
+}
+
+}  // namespace

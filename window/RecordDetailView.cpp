@@ -1,0 +1,162 @@
+#include "window/RecordDetailView.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+#include "Common/ZVColorUtilOSX.h"
+#include "Common/ZVLabelDrawer.h"
+#include "Common/ZVTextFieldExt.h"
+#include "platform/Dictionary.h"
+#include "vault/VaultKeys.h"
+
+namespace {
+QColor toQColor(const Value& dict) {
+  const Rgba c = ZVColorUtilOSX::NSColorFromDict(dict).usingCalibratedRGB().value_or(Rgba{});
+  return QColor::fromRgbF(c.r, c.g, c.b, c.a);
+}
+
+QString dateText(const Value& v) {
+  return v.isDate() ? QLocale().toString(v.toDate().toDateTime(), QLocale::LongFormat) : QString();
+}
+}  // namespace
+
+CategoryView::CategoryView(QWidget* parent) : QWidget(parent) {
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void CategoryView::setCategory(const DictRef& category) {
+  category_ = category;
+  update();
+}
+
+QSize CategoryView::sizeHint() const { return {160, fontMetrics().height() + 6}; }
+
+void CategoryView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QString title =
+      category_ ? category_->value(CategoryKeys::category()).toString() : QString();
+  const QColor back = category_ ? toQColor(category_->value(CategoryKeys::backColor()))
+                                : QColor::fromRgbF(0, 0, 0, 0);
+  const QColor fore = category_ ? toQColor(category_->value(CategoryKeys::textColor()))
+                                : QColor::fromRgbF(0, 0, 0, 0);
+  const int w = std::min(width(), 220);
+  ZVLabelDrawer::drawString(painter, LabelText{title, font(), fore}, w, height(), back);
+}
+
+RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
+  auto* grid = new QGridLayout(this);
+  grid->setColumnStretch(1, 1);
+  int row = 0;
+  category_ = new CategoryView(this);
+  auto* categoryTitle = new QLabel(QStringLiteral("Category:"), this);
+  grid->addWidget(categoryTitle, row, 0, Qt::AlignRight);
+  grid->addWidget(category_, row++, 1, 1, 2);
+  addField(grid, row++, QStringLiteral("&Name:"), RecordKeys::name(), 1);
+  addField(grid, row++, QStringLiteral("&Url:"), RecordKeys::url(), 2);
+  addField(grid, row++, QStringLiteral("&Account:"), RecordKeys::account(), 3);
+  addField(grid, row++, QStringLiteral("User &ID:"), RecordKeys::userID(), 4);
+  addField(grid, row++, QStringLiteral("&Password:"), RecordKeys::password(), 5);
+  showClear_ = new QCheckBox(QStringLiteral("Show password&s"), this);
+  grid->addWidget(showClear_, row++, 1);
+  connect(showClear_, &QCheckBox::clicked, this, &RecordDetailView::showClearPasswordToggled);
+  addField(grid, row++, QStringLiteral("P&in:"), RecordKeys::pin(), 6);
+  addField(grid, row++, QStringLiteral("Securi&ty:"), RecordKeys::security(), 7);
+  addField(grid, row++, QStringLiteral("&Email:"), RecordKeys::email(), 8);
+
+  auto* noteTitle = new QLabel(QStringLiteral("N&ote:"), this);
+  note_ = new QPlainTextEdit(this);
+  note_->setObjectName(RecordKeys::note());
+  noteTitle->setBuddy(note_);
+  grid->addWidget(noteTitle, row, 0, Qt::AlignRight | Qt::AlignTop);
+  grid->addWidget(note_, row++, 1, 1, 2);
+  grid->setRowStretch(row - 1, 1);
+  connect(note_, &QPlainTextEdit::textChanged, this, [this] {
+    if (filling_ || !record_) return;
+    Q_EMIT fieldEdited(record_, RecordKeys::note(), note_);
+  });
+
+  auto* stamps = new QFormLayout;
+  created_ = new QLabel(this);
+  modified_ = new QLabel(this);
+  used_ = new QLabel(this);
+  stamps->addRow(QStringLiteral("Created:"), created_);
+  stamps->addRow(QStringLiteral("Modified:"), modified_);
+  stamps->addRow(QStringLiteral("Used:"), used_);
+  grid->addLayout(stamps, row++, 1, 1, 2);
+  setEditable(false);
+  setShowClearPassword(false);
+  setRecord(nullptr);
+}
+
+void RecordDetailView::addField(QGridLayout* grid, int row, const QString& title,
+                                const QString& key, int copyTag) {
+  auto* label = new QLabel(title, this);
+  auto* edit = new QvltTextFieldExt(this);
+  edit->setObjectName(key);
+  label->setBuddy(edit);
+  auto* copy = new QToolButton(this);
+  copy->setIcon(QIcon::fromTheme(QStringLiteral("edit-copy")));
+  copy->setText(QStringLiteral("Copy"));
+  copy->setToolTip(QStringLiteral("Copy %1").arg(QString(title).remove(u'&').chopped(1)));
+  copy->setAutoRaise(true);
+  grid->addWidget(label, row, 0, Qt::AlignRight);
+  grid->addWidget(edit, row, 1);
+  grid->addWidget(copy, row, 2);
+  fields_.push_back({key, edit});
+  connect(copy, &QToolButton::clicked, edit, [edit, copyTag] { edit->CopyInClipboard(copyTag); });
+  connect(edit, &ZVTextFieldExt::textCopiedInClipboard, this,
+          &RecordDetailView::textCopiedInClipboard);
+  // textEdited: the user's typing only, never a fill.
+  connect(edit, &QLineEdit::textEdited, this, [this, edit, key] {
+    if (filling_ || !record_) return;
+    Q_EMIT fieldEdited(record_, key, edit);
+  });
+}
+
+QvltTextFieldExt* RecordDetailView::field(const QString& key) const {
+  for (const Field& f : fields_)
+    if (f.key == key) return f.edit;
+  return nullptr;
+}
+
+void RecordDetailView::setRecord(const DictRef& record) {
+  record_ = record;
+  filling_ = true;
+  for (const Field& f : fields_) {
+    f.edit->setText(record ? record->value(f.key).toString() : QString());
+    f.edit->setCursorPosition(0);
+    f.edit->setEnabled(bool(record));
+  }
+  note_->setPlainText(record ? record->value(RecordKeys::note()).toString() : QString());
+  note_->setEnabled(bool(record));
+  filling_ = false;
+  category_->setCategory(record ? record->value(RecordKeys::categoryPtr()).toDictionary()
+                                : DictRef());
+  refreshStamps();
+}
+
+void RecordDetailView::refreshStamps() {
+  created_->setText(record_ ? dateText(record_->value(RecordKeys::creationDate())) : QString());
+  modified_->setText(record_ ? dateText(record_->value(RecordKeys::modificationDate()))
+                             : QString());
+  used_->setText(record_ ? QString::number(record_->value(RecordKeys::usageCount()).toInteger())
+                         : QString());
+}
+
+void RecordDetailView::setEditable(bool editable) {
+  for (const Field& f : fields_) f.edit->setReadOnly(!editable);
+  note_->setReadOnly(!editable);
+}
+
+void RecordDetailView::setShowClearPassword(bool show) {
+  showClear_->setChecked(show);
+  for (const QString& key : {RecordKeys::password(), RecordKeys::pin(), RecordKeys::security()})
+    if (QvltTextFieldExt* f = field(key))
+      f->setEchoMode(show ? QLineEdit::Normal : QLineEdit::Password);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "platform/Value.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QCheckBox;
+class QvltTextFieldExt;
+
+// Shows the selected record's category as a label with rounded ends.
+class CategoryView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CategoryView(QWidget* parent = nullptr);
+  void setCategory(const DictRef& category);
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  DictRef category_;
+};
+
+// The detail view of the selected record: its fields, each with a copy button, its category
+// and its dates. Filling it never reports an edit; only what the user types does, with the
+// record shown when the typing began.
+class RecordDetailView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit RecordDetailView(QWidget* parent = nullptr);
+
+  const DictRef& record() const { return record_; }
+  void setRecord(const DictRef& record);
+  // Refreshes the dates and count of the shown record.
+  void refreshStamps();
+  void setEditable(bool editable);
+  void setShowClearPassword(bool show);
+
+  QvltTextFieldExt* field(const QString& key) const;
+  QPlainTextEdit* noteView() const { return note_; }
+  QCheckBox* showClearPasswordBox() const { return showClear_; }
+
+ Q_SIGNALS:
+  // The user changed a field of record (the one shown when the change was made).
+  void fieldEdited(const DictRef& record, const QString& key, QWidget* control);
+  // A copy button copied its field; tag names the field.
+  void textCopiedInClipboard(int tag);
+  void showClearPasswordToggled();
+
+ private:
+  struct Field {
+    QString key;
+    QvltTextFieldExt* edit;
+  };
+  void addField(class QGridLayout* grid, int row, const QString& title, const QString& key,
+                int copyTag);
+
+  DictRef record_;
+  std::vector<Field> fields_;
+  QPlainTextEdit* note_ = nullptr;
+  CategoryView* category_ = nullptr;
+  QLabel* created_ = nullptr;
+  QLabel* modified_ = nullptr;
+  QLabel* used_ = nullptr;
+  QCheckBox* showClear_ = nullptr;
+  bool filling_ = false;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QTableView>
+#include <array>
+
+#include "vault/RecordColumns.h"
+
+class ArrayController;
+class RecordTableModel;
+
+// The record table: one row per arranged record, the category column drawn as labels. Its
+// columns are moved, resized, hidden and shown by the user or set as a whole from a
+// ColumnLayout; only the user's changes are reported.
+class RecordTableView : public QTableView {
+  Q_OBJECT
+
+ public:
+  RecordTableView(ArrayController* records, const QFont& labelFont, QWidget* parent = nullptr);
+
+  RecordTableModel* recordModel() const { return model_; }
+
+  // The columns in display order, hidden ones with the width they come back at.
+  RecordColumns::ColumnLayout columnLayout() const;
+  void setColumnLayout(const RecordColumns::ColumnLayout& layout);
+  // The header's arrow on that column; none for an identifier of no column.
+  void setSortIndicator(const QString& identifier, bool ascending);
+
+ Q_SIGNALS:
+  // The user resized or moved a column.
+  void columnsChangedByUser();
+  void headerClicked(const QString& identifier);
+
+ private:
+  RecordTableModel* model_;
+  // Widths by column: a hidden header section reports 0.
+  std::array<double, 12> widths_{};
+  bool settingLayout_ = false;
+};
