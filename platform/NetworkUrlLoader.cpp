@@ -13,9 +13,7 @@ bool isHttps(const QUrl& url) {
 }  // namespace
 
 NetworkUrlLoader::NetworkUrlLoader(Options options, QObject* parent)
-    : QObject(parent), options_(std::move(options)) {
-  manager_.setCookieJar(nullptr);
-}
+    : QObject(parent), options_(std::move(options)) {}
 
 NetworkUrlLoader::~NetworkUrlLoader() {
   // Loads still running end here, silently: their completions belong to whoever owns us.
