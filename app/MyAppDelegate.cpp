@@ -14,6 +14,8 @@
 #include "Common/ZVValueNotEqualToRef.h"
 #include "app/ApplicationMenus.h"
 #include "app/PasswordMakerController.h"
+#include "app/ReleaseFeedMirrors.h"
+#include "app/ZVPhoneHome.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformerRegistry.h"
@@ -61,6 +63,11 @@ MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
   put(std::make_shared<ZVHeightForFontSize>(), "heightAmplifier");
   put(std::make_shared<ZVNumberBoolToNumberNum>(), "bool2Num");
 
+  phoneHome().SetValueAppRelease(
+      app_identity::kReleaseNumber, app_identity::kShortName,
+      QString::fromLatin1(kReleaseFeedMirrors[0]), QString::fromLatin1(kReleaseFeedMirrors[1]),
+      QString::fromLatin1(kReleaseFeedMirrors[2]), QString::fromLatin1(kReleaseFeedMirrors[3]));
+
   MyDocument::setDocumentOpeningNotifier([this] { setDocumentIsOpening(true); });
   passwordMaker_ = std::make_unique<PasswordMakerController>(
       defaults, [this](QMainWindow* window) { prepareApplicationWindow(window); });
@@ -101,6 +108,7 @@ void MyAppDelegate::applicationDidFinishLaunching() {
     controller_->setAutosavingDelay(
         static_cast<double>(defaults().integerForKey(QStringLiteral("autosavingDelay"))));
   executeDocumentStartupAsInPref();
+  phoneHome().startupProcedure();
   finishedLaunching = true;
 }
 

@@ -38,7 +38,7 @@ class MyAppDelegate : public ZVAppDelegateBase {
   void applicationWillFinishLaunching();
   void buildUpFontMenuAndBindProgrammatically();
   void applicationDidFinishLaunching();
-  // The start-up action and the release check come with their own issues.
+  // The start-up action comes with its own issue.
   void executeDocumentStartupAsInPref() {}
 
   bool validateUserInterfaceItem(const UserInterfaceItem& item) override;

@@ -12,6 +12,8 @@
 #include "Common/ZVValueNotEqualToRef.h"
 #include "app/AboutWindow.h"
 #include "app/UserGuideInstaller.h"
+#include "app/ZVPhoneHome.h"
+#include "platform/NetworkUrlLoader.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformerRegistry.h"
 
@@ -19,7 +21,9 @@ ZVAppDelegateBase::ZVAppDelegateBase(UserDefaults& defaults, QObject* parent)
     : QObject(parent),
       defaults_(defaults),
       appName_(app_identity::kAppName),
-      releaseString_(ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber)) {
+      releaseString_(ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber)),
+      phoneHome_(new ZVPhoneHome(
+          defaults, std::make_unique<NetworkUrlLoader>(NetworkUrlLoader::Options{}), this)) {
   ValueTransformerRegistry::setValueTransformer(std::make_shared<ZVValueNotEqualToRef>(0),
                                                 QStringLiteral("valueNot0"));
 }
@@ -66,8 +70,9 @@ void ZVAppDelegateBase::visitTwitter() { ZVAppSupportUtility::visitTwitter(); }
 void ZVAppDelegateBase::emailUs() { ZVAppSupportUtility::emailUs(); }
 void ZVAppDelegateBase::emailTavrin() { ZVAppSupportUtility::emailUs(); }
 
-// The release check arrives with its own window; until then the command does nothing.
-void ZVAppDelegateBase::checkForLastReleaseAvailable() {}
+void ZVAppDelegateBase::checkForLastReleaseAvailable() {
+  phoneHome_->checkForLastReleaseAvailableWithNotify();
+}
 
 QString ZVAppDelegateBase::getAppStantment() const {
   // The desktop edition runs on Linux; the statement names the systems the product is for.

@@ -12,6 +12,7 @@ class QMainWindow;
 class QMenu;
 class QWidget;
 class UserDefaults;
+class ZVPhoneHome;
 
 // What any application of this family has: its name and release string, the start-up
 // document's status, the maker's links, the user guide and the About window.
@@ -50,6 +51,8 @@ class ZVAppDelegateBase : public QObject {
   void emailUs();
   void emailTavrin();
   void checkForLastReleaseAvailable();
+  // The release check; the subclass gives it the release, name and mirrors.
+  ZVPhoneHome& phoneHome() const { return *phoneHome_; }
   void openAppStorePage() {}
   void openAppStoreList() {}
   void appendMasHelp() {}
@@ -84,4 +87,5 @@ class ZVAppDelegateBase : public QObject {
   QString startupDocPathMessage_;
   bool startupDocSpecified_ = true;
   QPointer<AboutWindow> about_;
+  ZVPhoneHome* phoneHome_;
 };
