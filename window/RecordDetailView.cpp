@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QToolButton>
@@ -67,7 +68,25 @@ RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
   connect(showClear_, &QCheckBox::clicked, this, &RecordDetailView::showClearPasswordToggled);
   addField(grid, row++, QStringLiteral("P&in:"), RecordKeys::pin(), 6);
   addField(grid, row++, QStringLiteral("Securi&ty:"), RecordKeys::security(), 7);
-  addField(grid, row++, QStringLiteral("&Email:"), RecordKeys::email(), 8);
+  addField(grid, row, QStringLiteral("&Email:"), RecordKeys::email(), 8);
+  emailPopup_ = new QToolButton(this);
+  emailPopup_->setObjectName(QStringLiteral("emailPopup"));
+  emailPopup_->setIcon(QIcon::fromTheme(QStringLiteral("mail-message")));
+  emailPopup_->setText(QStringLiteral("Addresses"));
+  emailPopup_->setToolTip(QStringLiteral("Choose one of the document's e-mail addresses"));
+  emailPopup_->setAutoRaise(true);
+  emailPopup_->setPopupMode(QToolButton::InstantPopup);
+  auto* emailMenu = new QMenu(emailPopup_);
+  emailPopup_->setMenu(emailMenu);
+  connect(emailMenu, &QMenu::aboutToShow, this, [this, emailMenu] {
+    emailMenu->clear();
+    const QStringList addresses = emailAddresses_ ? emailAddresses_() : QStringList();
+    for (const QString& address : addresses)
+      emailMenu->addAction(address, this, [this, address] { insertEmailFromPopup(address); });
+    if (addresses.isEmpty())
+      emailMenu->addAction(QStringLiteral("No Addresses"))->setEnabled(false);
+  });
+  grid->addWidget(emailPopup_, row++, 3);
 
   auto* noteTitle = new QLabel(QStringLiteral("N&ote:"), this);
   note_ = new QPlainTextEdit(this);
@@ -108,6 +127,8 @@ void RecordDetailView::addField(QGridLayout* grid, int row, const QString& title
   grid->addWidget(label, row, 0, Qt::AlignRight);
   grid->addWidget(edit, row, 1);
   grid->addWidget(copy, row, 2);
+  edit->setSecret(key == RecordKeys::password() || key == RecordKeys::pin() ||
+                  key == RecordKeys::security());
   fields_.push_back({key, edit});
   connect(copy, &QToolButton::clicked, edit, [edit, copyTag] { edit->CopyInClipboard(copyTag); });
   connect(edit, &ZVTextFieldExt::textCopiedInClipboard, this,
@@ -149,7 +170,15 @@ void RecordDetailView::refreshStamps() {
                          : QString());
 }
 
+void RecordDetailView::insertEmailFromPopup(const QString& address) {
+  QvltTextFieldExt* edit = field(RecordKeys::email());
+  if (!record_ || edit->isReadOnly()) return;
+  edit->setText(address);
+  Q_EMIT fieldEdited(record_, RecordKeys::email(), edit);
+}
+
 void RecordDetailView::setEditable(bool editable) {
+  emailPopup_->setEnabled(editable);
   for (const Field& f : fields_) f.edit->setReadOnly(!editable);
   note_->setReadOnly(!editable);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "platform/Value.h"
@@ -42,6 +43,16 @@ class RecordDetailView : public QWidget {
   void setEditable(bool editable);
   void setShowClearPassword(bool show);
 
+  // Where the e-mail menu beside the e-mail field takes its addresses from.
+  void setEmailAddressSource(std::function<QStringList()> source) {
+    emailAddresses_ = std::move(source);
+  }
+  // Puts a chosen address in the e-mail field, as if typed.
+  void insertEmailFromPopup(const QString& address);
+  class QToolButton* emailPopupButton() const {
+    return emailPopup_;
+  }
+
   QvltTextFieldExt* field(const QString& key) const;
   QPlainTextEdit* noteView() const { return note_; }
   QCheckBox* showClearPasswordBox() const { return showClear_; }
@@ -69,5 +80,7 @@ class RecordDetailView : public QWidget {
   QLabel* modified_ = nullptr;
   QLabel* used_ = nullptr;
   QCheckBox* showClear_ = nullptr;
+  QToolButton* emailPopup_ = nullptr;
+  std::function<QStringList()> emailAddresses_;
   bool filling_ = false;
 };
