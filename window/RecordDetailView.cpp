@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -15,6 +16,7 @@
 #include "Common/ZVTextFieldExt.h"
 #include "platform/Dictionary.h"
 #include "vault/VaultKeys.h"
+#include "window/DropTargetView.h"
 
 namespace {
 QColor toQColor(const Value& dict) {
@@ -60,6 +62,15 @@ RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
   grid->addWidget(category_, row++, 1, 1, 2);
   addField(grid, row++, QStringLiteral("&Name:"), RecordKeys::name(), 1);
   addField(grid, row++, QStringLiteral("&Url:"), RecordKeys::url(), 2);
+  dropArea_ = new DropTargetView(DropPayload::Accepts::FileOrUrl, this);
+  dropArea_->setObjectName(QStringLiteral("myDropFileArea"));
+  auto* dropHint =
+      new QLabel(QStringLiteral("Drop a web address or a file here for the URL"), dropArea_);
+  dropHint->setForegroundRole(QPalette::PlaceholderText);
+  auto* dropLayout = new QHBoxLayout(dropArea_);
+  dropLayout->setContentsMargins(6, 2, 6, 2);
+  dropLayout->addWidget(dropHint);
+  grid->addWidget(dropArea_, row++, 1);
   addField(grid, row++, QStringLiteral("&Account:"), RecordKeys::account(), 3);
   addField(grid, row++, QStringLiteral("User &ID:"), RecordKeys::userID(), 4);
   addField(grid, row++, QStringLiteral("&Password:"), RecordKeys::password(), 5);

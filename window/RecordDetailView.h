@@ -10,6 +10,8 @@ class QLabel;
 class QPlainTextEdit;
 class QCheckBox;
 class QvltTextFieldExt;
+class DropTargetView;
+class QToolButton;
 
 // Shows the selected record's category as a label with rounded ends.
 class CategoryView : public QWidget {
@@ -49,9 +51,9 @@ class RecordDetailView : public QWidget {
   }
   // Puts a chosen address in the e-mail field, as if typed.
   void insertEmailFromPopup(const QString& address);
-  class QToolButton* emailPopupButton() const {
-    return emailPopup_;
-  }
+  QToolButton* emailPopupButton() const { return emailPopup_; }
+  // Where files and web addresses are dropped to become the record's URL.
+  DropTargetView* dropArea() const { return dropArea_; }
 
   QvltTextFieldExt* field(const QString& key) const;
   QPlainTextEdit* noteView() const { return note_; }
@@ -81,6 +83,7 @@ class RecordDetailView : public QWidget {
   QLabel* used_ = nullptr;
   QCheckBox* showClear_ = nullptr;
   QToolButton* emailPopup_ = nullptr;
+  DropTargetView* dropArea_ = nullptr;
   std::function<QStringList()> emailAddresses_;
   bool filling_ = false;
 };

@@ -116,6 +116,9 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void copyField(const QString& action);
   void doNotifyValueWasCopied(int tag);
   void emailListSheet();
+  // A drop on the detail view becomes the shown record's URL.
+  void setFileToOpen(const QString& path);
+  void setUrlToOpen(const QString& url);
   // Printing the record table; the page set-up and the print dialog share one printer.
   QPrinter& printer();
   void printDocument();

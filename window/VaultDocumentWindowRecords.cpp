@@ -1,6 +1,7 @@
 // The document window's record commands: adding, duplicating and deleting records with undo,
 // and copying a field of the selected record with its notice.
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 #include "vault/RecordEditor.h"
 #include "vault/VaultKeys.h"
 #include "window/CopyNotice.h"
+#include "window/DropTargetView.h"
 #include "window/EmailListSheet.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordTableModel.h"
@@ -46,6 +48,10 @@ void VaultDocumentWindow::buildRecordCommands() {
     emails_->setContent(document_->emailArray());
     return emails_->addresses();
   });
+  connect(detail_->dropArea(), &DropTargetView::filePathDropped, this,
+          &VaultDocumentWindow::setFileToOpen);
+  connect(detail_->dropArea(), &DropTargetView::urlPathDropped, this,
+          &VaultDocumentWindow::setUrlToOpen);
   copyNotice_ = new CopyNotice(this);
   copyNotice_->setObjectName(QStringLiteral("hud"));
 
@@ -131,6 +137,34 @@ void VaultDocumentWindow::printDocument() {
 void VaultDocumentWindow::runPageLayout() {
   QPageSetupDialog dialog(&printer(), this);
   dialog.exec();
+}
+
+void VaultDocumentWindow::setFileToOpen(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return;
+  if (info.isDir()) {
+    Alert alert;
+    alert.alertStyle = Alert::Style::Warning;
+    alert.messageText = QStringLiteral("Can't Accept a Directory Here");
+    alert.informativeText = QStringLiteral(
+        "You dropped here a directory.\nYou can only drop here a file to open it via Quorlith "
+        "with the open button");
+    alert.addButtonWithTitle(QStringLiteral("OK"));
+    alert.beginSheetModalForWindow(this, [](int) {});
+    return;
+  }
+  setUrlToOpen(QStringLiteral("file://") + path);
+}
+
+void VaultDocumentWindow::setUrlToOpen(const QString& url) {
+  const DictRef record = detail_->record();
+  if (!document_ || !document_->isDecrypted() || !record) return;
+  record->setValue(RecordKeys::url(), Value::mutableString(url));
+  record->setValue(RecordKeys::modificationDate(), Date::now());
+  document_->recordController().noteObjectChanged(record.get());
+  document_->updateChangeCount(ChangeCounting::ChangeDone);
+  detail_->field(RecordKeys::url())->setText(url);
+  detail_->refreshStamps();
 }
 
 void VaultDocumentWindow::addRow() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QDragEnterEvent>
 #include <QFile>
 #include <QListView>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include "tests/window/VaultFixture.h"
 #include "vault/EmailList.h"
 #include "window/CopyNotice.h"
+#include "window/DropTargetView.h"
 #include "window/EmailListSheet.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordTableModel.h"
@@ -297,6 +299,69 @@ TEST_F(RecordEditingWindowTest, PrintingToPdfCutsTheTableIntoWholeRowPages) {
   // An empty table prints nothing and says so without failing.
   doc->recordController().setContent(Array::create());
   EXPECT_EQ(printing.paginate(printer.pageLayout()).pageCount, 0);
+}
+
+TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
+  const DictRef record = selected();
+  DropTargetView* area = window->detailView()->dropArea();
+  const QString file = dir.filePath(QStringLiteral("a file.pdf"));
+  QFile(file).open(QIODevice::WriteOnly);
+  // What a drag offers, and whether the area takes it.
+  const auto drop = [&](QMimeData* data, Qt::DropActions actions) {
+    const QPoint at = area->rect().center();
+    QDragEnterEvent enter(at, actions, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &enter);
+    const bool taken = enter.isAccepted();
+    const bool lit = area->hilited();
+    if (taken) {
+      QDropEvent dropped(at, actions, data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(area, &dropped);
+    } else {
+      QDragLeaveEvent leave;
+      QApplication::sendEvent(area, &leave);
+    }
+    gui::settle();
+    EXPECT_FALSE(area->hilited());
+    EXPECT_EQ(lit, taken);
+    delete data;
+    return taken;
+  };
+  const auto urls = [](std::initializer_list<QUrl> list) {
+    auto* data = new QMimeData;
+    data->setUrls(QList<QUrl>(list));
+    return data;
+  };
+  const auto text = [](const QString& t) {
+    auto* data = new QMimeData;
+    data->setText(t);
+    return data;
+  };
+
+  EXPECT_TRUE(drop(urls({QUrl(QStringLiteral("https://bank.example/login"))}), Qt::LinkAction));
+  EXPECT_EQ(record->value(RecordKeys::url()).toString(),
+            QStringLiteral("https://bank.example/login"));
+  EXPECT_TRUE(doc->isDocumentEdited());
+  EXPECT_NE(record->value(RecordKeys::modificationDate()).toDate(),
+            Date{700000000.0 + 3 * 86400.0});
+  EXPECT_EQ(window->detailView()->field(RecordKeys::url())->text(),
+            QStringLiteral("https://bank.example/login"));
+
+  EXPECT_TRUE(drop(urls({QUrl::fromLocalFile(file)}), Qt::CopyAction));
+  EXPECT_EQ(record->value(RecordKeys::url()).toString(), QStringLiteral("file://") + file);
+
+  // A path that is not there, a long text and a move-only drag change nothing.
+  EXPECT_TRUE(
+      drop(urls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone")))}), Qt::LinkAction));
+  EXPECT_FALSE(
+      drop(text(QStringLiteral("http://x.example/") + QString(9000, u'a')), Qt::CopyAction));
+  EXPECT_FALSE(drop(urls({QUrl(QStringLiteral("http://other.example"))}), Qt::MoveAction));
+  EXPECT_EQ(record->value(RecordKeys::url()).toString(), QStringLiteral("file://") + file);
+
+  // A folder is refused with a sheet.
+  EXPECT_TRUE(drop(urls({QUrl::fromLocalFile(dir.path())}), Qt::LinkAction));
+  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Can't Accept a Directory Here")});
+  gui::closeAllAlerts();
+  EXPECT_EQ(record->value(RecordKeys::url()).toString(), QStringLiteral("file://") + file);
 }
 
 TEST_F(RecordEditingWindowTest, Screenshots) {
