@@ -1,9 +1,8 @@
 #include "Common/ZVTextFieldExt.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
+#include "platform/Pasteboard.h"
 
 void ZVTextFieldExt::CopyInClipboard(int senderTag) {
-  QGuiApplication::clipboard()->setText(text());
+  Pasteboard::putString(text(), secret_);
   Q_EMIT textCopiedInClipboard(senderTag);
 }

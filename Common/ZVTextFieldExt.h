@@ -12,9 +12,14 @@ class ZVTextFieldExt : public QLineEdit {
 
   // Copies the text, an empty one too (it replaces what the clipboard held).
   void CopyInClipboard(int senderTag);
+  // A secret's copy asks clipboard managers to keep no history of it.
+  void setSecret(bool secret) { secret_ = secret; }
 
  Q_SIGNALS:
   void textCopiedInClipboard(int senderTag);
+
+ private:
+  bool secret_ = false;
 };
 
 // The record view's fields: a copyable field drawn as a plain one.

@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <functional>
 
@@ -47,6 +49,56 @@ void addEditCommand(QMenu* menu, const QString& title, const char* selector, con
   action->setProperty(kEditSlot, QString::fromLatin1(slot));
 }
 
+// A focused text field undoes its own typing while it has any; otherwise undo and redo go to
+// the document's history.
+QWidget* textFieldWithHistory(bool undo) {
+  QWidget* focus = QApplication::focusWidget();
+  if (auto* line = qobject_cast<QLineEdit*>(focus))
+    return (undo ? line->isUndoAvailable() : line->isRedoAvailable()) ? line : nullptr;
+  if (auto* text = qobject_cast<QPlainTextEdit*>(focus))
+    return (undo ? text->document()->isUndoAvailable() : text->document()->isRedoAvailable())
+               ? text
+               : nullptr;
+  return nullptr;
+}
+
+UndoManager* documentHistory(MyDocument* document) {
+  return document && !document->isClosed() && document->isDecrypted() ? document->undoManager()
+                                                                      : nullptr;
+}
+
+void addUndoCommand(QMenu* menu, bool undo, QPointer<MyDocument> doc) {
+  addCommand(
+      menu, undo ? QStringLiteral("&Undo") : QStringLiteral("&Redo"),
+      undo ? "undo:" : "redo:", "history",
+      [undo, doc] {
+        if (QWidget* field = textFieldWithHistory(undo)) {
+          QMetaObject::invokeMethod(field, undo ? "undo" : "redo");
+        } else if (UndoManager* history = documentHistory(doc)) {
+          if (undo)
+            history->undo();
+          else
+            history->redo();
+        }
+      },
+      QKeySequence(undo ? QKeySequence::Undo : QKeySequence::Redo));
+}
+
+void validateUndoCommand(QAction* action, MyDocument* document) {
+  const bool undo = action->property(kSelector).toString() == u"undo:";
+  if (textFieldWithHistory(undo)) {
+    action->setText(undo ? QStringLiteral("&Undo") : QStringLiteral("&Redo"));
+    action->setEnabled(true);
+    return;
+  }
+  UndoManager* history = documentHistory(document);
+  const QString title = !history ? (undo ? QStringLiteral("Undo") : QStringLiteral("Redo"))
+                        : undo   ? history->undoMenuItemTitle()
+                                 : history->redoMenuItemTitle();
+  action->setText(QLatin1Char('&') + title);
+  action->setEnabled(history && (undo ? history->canUndo() : history->canRedo()));
+}
+
 void rebuildWindowList(QMenu* menu, QAction* listStart, ZVRevertDocController* controller) {
   const QList<QAction*> all = menu->actions();
   for (qsizetype i = all.indexOf(listStart) + 1; i < all.size(); ++i) {
@@ -76,8 +128,11 @@ void ApplicationMenus::validate(QMenu* menu, MyDocument* document, MyAppDelegate
     const QString selector = action->property(kSelector).toString();
     if (selector.isEmpty()) continue;
     const QString answerer = action->property(kAnswerer).toString();
+    if (answerer.isEmpty()) continue;  // a window's own command: the window enables it
     const UserInterfaceItem item{selector, 0};
-    if (answerer == u"document") {
+    if (answerer == u"history") {
+      validateUndoCommand(action, document);
+    } else if (answerer == u"document") {
       action->setEnabled(document && !document->isClosed() &&
                          document->validateUserInterfaceItem(item));
     } else if (answerer == u"application") {
@@ -169,8 +224,8 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
   prepare(edit);
-  addEditCommand(edit, QStringLiteral("&Undo"), "undo:", "undo", QKeySequence::Undo);
-  addEditCommand(edit, QStringLiteral("&Redo"), "redo:", "redo", QKeySequence::Redo);
+  addUndoCommand(edit, true, doc);
+  addUndoCommand(edit, false, doc);
   edit->addSeparator();
   addEditCommand(edit, QStringLiteral("Cu&t"), "cut:", "cut", QKeySequence::Cut);
   addEditCommand(edit, QStringLiteral("&Copy"), "copy:", "copy", QKeySequence::Copy);

@@ -157,6 +157,66 @@ void ArrayController::rearrangeObjects() {
   Q_EMIT selectionChanged();
 }
 
+int ArrayController::compareObjects(const Dictionary& a, const Dictionary& b) const {
+  for (const SortDescriptor& d : sort_) {
+    const Value x = KeyPath::valueForKeyPath(a, d.keyPath);
+    const Value y = KeyPath::valueForKeyPath(b, d.keyPath);
+    int c = 0;
+    if (d.collator) {
+      const Collation::Keys keys = d.collator->keys({x.stringPointer(), y.stringPointer()});
+      c = keys.has(0) && keys.has(1) ? keys.compare(0, 1) : int(keys.has(0)) - int(keys.has(1));
+    } else {
+      c = d.compare ? d.compare(x, y) : naturalCompare(x, y);
+    }
+    if (!d.ascending) c = -c;
+    if (c != 0) return c;
+  }
+  return 0;
+}
+
+void ArrayController::rearrangeObject(const DictRef& object) {
+  if (!object) return;
+  const std::vector<DictRef> selected = selectedObjects();
+  const qsizetype at = arrangedIndexOf(object.get());
+  const bool shown = !filter_ || filter_(object);
+  if (!shown) {
+    if (at == NotFound) return;
+    removeArrangedAt(at);
+    selectAfterRemoval(at);
+    return;
+  }
+  // Where the sort wants it among the others: after its equals, as a stable sort keeps
+  // an object added last.
+  qsizetype target = at == NotFound ? qsizetype(arranged_.size()) : at;
+  if (!sort_.empty()) {
+    qsizetype lo = 0, hi = qsizetype(arranged_.size()) - (at == NotFound ? 0 : 1);
+    const auto other = [&](qsizetype i) -> const Dictionary& {
+      return *arranged_[std::size_t(at != NotFound && i >= at ? i + 1 : i)];
+    };
+    while (lo < hi) {
+      const qsizetype mid = lo + (hi - lo) / 2;
+      if (compareObjects(*object, other(mid)) < 0)
+        hi = mid;
+      else
+        lo = mid + 1;
+    }
+    target = lo;
+  }
+  if (target == at) return;
+  if (at != NotFound) removeArrangedAt(at);
+  Q_EMIT objectAboutToBeInserted(target);
+  arranged_.insert(arranged_.begin() + target, object);
+  if (arrangedSetValid_) arrangedSet_.insert(object.get());
+  Q_EMIT objectInserted(target);
+  // The selection follows its objects.
+  selection_.clear();
+  for (const DictRef& d : selected)
+    if (const qsizetype i = arrangedIndexOf(d.get()); i != NotFound) selection_.push_back(i);
+  std::sort(selection_.begin(), selection_.end());
+  if (selection_.empty() && !arranged_.empty()) selection_.push_back(0);
+  Q_EMIT selectionChanged();
+}
+
 qsizetype ArrayController::selectionIndex() const {
   return selection_.empty() ? NotFound : selection_.front();
 }

@@ -57,6 +57,9 @@ class ArrayController : public QObject {
   void setSortDescriptors(std::vector<SortDescriptor> descriptors);
   const std::vector<SortDescriptor>& sortDescriptors() const { return sort_; }
   void rearrangeObjects();
+  // Rearranges one object of the content alone: the filter may show or hide it and the sort
+  // may move it, as rearrangeObjects would, but views see one row go or come, never a reset.
+  void rearrangeObject(const DictRef& object);
 
   qsizetype selectionIndex() const;
   const std::vector<qsizetype>& selectionIndexes() const { return selection_; }
@@ -105,6 +108,8 @@ class ArrayController : public QObject {
 
  private:
   std::vector<DictRef> sorted(std::vector<DictRef> objects) const;
+  // Negative, zero or positive, as a and b order under the sort descriptors.
+  int compareObjects(const Dictionary& a, const Dictionary& b) const;
   void rebuildArrangedSet() const;
   void removeArrangedAt(qsizetype index);
   void selectAfterRemoval(qsizetype removedIndex);

@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev python3
+  libqt6printsupport6  # printing the record table, to paper or PDF
   libqt6svg6  # the SVG image plug-in: the icon's PNGs are rendered from it, desktops show it
   libssl-dev
   libicu-dev  # collation: the localised sort orders of the record table

@@ -14,10 +14,10 @@ bool among(const QString& action, std::initializer_list<const char*> names) {
 
 std::optional<Validation> validate(const QString& action, const State& s) {
   if (action == u"lockDocument:") return Validation{s.unlocked && s.hasFile, {}};
-  if (among(action,
-            {"toggleCollapseExpandMainView:", "importFromTextFile:", "addRow:",
-             "makeToolbarSearchFieldFirstResponder:", "editCategoriesSheet:", "emailListSheet:",
-             "showPasswordMaker:", "makeNameFieldFirstResponder:", "phoneListSheet:"}))
+  if (among(action, {"toggleCollapseExpandMainView:", "importFromTextFile:", "addRow:",
+                     "makeToolbarSearchFieldFirstResponder:", "editCategoriesSheet:",
+                     "emailListSheet:", "showPasswordMaker:", "makeNameFieldFirstResponder:",
+                     "phoneListSheet:", "printDocument:", "runPageLayout:"}))
     return Validation{s.unlocked, {}};
   if (among(action, {"copyEmail:", "copyPassword:", "copyPin:", "copySecurity:", "copyUrl:",
                      "copyAccount:", "copyUserID:", "openUrl:", "duplicateRow:", "deleteRow:",

@@ -3,8 +3,10 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QToolButton>
@@ -14,6 +16,7 @@
 #include "Common/ZVTextFieldExt.h"
 #include "platform/Dictionary.h"
 #include "vault/VaultKeys.h"
+#include "window/DropTargetView.h"
 
 namespace {
 QColor toQColor(const Value& dict) {
@@ -59,6 +62,15 @@ RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
   grid->addWidget(category_, row++, 1, 1, 2);
   addField(grid, row++, QStringLiteral("&Name:"), RecordKeys::name(), 1);
   addField(grid, row++, QStringLiteral("&Url:"), RecordKeys::url(), 2);
+  dropArea_ = new DropTargetView(DropPayload::Accepts::FileOrUrl, this);
+  dropArea_->setObjectName(QStringLiteral("myDropFileArea"));
+  auto* dropHint =
+      new QLabel(QStringLiteral("Drop a web address or a file here for the URL"), dropArea_);
+  dropHint->setForegroundRole(QPalette::PlaceholderText);
+  auto* dropLayout = new QHBoxLayout(dropArea_);
+  dropLayout->setContentsMargins(6, 2, 6, 2);
+  dropLayout->addWidget(dropHint);
+  grid->addWidget(dropArea_, row++, 1);
   addField(grid, row++, QStringLiteral("&Account:"), RecordKeys::account(), 3);
   addField(grid, row++, QStringLiteral("User &ID:"), RecordKeys::userID(), 4);
   addField(grid, row++, QStringLiteral("&Password:"), RecordKeys::password(), 5);
@@ -67,7 +79,25 @@ RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
   connect(showClear_, &QCheckBox::clicked, this, &RecordDetailView::showClearPasswordToggled);
   addField(grid, row++, QStringLiteral("P&in:"), RecordKeys::pin(), 6);
   addField(grid, row++, QStringLiteral("Securi&ty:"), RecordKeys::security(), 7);
-  addField(grid, row++, QStringLiteral("&Email:"), RecordKeys::email(), 8);
+  addField(grid, row, QStringLiteral("&Email:"), RecordKeys::email(), 8);
+  emailPopup_ = new QToolButton(this);
+  emailPopup_->setObjectName(QStringLiteral("emailPopup"));
+  emailPopup_->setIcon(QIcon::fromTheme(QStringLiteral("mail-message")));
+  emailPopup_->setText(QStringLiteral("Addresses"));
+  emailPopup_->setToolTip(QStringLiteral("Choose one of the document's e-mail addresses"));
+  emailPopup_->setAutoRaise(true);
+  emailPopup_->setPopupMode(QToolButton::InstantPopup);
+  auto* emailMenu = new QMenu(emailPopup_);
+  emailPopup_->setMenu(emailMenu);
+  connect(emailMenu, &QMenu::aboutToShow, this, [this, emailMenu] {
+    emailMenu->clear();
+    const QStringList addresses = emailAddresses_ ? emailAddresses_() : QStringList();
+    for (const QString& address : addresses)
+      emailMenu->addAction(address, this, [this, address] { insertEmailFromPopup(address); });
+    if (addresses.isEmpty())
+      emailMenu->addAction(QStringLiteral("No Addresses"))->setEnabled(false);
+  });
+  grid->addWidget(emailPopup_, row++, 3);
 
   auto* noteTitle = new QLabel(QStringLiteral("N&ote:"), this);
   note_ = new QPlainTextEdit(this);
@@ -108,6 +138,8 @@ void RecordDetailView::addField(QGridLayout* grid, int row, const QString& title
   grid->addWidget(label, row, 0, Qt::AlignRight);
   grid->addWidget(edit, row, 1);
   grid->addWidget(copy, row, 2);
+  edit->setSecret(key == RecordKeys::password() || key == RecordKeys::pin() ||
+                  key == RecordKeys::security());
   fields_.push_back({key, edit});
   connect(copy, &QToolButton::clicked, edit, [edit, copyTag] { edit->CopyInClipboard(copyTag); });
   connect(edit, &ZVTextFieldExt::textCopiedInClipboard, this,
@@ -149,7 +181,15 @@ void RecordDetailView::refreshStamps() {
                          : QString());
 }
 
+void RecordDetailView::insertEmailFromPopup(const QString& address) {
+  QvltTextFieldExt* edit = field(RecordKeys::email());
+  if (!record_ || edit->isReadOnly()) return;
+  edit->setText(address);
+  Q_EMIT fieldEdited(record_, RecordKeys::email(), edit);
+}
+
 void RecordDetailView::setEditable(bool editable) {
+  emailPopup_->setEnabled(editable);
   for (const Field& f : fields_) f.edit->setReadOnly(!editable);
   note_->setReadOnly(!editable);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "platform/Value.h"
@@ -9,6 +10,8 @@ class QLabel;
 class QPlainTextEdit;
 class QCheckBox;
 class QvltTextFieldExt;
+class DropTargetView;
+class QToolButton;
 
 // Shows the selected record's category as a label with rounded ends.
 class CategoryView : public QWidget {
@@ -42,6 +45,16 @@ class RecordDetailView : public QWidget {
   void setEditable(bool editable);
   void setShowClearPassword(bool show);
 
+  // Where the e-mail menu beside the e-mail field takes its addresses from.
+  void setEmailAddressSource(std::function<QStringList()> source) {
+    emailAddresses_ = std::move(source);
+  }
+  // Puts a chosen address in the e-mail field, as if typed.
+  void insertEmailFromPopup(const QString& address);
+  QToolButton* emailPopupButton() const { return emailPopup_; }
+  // Where files and web addresses are dropped to become the record's URL.
+  DropTargetView* dropArea() const { return dropArea_; }
+
   QvltTextFieldExt* field(const QString& key) const;
   QPlainTextEdit* noteView() const { return note_; }
   QCheckBox* showClearPasswordBox() const { return showClear_; }
@@ -69,5 +82,8 @@ class RecordDetailView : public QWidget {
   QLabel* modified_ = nullptr;
   QLabel* used_ = nullptr;
   QCheckBox* showClear_ = nullptr;
+  QToolButton* emailPopup_ = nullptr;
+  DropTargetView* dropArea_ = nullptr;
+  std::function<QStringList()> emailAddresses_;
   bool filling_ = false;
 };

@@ -58,6 +58,7 @@ VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, UserDefaults& def
   setCentralWidget(pages_);
   buildToolbar();
   buildCommands();
+  buildRecordCommands();
 
   document->setWindow(this);
   connect(document, &ZVCryptoDoc::passwordStateChanged, this, &VaultDocumentWindow::updateLayout);
@@ -127,8 +128,10 @@ QWidget* VaultDocumentWindow::buildRecordPage() {
       detail_->refreshStamps();
   });
   connect(detail_, &RecordDetailView::fieldEdited, this, &VaultDocumentWindow::fieldEdited);
-  connect(detail_, &RecordDetailView::textCopiedInClipboard, this,
-          &VaultDocumentWindow::increaseUsageOfRow);
+  connect(detail_, &RecordDetailView::textCopiedInClipboard, this, [this](int tag) {
+    increaseUsageOfRow();
+    doNotifyValueWasCopied(tag);
+  });
   connect(detail_, &RecordDetailView::showClearPasswordToggled, this,
           [this] { perform(QStringLiteral("switchShowClearPassword:")); });
   return split_;
@@ -271,6 +274,7 @@ void VaultDocumentWindow::addMenusTo(QMenuBar* bar) {
   for (qsizetype i = 0; i + 1 < menus.size(); ++i)
     if (menus[i]->text() == u"&Edit") before = menus[i + 1];
   bar->insertMenu(before, view);
+  addRecordMenuTo(bar, before);
   connect(view, &QMenu::aboutToShow, this, &VaultDocumentWindow::refreshCommands);
 }
 

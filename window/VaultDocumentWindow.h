@@ -2,20 +2,25 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 #include "vault/RecordColumns.h"
 #include "vault/VaultWindow.h"
 #include "vault/WindowCommands.h"
 
 class MyDocument;
+class CopyNotice;
+class EmailList;
 class LockedPage;
 class MainSplitView;
 class QAction;
 class QLineEdit;
 class QMenuBar;
+class QPrinter;
 class QStackedWidget;
 class QToolBar;
 class RecordDetailView;
+class RecordEditor;
 class RecordTableModel;
 class RecordTableView;
 class UserDefaults;
@@ -44,6 +49,9 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   RecordTableModel* tableModel() const { return model_; }
   RecordDetailView* detailView() const { return detail_; }
   MainSplitView* mainSplitView() const { return split_; }
+  RecordEditor* recordEditor() const { return editor_; }
+  CopyNotice* copyNotice() const { return copyNotice_; }
+  EmailList* emailList() const { return emails_; }
   bool showsLockedLayout() const;
   // 1 while locked (the password page), 0 while unlocked (the record page).
   int getEncryptedTabIndex() const;
@@ -99,6 +107,23 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void submitPassword();
   void refreshCommands();
 
+  // Adding, duplicating, deleting and copying records (VaultDocumentWindowRecords.cpp).
+  void buildRecordCommands();
+  void addRecordMenuTo(QMenuBar* bar, QAction* before);
+  void addRow();
+  void duplicateRow();
+  void deleteRow();
+  void copyField(const QString& action);
+  void doNotifyValueWasCopied(int tag);
+  void emailListSheet();
+  // A drop on the detail view becomes the shown record's URL.
+  void setFileToOpen(const QString& path);
+  void setUrlToOpen(const QString& url);
+  // Printing the record table; the page set-up and the print dialog share one printer.
+  QPrinter& printer();
+  void printDocument();
+  void runPageLayout();
+
   // Brings the table's selection, the detail view and the commands in step with the list,
   // once per turn of the event loop.
   void scheduleSync();
@@ -130,6 +155,10 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   RecordTableModel* model_ = nullptr;
   RecordDetailView* detail_ = nullptr;
   QList<QAction*> commands_;
+  RecordEditor* editor_ = nullptr;
+  CopyNotice* copyNotice_ = nullptr;
+  EmailList* emails_ = nullptr;
+  std::shared_ptr<QPrinter> printer_;
 
   bool isEditable_ = false;
   bool showClearPassword_ = false;

@@ -114,9 +114,10 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
   ASSERT_NE(window, nullptr);
   QStringList titles;
   for (QAction* menu : window->menuBar()->actions()) titles << menu->text();
-  EXPECT_EQ(titles, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"),
-                                 QStringLiteral("&View"), QStringLiteral("&Tools"),
-                                 QStringLiteral("&Window"), QStringLiteral("&Help")}));
+  EXPECT_EQ(titles,
+            (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&View"),
+                         QStringLiteral("&Record"), QStringLiteral("&Tools"),
+                         QStringLiteral("&Window"), QStringLiteral("&Help")}));
   QMenu* help = window->menuBar()->actions().last()->menu();
   ASSERT_NE(help, nullptr);
   ASSERT_GE(help->actions().size(), 2);
@@ -143,7 +144,7 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
     }
   }
 
-  QMenu* windowMenu = window->menuBar()->actions().at(4)->menu();
+  QMenu* windowMenu = window->menuBar()->actions().at(5)->menu();
   Q_EMIT windowMenu->aboutToShow();
   QStringList windowItems;
   for (QAction* a : windowMenu->actions())
@@ -169,6 +170,8 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
                 {"&Export Shown Records…", false},
                 {"Export A&ll Records…", false},
                 {"Change &Password…", false},
+                {"Page Set&up…", false},
+                {"Prin&t…", false},
                 {"&Quit", true}};
   ASSERT_EQ(file.size(), std::size(states));
   for (const auto& state : states) {

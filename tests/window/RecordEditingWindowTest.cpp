@@ -1,0 +1,373 @@
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include "Common/ZVTextFieldExt.h"
+#include "app/ApplicationMenus.h"
+#include "platform/Pasteboard.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "tests/window/VaultFixture.h"
+#include "vault/EmailList.h"
+#include "window/CopyNotice.h"
+#include "window/DropTargetView.h"
+#include "window/EmailListSheet.h"
+#include "window/RecordDetailView.h"
+#include "window/RecordTableModel.h"
+#include "window/RecordTableView.h"
+#include "window/TablePrinter.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+
+// An unlocked document of twenty records in its window, with the application's menus.
+class RecordEditingWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
+    auto registered = Dictionary::create();
+    registered->setValue(QStringLiteral("tableSortCompare"), Value::integer(2));
+    registered->setValue(QStringLiteral("notifyHudTimer"), Value::integer(10));
+    registered->setValue(QStringLiteral("useHudNotifyForCopy"), Value::boolean(true));
+    defaults->registerDefaults(registered);
+    doc = std::make_unique<MyDocument>();
+    doc->setPlainPassword(fixture::kPassword);
+    fixture::fillTwenty(*doc);
+    window = new VaultDocumentWindow(doc.get(), *defaults);
+    ApplicationMenus::install(window, nullptr, nullptr, doc.get());
+    window->addMenusTo(window->menuBar());
+    window->resize(1100, 640);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    doc->recordController().setSelectionIndex(3);
+    gui::settle();
+    doc->updateChangeCount(ChangeCounting::ChangeCleared);
+  }
+  void TearDown() override {
+    gui::closeAllAlerts();
+    delete window.data();
+    doc.reset();
+  }
+
+  DictRef selected() const {
+    const auto s = doc->recordController().selectedObjects();
+    return s.empty() ? DictRef() : s.back();
+  }
+  QString editTitle(const char* selector) {
+    for (QAction* menu : window->menuBar()->actions())
+      if (menu->text() == u"&Edit") {
+        ApplicationMenus::validate(menu->menu(), doc.get(), nullptr);
+        for (QAction* a : menu->menu()->actions())
+          if (a->property("qvSelector").toString() == QLatin1String(selector))
+            return a->isEnabled() ? a->text() : QStringLiteral("(disabled) ") + a->text();
+      }
+    return {};
+  }
+  void menuUndo() {
+    window->setFocus();
+    for (QAction* menu : window->menuBar()->actions())
+      if (menu->text() == u"&Edit")
+        for (QAction* a : menu->menu()->actions())
+          if (a->property("qvSelector").toString() == u"undo:") a->trigger();
+    gui::settle();
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<UserDefaults> defaults;
+  std::unique_ptr<MyDocument> doc;
+  QPointer<VaultDocumentWindow> window;
+};
+
+TEST_F(RecordEditingWindowTest, AddingEditsTheNewRecordAndUndoFollowsTheMenus) {
+  const int rows = window->tableModel()->rowCount();
+  ASSERT_TRUE(window->perform(QStringLiteral("addRow:")));
+  MainQueue::drain();
+  gui::settle();
+  const DictRef added = selected();
+  EXPECT_EQ(window->tableModel()->rowCount(), rows + 1);
+  EXPECT_EQ(doc->recordController().arrangedObjects().back(), added);
+  EXPECT_EQ(window->detailView()->record(), added);
+  EXPECT_TRUE(window->isEditable());
+  EXPECT_EQ(QApplication::focusWidget(), window->detailView()->field(RecordKeys::name()));
+  EXPECT_TRUE(doc->isDocumentEdited());
+  EXPECT_EQ(editTitle("undo:"), QStringLiteral("&Undo Add Record"));
+
+  // The focused name field has nothing typed, so undo goes to the document.
+  menuUndo();
+  EXPECT_EQ(window->tableModel()->rowCount(), rows);
+  EXPECT_EQ(doc->recordController().arrangedIndexOf(added.get()), ArrayController::NotFound);
+  EXPECT_EQ(editTitle("redo:"), QStringLiteral("&Redo Add Record"));
+  EXPECT_EQ(editTitle("undo:"), QStringLiteral("(disabled) &Undo"));
+
+  ASSERT_TRUE(window->perform(QStringLiteral("duplicateRow:")));
+  gui::settle();
+  EXPECT_EQ(window->tableModel()->rowCount(), rows + 1);
+  EXPECT_EQ(editTitle("undo:"), QStringLiteral("&Undo Duplicate Record"));
+}
+
+TEST_F(RecordEditingWindowTest, DeletingAsksFirstAndCancelLeavesNothingToUndo) {
+  const DictRef doomed = selected();
+  const int rows = window->tableModel()->rowCount();
+  ASSERT_TRUE(window->perform(QStringLiteral("deleteRow:")));
+  gui::settle();
+  QMessageBox* alert = gui::onlyAlert();
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->text(), QStringLiteral("Delete Selected Row?"));
+  EXPECT_EQ(alert->informativeText(),
+            QStringLiteral("The selected row will be removed from the document"));
+  gui::snapshot(alert, QStringLiteral("delete-alert"));
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  EXPECT_EQ(window->tableModel()->rowCount(), rows);
+  EXPECT_FALSE(doc->undoManager()->canUndo());
+  EXPECT_FALSE(doc->isDocumentEdited());
+
+  ASSERT_TRUE(window->perform(QStringLiteral("deleteRow:")));
+  gui::settle();
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Delete")));
+  EXPECT_EQ(window->tableModel()->rowCount(), rows - 1);
+  EXPECT_EQ(doc->recordController().arrangedIndexOf(doomed.get()), ArrayController::NotFound);
+  EXPECT_EQ(doc->undoManager()->undoActionName(), QStringLiteral("Delete Record"));
+  EXPECT_TRUE(doc->isDocumentEdited());
+  doc->undoManager()->undo();
+  gui::settle();
+  EXPECT_EQ(doc->recordController().arrangedObjects().back(), doomed);
+}
+
+TEST_F(RecordEditingWindowTest, CopiesFillTheClipboardCountOneUseAndShowTheirNotice) {
+  struct Case {
+    const char* action;
+    bool clear;
+    const char* expected;  // none: the record's value of key
+    const char* key;
+    const char* notice;  // none: no notice
+    bool secret;
+  };
+  const Case cases[] = {
+      {"copyCategory:", false, "Work", nullptr, nullptr, false},
+      {"copyName:", false, nullptr, "name", "name copied", false},
+      {"copyUrl:", false, nullptr, "url", "url copied", false},
+      {"copyAccount:", false, nullptr, "account", "account copied", false},
+      {"copyUserID:", false, nullptr, "userID", "user id copied", false},
+      {"copyPassword:", false, "typed but not ended", nullptr, "password copied", true},
+      {"copyPassword:", true, nullptr, "password", "password copied", true},
+      {"copyPin:", false, nullptr, "pin", "pin copied", true},
+      {"copySecurity:", true, nullptr, "security", "security copied", true},
+      {"copyEmail:", false, nullptr, "email", "email copied", false},
+      {"copyNote:", false, nullptr, "note", nullptr, false},
+  };
+  const DictRef record = selected();
+  ASSERT_TRUE(record);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.action);
+    if (window->showClearPassword() != c.clear) {
+      ASSERT_TRUE(window->perform(QStringLiteral("switchShowClearPassword:")));
+    }
+    // Masked, what the field on screen holds is what goes.
+    if (!c.clear && QLatin1String(c.action) == u"copyPassword:")
+      window->detailView()->field(RecordKeys::password())->setText(QString::fromLatin1(c.expected));
+    window->copyNotice()->hide();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    const qint64 uses = record->value(RecordKeys::usageCount()).toInteger();
+    ASSERT_TRUE(window->perform(QString::fromLatin1(c.action)));
+    const QString expected = c.expected ? QString::fromLatin1(c.expected)
+                                        : record->value(QString::fromLatin1(c.key)).toString();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    EXPECT_EQ(data->data(QString::fromLatin1(Pasteboard::kPasswordManagerHint)),
+              c.secret ? QByteArrayLiteral("secret") : QByteArray());
+    EXPECT_LE(record->value(RecordKeys::usageCount()).toInteger(), uses + 1);
+    EXPECT_EQ(window->copyNotice()->isVisible(), c.notice != nullptr);
+    if (c.notice) {
+      EXPECT_EQ(window->copyNotice()->text(), QString::fromLatin1(c.notice));
+    }
+  }
+  // One use for the whole selection, whatever was copied.
+  EXPECT_EQ(record->value(RecordKeys::usageCount()).toInteger(), 1);
+  EXPECT_NE(window->copyNotice()->focusPolicy(), Qt::StrongFocus);
+}
+
+TEST_F(RecordEditingWindowTest, TheNoticeFollowsItsSettingsAndOneTimer) {
+  defaults->setInteger(QStringLiteral("notifyHudTimer"), 1000);
+  window->detailView()->field(RecordKeys::userID())->CopyInClipboard(4);
+  EXPECT_EQ(window->copyNotice()->text(), QStringLiteral("user id copied"));
+  EXPECT_EQ(window->copyNotice()->intervalMs(), 3000);
+  // A field's own copy with a code past the table copies and counts but shows nothing new.
+  defaults->setInteger(QStringLiteral("notifyHudTimer"), 1);
+  window->copyNotice()->hide();
+  window->detailView()->field(RecordKeys::userID())->CopyInClipboard(10);
+  EXPECT_FALSE(window->copyNotice()->isVisible());
+  window->detailView()->field(RecordKeys::name())->CopyInClipboard(0);
+  EXPECT_EQ(window->copyNotice()->text(), QStringLiteral("category copied"));
+  EXPECT_EQ(window->copyNotice()->intervalMs(), 300);
+  QTest::qWait(450);
+  EXPECT_FALSE(window->copyNotice()->isVisible());
+
+  defaults->setBool(QStringLiteral("useHudNotifyForCopy"), false);
+  QGuiApplication::clipboard()->clear();
+  ASSERT_TRUE(window->perform(QStringLiteral("copyName:")));
+  EXPECT_FALSE(window->copyNotice()->isVisible());
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), selected()->value(RecordKeys::name()).toString());
+}
+
+TEST_F(RecordEditingWindowTest, TheEmailSheetFeedsTheRecordsEmailMenu) {
+  ASSERT_TRUE(window->perform(QStringLiteral("emailListSheet:")));
+  gui::settle();
+  EmailListSheet* sheet = window->findChild<EmailListSheet*>();
+  ASSERT_TRUE(sheet && sheet->isVisible());
+  QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
+  gui::settle();
+  // The new entry opens for typing over its placeholder.
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("me@home.example"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  gui::settle();
+  EXPECT_EQ(window->emailList()->addresses(),
+            QStringList({QStringLiteral("me@home.example"), EmailList::placeholderAddress()}));
+  EXPECT_EQ(doc->emailArray()->count(), 2);
+  EXPECT_EQ(sheet->listView()->model()->rowCount(), 2);
+  EXPECT_TRUE(doc->isDocumentEdited());
+  gui::snapshot(sheet, QStringLiteral("email-list-sheet"));
+  QTest::mouseClick(sheet->deleteButton(), Qt::LeftButton);
+  EXPECT_EQ(doc->emailArray()->count(), 1);
+  EXPECT_EQ(doc->undoManager()->undoActionName(), QStringLiteral("Delete Email"));
+  sheet->endSheet(Sheet::AbortReturn);
+  gui::settle();
+
+  // Chosen from the e-mail menu, an address edits the shown record like typing.
+  const DictRef record = selected();
+  const Value before = record->value(RecordKeys::modificationDate());
+  window->detailView()->insertEmailFromPopup(QStringLiteral("me@home.example"));
+  EXPECT_NE(record->value(RecordKeys::email()).toString(), QStringLiteral("me@home.example"))
+      << "not while the record is read-only";
+  ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
+  QMenu* menu = window->detailView()->emailPopupButton()->menu();
+  Q_EMIT menu->aboutToShow();
+  ASSERT_EQ(menu->actions().size(), 1);
+  menu->actions().first()->trigger();
+  MainQueue::drain();
+  EXPECT_EQ(record->value(RecordKeys::email()).toString(), QStringLiteral("me@home.example"));
+  EXPECT_NE(record->value(RecordKeys::modificationDate()).toDate(), before.toDate());
+}
+
+TEST_F(RecordEditingWindowTest, PrintingToPdfCutsTheTableIntoWholeRowPages) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                    QMarginsF(36, 36, 36, 36), QPageLayout::Point));
+  // A hundred rows more than the twenty.
+  for (int i = 0; i < 100; ++i) fixture::addRecord(*doc, QStringLiteral("Extra %1").arg(i), {});
+  gui::settle();
+  const TablePrinter printing(window->tableView());
+  const TablePagination pages = printing.paginate(printer.pageLayout());
+  const int perPage = int(pages.printHeight / pages.rowStep);
+  ASSERT_GT(perPage, 0);
+  EXPECT_EQ(pages.pageCount, (120 + perPage - 1) / perPage);
+
+  const QString path = dir.filePath(QStringLiteral("table.pdf"));
+  printer.setOutputFileName(path);
+  ASSERT_TRUE(printing.print(&printer));
+  QFile pdf(path);
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  const QByteArray bytes = pdf.readAll();
+  static const QRegularExpression pageObject(QStringLiteral("/Type\\s*/Page[^s]"));
+  EXPECT_EQ(QString::fromLatin1(bytes).count(pageObject), pages.pageCount);
+  // Secrets print as the table shows them: masked.
+  EXPECT_FALSE(window->tableModel()->showsSecrets());
+
+  const QImage first = printing.renderPage(printer.pageLayout(), 1, 1.5);
+  EXPECT_FALSE(first.isNull());
+  if (const QString folder = qEnvironmentVariable("QV_SCREENSHOTS"); !folder.isEmpty()) {
+    first.save(folder + QStringLiteral("/printed-page.png"));
+    printing.renderPage(printer.pageLayout(), 1, 3.0)
+        .save(folder + QStringLiteral("/printed-page@2x.png"));
+  }
+
+  // An empty table prints nothing and says so without failing.
+  doc->recordController().setContent(Array::create());
+  EXPECT_EQ(printing.paginate(printer.pageLayout()).pageCount, 0);
+}
+
+TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
+  const DictRef record = selected();
+  DropTargetView* area = window->detailView()->dropArea();
+  const QString file = dir.filePath(QStringLiteral("a file.pdf"));
+  QFile(file).open(QIODevice::WriteOnly);
+  // What a drag offers, and whether the area takes it.
+  const auto drop = [&](QMimeData* data, Qt::DropActions actions) {
+    const QPoint at = area->rect().center();
+    QDragEnterEvent enter(at, actions, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &enter);
+    const bool taken = enter.isAccepted();
+    const bool lit = area->hilited();
+    if (taken) {
+      QDropEvent dropped(at, actions, data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(area, &dropped);
+    } else {
+      QDragLeaveEvent leave;
+      QApplication::sendEvent(area, &leave);
+    }
+    gui::settle();
+    EXPECT_FALSE(area->hilited());
+    EXPECT_EQ(lit, taken);
+    delete data;
+    return taken;
+  };
+  const auto urls = [](std::initializer_list<QUrl> list) {
+    auto* data = new QMimeData;
+    data->setUrls(QList<QUrl>(list));
+    return data;
+  };
+  const auto text = [](const QString& t) {
+    auto* data = new QMimeData;
+    data->setText(t);
+    return data;
+  };
+
+  EXPECT_TRUE(drop(urls({QUrl(QStringLiteral("https://bank.example/login"))}), Qt::LinkAction));
+  EXPECT_EQ(record->value(RecordKeys::url()).toString(),
+            QStringLiteral("https://bank.example/login"));
+  EXPECT_TRUE(doc->isDocumentEdited());
+  EXPECT_NE(record->value(RecordKeys::modificationDate()).toDate(),
+            Date{700000000.0 + 3 * 86400.0});
+  EXPECT_EQ(window->detailView()->field(RecordKeys::url())->text(),
+            QStringLiteral("https://bank.example/login"));
+
+  EXPECT_TRUE(drop(urls({QUrl::fromLocalFile(file)}), Qt::CopyAction));
+  EXPECT_EQ(record->value(RecordKeys::url()).toString(), QStringLiteral("file://") + file);
+
+  // A path that is not there, a long text and a move-only drag change nothing.
+  EXPECT_TRUE(
+      drop(urls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone")))}), Qt::LinkAction));
+  EXPECT_FALSE(
+      drop(text(QStringLiteral("http://x.example/") + QString(9000, u'a')), Qt::CopyAction));
+  EXPECT_FALSE(drop(urls({QUrl(QStringLiteral("http://other.example"))}), Qt::MoveAction));
+  EXPECT_EQ(record->value(RecordKeys::url()).toString(), QStringLiteral("file://") + file);
+
+  // A folder is refused with a sheet.
+  EXPECT_TRUE(drop(urls({QUrl::fromLocalFile(dir.path())}), Qt::LinkAction));
+  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Can't Accept a Directory Here")});
+  gui::closeAllAlerts();
+  EXPECT_EQ(record->value(RecordKeys::url()).toString(), QStringLiteral("file://") + file);
+}
+
+TEST_F(RecordEditingWindowTest, Screenshots) {
+  ASSERT_TRUE(window->perform(QStringLiteral("copyPassword:")));
+  gui::settle();
+  gui::snapshot(window, QStringLiteral("copy-notice"));
+}
+
+}  // namespace
