@@ -7,15 +7,19 @@
 #include "vault/VaultWindow.h"
 #include "vault/WindowCommands.h"
 
+class CategoriesSheet;
+class FilterInfoPane;
 class MyDocument;
 class LockedPage;
 class MainSplitView;
 class QAction;
+class QComboBox;
 class QLineEdit;
 class QMenuBar;
 class QStackedWidget;
 class QToolBar;
 class RecordDetailView;
+class RecordSearchController;
 class RecordTableModel;
 class RecordTableView;
 class UserDefaults;
@@ -39,6 +43,11 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   MyDocument* document() const { return document_; }
   QLineEdit* passwordField() const { return passwordField_; }
   QLineEdit* toolbarSearchField() const { return searchField_; }
+  QComboBox* categoryMenu() const { return categoryMenu_; }
+  FilterInfoPane* filterInfoPane() const { return infoPane_; }
+  RecordSearchController* search() const { return search_; }
+  // The categories sheet while it is open.
+  CategoriesSheet* categoriesSheet() const;
   QToolBar* toolbar() const { return toolbar_; }
   RecordTableView* tableView() const { return table_; }
   RecordTableModel* tableModel() const { return model_; }
@@ -98,6 +107,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void updateTitle();
   void submitPassword();
   void refreshCommands();
+  void editCategoriesSheet();
 
   // Brings the table's selection, the detail view and the commands in step with the list,
   // once per turn of the event loop.
@@ -125,6 +135,10 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QLineEdit* passwordField_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QLineEdit* searchField_ = nullptr;
+  QComboBox* categoryMenu_ = nullptr;
+  FilterInfoPane* infoPane_ = nullptr;
+  RecordSearchController* search_ = nullptr;
+  QPointer<CategoriesSheet> categoriesSheet_;
   MainSplitView* split_ = nullptr;
   RecordTableView* table_ = nullptr;
   RecordTableModel* model_ = nullptr;
