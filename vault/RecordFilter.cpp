@@ -1,7 +1,5 @@
 #include "vault/RecordFilter.h"
 
-#include <array>
-
 #include "vault/VaultKeys.h"
 
 namespace {
@@ -12,7 +10,40 @@ const std::array<QString, 6>& searchedKeys() {
                                               RecordKeys::userID(),  RecordKeys::email()};
   return keys;
 }
+
+// The simple case fold that Qt's case-insensitive search compares, quick for ASCII.
+inline char16_t folded(char16_t c) {
+  if (c < 0x80) return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+  return QChar::toCaseFolded(c);  // the Kelvin sign folds to k, the long s to s
+}
+
+// Whether text holds needle (ASCII, folded) with case ignored.
+bool containsAsciiFolded(QStringView text, QStringView needle) {
+  const qsizetype n = needle.size();
+  const char16_t* t = text.utf16();
+  const char16_t* p = needle.utf16();
+  for (qsizetype i = 0, last = text.size() - n; i <= last; ++i) {
+    if (folded(t[i]) != p[0]) continue;
+    qsizetype j = 1;
+    while (j < n && folded(t[i + j]) == p[j]) ++j;
+    if (j == n) return true;
+  }
+  return false;
+}
 }  // namespace
+
+void RecordFilter::setSearchString(const QString& search) {
+  state_->search = search;
+  state_->asciiFolded.clear();
+  bool ascii = true;
+  for (QChar c : search) ascii = ascii && c.unicode() < 0x80;
+  if (ascii) state_->asciiFolded = search.toLower();
+}
+
+bool RecordFilter::State::found(const QString& text) const {
+  if (!asciiFolded.isEmpty()) return containsAsciiFolded(text, asciiFolded);
+  return text.contains(search, Qt::CaseInsensitive);
+}
 
 RecordFilter::RecordFilter() : state_(std::make_shared<State>()) {}
 
@@ -38,11 +69,16 @@ bool RecordFilter::State::matches(const Dictionary& record) const {
     if (record.value(categoryKey).dictionaryPointer() != category.get()) return false;
   }
   if (search.isEmpty()) return true;
+  if (record.keyList() != keys) {
+    keys = record.keyList();
+    for (std::size_t i = 0; i < positions.size(); ++i)
+      positions[i] = keys ? keys->indexOf(searchedKeys()[i]) : -1;
+  }
   // Case-insensitive, and nothing more: accents and widths count.
-  for (const QString& key : searchedKeys())
-    if (const QString* text = record.value(key).stringPointer();
-        text && text->contains(search, Qt::CaseInsensitive))
-      return true;
+  for (const qsizetype at : positions)
+    if (at >= 0 && at < record.count())
+      if (const QString* text = record.valueAt(at).stringPointer(); text && found(*text))
+        return true;
   return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <memory>
 
 #include "platform/ArrayController.h"
@@ -14,7 +15,7 @@ class RecordFilter {
   RecordFilter();
 
   const QString& searchString() const { return state_->search; }
-  void setSearchString(const QString& search) { state_->search = search; }
+  void setSearchString(const QString& search);
   // The chosen category itself, so renaming it keeps its records in view; none: every one.
   const DictRef& category() const { return state_->category; }
   void setCategory(DictRef category) { state_->category = std::move(category); }
@@ -30,8 +31,17 @@ class RecordFilter {
  private:
   struct State {
     QString search;
+    // The search folded to lower case when it is all ASCII (the usual case, searched
+    // without Qt's general folding); empty otherwise.
+    QString asciiFolded;
     DictRef category;
+    // Where the searched keys sit in the last key list seen: records share their key lists,
+    // so a whole list is tested with one lookup per key, not one per record. Held, so that
+    // a new list at the same address is never taken for it.
+    mutable DictionaryKeysRef keys;
+    mutable std::array<qsizetype, 6> positions{};
     bool matches(const Dictionary& record) const;
+    bool found(const QString& text) const;
   };
   std::shared_ptr<State> state_;
 };

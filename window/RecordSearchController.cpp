@@ -25,16 +25,23 @@ RecordSearchController::RecordSearchController(MyDocument* document, QLineEdit* 
 }
 
 void RecordSearchController::searchTextChanged(const QString& text) {
-  if (filter_.searchString() == text) return;
+  const QString before = filter_.searchString();
+  if (before == text) return;
   filter_.setSearchString(text);
-  setFilterPredicate();
+  // A text holding the one before finds only records shown now: narrowed in their order.
+  apply(!before.isEmpty() && text.contains(before, Qt::CaseInsensitive));
 }
 
-void RecordSearchController::setFilterPredicate() {
+void RecordSearchController::setFilterPredicate() { apply(false); }
+
+void RecordSearchController::apply(bool narrowing) {
   if (!document_) return;
   showSearchInfoView(filter_.inForce());
   infoPane_->setText(filter_.usedFilterDisplay());
-  document_->recordController().setFilterPredicate(filter_.predicate());
+  if (narrowing)
+    document_->recordController().narrowFilterPredicate(filter_.predicate());
+  else
+    document_->recordController().setFilterPredicate(filter_.predicate());
 }
 
 void RecordSearchController::resetFilterPredicate() {

@@ -43,6 +43,8 @@ class RecordSearchController : public QObject {
 
  private:
   void searchTextChanged(const QString& text);
+  // narrowing: the new filter passes only records the one in force passes.
+  void apply(bool narrowing);
 
   QPointer<MyDocument> document_;
   QLineEdit* searchField_;

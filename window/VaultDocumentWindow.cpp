@@ -166,6 +166,7 @@ void VaultDocumentWindow::buildToolbar() {
   categoryMenu_ = new QComboBox(toolbar_);
   categoryMenu_->setObjectName(QStringLiteral("myActionPopup"));
   categoryMenu_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  categoryMenu_->setMaximumWidth(240);  // a long title is elided, not the search field pushed
   categoryMenu_->setToolTip(QStringLiteral("Show the records of one category"));
   toolbar_->addWidget(spacer);
   toolbar_->addWidget(categoryMenu_);

@@ -44,6 +44,37 @@ TEST(RecordFilter, SearchLooksInSixKeysIgnoringCaseOnly) {
   EXPECT_FALSE(none.inForce());
 }
 
+// The quick ASCII search must find exactly what Qt's case-insensitive search finds.
+TEST(RecordFilter, SearchAgreesWithQtsCaseInsensitiveContains) {
+  const char* texts[] = {"",
+                         "a",
+                         "Acme BANK",
+                         "bank",
+                         "ban",
+                         "xbankx",
+                         "\u212Aiosk",          // Kelvin sign: folds to k
+                         "Po\u017Ft",           // long s: folds to s
+                         "Stra\u00DFe",         // sharp s: no simple fold to ss
+                         "\u0130stanbul",       // dotted capital I
+                         "\uFF22ank",           // fullwidth B
+                         "\u03A3\u03C2\u03C3",  // sigmas
+                         "\U0001F600 smile",
+                         "aaab",
+                         "@[`{"};
+  const char* searches[] = {"a",       "AB",       "bank",  "K",          "kiosk", "POST",
+                            "strasse", "istanbul", "i",     "ss",         "@[",    "`{",
+                            "aab",     "\u03C3",   "smile", "\U0001F600", "b"};
+  for (const char* t : texts) {
+    const DictRef r = record("note", t);
+    for (const char* q : searches) {
+      const QString text = QString::fromUtf8(t), search = QString::fromUtf8(q);
+      RecordFilter filter;
+      filter.setSearchString(search);
+      EXPECT_EQ(filter.matches(*r), text.contains(search, Qt::CaseInsensitive)) << t << " / " << q;
+    }
+  }
+}
+
 TEST(RecordFilter, CategoryIsMatchedByIdentityAcrossARename) {
   const DictRef work = category("Work"), twin = category("Work"), none;
   const DictRef inWork = record("name", "a", work), inTwin = record("name", "b", twin),

@@ -70,6 +70,7 @@ class LockWindowTest : public ::testing::Test {
     gui::settle();
     EXPECT_EQ(gui::alertTexts(),
               QStringList{QStringLiteral("Lock Document back to the crypted state?")});
+    gui::snapshot(gui::onlyAlert(), QStringLiteral("lock-alert"));
     ASSERT_TRUE(gui::pressAlertButton(button));
     MainQueue::drain();
     gui::settle();

@@ -79,6 +79,17 @@ TEST_F(SearchWindowTest, TypingNarrowsTheTableAndThePaneTakesItsBand) {
   type(QStringLiteral("xxxxxx"));
   EXPECT_TRUE(shownNames().isEmpty());
 
+  // Each letter narrows what is shown; the rows are those a fresh filter finds, in order.
+  window->toolbarSearchField()->clear();
+  window->orderByColumnWithidentifier(QStringLiteral("name"), false);
+  for (const char* letter : {"o", "O", "k"}) {
+    type(QString::fromLatin1(letter));
+    const QStringList narrowed = shownNames();
+    window->search()->setFilterPredicate();
+    EXPECT_EQ(shownNames(), narrowed) << letter;
+  }
+  EXPECT_EQ(shownNames(), QStringList{QStringLiteral("Bookshop")});  // "oOk"
+
   window->toolbarSearchField()->clear();
   gui::settle();
   EXPECT_EQ(shownNames().size(), 20);
