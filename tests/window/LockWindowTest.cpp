@@ -99,7 +99,9 @@ TEST_F(LockWindowTest, CancelKeepsTheDocumentOpenAndOkLocksItAsItWas) {
   // Captured before the lock: the same characters as the record's note.
   QString note = doc()->recordController().arrangedObjects().front()->value(u"note").toString();
   const qsizetype noteLength = note.size();
+  const std::weak_ptr<Dictionary> record = doc()->recordController().arrangedObjects().front();
   lockThroughTheAlert(QStringLiteral("OK"));
+  EXPECT_TRUE(record.expired());  // nothing holds a record of the locked vault
   ASSERT_TRUE(doc()->isEncrypted());
   EXPECT_TRUE(window->showsLockedLayout());
   EXPECT_FALSE(window->isToolbarVisible());
