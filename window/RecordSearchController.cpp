@@ -28,8 +28,9 @@ void RecordSearchController::searchTextChanged(const QString& text) {
   const QString before = filter_.searchString();
   if (before == text) return;
   filter_.setSearchString(text);
-  // A text holding the one before finds only records shown now: narrowed in their order.
-  apply(!before.isEmpty() && text.contains(before, Qt::CaseInsensitive));
+  // A text holding the one before (the first letter holds the empty text) finds only
+  // records shown now: they are narrowed in their order, not filtered and sorted afresh.
+  apply(text.contains(before, Qt::CaseInsensitive));
 }
 
 void RecordSearchController::setFilterPredicate() { apply(false); }
