@@ -46,7 +46,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QComboBox* categoryMenu() const { return categoryMenu_; }
   FilterInfoPane* filterInfoPane() const { return infoPane_; }
   RecordSearchController* search() const { return search_; }
-  // The categories sheet while it is open.
+  // The categories sheet, once it has been opened.
   CategoriesSheet* categoriesSheet() const;
   QToolBar* toolbar() const { return toolbar_; }
   RecordTableView* tableView() const { return table_; }
