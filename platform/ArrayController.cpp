@@ -140,6 +140,21 @@ void ArrayController::rearrangeObjects() {
     if (d && (!filter_ || filter_(d))) next.push_back(std::move(d));
   }
   if (!sort_.empty()) next = sorted(std::move(next));
+  installArranged(std::move(next), previouslySelected);
+}
+
+void ArrayController::narrowFilterPredicate(Predicate predicate) {
+  const std::vector<DictRef> previouslySelected = selectedObjects();
+  filter_ = std::move(predicate);
+  std::vector<DictRef> next;
+  next.reserve(arranged_.size());
+  for (const DictRef& d : arranged_)
+    if (!filter_ || filter_(d)) next.push_back(d);
+  installArranged(std::move(next), previouslySelected);
+}
+
+void ArrayController::installArranged(std::vector<DictRef> next,
+                                      const std::vector<DictRef>& previouslySelected) {
   Q_EMIT arrangedObjectsAboutToReset();
   arranged_ = std::move(next);
   arrangedSetValid_ = false;

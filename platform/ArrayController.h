@@ -54,6 +54,9 @@ class ArrayController : public QObject {
   // Setting the filter arranges the list again at once; the sort waits for rearrangeObjects.
   void setFilterPredicate(Predicate predicate);
   const Predicate& filterPredicate() const { return filter_; }
+  // For a filter that passes only what the current one passes (a longer search text): the
+  // arranged view keeps its order and loses what fails, with no new sort.
+  void narrowFilterPredicate(Predicate predicate);
   void setSortDescriptors(std::vector<SortDescriptor> descriptors);
   const std::vector<SortDescriptor>& sortDescriptors() const { return sort_; }
   void rearrangeObjects();
@@ -110,6 +113,8 @@ class ArrayController : public QObject {
   std::vector<DictRef> sorted(std::vector<DictRef> objects) const;
   // Negative, zero or positive, as a and b order under the sort descriptors.
   int compareObjects(const Dictionary& a, const Dictionary& b) const;
+  // The new arranged view; the selection follows its objects to their new rows.
+  void installArranged(std::vector<DictRef> next, const std::vector<DictRef>& previouslySelected);
   void rebuildArrangedSet() const;
   void removeArrangedAt(qsizetype index);
   void selectAfterRemoval(qsizetype removedIndex);

@@ -1,8 +1,12 @@
 #include "vault/MyDocument.h"
 
+#include <QDialog>
+
 #include "Common/ZVAppSupportUtility.h"
 #include "platform/FileBytes.h"
 #include "transfer/DataExportFlow.h"
+#include "platform/MainQueue.h"
+#include "platform/Sheet.h"
 #include "transfer/DataImportFlow.h"
 #include "transfer/ImportedRecords.h"
 #include "transfer/MyDataImportManager.h"
@@ -253,4 +257,58 @@ void MyDocument::runExport(std::vector<DictRef> records) {
   exportMgr_->setSuggestedFileName(ZVDataExportManager::suggestedFileNameFor(displayName()));
   QPointer<MyDocument> self(this);
   DataExportFlow::run(exportMgr_.get(), myWindow(), [self] { return self && self->isDecrypted(); });
+}
+
+void MyDocument::lockDocument() {
+  if (isEncrypted()) return;
+  QPointer<MyDocument> self(this);
+  showAlert(QStringLiteral("Lock Document back to the crypted state?"),
+            QStringLiteral("To browse the document data again you will need to re-insert the "
+                           "master password"),
+            {QStringLiteral("OK"), QStringLiteral("Cancel")}, [self] {
+              MainQueue::defer([self] {
+                if (self) self->doLockDocument();
+              });
+            });
+}
+
+void MyDocument::lockAutomatically() {
+  if (isEncrypted() || plainPassword().isEmpty() || fileURL().isEmpty()) return;
+  if (window_)
+    for (QDialog* dialog : window_->widget()->findChildren<QDialog*>()) {
+      if (!dialog->isVisible()) continue;
+      if (auto* sheet = qobject_cast<Sheet*>(dialog))
+        sheet->endSheet(Sheet::AbortReturn);
+      else
+        dialog->done(0);
+    }
+  QPointer<MyDocument> self(this);
+  MainQueue::defer([self] {
+    if (self) self->doLockDocument();
+  });
+}
+
+bool MyDocument::doLockDocument() {
+  if (isEncrypted()) return true;
+  recordController().commitEditing();
+  QString error;
+  // A locked document closes without asking to save: what is unsaved goes to the file now.
+  if (!fileURL().isEmpty() && isDocumentEdited() && !saveToURL(fileURL(), &error)) {
+    showAlert(QStringLiteral("The document could not be locked"), error, {QStringLiteral("OK")},
+              {});
+    return false;
+  }
+  const DesktopViewState state = currentViewState();
+  VaultResult<void> locked = vault_.lock(plainPassword(), state);
+  if (!locked) {
+    showAlert(QStringLiteral("The document could not be locked"), locked.error(),
+              {QStringLiteral("OK")}, {});
+    return false;
+  }
+  undoManager()->removeAllActions();
+  youCanSave_ = false;
+  setPlainPassword(QString());
+  setIsEncrypted(true);
+  if (window_) window_->setToolbarVisible(false);
+  return true;
 }

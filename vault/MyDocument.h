@@ -95,6 +95,16 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   int Decript() override;
   int decryptDone() override;
 
+  // Locking. The user's lock asks first; the automatic one asks nothing, ends any sheet or
+  // dialog on the window, and skips a locked document or one without password or file.
+  // Both lock on the next turn of the event loop.
+  void lockDocument();
+  void lockAutomatically();
+  // Saves unsaved changes to the file, seals the contents into the held pieces and lets the
+  // plaintext, the undo history and the password go. False, after an alert, when that
+  // failed: the document stays unlocked as it was.
+  bool doLockDocument();
+
  protected:
   void showUnlockFailure(int code) override;
 

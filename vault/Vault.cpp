@@ -1,5 +1,6 @@
 #include "vault/Vault.h"
 
+#include "platform/SecureMemory.h"
 #include "vault/CategoryMembers.h"
 #include "vault/CurrentFormatDecryptor.h"
 #include "vault/CurrentFormatEncryptor.h"
@@ -34,6 +35,21 @@ void Vault::setRecords(ArrayRef records) {
 
 void Vault::setCategories(ArrayRef categories) {
   categories_.setContent(categories ? std::move(categories) : Array::create());
+}
+
+void Vault::wipeStrings(const std::vector<Value>& entries) {
+  for (const Value& v : entries) {
+    if (const QString* text = v.stringPointer()) {
+      QString shared = *text;  // the same characters: the wipe reaches every holder
+      SecureMemory::wipe(shared);
+    } else if (const Dictionary* entry = v.dictionaryPointer()) {
+      for (const auto& [key, field] : entry->entries())
+        if (const QString* text = field.stringPointer()) {
+          QString shared = *text;
+          SecureMemory::wipe(shared);
+        }
+    }
+  }
 }
 
 VaultContents Vault::contents() const { return {records(), categories(), emails_, creationDate_}; }
@@ -126,7 +142,15 @@ VaultResult<void> Vault::lock(const QString& password, const DesktopViewState& d
   VaultResult<void> sealed = encrypt(password);
   if (!sealed) return sealed;
   file_.desktop = desktop;
+  viewState_ = desktop;  // the next unlock comes back as the window was
+  frameStored_ = true;
+  // The entries themselves: releasing may empty the shared lists in place.
+  std::vector<Value> released;
+  for (const ArrayRef& list : {records(), categories(), emails_})
+    if (list) released.insert(released.end(), list->values().begin(), list->values().end());
   releaseContents();
+  // Nothing shows the plaintext any more: its characters are wiped before they are freed.
+  wipeStrings(released);
   return {};
 }
 

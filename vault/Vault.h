@@ -35,8 +35,8 @@ class Vault {
   // Encrypts the contents into new held pieces: a new salt, IV and check string each time.
   // The vault stays unlocked; a failure keeps the held pieces as they were.
   VaultResult<void> encrypt(const QString& password);
-  // Encrypts, then lets the contents and the key go: the vault holds ciphertext only, and
-  // the desktop state of that moment for its file.
+  // Encrypts, then lets the contents and the key go, their strings wiped: the vault holds
+  // ciphertext only, and the desktop state of that moment for its file and its next unlock.
   VaultResult<void> lock(const QString& password, const DesktopViewState& desktop);
   // The file's bytes. An unlocked vault is encrypted first and written with the given
   // desktop state; a locked one writes its held pieces, version and desktop state unchanged.
@@ -78,6 +78,8 @@ class Vault {
   void releaseCategoryLinks();
   // Locked: the lists empty, the key gone.
   void releaseContents();
+  // Zeroes the characters of these strings and of the strings in these dictionaries.
+  static void wipeStrings(const std::vector<Value>& entries);
   ZVCommonCrypto& engineFor(const QString& password);
 
   FilteringArrayController records_;

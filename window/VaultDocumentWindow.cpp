@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <cmath>
 
 #include "Common/ZVTextFieldExt.h"
@@ -17,10 +19,13 @@
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
+#include "window/CategoriesSheet.h"
+#include "window/FilterInfoPane.h"
 #include "window/LockedPage.h"
 #include "window/MainSplitView.h"
 #include "window/MyTableDelegate.h"
 #include "window/RecordDetailView.h"
+#include "window/RecordSearchController.h"
 #include "window/RecordTableModel.h"
 #include "window/RecordTableView.h"
 
@@ -57,6 +62,7 @@ VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, UserDefaults& def
   pages_->insertWidget(kLockedPage, buildLockedPage());
   setCentralWidget(pages_);
   buildToolbar();
+  search_ = new RecordSearchController(document, searchField_, categoryMenu_, infoPane_, this);
   buildCommands();
   buildRecordCommands();
 
@@ -90,7 +96,16 @@ QWidget* VaultDocumentWindow::buildLockedPage() {
 }
 
 QWidget* VaultDocumentWindow::buildRecordPage() {
-  split_ = new MainSplitView(pages_);
+  // The filter information pane above the split view, shown while a filter is in force.
+  auto* page = new QWidget(pages_);
+  auto* column = new QVBoxLayout(page);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  infoPane_ = new FilterInfoPane(page);
+  infoPane_->setObjectName(QStringLiteral("filterInfoPane"));
+  split_ = new MainSplitView(page);
+  column->addWidget(infoPane_);
+  column->addWidget(split_, 1);
   split_->setObjectName(QStringLiteral("mainSplitView"));
   table_ = new RecordTableView(&document_->recordController(),
                                MyTableDelegate::labelFontFromSettings(defaults_), split_);
@@ -134,7 +149,7 @@ QWidget* VaultDocumentWindow::buildRecordPage() {
   });
   connect(detail_, &RecordDetailView::showClearPasswordToggled, this,
           [this] { perform(QStringLiteral("switchShowClearPassword:")); });
-  return split_;
+  return page;
 }
 
 void VaultDocumentWindow::buildToolbar() {
@@ -151,7 +166,13 @@ void VaultDocumentWindow::buildToolbar() {
   searchField_->setFixedWidth(220);
   searchField_->addAction(QIcon::fromTheme(QStringLiteral("edit-find")),
                           QLineEdit::LeadingPosition);
+  categoryMenu_ = new QComboBox(toolbar_);
+  categoryMenu_->setObjectName(QStringLiteral("myActionPopup"));
+  categoryMenu_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  categoryMenu_->setMaximumWidth(240);  // a long title is elided, not the search field pushed
+  categoryMenu_->setToolTip(QStringLiteral("Show the records of one category"));
   toolbar_->addWidget(spacer);
+  toolbar_->addWidget(categoryMenu_);
   toolbar_->addWidget(searchField_);
 }
 
@@ -241,6 +262,12 @@ void VaultDocumentWindow::buildCommands() {
   addCommand(QStringLiteral("Apply Custom &Setting"),
              QStringLiteral("setCurrentToCustomTableSettings:"),
              [this] { applyColumnVisibility(document_->vault().viewState().customTableSettings); });
+  addCommand(QStringLiteral("Edit Ca&tegories..."), QStringLiteral("editCategoriesSheet:"),
+             [this] { editCategoriesSheet(); });
+  QAction* lock = addCommand(
+      QStringLiteral("&Lock Document"), QStringLiteral("lockDocument:"),
+      [this] { document_->lockDocument(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+  lock->setIcon(QIcon::fromTheme(QStringLiteral("system-lock-screen")));
   toolbar_->insertAction(toolbar_->actions().value(0), detail);
   toolbar_->insertAction(toolbar_->actions().value(1), edit);
   toolbar_->insertAction(toolbar_->actions().value(2), secrets);
@@ -268,6 +295,9 @@ void VaultDocumentWindow::addMenusTo(QMenuBar* bar) {
   view->addSeparator();
   view->addAction(command(QStringLiteral("makeToolbarSearchFieldFirstResponder:")));
   view->addAction(command(QStringLiteral("makeNameFieldFirstResponder:")));
+  view->addSeparator();
+  view->addAction(command(QStringLiteral("editCategoriesSheet:")));
+  view->addAction(command(QStringLiteral("lockDocument:")));
   // Right after Edit, where desktop applications keep their View menu.
   const QList<QAction*> menus = bar->actions();
   QAction* before = nullptr;
@@ -323,6 +353,25 @@ void VaultDocumentWindow::refreshCommands() {
     a->setEnabled(enabled);
   }
   searchField_->setEnabled(state.unlocked);
+  categoryMenu_->setEnabled(state.unlocked);
+}
+
+CategoriesSheet* VaultDocumentWindow::categoriesSheet() const { return categoriesSheet_; }
+
+void VaultDocumentWindow::editCategoriesSheet() {
+  if (!document_ || document_->isEncrypted()) return;
+  if (!categoriesSheet_) {
+    categoriesSheet_ =
+        new CategoriesSheet(document_, MyTableDelegate::labelFontFromSettings(defaults_), this);
+    connect(categoriesSheet_, &CategoriesSheet::categoriesChanged, this,
+            [this] { table_->viewport()->update(); });
+    connect(categoriesSheet_, &CategoriesSheet::menuChanged, search_,
+            &RecordSearchController::synkCategorySubMenu);
+  }
+  QPointer<RecordSearchController> search(search_);
+  categoriesSheet_->beginSheet(this, [search](int) {
+    if (search) search->synkCategorySubMenu();
+  });
 }
 
 bool VaultDocumentWindow::showPasswordsInTable() const { return model_->showsSecrets(); }
@@ -363,6 +412,7 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
       applyPreset(RecordColumns::Preset::CompactPlusCMA);
       split_->setInitialRightWidth(rules.minHSizeRight);
     }
+    search_->synkCategorySubMenu();
     pages_->setCurrentIndex(kRecordPage);
   }
   connect(&defaults_, &UserDefaults::valueChanged, this,
@@ -419,6 +469,7 @@ void VaultDocumentWindow::enterUnlockedLayout() {
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   passwordField_->clear();
   pages_->setCurrentIndex(kRecordPage);
+  search_->synkCategorySubMenu();
   // The view state the file carried: widths, the preset under the stored visibilities, the
   // panes once the window has its frame, and the sort.
   const DesktopViewState& state = document_->vault().viewState();

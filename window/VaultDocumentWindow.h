@@ -8,12 +8,15 @@
 #include "vault/VaultWindow.h"
 #include "vault/WindowCommands.h"
 
+class CategoriesSheet;
+class FilterInfoPane;
 class MyDocument;
 class CopyNotice;
 class EmailList;
 class LockedPage;
 class MainSplitView;
 class QAction;
+class QComboBox;
 class QLineEdit;
 class QMenuBar;
 class QPrinter;
@@ -21,6 +24,7 @@ class QStackedWidget;
 class QToolBar;
 class RecordDetailView;
 class RecordEditor;
+class RecordSearchController;
 class RecordTableModel;
 class RecordTableView;
 class UserDefaults;
@@ -44,6 +48,11 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   MyDocument* document() const { return document_; }
   QLineEdit* passwordField() const { return passwordField_; }
   QLineEdit* toolbarSearchField() const { return searchField_; }
+  QComboBox* categoryMenu() const { return categoryMenu_; }
+  FilterInfoPane* filterInfoPane() const { return infoPane_; }
+  RecordSearchController* search() const { return search_; }
+  // The categories sheet, once it has been opened.
+  CategoriesSheet* categoriesSheet() const;
   QToolBar* toolbar() const { return toolbar_; }
   RecordTableView* tableView() const { return table_; }
   RecordTableModel* tableModel() const { return model_; }
@@ -106,6 +115,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void updateTitle();
   void submitPassword();
   void refreshCommands();
+  void editCategoriesSheet();
 
   // Adding, duplicating, deleting and copying records (VaultDocumentWindowRecords.cpp).
   void buildRecordCommands();
@@ -150,6 +160,10 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QLineEdit* passwordField_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QLineEdit* searchField_ = nullptr;
+  QComboBox* categoryMenu_ = nullptr;
+  FilterInfoPane* infoPane_ = nullptr;
+  RecordSearchController* search_ = nullptr;
+  QPointer<CategoriesSheet> categoriesSheet_;
   MainSplitView* split_ = nullptr;
   RecordTableView* table_ = nullptr;
   RecordTableModel* model_ = nullptr;

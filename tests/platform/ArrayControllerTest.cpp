@@ -83,6 +83,23 @@ TEST_F(ArrayControllerTest, FilterAppliesAtOnceAndSortWaitsForRearrange) {
   EXPECT_EQ(controller.content()->count(), 4);  // filtering never touches the content
 }
 
+TEST_F(ArrayControllerTest, NarrowingKeepsTheShownOrderAndTheSelectionWithoutSorting) {
+  controller.setSortDescriptors({{QStringLiteral("name"), true, {}}});
+  controller.rearrangeObjects();           // alpha bravo charlie delta
+  controller.setSelectionIndexes({1, 2});  // bravo, charlie
+  // A shown row edited after the sort stays where it is.
+  controller.arrangedObjects()[0]->setValue(QStringLiteral("name"), QStringLiteral("zulu"));
+  QSignalSpy resets(&controller, &ArrayController::arrangedObjectsReset);
+  controller.narrowFilterPredicate(
+      [](const DictRef& d) { return d->value(u"rank").toInteger() != 2; });
+  EXPECT_EQ(arrangedNames(controller), names({"zulu", "charlie", "delta"}));
+  EXPECT_EQ(controller.selectionIndexes(), std::vector<qsizetype>{1});
+  EXPECT_EQ(resets.count(), 1);
+  // The filter stays for later rearrangements, which sort again.
+  controller.rearrangeObjects();
+  EXPECT_EQ(arrangedNames(controller), names({"charlie", "delta", "zulu"}));
+}
+
 TEST_F(ArrayControllerTest, SelectionFollowsItsObjectsAcrossRearrangement) {
   controller.setSelectionIndexes({0, 2});  // delta, charlie
   const auto before = controller.selectedObjects();

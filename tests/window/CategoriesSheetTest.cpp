@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <QColorDialog>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "Common/ZVColorUtilOSX.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "tests/vault/CategoryLinkChecker.h"
+#include "tests/window/VaultFixture.h"
+#include "window/CategoriesSheet.h"
+#include "window/RecordSearchController.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+
+// Two unlocked windows; the first holds twenty records in four categories and Generic.
+class CategoriesSheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
+    for (auto& d : docs) {
+      d = std::make_unique<MyDocument>();
+      d->setPlainPassword(fixture::kPassword);
+    }
+    window = new VaultDocumentWindow(docs[0].get(), *defaults);
+    other = new VaultDocumentWindow(docs[1].get(), *defaults);
+    fixture::fillTwenty(*docs[0]);
+    window->search()->synkCategorySubMenu();
+    window->resize(1000, 600);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    docs[0]->updateChangeCount(ChangeCounting::ChangeCleared);
+    docs[1]->updateChangeCount(ChangeCounting::ChangeCleared);
+    ASSERT_TRUE(window->perform(QStringLiteral("editCategoriesSheet:")));
+    gui::settle();
+    sheet = window->categoriesSheet();
+    ASSERT_TRUE(sheet && sheet->isVisible());
+  }
+  void TearDown() override {
+    gui::closeAllAlerts();
+    delete window.data();
+    delete other.data();
+  }
+
+  MyDocument& doc() { return *docs[0]; }
+  ::testing::AssertionResult linksHold() {
+    return categoryLinksHold(doc().recordController(), doc().categoryController());
+  }
+  void selectRow(int row) {
+    QTableView* table = sheet->categoryTable();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      table->visualRect(table->model()->index(row, 0)).center());
+    gui::settle();
+  }
+  QStringList menuTitles() const {
+    QStringList out;
+    for (int i = RecordSearchController::kFirstCategoryItem; i < window->categoryMenu()->count();
+         ++i)
+      out << window->categoryMenu()->itemText(i);
+    return out;
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<UserDefaults> defaults;
+  std::unique_ptr<MyDocument> docs[2];
+  QPointer<VaultDocumentWindow> window, other;
+  QPointer<CategoriesSheet> sheet;
+};
+
+TEST_F(CategoriesSheetTest, AddRetitleRecolourAndRemoveKeepTheLinksAndTheMenu) {
+  QSignalSpy filtered(&doc().recordController(), &ArrayController::arrangedObjectsReset);
+  QTableView* table = sheet->categoryTable();
+  ASSERT_EQ(table->model()->rowCount(), 5);
+
+  // Add: the next free Generic title, last row, edited, in the menu once the turn is over.
+  QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
+  MainQueue::drain();
+  gui::settle();
+  ASSERT_EQ(table->model()->rowCount(), 6);
+  EXPECT_EQ(table->model()->index(5, 0).data().toString(), u"Generic 1");
+  EXPECT_TRUE(doc().isDocumentEdited());
+  EXPECT_EQ(menuTitles().last(), u"Generic 1");
+  EXPECT_TRUE(linksHold());
+
+  // Retitle by typing: the category follows each keystroke; the menu after the sheet.
+  selectRow(1);  // Banks, used by five records
+  QTest::keyClick(table, Qt::Key_F2);
+  auto* editor = table->findChild<QLineEdit*>();
+  ASSERT_TRUE(editor);
+  editor->selectAll();
+  QTest::keyClicks(editor, QStringLiteral("Money"));
+  EXPECT_EQ(doc().categoryController().arrangedObjects()[1]->value(u"cat_category").toString(),
+            u"Money");
+  QTest::keyClick(editor, Qt::Key_Return);
+  gui::settle();
+  EXPECT_TRUE(linksHold());
+
+  // Remove is refused while records use the category.
+  EXPECT_FALSE(sheet->removeButton()->isEnabled());
+  sheet->removeCategory();
+  EXPECT_EQ(table->model()->rowCount(), 6);
+
+  // Recolour through the colour dialog: this document only.
+  doc().updateChangeCount(ChangeCounting::ChangeCleared);
+  QTest::mouseClick(sheet->colourButton(), Qt::LeftButton);
+  gui::settle();
+  QPointer<QColorDialog> colours = sheet->colourDialog();
+  ASSERT_TRUE(colours && colours->isVisible());
+  colours->setCurrentColor(QColor(10, 200, 30));
+  const Rgba back = ZVColorUtilOSX::NSColorFromDict(
+                        doc().categoryController().arrangedObjects()[1]->value(u"cat_backColor"))
+                        .usingCalibratedRGB()
+                        .value();
+  EXPECT_NEAR(back.g, 200 / 255.0, 1e-3);
+  EXPECT_TRUE(doc().isDocumentEdited());
+  EXPECT_FALSE(docs[1]->isDocumentEdited());
+
+  // Remove an unused category.
+  selectRow(5);
+  ASSERT_TRUE(sheet->removeButton()->isEnabled());
+  doc().updateChangeCount(ChangeCounting::ChangeCleared);
+  QTest::mouseClick(sheet->removeButton(), Qt::LeftButton);
+  MainQueue::drain();
+  gui::settle();
+  EXPECT_EQ(table->model()->rowCount(), 5);
+  EXPECT_TRUE(doc().isDocumentEdited());
+  EXPECT_TRUE(linksHold());
+  gui::snapshot(sheet, QStringLiteral("categories-sheet"));
+
+  // Closing ends the colour dialog and rebuilds the menu in content order.
+  sheet->closeCategoriesSheet();
+  gui::settle();
+  EXPECT_FALSE(sheet->isVisible());
+  EXPECT_TRUE(!colours || !colours->isVisible());
+  EXPECT_EQ(menuTitles(),
+            (QStringList{QStringLiteral("Generic"), QStringLiteral("Money"), QStringLiteral("Mail"),
+                         QStringLiteral("Shopping and very long category titles"),
+                         QStringLiteral("Work")}));
+  EXPECT_EQ(filtered.count(), 0);  // rebuilding the menu filtered nothing
+}
+
+TEST_F(CategoriesSheetTest, AnAutomaticLockEndsTheSheet) {
+  docs[0]->setFileURL(dir.filePath(QStringLiteral("c.qvlt")));
+  ASSERT_TRUE(docs[0]->saveToURL(docs[0]->fileURL(), nullptr));
+  docs[0]->lockAutomatically();
+  gui::settle();
+  EXPECT_FALSE(sheet->isVisible());
+  MainQueue::drain();
+  EXPECT_TRUE(docs[0]->isEncrypted());
+  EXPECT_FALSE(window->perform(QStringLiteral("editCategoriesSheet:")));
+}
+
+}  // namespace

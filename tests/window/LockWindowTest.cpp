@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <memory>
+
+#include "platform/SecureMemory.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "tests/window/VaultFixture.h"
+#include "vault/PasswordSheet.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+
+// A vault of twenty records saved to a file, opened and unlocked in its window.
+class LockWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
+    path = dir.filePath(QStringLiteral("v.qvlt"));
+    {
+      MyDocument source;
+      source.setPlainPassword(fixture::kPassword);
+      fixture::fillTwenty(source);
+      ASSERT_TRUE(source.saveToURL(path, nullptr));
+    }
+    window = open();
+    unlock(window);
+  }
+  void TearDown() override {
+    gui::closeAllAlerts();
+    for (auto& w : windows) delete w.data();
+    docs.clear();
+  }
+
+  VaultDocumentWindow* open() {
+    docs.push_back(std::make_unique<MyDocument>());
+    MyDocument* doc = docs.back().get();
+    EXPECT_TRUE(doc->readFromURL(path, nullptr));
+    doc->setFileURL(path);
+    auto* w = new VaultDocumentWindow(doc, *defaults);
+    windows << w;
+    w->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
+    gui::settle();
+    return w;
+  }
+  static void unlock(VaultDocumentWindow* w) {
+    w->passwordField()->setFocus();
+    QTest::keyClicks(w->passwordField(), fixture::kPassword);
+    QTest::keyClick(w->passwordField(), Qt::Key_Return);
+    gui::settle();
+    MainQueue::drain();
+    gui::settle();
+  }
+  // Copies of their own: the lock wipes the records' strings wherever they are shared.
+  static QStringList names(MyDocument& doc) {
+    QStringList out;
+    for (const auto& r : doc.recordController().arrangedObjects())
+      out << SecureMemory::privateCopy(r->value(RecordKeys::name()).toString());
+    return out;
+  }
+  MyDocument* doc() const { return window->document(); }
+  void lockThroughTheAlert(const QString& button) {
+    ASSERT_TRUE(window->perform(QStringLiteral("lockDocument:")));
+    gui::settle();
+    EXPECT_EQ(gui::alertTexts(),
+              QStringList{QStringLiteral("Lock Document back to the crypted state?")});
+    gui::snapshot(gui::onlyAlert(), QStringLiteral("lock-alert"));
+    ASSERT_TRUE(gui::pressAlertButton(button));
+    MainQueue::drain();
+    gui::settle();
+  }
+
+  QTemporaryDir dir;
+  QString path;
+  std::unique_ptr<UserDefaults> defaults;
+  std::vector<std::unique_ptr<MyDocument>> docs;
+  QList<QPointer<VaultDocumentWindow>> windows;
+  QPointer<VaultDocumentWindow> window;
+};
+
+TEST_F(LockWindowTest, CancelKeepsTheDocumentOpenAndOkLocksItAsItWas) {
+  ASSERT_FALSE(doc()->isEncrypted());
+  window->orderByColumnWithidentifier(QStringLiteral("name"), false);
+  window->perform(QStringLiteral("setColumnVisibilityAll:"));
+  window->setToolbarVisible(false);
+  const QStringList order = names(*doc());
+  const ArrayRef visibility = window->getColumnVisibility();
+
+  lockThroughTheAlert(QStringLiteral("Cancel"));
+  EXPECT_FALSE(doc()->isEncrypted());
+  EXPECT_EQ(names(*doc()), order);
+
+  // Captured before the lock: the same characters as the record's note.
+  QString note = doc()->recordController().arrangedObjects().front()->value(u"note").toString();
+  const qsizetype noteLength = note.size();
+  const std::weak_ptr<Dictionary> record = doc()->recordController().arrangedObjects().front();
+  lockThroughTheAlert(QStringLiteral("OK"));
+  EXPECT_TRUE(record.expired());  // nothing holds a record of the locked vault
+  ASSERT_TRUE(doc()->isEncrypted());
+  EXPECT_TRUE(window->showsLockedLayout());
+  EXPECT_FALSE(window->isToolbarVisible());
+  EXPECT_TRUE(doc()->myArray()->isEmpty());
+  EXPECT_TRUE(doc()->plainPassword().isEmpty());
+  EXPECT_EQ(note, QString(noteLength, QChar(0)));  // wiped in place, not only let go
+  EXPECT_FALSE(doc()->isDocumentEdited());
+  for (const char* action : {"copyPassword:", "deleteRow:", "lockDocument:", "showAllCategory:",
+                             "editContentToggle:", "switchShowClearPassword:"})
+    EXPECT_FALSE(window->perform(QString::fromLatin1(action))) << action;
+  gui::snapshot(window, QStringLiteral("document-window-locked-after-use"));
+
+  unlock(window);
+  ASSERT_FALSE(doc()->isEncrypted());
+  EXPECT_EQ(names(*doc()), order);
+  EXPECT_FALSE(window->isToolbarVisible());
+  const ArrayRef after = window->getColumnVisibility();
+  ASSERT_EQ(after->count(), visibility->count());
+  for (qsizetype i = 0; i < after->count(); ++i)
+    EXPECT_EQ(after->at(i).toDictionary()->value(u"hidden").toBool(),
+              visibility->at(i).toDictionary()->value(u"hidden").toBool());
+}
+
+TEST_F(LockWindowTest, AnAutomaticLockEndsTheOpenSheetAndKeepsTheEditInTheFile) {
+  const DictRef record = doc()->recordController().arrangedObjects().front();
+  record->setValue(RecordKeys::name(), QStringLiteral("Renamed before the lock"));
+  doc()->updateChangeCount(ChangeCounting::ChangeDone);
+  doc()->showChangePasswordSheet(window);
+  gui::settle();
+  ASSERT_EQ(gui::visible<PasswordSheet>().size(), 1);
+
+  doc()->lockAutomatically();
+  gui::settle();
+  EXPECT_TRUE(gui::visible<PasswordSheet>().isEmpty());
+  MainQueue::drain();
+  gui::settle();
+  ASSERT_TRUE(doc()->isEncrypted());
+  // Quitting now closes the locked document without a word; the edit is in the file.
+  VaultDocumentWindow* reopened = open();
+  unlock(reopened);
+  EXPECT_TRUE(names(*reopened->document()).contains(u"Renamed before the lock"));
+}
+
+TEST_F(LockWindowTest, TheAutomaticLockSkipsADocumentWithoutAFile) {
+  MyDocument fresh;
+  fresh.setPlainPassword(fixture::kPassword);
+  auto* w = new VaultDocumentWindow(&fresh, *defaults);
+  windows << w;
+  fresh.lockAutomatically();
+  MainQueue::drain();
+  EXPECT_FALSE(fresh.isEncrypted());
+  EXPECT_FALSE(w->showsLockedLayout());
+}
+
+}  // namespace

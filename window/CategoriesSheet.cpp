@@ -1,0 +1,182 @@
+#include "window/CategoriesSheet.h"
+
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "Common/ZVColorUtilOSX.h"
+#include "platform/MainQueue.h"
+#include "vault/MyDocument.h"
+#include "vault/VaultKeys.h"
+#include "window/CategoryDelegates.h"
+#include "window/CategoryTableModel.h"
+
+CategoriesSheet::CategoriesSheet(MyDocument* document, const QFont& labelFont, QWidget* parent)
+    : Sheet(parent), document_(document) {
+  setObjectName(QStringLiteral("myCategorySheet"));
+  setWindowTitle(QStringLiteral("Categories"));
+  ZVColoredCategoryArrayController& categories = document->categoryController();
+  model_ = new CategoryTableModel(&categories, this);
+  table_ = new QTableView(this);
+  table_->setObjectName(QStringLiteral("myCategoryTableView"));
+  table_->setModel(model_);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setSectionResizeMode(CategoryTableModel::Title, QHeaderView::Stretch);
+  table_->horizontalHeader()->setSectionResizeMode(CategoryTableModel::Count,
+                                                   QHeaderView::ResizeToContents);
+  const int rowHeight = QFontMetrics(labelFont).height() + 8;
+  table_->verticalHeader()->setDefaultSectionSize(rowHeight);
+  editing_ = new MyCatEditDelegate(
+      table_, [this] { synkNotesWithCategory(); }, this);
+  table_->setItemDelegate(new MyCategoryTableDelegate(labelFont, editing_, table_));
+
+  add_ = new QPushButton(QIcon::fromTheme(QStringLiteral("list-add")), QStringLiteral("&Add"));
+  remove_ =
+      new QPushButton(QIcon::fromTheme(QStringLiteral("list-remove")), QStringLiteral("&Remove"));
+  colour_ = new QPushButton(QStringLiteral("&Colour..."));
+  textColour_ = new QPushButton(QStringLiteral("&Text Colour..."));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  connect(add_, &QPushButton::clicked, this, &CategoriesSheet::addNewCategory);
+  connect(remove_, &QPushButton::clicked, this, &CategoriesSheet::removeCategory);
+  connect(colour_, &QPushButton::clicked, this, [this] { chooseColour(false); });
+  connect(textColour_, &QPushButton::clicked, this, [this] { chooseColour(true); });
+  connect(buttons, &QDialogButtonBox::rejected, this, &CategoriesSheet::closeCategoriesSheet);
+
+  auto* row = new QHBoxLayout;
+  for (QPushButton* b : {add_, remove_, colour_, textColour_}) {
+    b->setAutoDefault(false);
+    row->addWidget(b);
+  }
+  row->addStretch(1);
+  row->addWidget(buttons);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(table_, 1);
+  layout->addLayout(row);
+  resize(560, 360);
+
+  connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &CategoriesSheet::selectionFromTable);
+  connect(&categories, &ArrayController::selectionChanged, this,
+          &CategoriesSheet::selectionFromList);
+  connect(&categories, &ArrayController::arrangedObjectsReset, this,
+          &CategoriesSheet::selectionFromList);
+  selectionFromList();
+}
+
+QColorDialog* CategoriesSheet::colourDialog() const { return colourDialog_; }
+
+void CategoriesSheet::selectionFromTable() {
+  if (!document_) return;
+  std::vector<qsizetype> rows;
+  for (const QModelIndex& index : table_->selectionModel()->selectedRows())
+    rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  ArrayController& categories = document_->categoryController();
+  if (rows != categories.selectionIndexes()) categories.setSelectionIndexes(std::move(rows));
+  updateButtons();
+}
+
+void CategoriesSheet::selectionFromList() {
+  if (!document_) return;
+  const std::vector<qsizetype>& rows = document_->categoryController().selectionIndexes();
+  QItemSelection selection;
+  for (qsizetype r : rows)
+    selection.select(model_->index(int(r), 0), model_->index(int(r), model_->columnCount() - 1));
+  const QSignalBlocker quiet(table_->selectionModel());
+  table_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (!rows.empty())
+    table_->selectionModel()->setCurrentIndex(model_->index(int(rows.back()), 0),
+                                              QItemSelectionModel::NoUpdate);
+  table_->viewport()->update();
+  updateButtons();
+}
+
+void CategoriesSheet::updateButtons() {
+  if (!document_) return;
+  const std::vector<DictRef> selected = document_->categoryController().selectedObjects();
+  // Removing a category in use would orphan its records.
+  bool unused = !selected.empty();
+  for (const DictRef& c : selected)
+    if (c->value(CategoryKeys::howManyUsingThis()).toInteger() != 0) unused = false;
+  remove_->setEnabled(unused);
+  colour_->setEnabled(!selected.empty());
+  textColour_->setEnabled(!selected.empty());
+}
+
+void CategoriesSheet::addNewCategory() {
+  if (!document_ || document_->isEncrypted()) return;
+  ZVColoredCategoryArrayController& categories = document_->categoryController();
+  categories.addObject(categories.newObject());
+  document_->updateChangeCount(ChangeCounting::ChangeDone);
+  QPointer<CategoriesSheet> self(this);
+  MainQueue::defer([self] {
+    if (!self) return;
+    self->scrollCategoryViewToBottom();
+    Q_EMIT self->menuChanged();
+  });
+}
+
+void CategoriesSheet::removeCategory() {
+  if (!document_ || document_->isEncrypted() || !remove_->isEnabled()) return;
+  document_->categoryController().remove();
+  document_->updateChangeCount(ChangeCounting::ChangeDone);
+  Q_EMIT categoriesChanged();
+  QPointer<CategoriesSheet> self(this);
+  MainQueue::defer([self] {
+    if (self) Q_EMIT self->menuChanged();
+  });
+}
+
+void CategoriesSheet::chooseColour(bool textColour) {
+  if (!document_ || document_->isEncrypted()) return;
+  const std::vector<DictRef> selected = document_->categoryController().selectedObjects();
+  if (selected.empty()) return;
+  if (colourDialog_) colourDialog_->close();
+  const QString key = textColour ? CategoryKeys::textColor() : CategoryKeys::backColor();
+  const Rgba c = ZVColorUtilOSX::NSColorFromDict(selected.back()->value(key))
+                     .usingCalibratedRGB()
+                     .value_or(Rgba{});
+  // A child of this sheet: its changes reach this document only, and it closes with it.
+  colourDialog_ = new QColorDialog(QColor::fromRgbF(c.r, c.g, c.b, c.a), this);
+  colourDialog_->setAttribute(Qt::WA_DeleteOnClose);
+  colourDialog_->setWindowTitle(textColour ? QStringLiteral("Text Colour")
+                                           : QStringLiteral("Category Colour"));
+  colourDialog_->setOption(QColorDialog::NoButtons);
+  connect(colourDialog_, &QColorDialog::currentColorChanged, this,
+          [this, textColour](const QColor& colour) { colourChosen(colour, textColour); });
+  colourDialog_->show();
+}
+
+void CategoriesSheet::colourChosen(const QColor& colour, bool textColour) {
+  if (!document_ || document_->isEncrypted() || !colour.isValid()) return;
+  const DictRef dict = ZVColorUtilOSX::dictFromNSColor(Color::calibratedRGB(
+      float(colour.redF()), float(colour.greenF()), float(colour.blueF()), float(colour.alphaF())));
+  const QString key = textColour ? CategoryKeys::textColor() : CategoryKeys::backColor();
+  for (const DictRef& category : document_->categoryController().selectedObjects())
+    category->setValue(key, dict);
+  model_->refresh();
+  synkNotesWithCategory();
+}
+
+void CategoriesSheet::closeCategoriesSheet() { endSheet(AbortReturn); }
+
+void CategoriesSheet::synkNotesWithCategory() {
+  table_->viewport()->update();
+  Q_EMIT categoriesChanged();
+  if (document_) document_->updateChangeCount(ChangeCounting::ChangeDone);
+}
+
+void CategoriesSheet::scrollCategoryViewToBottom() { table_->scrollToBottom(); }
+
+void CategoriesSheet::hideEvent(QHideEvent* event) {
+  // The colour dialog goes with the sheet, however the sheet ends.
+  if (colourDialog_) colourDialog_->close();
+  Sheet::hideEvent(event);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QPointer>
+
+#include "platform/Sheet.h"
+
+class CategoryTableModel;
+class MyCatEditDelegate;
+class MyDocument;
+class QColorDialog;
+class QPushButton;
+class QTableView;
+
+// The categories sheet of a document window: a table of coloured labels where the user
+// adds, retitles, recolours and removes categories. A category that records use cannot be
+// removed (its records would lose it at the next opening). Every change marks the document
+// edited and redraws the record table; the window rebuilds its category menu after each
+// addition or removal and when the sheet closes.
+class CategoriesSheet : public Sheet {
+  Q_OBJECT
+
+ public:
+  CategoriesSheet(MyDocument* document, const QFont& labelFont, QWidget* parent = nullptr);
+
+  QTableView* categoryTable() const { return table_; }
+  QPushButton* addButton() const { return add_; }
+  QPushButton* removeButton() const { return remove_; }
+  QPushButton* colourButton() const { return colour_; }
+  QPushButton* textColourButton() const { return textColour_; }
+  // The colour dialog while it is open.
+  QColorDialog* colourDialog() const;
+
+  void addNewCategory();
+  void removeCategory();
+  // Opens the desktop's colour dialog for the selected categories' fill (or text) colour.
+  void chooseColour(bool textColour);
+  void closeCategoriesSheet();
+  void synkNotesWithCategory();
+
+ Q_SIGNALS:
+  // Redraw what shows categories (the record table's labels).
+  void categoriesChanged();
+  // Rebuild the category menu.
+  void menuChanged();
+
+ protected:
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  void selectionFromTable();
+  void selectionFromList();
+  void updateButtons();
+  void colourChosen(const QColor& colour, bool textColour);
+  void scrollCategoryViewToBottom();
+
+  QPointer<MyDocument> document_;
+  CategoryTableModel* model_ = nullptr;
+  QTableView* table_ = nullptr;
+  MyCatEditDelegate* editing_ = nullptr;
+  QPushButton* add_ = nullptr;
+  QPushButton* remove_ = nullptr;
+  QPushButton* colour_ = nullptr;
+  QPushButton* textColour_ = nullptr;
+  QPointer<QColorDialog> colourDialog_;
+};
