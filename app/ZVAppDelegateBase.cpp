@@ -9,6 +9,7 @@
 
 #include "Common/AppIdentity.h"
 #include "Common/ZVAppSupportUtility.h"
+#include "Common/ZVTransformerClasses.h"
 #include "Common/ZVValueNotEqualToRef.h"
 #include "app/AboutWindow.h"
 #include "app/UserGuideInstaller.h"
@@ -20,6 +21,7 @@ ZVAppDelegateBase::ZVAppDelegateBase(UserDefaults& defaults, QObject* parent)
       defaults_(defaults),
       appName_(app_identity::kAppName),
       releaseString_(ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber)) {
+  zv_transformer_classes::registerAll();
   ValueTransformerRegistry::setValueTransformer(std::make_shared<ZVValueNotEqualToRef>(0),
                                                 QStringLiteral("valueNot0"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QSettings>
 #include <QString>
 #include <memory>
@@ -9,8 +10,11 @@
 // The user's settings: values the user set, stored in an INI file, over a registered domain
 // that lives in memory only and is registered again at every launch. Reads are typed: a stored
 // value that cannot be read as the registered value's type reads as the registered value, so a
-// hand-edited or damaged file never yields garbage.
-class UserDefaults {
+// hand-edited or damaged file never yields garbage. Every change made through it is announced,
+// so views and readers of a setting follow it.
+class UserDefaults : public QObject {
+  Q_OBJECT
+
  public:
   // The store in the user's configuration folder ($XDG_CONFIG_HOME/Quorlith/Quorlith.conf).
   UserDefaults();
@@ -46,7 +50,13 @@ class UserDefaults {
   // The raw text of a stored entry, for tests that plant damaged values.
   QSettings& store() { return *settings_; }
 
+ Q_SIGNALS:
+  // A stored value changed or was removed (a write of the same value announces nothing).
+  void valueChanged(const QString& key);
+
  private:
+  void write(const QString& key, const QVariant& raw);
+
   // Reads the stored entry as a value of that type; absent when it is missing or unreadable.
   Value storedAs(const QString& key, Value::Type type) const;
 

@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev python3
   libqt6svg6  # the SVG image plug-in: the icon's PNGs are rendered from it, desktops show it
+  qt6-image-formats-plugins  # TIFF, the image data form of the image transformer
   libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
