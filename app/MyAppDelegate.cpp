@@ -14,6 +14,7 @@
 #include "Common/ZVValueNotEqualToRef.h"
 #include "app/ApplicationMenus.h"
 #include "app/PasswordMakerController.h"
+#include "app/PreferencesWindow.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformerRegistry.h"
@@ -61,6 +62,9 @@ MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
   put(std::make_shared<ZVHeightForFontSize>(), "heightAmplifier");
   put(std::make_shared<ZVNumberBoolToNumberNum>(), "bool2Num");
 
+  // Reverting a preference returns it to its registered value.
+  defaultsController().setInitialValues(registeredDefaultsDictionary());
+
   MyDocument::setDocumentOpeningNotifier([this] { setDocumentIsOpening(true); });
   passwordMaker_ = std::make_unique<PasswordMakerController>(
       defaults, [this](QMainWindow* window) { prepareApplicationWindow(window); });
@@ -68,6 +72,13 @@ MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
 
 // Documents made after this delegate (tests make several) must not call into it.
 MyAppDelegate::~MyAppDelegate() { MyDocument::setDocumentOpeningNotifier({}); }
+
+void MyAppDelegate::setDocumentController(ZVRevertDocController* controller) {
+  controller_ = controller;
+  setSharedDocumentController(controller);
+}
+
+QMainWindow* MyAppDelegate::makePreferencesWindow() { return new PreferencesWindow(*this); }
 
 void MyAppDelegate::setFontFamilyArray(ArrayRef families) {
   fontFamilyArray_ = families ? std::move(families) : Array::create();
