@@ -113,10 +113,10 @@ QWidget* PreferencesWindow::generalPane() {
     const char* name;
     void (ZVAppDelegateBase::*action)();
   } commands[] = {
-      {"C&hoose…", "selectStartupDoc", &ZVAppDelegateBase::selectStartupDoc},
+      {"&Choose…", "selectStartupDoc", &ZVAppDelegateBase::selectStartupDoc},
       {"C&lear", "clearStartupSelectedDoc", &ZVAppDelegateBase::clearStartupSelectedDoc},
-      {"&Test Open", "testOpenStartupDoc", &ZVAppDelegateBase::testOpenStartupDoc},
-      {"Show in &File Manager", "showInFinderStartupDoc",
+      {"Test O&pen", "testOpenStartupDoc", &ZVAppDelegateBase::testOpenStartupDoc},
+      {"Show in File &Manager", "showInFinderStartupDoc",
        &ZVAppDelegateBase::showInFinderStartupDoc},
   };
   for (const auto& c : commands) {
@@ -168,7 +168,7 @@ QWidget* PreferencesWindow::fontPane() {
   style->addWidget(bold);
   style->addWidget(italic);
   style->addStretch(1);
-  form->addRow(QStringLiteral("Table &font:"), family);
+  form->addRow(QStringLiteral("Table f&ont:"), family);
   form->addRow(QStringLiteral("&Size:"), size);
   form->addRow(QString(), style);
   return pane(form, {QStringLiteral("tableFontFamily"), QStringLiteral("tableFontSize"),
@@ -242,7 +242,7 @@ QWidget* PreferencesWindow::advancedPane() {
   compare->addItem(QStringLiteral("By language"), 1);
   compare->addItem(QStringLiteral("By language, ignoring case"), 2);
   binder_->bindCurrentData(compare, QStringLiteral("tableSortCompare"));
-  form->addRow(QStringLiteral("Sort &text columns:"), compare);
+  form->addRow(QStringLiteral("&Sort text columns:"), compare);
   return pane(form, {QStringLiteral("tableSortCompare")});
 }
 
