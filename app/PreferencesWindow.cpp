@@ -123,8 +123,9 @@ QWidget* PreferencesWindow::generalPane() {
     auto* button = new QPushButton(QString::fromUtf8(c.title));
     button->setObjectName(QString::fromLatin1(c.name));
     button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this,
-            [this, action = c.action] { (delegate_.*action)(); });
+    ZVAppDelegateBase* target = &delegate_;
+    const auto action = c.action;
+    connect(button, &QPushButton::clicked, this, [target, action] { (target->*action)(); });
     buttons->addWidget(button);
     // Only the first can act while no vault is chosen.
     if (c.action != &ZVAppDelegateBase::selectStartupDoc) {
