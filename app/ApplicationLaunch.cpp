@@ -4,10 +4,14 @@
 #include "app/ZVRevertDocController.h"
 #include "platform/UserDefaults.h"
 
-ApplicationLaunch::ApplicationLaunch(UserDefaults& defaults) {
+ApplicationLaunch::ApplicationLaunch(UserDefaults& defaults)
+    : ApplicationLaunch(defaults, std::make_unique<ZVRevertDocController>()) {}
+
+ApplicationLaunch::ApplicationLaunch(UserDefaults& defaults,
+                                     std::unique_ptr<ZVRevertDocController> controller)
+    : controller_(std::move(controller)) {
   MyAppDelegate::initialize(defaults);
   delegate_ = std::make_unique<MyAppDelegate>(defaults);
-  controller_ = std::make_unique<ZVRevertDocController>();
   controller_->setAppDelegate(delegate_.get());
   delegate_->setDocumentController(controller_.get());
 }

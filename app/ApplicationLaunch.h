@@ -13,6 +13,8 @@ class ZVRevertDocController;
 class ApplicationLaunch {
  public:
   explicit ApplicationLaunch(UserDefaults& defaults);
+  // With that document controller in place of the application's own (tests).
+  ApplicationLaunch(UserDefaults& defaults, std::unique_ptr<ZVRevertDocController> controller);
   ~ApplicationLaunch();
 
   void run(const QStringList& filesToOpen);

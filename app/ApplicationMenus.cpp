@@ -232,6 +232,13 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
   addEditCommand(edit, QStringLiteral("&Paste"), "paste:", "paste", QKeySequence::Paste);
   addEditCommand(edit, QStringLiteral("Select &All"), "selectAll:", "selectAll",
                  QKeySequence::SelectAll);
+  edit->addSeparator();
+  addCommand(
+      edit, QStringLiteral("Pr&eferences…"), "openPreferences:", "application",
+      [app] {
+        if (app) app->openPreferences();
+      },
+      standardOr(QKeySequence::Preferences, QKeySequence(Qt::CTRL | Qt::Key_Comma)));
 
   QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
   prepare(tools);

@@ -14,6 +14,7 @@
 #include "Common/ZVValueNotEqualToRef.h"
 #include "app/ApplicationMenus.h"
 #include "app/PasswordMakerController.h"
+#include "app/PreferencesWindow.h"
 #include "app/ReleaseFeedMirrors.h"
 #include "app/ZVPhoneHome.h"
 #include "app/ZVRevertDocController.h"
@@ -67,6 +68,8 @@ MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
       app_identity::kReleaseNumber, app_identity::kShortName,
       QString::fromLatin1(kReleaseFeedMirrors[0]), QString::fromLatin1(kReleaseFeedMirrors[1]),
       QString::fromLatin1(kReleaseFeedMirrors[2]), QString::fromLatin1(kReleaseFeedMirrors[3]));
+  // Reverting a preference returns it to its registered value.
+  defaultsController().setInitialValues(registeredDefaultsDictionary());
 
   MyDocument::setDocumentOpeningNotifier([this] { setDocumentIsOpening(true); });
   passwordMaker_ = std::make_unique<PasswordMakerController>(
@@ -75,6 +78,13 @@ MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
 
 // Documents made after this delegate (tests make several) must not call into it.
 MyAppDelegate::~MyAppDelegate() { MyDocument::setDocumentOpeningNotifier({}); }
+
+void MyAppDelegate::setDocumentController(ZVRevertDocController* controller) {
+  controller_ = controller;
+  setSharedDocumentController(controller);
+}
+
+QMainWindow* MyAppDelegate::makePreferencesWindow() { return new PreferencesWindow(*this); }
 
 void MyAppDelegate::setFontFamilyArray(ArrayRef families) {
   fontFamilyArray_ = families ? std::move(families) : Array::create();

@@ -24,7 +24,7 @@ class MyAppDelegate : public ZVAppDelegateBase {
   explicit MyAppDelegate(UserDefaults& defaults, QObject* parent = nullptr);
   ~MyAppDelegate() override;
 
-  void setDocumentController(ZVRevertDocController* controller) { controller_ = controller; }
+  void setDocumentController(ZVRevertDocController* controller);
   ZVRevertDocController* documentController() const { return controller_; }
 
   // The generator window, its state and commands.
@@ -38,12 +38,11 @@ class MyAppDelegate : public ZVAppDelegateBase {
   void applicationWillFinishLaunching();
   void buildUpFontMenuAndBindProgrammatically();
   void applicationDidFinishLaunching();
-  // The start-up action comes with its own issue.
-  void executeDocumentStartupAsInPref() {}
 
   bool validateUserInterfaceItem(const UserInterfaceItem& item) override;
   QString getUserGuideName() const override;
   QString getUserGuideNameWithThisRelNum() const override;
+  QStringList allowedStartupDocExtensions() const override { return {QStringLiteral("qvlt")}; }
   void prepareApplicationWindow(QMainWindow* window) override;
 
   // Family names in plain, case-sensitive order ("Zapfino" before "aharoni").
@@ -51,6 +50,9 @@ class MyAppDelegate : public ZVAppDelegateBase {
 
  Q_SIGNALS:
   void fontFamilyArrayChanged();
+
+ protected:
+  QMainWindow* makePreferencesWindow() override;
 
  private:
   // Whether the active window is that of a locked document.

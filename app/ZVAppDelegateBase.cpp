@@ -4,31 +4,55 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "Common/AppIdentity.h"
 #include "Common/ZVAppSupportUtility.h"
+#include "Common/ZVBookmark.h"
+#include "Common/ZVTransformerClasses.h"
 #include "Common/ZVValueNotEqualToRef.h"
 #include "app/AboutWindow.h"
+#include "app/FileReveal.h"
 #include "app/UserGuideInstaller.h"
 #include "app/ZVPhoneHome.h"
 #include "platform/NetworkUrlLoader.h"
+#include "app/ZVPrefToolbarDelegate.h"
+#include "platform/Alert.h"
+#include "platform/DocumentController.h"
+#include "platform/MainQueue.h"
+#include "platform/OpenPanel.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformerRegistry.h"
+
+namespace {
+const QString kActionKey = QStringLiteral("StartupActionTag");
+const QString kPathKey = QStringLiteral("StartupSelectedDocPath");
+const QString kBookmarkKey = QStringLiteral("StartupSelectedDocBookmark");
+const QString kPleaseSelect = QStringLiteral("Please select a file or change startup option");
+const QString kStale = QStringLiteral("Stale bookmark. Please re-select");
+const QString kNotValid = QStringLiteral("Not valid bookmark. Please re-select");
+}  // namespace
 
 ZVAppDelegateBase::ZVAppDelegateBase(UserDefaults& defaults, QObject* parent)
     : QObject(parent),
       defaults_(defaults),
+      defaultsController_(defaults),
       appName_(app_identity::kAppName),
       releaseString_(ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber)),
       phoneHome_(new ZVPhoneHome(
           defaults, std::make_unique<NetworkUrlLoader>(NetworkUrlLoader::Options{}), this)) {
+  zv_transformer_classes::registerAll();
   ValueTransformerRegistry::setValueTransformer(std::make_shared<ZVValueNotEqualToRef>(0),
                                                 QStringLiteral("valueNot0"));
 }
 
-ZVAppDelegateBase::~ZVAppDelegateBase() { delete about_; }
+ZVAppDelegateBase::~ZVAppDelegateBase() {
+  delete about_;
+  delete prefWindow;
+}
 
 void ZVAppDelegateBase::setDocumentIsOpening(bool opening) {
   if (documentIsOpening_ == opening) return;
@@ -51,14 +75,170 @@ void ZVAppDelegateBase::setStartupDocSpecified(bool specified) {
 void ZVAppDelegateBase::adjustBeforeFinishingLaunching() {
   // "Software Update…" sits in each window's Help menu (Linux has no application menu);
   // the menus are built with the windows.
-  if (defaults_.stringForKey(QStringLiteral("StartupSelectedDocPath")).isEmpty()) {
-    setStartupDocPathMessageString(QStringLiteral("Please select a file or change startup option"));
+  if (defaults_.stringForKey(kPathKey).isEmpty()) {
+    setStartupDocPathMessageString(kPleaseSelect);
     setStartupDocSpecified(false);
   }
 }
 
 bool ZVAppDelegateBase::applicationShouldOpenUntitledFile() {
-  return defaults_.integerForKey(QStringLiteral("StartupActionTag")) == 0;
+  return defaults_.integerForKey(kActionKey) == 0;
+}
+
+void ZVAppDelegateBase::openPreferences() {
+  if (!prefWindow) {
+    QMainWindow* window = makePreferencesWindow();
+    if (!window) return;
+    prepareApplicationWindow(window);
+    prefWindow = window;
+  }
+  if (!prefWindow->isVisible()) {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      QRect area = prefWindow->frameGeometry();
+      area.moveCenter(screen->availableGeometry().center());
+      prefWindow->move(area.topLeft());
+    }
+  }
+  prefWindow->show();
+  prefWindow->raise();
+  prefWindow->activateWindow();
+}
+
+void ZVAppDelegateBase::openPreferencesAtTab(int index) {
+  openPreferences();
+  if (ZVPrefToolbarDelegate* panes = prefToolbarDelegate()) panes->SetPanelTab(index);
+}
+
+ZVPrefToolbarDelegate* ZVAppDelegateBase::prefToolbarDelegate() const {
+  return prefWindow ? prefWindow->findChild<ZVPrefToolbarDelegate*>() : nullptr;
+}
+
+void ZVAppDelegateBase::alertOpeningPreferences(const QString& message,
+                                                const QString& informative) {
+  Alert alert;
+  alert.addButtonWithTitle(QStringLiteral("Open Preferences"));
+  alert.addButtonWithTitle(QStringLiteral("Cancel"));
+  alert.messageText = message;
+  alert.informativeText = informative;
+  alert.alertStyle = Alert::Style::Warning;
+  if (alert.runModal() == Alert::FirstButtonReturn) openPreferences();
+}
+
+void ZVAppDelegateBase::executeDocumentStartupAsInPref() {
+  switch (defaults_.integerForKey(kActionKey)) {
+    case 0:
+      QTimer::singleShot(kStartupDelayMs, this, &ZVAppDelegateBase::newDocIfNoDocOpened);
+      return;
+    case 1:
+      QTimer::singleShot(kStartupDelayMs, this, &ZVAppDelegateBase::openDialogIfNoDocOpened);
+      return;
+    case 2:
+      if (documents_) documents_->openDocument();
+      finishStartupAction();
+      return;
+    case 3:
+      break;
+    default:
+      finishStartupAction();
+      return;
+  }
+  if (defaults_.stringForKey(kPathKey).isEmpty()) {
+    MainQueue::defer([this] {
+      setStartupDocPathMessageString(kPleaseSelect);
+      setStartupDocSpecified(false);
+      alertOpeningPreferences(
+          QStringLiteral("Preference was set to open at startup a document without specifying it"),
+          QStringLiteral("You can fix the problem in the preferences"));
+      finishStartupAction();
+    });
+    return;
+  }
+  bool stale = false;
+  const auto resolved = ZVBookmark::urlForBookmark(defaults_.dataForKey(kBookmarkKey), stale);
+  if (stale) setStartupDocPathMessageString(kStale);
+  if (!resolved) {
+    // The recorded path stays: the drive may only be unmounted for now.
+    setStartupDocPathMessageString(kNotValid);
+    setStartupDocSpecified(true);
+    alertOpeningPreferences(
+        QStringLiteral("The system is negating the access to the document selected to be opened "
+                       "at startup"),
+        QStringLiteral("It must be re-selected in the preferences"));
+    finishStartupAction();
+    return;
+  }
+  openStartupDocument(resolved.value(), stale);
+  finishStartupAction();
+}
+
+void ZVAppDelegateBase::openStartupDocument(const QString& path, bool stale) {
+  if (!documents_) return;
+  // A file that is no vault, or cannot be read, is reported as any failed open is.
+  documents_->openFiles({path});
+  if (!stale || !documents_->documentForURL(path)) return;
+  if (auto renewed = ZVBookmark::bookmarkForURL_RW(path)) {
+    defaults_.setObject(kBookmarkKey, Value::data(renewed.value()));
+    defaults_.setString(kPathKey, path);
+    setStartupDocPathMessageString(QString());
+    setStartupDocSpecified(true);
+  }
+}
+
+void ZVAppDelegateBase::newDocIfNoDocOpened() {
+  if (documents_ && documents_->documents().empty() && !documentIsOpening())
+    documents_->newDocument();
+  finishStartupAction();
+}
+
+void ZVAppDelegateBase::openDialogIfNoDocOpened() {
+  if (documents_ && documents_->documents().empty() && !documentIsOpening())
+    documents_->openDocument();
+  finishStartupAction();
+}
+
+void ZVAppDelegateBase::selectStartupDoc() {
+  const QStringList chosen = OpenPanel::chooseFiles(
+      prefWindow,
+      {QStringLiteral("Select"), QStringLiteral("Select"), allowedStartupDocExtensions(), false});
+  if (chosen.isEmpty()) return;
+  const QString path = chosen.last();
+  if (auto bookmark = ZVBookmark::bookmarkForURL_RW(path))
+    defaults_.setObject(kBookmarkKey, Value::data(bookmark.value()));
+  else
+    defaults_.removeObjectForKey(kBookmarkKey);
+  defaults_.setString(kPathKey, path);
+  setStartupDocPathMessageString(QString());
+  setStartupDocSpecified(true);
+}
+
+void ZVAppDelegateBase::clearStartupSelectedDoc() {
+  defaults_.setObject(kBookmarkKey, Value::data(QByteArray()));
+  defaults_.setString(kPathKey, QString());
+  setStartupDocPathMessageString(kPleaseSelect);
+  setStartupDocSpecified(false);
+}
+
+QString ZVAppDelegateBase::resolveStartupDocForPreferences(bool& resolved, bool& stale) {
+  const auto url = ZVBookmark::urlForBookmark(defaults_.dataForKey(kBookmarkKey), stale);
+  resolved = url.ok();
+  if (stale) setStartupDocPathMessageString(kStale);
+  if (!url) return {};  // the recorded path stays, as at launch
+  if (url.value() != defaults_.stringForKey(kPathKey)) defaults_.setString(kPathKey, url.value());
+  return url.value();
+}
+
+void ZVAppDelegateBase::testOpenStartupDoc() {
+  bool resolved = false;
+  bool stale = false;
+  const QString path = resolveStartupDocForPreferences(resolved, stale);
+  if (resolved) openStartupDocument(path, stale);
+}
+
+void ZVAppDelegateBase::showInFinderStartupDoc() {
+  bool resolved = false;
+  bool stale = false;
+  const QString path = resolveStartupDocForPreferences(resolved, stale);
+  if (resolved && QFileInfo::exists(path)) FileReveal::revealInFileManager(path);
 }
 
 bool ZVAppDelegateBase::validateUserInterfaceItem(const UserInterfaceItem&) { return true; }

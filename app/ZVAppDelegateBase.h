@@ -6,16 +6,20 @@
 #include <QString>
 
 #include "app/AboutWindow.h"
+#include "platform/UserDefaultsController.h"
 #include "platform/UserInterfaceItem.h"
 
+class DocumentController;
 class QMainWindow;
+class ZVPrefToolbarDelegate;
 class QMenu;
 class QWidget;
 class UserDefaults;
 class ZVPhoneHome;
 
-// What any application of this family has: its name and release string, the start-up
-// document's status, the maker's links, the user guide and the About window.
+// What any application of this family has: its name and release string, the preferences
+// window, the start-up action and document, the maker's links, the user guide and the About
+// window.
 class ZVAppDelegateBase : public QObject {
   Q_OBJECT
 
@@ -24,6 +28,10 @@ class ZVAppDelegateBase : public QObject {
   ~ZVAppDelegateBase() override;
 
   UserDefaults& defaults() const { return defaults_; }
+  UserDefaultsController& defaultsController() { return defaultsController_; }
+
+  // The controller the start-up steps create and open documents with.
+  void setSharedDocumentController(DocumentController* controller) { documents_ = controller; }
 
   QPointer<QMenu> myHelpMenu;
   QPointer<QWidget> prefWindow;
@@ -39,6 +47,25 @@ class ZVAppDelegateBase : public QObject {
   void setStartupDocSpecified(bool specified);
 
   void adjustBeforeFinishingLaunching();
+
+  // The preferences window, made the first time it is asked for.
+  void openPreferences();
+  void openPreferencesAtSenderTagTab(int tag) { openPreferencesAtTab(tag); }
+  void openPreferencesAtTab(int index);
+  ZVPrefToolbarDelegate* prefToolbarDelegate() const;
+
+  // The start-up action chosen in the preferences, run once the launch has finished.
+  static constexpr int kStartupDelayMs = 1000;
+  void executeDocumentStartupAsInPref();
+  void newDocIfNoDocOpened();
+  void openDialogIfNoDocOpened();
+  // The start-up document, from the preferences window.
+  void selectStartupDoc();
+  void clearStartupSelectedDoc();
+  void testOpenStartupDoc();
+  void showInFinderStartupDoc();
+  void UseFrontDocumentAsStartupDoc() {}
+  virtual QStringList allowedStartupDocExtensions() const { return {QString()}; }
   // Whether to make an untitled document when the launch brings none to open.
   virtual bool applicationShouldOpenUntitledFile();
   virtual bool validateUserInterfaceItem(const UserInterfaceItem& item);
@@ -75,12 +102,28 @@ class ZVAppDelegateBase : public QObject {
   static QIcon applicationIcon();
 
  Q_SIGNALS:
+  // The start-up action has done all it does (its dialogs closed, its documents opened).
+  void startupActionFinished();
   void documentIsOpeningChanged(bool opening);
   void StartupDocPathMessageStringChanged(const QString& message);
   void StartupDocSpecifiedChanged(bool specified);
 
+ protected:
+  // The subclass's preferences window and its pane switcher.
+  virtual QMainWindow* makePreferencesWindow() { return nullptr; }
+
  private:
+  // Opens the start-up document; renews a stale bookmark once the document is open.
+  void openStartupDocument(const QString& path, bool stale);
+  // The shared first steps of Test and Reveal: the bookmark resolved, its path kept current.
+  QString resolveStartupDocForPreferences(bool& resolved, bool& stale);
+  // The alert whose first button opens the preferences.
+  void alertOpeningPreferences(const QString& message, const QString& informative);
+  void finishStartupAction() { Q_EMIT startupActionFinished(); }
+
   UserDefaults& defaults_;
+  UserDefaultsController defaultsController_;
+  DocumentController* documents_ = nullptr;
   bool documentIsOpening_ = false;
   QString appName_;
   QString releaseString_;

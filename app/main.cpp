@@ -6,6 +6,7 @@
 #include "Common/ZVAppSupportUtility.h"
 #include "app/ApplicationLaunch.h"
 #include "app/CoreDumps.h"
+#include "app/MyAppDelegate.h"
 #include "app/ZVAppDelegateBase.h"
 #include "platform/UserDefaults.h"
 
@@ -31,10 +32,17 @@ int main(int argc, char** argv) {
   options.process(application);
 
   ApplicationLaunch launch(UserDefaults::standardUserDefaults());
+  // The start-up action may show its dialog or alert only after a second, or after the event
+  // loop has started; until it is done, no window closing ends the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+  QObject::connect(&launch.delegate(), &ZVAppDelegateBase::startupActionFinished, &application, [] {
+    QApplication::setQuitOnLastWindowClosed(true);
+    // Nothing opened (a refused file, a cancelled dialog): nothing would ever
+    // close to quit.
+    bool anyWindow = false;
+    for (QWidget* window : QApplication::topLevelWidgets()) anyWindow |= window->isVisible();
+    if (!anyWindow) QMetaObject::invokeMethod(qApp, &QApplication::quit, Qt::QueuedConnection);
+  });
   launch.run(options.positionalArguments());
-  // Nothing opened (a refused file, a cancelled start): nothing would ever close to quit.
-  bool anyWindow = false;
-  for (QWidget* window : QApplication::topLevelWidgets()) anyWindow |= window->isVisible();
-  if (!anyWindow) return 0;
   return application.exec();
 }

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "Common/ZVUnarchivieFromDataToText.h"
 #include "platform/ColorUnarchiver.h"
 #include "platform/TypedStreamReader.h"
 
@@ -17,5 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ColorUnarchiver::stringAt(stream.value(), i);
   }
   (void)ColorUnarchiver::unarchiveObjectWithData(bytes);
+  (void)ZVUnarchivieFromDataToText::plainText(bytes);
   return 0;
 }

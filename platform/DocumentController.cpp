@@ -1,10 +1,10 @@
 #include "platform/DocumentController.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <algorithm>
 
 #include "platform/Alert.h"
+#include "platform/OpenPanel.h"
 
 namespace {
 QString canonical(const QString& path) {
@@ -77,10 +77,8 @@ void DocumentController::newDocument() {
 }
 
 void DocumentController::openDocument() {
-  const QStringList paths = QFileDialog::getOpenFileNames(
-      nullptr, QStringLiteral("Open"), QString(),
-      QStringLiteral("Vault documents (*.%1)").arg(QLatin1String(kFileExtension)));
-  openFiles(paths);
+  openFiles(OpenPanel::chooseFiles(
+      nullptr, {QStringLiteral("Open"), QString(), {QLatin1String(kFileExtension)}, true}));
 }
 
 void DocumentController::openFiles(const QStringList& paths) {

@@ -138,46 +138,46 @@ std::optional<Date> UserDefaults::dateForKey(const QString& key) const {
 }
 
 void UserDefaults::setObject(const QString& key, const Value& value) {
-  write(key, value);
-  Q_EMIT valueChanged(key);
-}
-
-void UserDefaults::write(const QString& key, const Value& value) {
   switch (value.type()) {
     case Value::Type::Absent:
-      settings_->remove(key);
+      write(key, {});
       return;
     case Value::Type::Boolean:
-      settings_->setValue(key, value.toBool() ? QStringLiteral("true") : QStringLiteral("false"));
+      write(key, value.toBool() ? QStringLiteral("true") : QStringLiteral("false"));
       return;
     case Value::Type::Integer:
-      settings_->setValue(key, QString::number(value.toInteger()));
+      write(key, QString::number(value.toInteger()));
       return;
     case Value::Type::Unsigned:
-      settings_->setValue(key, QString::number(value.toUnsigned()));
+      write(key, QString::number(value.toUnsigned()));
       return;
     case Value::Type::Double:
-      settings_->setValue(key, QString::number(value.toDouble(), 'g', 17));
+      write(key, QString::number(value.toDouble(), 'g', 17));
       return;
     case Value::Type::String:
-      settings_->setValue(key, value.toString());
+      write(key, value.toString());
       return;
     case Value::Type::Data:
-      settings_->setValue(
-          key, QString::fromLatin1(kDataPrefix) + QString::fromLatin1(value.toData().toBase64()));
+      write(key, QString::fromLatin1(kDataPrefix) + QString::fromLatin1(value.toData().toBase64()));
       return;
     case Value::Type::Date:
-      settings_->setValue(key, QString::fromLatin1(kDatePrefix) +
-                                   QString::number(value.toDate().sinceReferenceDate, 'g', 17));
+      write(key, QString::fromLatin1(kDatePrefix) +
+                     QString::number(value.toDate().sinceReferenceDate, 'g', 17));
       return;
     default:
       return;  // lists, dictionaries and rectangles are not settings of this application
   }
 }
 
-void UserDefaults::removeObjectForKey(const QString& key) {
-  settings_->remove(key);
-  Q_EMIT valueChanged(key);
+void UserDefaults::removeObjectForKey(const QString& key) { write(key, {}); }
+
+void UserDefaults::write(const QString& key, const QVariant& raw) {
+  const QVariant before = settings_->value(key);
+  if (raw.isValid())
+    settings_->setValue(key, raw);
+  else
+    settings_->remove(key);
+  if (before != raw) Q_EMIT valueChanged(key);
 }
 
 void UserDefaults::synchronize() { settings_->sync(); }

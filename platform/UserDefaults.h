@@ -10,8 +10,8 @@
 // The user's settings: values the user set, stored in an INI file, over a registered domain
 // that lives in memory only and is registered again at every launch. Reads are typed: a stored
 // value that cannot be read as the registered value's type reads as the registered value, so a
-// hand-edited or damaged file never yields garbage. Windows that follow a setting listen to
-// valueChanged.
+// hand-edited or damaged file never yields garbage. Every change made through it is announced,
+// so views and readers of a setting follow it.
 class UserDefaults : public QObject {
   Q_OBJECT
 
@@ -51,11 +51,13 @@ class UserDefaults : public QObject {
   QSettings& store() { return *settings_; }
 
  Q_SIGNALS:
-  // The value read under key may have changed (set, removed or registered anew).
+  // The value read under key may have changed: a stored value was set to another or removed
+  // (a write of the same value announces nothing), or a value was registered anew.
   void valueChanged(const QString& key);
 
  private:
-  void write(const QString& key, const Value& value);
+  void write(const QString& key, const QVariant& raw);
+
   // Reads the stored entry as a value of that type; absent when it is missing or unreadable.
   Value storedAs(const QString& key, Value::Type type) const;
 

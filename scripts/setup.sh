@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev python3
   libqt6printsupport6  # printing the record table, to paper or PDF
   libqt6svg6  # the SVG image plug-in: the icon's PNGs are rendered from it, desktops show it
+  qt6-image-formats-plugins  # TIFF, the image data form of the image transformer
   libssl-dev
   libicu-dev  # collation: the localised sort orders of the record table
   googletest libgtest-dev libgmock-dev libbenchmark-dev

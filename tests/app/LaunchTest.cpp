@@ -14,6 +14,7 @@
 #include "app/ZVAppDelegateBase.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/AtomicFile.h"
+#include "platform/OpenPanel.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
 #include "tests/app/SavedVault.h"
@@ -87,7 +88,14 @@ TEST_F(LaunchTest, AutosavingDelayIsReadOnceAtLaunch) {
 
 TEST_F(LaunchTest, NoStartupDocumentIsReportedAndOtherStartupActionsOpenNothing) {
   defaults->setInteger(QStringLiteral("StartupActionTag"), 2);
+  int panels = 0;
+  OpenPanel::setChooser([&panels](QWidget*, const OpenPanel::Request&) {
+    ++panels;
+    return QStringList();
+  });
   start();
+  OpenPanel::setChooser({});
+  EXPECT_EQ(panels, 1);  // the open dialog at once, cancelled
   EXPECT_FALSE(launch->delegate().StartupDocSpecified());
   EXPECT_EQ(launch->delegate().StartupDocPathMessageString(),
             QStringLiteral("Please select a file or change startup option"));

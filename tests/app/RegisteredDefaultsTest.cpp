@@ -140,3 +140,24 @@ TEST_F(RegisteredDefaultsTest, DamagedDataOrDateOfAnUnregisteredKeyIsAbsent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UserDefaultsChanges, AreAnnouncedOncePerRealChange) {
+  QTemporaryDir dir;
+  UserDefaults defaults(dir.filePath(QStringLiteral("q.conf")));
+  MyAppDelegate::initialize(defaults);
+  QStringList announced;
+  QObject::connect(&defaults, &UserDefaults::valueChanged,
+                   [&announced](const QString& key) { announced << key; });
+  defaults.setInteger(QStringLiteral("tableSortCompare"), 0);
+  defaults.setInteger(QStringLiteral("tableSortCompare"), 0);  // the same again: silent
+  defaults.setBool(QStringLiteral("enableDisambiguator"), true);
+  defaults.removeObjectForKey(QStringLiteral("tableSortCompare"));
+  defaults.removeObjectForKey(QStringLiteral("tableSortCompare"));  // nothing left to remove
+  EXPECT_EQ(announced,
+            (QStringList{QStringLiteral("tableSortCompare"), QStringLiteral("enableDisambiguator"),
+                         QStringLiteral("tableSortCompare")}));
+}
+
+}  // namespace

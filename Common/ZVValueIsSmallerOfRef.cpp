@@ -1,0 +1,15 @@
+#include "Common/ZVValueIsSmallerOfRef.h"
+
+#include "Common/TransformerInput.h"
+
+using namespace transformer_input;
+
+QVariant ZVValueIsSmallerOfRef::transformedValue(const QVariant& value) const {
+  const Value v = read(value);
+  if (v.isAbsent()) return {};
+  return number(int16Of(v) < myRefValue ? 1 : 0);
+}
+
+QMetaType ZVValueIsSmallerOfRef::transformedValueClass() const {
+  return QMetaType::fromType<Value>();
+}

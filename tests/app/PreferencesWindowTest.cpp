@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+#include "Common/ZVBookmark.h"
+#include "app/ApplicationLaunch.h"
+#include "app/FileReveal.h"
+#include "app/MyAppDelegate.h"
+#include "app/MyPrefToolbarDelegate.h"
+#include "app/PreferencesWindow.h"
+#include "app/ZVRevertDocController.h"
+#include "platform/OpenPanel.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "tests/app/SavedVault.h"
+
+namespace {
+
+const int kHeights[] = {215, 153, 150, 424, 140, 150};
+const char* const kLabels[] = {"General", "Font",     "Password Create",
+                               "Timing",  "Advanced", "Software Update"};
+
+class PreferencesWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Quorlith.conf")));
+    defaults->setInteger(QStringLiteral("StartupActionTag"), 4);  // nothing at launch
+    launch = std::make_unique<ApplicationLaunch>(*defaults);
+    launch->run({});
+    gui::settle();
+  }
+  void TearDown() override {
+    OpenPanel::setChooser({});
+    FileReveal::setRevealer({});
+    gui::closeAllAlerts();
+    launch.reset();
+    gui::settle();
+  }
+  PreferencesWindow* open(int tab = 0) {
+    launch->delegate().openPreferencesAtTab(tab);
+    gui::settle();
+    return qobject_cast<PreferencesWindow*>(launch->delegate().prefWindow.data());
+  }
+  template <typename W>
+  W* find(PreferencesWindow* w, const char* name) {
+    return w->findChild<W*>(QString::fromLatin1(name));
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<UserDefaults> defaults;
+  std::unique_ptr<ApplicationLaunch> launch;
+};
+
+TEST_F(PreferencesWindowTest, PanesSwitchAndTheWindowTakesTheirHeightsKeepingItsTop) {
+  PreferencesWindow* w = open();
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(w->isVisible());
+  MyPrefToolbarDelegate* panes = w->panes();
+  QToolBar* bar = w->findChild<QToolBar*>(QStringLiteral("prefToolBar"));
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(bar->actions().size(), 6);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("General"));
+  const int top = w->geometry().top();
+  const int chrome = w->height() - kHeights[0];
+  EXPECT_GT(chrome, 0);
+
+  for (int i : {3, 1, 2, 5, 4, 0}) {
+    SCOPED_TRACE(kLabels[i]);
+    bar->actions()[i]->trigger();  // as a click on the toolbar
+    gui::settle();
+    EXPECT_EQ(w->windowTitle(), QString::fromLatin1(kLabels[i]));
+    EXPECT_EQ(w->tabView()->currentIndex(), i);
+    EXPECT_EQ(w->tabView()->height(), kHeights[i]);
+    EXPECT_EQ(w->height(), chrome + kHeights[i]);
+    EXPECT_EQ(w->geometry().top(), top);
+    EXPECT_TRUE(bar->actions()[i]->isChecked());
+    // Everything of the pane fits in its height.
+    EXPECT_LE(w->tabView()->currentWidget()->minimumSizeHint().height(), kHeights[i]);
+  }
+  const int general = w->height();
+  panes->SetPanelTab(3);
+  EXPECT_EQ(w->height() - general, 209);
+
+  for (int outside : {6, -1}) {
+    panes->SetPanelTab(outside);
+    EXPECT_EQ(w->tabView()->currentIndex(), 3);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Timing"));
+  }
+
+  // Asked for again while shown: the same window, not moved, at the pane asked for.
+  w->move(QPoint(40, 30));
+  gui::settle();
+  const QPoint at = w->pos();
+  launch->delegate().openPreferencesAtTab(2);
+  gui::settle();
+  EXPECT_EQ(launch->delegate().prefWindow.data(), w);
+  EXPECT_EQ(w->pos(), at);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Password Create"));
+  EXPECT_TRUE(bar->actions()[2]->isChecked());
+  EXPECT_FALSE(w->menuBar()->actions().isEmpty());
+}
+
+TEST_F(PreferencesWindowTest, ScreenshotsOfEveryPane) {
+  PreferencesWindow* w = open();
+  ASSERT_NE(w, nullptr);
+  for (int i = 0; i < 6; ++i) {
+    w->panes()->SetPanelTab(i);
+    gui::settle();
+    gui::snapshot(w, QStringLiteral("preferences-%1").arg(i));
+  }
+}
+
+TEST_F(PreferencesWindowTest, ControlsStoreAndFollowTheSettings) {
+  PreferencesWindow* w = open(3);
+  auto* lock = find<QCheckBox>(w, "autolocBackgroundEnabled");
+  auto* lockAfter = find<QSpinBox>(w, "autolocBackgroundInterval");
+  auto* notice = find<QSpinBox>(w, "notifyHudTimer");
+  ASSERT_TRUE(lock && lockAfter && notice);
+  EXPECT_FALSE(lock->isChecked());
+  EXPECT_FALSE(lockAfter->isEnabled());
+  EXPECT_EQ(lockAfter->minimum(), 30);
+  EXPECT_EQ(notice->minimum(), 3);
+  EXPECT_EQ(notice->maximum(), 30);
+
+  QTest::mouseClick(lock, Qt::LeftButton);
+  EXPECT_TRUE(defaults->boolForKey(QStringLiteral("autolocBackgroundEnabled")));
+  EXPECT_TRUE(lockAfter->isEnabled());
+  lockAfter->setValue(300);
+  EXPECT_EQ(defaults->integerForKey(QStringLiteral("autolocBackgroundInterval")), 300);
+
+  // Changed elsewhere: the window follows; values it cannot show read as the registered ones.
+  defaults->setInteger(QStringLiteral("notifyHudTimer"), 25);
+  EXPECT_EQ(notice->value(), 25);
+  defaults->setInteger(QStringLiteral("notifyHudTimer"), 1000);
+  EXPECT_EQ(notice->value(), 10);
+  defaults->setInteger(QStringLiteral("autolocBackgroundInterval"), 5);
+  EXPECT_EQ(lockAfter->value(), 120);
+
+  auto* sort = find<QComboBox>(w, "tableSortCompare");
+  ASSERT_NE(sort, nullptr);
+  EXPECT_EQ(sort->currentData().toInt(), 2);
+  sort->setCurrentIndex(0);
+  EXPECT_EQ(defaults->integerForKey(QStringLiteral("tableSortCompare")), 0);
+  defaults->setInteger(QStringLiteral("tableSortCompare"), 7);
+  EXPECT_EQ(sort->currentData().toInt(), 2);
+
+  auto* chars = find<QLineEdit>(w, "noCharStringDisambiguator");
+  ASSERT_NE(chars, nullptr);
+  EXPECT_EQ(chars->text(), QStringLiteral("0O1lI"));
+  EXPECT_FALSE(chars->isEnabled());
+
+  // Restore Defaults returns the pane's settings to their registered values.
+  w->panes()->SetPanelTab(3);
+  QPushButton* restore = nullptr;
+  for (auto* b : w->tabView()->currentWidget()->findChildren<QPushButton*>())
+    if (b->text() == u"Restore &Defaults") restore = b;
+  ASSERT_NE(restore, nullptr);
+  QTest::mouseClick(restore, Qt::LeftButton);
+  EXPECT_FALSE(defaults->boolForKey(QStringLiteral("autolocBackgroundEnabled")));
+  EXPECT_EQ(defaults->integerForKey(QStringLiteral("autolocBackgroundInterval")), 120);
+  EXPECT_FALSE(lock->isChecked());
+  EXPECT_EQ(defaults->integerForKey(QStringLiteral("tableSortCompare")), 7);  // another pane's
+}
+
+TEST_F(PreferencesWindowTest, StartupDocumentChosenTestedRevealedAndCleared) {
+  const QString vault = dir.filePath(QStringLiteral("Home.qvlt"));
+  ASSERT_TRUE(writeSavedVault(vault));
+  PreferencesWindow* w = open(0);
+  auto* openThis = find<QRadioButton>(w, "startupAction3");
+  auto* choose = find<QPushButton>(w, "selectStartupDoc");
+  auto* test = find<QPushButton>(w, "testOpenStartupDoc");
+  auto* reveal = find<QPushButton>(w, "showInFinderStartupDoc");
+  auto* clear = find<QPushButton>(w, "clearStartupSelectedDoc");
+  auto* path = find<QLabel>(w, "startupDocPath");
+  auto* status = find<QLabel>(w, "startupDocStatus");
+  ASSERT_TRUE(openThis && choose && test && reveal && clear && path && status);
+  EXPECT_FALSE(choose->isEnabled());  // until "Open this vault" is the action
+  EXPECT_EQ(status->text(), QStringLiteral("Please select a file or change startup option"));
+
+  // On its round button: only the button and its label take clicks.
+  QTest::mouseClick(openThis, Qt::LeftButton, {}, QPoint(8, openThis->height() / 2));
+  EXPECT_EQ(defaults->integerForKey(QStringLiteral("StartupActionTag")), 3);
+  EXPECT_TRUE(choose->isEnabled());
+  EXPECT_FALSE(test->isEnabled());
+  OpenPanel::setChooser([&vault](QWidget* parent, const OpenPanel::Request& request) {
+    EXPECT_EQ(request.prompt, QStringLiteral("Select"));
+    EXPECT_FALSE(request.multiple);
+    EXPECT_NE(parent, nullptr);
+    return QStringList{vault};
+  });
+  QTest::mouseClick(choose, Qt::LeftButton);
+  gui::settle();
+  EXPECT_EQ(defaults->stringForKey(QStringLiteral("StartupSelectedDocPath")), vault);
+  EXPECT_EQ(path->text(), vault);
+  EXPECT_TRUE(status->text().isEmpty());
+  EXPECT_TRUE(test->isEnabled());
+  gui::snapshot(w, QStringLiteral("preferences-0-chosen"));
+
+  QStringList revealed;
+  FileReveal::setRevealer([&revealed](const QString& p) { revealed << p; });
+  QTest::mouseClick(reveal, Qt::LeftButton);
+  EXPECT_EQ(revealed, QStringList{vault});
+
+  QTest::mouseClick(test, Qt::LeftButton);
+  gui::settle();
+  EXPECT_EQ(launch->controller().documents().size(), 1u);
+
+  QTest::mouseClick(clear, Qt::LeftButton);
+  EXPECT_TRUE(defaults->stringForKey(QStringLiteral("StartupSelectedDocPath")).isEmpty());
+  EXPECT_EQ(status->text(), QStringLiteral("Please select a file or change startup option"));
+  EXPECT_TRUE(path->text().isEmpty());
+  EXPECT_FALSE(test->isEnabled());
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "Common/ZVBookmark.h"
+#include "app/ApplicationLaunch.h"
+#include "app/FileReveal.h"
+#include "app/MyAppDelegate.h"
+#include "app/ZVRevertDocController.h"
+#include "platform/OpenPanel.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "tests/app/SavedVault.h"
+#include "vault/PasswordSheet.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+
+// The application's controller, counting the untitled documents and files it is asked for.
+class SpyController : public ZVRevertDocController {
+ public:
+  int untitled = 0;
+  QStringList opened;
+
+ protected:
+  Document* makeUntitledDocument(QString* error) override {
+    ++untitled;
+    return ZVRevertDocController::makeUntitledDocument(error);
+  }
+  Document* makeDocumentWithContentsOfURL(const QString& path, QString* error) override {
+    opened << path;
+    return ZVRevertDocController::makeDocumentWithContentsOfURL(path, error);
+  }
+};
+
+class StartupActionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Quorlith.conf")));
+    vault = dir.filePath(QStringLiteral("Home.qvlt"));
+    ASSERT_TRUE(writeSavedVault(vault));
+    OpenPanel::setChooser([this](QWidget*, const OpenPanel::Request& request) {
+      requests << request;
+      return chosen;
+    });
+  }
+  void TearDown() override {
+    OpenPanel::setChooser({});
+    FileReveal::setRevealer({});
+    gui::closeAllAlerts();
+    for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+    launch.reset();
+    gui::settle();
+  }
+  // Launches with the files given; the alert the launch may show is answered with button.
+  void start(const QStringList& files, const QString& button = QStringLiteral("Cancel")) {
+    auto spyController = std::make_unique<SpyController>();
+    spy = spyController.get();
+    launch = std::make_unique<ApplicationLaunch>(*defaults, std::move(spyController));
+    QObject::connect(&launch->delegate(), &ZVAppDelegateBase::startupActionFinished,
+                     [this] { ++finished; });
+    answerAlertsWith(button);
+    launch->run(files);
+    gui::settle();
+  }
+  void answerAlertsWith(const QString& button) {
+    auto* presser = new QTimer(&launch->delegate());
+    QObject::connect(presser, &QTimer::timeout, [this, button] {
+      if (QMessageBox* box = gui::onlyAlert()) {
+        alerts << box->text();
+        gui::pressAlertButton(button);
+      }
+    });
+    presser->start(30);
+  }
+  void chooseStartupDocument(const QString& path) {
+    const QByteArray bookmark = ZVBookmark::bookmarkForURL_RW(path).value();
+    defaults->setObject(QStringLiteral("StartupSelectedDocBookmark"), Value::data(bookmark));
+    defaults->setString(QStringLiteral("StartupSelectedDocPath"), path);
+    defaults->setInteger(QStringLiteral("StartupActionTag"), 3);
+  }
+  MyAppDelegate& delegate() { return launch->delegate(); }
+
+  QTemporaryDir dir;
+  std::unique_ptr<UserDefaults> defaults;
+  std::unique_ptr<ApplicationLaunch> launch;
+  SpyController* spy = nullptr;
+  QString vault;
+  QStringList chosen;
+  QList<OpenPanel::Request> requests;
+  QStringList alerts;
+  int finished = 0;
+};
+
+TEST_F(StartupActionTest, EachActionWithAndWithoutFilesGiven) {
+  const struct {
+    int tag;
+    bool files;
+    bool untitledAnswer;  // YES only for action 0; asked only when no file is given
+    int untitled;
+    int panels;
+    bool waitsASecond;
+  } rows[] = {
+      {0, false, true, 1, 0, true},   {0, true, true, 0, 0, true},
+      {1, false, false, 0, 1, true},  {1, true, false, 0, 0, true},
+      {2, false, false, 0, 1, false}, {2, true, false, 0, 1, false},
+      {4, false, false, 0, 0, false}, {-1, false, false, 0, 0, false},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << "tag " << r.tag << (r.files ? " with a file" : ""));
+    defaults->setInteger(QStringLiteral("StartupActionTag"), r.tag);
+    requests.clear();
+    finished = 0;
+    start(r.files ? QStringList{vault} : QStringList{});
+    EXPECT_EQ(delegate().applicationShouldOpenUntitledFile(), r.untitledAnswer);
+    if (r.waitsASecond) {
+      EXPECT_EQ(finished, 0);
+      EXPECT_TRUE(requests.isEmpty());  // nothing before the second has passed
+      QTest::qWait(ZVAppDelegateBase::kStartupDelayMs + 200);
+      gui::settle();
+    }
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(spy->untitled, r.untitled);
+    EXPECT_EQ(requests.size(), r.panels);
+    EXPECT_EQ(spy->opened.size(), r.files ? 1 : 0);
+    if (!requests.isEmpty()) {
+      EXPECT_EQ(requests.first().suffixes, QStringList{QStringLiteral("qvlt")});
+    }
+    EXPECT_TRUE(alerts.isEmpty()) << alerts.join(u'|').toStdString();
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(StartupActionTest, ADocumentClosedWithinTheSecondStillSuppressesTheNewOne) {
+  defaults->setInteger(QStringLiteral("StartupActionTag"), 0);
+  start({vault});
+  ASSERT_EQ(spy->documents().size(), 1u);
+  spy->closeAllDocuments();
+  gui::settle();
+  QTest::qWait(ZVAppDelegateBase::kStartupDelayMs + 200);
+  gui::settle();
+  EXPECT_EQ(spy->untitled, 0);
+  EXPECT_TRUE(delegate().documentIsOpening());
+}
+
+TEST_F(StartupActionTest, StartupDocumentOpensAndAStaleOneIsRenewed) {
+  chooseStartupDocument(vault);
+  start({});
+  EXPECT_EQ(spy->opened, QStringList{QFileInfo(vault).canonicalFilePath()});
+  EXPECT_EQ(spy->untitled, 0);
+  EXPECT_TRUE(delegate().StartupDocPathMessageString().isEmpty());
+  EXPECT_TRUE(alerts.isEmpty());
+  launch.reset();
+  gui::settle();
+
+  // Renamed since: found, opened, and remembered under its new name.
+  const QString renamed = dir.filePath(QStringLiteral("Renamed.qvlt"));
+  ASSERT_TRUE(QFile::rename(vault, renamed));
+  start({});
+  EXPECT_EQ(spy->opened, QStringList{renamed});
+  EXPECT_EQ(defaults->stringForKey(QStringLiteral("StartupSelectedDocPath")), renamed);
+  bool stale = true;
+  auto resolved = ZVBookmark::urlForBookmark(
+      defaults->dataForKey(QStringLiteral("StartupSelectedDocBookmark")), stale);
+  ASSERT_TRUE(resolved);
+  EXPECT_EQ(resolved.value(), renamed);
+  EXPECT_FALSE(stale);
+  EXPECT_TRUE(delegate().StartupDocPathMessageString().isEmpty());
+}
+
+TEST_F(StartupActionTest, StartupDocumentFailures) {
+  // No document chosen: the alert comes once the launch is over.
+  defaults->setInteger(QStringLiteral("StartupActionTag"), 3);
+  start({});
+  EXPECT_EQ(alerts, QStringList{QStringLiteral(
+                        "Preference was set to open at startup a document without specifying it")});
+  EXPECT_FALSE(delegate().StartupDocSpecified());
+  EXPECT_EQ(delegate().StartupDocPathMessageString(),
+            QStringLiteral("Please select a file or change startup option"));
+  EXPECT_EQ(finished, 1);
+  launch.reset();
+  gui::settle();
+
+  // A bookmark that leads nowhere: alert, status, and the recorded path kept; the first
+  // button opens the preferences.
+  chooseStartupDocument(vault);
+  QFile::remove(vault);
+  alerts.clear();
+  start({}, QStringLiteral("Open Preferences"));
+  EXPECT_EQ(alerts, QStringList{QStringLiteral("The system is negating the access to the document "
+                                               "selected to be opened at startup")});
+  EXPECT_EQ(delegate().StartupDocPathMessageString(),
+            QStringLiteral("Not valid bookmark. Please re-select"));
+  EXPECT_TRUE(delegate().StartupDocSpecified());
+  EXPECT_EQ(defaults->stringForKey(QStringLiteral("StartupSelectedDocPath")), vault);
+  ASSERT_TRUE(delegate().prefWindow);
+  EXPECT_TRUE(delegate().prefWindow->isVisible());
+  EXPECT_TRUE(spy->documents().empty());
+  launch.reset();
+  gui::settle();
+
+  // A file that is no vault: reported as any failed open.
+  QFile junk(vault);
+  ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+  junk.write("not a vault");
+  junk.close();
+  chooseStartupDocument(vault);
+  alerts.clear();
+  start({}, QStringLiteral("OK"));
+  ASSERT_EQ(alerts.size(), 1);
+  EXPECT_TRUE(alerts.first().contains(QStringLiteral("Home.qvlt"))) << alerts.first().toStdString();
+  EXPECT_TRUE(spy->documents().empty());
+}
+
+}  // namespace
