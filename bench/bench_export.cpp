@@ -9,31 +9,10 @@
 
 #include "platform/AtomicFile.h"
 #include "transfer/ZVDataExportManager.h"
+#include "vault/RecordFieldTable.h"
 #include "vault/VaultKeys.h"
 
 namespace {
-ArrayRef fieldTable() {
-  static const std::pair<const char*, const char*> entries[] = {
-      {"Category", "categoryPtr.cat_category"},
-      {"Name", "name"},
-      {"Url", "url"},
-      {"Account", "account"},
-      {"User ID", "userID"},
-      {"Password", "password"},
-      {"Pin", "pin"},
-      {"Security", "security"},
-      {"Email", "email"},
-      {"Note", "note"}};
-  auto table = Array::create();
-  for (const auto& [title, key] : entries) {
-    auto entry = Dictionary::create();
-    entry->setValue(QStringLiteral("publicKey"), QString::fromLatin1(title));
-    entry->setValue(QStringLiteral("innerKey"), QString::fromLatin1(key));
-    table->append(entry);
-  }
-  return table;
-}
-
 // Records in 20 categories; one in ten has a note of two lines and a password with the
 // characters that quoting and escaping take care of.
 std::vector<DictRef> makeRecords(int count) {
@@ -78,7 +57,7 @@ void exportRecords(benchmark::State& state) {
   const QString path = dir.filePath(QStringLiteral("export.txt"));
   const std::vector<DictRef>& records = recordsFor(count);
   for (auto _ : state) {
-    ZVDataExportManager manager(records, fieldTable());
+    ZVDataExportManager manager(records, recordFieldTable());
     manager.addAllToRight();
     manager.setFileFormatToSave(format);
     manager.setUseFieldNamesAsFirstRow(true);
@@ -97,7 +76,7 @@ BENCHMARK(exportRecords)
 // The floor: as many bytes as the TSV export of that many records, written the same way.
 void writeSameBytes(benchmark::State& state) {
   const int count = int(state.range(0));
-  ZVDataExportManager manager(recordsFor(count), fieldTable());
+  ZVDataExportManager manager(recordsFor(count), recordFieldTable());
   manager.addAllToRight();
   manager.setUseFieldNamesAsFirstRow(true);
   const QByteArray bytes = manager.exportText().toUtf8();

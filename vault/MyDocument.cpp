@@ -4,41 +4,20 @@
 
 #include "Common/ZVAppSupportUtility.h"
 #include "platform/FileBytes.h"
-#include "transfer/DataExportFlow.h"
 #include "platform/MainQueue.h"
 #include "platform/Sheet.h"
+#include "transfer/DataExportFlow.h"
 #include "transfer/DataImportFlow.h"
 #include "transfer/ImportedRecords.h"
 #include "transfer/MyDataImportManager.h"
 #include "transfer/ZVDataExportManager.h"
 #include "vault/CurrentFormatEncryptor.h"
+#include "vault/RecordFieldTable.h"
 
 namespace {
 std::function<void()>& openingNotifier() {
   static std::function<void()> notifier;
   return notifier;
-}
-
-ArrayRef fieldKeyTable() {
-  static const std::pair<const char*, const char*> entries[] = {
-      {"Category", "categoryPtr.cat_category"},
-      {"Name", "name"},
-      {"Url", "url"},
-      {"Account", "account"},
-      {"User ID", "userID"},
-      {"Password", "password"},
-      {"Pin", "pin"},
-      {"Security", "security"},
-      {"Email", "email"},
-      {"Note", "note"}};
-  auto table = Array::create();
-  for (const auto& [publicKey, innerKey] : entries) {
-    auto entry = Dictionary::create();
-    entry->setValue(QStringLiteral("publicKey"), QString::fromLatin1(publicKey));
-    entry->setValue(QStringLiteral("innerKey"), QString::fromLatin1(innerKey));
-    table->append(entry);
-  }
-  return table;
 }
 
 const char kCompatibleText[] =
@@ -55,7 +34,7 @@ constexpr double kUnlockedDefaultHeight = 460;
 }  // namespace
 
 MyDocument::MyDocument(QObject* parent)
-    : ZVCryptoDoc(parent), keysForImport_(fieldKeyTable()), keysForExport_(fieldKeyTable()) {
+    : ZVCryptoDoc(parent), keysForImport_(recordFieldTable()), keysForExport_(recordFieldTable()) {
   vault_.recordController().myDoc = this;
   vault_.categoryController().myDoc = this;
   if (const auto& notify = openingNotifier()) notify();

@@ -11,6 +11,7 @@
 #include "transfer/DelimitedTextParser.h"
 #include "transfer/ZVDataExportManager.h"
 #include "transfer/ZVSmartStringFileReader.h"
+#include "vault/RecordFieldTable.h"
 #include "vault/VaultKeys.h"
 
 namespace {
@@ -26,18 +27,6 @@ const char* const kKeys[] = {"categoryPtr.cat_category",
                              "security",
                              "email",
                              "note"};
-
-// The document's field table, as the document hands it to the export.
-ArrayRef fieldTable() {
-  auto table = Array::create();
-  for (int i = 0; i < 10; ++i) {
-    auto entry = Dictionary::create();
-    entry->setValue(QStringLiteral("publicKey"), QString::fromLatin1(kTitles[i]));
-    entry->setValue(QStringLiteral("innerKey"), QString::fromLatin1(kKeys[i]));
-    table->append(entry);
-  }
-  return table;
-}
 
 QStringList titles(const FieldKeyList& list) {
   QStringList out;
@@ -80,7 +69,7 @@ class ExportManagerTest : public ::testing::Test {
   }
 
   QTemporaryDir dir;
-  CountingManager manager{{}, fieldTable()};
+  CountingManager manager{{}, recordFieldTable()};
 };
 
 TEST_F(ExportManagerTest, FieldsMoveBetweenTheListsAndComeBackAtTheEnd) {
@@ -189,8 +178,8 @@ TEST_F(ExportManagerTest, EachFormatHasItsPresetAndExtension) {
 TEST_F(ExportManagerTest, TheFileIsUtf8WithoutMarkAndTheOwnersAlone) {
   auto record = Dictionary::create();
   record->setValue(RecordKeys::name(), QStringLiteral("Zoë"));
-  CountingManager withRecord({record}, fieldTable());
-  withRecord.rightKeyArrayController().append(fieldTable()->at(1).toDictionary());
+  CountingManager withRecord({record}, recordFieldTable());
+  withRecord.rightKeyArrayController().append(recordFieldTable()->at(1).toDictionary());
   const QString path = dir.filePath(QStringLiteral("out.tsv"));
   ASSERT_TRUE(withRecord.writeToFile(path));
   QFile file(path);
@@ -271,7 +260,7 @@ TEST_F(ExportManagerTest, DelimitedExportsReadBackFieldForField) {
                {ExportFileFormat::PlainCSV, false}};
   const std::vector<DictRef> records = hardRecords();
   for (const auto& c : cases) {
-    CountingManager exporting(records, fieldTable());
+    CountingManager exporting(records, recordFieldTable());
     exporting.addAllToRight();
     exporting.setFileFormatToSave(c.format);
     exporting.setUseFieldNamesAsFirstRow(true);
@@ -296,9 +285,9 @@ TEST_F(ExportManagerTest, DelimitedExportsReadBackFieldForField) {
                 .toString();
         ZVSmartStringFileReader::replaceStringWithNewline(expected);
         if (c.cleaned)
-          expected =
-              ExportWriter::text({records[std::size_t(r)]}, {fieldTable()->at(f).toDictionary()},
-                                 {ExportFileFormat::TSV, false, {}});
+          expected = ExportWriter::text({records[std::size_t(r)]},
+                                        {recordFieldTable()->at(f).toDictionary()},
+                                        {ExportFileFormat::TSV, false, {}});
         EXPECT_EQ(table.field(r + 1, f), expected) << "format " << c.format << " field " << f;
       }
     }
