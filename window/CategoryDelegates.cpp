@@ -1,6 +1,5 @@
 #include "window/CategoryDelegates.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPersistentModelIndex>
@@ -8,6 +7,7 @@
 
 #include "Common/ZVLabelDrawer.h"
 #include "window/CategoryTableModel.h"
+#include "window/LabelCell.h"
 
 MyCatEditDelegate::MyCatEditDelegate(QTableView* myCategoryTable,
                                      std::function<void()> synkNotesWithCategory, QObject* parent)
@@ -35,19 +35,11 @@ void MyCategoryTableDelegate::paint(QPainter* painter, const QStyleOptionViewIte
   QStyleOptionViewItem background = option;
   initStyleOption(&background, index);
   background.text.clear();
-  QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
-  // The label is as wide as the column and cut 2 short of it, as in the record table.
-  const int w = option.rect.width() - 2;
-  const int h = option.rect.height() - 2;
-  if (w <= 0 || h <= 0) return;
-  LabelText text{index.data(Qt::DisplayRole).toString(), labelFont_,
-                 index.data(CategoryTableModel::TextColorRole).value<QColor>()};
-  const QColor back = index.data(CategoryTableModel::BackColorRole).value<QColor>();
-  painter->save();
-  painter->translate(option.rect.topLeft() + QPoint(1, 1));
-  painter->setClipRect(QRect(0, 0, w, h));
-  ZVLabelDrawerExt::drawString(*painter, text, option.rect.width(), h, back);
-  painter->restore();
+  // As in the record table.
+  paintLabelCell(*painter, background,
+                 LabelText{index.data(Qt::DisplayRole).toString(), labelFont_,
+                           index.data(CategoryTableModel::TextColorRole).value<QColor>()},
+                 index.data(CategoryTableModel::BackColorRole).value<QColor>());
 }
 
 QWidget* MyCategoryTableDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,

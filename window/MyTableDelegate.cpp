@@ -6,6 +6,7 @@
 
 #include "Common/ZVLabelDrawer.h"
 #include "platform/UserDefaults.h"
+#include "window/LabelCell.h"
 #include "window/RecordTableModel.h"
 
 MyTableDelegate::MyTableDelegate(int categoryColumn, const QFont& labelFont, QObject* parent)
@@ -27,20 +28,11 @@ void MyTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     QStyledItemDelegate::paint(painter, option, index);
     return;
   }
-  // The row's background and selection as for any cell, then the label over it.
   QStyleOptionViewItem background = option;
   initStyleOption(&background, index);
   background.text.clear();
-  QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
-  const int w = option.rect.width() - 2;
-  const int h = option.rect.height() - 2;
-  if (w <= 0 || h <= 0) return;
-  LabelText text{index.data(Qt::DisplayRole).toString(), labelFont_,
-                 index.data(RecordTableModel::CategoryTextColorRole).value<QColor>()};
-  const QColor back = index.data(RecordTableModel::CategoryBackColorRole).value<QColor>();
-  painter->save();
-  painter->translate(option.rect.topLeft() + QPoint(1, 1));
-  painter->setClipRect(QRect(0, 0, w, h));
-  ZVLabelDrawerExt::drawString(*painter, text, option.rect.width(), h, back);
-  painter->restore();
+  paintLabelCell(*painter, background,
+                 LabelText{index.data(Qt::DisplayRole).toString(), labelFont_,
+                           index.data(RecordTableModel::CategoryTextColorRole).value<QColor>()},
+                 index.data(RecordTableModel::CategoryBackColorRole).value<QColor>());
 }
