@@ -6,22 +6,11 @@
 
 #include "transfer/ImportedRecords.h"
 #include "transfer/MyDataImportManager.h"
+#include "vault/RecordFieldTable.h"
 #include "vault/Vault.h"
 #include "vault/VaultKeys.h"
 
 namespace {
-// The document's field table, as the document hands it to the import.
-ArrayRef fieldTable() {
-  auto table = Array::create();
-  for (const char* title : {"Category", "Name", "Url", "Account", "User ID", "Password", "Pin",
-                            "Security", "Email", "Note"}) {
-    auto entry = Dictionary::create();
-    entry->setValue(QStringLiteral("publicKey"), QString::fromLatin1(title));
-    table->append(entry);
-  }
-  return table;
-}
-
 // An owner that takes the records into a vault, as the document does.
 struct VaultOwner : ZVImporter {
   Vault vault;
@@ -79,7 +68,7 @@ class ImportManagerTest : public ::testing::Test {
   QTemporaryDir dir;
   int files = 0;
   VaultOwner owner;
-  MyDataImportManager manager{owner.staged, fieldTable(), &owner};
+  MyDataImportManager manager{owner.staged, recordFieldTable(), &owner};
 };
 
 TEST_F(ImportManagerTest, OneColumnPerFieldWhateverTheUserChooses) {
@@ -127,7 +116,7 @@ TEST_F(ImportManagerTest, CascadeAssignsFieldsInOrderFromItsStart) {
     EXPECT_EQ(destinations(), c.document);
     EXPECT_EQ(manager.numberOfImportedFields(), std::min(c.columns, 10));
 
-    BareManager bare(Array::create(), fieldTable(), nullptr);
+    BareManager bare(Array::create(), recordFieldTable(), nullptr);
     ASSERT_TRUE(bare.loadDataFromFile(write(line), 0, 0));
     bare.AssignCascadeImportFields();
     std::vector<qint64> got;
@@ -343,7 +332,7 @@ TEST_F(ImportManagerTest, RealWorldExportsImportWithTheirHeaders) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     VaultOwner fresh;
-    MyDataImportManager importer(fresh.staged, fieldTable(), &fresh);
+    MyDataImportManager importer(fresh.staged, recordFieldTable(), &fresh);
     auto loaded = importer.loadDataFromFile(
         QStringLiteral(QV_SOURCE_DIR "/tests/transfer/data/") + QString::fromLatin1(c.file), 0, 0);
     ASSERT_TRUE(loaded) << loaded.error().toStdString();
