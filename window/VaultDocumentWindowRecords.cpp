@@ -24,6 +24,7 @@
 #include "window/EmailListSheet.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordTableModel.h"
+#include "window/RecordSearchController.h"
 #include "window/RecordTableView.h"
 #include "window/TablePrinter.h"
 #include "window/VaultDocumentWindow.h"
@@ -169,8 +170,8 @@ void VaultDocumentWindow::setUrlToOpen(const QString& url) {
 
 void VaultDocumentWindow::addRow() {
   if (!document_ || !document_->isDecrypted()) return;
-  // A search in force could hide the new record.
-  searchField_->clear();
+  // A search or category in force could hide the new record.
+  search_->showAllAndResetFilter();
   editor_->addTheRecord(document_->recordController().newObject());
   isEditable_ = true;
   detail_->setEditable(true);

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
 #include "tests/window/VaultFixture.h"
@@ -128,6 +129,23 @@ TEST_F(SearchWindowTest, ACategoryStaysChosenAcrossARenameAndAllResetsEverything
   EXPECT_EQ(menu->currentIndex(), RecordSearchController::kAllCategoriesItem);
   EXPECT_TRUE(window->toolbarSearchField()->text().isEmpty());
   EXPECT_FALSE(window->filterInfoPane()->isVisible());
+}
+
+TEST_F(SearchWindowTest, AddingARecordClearsTheSearchAndTheCategorySoItShows) {
+  choose(QStringLiteral("Mail"));
+  type(QStringLiteral("k"));
+  ASSERT_EQ(shownNames().size(), 1);
+  ASSERT_TRUE(window->perform(QStringLiteral("addRow:")));
+  MainQueue::drain();
+  gui::settle();
+  EXPECT_EQ(window->categoryMenu()->currentIndex(), RecordSearchController::kAllCategoriesItem);
+  EXPECT_TRUE(window->toolbarSearchField()->text().isEmpty());
+  EXPECT_FALSE(window->filterInfoPane()->isVisible());
+  const auto shown = doc->recordController().arrangedObjects();
+  ASSERT_EQ(shown.size(), 21u);
+  const auto selected = doc->recordController().selectedObjects();
+  ASSERT_EQ(selected.size(), 1u);
+  EXPECT_EQ(shown.back(), selected.front());
 }
 
 TEST_F(SearchWindowTest, FilteringWasPerformedSelectsTheFirstShownRow) {
