@@ -1,8 +1,11 @@
 #include "window/RecordDetailView.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -31,11 +34,22 @@ QString dateText(const Value& v) {
 
 CategoryView::CategoryView(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+  auto* copy = new QAction(QStringLiteral("&Copy Category Title"), this);
+  connect(copy, &QAction::triggered, this, &CategoryView::CopyInClipboard);
+  addAction(copy);
 }
 
-void CategoryView::setCategory(const DictRef& category) {
+void CategoryView::setCategory(const DictRef& category, bool shown) {
   category_ = category;
+  shown_ = shown;
   update();
+}
+
+void CategoryView::CopyInClipboard() {
+  if (!shown_) return;
+  QGuiApplication::clipboard()->setText(
+      category_ ? category_->value(CategoryKeys::category()).toString() : QString());
 }
 
 QSize CategoryView::sizeHint() const { return {160, fontMetrics().height() + 6}; }
@@ -59,7 +73,24 @@ RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
   category_ = new CategoryView(this);
   auto* categoryTitle = new QLabel(QStringLiteral("Category:"), this);
   grid->addWidget(categoryTitle, row, 0, Qt::AlignRight);
-  grid->addWidget(category_, row++, 1, 1, 2);
+  grid->addWidget(category_, row, 1, 1, 2);
+  categoryPopup_ = new QToolButton(this);
+  categoryPopup_->setObjectName(QStringLiteral("categoryPopup"));
+  categoryPopup_->setText(QStringLiteral("Change"));
+  categoryPopup_->setToolTip(QStringLiteral("Move the record to another category"));
+  categoryPopup_->setAutoRaise(true);
+  categoryPopup_->setPopupMode(QToolButton::InstantPopup);
+  auto* categoryMenu = new QMenu(categoryPopup_);
+  categoryPopup_->setMenu(categoryMenu);
+  connect(categoryMenu, &QMenu::aboutToShow, this, [this, categoryMenu] {
+    categoryMenu->clear();
+    const QStringList titles = categoryTitles_ ? categoryTitles_() : QStringList();
+    for (int i = 0; i < titles.size(); ++i)
+      categoryMenu->addAction(titles[i], this, [this, i] {
+        if (record_) Q_EMIT categoryChosen(i);
+      });
+  });
+  grid->addWidget(categoryPopup_, row++, 3);
   addField(grid, row++, QStringLiteral("&Name:"), RecordKeys::name(), 1);
   addField(grid, row++, QStringLiteral("&Url:"), RecordKeys::url(), 2);
   dropArea_ = new DropTargetView(DropPayload::Accepts::FileOrUrl, this);
@@ -168,8 +199,8 @@ void RecordDetailView::setRecord(const DictRef& record) {
   note_->setPlainText(record ? record->value(RecordKeys::note()).toString() : QString());
   note_->setEnabled(bool(record));
   filling_ = false;
-  category_->setCategory(record ? record->value(RecordKeys::categoryPtr()).toDictionary()
-                                : DictRef());
+  category_->setCategory(
+      record ? record->value(RecordKeys::categoryPtr()).toDictionary() : DictRef(), bool(record));
   refreshStamps();
 }
 
@@ -190,6 +221,7 @@ void RecordDetailView::insertEmailFromPopup(const QString& address) {
 
 void RecordDetailView::setEditable(bool editable) {
   emailPopup_->setEnabled(editable);
+  categoryPopup_->setEnabled(editable);
   for (const Field& f : fields_) f.edit->setReadOnly(!editable);
   note_->setReadOnly(!editable);
 }

@@ -13,20 +13,26 @@ class QvltTextFieldExt;
 class DropTargetView;
 class QToolButton;
 
-// Shows the selected record's category as a label with rounded ends.
+// Shows the selected record's category as a label with rounded ends; its context menu copies
+// the title (no use of the record counted, no notice).
 class CategoryView : public QWidget {
   Q_OBJECT
 
  public:
   explicit CategoryView(QWidget* parent = nullptr);
-  void setCategory(const DictRef& category);
+  // shown: a record is shown (one without a category shows an empty label).
+  void setCategory(const DictRef& category, bool shown);
   QSize sizeHint() const override;
+  // The category's title on the clipboard, the empty text when the record has none; nothing
+  // with no record shown.
+  void CopyInClipboard();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   DictRef category_;
+  bool shown_ = false;
 };
 
 // The detail view of the selected record: its fields, each with a copy button, its category
@@ -45,6 +51,13 @@ class RecordDetailView : public QWidget {
   void setEditable(bool editable);
   void setShowClearPassword(bool show);
 
+  // Where the category menu beside the label takes its titles from, one item per category
+  // in the order categoryChosen counts them.
+  void setCategoryTitleSource(std::function<QStringList()> source) {
+    categoryTitles_ = std::move(source);
+  }
+  QToolButton* categoryPopupButton() const { return categoryPopup_; }
+  CategoryView* categoryView() const { return category_; }
   // Where the e-mail menu beside the e-mail field takes its addresses from.
   void setEmailAddressSource(std::function<QStringList()> source) {
     emailAddresses_ = std::move(source);
@@ -65,6 +78,8 @@ class RecordDetailView : public QWidget {
   // A copy button copied its field; tag names the field.
   void textCopiedInClipboard(int tag);
   void showClearPasswordToggled();
+  // The category menu's item at index was chosen for the shown record.
+  void categoryChosen(int index);
 
  private:
   struct Field {
@@ -83,6 +98,8 @@ class RecordDetailView : public QWidget {
   QLabel* used_ = nullptr;
   QCheckBox* showClear_ = nullptr;
   QToolButton* emailPopup_ = nullptr;
+  QToolButton* categoryPopup_ = nullptr;
+  std::function<QStringList()> categoryTitles_;
   DropTargetView* dropArea_ = nullptr;
   std::function<QStringList()> emailAddresses_;
   bool filling_ = false;

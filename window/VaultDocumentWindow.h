@@ -129,6 +129,10 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   // A drop on the detail view becomes the shown record's URL.
   void setFileToOpen(const QString& path);
   void setUrlToOpen(const QString& url);
+  // The detail view's category menu: the categories in content order when it opens, and the
+  // shown record moved into the one chosen.
+  QStringList categoryPopupTitles();
+  void categoryWasSet(int index);
   // Printing the record table; the page set-up and the print dialog share one printer.
   QPrinter& printer();
   void printDocument();
@@ -172,6 +176,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   RecordEditor* editor_ = nullptr;
   CopyNotice* copyNotice_ = nullptr;
   EmailList* emails_ = nullptr;
+  std::vector<DictRef> categoryPopupItems_;
   std::shared_ptr<QPrinter> printer_;
 
   bool isEditable_ = false;

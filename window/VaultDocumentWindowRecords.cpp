@@ -23,8 +23,8 @@
 #include "window/DropTargetView.h"
 #include "window/EmailListSheet.h"
 #include "window/RecordDetailView.h"
-#include "window/RecordTableModel.h"
 #include "window/RecordSearchController.h"
+#include "window/RecordTableModel.h"
 #include "window/RecordTableView.h"
 #include "window/TablePrinter.h"
 #include "window/VaultDocumentWindow.h"
@@ -49,6 +49,8 @@ void VaultDocumentWindow::buildRecordCommands() {
     emails_->setContent(document_->emailArray());
     return emails_->addresses();
   });
+  detail_->setCategoryTitleSource([this] { return categoryPopupTitles(); });
+  connect(detail_, &RecordDetailView::categoryChosen, this, &VaultDocumentWindow::categoryWasSet);
   connect(detail_->dropArea(), &DropTargetView::filePathDropped, this,
           &VaultDocumentWindow::setFileToOpen);
   connect(detail_->dropArea(), &DropTargetView::urlPathDropped, this,
@@ -166,6 +168,32 @@ void VaultDocumentWindow::setUrlToOpen(const QString& url) {
   document_->updateChangeCount(ChangeCounting::ChangeDone);
   detail_->field(RecordKeys::url())->setText(url);
   detail_->refreshStamps();
+}
+
+QStringList VaultDocumentWindow::categoryPopupTitles() {
+  categoryPopupItems_.clear();
+  QStringList titles;
+  if (!document_ || document_->isEncrypted()) return titles;
+  for (const Value& v : document_->categoryController().content()->values())
+    if (DictRef category = v.toDictionary()) {
+      titles << category->value(CategoryKeys::category()).toString();
+      categoryPopupItems_.push_back(std::move(category));
+    }
+  return titles;
+}
+
+void VaultDocumentWindow::categoryWasSet(int index) {
+  if (!document_ || document_->isEncrypted() || !isEditable_) return;
+  if (index < 0 || std::size_t(index) >= categoryPopupItems_.size()) return;
+  const DictRef record = detail_->record();
+  FilteringArrayController& records = document_->recordController();
+  const std::vector<DictRef> selected = records.selectedObjects();
+  if (!record || selected.empty() || selected.front() != record) return;
+  records.setCurrentObjectAccordingToCategory(categoryPopupItems_[std::size_t(index)]);
+  document_->updateChangeCount(ChangeCounting::ChangeDone);
+  record->setValue(RecordKeys::modificationDate(), Date::now());
+  records.noteObjectChanged(record.get());
+  detail_->setRecord(record);
 }
 
 void VaultDocumentWindow::addRow() {

@@ -19,6 +19,7 @@
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
 #include "tests/window/VaultFixture.h"
+#include "vault/CategoryMembers.h"
 #include "vault/EmailList.h"
 #include "window/CopyNotice.h"
 #include "window/DropTargetView.h"
@@ -362,6 +363,48 @@ TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
   EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Can't Accept a Directory Here")});
   gui::closeAllAlerts();
   EXPECT_EQ(record->value(RecordKeys::url()).toString(), QStringLiteral("file://") + file);
+}
+
+// The detail view's category menu moves the shown record (counts, stamp, edited document) and
+// is open only while editing; the label copies its title plainly.
+TEST_F(RecordEditingWindowTest, TheCategoryMenuMovesTheShownRecordAndTheLabelCopiesItsTitle) {
+  const DictRef record = selected();
+  ASSERT_TRUE(record);
+  const DictRef from = record->value(RecordKeys::categoryPtr()).toDictionary();
+  ASSERT_TRUE(from);
+  const QString target = from->value(CategoryKeys::category()).toString() == u"Work"
+                             ? QStringLiteral("Mail")
+                             : QStringLiteral("Work");
+  const DictRef to = doc->categoryController().categoryWithTitle(target);
+  ASSERT_TRUE(to);
+  const qsizetype fromCount = CategoryMembers::of(*from)->count();
+  const qsizetype toCount = CategoryMembers::of(*to)->count();
+  const Date before = record->value(RecordKeys::modificationDate()).toDate();
+
+  QToolButton* popup = window->detailView()->categoryPopupButton();
+  EXPECT_FALSE(popup->isEnabled());
+  ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
+  EXPECT_TRUE(popup->isEnabled());
+  Q_EMIT popup->menu()->aboutToShow();
+  QAction* choice = nullptr;
+  for (QAction* a : popup->menu()->actions())
+    if (a->text() == target) choice = a;
+  ASSERT_NE(choice, nullptr);
+  choice->trigger();
+  gui::settle();
+  EXPECT_EQ(record->value(RecordKeys::categoryPtr()).toDictionary(), to);
+  EXPECT_EQ(CategoryMembers::of(*from)->count(), fromCount - 1);
+  EXPECT_EQ(CategoryMembers::of(*to)->count(), toCount + 1);
+  EXPECT_GT(record->value(RecordKeys::modificationDate()).toDate().sinceReferenceDate,
+            before.sinceReferenceDate);
+  EXPECT_TRUE(doc->isDocumentEdited());
+
+  const qint64 uses = record->value(RecordKeys::usageCount()).toInteger();
+  QGuiApplication::clipboard()->clear();
+  window->detailView()->categoryView()->CopyInClipboard();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), target);
+  EXPECT_EQ(record->value(RecordKeys::usageCount()).toInteger(), uses);
+  EXPECT_FALSE(window->findChild<CopyNotice*>()->isVisible());
 }
 
 TEST_F(RecordEditingWindowTest, Screenshots) {
