@@ -1,8 +1,12 @@
 #pragma once
 
 // A vault of N records in a few categories, for the benchmarks that open and save one.
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <map>
 #include <memory>
 
+#include "platform/AtomicFile.h"
 #include "vault/Vault.h"
 #include "vault/VaultKeys.h"
 
@@ -31,4 +35,20 @@ inline std::unique_ptr<Vault> makeBenchVault(int recordCount) {
     vault->recordController().addObject(r);
   }
   return vault;
+}
+
+// The file of a bench vault of that many records sorted by name, as a window usually is;
+// written once per size into a folder that lives as long as the program.
+inline QString savedBenchVaultSortedByName(int records) {
+  static QTemporaryDir folder;
+  static std::map<int, QString> paths;
+  if (auto it = paths.find(records); it != paths.end()) return it->second;
+  DesktopViewState state;
+  state.latestOrderedColumn = QStringLiteral("name");
+  state.latestOrderedColumnAscending = true;
+  auto vault = makeBenchVault(records);
+  vault->setViewState(state);
+  const QString path = folder.filePath(QStringLiteral("sorted-%1.qvlt").arg(records));
+  if (!AtomicFile::write(vault->fileData(kBenchPassword, state).value(), path)) std::abort();
+  return paths[records] = path;
 }

@@ -3,7 +3,6 @@
 // row, with no reset. Each iteration times one step; its reverse runs untimed.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
@@ -99,12 +98,3 @@ BENCHMARK(BM_OneRecordStep)
     ->Arg(UndoDelete)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -6,14 +6,11 @@
 // of every record.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <map>
 
 #include "bench/BenchVault.h"
-#include "platform/AtomicFile.h"
 #include "platform/FileBytes.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
@@ -27,22 +24,9 @@ QTemporaryDir& folder() {
   return dir;
 }
 
-QString savedVault(int records) {
-  static std::map<int, QString> paths;
-  if (auto it = paths.find(records); it != paths.end()) return it->second;
-  // Sorted by name, as a window usually is: each keystroke sorts what it shows.
-  DesktopViewState state;
-  state.latestOrderedColumn = QStringLiteral("name");
-  state.latestOrderedColumnAscending = true;
-  auto vault = makeBenchVault(records);
-  const QString path = folder().filePath(QStringLiteral("v%1.qvlt").arg(records));
-  if (!AtomicFile::write(vault->fileData(kBenchPassword, state).value(), path)) std::abort();
-  return paths[records] = path;
-}
-
 // untimed: the search text before the keystroke; timed: the text the keystroke makes.
 void searchKeystroke(benchmark::State& state, const QString& untimed, const QString& timed) {
-  const QString path = savedVault(int(state.range(0)));
+  const QString path = savedBenchVaultSortedByName(int(state.range(0)));
   UserDefaults defaults(folder().filePath(QStringLiteral("q.conf")));
   MyDocument doc;
   if (!doc.readFromURL(path, nullptr)) std::abort();
@@ -83,7 +67,8 @@ void BM_SearchCleared(benchmark::State& state) {
 void BM_SixFieldScan(benchmark::State& state) {
   // The records as a window holds them: read from a file.
   Vault vault;
-  if (!vault.read(FileBytes::read(savedVault(int(state.range(0)))).value())) std::abort();
+  if (!vault.read(FileBytes::read(savedBenchVaultSortedByName(int(state.range(0)))).value()))
+    std::abort();
   if (!vault.unlock(kBenchPassword)) std::abort();
   const QString keys[] = {RecordKeys::name(), RecordKeys::url(),    RecordKeys::account(),
                           RecordKeys::note(), RecordKeys::userID(), RecordKeys::email()};
@@ -120,12 +105,3 @@ BENCHMARK(BM_SearchCleared)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SixFieldScan)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -4,14 +4,11 @@
 // column, laying out and painting the table); the unlock is reported beside it as unlock_ms.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <chrono>
-#include <map>
 
 #include "bench/BenchVault.h"
-#include "platform/AtomicFile.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
 #include "window/RecordTableView.h"
@@ -24,21 +21,8 @@ QTemporaryDir& folder() {
   return dir;
 }
 
-QString savedVault(int records) {
-  static std::map<int, QString> paths;
-  if (auto it = paths.find(records); it != paths.end()) return it->second;
-  DesktopViewState state;
-  state.latestOrderedColumn = QStringLiteral("name");
-  state.latestOrderedColumnAscending = true;
-  auto vault = makeBenchVault(records);
-  vault->setViewState(state);
-  const QString path = folder().filePath(QStringLiteral("v%1.qvlt").arg(records));
-  if (!AtomicFile::write(vault->fileData(kBenchPassword, state).value(), path)) std::abort();
-  return paths[records] = path;
-}
-
 void BM_UnlockToFirstPaint(benchmark::State& state) {
-  const QString path = savedVault(int(state.range(0)));
+  const QString path = savedBenchVaultSortedByName(int(state.range(0)));
   UserDefaults defaults(folder().filePath(QStringLiteral("q.conf")));
   auto registered = Dictionary::create();
   registered->setValue(QStringLiteral("tableSortCompare"), Value::integer(2));
@@ -74,12 +58,3 @@ BENCHMARK(BM_UnlockToFirstPaint)
     ->Arg(100000)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
