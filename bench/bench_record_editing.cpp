@@ -3,6 +3,7 @@
 // row, with no reset. Each iteration times one step; its reverse runs untimed.
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 

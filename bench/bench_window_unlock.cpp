@@ -4,6 +4,7 @@
 // column, laying out and painting the table); the unlock is reported beside it as unlock_ms.
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <chrono>
