@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Date.h"
 #include "tests/vault/CategoryLinkChecker.h"
+#include "vault/CategoryMembers.h"
 
 struct ChangeCounter : ChangeCounting {
   std::vector<int> kinds;
@@ -21,7 +22,15 @@ class RecordListFixture : public ::testing::Test {
     categories.myDoc = &document;
     Clock::setSource([this] { return Date{1000.0 + ticks++}; });
   }
-  void TearDown() override { Clock::setSource({}); }
+  void TearDown() override {
+    // Records name their category and categories list their records: break the cycle, as a
+    // vault does when it lets its lists go.
+    if (const ArrayRef all = categories.content())
+      for (const Value& v : all->values())
+        if (Dictionary* category = v.dictionaryPointer())
+          if (IdentitySet* members = CategoryMembers::of(*category)) members->clear();
+    Clock::setSource({});
+  }
 
   DictRef addRecord(const char* name) {
     DictRef r = records.newObject();
