@@ -316,8 +316,9 @@ quint64 BinaryPropertyListObjectTable::addDictionary(quint64 count) {
   return addContainer(0xD, count, 2 * count);
 }
 
-void BinaryPropertyListObjectTable::writeReference(quint64 container, quint64 position,
-                                                   quint64 object) {
+void BinaryPropertyListObjectTable::setReference(quint64 container, quint64 position,
+                                                 quint64 object) {
+  if (!writing_) return;
   const auto& [recent, references] = recentContainers_[container % recentContainers_.size()];
   char* at = references;
   if (recent != container || !at) {

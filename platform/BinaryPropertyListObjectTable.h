@@ -46,10 +46,7 @@ class BinaryPropertyListObjectTable {
   quint64 addArray(quint64 count);
   quint64 addSet(quint64 count);
   quint64 addDictionary(quint64 count);
-  void setReference(quint64 container, quint64 position, quint64 object) {
-    // Measuring needs only how many references there are, known from the containers.
-    if (writing_) writeReference(container, position, object);
-  }
+  void setReference(quint64 container, quint64 position, quint64 object);
 
   quint64 count() const { return count_; }
 
@@ -65,7 +62,6 @@ class BinaryPropertyListObjectTable {
   quint64 addNumber(FlatIndex<quint64>& index, quint8 marker, quint64 bits, bool isUnsigned);
   quint64 addContainer(quint8 type, quint64 count, quint64 references);
   quint64 offsetOf(quint64 object) const;
-  void writeReference(quint64 container, quint64 position, quint64 object);
 
   bool writing_ = false;
   quint64 count_ = 0;
