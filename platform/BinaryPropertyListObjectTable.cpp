@@ -108,95 +108,23 @@ void writeString(ByteSink& sink, QStringView string, bool ascii) {
 }
 }  // namespace
 
-QByteArray BinaryPropertyListObjectTable::write(
-    const std::function<void(BinaryPropertyListObjectTable&)>& fill) {
-  BinaryPropertyListObjectTable table;
-  fill(table);
-  table.startWriting();
-  fill(table);
-  return table.finish();
-}
-
-void BinaryPropertyListObjectTable::startWriting() {
-  Q_ASSERT(count_ > 0);
-  refSize_ = bytesFor(count_ - 1);
-  tableOffset_ = 8 + bytes_ + references_ * static_cast<quint64>(refSize_);
-  const quint64 lastOffset =
-      tableOffset_ - (lastBytes_ + lastReferences_ * static_cast<quint64>(refSize_));
-  offsetSize_ = bytesFor(lastOffset);
-  const quint64 size = tableOffset_ + count_ * static_cast<quint64>(offsetSize_) + 32;
-  // A block's room past the end, so a cipher can pad the bytes where they are.
-  out_.reserve(static_cast<qsizetype>(size + 16));
-  out_.resize(static_cast<qsizetype>(size));
-  cursor_ = out_.data();
-  ByteSink(cursor_).bytes("bplist00", 8);
-  cursor_ += 8;
-
-  writing_ = true;
-  count_ = 0;
-  strings_.clear();
-  stringIndex_.clear();
-  data_.clear();
-  dataIndex_.clear();
-  for (FlatIndex<quint64>* index : {&integers_, &unsignedIntegers_, &reals_, &dates_})
-    index->clear();
-  denseUids_.assign(denseUids_.size(), 0);
-  sparseUids_.clear();
-}
-
-QByteArray BinaryPropertyListObjectTable::finish() {
-  Q_ASSERT(cursor_ == out_.data() + tableOffset_);
-  ByteSink trailer(out_.data() + tableOffset_ + count_ * static_cast<quint64>(offsetSize_));
-  trailer.bytes("\0\0\0\0\0\0", 6);
-  trailer.byte(offsetSize_);
-  trailer.byte(refSize_);
-  trailer.bigEndian(count_, 8);
-  trailer.bigEndian(0, 8);
-  trailer.bigEndian(tableOffset_, 8);
-  Q_ASSERT(trailer.at() == out_.data() + out_.size());
-  return std::move(out_);
-}
-
-quint64 BinaryPropertyListObjectTable::newObject(quint64 bytes, quint64 references) {
-  if (writing_) {
-    ByteSink(out_.data() + tableOffset_ + count_ * static_cast<quint64>(offsetSize_))
-        .bigEndian(static_cast<quint64>(cursor_ - out_.data()), offsetSize_);
-  } else {
-    bytes_ += bytes;
-    references_ += references;
-    lastBytes_ = bytes;
-    lastReferences_ = references;
-  }
-  return count_++;
-}
-
-quint64 BinaryPropertyListObjectTable::offsetOf(quint64 object) const {
-  const auto* at = reinterpret_cast<const uchar*>(out_.constData()) + tableOffset_ +
-                   object * static_cast<quint64>(offsetSize_);
-  quint64 offset = 0;
-  for (int i = 0; i < offsetSize_; ++i) offset = offset << 8 | at[i];
-  return offset;
+quint64 BinaryPropertyListObjectTable::append(Kind kind, quint64 bits, quint8 flag, quint64 size) {
+  entries_.push_back(Entry{bits, static_cast<quint32>(size), kind, flag});
+  return entries_.size() - 1;
 }
 
 quint64 BinaryPropertyListObjectTable::addString(const QString& string) {
-  const auto [index, added] =
-      stringIndex_.findOrAdd(textHash(string), strings_.size(),
-                             [&](quint64 known) { return strings_[known].first == string; });
-  if (!added) return strings_[index].second;
-  const quint64 object = addDistinctString(string, isAscii(string));
-  strings_.emplace_back(string, object);
-  return object;
+  const auto [index, added] = stringEntries_.findOrAdd(
+      textHash(string), entries_.size(),
+      [&](quint64 known) { return strings_[entries_[known].bits] == string; });
+  if (!added) return index;
+  heldStrings_.push_back(string);
+  return addDistinctString(heldStrings_.back(), isAscii(string));
 }
 
 quint64 BinaryPropertyListObjectTable::addDistinctString(QStringView string, bool ascii) {
-  const auto n = static_cast<quint64>(string.size());
-  const quint64 object = newObject(markerSize(n) + (ascii ? n : 2 * n));
-  if (writing_) {
-    ByteSink sink(cursor_);
-    writeString(sink, string, ascii);
-    cursor_ = sink.at();
-  }
-  return object;
+  strings_.push_back(string);
+  return append(Kind::String, strings_.size() - 1, ascii ? 1 : 0);
 }
 
 bool BinaryPropertyListObjectTable::isAscii(QStringView string) {
@@ -207,101 +135,71 @@ bool BinaryPropertyListObjectTable::isAscii(QStringView string) {
 
 quint64 BinaryPropertyListObjectTable::addData(const QByteArray& bytes) {
   const std::size_t sample = sampleHash(bytes);
-  for (auto [it, end] = dataIndex_.equal_range(sample); it != end; ++it)
-    if (data_[*it].first == bytes) return data_[*it].second;
-  const auto n = static_cast<quint64>(bytes.size());
-  const quint64 object = newObject(markerSize(n) + n);
-  if (writing_) {
-    ByteSink sink(cursor_);
-    writeMarker(sink, 0x4, n);
-    sink.bytes(bytes.constData(), bytes.size());
-    cursor_ = sink.at();
-  }
-  dataIndex_.insert(sample, data_.size());
-  data_.emplace_back(bytes, object);
-  return object;
+  for (auto [it, end] = dataEntries_.equal_range(sample); it != end; ++it)
+    if (data_[entries_[*it].bits] == bytes) return *it;
+  data_.push_back(bytes);
+  const quint64 index = append(Kind::Data, data_.size() - 1);
+  dataEntries_.insert(sample, index);
+  return index;
 }
 
-quint64 BinaryPropertyListObjectTable::addNumber(FlatIndex<quint64>& index, quint8 marker,
-                                                 quint64 bits, bool isUnsigned) {
-  const auto [object, added] = index.findOrAdd(bits, count_);
-  if (!added) return object;
-  const bool isInteger = marker == 0x10;
-  newObject(isInteger ? static_cast<quint64>(integerSize(static_cast<qint64>(bits), isUnsigned))
-                      : 9);
-  if (writing_) {
-    ByteSink sink(cursor_);
-    if (isInteger) {
-      writeInteger(sink, static_cast<qint64>(bits), isUnsigned);
-    } else {
-      sink.byte(marker);
-      sink.bigEndian(bits, 8);
-    }
-    cursor_ = sink.at();
-  }
-  return object;
+quint64 BinaryPropertyListObjectTable::addNumber(FlatIndex<quint64>& index, Kind kind, quint64 bits,
+                                                 quint8 flag) {
+  const auto [entry, added] = index.findOrAdd(bits, entries_.size());
+  if (added) append(kind, bits, flag);
+  return entry;
 }
 
 quint64 BinaryPropertyListObjectTable::addInteger(qint64 value, bool isUnsigned) {
-  return addNumber(isUnsigned ? unsignedIntegers_ : integers_, 0x10, static_cast<quint64>(value),
-                   isUnsigned);
+  if (!isUnsigned) return addNumber(integerEntries_, Kind::Integer, static_cast<quint64>(value));
+  return addNumber(unsignedEntries_, Kind::Integer, static_cast<quint64>(value), 1);
 }
 
 quint64 BinaryPropertyListObjectTable::addReal(double value) {
-  return addNumber(reals_, 0x23, std::bit_cast<quint64>(value), false);
+  return addNumber(realEntries_, Kind::Real, std::bit_cast<quint64>(value));
 }
 
 quint64 BinaryPropertyListObjectTable::addDate(double secondsSinceReferenceDate) {
-  return addNumber(dates_, 0x33, std::bit_cast<quint64>(secondsSinceReferenceDate), false);
+  return addNumber(dateEntries_, Kind::Date, std::bit_cast<quint64>(secondsSinceReferenceDate));
 }
 
 quint64 BinaryPropertyListObjectTable::addBoolean(bool value) {
-  const quint64 object = newObject(1);
-  if (writing_) *cursor_++ = static_cast<char>(value ? 0x09 : 0x08);
-  return object;
+  return append(Kind::Boolean, value ? 1 : 0);
 }
 
-quint64 BinaryPropertyListObjectTable::addNull() {
-  const quint64 object = newObject(1);
-  if (writing_) *cursor_++ = 0x00;
-  return object;
-}
+quint64 BinaryPropertyListObjectTable::addNull() { return append(Kind::Null, 0); }
 
 quint64 BinaryPropertyListObjectTable::addUid(quint32 value) {
-  if (value < denseUids_.size() && denseUids_[value] != 0) return denseUids_[value] - 1;
-  if (!sparseUids_.isEmpty()) {
-    auto it = sparseUids_.constFind(value);
-    if (it != sparseUids_.cend()) return *it;
+  if (value < denseUidEntries_.size() && denseUidEntries_[value] != 0)
+    return denseUidEntries_[value] - 1;
+  if (!sparseUidEntries_.isEmpty()) {
+    auto it = sparseUidEntries_.constFind(value);
+    if (it != sparseUidEntries_.cend()) return *it;
   }
-  const int width = bytesFor(value);
-  const quint64 object = newObject(1 + static_cast<quint64>(width));
-  if (writing_) {
-    ByteSink sink(cursor_);
-    sink.byte(0x80 | (width - 1));
-    sink.bigEndian(value, width);
-    cursor_ = sink.at();
-  }
+  const quint64 index = append(Kind::Uid, value);
   // The dense table grows with the file, so a lone huge UID cannot make it huge.
-  if (value < denseUids_.size() + 2 * count_ + 65536) {
-    if (value >= denseUids_.size()) denseUids_.resize(std::size_t{value} * 3 / 2 + 16);
-    denseUids_[value] = object + 1;
+  if (value < denseUidEntries_.size() + 2 * entries_.size() + 65536) {
+    if (value >= denseUidEntries_.size()) denseUidEntries_.resize(std::size_t{value} * 3 / 2 + 16);
+    denseUidEntries_[value] = index + 1;
   } else {
-    sparseUids_.insert(value, object);
+    sparseUidEntries_.insert(value, index);
   }
-  return object;
+  return index;
+}
+
+void BinaryPropertyListObjectTable::reserve(quint64 entries, quint64 references, quint64 strings,
+                                            quint32 uidCount) {
+  entries_.reserve(entries);
+  references_.reserve(references);
+  strings_.reserve(strings);
+  if (uidCount > denseUidEntries_.size()) denseUidEntries_.resize(uidCount);
 }
 
 quint64 BinaryPropertyListObjectTable::addContainer(quint8 type, quint64 count,
                                                     quint64 references) {
-  const quint64 object = newObject(markerSize(count), references);
-  if (writing_) {
-    ByteSink sink(cursor_);
-    writeMarker(sink, type, count);
-    // The references follow as the children are added.
-    recentContainers_[object % recentContainers_.size()] = {object, sink.at()};
-    cursor_ = sink.at() + references * static_cast<quint64>(refSize_);
-  }
-  return object;
+  const quint64 first = references_.size();
+  references_.resize(first + references);
+  return append(Kind::Container, first, type, count);
 }
 
 quint64 BinaryPropertyListObjectTable::addArray(quint64 count) {
@@ -318,14 +216,110 @@ quint64 BinaryPropertyListObjectTable::addDictionary(quint64 count) {
 
 void BinaryPropertyListObjectTable::setReference(quint64 container, quint64 position,
                                                  quint64 object) {
-  if (!writing_) return;
-  const auto& [recent, references] = recentContainers_[container % recentContainers_.size()];
-  char* at = references;
-  if (recent != container || !at) {
-    // Past the container's marker: one byte, or two and an integer's bytes for a count of 15
-    // and more.
-    at = out_.data() + offsetOf(container);
-    at += (at[0] & 0xF) != 0xF ? 1 : 2 + (1 << (at[1] & 0xF));
+  references_[entries_[container].bits + position] = static_cast<quint32>(object);
+}
+
+quint64 BinaryPropertyListObjectTable::entrySize(const Entry& e, int refSize) const {
+  switch (e.kind) {
+    case Kind::Null:
+    case Kind::Boolean:
+      return 1;
+    case Kind::Integer:
+      return integerSize(static_cast<qint64>(e.bits), e.flag != 0);
+    case Kind::Real:
+    case Kind::Date:
+      return 9;
+    case Kind::Data: {
+      const auto n = static_cast<quint64>(data_[e.bits].size());
+      return markerSize(n) + n;
+    }
+    case Kind::String: {
+      const auto n = static_cast<quint64>(strings_[e.bits].size());
+      return markerSize(n) + (e.flag != 0 ? n : 2 * n);
+    }
+    case Kind::Uid:
+      return 1 + bytesFor(e.bits);
+    case Kind::Container:
+      return markerSize(e.size) + (e.flag == 0xD ? 2 * e.size : e.size) * refSize;
   }
-  ByteSink(at + position * static_cast<quint64>(refSize_)).bigEndian(object, refSize_);
+  return 0;
+}
+
+QByteArray BinaryPropertyListObjectTable::write() const {
+  const quint64 count = entries_.size();
+  const int refSize = bytesFor(count - 1);
+
+  // Sized first, so the offset table's width is known and each offset is written in place.
+  quint64 tableOffset = 8;
+  quint64 lastOffset = 0;
+  for (const Entry& e : entries_) {
+    lastOffset = tableOffset;
+    tableOffset += entrySize(e, refSize);
+  }
+  const int offsetSize = bytesFor(lastOffset);
+  // A block's room past the end, so a cipher can pad the bytes where they are.
+  QByteArray out;
+  out.reserve(static_cast<qsizetype>(tableOffset + count * offsetSize + 32 + 16));
+  out.resize(static_cast<qsizetype>(tableOffset + count * offsetSize + 32));
+  ByteSink sink(out.data());
+  ByteSink offsets(out.data() + tableOffset);
+
+  sink.bytes("bplist00", 8);
+  // Strings' characters lie all over the heap: ask for those a few entries ahead.
+  constexpr std::size_t kAhead = 16;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (i + kAhead < entries_.size() && entries_[i + kAhead].kind == Kind::String)
+      __builtin_prefetch(strings_[entries_[i + kAhead].bits].utf16());
+    const Entry& e = entries_[i];
+    offsets.bigEndian(static_cast<quint64>(sink.at() - out.data()), offsetSize);
+    switch (e.kind) {
+      case Kind::Null:
+        sink.byte(0x00);
+        break;
+      case Kind::Boolean:
+        sink.byte(e.bits ? 0x09 : 0x08);
+        break;
+      case Kind::Integer:
+        writeInteger(sink, static_cast<qint64>(e.bits), e.flag != 0);
+        break;
+      case Kind::Real:
+        sink.byte(0x23);
+        sink.bigEndian(e.bits, 8);
+        break;
+      case Kind::Date:
+        sink.byte(0x33);
+        sink.bigEndian(e.bits, 8);
+        break;
+      case Kind::Data: {
+        const QByteArray& d = data_[e.bits];
+        writeMarker(sink, 0x4, static_cast<quint64>(d.size()));
+        sink.bytes(d.constData(), d.size());
+        break;
+      }
+      case Kind::String:
+        writeString(sink, strings_[e.bits], e.flag != 0);
+        break;
+      case Kind::Uid: {
+        const int width = bytesFor(e.bits);
+        sink.byte(0x80 | (width - 1));
+        sink.bigEndian(e.bits, width);
+        break;
+      }
+      case Kind::Container: {
+        writeMarker(sink, e.flag, e.size);
+        const quint64 n = e.flag == 0xD ? 2 * e.size : e.size;
+        for (quint64 i = 0; i < n; ++i) sink.bigEndian(references_[e.bits + i], refSize);
+        break;
+      }
+    }
+  }
+  Q_ASSERT(sink.at() == out.data() + tableOffset);
+  offsets.bytes("\0\0\0\0\0\0", 6);
+  offsets.byte(offsetSize);
+  offsets.byte(refSize);
+  offsets.bigEndian(count, 8);
+  offsets.bigEndian(0, 8);
+  offsets.bigEndian(tableOffset, 8);
+  Q_ASSERT(offsets.at() == out.data() + out.size());
+  return out;
 }

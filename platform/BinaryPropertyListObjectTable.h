@@ -4,32 +4,22 @@
 #include <QHash>
 #include <QString>
 #include <QStringView>
-#include <array>
-#include <functional>
 #include <vector>
 
 #include "platform/FlatIndex.h"
 #include "platform/HugePages.h"
 
-// The object table of a binary property list, written by two runs of the same calls: the
-// first measures (how many objects, how many bytes, how many references), the second writes
-// each object straight into a buffer of the exact size. Nothing is kept per object between
-// the runs but what telling equal ones apart needs, so a table of millions of objects costs
-// little more memory than the file it makes.
-//
-// Objects are added in file order (a container before its children, a dictionary's keys
-// before its values); equal strings, numbers, data and UIDs share one object, booleans and
-// containers never do.
+// The object table of a binary property list being written. Objects are added in file order
+// (a container before its children, a dictionary's keys before its values); equal strings,
+// numbers, data and UIDs share one entry, booleans and containers never do. Entries are flat
+// records with their references in one shared pool, so large lists cost no allocation each.
 class BinaryPropertyListObjectTable {
  public:
-  // Calls fill on a table twice, the same way each time; the file has the first object
-  // added as its top.
-  static QByteArray write(const std::function<void(BinaryPropertyListObjectTable&)>& fill);
-
   quint64 addString(const QString& string);
   // For a caller that keeps its strings unique itself: adds without looking for an equal
-  // string, so neither an equal string nor addString may come before or after. ascii:
-  // isAscii(string), which the caller learns while the characters are at hand.
+  // string, so neither an equal string nor addString may come before or after. The
+  // characters are not copied: they must outlive write(). ascii: isAscii(string), which the
+  // caller learns while the characters are at hand.
   quint64 addDistinctString(QStringView string, bool ascii);
   static bool isAscii(QStringView string);
   quint64 addData(const QByteArray& bytes);
@@ -40,6 +30,9 @@ class BinaryPropertyListObjectTable {
   quint64 addBoolean(bool value);
   quint64 addNull();
   quint64 addUid(quint32 value);
+  // Room for about this many entries, references and distinct strings, and for UIDs below
+  // uidCount: growing tables of millions of entries would copy and rehash them again and again.
+  void reserve(quint64 entries, quint64 references, quint64 strings, quint32 uidCount);
 
   // Containers: add the container, then fill each of its references (a dictionary's keys
   // first, then its values) with what adding the children returned.
@@ -48,49 +41,45 @@ class BinaryPropertyListObjectTable {
   quint64 addDictionary(quint64 count);
   void setReference(quint64 container, quint64 position, quint64 object);
 
-  quint64 count() const { return count_; }
+  quint64 count() const { return entries_.size(); }
+
+  // The whole file, with the first entry as the top object.
+  QByteArray write() const;
 
  private:
-  BinaryPropertyListObjectTable() = default;
+  enum class Kind : quint8 { Null, Boolean, Integer, Real, Date, Data, String, Uid, Container };
+  // 16 bytes: tables of millions of entries are costly mostly as fresh memory.
+  struct Entry {
+    // Scalars: the value's bits; strings and data: an index into their list; containers: the
+    // first reference in the pool.
+    quint64 bits = 0;
+    // A container's count: no list in memory comes near 2^32 elements.
+    quint32 size = 0;
+    Kind kind = Kind::Null;
+    // Containers: the marker type; integers: whether stored unsigned; strings: whether ASCII.
+    quint8 flag = 0;
+  };
 
-  // Between the runs: sizes the file and forgets which objects were equal, to learn it again.
-  void startWriting();
-  QByteArray finish();
-
-  // A new object of this many bytes besides its references; written at once when writing.
-  quint64 newObject(quint64 bytes, quint64 references = 0);
-  quint64 addNumber(FlatIndex<quint64>& index, quint8 marker, quint64 bits, bool isUnsigned);
+  quint64 append(Kind kind, quint64 bits, quint8 flag = 0, quint64 size = 0);
+  quint64 addNumber(FlatIndex<quint64>& index, Kind kind, quint64 bits, quint8 flag = 0);
   quint64 addContainer(quint8 type, quint64 count, quint64 references);
-  quint64 offsetOf(quint64 object) const;
+  quint64 entrySize(const Entry& e, int refSize) const;
 
-  bool writing_ = false;
-  quint64 count_ = 0;
-  // Measured by the first run.
-  quint64 bytes_ = 0;
-  quint64 references_ = 0;
-  quint64 lastBytes_ = 0;
-  quint64 lastReferences_ = 0;
-  // Set for the second.
-  int refSize_ = 0;
-  int offsetSize_ = 0;
-  quint64 tableOffset_ = 0;
-  QByteArray out_;
-  char* cursor_ = nullptr;
-  // Where the references of containers added lately start: most are filled at once.
-  std::array<std::pair<quint64, char*>, 16> recentContainers_{};
-
-  // addString's strings and their objects, by the text's hash.
-  std::vector<std::pair<QString, quint64>> strings_;
-  FlatIndex<quint64> stringIndex_;
-  // Data and their objects, by a hash of their size and edges.
-  std::vector<std::pair<QByteArray, quint64>> data_;
-  QMultiHash<std::size_t, std::size_t> dataIndex_;
-  FlatIndex<quint64> integers_;
-  FlatIndex<quint64> unsignedIntegers_;
-  FlatIndex<quint64> reals_;
-  FlatIndex<quint64> dates_;
-  // Archives number their UIDs densely, so most live in a table indexed by value (object
-  // plus one; 0: none yet).
-  HugeArray<quint64> denseUids_;
-  QHash<quint32, quint64> sparseUids_;
+  HugeArray<Entry> entries_;
+  // Entry indices: 2^32 entries would take 64 GiB.
+  HugeArray<quint32> references_;
+  HugeArray<QStringView> strings_;
+  // addString's copies, which its views point into.
+  std::vector<QString> heldStrings_;
+  std::vector<QByteArray> data_;
+  FlatIndex<quint64> stringEntries_;
+  // Data entries by a hash of their size and edges.
+  QMultiHash<std::size_t, quint64> dataEntries_;
+  FlatIndex<quint64> integerEntries_;
+  FlatIndex<quint64> unsignedEntries_;
+  FlatIndex<quint64> realEntries_;
+  FlatIndex<quint64> dateEntries_;
+  // Archives number their UIDs densely, so most live in a table indexed by value.
+  HugeArray<quint64> denseUidEntries_;
+  QHash<quint32, quint64> sparseUidEntries_;
 };

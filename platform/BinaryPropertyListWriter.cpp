@@ -2,32 +2,29 @@
 
 QByteArray BinaryPropertyListWriter::write(const PropertyListObject& root) {
   BinaryPropertyListWriter writer;
-  return BinaryPropertyListObjectTable::write([&](BinaryPropertyListObjectTable& table) {
-    writer.containers_.clear();
-    writer.visit(table, root, true);
-  });
+  writer.visit(root, true);
+  return writer.table_.write();
 }
 
-quint64 BinaryPropertyListWriter::visit(BinaryPropertyListObjectTable& table,
-                                        const PropertyListObject& object, bool shared) {
+quint64 BinaryPropertyListWriter::visit(const PropertyListObject& object, bool shared) {
   using Kind = PropertyListObject::Kind;
   switch (object.kind()) {
     case Kind::Null:
-      return table.addNull();
+      return table_.addNull();
     case Kind::Boolean:
-      return table.addBoolean(object.boolValue());
+      return table_.addBoolean(object.boolValue());
     case Kind::Integer:
-      return table.addInteger(object.integerValue(), object.isUnsigned());
+      return table_.addInteger(object.integerValue(), object.isUnsigned());
     case Kind::Real:
-      return table.addReal(object.realValue());
+      return table_.addReal(object.realValue());
     case Kind::Date:
-      return table.addDate(object.realValue());
+      return table_.addDate(object.realValue());
     case Kind::Data:
-      return table.addData(object.dataValue());
+      return table_.addData(object.dataValue());
     case Kind::String:
-      return table.addString(object.stringValue());
+      return table_.addString(object.stringValue());
     case Kind::Uid:
-      return table.addUid(object.uidValue());
+      return table_.addUid(object.uidValue());
     case Kind::Array:
     case Kind::Set:
     case Kind::Dictionary:
@@ -40,13 +37,13 @@ quint64 BinaryPropertyListWriter::visit(BinaryPropertyListObjectTable& table,
   }
   const auto& keys = object.keys();
   const auto& items = object.items();
-  const quint64 index = object.kind() == Kind::Array ? table.addArray(items.size())
-                        : object.kind() == Kind::Set ? table.addSet(items.size())
-                                                     : table.addDictionary(keys.size());
+  const quint64 index = object.kind() == Kind::Array ? table_.addArray(items.size())
+                        : object.kind() == Kind::Set ? table_.addSet(items.size())
+                                                     : table_.addDictionary(keys.size());
   if (shared) containers_.insert(&object, index);
   quint64 position = 0;
-  for (const QString& key : keys) table.setReference(index, position++, table.addString(key));
+  for (const QString& key : keys) table_.setReference(index, position++, table_.addString(key));
   for (const auto& item : items)
-    table.setReference(index, position++, visit(table, *item, item.use_count() != 1));
+    table_.setReference(index, position++, visit(*item, item.use_count() != 1));
   return index;
 }

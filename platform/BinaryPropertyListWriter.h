@@ -14,9 +14,9 @@ class BinaryPropertyListWriter {
   static QByteArray write(const PropertyListObject& root);
 
  private:
-  quint64 visit(BinaryPropertyListObjectTable& table, const PropertyListObject& object,
-                bool shared);
+  quint64 visit(const PropertyListObject& object, bool shared);
 
+  BinaryPropertyListObjectTable table_;
   // A node reached twice is written once, so a shared subtree cannot grow the file exponentially.
   QHash<const PropertyListObject*, quint64> containers_;
 };

@@ -63,12 +63,6 @@ class FlatIndex {
     return findOrAdd(key, next, [](Id) { return true; });
   }
 
-  // Forgets every key, keeping the room.
-  void clear() {
-    if (capacity_ != 0) std::memset(tags_.get(), 0, capacity_);
-    count_ = 0;
-  }
-
   // Starts loading where key would be found.
   void prefetch(Key key) const {
     if (capacity_ != 0) __builtin_prefetch(&tags_[position(key) & (capacity_ - 1)]);

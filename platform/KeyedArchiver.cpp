@@ -328,25 +328,39 @@ QByteArray KeyedArchiver::write(quint32 top) {
   for (const auto& chain : kClassChains)
     for (const char* name : chain)
       if (name) internMade(QString::fromLatin1(name));
+  textEntries_.assign(texts_.size(), 0);
 
-  return BinaryPropertyListObjectTable::write([&](BinaryPropertyListObjectTable& table) {
-    textEntries_.assign(texts_.size(), 0);
-    const quint64 root = table.addDictionary(4);
-    table.setReference(root, 0, key(table, Key::Version));
-    table.setReference(root, 1, key(table, Key::Archiver));
-    table.setReference(root, 2, key(table, Key::Top));
-    table.setReference(root, 3, key(table, Key::Objects));
-    table.setReference(root, 4, table.addInteger(100000));
-    table.setReference(root, 5, textEntry(table, archiverName));
-    const quint64 topEntry = table.addDictionary(1);
-    table.setReference(root, 6, topEntry);
-    table.setReference(topEntry, 0, key(table, Key::Root));
-    table.setReference(topEntry, 1, table.addUid(top));
-    const quint64 objects = table.addArray(objects_.size());
-    table.setReference(root, 7, objects);
-    for (std::size_t i = 0; i < objects_.size(); ++i)
-      table.setReference(objects, i, writeObject(table, objects_[i]));
-  });
+  BinaryPropertyListObjectTable table;
+  // Each object is one entry and, with a class, a dictionary of its fields, its element
+  // arrays and their UIDs.
+  quint64 references = 10 + objects_.size();
+  for (const Object& o : objects_) {
+    if (o.shape == Shape::Array)
+      references += 4 + o.count;
+    else if (o.shape == Shape::Dictionary)
+      references += 6 + 2 * quint64{o.count};
+    else if (o.shape >= Shape::Null)
+      references += 7;
+  }
+  // Besides the archived strings, the table holds only the fixed keys and class chains.
+  table.reserve(3 * objects_.size() + 16, references, textEntries_.size(),
+                static_cast<quint32>(objects_.size()));
+  const quint64 root = table.addDictionary(4);
+  table.setReference(root, 0, key(table, Key::Version));
+  table.setReference(root, 1, key(table, Key::Archiver));
+  table.setReference(root, 2, key(table, Key::Top));
+  table.setReference(root, 3, key(table, Key::Objects));
+  table.setReference(root, 4, table.addInteger(100000));
+  table.setReference(root, 5, textEntry(table, archiverName));
+  const quint64 topEntry = table.addDictionary(1);
+  table.setReference(root, 6, topEntry);
+  table.setReference(topEntry, 0, key(table, Key::Root));
+  table.setReference(topEntry, 1, table.addUid(top));
+  const quint64 objects = table.addArray(objects_.size());
+  table.setReference(root, 7, objects);
+  for (std::size_t i = 0; i < objects_.size(); ++i)
+    table.setReference(objects, i, writeObject(table, objects_[i]));
+  return table.write();
 }
 
 quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const Object& object) {
