@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,6 +15,7 @@
 #include "app/MyAppDelegate.h"
 #include "app/PasswordPullItem.h"
 #include "platform/Pasteboard.h"
+#include "platform/Sheet.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
 #include "tests/window/VaultFixture.h"
@@ -222,6 +224,19 @@ TEST_F(PushAndPullWindowTest, OpenUrlNeverPutsThePasswordInAndExplainsARefusedFi
   ASSERT_NE(gui::onlyAlert(), nullptr);
   EXPECT_EQ(gui::onlyAlert()->text(), u"The file could not be opened");
   EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(u"missing.txt"));
+}
+
+TEST_F(PushAndPullWindowTest, HelpSheetExplainsAndCloses) {
+  run("showPushAndPullHelp:");
+  QPointer<Sheet> sheet = window->findChild<Sheet*>(QStringLiteral("pushAndPullHelpSheet"));
+  ASSERT_NE(sheet, nullptr);
+  ASSERT_TRUE(sheet->isVisible());
+  gui::snapshot(sheet, QStringLiteral("push-and-pull-help"));
+  auto* buttons = sheet->findChild<QDialogButtonBox*>();
+  ASSERT_NE(buttons, nullptr);
+  QTest::mouseClick(buttons->button(QDialogButtonBox::Close), Qt::LeftButton);
+  gui::settle();
+  EXPECT_FALSE(sheet && sheet->isVisible());
 }
 
 }  // namespace
