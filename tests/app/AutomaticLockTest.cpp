@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -128,6 +129,21 @@ TEST_F(AutomaticLockDelegateTest, ComingBackInTimeOrTheSettingOffLocksNothing) {
 
   EXPECT_EQ(locks, 0);
   EXPECT_FALSE(saved->isEncrypted());
+}
+
+TEST_F(AutomaticLockDelegateTest, OurOwnFileDialogIsNotLeaving) {
+  defaults->setBool(QStringLiteral("autolocBackgroundEnabled"), true);
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setModal(true);
+  dialog.show();
+  gui::settle();
+  delegate->applicationDidResignActive();
+  EXPECT_FALSE(delegate->automaticLockTimer().isPending());
+  dialog.close();
+  gui::settle();
+  delegate->applicationDidResignActive();
+  EXPECT_TRUE(delegate->automaticLockTimer().isPending());
 }
 
 }  // namespace

@@ -105,6 +105,13 @@ TEST(PasswordPullItemTest, TrayMenuHasTheOneCopyItem) {
   EXPECT_EQ(clipboardText(), u"tray pw");
   EXPECT_FALSE(item.pullMenuIsOn());
   EXPECT_FALSE(item.trayIcon()->isVisible());
+
+  // A click on the icon itself copies too.
+  item.startPullPasswordPhase(QStringLiteral("clicked pw"), 20);
+  EXPECT_TRUE(item.trayIcon()->isVisible());
+  Q_EMIT item.trayIcon()->activated(QSystemTrayIcon::Trigger);
+  EXPECT_EQ(clipboardText(), u"clicked pw");
+  EXPECT_FALSE(item.pullMenuIsOn());
 }
 
 // An unlocked document of twenty records in its window, the application's delegate and a
