@@ -1,6 +1,8 @@
 #include "app/MyAppDelegate.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <algorithm>
 
@@ -10,6 +12,7 @@
 #include "Common/ZVDictToNSColor.h"
 #include "Common/ZVHeightForFontSize.h"
 #include "Common/ZVNumberBoolToNumberNum.h"
+#include "Common/ZVUrlResolutor.h"
 #include "Common/ZVValueIsEqualToRef.h"
 #include "Common/ZVValueNotEqualToRef.h"
 #include "app/ApplicationMenus.h"
@@ -21,6 +24,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformerRegistry.h"
 #include "vault/MyDocument.h"
+#include "window/VaultDocumentWindow.h"
 
 DictRef MyAppDelegate::registeredDefaultsDictionary() {
   auto d = Dictionary::create();
@@ -74,10 +78,72 @@ MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
   MyDocument::setDocumentOpeningNotifier([this] { setDocumentIsOpening(true); });
   passwordMaker_ = std::make_unique<PasswordMakerController>(
       defaults, [this](QMainWindow* window) { prepareApplicationWindow(window); });
+  VaultDocumentWindow::setPasswordPuller(
+      [this](const QString& password) { startPullPasswordPhase(password); });
+  ZVUrlResolutor::sharedUrlResolutor().setOpener(
+      [](const QUrl& url) { return ZVAppSupportUtility::openURL(url); });
+  connect(&automaticLock_, &AutomaticLockTimer::lockDue, this,
+          &MyAppDelegate::AutomaticLockAllOpenedDocuments);
+  watchActivationAndSleep();
+}
+
+void MyAppDelegate::watchActivationAndSleep() {
+  auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  if (!app) return;
+  connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+    // Inactive, then hidden, is one departure: the delay counts from the first.
+    if (state == Qt::ApplicationActive)
+      applicationDidBecomeActive();
+    else if (appState_ == Qt::ApplicationActive)
+      applicationDidResignActive();
+    appState_ = state;
+  });
+  QDBusConnection::systemBus().connect(
+      QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+      QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
+      SLOT(systemSleepChanged(bool)));
+}
+
+PasswordPullItem& MyAppDelegate::pullItem() {
+  // Made on first use: its icon needs the GUI, which a delegate in a console test lacks.
+  if (!pullItem_) pullItem_ = std::make_unique<PasswordPullItem>();
+  return *pullItem_;
+}
+
+void MyAppDelegate::startPullPasswordPhase(const QString& password) {
+  pullItem().startPullPasswordPhase(
+      password, defaults().integerForKey(QStringLiteral("disposePasswordIconAfter")));
+}
+
+void MyAppDelegate::systemSleepChanged(bool goingToSleep) {
+  if (!goingToSleep) automaticLock_.checkDeadline();
+}
+
+void MyAppDelegate::applicationDidResignActive() {
+  // An open or save dialog of our own takes the focus too; the user has not left.
+  if (qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) return;
+  if (!defaults().boolForKey(QStringLiteral("autolocBackgroundEnabled"))) return;
+  automaticLock_.setAutomaticLockWithTimeInterval(
+      defaults().integerForKey(QStringLiteral("autolocBackgroundInterval")));
+}
+
+void MyAppDelegate::applicationDidBecomeActive() {
+  automaticLock_.setAutomaticLockWithTimeInterval(0);
+}
+
+void MyAppDelegate::AutomaticLockAllOpenedDocuments() {
+  if (!controller_) return;
+  // Locking may close windows; the list is copied first.
+  const std::vector<Document*> documents = controller_->documents();
+  for (Document* document : documents)
+    if (auto* vault = qobject_cast<MyDocument*>(document)) vault->lockAutomatically();
 }
 
 // Documents made after this delegate (tests make several) must not call into it.
-MyAppDelegate::~MyAppDelegate() { MyDocument::setDocumentOpeningNotifier({}); }
+MyAppDelegate::~MyAppDelegate() {
+  MyDocument::setDocumentOpeningNotifier({});
+  VaultDocumentWindow::setPasswordPuller({});
+}
 
 void MyAppDelegate::setDocumentController(ZVRevertDocController* controller) {
   controller_ = controller;

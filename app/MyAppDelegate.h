@@ -2,8 +2,10 @@
 
 #include <memory>
 
+#include "app/PasswordPullItem.h"
 #include "app/ZVAppDelegateBase.h"
 #include "platform/Array.h"
+#include "platform/AutomaticLockTimer.h"
 #include "platform/Dictionary.h"
 
 class PasswordMakerController;
@@ -30,7 +32,18 @@ class MyAppDelegate : public ZVAppDelegateBase {
   // The generator window, its state and commands.
   PasswordMakerController& passwordMaker() const { return *passwordMaker_; }
   void showPasswordMaker();
-  bool pullMenuIsOn = false;
+
+  // Push and pull's password, held outside the window until copied or timed out.
+  void startPullPasswordPhase(const QString& password);
+  PasswordPullItem& pullItem();
+  bool pullMenuIsOn() const { return pullItem_ && pullItem_->pullMenuIsOn(); }
+
+  // Automatic lock: leaving the application starts the delay the settings give, coming back
+  // cancels it, and when it runs out every open document is asked to lock itself.
+  void applicationDidResignActive();
+  void applicationDidBecomeActive();
+  void AutomaticLockAllOpenedDocuments();
+  AutomaticLockTimer& automaticLockTimer() { return automaticLock_; }
 
   ArrayRef fontFamilyArray() const { return fontFamilyArray_; }
   void setFontFamilyArray(ArrayRef families);
@@ -58,7 +71,14 @@ class MyAppDelegate : public ZVAppDelegateBase {
   // Whether the active window is that of a locked document.
   bool activeDocumentIsLocked() const;
 
+  // Follows the application's active state and the machine's wake from suspend.
+  void watchActivationAndSleep();
+  Q_SLOT void systemSleepChanged(bool goingToSleep);
+
   ZVRevertDocController* controller_ = nullptr;
+  AutomaticLockTimer automaticLock_;
+  std::unique_ptr<PasswordPullItem> pullItem_;
+  Qt::ApplicationState appState_ = Qt::ApplicationInactive;
   std::unique_ptr<PasswordMakerController> passwordMaker_;
   ArrayRef fontFamilyArray_ = Array::create();
 };

@@ -65,6 +65,7 @@ VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, UserDefaults& def
   search_ = new RecordSearchController(document, searchField_, categoryMenu_, infoPane_, this);
   buildCommands();
   buildRecordCommands();
+  buildPushPullCommands();
 
   document->setWindow(this);
   connect(document, &ZVCryptoDoc::passwordStateChanged, this, &VaultDocumentWindow::updateLayout);

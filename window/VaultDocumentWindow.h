@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 #include "vault/RecordColumns.h"
@@ -67,6 +68,10 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
 
   // The window's commands by action name ("showPasswordsInTable:").
   QAction* command(const QString& action) const;
+
+  // Where push and pull hands the selected record's password (the application's pull item).
+  using PasswordPuller = std::function<void(const QString& password)>;
+  static void setPasswordPuller(PasswordPuller puller);
   // Runs a command as its menu item would: only when it is enabled.
   bool perform(const QString& action);
   // The View menu of this window, placed before the Window menu.
@@ -137,6 +142,13 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QPrinter& printer();
   void printDocument();
   void runPageLayout();
+
+  // Opening the record's address and push and pull (VaultDocumentWindowPushPull.cpp).
+  void buildPushPullCommands();
+  void openUrl();
+  void pushAndPull();
+  void pullWithUser(const QString& copyAction);
+  void showPushAndPullHelp();
 
   // Brings the table's selection, the detail view and the commands in step with the list,
   // once per turn of the event loop.

@@ -98,6 +98,9 @@ void VaultDocumentWindow::addRecordMenuTo(QMenuBar* bar, QAction* before) {
     copies->addAction(command(QString::fromLatin1(action)));
   menu->addSeparator();
   menu->addAction(command(QStringLiteral("emailListSheet:")));
+  menu->addSeparator();
+  for (const char* a : {"openUrl:", "pushAndPull:", "showPushAndPullHelp:"})
+    menu->addAction(command(QString::fromLatin1(a)));
   bar->insertMenu(before, menu);
   // Printing goes in the File menu, above Quit.
   for (QAction* top : bar->actions())

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/MyAppDelegate.h"
+#include "app/ZVRevertDocController.h"
+#include "platform/AutomaticLockTimer.h"
+#include "platform/MainQueue.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "tests/app/SavedVault.h"
+#include "vault/MyDocument.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+
+// Milliseconds the test moves by hand, as a suspended machine's boot clock would jump.
+struct FakeClock {
+  qint64 now = 1'000'000;
+  AutomaticLockTimer::Clock clock() {
+    return [this] { return now; };
+  }
+};
+
+// A delegate and controller with three documents: one saved and unlocked, one locked, one
+// without a file.
+class AutomaticLockDelegateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
+    MyAppDelegate::initialize(*defaults);
+    delegate = std::make_unique<MyAppDelegate>(*defaults);
+    delegate->setDocumentController(&controller);
+    controller.setAppDelegate(delegate.get());
+    delegate->automaticLockTimer().setClock(fake.clock());
+    connectLocks();
+  }
+  void TearDown() override {
+    gui::closeAllAlerts();
+    controller.closeAllDocuments();
+    gui::settle();
+  }
+  void connectLocks() {
+    QObject::connect(&delegate->automaticLockTimer(), &AutomaticLockTimer::lockDue,
+                     [this] { ++locks; });
+  }
+  MyDocument* openUnlocked(const QString& name) {
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(writeSavedVault(path));
+    auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(path, true));
+    if (!doc) return nullptr;
+    VaultDocumentWindow* window = controller.windowOf(doc);
+    window->passwordField()->setFocus();
+    QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
+    QTest::keyClick(window->passwordField(), Qt::Key_Return);
+    gui::settle();
+    MainQueue::drain();
+    gui::settle();
+    return doc;
+  }
+  void runDown() {
+    fake.now += 10 * 60'000;
+    delegate->automaticLockTimer().checkDeadline();
+    gui::settle();
+    MainQueue::drain();
+    gui::settle();
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<UserDefaults> defaults;
+  ZVRevertDocController controller;
+  std::unique_ptr<MyAppDelegate> delegate;
+  FakeClock fake;
+  int locks = 0;
+};
+
+TEST_F(AutomaticLockDelegateTest, LeavingLocksEveryDocumentThatCanBeLocked) {
+  defaults->setBool(QStringLiteral("autolocBackgroundEnabled"), true);
+  defaults->setInteger(QStringLiteral("autolocBackgroundInterval"), 10);
+  MyDocument* saved = openUnlocked(QStringLiteral("Saved.qvlt"));
+  ASSERT_NE(saved, nullptr);
+  ASSERT_FALSE(saved->isEncrypted());
+  const QString lockedPath = dir.filePath(QStringLiteral("Locked.qvlt"));
+  ASSERT_TRUE(writeSavedVault(lockedPath));
+  auto* locked =
+      qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(lockedPath, true));
+  ASSERT_NE(locked, nullptr);
+  ASSERT_TRUE(locked->isEncrypted());
+  auto* untitled = qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay());
+  ASSERT_NE(untitled, nullptr);
+  untitled->setPlainPassword(QStringLiteral("secret12"));
+
+  delegate->applicationDidResignActive();
+  ASSERT_TRUE(delegate->automaticLockTimer().isPending());
+  fake.now += 29'999;
+  delegate->automaticLockTimer().checkDeadline();
+  EXPECT_FALSE(saved->isEncrypted());
+  runDown();
+  EXPECT_EQ(locks, 1);
+  EXPECT_TRUE(saved->isEncrypted());
+  EXPECT_TRUE(locked->isEncrypted());
+  EXPECT_FALSE(untitled->isEncrypted());
+  EXPECT_EQ(controller.documents().size(), 3u);
+}
+
+TEST_F(AutomaticLockDelegateTest, ComingBackInTimeOrTheSettingOffLocksNothing) {
+  MyDocument* saved = openUnlocked(QStringLiteral("Saved.qvlt"));
+  ASSERT_NE(saved, nullptr);
+
+  delegate->applicationDidResignActive();  // the setting is off by default
+  EXPECT_FALSE(delegate->automaticLockTimer().isPending());
+  runDown();
+
+  defaults->setBool(QStringLiteral("autolocBackgroundEnabled"), true);
+  defaults->setInteger(QStringLiteral("autolocBackgroundInterval"), 30);
+  delegate->applicationDidResignActive();
+  fake.now += 29'000;
+  delegate->applicationDidBecomeActive();
+  runDown();
+
+  defaults->setInteger(QStringLiteral("autolocBackgroundInterval"), 0);
+  delegate->applicationDidResignActive();
+  EXPECT_FALSE(delegate->automaticLockTimer().isPending());
+  runDown();
+
+  EXPECT_EQ(locks, 0);
+  EXPECT_FALSE(saved->isEncrypted());
+}
+
+TEST_F(AutomaticLockDelegateTest, OurOwnFileDialogIsNotLeaving) {
+  defaults->setBool(QStringLiteral("autolocBackgroundEnabled"), true);
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setModal(true);
+  dialog.show();
+  gui::settle();
+  delegate->applicationDidResignActive();
+  EXPECT_FALSE(delegate->automaticLockTimer().isPending());
+  dialog.close();
+  gui::settle();
+  delegate->applicationDidResignActive();
+  EXPECT_TRUE(delegate->automaticLockTimer().isPending());
+}
+
+}  // namespace

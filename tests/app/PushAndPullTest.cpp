@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Common/ZVUrlResolutor.h"
+#include "app/MyAppDelegate.h"
+#include "app/PasswordPullItem.h"
+#include "platform/Pasteboard.h"
+#include "platform/Sheet.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "tests/window/VaultFixture.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+
+QString clipboardText() { return QGuiApplication::clipboard()->text(); }
+
+QPushButton* copyButton(const PasswordPullItem& item) {
+  return item.fallbackWindow()
+             ? item.fallbackWindow()->findChild<QPushButton*>(QStringLiteral("copyPassword"))
+             : nullptr;
+}
+
+TEST(PasswordPullItemTest, TheClickCopiesTheSecretAndEndsThePhase) {
+  PasswordPullItem item;
+  item.setPresentation(PasswordPullItem::Presentation::Window);
+  QGuiApplication::clipboard()->setText(QStringLiteral("the user id"));
+  item.startPullPasswordPhase(QStringLiteral("first pw"), 20);
+  gui::settle();
+  ASSERT_TRUE(item.pullMenuIsOn());
+  EXPECT_EQ(clipboardText(), u"the user id");  // nothing copied before the click
+  EXPECT_EQ(item.removeTimer().interval(), 20'000);
+  QWidget* window = item.fallbackWindow();
+  ASSERT_NE(copyButton(item), nullptr);
+  gui::snapshot(window, QStringLiteral("pull-window"));
+
+  // A second push leaves one window, which copies the second password, timed afresh.
+  item.startPullPasswordPhase(QStringLiteral("second pw"), 40);
+  gui::settle();
+  EXPECT_EQ(gui::visible<QWidget>().count(window), 0);
+  ASSERT_NE(copyButton(item), nullptr);
+  EXPECT_EQ(item.removeTimer().interval(), 40'000);
+  QTest::mouseClick(copyButton(item), Qt::LeftButton);
+  gui::settle();
+  EXPECT_EQ(clipboardText(), u"second pw");
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->data(QString::fromLatin1(Pasteboard::kPasswordManagerHint)), "secret");
+  EXPECT_FALSE(item.pullMenuIsOn());
+  EXPECT_FALSE(item.removeTimer().isActive());
+  EXPECT_EQ(item.fallbackWindow(), nullptr);
+  item.copyPassword();  // a late click copies nothing
+  EXPECT_EQ(clipboardText(), u"second pw");
+}
+
+TEST(PasswordPullItemTest, TimeRunningOutRemovesTheItemAndKeepsTheClipboard) {
+  struct Case {
+    qint64 seconds;
+    int waitMs;
+  } cases[] = {{0, 0}, {-3, 0}, {1, 1500}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.seconds);
+    PasswordPullItem item;
+    item.setPresentation(PasswordPullItem::Presentation::Window);
+    QGuiApplication::clipboard()->setText(QStringLiteral("the user id"));
+    item.startPullPasswordPhase(QStringLiteral("pw"), c.seconds);
+    EXPECT_TRUE(item.pullMenuIsOn());
+    QTRY_VERIFY_WITH_TIMEOUT(!item.pullMenuIsOn(), c.waitMs + 1000);
+    gui::settle();
+    EXPECT_EQ(item.fallbackWindow(), nullptr);
+    EXPECT_EQ(clipboardText(), u"the user id");
+  }
+  PasswordPullItem item;
+  item.setPresentation(PasswordPullItem::Presentation::Window);
+  item.startPullPasswordPhase(QStringLiteral("pw"), std::numeric_limits<qint64>::max());
+  EXPECT_GT(item.removeTimer().interval(), 24 * 24 * 3600 * 1000);  // no overflow to "at once"
+}
+
+TEST(PasswordPullItemTest, TrayMenuHasTheOneCopyItem) {
+  PasswordPullItem item;
+  item.setPresentation(PasswordPullItem::Presentation::Tray);
+  item.startPullPasswordPhase(QStringLiteral("tray pw"), 20);
+  ASSERT_NE(item.trayIcon(), nullptr);
+  ASSERT_NE(item.trayMenu(), nullptr);
+  EXPECT_FALSE(item.trayIcon()->icon().isNull());
+  const auto actions = item.trayMenu()->actions();
+  ASSERT_EQ(actions.size(), 1);
+  EXPECT_EQ(actions.first()->text(), u"&Copy Password");
+  item.trayMenu()->popup(QPoint(40, 40));
+  gui::settle();
+  gui::snapshot(item.trayMenu(), QStringLiteral("pull-tray-menu"));
+  item.trayMenu()->hide();
+  actions.first()->trigger();
+  gui::settle();
+  EXPECT_EQ(clipboardText(), u"tray pw");
+  EXPECT_FALSE(item.pullMenuIsOn());
+  EXPECT_FALSE(item.trayIcon()->isVisible());
+
+  // A click on the icon itself copies too.
+  item.startPullPasswordPhase(QStringLiteral("clicked pw"), 20);
+  EXPECT_TRUE(item.trayIcon()->isVisible());
+  Q_EMIT item.trayIcon()->activated(QSystemTrayIcon::Trigger);
+  EXPECT_EQ(clipboardText(), u"clicked pw");
+  EXPECT_FALSE(item.pullMenuIsOn());
+}
+
+// An unlocked document of twenty records in its window, the application's delegate and a
+// fake opener in place of the desktop's.
+class PushAndPullWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
+    MyAppDelegate::initialize(*defaults);
+    delegate = std::make_unique<MyAppDelegate>(*defaults);
+    delegate->pullItem().setPresentation(PasswordPullItem::Presentation::Window);
+    ZVUrlResolutor::sharedUrlResolutor().setOpener([this](const QUrl& url) {
+      // The order of the three moves: password held, user on the clipboard, then the address.
+      events << QStringLiteral("open %1 pulled=%2 clipboard=%3")
+                    .arg(url.toString(), delegate->pullMenuIsOn() ? u"yes" : u"no",
+                         clipboardText());
+      return true;
+    });
+    doc = std::make_unique<MyDocument>();
+    doc->setPlainPassword(fixture::kPassword);
+    fixture::fillTwenty(*doc);
+    window = new VaultDocumentWindow(doc.get(), *defaults);
+    window->resize(1000, 600);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    doc->recordController().setSelectionIndex(3);
+    gui::settle();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+  }
+  void TearDown() override {
+    gui::closeAllAlerts();
+    delegate->pullItem().endPullPasswordPhase();
+    delete window.data();
+    doc.reset();
+    ZVUrlResolutor::sharedUrlResolutor().setOpener({});
+  }
+  DictRef selected() const { return doc->recordController().selectedObjects().back(); }
+  qint64 uses() const { return selected()->value(RecordKeys::usageCount()).toInteger(); }
+  void run(const char* selector) {
+    window->command(QString::fromLatin1(selector))->trigger();
+    gui::settle();
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<UserDefaults> defaults;
+  std::unique_ptr<MyAppDelegate> delegate;
+  std::unique_ptr<MyDocument> doc;
+  QPointer<VaultDocumentWindow> window;
+  QStringList events;
+};
+
+TEST_F(PushAndPullWindowTest, CopiesTheUserIdHoldsThePasswordAndOpensTheSite) {
+  const DictRef record = selected();
+  record->setValue(RecordKeys::url(), QStringLiteral("https://dentist.example/login"));
+  const qint64 before = uses();
+  run("pushAndPull:");
+  const QString userID = record->value(RecordKeys::userID()).toString();
+  ASSERT_EQ(events.size(), 1);
+  EXPECT_EQ(events.first(), QStringLiteral("open https://dentist.example/login pulled=yes "
+                                           "clipboard=") +
+                                userID);
+  EXPECT_EQ(clipboardText(), userID);
+  EXPECT_EQ(uses(), before + 1);
+  ASSERT_TRUE(delegate->pullMenuIsOn());
+  EXPECT_EQ(delegate->pullItem().removeTimer().interval(), 20'000);
+  QTest::mouseClick(copyButton(delegate->pullItem()), Qt::LeftButton);
+  gui::settle();
+  EXPECT_EQ(clipboardText(), record->value(RecordKeys::password()).toString());
+}
+
+TEST_F(PushAndPullWindowTest, ABlankUserIdAsksAndOkUsesTheAccountForBoth) {
+  const DictRef record = selected();
+  record->setValue(RecordKeys::url(), QStringLiteral("ftp://files.example/pub"));
+  record->setValue(RecordKeys::userID(), QStringLiteral("   "));
+  const QString account = record->value(RecordKeys::account()).toString();
+  run("pushAndPull:");
+  QMessageBox* alert = gui::onlyAlert();
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->text(), u"User ID empty. Do you want to use the User Account field?");
+  EXPECT_EQ(alert->informativeText(),
+            u"Quorlith usually needs to copy from your User ID field the string to use as login");
+  EXPECT_TRUE(events.isEmpty());
+  EXPECT_FALSE(delegate->pullMenuIsOn());
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+  ASSERT_EQ(events.size(), 1);
+  EXPECT_EQ(events.first(),
+            QStringLiteral("open ftp://%1@files.example/pub pulled=yes clipboard=%1").arg(account));
+}
+
+TEST_F(PushAndPullWindowTest, CancelChangesNothing) {
+  selected()->setValue(RecordKeys::userID(), QString());
+  delegate->startPullPasswordPhase(QStringLiteral("earlier"));
+  const qint64 before = uses();
+  run("pushAndPull:");
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  EXPECT_TRUE(events.isEmpty());
+  EXPECT_EQ(clipboardText(), u"before");
+  EXPECT_EQ(uses(), before);
+  ASSERT_TRUE(delegate->pullMenuIsOn());
+  delegate->pullItem().copyPassword();
+  EXPECT_EQ(clipboardText(), u"earlier");
+}
+
+TEST_F(PushAndPullWindowTest, OpenUrlNeverPutsThePasswordInAndExplainsARefusedFile) {
+  const DictRef record = selected();
+  record->setValue(RecordKeys::url(), QStringLiteral("ftp://files.example"));
+  run("openUrl:");
+  ASSERT_EQ(events.size(), 1);
+  EXPECT_FALSE(events.first().contains(record->value(RecordKeys::password()).toString()));
+  EXPECT_FALSE(delegate->pullMenuIsOn());
+
+  record->setValue(RecordKeys::url(),
+                   dir.filePath(QStringLiteral("missing.txt")).prepend(u"file://"));
+  run("openUrl:");
+  EXPECT_EQ(events.size(), 1);
+  ASSERT_NE(gui::onlyAlert(), nullptr);
+  EXPECT_EQ(gui::onlyAlert()->text(), u"The file could not be opened");
+  EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(u"missing.txt"));
+}
+
+TEST_F(PushAndPullWindowTest, HelpSheetExplainsAndCloses) {
+  run("showPushAndPullHelp:");
+  QPointer<Sheet> sheet = window->findChild<Sheet*>(QStringLiteral("pushAndPullHelpSheet"));
+  ASSERT_NE(sheet, nullptr);
+  ASSERT_TRUE(sheet->isVisible());
+  gui::snapshot(sheet, QStringLiteral("push-and-pull-help"));
+  auto* buttons = sheet->findChild<QDialogButtonBox*>();
+  ASSERT_NE(buttons, nullptr);
+  QTest::mouseClick(buttons->button(QDialogButtonBox::Close), Qt::LeftButton);
+  gui::settle();
+  EXPECT_FALSE(sheet && sheet->isVisible());
+}
+
+}  // namespace
