@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/KeyPath.h"
+#include "platform/Parallel.h"
 
 namespace {
 int naturalCompare(const Value& a, const Value& b) {
@@ -25,6 +26,7 @@ ArrayController::ArrayController(QObject* parent) : QObject(parent), content_(Ar
 
 void ArrayController::setContent(ArrayRef content) {
   content_ = content ? std::move(content) : Array::create();
+  sortedContent_ = {};
   selection_.clear();
   rearrangeObjects();
   Q_EMIT contentChanged();
@@ -49,34 +51,93 @@ void ArrayController::setFilterPredicate(Predicate predicate) {
 
 void ArrayController::setSortDescriptors(std::vector<SortDescriptor> descriptors) {
   sort_ = std::move(descriptors);
+  sortedContent_ = {};
 }
 
-std::vector<DictRef> ArrayController::sorted(std::vector<DictRef> objects) const {
-  // Resolve each sort key once per object, not once per comparison.
+namespace {
+// Whether a field still holds what it was sorted by: the very characters for a string (held,
+// so they cannot be freed and others take their place), an equal value otherwise.
+bool sameSortValue(const Value& now, const Value& then) {
+  const QString* a = now.stringPointer();
+  const QString* b = then.stringPointer();
+  if (a || b) return a && b && a->size() == b->size() && a->constData() == b->constData();
+  return now == then;
+}
+
+// Which objects pass the filter; on long lists tested side by side.
+template <class ObjectAt>
+std::vector<char> passing(const ArrayController::Predicate& filter, std::size_t n,
+                          ObjectAt objectAt) {
+  std::vector<char> out(n);
+  const auto test = [&](std::size_t, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      const DictRef* d = objectAt(i);
+      out[i] = d && *d && (!filter || filter(*d));
+    }
+  };
+  Parallel::forChunks(n, filter ? Parallel::chunksFor(n, 16384) : 1, test);
+  return out;
+}
+}  // namespace
+
+bool ArrayController::sortedContentIsCurrent() const {
+  const SortedContent& last = sortedContent_;
+  const std::vector<Value>& content = content_->values();
+  if (!last.valid || content.size() != last.objects.size()) return false;
   const std::size_t keys = sort_.size();
-  const std::size_t n = objects.size();
-  // Values side by side, so comparisons stay in cache; a collated key reads a plain key's
-  // string in place, as it is only read once, to make its sort key.
-  std::vector<Value> sortValues(n * keys);
+  for (std::size_t i = 0; i < content.size(); ++i) {
+    const Dictionary* object = content[i].dictionaryPointer();
+    if (object != last.objects[i]) return false;
+    if (!object) continue;
+    for (std::size_t k = 0; k < keys; ++k) {
+      const QString& path = sort_[k].keyPath;
+      const Value& then = last.values[i * keys + k];
+      if (path.contains(u'.') ? !sameSortValue(KeyPath::valueForKeyPath(*object, path), then)
+                              : !sameSortValue(object->value(path), then))
+        return false;
+    }
+  }
+  return true;
+}
+
+const std::vector<std::uint32_t>& ArrayController::sortedContent() {
+  if (sortedContentIsCurrent()) return sortedContent_.order;
+  const std::vector<Value>& content = content_->values();
+  const std::size_t keys = sort_.size();
+  SortedContent next;
+  next.objects.reserve(content.size());
+  std::vector<std::uint32_t> items;  // the content's dictionaries, by index
+  items.reserve(content.size());
+  for (std::size_t i = 0; i < content.size(); ++i) {
+    next.objects.push_back(content[i].dictionaryPointer());
+    if (next.objects.back()) items.push_back(std::uint32_t(i));
+  }
+  const std::size_t n = items.size();
+  // Each sort value resolved once per object, not once per comparison; a container is
+  // compared by what it holds, which a kept copy does not pin down, so none is kept.
+  next.values.resize(content.size() * keys);
+  bool keepable = true;
   for (std::size_t k = 0; k < keys; ++k) {
     const QString& path = sort_[k].keyPath;
-    if (sort_[k].collator && !path.contains(u'.')) continue;
-    for (std::size_t i = 0; i < n; ++i)
-      sortValues[i * keys + k] = KeyPath::valueForKeyPath(*objects[i], path);
+    const bool dotted = path.contains(u'.');
+    for (const std::uint32_t i : items) {
+      Value& v = next.values[i * keys + k];
+      v = dotted ? KeyPath::valueForKeyPath(*next.objects[i], path) : next.objects[i]->value(path);
+      keepable = keepable && !v.isArray() && !v.isDictionary();
+    }
   }
+  const auto valueOf = [&](std::size_t item, std::size_t k) -> const Value& {
+    return next.values[items[item] * keys + k];
+  };
   // Collated keys: one sort key per string, made once.
   std::vector<Collation::Keys> collated(keys);
   for (std::size_t k = 0; k < keys; ++k) {
     if (!sort_[k].collator) continue;
     std::vector<const QString*> strings(n);
-    const QString& path = sort_[k].keyPath;
-    const bool inPlace = !path.contains(u'.');
-    for (std::size_t i = 0; i < n; ++i)
-      strings[i] = inPlace ? objects[i]->value(path).stringPointer()
-                           : sortValues[i * keys + k].stringPointer();
+    for (std::size_t j = 0; j < n; ++j) strings[j] = valueOf(j, k).stringPointer();
     collated[k] = sort_[k].collator->keys(strings);
   }
-  std::vector<std::size_t> order(n);
+  std::vector<std::uint32_t> order(n);
   if (keys == 1 && sort_[0].collator) {
     // The usual case, one collated column: entries carry their key's prefix, so most
     // comparisons never leave the array being sorted.
@@ -87,7 +148,7 @@ std::vector<DictRef> ArrayController::sorted(std::vector<DictRef> objects) const
     };
     const Collation::Keys& k = collated[0];
     std::vector<Entry> entries(n);
-    for (std::size_t i = 0; i < n; ++i) entries[i] = {k.prefix(i), std::uint32_t(i), k.has(i)};
+    for (std::size_t j = 0; j < n; ++j) entries[j] = {k.prefix(j), std::uint32_t(j), k.has(j)};
     const bool ascending = sort_[0].ascending;
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
       int c = 0;
@@ -101,12 +162,10 @@ std::vector<DictRef> ArrayController::sorted(std::vector<DictRef> objects) const
         c = k.compare(a.index, b.index);
       return ascending ? c < 0 : c > 0;
     });
-    for (std::size_t i = 0; i < n; ++i) order[i] = entries[i].index;
+    for (std::size_t j = 0; j < n; ++j) order[j] = entries[j].index;
   } else {
-    for (std::size_t i = 0; i < n; ++i) order[i] = i;
-  }
-  if (keys != 1 || !sort_[0].collator)
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+    for (std::size_t j = 0; j < n; ++j) order[j] = std::uint32_t(j);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
       for (std::size_t k = 0; k < keys; ++k) {
         const auto& d = sort_[k];
         int c = 0;
@@ -115,41 +174,48 @@ std::vector<DictRef> ArrayController::sorted(std::vector<DictRef> objects) const
           const bool a = keys.has(x), b = keys.has(y);
           c = a && b ? keys.compare(x, y) : int(a) - int(b);
         } else {
-          const Value& a = sortValues[x * keys + k];
-          const Value& b = sortValues[y * keys + k];
-          c = d.compare ? d.compare(a, b) : naturalCompare(a, b);
+          c = d.compare ? d.compare(valueOf(x, k), valueOf(y, k))
+                        : naturalCompare(valueOf(x, k), valueOf(y, k));
         }
         if (!d.ascending) c = -c;
         if (c != 0) return c < 0;
       }
       return false;
     });
-  std::vector<DictRef> out;
-  out.reserve(n);
-  for (std::size_t i : order) out.push_back(std::move(objects[i]));
-  return out;
+  }
+  for (std::uint32_t& j : order) j = items[j];
+  next.order = std::move(order);
+  next.valid = keepable;
+  sortedContent_ = std::move(next);
+  return sortedContent_.order;
 }
 
 void ArrayController::rearrangeObjects() {
   const std::vector<DictRef> previouslySelected = selectedObjects();
-
+  const std::vector<Value>& content = content_->values();
+  const std::vector<char> shown =
+      passing(filter_, content.size(), [&](std::size_t i) { return content[i].dictionaryRef(); });
   std::vector<DictRef> next;
-  next.reserve(content_->values().size());
-  for (const auto& v : content_->values()) {
-    DictRef d = v.toDictionary();
-    if (d && (!filter_ || filter_(d))) next.push_back(std::move(d));
+  next.reserve(content.size());
+  if (sort_.empty()) {
+    for (std::size_t i = 0; i < content.size(); ++i)
+      if (shown[i]) next.push_back(*content[i].dictionaryRef());
+  } else {
+    for (const std::uint32_t i : sortedContent())
+      if (shown[i]) next.push_back(*content[i].dictionaryRef());
   }
-  if (!sort_.empty()) next = sorted(std::move(next));
   installArranged(std::move(next), previouslySelected);
 }
 
 void ArrayController::narrowFilterPredicate(Predicate predicate) {
   const std::vector<DictRef> previouslySelected = selectedObjects();
   filter_ = std::move(predicate);
+  const std::vector<char> shown =
+      passing(filter_, arranged_.size(), [&](std::size_t i) { return &arranged_[i]; });
   std::vector<DictRef> next;
   next.reserve(arranged_.size());
-  for (const DictRef& d : arranged_)
-    if (!filter_ || filter_(d)) next.push_back(d);
+  for (std::size_t i = 0; i < arranged_.size(); ++i)
+    if (shown[i]) next.push_back(arranged_[i]);
   installArranged(std::move(next), previouslySelected);
 }
 

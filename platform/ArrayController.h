@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <unordered_set>
@@ -21,6 +22,8 @@ class ArrayController : public QObject {
  public:
   static constexpr qsizetype NotFound = -1;
 
+  // On long lists a filter is called for many objects at once from several threads: it
+  // must only read.
   using Predicate = std::function<bool(const DictRef&)>;
   struct SortDescriptor {
     SortDescriptor() = default;
@@ -52,6 +55,8 @@ class ArrayController : public QObject {
   bool arrangedObjectsContain(const Dictionary* object) const;
 
   // Setting the filter arranges the list again at once; the sort waits for rearrangeObjects.
+  // The content's sorted order is kept between arrangements while every object still holds
+  // the values it was sorted by, so a filter set or cleared picks from it without sorting.
   void setFilterPredicate(Predicate predicate);
   const Predicate& filterPredicate() const { return filter_; }
   // For a filter that passes only what the current one passes (a longer search text): the
@@ -110,7 +115,9 @@ class ArrayController : public QObject {
   void contentChanged();
 
  private:
-  std::vector<DictRef> sorted(std::vector<DictRef> objects) const;
+  // The content's dictionaries, as indexes into it, in sort order (made or reused).
+  const std::vector<std::uint32_t>& sortedContent();
+  bool sortedContentIsCurrent() const;
   // Negative, zero or positive, as a and b order under the sort descriptors.
   int compareObjects(const Dictionary& a, const Dictionary& b) const;
   // The new arranged view; the selection follows its objects to their new rows.
@@ -125,5 +132,15 @@ class ArrayController : public QObject {
   std::vector<SortDescriptor> sort_;
   std::vector<qsizetype> selection_;  // sorted, unique, all < arranged_.size()
   mutable std::unordered_set<const Dictionary*> arrangedSet_;
+  // The last sort of the whole content: the objects it had, the values each was sorted by
+  // (strings share their characters with the objects' own fields, so an edited field never
+  // passes for the one sorted by) and the order found.
+  struct SortedContent {
+    std::vector<const Dictionary*> objects;
+    std::vector<Value> values;  // objects.size() x sort_.size()
+    std::vector<std::uint32_t> order;
+    bool valid = false;
+  };
+  SortedContent sortedContent_;
   mutable bool arrangedSetValid_ = false;
 };

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
+
+#include "platform/Parallel.h"
 
 namespace {
 const UChar* utf16(const QString& s) { return reinterpret_cast<const UChar*>(s.utf16()); }
@@ -74,30 +75,19 @@ Collation::Keys Collation::keys(const std::vector<const QString*>& strings) cons
     for (std::size_t i = 0; i < n; ++i) keys.spans_.push_back({0, 0, Keys::kMissing});
     return keys;
   }
-  // Long lists are cut into a few chunks made side by side, each with its own copy of the
-  // collator (a collator is not shared between threads).
-  constexpr std::size_t kChunkFloor = 20000;
-  const std::size_t threads = std::clamp<std::size_t>(
-      n / kChunkFloor, 1, std::min(4u, std::thread::hardware_concurrency()));
-  std::vector<Chunk> chunks(threads);
-  std::vector<UCollator*> clones;
-  std::vector<std::thread> workers;
-  const std::size_t step = (n + threads - 1) / std::max<std::size_t>(threads, 1);
-  for (std::size_t t = 1; t < threads; ++t) {
+  // Long lists are cut into chunks made side by side, each with its own copy of the
+  // collator (a collator is not shared between threads); without copies, on this thread.
+  std::vector<UCollator*> collators{collator_};
+  for (std::size_t t = 1, threads = Parallel::chunksFor(n, 12500); t < threads; ++t) {
     UCollator* clone = cloneOf(collator_);
-    const std::size_t begin = std::min(n, t * step), end = std::min(n, begin + step);
-    if (!clone) {
-      makeKeys(collator_, strings, begin, end, chunks[t]);
-      continue;
-    }
-    clones.push_back(clone);
-    workers.emplace_back([clone, &strings, begin, end, &chunk = chunks[t]] {
-      makeKeys(clone, strings, begin, end, chunk);
-    });
+    if (!clone) break;
+    collators.push_back(clone);
   }
-  makeKeys(collator_, strings, 0, std::min(n, step), chunks[0]);
-  for (std::thread& w : workers) w.join();
-  for (UCollator* c : clones) ucol_close(c);
+  std::vector<Chunk> chunks(collators.size());
+  Parallel::forChunks(n, collators.size(), [&](std::size_t t, std::size_t begin, std::size_t end) {
+    makeKeys(collators[t], strings, begin, end, chunks[t]);
+  });
+  for (std::size_t t = 1; t < collators.size(); ++t) ucol_close(collators[t]);
 
   std::size_t total = 0;
   for (const Chunk& c : chunks) total += c.bytes.size();

@@ -93,6 +93,8 @@ class Value {
   ArrayRef toArray() const;
   DictRef toDictionary() const;
   Dictionary* dictionaryPointer() const;
+  // The held dictionary reference itself (no copy), or none.
+  const DictRef* dictionaryRef() const { return std::get_if<kDictionary>(&storage_); }
 
   // Deep equality of content; arrays and dictionaries compare element by element.
   friend bool operator==(const Value& a, const Value& b);

@@ -1,5 +1,7 @@
 #include "vault/RecordFilter.h"
 
+#include <array>
+
 #include "vault/VaultKeys.h"
 
 namespace {
@@ -9,6 +11,34 @@ const std::array<QString, 6>& searchedKeys() {
                                               RecordKeys::account(), RecordKeys::note(),
                                               RecordKeys::userID(),  RecordKeys::email()};
   return keys;
+}
+
+// Where the searched keys and the category key sit in a key list. Records share their key
+// lists, so a whole list of records is tested with one lookup per key, not one per record.
+// Each thread keeps its own (long lists are filtered side by side), and holds the list, so
+// that a new list at the same address is never taken for it.
+struct KeyPositions {
+  static constexpr std::size_t kCategory = 6;
+  DictionaryKeysRef keys;
+  std::array<qsizetype, 7> at{};
+};
+
+const KeyPositions& positionsIn(const DictionaryKeysRef& keys) {
+  static const QString categoryKey = RecordKeys::categoryPtr();
+  thread_local KeyPositions cached;
+  if (cached.keys != keys || !keys) {
+    cached.keys = keys;
+    cached.at.fill(-1);
+    // Scanned, not looked up: a long list's index is built on first use, not for threads.
+    for (qsizetype i = 0; keys && i < keys->count(); ++i) {
+      const QString& key = keys->at(i);
+      for (std::size_t k = 0; k < KeyPositions::kCategory; ++k)
+        if (cached.at[k] < 0 && key == searchedKeys()[k]) cached.at[k] = i;
+      if (cached.at[KeyPositions::kCategory] < 0 && key == categoryKey)
+        cached.at[KeyPositions::kCategory] = i;
+    }
+  }
+  return cached;
 }
 
 // The simple case fold that Qt's case-insensitive search compares, quick for ASCII.
@@ -64,21 +94,20 @@ QString RecordFilter::usedFilterDisplay() const {
 }
 
 bool RecordFilter::State::matches(const Dictionary& record) const {
-  static const QString categoryKey = RecordKeys::categoryPtr();
+  if (!category && search.isEmpty()) return true;
+  const KeyPositions& positions = positionsIn(record.keyList());
+  const auto field = [&](qsizetype at) -> const Value* {
+    return at >= 0 && at < record.count() ? &record.valueAt(at) : nullptr;
+  };
   if (category) {
-    if (record.value(categoryKey).dictionaryPointer() != category.get()) return false;
+    const Value* assigned = field(positions.at[KeyPositions::kCategory]);
+    if (!assigned || assigned->dictionaryPointer() != category.get()) return false;
   }
   if (search.isEmpty()) return true;
-  if (record.keyList() != keys) {
-    keys = record.keyList();
-    for (std::size_t i = 0; i < positions.size(); ++i)
-      positions[i] = keys ? keys->indexOf(searchedKeys()[i]) : -1;
-  }
   // Case-insensitive, and nothing more: accents and widths count.
-  for (const qsizetype at : positions)
-    if (at >= 0 && at < record.count())
-      if (const QString* text = record.valueAt(at).stringPointer(); text && found(*text))
-        return true;
+  for (std::size_t k = 0; k < KeyPositions::kCategory; ++k)
+    if (const Value* value = field(positions.at[k]))
+      if (const QString* text = value->stringPointer(); text && found(*text)) return true;
   return false;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <array>
 #include <memory>
 
 #include "platform/ArrayController.h"
@@ -35,11 +34,6 @@ class RecordFilter {
     // without Qt's general folding); empty otherwise.
     QString asciiFolded;
     DictRef category;
-    // Where the searched keys sit in the last key list seen: records share their key lists,
-    // so a whole list is tested with one lookup per key, not one per record. Held, so that
-    // a new list at the same address is never taken for it.
-    mutable DictionaryKeysRef keys;
-    mutable std::array<qsizetype, 6> positions{};
     bool matches(const Dictionary& record) const;
     bool found(const QString& text) const;
   };

@@ -100,6 +100,69 @@ TEST_F(ArrayControllerTest, NarrowingKeepsTheShownOrderAndTheSelectionWithoutSor
   EXPECT_EQ(arrangedNames(controller), names({"charlie", "delta", "zulu"}));
 }
 
+// The sorted content is kept between arrangements; whatever changed since, a filter set or
+// cleared must show what a sort made afresh would.
+TEST(ArrayControllerSortedContent, FollowsEveryChangeMadeSinceTheLastSort) {
+  using Change = std::function<void(Array&)>;
+  const auto record = [](const Array& content, qsizetype i) {
+    return content.at(i).dictionaryPointer();
+  };
+  const auto team = Dictionary::create();
+  team->setValue(QStringLiteral("title"), QStringLiteral("m"));
+  const auto collator = std::make_shared<const Collation>(QLocale::c(), false);
+  const struct {
+    const char* what;
+    const char* keyPath;
+    bool collated;
+    Change change;
+  } cases[] = {
+      {"a name edited to one of the same length", "name", false,
+       [&](Array& c) { record(c, 1)->setValue(QStringLiteral("name"), QStringLiteral("zzzzz")); }},
+      {"a name edited, collated", "name", true,
+       [&](Array& c) { record(c, 0)->setValue(QStringLiteral("name"), QStringLiteral("Aaron")); }},
+      {"a name removed", "name", true, [&](Array& c) { record(c, 2)->removeValue(u"name"); }},
+      {"a rank changed", "rank", false,
+       [&](Array& c) { record(c, 0)->setValue(QStringLiteral("rank"), Value::integer(0)); }},
+      {"an object added to the content behind the list's back", "name", true,
+       [&](Array& c) { c.append(named("able", 7)); }},
+      {"an object taken from the content", "name", false, [&](Array& c) { c.removeAt(1); }},
+      {"equal names swapped in the content (the sort is stable)", "rank", false,
+       [&](Array& c) {
+         record(c, 3)->setValue(QStringLiteral("rank"), Value::integer(3));
+         const Value first = c.at(2);
+         c.removeAt(2);
+         c.append(first);
+       }},
+      {"a shared dictionary on the key path renamed", "team.title", false,
+       [&](Array&) { team->setValue(QStringLiteral("title"), QStringLiteral("a")); }},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.what);
+    ArrayController kept;
+    int rank = 4;
+    for (const char* n : {"delta", "alpha", "charlie", "bravo", "echo"}) {
+      auto d = named(n, rank--);
+      if (rank % 2) d->setValue(QStringLiteral("team"), team);
+      kept.addObject(d);
+    }
+    team->setValue(QStringLiteral("title"), QStringLiteral("m"));
+    const auto descriptors = [&] {
+      return std::vector<ArrayController::SortDescriptor>{
+          {QString::fromLatin1(test.keyPath), true, {}, test.collated ? collator : nullptr}};
+    };
+    kept.setSortDescriptors(descriptors());
+    kept.rearrangeObjects();
+    test.change(*kept.content());
+    // A filter set, then cleared, as typing in the search field does.
+    kept.setFilterPredicate([](const DictRef& d) { return d->value(u"rank").toInteger() != 1; });
+    kept.setFilterPredicate({});
+    ArrayController fresh;
+    fresh.setSortDescriptors(descriptors());
+    fresh.setContent(kept.content());
+    EXPECT_EQ(kept.arrangedObjects(), fresh.arrangedObjects());
+  }
+}
+
 TEST_F(ArrayControllerTest, SelectionFollowsItsObjectsAcrossRearrangement) {
   controller.setSelectionIndexes({0, 2});  // delta, charlie
   const auto before = controller.selectedObjects();

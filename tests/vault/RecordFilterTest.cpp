@@ -112,6 +112,45 @@ TEST(RecordFilter, DescriptionLineNamesWhatIsInForce) {
   }
 }
 
+// Long lists are filtered side by side; each record must be judged as it is one by one,
+// whatever key list it has (shared, its own, or one long enough to be indexed).
+TEST(RecordFilter, LongListsFilteredSideBySideAgreeWithOneByOne) {
+  const DictRef work = category("Work"), home = category("Home");
+  std::vector<DictRef> records;
+  for (int i = 0; i < 50000; ++i) {
+    auto r = Dictionary::create();
+    if (i % 5 == 0)
+      for (int extra = 0; extra < 30; ++extra)
+        r->setValue(QStringLiteral("unknown%1").arg(extra), Value::integer(extra));
+    r->setValue(
+        i % 3 ? RecordKeys::name() : RecordKeys::note(),
+        QStringLiteral("Entry %1%2").arg(i).arg(i % 11 ? QString() : QStringLiteral(" Bank")));
+    r->setValue(RecordKeys::categoryPtr(), i % 2 ? work : home);
+    records.push_back(r);
+  }
+  ArrayController list;
+  list.addObjects(records);
+  RecordFilter filter;
+  filter.setSearchString(QStringLiteral("bANK"));
+  filter.setCategory(work);
+  for (bool narrowing : {false, true}) {
+    if (narrowing) {
+      filter.setCategory({});
+      filter.setSearchString(QStringLiteral("bank"));
+      list.setFilterPredicate(filter.predicate());
+      filter.setSearchString(QStringLiteral("7 bank"));
+      list.narrowFilterPredicate(filter.predicate());
+    } else {
+      list.setFilterPredicate(filter.predicate());
+    }
+    std::vector<DictRef> expected;
+    for (const DictRef& r : records)
+      if (filter.matches(*r)) expected.push_back(r);
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(list.arrangedObjects(), expected) << (narrowing ? "narrowed" : "set");
+  }
+}
+
 TEST(RecordFilter, PredicateFollowsTheStateAtEachRearrangement) {
   ArrayController list;
   const DictRef bank = record("name", "Bank"), mail = record("name", "Mail");
