@@ -1,6 +1,7 @@
 #include "platform/ArrayController.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/KeyPath.h"
 #include "platform/Parallel.h"
@@ -64,18 +65,43 @@ bool sameSortValue(const Value& now, const Value& then) {
   return now == then;
 }
 
+// A plain key's value in many dictionaries, found once per key list they share; the list is
+// scanned, not indexed (a long list builds its index on first use: not for threads).
+class PlainKeyLookup {
+ public:
+  explicit PlainKeyLookup(const QString& key) : key_(key) {}
+  const Value& in(const Dictionary& object) {
+    const DictionaryKeys* keys = object.keyList().get();
+    if (keys != keys_) {
+      keys_ = keys;
+      at_ = -1;
+      for (qsizetype i = 0; keys && i < keys->count() && at_ < 0; ++i)
+        if (keys->at(i) == key_) at_ = i;
+    }
+    static const Value absent;
+    return at_ >= 0 && at_ < object.count() ? object.valueAt(at_) : absent;
+  }
+
+ private:
+  const QString& key_;
+  const DictionaryKeys* keys_ = nullptr;
+  qsizetype at_ = -1;
+};
+
 // Which objects pass the filter; on long lists tested side by side.
 template <class ObjectAt>
 std::vector<char> passing(const ArrayController::Predicate& filter, std::size_t n,
                           ObjectAt objectAt) {
   std::vector<char> out(n);
-  const auto test = [&](std::size_t, std::size_t begin, std::size_t end) {
+  const auto test = [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       const DictRef* d = objectAt(i);
       out[i] = d && *d && (!filter || filter(*d));
     }
   };
-  Parallel::forChunks(n, filter ? Parallel::chunksFor(n, 16384) : 1, test);
+  Parallel::forBlocks(
+      n, 4096, filter ? Parallel::threadsFor(n, 8192) : 1,
+      [&](std::size_t, std::size_t, std::size_t begin, std::size_t end) { test(begin, end); });
   return out;
 }
 }  // namespace
@@ -116,15 +142,24 @@ const std::vector<std::uint32_t>& ArrayController::sortedContent() {
   // Each sort value resolved once per object, not once per comparison; a container is
   // compared by what it holds, which a kept copy does not pin down, so none is kept.
   next.values.resize(content.size() * keys);
-  bool keepable = true;
+  std::atomic<bool> keepable = true;
   for (std::size_t k = 0; k < keys; ++k) {
     const QString& path = sort_[k].keyPath;
     const bool dotted = path.contains(u'.');
-    for (const std::uint32_t i : items) {
-      Value& v = next.values[i * keys + k];
-      v = dotted ? KeyPath::valueForKeyPath(*next.objects[i], path) : next.objects[i]->value(path);
-      keepable = keepable && !v.isArray() && !v.isDictionary();
-    }
+    // A plain key is looked up side by side on long lists.
+    Parallel::forBlocks(n, 4096, dotted ? 1 : Parallel::threadsFor(n, 8192),
+                        [&](std::size_t, std::size_t, std::size_t begin, std::size_t end) {
+                          PlainKeyLookup plain(path);
+                          bool kept = true;
+                          for (std::size_t j = begin; j < end; ++j) {
+                            const std::uint32_t i = items[j];
+                            Value& v = next.values[i * keys + k];
+                            v = dotted ? KeyPath::valueForKeyPath(*next.objects[i], path)
+                                       : plain.in(*next.objects[i]);
+                            kept = kept && !v.isArray() && !v.isDictionary();
+                          }
+                          if (!kept) keepable = false;
+                        });
   }
   const auto valueOf = [&](std::size_t item, std::size_t k) -> const Value& {
     return next.values[items[item] * keys + k];
@@ -185,7 +220,7 @@ const std::vector<std::uint32_t>& ArrayController::sortedContent() {
   }
   for (std::uint32_t& j : order) j = items[j];
   next.order = std::move(order);
-  next.valid = keepable;
+  next.valid = keepable.load();
   sortedContent_ = std::move(next);
   return sortedContent_.order;
 }

@@ -75,18 +75,21 @@ Collation::Keys Collation::keys(const std::vector<const QString*>& strings) cons
     for (std::size_t i = 0; i < n; ++i) keys.spans_.push_back({0, 0, Keys::kMissing});
     return keys;
   }
-  // Long lists are cut into chunks made side by side, each with its own copy of the
+  // Long lists are made in blocks side by side, each thread with its own copy of the
   // collator (a collator is not shared between threads); without copies, on this thread.
   std::vector<UCollator*> collators{collator_};
-  for (std::size_t t = 1, threads = Parallel::chunksFor(n, 12500); t < threads; ++t) {
+  for (std::size_t t = 1, threads = Parallel::threadsFor(n, 8192); t < threads; ++t) {
     UCollator* clone = cloneOf(collator_);
     if (!clone) break;
     collators.push_back(clone);
   }
-  std::vector<Chunk> chunks(collators.size());
-  Parallel::forChunks(n, collators.size(), [&](std::size_t t, std::size_t begin, std::size_t end) {
-    makeKeys(collators[t], strings, begin, end, chunks[t]);
-  });
+  constexpr std::size_t kBlock = 2048;
+  std::vector<Chunk> chunks((n + kBlock - 1) / kBlock);
+  Parallel::forBlocks(
+      n, kBlock, collators.size(),
+      [&](std::size_t thread, std::size_t block, std::size_t begin, std::size_t end) {
+        makeKeys(collators[thread], strings, begin, end, chunks[block]);
+      });
   for (std::size_t t = 1; t < collators.size(); ++t) ucol_close(collators[t]);
 
   std::size_t total = 0;
