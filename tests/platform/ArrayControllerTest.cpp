@@ -163,6 +163,31 @@ TEST(ArrayControllerSortedContent, FollowsEveryChangeMadeSinceTheLastSort) {
   }
 }
 
+// Long lists are sorted with their values looked up side by side: every object must land
+// where a plain stable sort puts it, whatever key list it has.
+TEST(ArrayControllerSortedContent, LongListsSortAsOneByOne) {
+  std::vector<DictRef> objects;
+  for (int i = 0; i < 40000; ++i) {
+    auto d = Dictionary::create();
+    if (i % 5 == 0)  // a key list of its own, long enough to be indexed
+      for (int extra = 0; extra < 30; ++extra)
+        d->setValue(QStringLiteral("extra%1").arg(extra), Value::integer(extra));
+    if (i % 4 != 0) d->setValue(QStringLiteral("name"), QString::number((i * 7919) % 1000));
+    objects.push_back(d);
+  }
+  ArrayController list;
+  list.addObjects(objects);
+  list.setSortDescriptors({{QStringLiteral("name"), true, {}}});
+  list.rearrangeObjects();
+  std::vector<DictRef> expected = objects;
+  std::stable_sort(expected.begin(), expected.end(), [](const DictRef& a, const DictRef& b) {
+    const Value &x = a->value(u"name"), &y = b->value(u"name");
+    if (x.isString() != y.isString()) return !x.isString();  // missing values first
+    return x.isString() && x.toString() < y.toString();
+  });
+  EXPECT_EQ(list.arrangedObjects(), expected);
+}
+
 TEST_F(ArrayControllerTest, SelectionFollowsItsObjectsAcrossRearrangement) {
   controller.setSelectionIndexes({0, 2});  // delta, charlie
   const auto before = controller.selectedObjects();
