@@ -1,5 +1,6 @@
 #include "platform/Collation.h"
 
+#include <openssl/crypto.h>
 #include <unicode/ucol.h>
 #include <unicode/uvernum.h>
 
@@ -21,11 +22,24 @@ UCollator* cloneOf(const UCollator* collator) {
   return U_SUCCESS(error) ? copy : nullptr;
 }
 
-// Sort keys of strings[begin, end) into their own byte buffer.
+void wipe(std::vector<std::uint8_t>& bytes) { OPENSSL_cleanse(bytes.data(), bytes.size()); }
+
+// Sort keys of strings[begin, end) into their own byte buffer, wiped when let go.
 struct Chunk {
+  ~Chunk() { wipe(bytes); }
   std::vector<std::uint8_t> bytes;
   std::vector<std::pair<std::uint64_t, std::uint32_t>> spans;  // offset in bytes, length
 };
+
+// Room for `more` bytes; a buffer that moves is wiped where it was.
+void makeRoom(std::vector<std::uint8_t>& bytes, std::size_t more) {
+  if (bytes.capacity() - bytes.size() >= more) return;
+  std::vector<std::uint8_t> larger;
+  larger.reserve(std::max(bytes.capacity() * 2, bytes.size() + more));
+  larger.assign(bytes.begin(), bytes.end());
+  wipe(bytes);
+  bytes.swap(larger);
+}
 
 void makeKeys(const UCollator* collator, const std::vector<const QString*>& strings,
               std::size_t begin, std::size_t end, Chunk& out) {
@@ -40,15 +54,18 @@ void makeKeys(const UCollator* collator, const std::vector<const QString*>& stri
     }
     const auto length = int32_t(std::min<qsizetype>(s->size(), INT32_MAX));
     const int32_t needed = ucol_getSortKey(collator, utf16(*s), length, buffer, sizeof buffer);
+    const std::size_t size = std::size_t(std::max(needed, 0));
     const std::uint64_t offset = out.bytes.size();
-    if (needed <= int32_t(sizeof buffer)) {
-      out.bytes.insert(out.bytes.end(), buffer, buffer + needed);
+    makeRoom(out.bytes, size);
+    if (size <= sizeof buffer) {
+      out.bytes.insert(out.bytes.end(), buffer, buffer + size);
     } else {
-      out.bytes.resize(offset + std::size_t(needed));
+      out.bytes.resize(offset + size);
       ucol_getSortKey(collator, utf16(*s), length, out.bytes.data() + offset, needed);
     }
-    out.spans.emplace_back(offset, std::uint32_t(std::max(needed, 0)));
+    out.spans.emplace_back(offset, std::uint32_t(size));
   }
+  OPENSSL_cleanse(buffer, sizeof buffer);
 }
 }  // namespace
 
@@ -124,6 +141,8 @@ Collation::Keys Collation::keys(const std::vector<const QString*>& strings) cons
   }
   return keys;
 }
+
+Collation::Keys::~Keys() { wipe(bytes_); }
 
 int Collation::Keys::compare(std::size_t i, std::size_t j) const {
   const Span& a = spans_[i];

@@ -18,9 +18,14 @@ class Collation {
   Collation(const Collation&) = delete;
   Collation& operator=(const Collation&) = delete;
 
-  // The sort keys of a list of strings; a missing string (none) has no key.
+  // The sort keys of a list of strings; a missing string (none) has no key. The keys spell
+  // out the strings' letters: they are wiped when let go.
   class Keys {
    public:
+    Keys() = default;
+    Keys(Keys&&) = default;
+    Keys& operator=(Keys&&) = default;
+    ~Keys();
     bool has(std::size_t i) const { return spans_[i].length != kMissing; }
     // A key's first distinguishing bytes as a number: keys whose prefixes differ compare as
     // these do.
