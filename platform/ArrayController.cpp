@@ -106,11 +106,15 @@ std::vector<char> passing(const ArrayController::Predicate& filter, std::size_t 
 }
 }  // namespace
 
-bool ArrayController::sortedContentIsCurrent() const {
-  const SortedContent& last = sortedContent_;
+bool ArrayController::repairSortedContent() {
+  SortedContent& last = sortedContent_;
   const std::vector<Value>& content = content_->values();
   if (!last.valid || content.size() != last.objects.size()) return false;
   const std::size_t keys = sort_.size();
+  // The objects whose sort values changed since, with their values now; a few are moved
+  // to their new places, more are sorted again with the rest.
+  const std::size_t repairable = content.size() / 32;
+  std::vector<std::pair<std::uint32_t, std::vector<Value>>> changed;
   for (std::size_t i = 0; i < content.size(); ++i) {
     const Dictionary* object = content[i].dictionaryPointer();
     if (object != last.objects[i]) return false;
@@ -118,16 +122,45 @@ bool ArrayController::sortedContentIsCurrent() const {
     for (std::size_t k = 0; k < keys; ++k) {
       const QString& path = sort_[k].keyPath;
       const Value& then = last.values[i * keys + k];
-      if (path.contains(u'.') ? !sameSortValue(KeyPath::valueForKeyPath(*object, path), then)
-                              : !sameSortValue(object->value(path), then))
-        return false;
+      if (path.contains(u'.') ? sameSortValue(KeyPath::valueForKeyPath(*object, path), then)
+                              : sameSortValue(object->value(path), then))
+        continue;
+      if (changed.size() == repairable) return false;
+      std::vector<Value> now(keys);
+      for (std::size_t key = 0; key < keys; ++key) {
+        const QString& keyPath = sort_[key].keyPath;
+        now[key] = keyPath.contains(u'.') ? KeyPath::valueForKeyPath(*object, keyPath)
+                                          : object->value(keyPath);
+        if (now[key].isArray() || now[key].isDictionary()) return false;
+      }
+      changed.emplace_back(std::uint32_t(i), std::move(now));
+      break;
     }
+  }
+  if (changed.empty()) return true;
+  std::vector<char> moving(content.size());
+  for (auto& [i, now] : changed) {
+    moving[i] = 1;
+    std::move(now.begin(), now.end(), last.values.begin() + std::ptrdiff_t(i * keys));
+  }
+  std::erase_if(last.order, [&](std::uint32_t i) { return moving[i] != 0; });
+  // Where a stable sort of the whole content puts it: after its equals that come before it
+  // in the content, before those that come after.
+  const auto before = [&](std::uint32_t a, std::uint32_t b) {
+    for (std::size_t k = 0; k < keys; ++k)
+      if (const int c = compareValues(k, last.values[a * keys + k], last.values[b * keys + k]))
+        return c < 0;
+    return a < b;
+  };
+  for (const auto& moved : changed) {
+    const std::uint32_t i = moved.first;
+    last.order.insert(std::lower_bound(last.order.begin(), last.order.end(), i, before), i);
   }
   return true;
 }
 
 const std::vector<std::uint32_t>& ArrayController::sortedContent() {
-  if (sortedContentIsCurrent()) return sortedContent_.order;
+  if (repairSortedContent()) return sortedContent_.order;
   const std::vector<Value>& content = content_->values();
   const std::size_t keys = sort_.size();
   SortedContent next;
@@ -273,20 +306,23 @@ void ArrayController::installArranged(std::vector<DictRef> next,
   Q_EMIT selectionChanged();
 }
 
-int ArrayController::compareObjects(const Dictionary& a, const Dictionary& b) const {
-  for (const SortDescriptor& d : sort_) {
-    const Value x = KeyPath::valueForKeyPath(a, d.keyPath);
-    const Value y = KeyPath::valueForKeyPath(b, d.keyPath);
-    int c = 0;
-    if (d.collator) {
-      const Collation::Keys keys = d.collator->keys({x.stringPointer(), y.stringPointer()});
-      c = keys.has(0) && keys.has(1) ? keys.compare(0, 1) : int(keys.has(0)) - int(keys.has(1));
-    } else {
-      c = d.compare ? d.compare(x, y) : naturalCompare(x, y);
-    }
-    if (!d.ascending) c = -c;
-    if (c != 0) return c;
+int ArrayController::compareValues(std::size_t k, const Value& x, const Value& y) const {
+  const SortDescriptor& d = sort_[k];
+  int c = 0;
+  if (d.collator) {
+    const Collation::Keys keys = d.collator->keys({x.stringPointer(), y.stringPointer()});
+    c = keys.has(0) && keys.has(1) ? keys.compare(0, 1) : int(keys.has(0)) - int(keys.has(1));
+  } else {
+    c = d.compare ? d.compare(x, y) : naturalCompare(x, y);
   }
+  return d.ascending ? c : -c;
+}
+
+int ArrayController::compareObjects(const Dictionary& a, const Dictionary& b) const {
+  for (std::size_t k = 0; k < sort_.size(); ++k)
+    if (const int c = compareValues(k, KeyPath::valueForKeyPath(a, sort_[k].keyPath),
+                                    KeyPath::valueForKeyPath(b, sort_[k].keyPath)))
+      return c;
   return 0;
 }
 

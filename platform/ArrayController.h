@@ -117,7 +117,11 @@ class ArrayController : public QObject {
  private:
   // The content's dictionaries, as indexes into it, in sort order (made or reused).
   const std::vector<std::uint32_t>& sortedContent();
-  bool sortedContentIsCurrent() const;
+  // Brings the last sort up to date if it can: true when nothing changed since, or when
+  // the few objects whose sort values changed were moved to their new places.
+  bool repairSortedContent();
+  // Negative, zero or positive, as x and y order under the k-th sort descriptor.
+  int compareValues(std::size_t k, const Value& x, const Value& y) const;
   // Negative, zero or positive, as a and b order under the sort descriptors.
   int compareObjects(const Dictionary& a, const Dictionary& b) const;
   // The new arranged view; the selection follows its objects to their new rows.
