@@ -26,7 +26,9 @@ QTemporaryDir& folder() {
 }
 
 // untimed: the search text before the keystroke; timed: the text the keystroke makes.
-void searchKeystroke(benchmark::State& state, const QString& untimed, const QString& timed) {
+// editFirst: a record is renamed before each keystroke, as a user edits and searches again.
+void searchKeystroke(benchmark::State& state, const QString& untimed, const QString& timed,
+                     bool editFirst = false) {
   const QString path = savedBenchVaultSortedByName(int(state.range(0)));
   UserDefaults defaults(folder().filePath(QStringLiteral("q.conf")));
   MyDocument doc;
@@ -38,8 +40,14 @@ void searchKeystroke(benchmark::State& state, const QString& untimed, const QStr
   doc.decryptDone();
   QCoreApplication::processEvents();
   QLineEdit* field = window->toolbarSearchField();
+  int edits = 0;
   for (auto _ : state) {
     field->setText(untimed);
+    if (editFirst) {
+      const DictRef record = doc.recordController().arrangedObjects().front();
+      record->setValue(RecordKeys::name(), QStringLiteral("Renamed %1").arg(++edits));
+      doc.recordController().rearrangeObject(record);
+    }
     window->tableView()->viewport()->repaint();
     QElapsedTimer timer;
     timer.start();
@@ -63,6 +71,12 @@ void BM_SearchNextLetter(benchmark::State& state) {
 
 void BM_SearchCleared(benchmark::State& state) {
   searchKeystroke(state, QStringLiteral("x"), QString());
+}
+
+// A record renamed, then the search cleared: every record shown again in order, the renamed
+// one in its new place.
+void BM_SearchClearedAfterEdit(benchmark::State& state) {
+  searchKeystroke(state, QStringLiteral("x"), QString(), true);
 }
 
 void BM_SixFieldScan(benchmark::State& state) {
@@ -100,6 +114,12 @@ BENCHMARK(BM_SearchNextLetter)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchCleared)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchClearedAfterEdit)
     ->Arg(1000)
     ->Arg(10000)
     ->Arg(100000)
