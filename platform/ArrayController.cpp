@@ -218,7 +218,7 @@ const std::vector<std::uint32_t>& ArrayController::sortedContent() {
     std::vector<Entry> entries(n);
     for (std::size_t j = 0; j < n; ++j) entries[j] = {k.prefix(j), std::uint32_t(j), k.has(j)};
     const bool ascending = sort_[0].ascending;
-    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+    Parallel::stableSort(entries, [&](const Entry& a, const Entry& b) {
       int c = 0;
       if (a.has != b.has)
         c = int(a.has) - int(b.has);

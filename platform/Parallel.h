@@ -37,4 +37,33 @@ void forBlocks(std::size_t n, std::size_t block, std::size_t threads, Work&& wor
   for (std::thread& w : workers) w.join();
 }
 
+// std::stable_sort's order, made side by side: runs sorted on their own, then merged in
+// pairs (a merge takes the left run's element first among equals, so ties keep their order).
+template <class T, class Less>
+void stableSort(std::vector<T>& items, Less less, std::size_t floor = 16384) {
+  const std::size_t n = items.size();
+  const std::size_t threads = threadsFor(n, floor);
+  if (threads == 1) {
+    std::stable_sort(items.begin(), items.end(), less);
+    return;
+  }
+  std::size_t run = (n + threads - 1) / threads;
+  const auto at = [&](std::size_t i) { return items.begin() + std::ptrdiff_t(std::min(n, i)); };
+  forBlocks(n, run, threads, [&](std::size_t, std::size_t, std::size_t begin, std::size_t end) {
+    std::stable_sort(at(begin), at(end), less);
+  });
+  std::vector<T> merged(n);
+  for (; run < n; run *= 2) {
+    const std::size_t pairs = (n + 2 * run - 1) / (2 * run);
+    forBlocks(pairs, 1, threads, [&](std::size_t, std::size_t pair, std::size_t, std::size_t) {
+      const std::size_t begin = pair * 2 * run;
+      std::merge(std::make_move_iterator(at(begin)), std::make_move_iterator(at(begin + run)),
+                 std::make_move_iterator(at(begin + run)),
+                 std::make_move_iterator(at(begin + 2 * run)),
+                 merged.begin() + std::ptrdiff_t(begin), less);
+    });
+    items.swap(merged);
+  }
+}
+
 }  // namespace Parallel
