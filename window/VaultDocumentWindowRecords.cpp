@@ -13,6 +13,7 @@
 #include "platform/Alert.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
+#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
 #include "vault/CopiedField.h"
 #include "vault/EmailList.h"
@@ -169,7 +170,7 @@ void VaultDocumentWindow::setUrlToOpen(const QString& url) {
   record->setValue(RecordKeys::modificationDate(), Date::now());
   document_->recordController().noteObjectChanged(record.get());
   document_->updateChangeCount(ChangeCounting::ChangeDone);
-  detail_->field(RecordKeys::url())->setText(url);
+  detail_->field(RecordKeys::url())->setText(SecureMemory::privateCopy(url));
   detail_->refreshStamps();
 }
 
