@@ -221,6 +221,7 @@ void RecordDetailView::refreshStamps() {
 void RecordDetailView::insertEmailFromPopup(const QString& address) {
   QvltTextFieldExt* edit = field(RecordKeys::email());
   if (!record_ || edit->isReadOnly()) return;
+  secure_line_edit::clear(edit);
   edit->setText(SecureMemory::privateCopy(address));
   Q_EMIT fieldEdited(record_, RecordKeys::email(), edit);
 }

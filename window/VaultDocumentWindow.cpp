@@ -581,7 +581,9 @@ void VaultDocumentWindow::fieldEdited(const DictRef& record, const QString& key,
   else if (auto* note = qobject_cast<QPlainTextEdit*>(control))
     text = note->toPlainText();
   const bool wasMutable = record->value(key).isMutable();
+  QString previous = record->value(key).toString();
   record->setValue(key, wasMutable ? Value::mutableString(text) : Value(text));
+  SecureMemory::release(previous);
   ArrayController& records = document_->recordController();
   records.noteObjectChanged(record.get());
   document_->updateChangeCount(ChangeCounting::ChangeDone);
