@@ -2,7 +2,6 @@
 
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <functional>
 #include <memory>
 
 #include "Common/ZVTextFieldExt.h"
