@@ -24,6 +24,13 @@ class SecureMemory {
                       static_cast<std::size_t>(text.size()) * sizeof(QChar));
     text.clear();
   }
+  // Lets go of the text; the last holder of a block wipes it first.
+  static void release(QString& text) {
+    if (text.isDetached())
+      wipe(text);
+    else
+      text.clear();
+  }
   // A copy in a block of its own.
   static QString privateCopy(const QString& text) {
     return text.isNull() ? QString() : QString(text.constData(), text.size());

@@ -6,6 +6,7 @@
 #include "platform/ChangeCounting.h"
 #include "platform/UndoManager.h"
 #include "vault/FilteringArrayController.h"
+#include "vault/Vault.h"
 #include "vault/VaultKeys.h"
 #include "vault/ZVColoredCategoryArrayController.h"
 
@@ -14,12 +15,28 @@ RecordEditor::RecordEditor(FilteringArrayController& records,
                            ChangeCounting& changes, QObject* parent)
     : QObject(parent), records_(records), categories_(categories), undo_(undo), changes_(changes) {}
 
+namespace {
+
+// A history step's hold on its record. A record that only the history kept (deleted, or added
+// and undone) is wiped when the history lets it go: on a lock, which clears the history, its
+// texts would otherwise stay in freed memory.
+struct HeldRecord {
+  DictRef record;
+  ~HeldRecord() {
+    if (record.use_count() == 1) Vault::wipeStrings({Value(std::move(record))});
+  }
+};
+
+}  // namespace
+
 void RecordEditor::registerTwin(void (RecordEditor::*twin)(const DictRef&), const DictRef& record,
                                 const char* actionName) {
   // The step keeps the record alive for as long as the history names it.
   QPointer<RecordEditor> self(this);
-  undo_.registerUndo([self, twin, record] {
-    if (self) (self.data()->*twin)(record);
+  auto held = std::make_shared<HeldRecord>();
+  held->record = record;
+  undo_.registerUndo([self, twin, held] {
+    if (self) (self.data()->*twin)(held->record);
   });
   undo_.setActionName(QCoreApplication::translate("RecordEditor", actionName));
 }

@@ -68,6 +68,9 @@ class Vault {
   FilteringArrayController& recordController() { return records_; }
   ZVColoredCategoryArrayController& categoryController() { return categories_; }
 
+  // Zeroes the characters of these strings and of the strings in these dictionaries.
+  static void wipeStrings(const std::vector<Value>& entries);
+
  private:
   VaultResult<void> unlockCurrent(const QString& password, bool clearPinAndSecurity);
   VaultResult<void> unlockLegacy(const QString& password, VaultFormat::Path path);
@@ -78,8 +81,6 @@ class Vault {
   void releaseCategoryLinks();
   // Locked: the lists empty, the key gone.
   void releaseContents();
-  // Zeroes the characters of these strings and of the strings in these dictionaries.
-  static void wipeStrings(const std::vector<Value>& entries);
   ZVCommonCrypto& engineFor(const QString& password);
 
   FilteringArrayController records_;

@@ -18,8 +18,10 @@
 #include "Common/ZVLabelDrawer.h"
 #include "Common/ZVTextFieldExt.h"
 #include "platform/Dictionary.h"
+#include "platform/SecureMemory.h"
 #include "vault/VaultKeys.h"
 #include "window/DropTargetView.h"
+#include "window/SecureLineEdit.h"
 
 namespace {
 QColor toQColor(const Value& dict) {
@@ -192,7 +194,11 @@ void RecordDetailView::setRecord(const DictRef& record) {
   record_ = record;
   filling_ = true;
   for (const Field& f : fields_) {
-    f.edit->setText(record ? record->value(f.key).toString() : QString());
+    // What the previous record showed is not left behind in freed memory. The field keeps a
+    // block of its own, so that wiping it leaves the record's text alone.
+    secure_line_edit::clear(f.edit);
+    f.edit->setText(record ? SecureMemory::privateCopy(record->value(f.key).toString())
+                           : QString());
     f.edit->setCursorPosition(0);
     f.edit->setEnabled(bool(record));
   }
@@ -215,7 +221,8 @@ void RecordDetailView::refreshStamps() {
 void RecordDetailView::insertEmailFromPopup(const QString& address) {
   QvltTextFieldExt* edit = field(RecordKeys::email());
   if (!record_ || edit->isReadOnly()) return;
-  edit->setText(address);
+  secure_line_edit::clear(edit);
+  edit->setText(SecureMemory::privateCopy(address));
   Q_EMIT fieldEdited(record_, RecordKeys::email(), edit);
 }
 

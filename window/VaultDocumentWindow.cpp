@@ -16,6 +16,7 @@
 
 #include "Common/ZVTextFieldExt.h"
 #include "platform/MainQueue.h"
+#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
@@ -28,6 +29,7 @@
 #include "window/RecordSearchController.h"
 #include "window/RecordTableModel.h"
 #include "window/RecordTableView.h"
+#include "window/SecureLineEdit.h"
 
 namespace {
 constexpr int kRecordPage = 0;
@@ -445,7 +447,7 @@ void VaultDocumentWindow::enterLockedLayout() {
   isEditable_ = false;
   detail_->setEditable(false);
   detail_->setRecord(nullptr);
-  passwordField_->clear();
+  secure_line_edit::clear(passwordField_);
   pages_->setCurrentIndex(kLockedPage);
   // Shrunk to the locked size keeping its top edge, then fixed at that size and centred.
   const QRect old = geometry();
@@ -468,7 +470,7 @@ void VaultDocumentWindow::enterUnlockedLayout() {
   setMinimumSize(rules.minHSizeLeft + rules.minHSizeRight + int(split_->dividerThickness()),
                  kUnlockedMinimumHeight);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  passwordField_->clear();
+  secure_line_edit::clear(passwordField_);
   pages_->setCurrentIndex(kRecordPage);
   search_->synkCategorySubMenu();
   // The view state the file carried: widths, the preset under the stored visibilities, the
@@ -573,12 +575,15 @@ void VaultDocumentWindow::tableViewSelectionDidChange() {
 void VaultDocumentWindow::fieldEdited(const DictRef& record, const QString& key, QWidget* control) {
   if (!document_ || !record || document_->isEncrypted() || !isEditable_) return;
   QString text;
+  // A block of its own: the field's is wiped when it shows another record.
   if (auto* line = qobject_cast<QLineEdit*>(control))
-    text = line->text();
+    text = SecureMemory::privateCopy(line->text());
   else if (auto* note = qobject_cast<QPlainTextEdit*>(control))
     text = note->toPlainText();
   const bool wasMutable = record->value(key).isMutable();
+  QString previous = record->value(key).toString();
   record->setValue(key, wasMutable ? Value::mutableString(text) : Value(text));
+  SecureMemory::release(previous);
   ArrayController& records = document_->recordController();
   records.noteObjectChanged(record.get());
   document_->updateChangeCount(ChangeCounting::ChangeDone);

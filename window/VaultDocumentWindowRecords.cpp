@@ -13,6 +13,7 @@
 #include "platform/Alert.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
+#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
 #include "vault/CopiedField.h"
 #include "vault/EmailList.h"
@@ -26,6 +27,7 @@
 #include "window/RecordSearchController.h"
 #include "window/RecordTableModel.h"
 #include "window/RecordTableView.h"
+#include "window/SecureLineEdit.h"
 #include "window/TablePrinter.h"
 #include "window/VaultDocumentWindow.h"
 
@@ -165,11 +167,14 @@ void VaultDocumentWindow::setFileToOpen(const QString& path) {
 void VaultDocumentWindow::setUrlToOpen(const QString& url) {
   const DictRef record = detail_->record();
   if (!document_ || !document_->isDecrypted() || !record) return;
+  QString previous = record->value(RecordKeys::url()).toString();
   record->setValue(RecordKeys::url(), Value::mutableString(url));
+  SecureMemory::release(previous);
   record->setValue(RecordKeys::modificationDate(), Date::now());
   document_->recordController().noteObjectChanged(record.get());
   document_->updateChangeCount(ChangeCounting::ChangeDone);
-  detail_->field(RecordKeys::url())->setText(url);
+  secure_line_edit::clear(detail_->field(RecordKeys::url()));
+  detail_->field(RecordKeys::url())->setText(SecureMemory::privateCopy(url));
   detail_->refreshStamps();
 }
 

@@ -46,6 +46,19 @@ TEST(SecureMemory, ReadOnlyDataIsLetGoUnwritten) {
   EXPECT_STREQ(rawBytes, "raw bytes");
 }
 
+// Release wipes only as the last holder: a text shown or kept elsewhere stays whole.
+TEST(SecureMemory, ReleaseLeavesSharedAndReadOnlyTextsWhole) {
+  QString shown = QString::fromLatin1("still shown");
+  QString released = shown;
+  SecureMemory::release(released);
+  EXPECT_TRUE(released.isEmpty());
+  EXPECT_EQ(shown, u"still shown");
+
+  QString literal = QStringLiteral("literal");
+  SecureMemory::release(literal);
+  EXPECT_TRUE(literal.isEmpty());
+}
+
 TEST(SecureMemory, APrivateCopyCanBeWipedWithoutTouchingTheOriginal) {
   struct Case {
     QString original;

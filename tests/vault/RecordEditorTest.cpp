@@ -127,6 +127,31 @@ TEST_F(RecordEditorTest, RedoBringsBackTheVeryRecordInItsCategory) {
   EXPECT_TRUE(linksHold());
 }
 
+// Letting go of the history (a lock clears it) wipes a record that only the history held; a
+// record that is also in the list, or held elsewhere, is left whole.
+TEST_F(RecordEditorTest, ClearingTheHistoryWipesTheRecordsOnlyItHeld) {
+  run("+x");            // in the list and in the history
+  QString deletedName;  // the same characters as the deleted record's name
+  std::weak_ptr<Dictionary> deleted;
+  {
+    const DictRef a = records.content()->at(0).toDictionary();
+    deletedName = a->value(RecordKeys::name()).toString();
+    deleted = a;
+    editor.deleteTheRecord(a);
+  }
+  const DictRef held = records.content()->at(0).toDictionary();
+  const QString heldName = held->value(RecordKeys::name()).toString();
+  editor.deleteTheRecord(held);
+  ASSERT_EQ(names(false), QStringLiteral("c x"));
+
+  undo.removeAllActions();
+  EXPECT_TRUE(deleted.expired());
+  EXPECT_EQ(deletedName, QString(1, QChar(0)));
+  EXPECT_EQ(heldName, u"b");
+  EXPECT_EQ(held->value(RecordKeys::name()).toString(), u"b");
+  EXPECT_EQ(names(false), QStringLiteral("c x"));
+}
+
 TEST_F(RecordEditorTest, ARecordWhoseCategoryWentComesBackInTheNewRecordCategory) {
   DictRef work = categories.addWithName(QStringLiteral("Work"));
   DictRef r = records.arrangedObjects()[0];

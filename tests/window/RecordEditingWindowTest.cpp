@@ -16,6 +16,7 @@
 #include "Common/ZVTextFieldExt.h"
 #include "app/ApplicationMenus.h"
 #include "platform/Pasteboard.h"
+#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
 #include "tests/window/VaultFixture.h"
@@ -198,6 +199,34 @@ TEST_F(RecordEditingWindowTest, CopiesFillTheClipboardCountOneUseAndShowTheirNot
   // One use for the whole selection, whatever was copied.
   EXPECT_EQ(record->value(RecordKeys::usageCount()).toInteger(), 1);
   EXPECT_NE(window->copyNotice()->focusPolicy(), Qt::StrongFocus);
+}
+
+// Showing another record wipes what the detail view's fields held. The texts that live on
+// elsewhere are blocks of their own: the record's, what was typed into it, the clipboard's.
+TEST_F(RecordEditingWindowTest, ShowingAnotherRecordKeepsTheTextsTheFieldsHeld) {
+  ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
+  const DictRef first = selected();
+  const QString url = SecureMemory::privateCopy(first->value(RecordKeys::url()).toString());
+  const QString userID = SecureMemory::privateCopy(first->value(RecordKeys::userID()).toString());
+  QLineEdit* name = window->detailView()->field(RecordKeys::name());
+  name->setFocus();
+  name->selectAll();
+  QTest::keyClicks(name, QStringLiteral("Typed name"));
+  window->detailView()->field(RecordKeys::userID())->CopyInClipboard(4);
+
+  doc->recordController().setSelectionIndex(5);
+  gui::settle();
+  MainQueue::drain();
+  ASSERT_NE(window->detailView()->record(), first);
+  EXPECT_EQ(first->value(RecordKeys::name()).toString(), u"Typed name");
+  EXPECT_EQ(first->value(RecordKeys::url()).toString(), url);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), userID);
+
+  doc->recordController().setSelectionIndex(3);
+  gui::settle();
+  MainQueue::drain();
+  EXPECT_EQ(name->text(), u"Typed name");
+  EXPECT_EQ(window->detailView()->field(RecordKeys::url())->text(), url);
 }
 
 TEST_F(RecordEditingWindowTest, TheNoticeFollowsItsSettingsAndOneTimer) {

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "Common/ZVTextFieldExt.h"
+#include "platform/SecureMemory.h"
+#include "platform/UserDefaults.h"
+#include "tests/GuiDriver.h"
+#include "tests/window/ProcessMemoryScan.h"
+#include "tests/window/VaultFixture.h"
+#include "window/RecordDetailView.h"
+#include "window/VaultDocumentWindow.h"
+
+namespace {
+
+constexpr auto kPassword = MaskedText::mask("Qx7#Lockwipe!pw9");
+constexpr auto kRecordText = MaskedText::mask("Zephyr-Ledger-4417");
+
+std::string describe(const std::vector<ProcessMemoryScan::Hit>& hits) {
+  std::string out;
+  for (const auto& h : hits)
+    out += QStringLiteral("0x%1 %2\n").arg(h.address, 0, 16).arg(h.region).toStdString();
+  return out;
+}
+
+// Types the text into the focused widget, one key event a character.
+void type(QWidget* widget, const MaskedText& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) QTest::keyClick(widget, char(text.at(i).unicode()));
+}
+
+bool equals(const QString& s, const MaskedText& text) {
+  if (std::size_t(s.size()) != text.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (s[qsizetype(i)] != text.at(i)) return false;
+  return true;
+}
+
+// Where the user types the record's text, what follows, and how the document is then locked.
+struct LockCase {
+  const char* name;
+  const char* field;
+  enum class Then { Nothing, ChooseAnAddress, DeleteTheRecord } then;
+  bool throughTheMenu;
+};
+void PrintTo(const LockCase& c, std::ostream* out) { *out << c.name; }
+
+// A vault on disk whose password the user types into the locked window, and a record whose
+// field the user types over in the detail view. Neither text is in the process's memory before
+// it is typed, and neither is after the document is locked.
+//
+// The text goes into a line edit: a note's QPlainTextEdit copies its text into Qt's own text
+// layouts and document buffer, which free it unwiped and are out of the program's reach. So is
+// a line edit's copy for display that each further keystroke replaces, hence no correction of
+// the typed text here.
+class LockMemoryTest : public ::testing::TestWithParam<LockCase> {
+ protected:
+  void SetUp() override {
+    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
+    path = dir.filePath(QStringLiteral("v.qvlt"));
+    {
+      QString secret;
+      for (std::size_t i = 0; i < password.size(); ++i) secret.append(password.at(i));
+      MyDocument source;
+      source.setPlainPassword(secret);
+      SecureMemory::wipe(secret);
+      fixture::fillTwenty(source);
+      ASSERT_TRUE(source.saveToURL(path, nullptr));
+    }
+    doc = std::make_unique<MyDocument>();
+    ASSERT_TRUE(doc->readFromURL(path, nullptr));
+    doc->setFileURL(path);
+    window = new VaultDocumentWindow(doc.get(), *defaults);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    gui::settle();
+  }
+  void TearDown() override {
+    gui::closeAllAlerts();
+    delete window.data();
+    doc.reset();
+  }
+
+  void unlockByTyping() {
+    window->passwordField()->setFocus();
+    type(window->passwordField(), password);
+    QTest::keyClick(window->passwordField(), Qt::Key_Return);
+    gui::settle();
+    MainQueue::drain();
+    gui::settle();
+  }
+  void typeOverField(const QString& key) {
+    doc->recordController().setSelectionIndex(2);
+    gui::settle();
+    ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
+    gui::settle();
+    QLineEdit* field = window->detailView()->field(key);
+    field->setFocus();
+    field->selectAll();
+    type(field, recordText);
+    QTest::keyClick(field, Qt::Key_Tab);
+    gui::settle();
+    MainQueue::drain();
+    // The table and the detail view have drawn the new text.
+    window->repaint();
+    gui::snapshot(window, QStringLiteral("record-typed-before-the-lock"));
+    gui::settle();
+  }
+  // The shown record's value, through a reference the test lets go at once.
+  QString shownValue(const QString& key) const {
+    const DictRef& record = window->detailView()->record();
+    return record ? record->value(key).toString() : QString();
+  }
+
+  const MaskedText password{kPassword};
+  const MaskedText recordText{kRecordText};
+  QTemporaryDir dir;
+  QString path;
+  std::unique_ptr<UserDefaults> defaults;
+  std::unique_ptr<MyDocument> doc;
+  QPointer<VaultDocumentWindow> window;
+};
+
+TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLock) {
+  const LockCase& c = GetParam();
+  const QString key = QString::fromLatin1(c.field);
+  ASSERT_TRUE(doc->isEncrypted());
+  ASSERT_TRUE(ProcessMemoryScan::find(password).empty())
+      << "left by the set-up:\n"
+      << describe(ProcessMemoryScan::find(password));
+
+  unlockByTyping();
+  ASSERT_FALSE(doc->isEncrypted());
+  typeOverField(key);
+  ASSERT_TRUE(equals(shownValue(key), recordText));
+  // Both texts are where the scan looks while the document is open.
+  ASSERT_FALSE(ProcessMemoryScan::find(password).empty());
+  ASSERT_FALSE(ProcessMemoryScan::find(recordText).empty());
+
+  switch (c.then) {
+    case LockCase::Then::Nothing:
+      break;
+    case LockCase::Then::ChooseAnAddress:
+      // The e-mail menu's choice replaces the typed text, in the record and in the field.
+      window->detailView()->insertEmailFromPopup(QStringLiteral("me@home.example"));
+      gui::settle();
+      ASSERT_EQ(shownValue(key), u"me@home.example");
+      break;
+    case LockCase::Then::DeleteTheRecord:
+      // Only the undo history holds the record now.
+      ASSERT_TRUE(window->perform(QStringLiteral("deleteRow:")));
+      gui::settle();
+      ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Delete")));
+      MainQueue::drain();
+      gui::settle();
+      ASSERT_EQ(doc->myArray()->count(), 19);
+      break;
+  }
+
+  if (c.throughTheMenu) {
+    ASSERT_TRUE(window->perform(QStringLiteral("lockDocument:")));
+    gui::settle();
+    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+  } else {
+    doc->lockAutomatically();
+  }
+  MainQueue::drain();
+  gui::settle();
+  ASSERT_TRUE(doc->isEncrypted());
+  ASSERT_TRUE(window->showsLockedLayout());
+
+  EXPECT_EQ(describe(ProcessMemoryScan::find(password)), "") << "the password";
+  EXPECT_EQ(describe(ProcessMemoryScan::find(recordText)), "") << "the record's text";
+}
+
+using Then = LockCase::Then;
+INSTANTIATE_TEST_SUITE_P(
+    Locked, LockMemoryTest,
+    ::testing::Values(LockCase{"ThroughTheMenu", "name", Then::Nothing, true},
+                      LockCase{"Automatically", "name", Then::Nothing, false},
+                      LockCase{"AfterAnAddressReplacedIt", "email", Then::ChooseAnAddress, true},
+                      LockCase{"AfterTheRecordWasDeleted", "name", Then::DeleteTheRecord, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
