@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
 #include <QString>
 #include <QStringView>
@@ -45,6 +46,10 @@ class BinaryPropertyListObjectTable {
 
   // The whole file, with the first entry as the top object.
   QByteArray write() const;
+  // The same bytes in order, each data object of at least apartSize bytes its own piece,
+  // shared rather than copied: a file can go to disk without an assembled copy of its large
+  // contents.
+  QByteArrayList writePieces(qsizetype apartSize) const;
 
  private:
   enum class Kind : quint8 { Null, Boolean, Integer, Real, Date, Data, String, Uid, Container };
@@ -64,6 +69,10 @@ class BinaryPropertyListObjectTable {
   quint64 addNumber(FlatIndex<quint64>& index, Kind kind, quint64 bits, quint8 flag = 0);
   quint64 addContainer(quint8 type, quint64 count, quint64 references);
   quint64 entrySize(const Entry& e, int refSize) const;
+  bool isApart(const Entry& e, qsizetype apartSize) const;
+  // The bytes, data objects of at least apartSize bytes apart; tailRoom: free capacity after
+  // the bytes when they are one piece.
+  QByteArrayList writeParts(qsizetype apartSize, qsizetype tailRoom) const;
 
   HugeArray<Entry> entries_;
   // Entry indices: 2^32 entries would take 64 GiB.

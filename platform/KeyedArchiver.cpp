@@ -43,7 +43,19 @@ Result<QByteArray> KeyedArchiver::archivedDataWithRootObject(const Value& root, 
   KeyedArchiver archiver(form);
   auto top = archiver.encode(root, 0);
   if (!top) return Failure{top.error()};
-  return archiver.write(top.value());
+  BinaryPropertyListObjectTable table;
+  archiver.fill(table, top.value());
+  return table.write();
+}
+
+Result<QByteArrayList> KeyedArchiver::archivedPiecesWithRootObject(const Value& root,
+                                                                   qsizetype apartSize) {
+  KeyedArchiver archiver(nullptr);
+  auto top = archiver.encode(root, 0);
+  if (!top) return Failure{top.error()};
+  BinaryPropertyListObjectTable table;
+  archiver.fill(table, top.value());
+  return table.writePieces(apartSize);
 }
 
 quint32 KeyedArchiver::add(Shape shape, quint64 bits, quint32 count) {
@@ -320,7 +332,7 @@ quint64 KeyedArchiver::key(BinaryPropertyListObjectTable& table, Key which) {
   return textEntry(table, keyTexts_[static_cast<std::size_t>(which)]);
 }
 
-QByteArray KeyedArchiver::write(quint32 top) {
+void KeyedArchiver::fill(BinaryPropertyListObjectTable& table, quint32 top) {
   // The table's own strings share entries with equal archived ones.
   for (std::size_t k = 0; k < keyTexts_.size(); ++k)
     keyTexts_[k] = internMade(keyText(static_cast<int>(k)));
@@ -330,7 +342,6 @@ QByteArray KeyedArchiver::write(quint32 top) {
       if (name) internMade(QString::fromLatin1(name));
   textEntries_.assign(texts_.size(), 0);
 
-  BinaryPropertyListObjectTable table;
   // Each object is one entry and, with a class, a dictionary of its fields, its element
   // arrays and their UIDs.
   quint64 references = 10 + objects_.size();
@@ -360,7 +371,6 @@ QByteArray KeyedArchiver::write(quint32 top) {
   table.setReference(root, 7, objects);
   for (std::size_t i = 0; i < objects_.size(); ++i)
     table.setReference(objects, i, writeObject(table, objects_[i]));
-  return table.write();
 }
 
 quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const Object& object) {

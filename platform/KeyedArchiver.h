@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <QStringView>
 #include <array>
@@ -43,6 +44,10 @@ class KeyedArchiver {
   // are archived in the shapes it gives.
   static Result<QByteArray> archivedDataWithRootObject(const Value& root,
                                                        ElementForm* form = nullptr);
+  // The same bytes in order, each data value of at least apartSize bytes its own piece,
+  // shared rather than copied.
+  static Result<QByteArrayList> archivedPiecesWithRootObject(const Value& root,
+                                                             qsizetype apartSize);
 
  private:
   // What one numbered object holds; flat, so archiving many records allocates little.
@@ -121,7 +126,8 @@ class KeyedArchiver {
   // A text made while archiving: kept here if new.
   quint32 internMade(QString text);
 
-  QByteArray write(quint32 top);
+  // The archive as a property list table, with the object top as its root.
+  void fill(BinaryPropertyListObjectTable& table, quint32 top);
   quint64 writeObject(BinaryPropertyListObjectTable& table, const Object& object);
   quint64 textEntry(BinaryPropertyListObjectTable& table, quint32 text);
   quint64 key(BinaryPropertyListObjectTable& table, Key which);
