@@ -63,9 +63,14 @@ class FlatIndex {
     return findOrAdd(key, next, [](Id) { return true; });
   }
 
-  // Starts loading where key would be found.
-  void prefetch(Key key) const {
-    if (capacity_ != 0) __builtin_prefetch(&tags_[position(key) & (capacity_ - 1)]);
+  // Starts loading where key would be found, its tag and its slot. Inlined always: GCC takes a call
+  // of a function that only prefetches for one without effect and drops it.
+  [[gnu::always_inline]] void prefetch(Key key) const {
+    if (capacity_ == 0) return;
+    const std::size_t i = position(key) & (capacity_ - 1);
+    __builtin_prefetch(&tags_[i]);
+    // A new key's slot is written, a known one's read: either way it is needed.
+    __builtin_prefetch(&slots_[i], 1);
   }
 
  private:
