@@ -192,10 +192,11 @@ quint64 BinaryPropertyListObjectTable::addUid(quint32 value) {
 }
 
 void BinaryPropertyListObjectTable::reserve(quint64 entries, quint64 references, quint64 strings,
-                                            quint32 uidCount) {
+                                            quint64 reals, quint32 uidCount) {
   entries_.reserve(entries);
   references_.reserve(references);
   strings_.reserve(strings);
+  realEntries_.reserve(reals);
   if (uidCount > denseUidEntries_.size()) denseUidEntries_.resize(uidCount);
 }
 

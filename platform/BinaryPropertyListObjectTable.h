@@ -31,9 +31,11 @@ class BinaryPropertyListObjectTable {
   quint64 addBoolean(bool value);
   quint64 addNull();
   quint64 addUid(quint32 value);
-  // Room for about this many entries, references and distinct strings, and for UIDs below
-  // uidCount: growing tables of millions of entries would copy and rehash them again and again.
-  void reserve(quint64 entries, quint64 references, quint64 strings, quint32 uidCount);
+  // Room for about this many entries, references, distinct strings and reals, and for UIDs
+  // below uidCount: growing tables of millions of entries would copy and rehash them again
+  // and again.
+  void reserve(quint64 entries, quint64 references, quint64 strings, quint64 reals,
+               quint32 uidCount);
 
   // Containers: add the container, then fill each of its references (a dictionary's keys
   // first, then its values) with what adding the children returned.

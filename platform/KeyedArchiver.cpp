@@ -1,8 +1,10 @@
 #include "platform/KeyedArchiver.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/Array.h"
 #include "platform/BinaryPropertyListObjectTable.h"
@@ -246,6 +248,7 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
   ClassName className;
   Object object;
   if (const Array* array = value.isArray() ? value.toArray().get() : nullptr) {
+    if (depth == 0) reserveFor(array->values());
     const std::size_t n = array->values().size();
     const std::size_t first = elementUids_.size();
     elementUids_.resize(first + n);
@@ -292,6 +295,27 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
   object.classUid = classRecord(className);
   objects_[uid] = object;
   return uid;
+}
+
+void KeyedArchiver::reserveFor(const std::vector<Value>& list) {
+  if (list.empty()) return;
+  // The fewest of a few: one odd dictionary must not make the room huge; too little only
+  // means growing.
+  std::size_t texts = SIZE_MAX, dates = SIZE_MAX;
+  for (const std::size_t at : {std::size_t{0}, list.size() / 2, list.size() - 1}) {
+    const Dictionary* sample = list[at].dictionaryPointer();
+    if (!sample) return;
+    std::size_t sampleTexts = 0, sampleDates = 0;
+    for (const Value& v : sample->values()) {
+      sampleTexts += v.stringPointer() != nullptr;
+      sampleDates += v.type() == Value::Type::Date;
+    }
+    texts = std::min(texts, sampleTexts);
+    dates = std::min(dates, sampleDates);
+  }
+  textIds_.reserve(texts_.size() + texts * list.size());
+  dates_.reserve(dates * list.size());
+  containers_.reserve(list.size() + 1);
 }
 
 void KeyedArchiver::prefetchAhead(const std::vector<Value>& list, std::size_t i) {
@@ -345,6 +369,7 @@ void KeyedArchiver::fill(BinaryPropertyListObjectTable& table, quint32 top) {
   // Each object is one entry and, with a class, a dictionary of its fields, its element
   // arrays and their UIDs.
   quint64 references = 10 + objects_.size();
+  quint64 reals = 0;
   for (const Object& o : objects_) {
     if (o.shape == Shape::Array)
       references += 4 + o.count;
@@ -352,9 +377,10 @@ void KeyedArchiver::fill(BinaryPropertyListObjectTable& table, quint32 top) {
       references += 6 + 2 * quint64{o.count};
     else if (o.shape >= Shape::Null)
       references += 7;
+    reals += o.shape == Shape::Real || o.shape == Shape::Date;
   }
   // Besides the archived strings, the table holds only the fixed keys and class chains.
-  table.reserve(3 * objects_.size() + 16, references, textEntries_.size(),
+  table.reserve(3 * objects_.size() + 16, references, textEntries_.size(), reals,
                 static_cast<quint32>(objects_.size()));
   const quint64 root = table.addDictionary(4);
   table.setReference(root, 0, key(table, Key::Version));

@@ -115,6 +115,9 @@ class KeyedArchiver {
   Result<quint32> encodeContainer(const Value& value, int depth);
   Result<quint32> encodeScalar(const Value& value);
   quint32 encodeString(quint32 text);
+  // Makes room in the indexes for a root list of dictionaries shaped alike, as a vault's
+  // records mostly are, so they need not grow one doubling at a time.
+  void reserveFor(const std::vector<Value>& list);
   // Asks ahead for what archiving the dictionaries of a list will read next, from element i on.
   void prefetchAhead(const std::vector<Value>& list, std::size_t i);
   quint32 add(Shape shape, quint64 bits = 0, quint32 count = 0);
