@@ -114,6 +114,9 @@ void writeString(ByteSink& sink, QStringView string, bool ascii) {
 
 quint64 BinaryPropertyListObjectTable::append(Kind kind, quint64 bits, quint8 flag, quint64 size) {
   entries_.push_back(Entry{bits, static_cast<quint32>(size), kind, flag});
+  // Counted while the entry is at hand: writing then needs no pass to size the file.
+  lastBytes_ = bytesBesideReferences(entries_.back());
+  bytes_ += lastBytes_;
   return entries_.size() - 1;
 }
 
@@ -224,7 +227,12 @@ void BinaryPropertyListObjectTable::setReference(quint64 container, quint64 posi
   references_[entries_[container].bits + position] = static_cast<quint32>(object);
 }
 
-quint64 BinaryPropertyListObjectTable::entrySize(const Entry& e, int refSize) const {
+quint64 BinaryPropertyListObjectTable::referencesOf(const Entry& e) {
+  if (e.kind != Kind::Container) return 0;
+  return e.flag == 0xD ? 2 * quint64{e.size} : e.size;
+}
+
+quint64 BinaryPropertyListObjectTable::bytesBesideReferences(const Entry& e) const {
   switch (e.kind) {
     case Kind::Null:
     case Kind::Boolean:
@@ -245,13 +253,9 @@ quint64 BinaryPropertyListObjectTable::entrySize(const Entry& e, int refSize) co
     case Kind::Uid:
       return 1 + bytesFor(e.bits);
     case Kind::Container:
-      return markerSize(e.size) + (e.flag == 0xD ? 2 * e.size : e.size) * refSize;
+      return markerSize(e.size);
   }
   return 0;
-}
-
-bool BinaryPropertyListObjectTable::isApart(const Entry& e, qsizetype apartSize) const {
-  return e.kind == Kind::Data && data_[e.bits].size() >= apartSize;
 }
 
 QByteArray BinaryPropertyListObjectTable::write() const {
@@ -268,15 +272,14 @@ QByteArrayList BinaryPropertyListObjectTable::writeParts(qsizetype apartSize,
   const quint64 count = entries_.size();
   const int refSize = bytesFor(count - 1);
 
-  // Sized first, so the offset table's width is known and each offset is written in place.
-  quint64 tableOffset = 8;
-  quint64 lastOffset = 0;
+  // Sized from the counts, so the offset table's width is known and each offset is written
+  // in place. Every reference is in a container and the pool holds each once.
+  const quint64 tableOffset = 8 + bytes_ + references_.size() * static_cast<quint64>(refSize);
+  const quint64 lastOffset =
+      count == 0 ? 0 : tableOffset - lastBytes_ - referencesOf(entries_[count - 1]) * refSize;
   quint64 apartBytes = 0;
-  for (const Entry& e : entries_) {
-    lastOffset = tableOffset;
-    tableOffset += entrySize(e, refSize);
-    if (isApart(e, apartSize)) apartBytes += static_cast<quint64>(data_[e.bits].size());
-  }
+  for (const QByteArray& d : data_)
+    if (d.size() >= apartSize) apartBytes += static_cast<quint64>(d.size());
   const int offsetSize = bytesFor(lastOffset);
   // The bytes of every piece but the data kept apart, one after the other.
   const auto ownSize = static_cast<qsizetype>(tableOffset - apartBytes + count * offsetSize + 32);
@@ -337,7 +340,7 @@ QByteArrayList BinaryPropertyListObjectTable::writeParts(qsizetype apartSize,
       }
       case Kind::Container: {
         writeMarker(sink, e.flag, e.size);
-        const quint64 n = e.flag == 0xD ? 2 * e.size : e.size;
+        const quint64 n = referencesOf(e);
         for (quint64 i = 0; i < n; ++i) sink.bigEndian(references_[e.bits + i], refSize);
         break;
       }

@@ -70,13 +70,17 @@ class BinaryPropertyListObjectTable {
   quint64 append(Kind kind, quint64 bits, quint8 flag = 0, quint64 size = 0);
   quint64 addNumber(FlatIndex<quint64>& index, Kind kind, quint64 bits, quint8 flag = 0);
   quint64 addContainer(quint8 type, quint64 count, quint64 references);
-  quint64 entrySize(const Entry& e, int refSize) const;
-  bool isApart(const Entry& e, qsizetype apartSize) const;
+  // An entry's bytes in the file but for its references, whose width is known at the end.
+  quint64 bytesBesideReferences(const Entry& e) const;
+  static quint64 referencesOf(const Entry& e);
   // The bytes, data objects of at least apartSize bytes apart; tailRoom: free capacity after
   // the bytes when they are one piece.
   QByteArrayList writeParts(qsizetype apartSize, qsizetype tailRoom) const;
 
   HugeArray<Entry> entries_;
+  // All entries' bytesBesideReferences, and the last one's.
+  quint64 bytes_ = 0;
+  quint64 lastBytes_ = 0;
   // Entry indices: 2^32 entries would take 64 GiB.
   HugeArray<quint32> references_;
   HugeArray<QStringView> strings_;
