@@ -155,7 +155,8 @@ void BM_Save(benchmark::State& state) {
   const auto vault = makeBenchVault(int(state.range(0)));
   const QString path = folder().filePath(QStringLiteral("save-%1.qvlt").arg(state.range(0)));
   for (auto _ : state) {
-    VaultResult<QByteArray> file = vault->fileData(kBenchPassword, DesktopViewState{});
+    // As the document saves: the file's pieces written one after the other.
+    VaultResult<QByteArrayList> file = vault->filePieces(kBenchPassword, DesktopViewState{});
     if (!file || !AtomicFile::write(file.value(), path)) {
       state.SkipWithError("not saved");
       break;

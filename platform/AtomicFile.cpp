@@ -84,6 +84,10 @@ void AtomicFile::setBeforeCommitHook(std::function<bool()> hook) {
 }
 
 Result<void> AtomicFile::write(const QByteArray& data, const QString& path) {
+  return write(QByteArrayList{data}, path);
+}
+
+Result<void> AtomicFile::write(const QByteArrayList& pieces, const QString& path) {
   auto fail = [](const QString& why) { return Result<void>(Failure{why}); };
   const QString targetPath = resolvedTarget(path);
   if (targetPath.isEmpty()) return fail(qt_error_string(ELOOP));
@@ -103,7 +107,8 @@ Result<void> AtomicFile::write(const QByteArray& data, const QString& path) {
     return fail(why);
   };
   const int fd = file.handle();
-  if (const QString why = writeAll(fd, data); !why.isEmpty()) return discard(why);
+  for (const QByteArray& piece : pieces)
+    if (const QString why = writeAll(fd, piece); !why.isEmpty()) return discard(why);
   // Permissions first: the sync then carries them to the disk with the bytes.
   if (::fchmod(fd, mode) != 0)
     return discard(

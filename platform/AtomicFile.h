@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <functional>
 
@@ -15,6 +16,8 @@
 class AtomicFile {
  public:
   static Result<void> write(const QByteArray& data, const QString& path);
+  // The pieces one after the other make the file's bytes.
+  static Result<void> write(const QByteArrayList& pieces, const QString& path);
 
   // Fault injection for tests: runs before the rename; answering false abandons the write.
   static void setBeforeCommitHook(std::function<bool()> hook);

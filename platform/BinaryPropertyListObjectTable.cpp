@@ -1,8 +1,12 @@
 #include "platform/BinaryPropertyListObjectTable.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
+#include <utility>
+#include <vector>
 
 namespace {
 int bytesFor(quint64 value) {
@@ -110,6 +114,9 @@ void writeString(ByteSink& sink, QStringView string, bool ascii) {
 
 quint64 BinaryPropertyListObjectTable::append(Kind kind, quint64 bits, quint8 flag, quint64 size) {
   entries_.push_back(Entry{bits, static_cast<quint32>(size), kind, flag});
+  // Counted while the entry is at hand: writing then needs no pass to size the file.
+  lastBytes_ = bytesBesideReferences(entries_.back());
+  bytes_ += lastBytes_;
   return entries_.size() - 1;
 }
 
@@ -188,10 +195,11 @@ quint64 BinaryPropertyListObjectTable::addUid(quint32 value) {
 }
 
 void BinaryPropertyListObjectTable::reserve(quint64 entries, quint64 references, quint64 strings,
-                                            quint32 uidCount) {
+                                            quint64 reals, quint32 uidCount) {
   entries_.reserve(entries);
   references_.reserve(references);
   strings_.reserve(strings);
+  realEntries_.reserve(reals);
   if (uidCount > denseUidEntries_.size()) denseUidEntries_.resize(uidCount);
 }
 
@@ -219,7 +227,12 @@ void BinaryPropertyListObjectTable::setReference(quint64 container, quint64 posi
   references_[entries_[container].bits + position] = static_cast<quint32>(object);
 }
 
-quint64 BinaryPropertyListObjectTable::entrySize(const Entry& e, int refSize) const {
+quint64 BinaryPropertyListObjectTable::referencesOf(const Entry& e) {
+  if (e.kind != Kind::Container) return 0;
+  return e.flag == 0xD ? 2 * quint64{e.size} : e.size;
+}
+
+quint64 BinaryPropertyListObjectTable::bytesBesideReferences(const Entry& e) const {
   switch (e.kind) {
     case Kind::Null:
     case Kind::Boolean:
@@ -240,29 +253,44 @@ quint64 BinaryPropertyListObjectTable::entrySize(const Entry& e, int refSize) co
     case Kind::Uid:
       return 1 + bytesFor(e.bits);
     case Kind::Container:
-      return markerSize(e.size) + (e.flag == 0xD ? 2 * e.size : e.size) * refSize;
+      return markerSize(e.size);
   }
   return 0;
 }
 
 QByteArray BinaryPropertyListObjectTable::write() const {
+  // A block's room past the end, so a cipher can pad the bytes where they are.
+  return writeParts(std::numeric_limits<qsizetype>::max(), 16).takeFirst();
+}
+
+QByteArrayList BinaryPropertyListObjectTable::writePieces(qsizetype apartSize) const {
+  return writeParts(std::max<qsizetype>(apartSize, 1), 0);
+}
+
+QByteArrayList BinaryPropertyListObjectTable::writeParts(qsizetype apartSize,
+                                                         qsizetype tailRoom) const {
   const quint64 count = entries_.size();
   const int refSize = bytesFor(count - 1);
 
-  // Sized first, so the offset table's width is known and each offset is written in place.
-  quint64 tableOffset = 8;
-  quint64 lastOffset = 0;
-  for (const Entry& e : entries_) {
-    lastOffset = tableOffset;
-    tableOffset += entrySize(e, refSize);
-  }
+  // Sized from the counts, so the offset table's width is known and each offset is written
+  // in place. Every reference is in a container and the pool holds each once.
+  const quint64 tableOffset = 8 + bytes_ + references_.size() * static_cast<quint64>(refSize);
+  const quint64 lastOffset =
+      count == 0 ? 0 : tableOffset - lastBytes_ - referencesOf(entries_[count - 1]) * refSize;
+  quint64 apartBytes = 0;
+  for (const QByteArray& d : data_)
+    if (d.size() >= apartSize) apartBytes += static_cast<quint64>(d.size());
   const int offsetSize = bytesFor(lastOffset);
-  // A block's room past the end, so a cipher can pad the bytes where they are.
+  // The bytes of every piece but the data kept apart, one after the other.
+  const auto ownSize = static_cast<qsizetype>(tableOffset - apartBytes + count * offsetSize + 32);
   QByteArray out;
-  out.reserve(static_cast<qsizetype>(tableOffset + count * offsetSize + 32 + 16));
-  out.resize(static_cast<qsizetype>(tableOffset + count * offsetSize + 32));
+  out.reserve(ownSize + tailRoom);
+  out.resize(ownSize);
   ByteSink sink(out.data());
-  ByteSink offsets(out.data() + tableOffset);
+  ByteSink offsets(out.data() + (tableOffset - apartBytes));
+  // Where each piece kept apart goes in out, with the piece.
+  std::vector<std::pair<qsizetype, const QByteArray*>> cuts;
+  quint64 apartSoFar = 0;
 
   sink.bytes("bplist00", 8);
   // Strings' characters lie all over the heap: ask for those a few entries ahead.
@@ -271,7 +299,7 @@ QByteArray BinaryPropertyListObjectTable::write() const {
     if (i + kAhead < entries_.size() && entries_[i + kAhead].kind == Kind::String)
       __builtin_prefetch(strings_[entries_[i + kAhead].bits].utf16());
     const Entry& e = entries_[i];
-    offsets.bigEndian(static_cast<quint64>(sink.at() - out.data()), offsetSize);
+    offsets.bigEndian(static_cast<quint64>(sink.at() - out.data()) + apartSoFar, offsetSize);
     switch (e.kind) {
       case Kind::Null:
         sink.byte(0x00);
@@ -293,7 +321,12 @@ QByteArray BinaryPropertyListObjectTable::write() const {
       case Kind::Data: {
         const QByteArray& d = data_[e.bits];
         writeMarker(sink, 0x4, static_cast<quint64>(d.size()));
-        sink.bytes(d.constData(), d.size());
+        if (d.size() >= apartSize) {
+          cuts.emplace_back(sink.at() - out.data(), &d);
+          apartSoFar += static_cast<quint64>(d.size());
+        } else {
+          sink.bytes(d.constData(), d.size());
+        }
         break;
       }
       case Kind::String:
@@ -307,13 +340,13 @@ QByteArray BinaryPropertyListObjectTable::write() const {
       }
       case Kind::Container: {
         writeMarker(sink, e.flag, e.size);
-        const quint64 n = e.flag == 0xD ? 2 * e.size : e.size;
+        const quint64 n = referencesOf(e);
         for (quint64 i = 0; i < n; ++i) sink.bigEndian(references_[e.bits + i], refSize);
         break;
       }
     }
   }
-  Q_ASSERT(sink.at() == out.data() + tableOffset);
+  Q_ASSERT(sink.at() == out.data() + (tableOffset - apartBytes));
   offsets.bytes("\0\0\0\0\0\0", 6);
   offsets.byte(offsetSize);
   offsets.byte(refSize);
@@ -321,5 +354,15 @@ QByteArray BinaryPropertyListObjectTable::write() const {
   offsets.bigEndian(0, 8);
   offsets.bigEndian(tableOffset, 8);
   Q_ASSERT(offsets.at() == out.data() + out.size());
-  return out;
+  if (cuts.empty()) return {out};
+  // Only the small bytes between the pieces apart are copied.
+  QByteArrayList pieces;
+  qsizetype from = 0;
+  for (const auto& [at, piece] : cuts) {
+    pieces.append(out.sliced(from, at - from));
+    pieces.append(*piece);
+    from = at;
+  }
+  pieces.append(out.sliced(from));
+  return pieces;
 }

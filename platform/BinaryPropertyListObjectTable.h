@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
 #include <QString>
 #include <QStringView>
@@ -30,9 +31,11 @@ class BinaryPropertyListObjectTable {
   quint64 addBoolean(bool value);
   quint64 addNull();
   quint64 addUid(quint32 value);
-  // Room for about this many entries, references and distinct strings, and for UIDs below
-  // uidCount: growing tables of millions of entries would copy and rehash them again and again.
-  void reserve(quint64 entries, quint64 references, quint64 strings, quint32 uidCount);
+  // Room for about this many entries, references, distinct strings and reals, and for UIDs
+  // below uidCount: growing tables of millions of entries would copy and rehash them again
+  // and again.
+  void reserve(quint64 entries, quint64 references, quint64 strings, quint64 reals,
+               quint32 uidCount);
 
   // Containers: add the container, then fill each of its references (a dictionary's keys
   // first, then its values) with what adding the children returned.
@@ -45,6 +48,10 @@ class BinaryPropertyListObjectTable {
 
   // The whole file, with the first entry as the top object.
   QByteArray write() const;
+  // The same bytes in order, each data object of at least apartSize bytes its own piece,
+  // shared rather than copied: a file can go to disk without an assembled copy of its large
+  // contents.
+  QByteArrayList writePieces(qsizetype apartSize) const;
 
  private:
   enum class Kind : quint8 { Null, Boolean, Integer, Real, Date, Data, String, Uid, Container };
@@ -63,9 +70,17 @@ class BinaryPropertyListObjectTable {
   quint64 append(Kind kind, quint64 bits, quint8 flag = 0, quint64 size = 0);
   quint64 addNumber(FlatIndex<quint64>& index, Kind kind, quint64 bits, quint8 flag = 0);
   quint64 addContainer(quint8 type, quint64 count, quint64 references);
-  quint64 entrySize(const Entry& e, int refSize) const;
+  // An entry's bytes in the file but for its references, whose width is known at the end.
+  quint64 bytesBesideReferences(const Entry& e) const;
+  static quint64 referencesOf(const Entry& e);
+  // The bytes, data objects of at least apartSize bytes apart; tailRoom: free capacity after
+  // the bytes when they are one piece.
+  QByteArrayList writeParts(qsizetype apartSize, qsizetype tailRoom) const;
 
   HugeArray<Entry> entries_;
+  // All entries' bytesBesideReferences, and the last one's.
+  quint64 bytes_ = 0;
+  quint64 lastBytes_ = 0;
   // Entry indices: 2^32 entries would take 64 GiB.
   HugeArray<quint32> references_;
   HugeArray<QStringView> strings_;

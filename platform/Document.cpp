@@ -68,9 +68,15 @@ bool Document::revertToContentsOfURL(const QString&, const QString&, QString* er
   return false;
 }
 
+std::optional<QByteArrayList> Document::piecesOfType(const QString& typeName, QString* error) {
+  std::optional<QByteArray> data = dataOfType(typeName, error);
+  if (!data) return std::nullopt;
+  return QByteArrayList{std::move(*data)};
+}
+
 bool Document::saveToURL(const QString& path, QString* error) {
   QString why;
-  const std::optional<QByteArray> data = dataOfType(fileType(), &why);
+  const std::optional<QByteArrayList> data = piecesOfType(fileType(), &why);
   if (!data) {
     if (error) *error = why.isEmpty() ? QStringLiteral("The document has nothing to save.") : why;
     return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -42,9 +43,12 @@ class Document : public QObject, public ChangeCounting {
 
   // The file's bytes; none when the document cannot produce them (error may say why).
   virtual std::optional<QByteArray> dataOfType(const QString& typeName, QString* error) = 0;
+  // The same bytes as pieces written one after the other; a document with large contents
+  // gives them without assembling a copy. By default, dataOfType's bytes as one piece.
+  virtual std::optional<QByteArrayList> piecesOfType(const QString& typeName, QString* error);
   virtual bool revertToContentsOfURL(const QString& path, const QString& typeName, QString* error);
 
-  // dataOfType, then an atomic write; on success the document names that file and is unchanged.
+  // piecesOfType, then an atomic write; on success the document names that file and is unchanged.
   bool saveToURL(const QString& path, QString* error);
 
   // The commands. Failures reach the user as alerts on the document's window.

@@ -44,7 +44,7 @@ class FlatIndex {
   // The id under key for which same(id) holds; else next, added under key. second: added.
   template <typename Same>
   std::pair<Id, bool> findOrAdd(Key key, Id next, Same same) {
-    if (2 * (count_ + 1) > capacity_) grow();
+    if (2 * (count_ + 1) > capacity_) grow(std::max<std::size_t>(64, 2 * capacity_));
     const std::size_t mask = capacity_ - 1;
     const std::size_t where = position(key);
     const quint8 tag = tagOf(where);
@@ -63,9 +63,22 @@ class FlatIndex {
     return findOrAdd(key, next, [](Id) { return true; });
   }
 
-  // Starts loading where key would be found.
-  void prefetch(Key key) const {
-    if (capacity_ != 0) __builtin_prefetch(&tags_[position(key) & (capacity_ - 1)]);
+  // Room for count keys in all: a table of millions of keys grown one doubling at a time is
+  // moved again at each, into memory fresh each time.
+  void reserve(std::size_t count) {
+    std::size_t capacity = std::max<std::size_t>(64, capacity_);
+    while (capacity < 2 * (count + 1)) capacity *= 2;
+    if (capacity > capacity_) grow(capacity);
+  }
+
+  // Starts loading where key would be found, its tag and its slot. Inlined always: GCC takes a call
+  // of a function that only prefetches for one without effect and drops it.
+  [[gnu::always_inline]] void prefetch(Key key) const {
+    if (capacity_ == 0) return;
+    const std::size_t i = position(key) & (capacity_ - 1);
+    __builtin_prefetch(&tags_[i]);
+    // A new key's slot is written, a known one's read: either way it is needed.
+    __builtin_prefetch(&slots_[i], 1);
   }
 
  private:
@@ -87,9 +100,9 @@ class FlatIndex {
     void operator()(void* memory) const { std::free(memory); }
   };
 
-  void grow() {
+  void grow(std::size_t capacity) {
     const std::size_t oldCapacity = capacity_;
-    capacity_ = std::max<std::size_t>(64, 2 * capacity_);
+    capacity_ = capacity;
     std::unique_ptr<quint8[], Free> oldTags(static_cast<quint8*>(hugePageAllocate(capacity_)));
     oldTags.swap(tags_);
     std::memset(tags_.get(), 0, capacity_);

@@ -1,8 +1,10 @@
 #include "platform/KeyedArchiver.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/Array.h"
 #include "platform/BinaryPropertyListObjectTable.h"
@@ -43,7 +45,19 @@ Result<QByteArray> KeyedArchiver::archivedDataWithRootObject(const Value& root, 
   KeyedArchiver archiver(form);
   auto top = archiver.encode(root, 0);
   if (!top) return Failure{top.error()};
-  return archiver.write(top.value());
+  BinaryPropertyListObjectTable table;
+  archiver.fill(table, top.value());
+  return table.write();
+}
+
+Result<QByteArrayList> KeyedArchiver::archivedPiecesWithRootObject(const Value& root,
+                                                                   qsizetype apartSize) {
+  KeyedArchiver archiver(nullptr);
+  auto top = archiver.encode(root, 0);
+  if (!top) return Failure{top.error()};
+  BinaryPropertyListObjectTable table;
+  archiver.fill(table, top.value());
+  return table.writePieces(apartSize);
 }
 
 quint32 KeyedArchiver::add(Shape shape, quint64 bits, quint32 count) {
@@ -234,6 +248,7 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
   ClassName className;
   Object object;
   if (const Array* array = value.isArray() ? value.toArray().get() : nullptr) {
+    if (depth == 0) reserveFor(array->values());
     const std::size_t n = array->values().size();
     const std::size_t first = elementUids_.size();
     elementUids_.resize(first + n);
@@ -282,6 +297,27 @@ Result<quint32> KeyedArchiver::encodeContainer(const Value& value, int depth) {
   return uid;
 }
 
+void KeyedArchiver::reserveFor(const std::vector<Value>& list) {
+  if (list.empty()) return;
+  // The fewest of a few: one odd dictionary must not make the room huge; too little only
+  // means growing.
+  std::size_t texts = SIZE_MAX, dates = SIZE_MAX;
+  for (const std::size_t at : {std::size_t{0}, list.size() / 2, list.size() - 1}) {
+    const Dictionary* sample = list[at].dictionaryPointer();
+    if (!sample) return;
+    std::size_t sampleTexts = 0, sampleDates = 0;
+    for (const Value& v : sample->values()) {
+      sampleTexts += v.stringPointer() != nullptr;
+      sampleDates += v.type() == Value::Type::Date;
+    }
+    texts = std::min(texts, sampleTexts);
+    dates = std::min(dates, sampleDates);
+  }
+  textIds_.reserve(texts_.size() + texts * list.size());
+  dates_.reserve(dates * list.size());
+  containers_.reserve(list.size() + 1);
+}
+
 void KeyedArchiver::prefetchAhead(const std::vector<Value>& list, std::size_t i) {
   // Each stage reads only what the stage before brought in, kStep elements earlier: the
   // dictionary, then its values, then their texts, then the table slots they will take.
@@ -320,7 +356,7 @@ quint64 KeyedArchiver::key(BinaryPropertyListObjectTable& table, Key which) {
   return textEntry(table, keyTexts_[static_cast<std::size_t>(which)]);
 }
 
-QByteArray KeyedArchiver::write(quint32 top) {
+void KeyedArchiver::fill(BinaryPropertyListObjectTable& table, quint32 top) {
   // The table's own strings share entries with equal archived ones.
   for (std::size_t k = 0; k < keyTexts_.size(); ++k)
     keyTexts_[k] = internMade(keyText(static_cast<int>(k)));
@@ -330,10 +366,10 @@ QByteArray KeyedArchiver::write(quint32 top) {
       if (name) internMade(QString::fromLatin1(name));
   textEntries_.assign(texts_.size(), 0);
 
-  BinaryPropertyListObjectTable table;
   // Each object is one entry and, with a class, a dictionary of its fields, its element
   // arrays and their UIDs.
   quint64 references = 10 + objects_.size();
+  quint64 reals = 0;
   for (const Object& o : objects_) {
     if (o.shape == Shape::Array)
       references += 4 + o.count;
@@ -341,9 +377,10 @@ QByteArray KeyedArchiver::write(quint32 top) {
       references += 6 + 2 * quint64{o.count};
     else if (o.shape >= Shape::Null)
       references += 7;
+    reals += o.shape == Shape::Real || o.shape == Shape::Date;
   }
   // Besides the archived strings, the table holds only the fixed keys and class chains.
-  table.reserve(3 * objects_.size() + 16, references, textEntries_.size(),
+  table.reserve(3 * objects_.size() + 16, references, textEntries_.size(), reals,
                 static_cast<quint32>(objects_.size()));
   const quint64 root = table.addDictionary(4);
   table.setReference(root, 0, key(table, Key::Version));
@@ -360,7 +397,6 @@ QByteArray KeyedArchiver::write(quint32 top) {
   table.setReference(root, 7, objects);
   for (std::size_t i = 0; i < objects_.size(); ++i)
     table.setReference(objects, i, writeObject(table, objects_[i]));
-  return table.write();
 }
 
 quint64 KeyedArchiver::writeObject(BinaryPropertyListObjectTable& table, const Object& object) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <QStringView>
 #include <array>
@@ -43,6 +44,10 @@ class KeyedArchiver {
   // are archived in the shapes it gives.
   static Result<QByteArray> archivedDataWithRootObject(const Value& root,
                                                        ElementForm* form = nullptr);
+  // The same bytes in order, each data value of at least apartSize bytes its own piece,
+  // shared rather than copied.
+  static Result<QByteArrayList> archivedPiecesWithRootObject(const Value& root,
+                                                             qsizetype apartSize);
 
  private:
   // What one numbered object holds; flat, so archiving many records allocates little.
@@ -110,6 +115,9 @@ class KeyedArchiver {
   Result<quint32> encodeContainer(const Value& value, int depth);
   Result<quint32> encodeScalar(const Value& value);
   quint32 encodeString(quint32 text);
+  // Makes room in the indexes for a root list of dictionaries shaped alike, as a vault's
+  // records mostly are, so they need not grow one doubling at a time.
+  void reserveFor(const std::vector<Value>& list);
   // Asks ahead for what archiving the dictionaries of a list will read next, from element i on.
   void prefetchAhead(const std::vector<Value>& list, std::size_t i);
   quint32 add(Shape shape, quint64 bits = 0, quint32 count = 0);
@@ -121,7 +129,8 @@ class KeyedArchiver {
   // A text made while archiving: kept here if new.
   quint32 internMade(QString text);
 
-  QByteArray write(quint32 top);
+  // The archive as a property list table, with the object top as its root.
+  void fill(BinaryPropertyListObjectTable& table, quint32 top);
   quint64 writeObject(BinaryPropertyListObjectTable& table, const Object& object);
   quint64 textEntry(BinaryPropertyListObjectTable& table, quint32 text);
   quint64 key(BinaryPropertyListObjectTable& table, Key which);

@@ -88,9 +88,15 @@ DesktopViewState MyDocument::currentViewState() const {
   return state;
 }
 
-std::optional<QByteArray> MyDocument::dataOfType(const QString&, QString* error) {
+std::optional<QByteArray> MyDocument::dataOfType(const QString& typeName, QString* error) {
+  std::optional<QByteArrayList> pieces = piecesOfType(typeName, error);
+  if (!pieces) return std::nullopt;
+  return pieces->join();
+}
+
+std::optional<QByteArrayList> MyDocument::piecesOfType(const QString&, QString* error) {
   if (!youCanSave_) return std::nullopt;
-  VaultResult<QByteArray> file = vault_.fileData(plainPassword(), currentViewState());
+  VaultResult<QByteArrayList> file = vault_.filePieces(plainPassword(), currentViewState());
   if (!file) {
     if (error) *error = file.error();
     return std::nullopt;

@@ -68,6 +68,7 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   QWidget* windowForSheet() const override;
 
   std::optional<QByteArray> dataOfType(const QString& typeName, QString* error) override;
+  std::optional<QByteArrayList> piecesOfType(const QString& typeName, QString* error) override;
   // Encrypts the live contents into the held pieces; false (with a reason) when any piece
   // could not be made, leaving the held pieces as they were.
   bool encryptData(QString* error = nullptr);

@@ -161,6 +161,13 @@ void Vault::releaseContents() {
 }
 
 VaultResult<QByteArray> Vault::fileData(const QString& password, const DesktopViewState& desktop) {
+  VaultResult<QByteArrayList> pieces = filePieces(password, desktop);
+  if (!pieces) return pieces.failure();
+  return pieces.value().join();
+}
+
+VaultResult<QByteArrayList> Vault::filePieces(const QString& password,
+                                              const DesktopViewState& desktop) {
   // A locked vault's pieces are all that belong together: a new salt or check string here
   // would not match ciphertexts it cannot re-encrypt.
   if (locked_) {

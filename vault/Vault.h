@@ -41,6 +41,8 @@ class Vault {
   // The file's bytes. An unlocked vault is encrypted first and written with the given
   // desktop state; a locked one writes its held pieces, version and desktop state unchanged.
   VaultResult<QByteArray> fileData(const QString& password, const DesktopViewState& desktop);
+  // The same bytes as pieces to write one after the other, the ciphertexts not copied.
+  VaultResult<QByteArrayList> filePieces(const QString& password, const DesktopViewState& desktop);
 
   bool isLocked() const { return locked_; }
   quint64 formatVersion() const { return file_.version; }

@@ -34,7 +34,7 @@ DictRef desktopDictionary(const DesktopViewState& s) {
 }
 }  // namespace
 
-VaultResult<QByteArray> VaultFileWriter::write(const VaultFile& file) {
+VaultResult<QByteArrayList> VaultFileWriter::write(const VaultFile& file) {
   auto d = Dictionary::create();
   const HeldPieces& p = file.pieces;
   put(*d, Keys::appversion, Value::unsignedInteger(file.version));
@@ -50,7 +50,9 @@ VaultResult<QByteArray> VaultFileWriter::write(const VaultFile& file) {
   if (file.desktop) put(*d, Keys::desktopPlatformDictionary, desktopDictionary(*file.desktop));
   if (file.mobilePlatformDictionary)
     put(*d, Keys::mobilePlatformDictionary, file.mobilePlatformDictionary);
-  Result<QByteArray> bytes = KeyedArchiver::archivedDataWithRootObject(Value(d));
+  // Copying a piece this small costs less than a write of its own.
+  constexpr qsizetype kApartSize = 64 * 1024;
+  Result<QByteArrayList> bytes = KeyedArchiver::archivedPiecesWithRootObject(Value(d), kApartSize);
   if (!bytes) return VaultError{VaultError::Reason::ArchiveFailed, bytes.error(), 0};
   return bytes.take();
 }

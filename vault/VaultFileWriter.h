@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayList>
 
 #include "vault/VaultError.h"
 #include "vault/VaultFile.h"
@@ -10,5 +10,7 @@
 // mobile edition's dictionary as given. Absent values leave their keys out.
 class VaultFileWriter {
  public:
-  static VaultResult<QByteArray> write(const VaultFile& file);
+  // The file's bytes in order; each large ciphertext is a piece of its own, the held one
+  // itself rather than a copy, so saving need not assemble a second copy of the vault.
+  static VaultResult<QByteArrayList> write(const VaultFile& file);
 };

@@ -159,6 +159,53 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
   }
 }
 
+// A document that gives its bytes in pieces writes them one after the other, as atomically
+// as one buffer: a failure in a later piece leaves the previous file whole.
+TEST_F(DocumentTest, PiecesAreSavedInOrderAsOneFileOrNotAtAll) {
+  class PiecesDocument : public BytesDocument {
+   public:
+    QByteArrayList pieces;
+    std::optional<QByteArrayList> piecesOfType(const QString&, QString*) override { return pieces; }
+  };
+  PiecesDocument pieced;
+  const QByteArray big(200 * 1024, 'b');
+  pieced.pieces = {QByteArray("head"), QByteArray(), big, QByteArray("tail")};
+  ASSERT_TRUE(pieced.saveToURL(path("p.qvlt"), nullptr));
+  EXPECT_EQ(readAll(path("p.qvlt")), QByteArray("head") + big + "tail");
+  EXPECT_EQ(permissionsOf(path("p.qvlt")), 0600u);
+
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const struct {
+    const char* what;
+    std::function<void()> arrange;
+    std::function<void()> restore;
+  } cases[] = {
+      {"interrupted before the rename",
+       [] { AtomicFile::setBeforeCommitHook([] { return false; }); },
+       [] { AtomicFile::setBeforeCommitHook({}); }},
+      {"disk full in the large piece",
+       [&] {
+         std::signal(SIGXFSZ, SIG_IGN);
+         rlimit small = saved;
+         small.rlim_cur = 64 * 1024;
+         setrlimit(RLIMIT_FSIZE, &small);
+       },
+       [&] { setrlimit(RLIMIT_FSIZE, &saved); }},
+  };
+  pieced.pieces = {QByteArray("new head"), big, QByteArray("new tail")};
+  for (const auto& c : cases) {
+    c.arrange();
+    QString error;
+    const bool written = pieced.saveToURL(path("p.qvlt"), &error);
+    c.restore();
+    EXPECT_FALSE(written) << c.what;
+    EXPECT_FALSE(error.isEmpty()) << c.what;
+    EXPECT_EQ(readAll(path("p.qvlt")), QByteArray("head") + big + "tail") << c.what;
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("p.qvlt")}) << c.what;
+  }
+}
+
 TEST_F(DocumentTest, FileBytesReadsTheWholeFileOrSaysWhyNot) {
   const QByteArray big(3 * 1024 * 1024 + 7, 'b');
   ASSERT_TRUE(AtomicFile::write(big, path("big.qvlt")));

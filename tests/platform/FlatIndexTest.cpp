@@ -8,19 +8,33 @@
 namespace {
 
 TEST(FlatIndex, FindsWhatWasAddedThroughManyGrowths) {
-  FlatIndex<quint32> index;
   constexpr quint32 kCount = 100000;
+  // Room asked for after some keys were added keeps them; a smaller room changes nothing.
+  const struct {
+    const char* name;
+    quint32 reserveAfter;
+    std::size_t room;
+  } cases[] = {
+      {"growing only", 0, 0},
+      {"room for all up front", 0, kCount},
+      {"room half-way", kCount / 2, kCount},
+      {"less room than held", kCount / 2, 10},
+  };
   // Keys that differ only in high bits, or only in low bits, as a double's bits do.
   auto keyOf = [](quint32 i) { return i % 2 ? quint64{i} << 40 : quint64{i}; };
-  for (quint32 i = 0; i < kCount; ++i) {
-    const auto [id, added] = index.findOrAdd(keyOf(i), i);
-    ASSERT_TRUE(added) << i;
-    ASSERT_EQ(id, i);
-  }
-  for (quint32 i = 0; i < kCount; ++i) {
-    const auto [id, added] = index.findOrAdd(keyOf(i), kCount);
-    ASSERT_FALSE(added) << i;
-    ASSERT_EQ(id, i);
+  for (const auto& c : cases) {
+    FlatIndex<quint32> index;
+    for (quint32 i = 0; i < kCount; ++i) {
+      if (i == c.reserveAfter && c.room) index.reserve(c.room);
+      const auto [id, added] = index.findOrAdd(keyOf(i), i);
+      ASSERT_TRUE(added) << c.name << ": " << i;
+      ASSERT_EQ(id, i) << c.name;
+    }
+    for (quint32 i = 0; i < kCount; ++i) {
+      const auto [id, added] = index.findOrAdd(keyOf(i), kCount);
+      ASSERT_FALSE(added) << c.name << ": " << i;
+      ASSERT_EQ(id, i) << c.name;
+    }
   }
 }
 

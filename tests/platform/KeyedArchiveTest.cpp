@@ -218,6 +218,46 @@ TEST(KeyedArchiver, ArchivesALargeVariedValueAsItAlwaysHas) {
   EXPECT_TRUE(roundTrip(value) == value);
 }
 
+// Pieces are the archive's bytes in order, with the data values that are large enough each
+// written from its own buffer; equal data stays one object, so one piece.
+TEST(KeyedArchiver, ArchivesInPiecesTheSameBytesWithLargeDataUncopied) {
+  constexpr qsizetype kApart = 1000;
+  const QByteArray big(5000, 'b'), other(kApart, 'o'), small(kApart - 1, 's');
+  const QByteArray bigTwin = QByteArray(big.constData(), big.size());  // equal, own buffer
+  struct Case {
+    const char* name;
+    Value root;
+    std::vector<const QByteArray*> apart;  // the buffers written as they are, in order
+  };
+  const Case cases[] = {
+      {"no data", Value(dict({{QStringLiteral("a"), Value(QStringLiteral("text"))}})), {}},
+      {"data below the size", Value(dict({{QStringLiteral("a"), Value::data(small)}})), {}},
+      {"a large root", Value::data(big), {&big}},
+      {"large and small among others",
+       Value(dict({{QStringLiteral("s"), Value::data(small)},
+                   {QStringLiteral("b"), Value::data(big, true)},
+                   {QStringLiteral("n"), Value::integer(3)},
+                   {QStringLiteral("o"), Value::data(other)}})),
+       {&big, &other}},
+      {"equal large data twice",
+       Value(dict(
+           {{QStringLiteral("b"), Value::data(big)}, {QStringLiteral("t"), Value::data(bigTwin)}})),
+       {&big}},
+  };
+  for (const Case& c : cases) {
+    auto pieces = KeyedArchiver::archivedPiecesWithRootObject(c.root, kApart);
+    ASSERT_TRUE(pieces) << c.name;
+    EXPECT_EQ(pieces.value().join(), KeyedArchiver::archivedDataWithRootObject(c.root).value())
+        << c.name;
+    ASSERT_EQ(pieces.value().size(), static_cast<qsizetype>(2 * c.apart.size() + 1)) << c.name;
+    for (std::size_t i = 0; i < c.apart.size(); ++i)
+      EXPECT_EQ(pieces.value()[static_cast<qsizetype>(2 * i + 1)].constData(),
+                c.apart[i]->constData())
+          << c.name << ": piece " << i << " is a copy";
+  }
+  EXPECT_FALSE(KeyedArchiver::archivedPiecesWithRootObject(Value(), kApart));
+}
+
 // A form archives the root list's dictionaries as the copies it stands for would be archived,
 // even when it gives texts and containers made on the spot; nested dictionaries keep theirs.
 TEST(KeyedArchiver, AnElementFormArchivesAsTheCopiesItStandsFor) {

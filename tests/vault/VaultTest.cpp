@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <algorithm>
 
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
@@ -189,6 +190,22 @@ TEST(VaultTest, WritesTheRecordsOfALargeVaultAsItAlwaysHas) {
   EXPECT_EQ(pieces[0].size(), 339344);
   EXPECT_EQ(digest(pieces[0]), "0741381ba0c2f18ee06804f33830ef736b6eade043526565d8df9da504c0c51c");
   EXPECT_EQ(digest(pieces[1]), "4af506ff8f7ef24bfedbdcf81b84640d722da5ad184d41bf6861c4723ff199fa");
+}
+
+// Saving writes the file's pieces one after the other: the same bytes, the large records
+// ciphertext written from the buffer the vault holds.
+TEST(VaultTest, TheFilesPiecesAreItsBytesWithTheRecordsUncopied) {
+  Vault vault;
+  for (int i = 0; i < 3000; ++i) addRecord(vault, QStringLiteral("Record %1").arg(i));
+  ASSERT_TRUE(vault.lock(kPassword, DesktopViewState{}));
+  const QByteArray& records = vault.heldPieces().records;
+  ASSERT_GT(records.size(), 64 * 1024);
+  const VaultResult<QByteArrayList> pieces = vault.filePieces(kPassword, {});
+  ASSERT_TRUE(pieces);
+  EXPECT_EQ(pieces.value().join(), vault.fileData(kPassword, {}).value());
+  EXPECT_TRUE(std::any_of(pieces.value().cbegin(), pieces.value().cend(), [&](const QByteArray& p) {
+    return p.constData() == records.constData();
+  }));
 }
 
 TEST(VaultTest, ANewVaultCarriesItsCreationDateInItsFirstFile) {
