@@ -16,7 +16,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
-#include "tests/app/SavedVault.h"
+#include "tests/transfer/LaunchedVaultTest.h"
 #include "transfer/ExporterSheet.h"
 #include "transfer/ZVDataExportManager.h"
 #include "vault/MyDocument.h"
@@ -25,45 +25,19 @@
 
 namespace {
 // A vault opened and unlocked in the running application, exported from its File menu.
-class ExporterSheetTest : public ::testing::Test {
+class ExporterSheetTest : public LaunchedVaultTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Quorlith.conf")));
-    path = dir.filePath(QStringLiteral("Home.qvlt"));
-    ASSERT_TRUE(writeSavedVault(path));
-    launch = std::make_unique<ApplicationLaunch>(*defaults);
-    launch->run({path});
-    gui::settle();
-    const auto windows = gui::visible<VaultDocumentWindow>();
-    ASSERT_EQ(windows.size(), 1);
-    window = windows.first();
-    doc = window->document();
-  }
   void TearDown() override {
     AtomicFile::setBeforeCommitHook({});
-    gui::closeAllAlerts();
+    LaunchedVaultTest::TearDown();
+  }
+  void closeSheets() override {
     for (auto* sheet : window->findChildren<ExporterSheet*>()) sheet->hide();
     for (auto* dialog : window->findChildren<QFileDialog*>()) dialog->hide();
-    launch.reset();
-    gui::settle();
   }
 
-  QAction* command(const QString& title) {
-    QMenu* file = window->menuBar()->actions().first()->menu();
-    Q_EMIT file->aboutToShow();
-    for (QAction* a : file->actions())
-      if (a->text() == title) return a;
-    return nullptr;
-  }
-  QAction* exportShown() { return command(QStringLiteral("&Export Shown Records…")); }
-  QAction* exportAll() { return command(QStringLiteral("Export A&ll Records…")); }
-  void unlock() {
-    QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
-    QTest::keyClick(window->passwordField(), Qt::Key_Return);
-    gui::settle();
-    ASSERT_TRUE(doc->isDecrypted());
-  }
+  QAction* exportShown() { return fileCommand(QStringLiteral("&Export Shown Records…")); }
+  QAction* exportAll() { return fileCommand(QStringLiteral("Export A&ll Records…")); }
   // Records named by their names, with a password each, in the vault's record list.
   void addRecords(std::initializer_list<const char*> names) {
     for (const char* name : names) {
@@ -120,13 +94,6 @@ class ExporterSheetTest : public ::testing::Test {
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
   }
-
-  QTemporaryDir dir;
-  std::unique_ptr<UserDefaults> defaults;
-  std::unique_ptr<ApplicationLaunch> launch;
-  QString path;
-  VaultDocumentWindow* window = nullptr;
-  MyDocument* doc = nullptr;
 };
 
 TEST_F(ExporterSheetTest, TheShownRecordsAreExportedInTheirOrderWithTheChosenFields) {

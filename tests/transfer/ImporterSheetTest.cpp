@@ -16,7 +16,7 @@
 #include "app/ZVRevertDocController.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
-#include "tests/app/SavedVault.h"
+#include "tests/transfer/LaunchedVaultTest.h"
 #include "transfer/ImporterSheet.h"
 #include "transfer/MyDataImportManager.h"
 #include "transfer/ZVSmartStringFileReader.h"
@@ -31,41 +31,13 @@ QString fixture(const char* name) {
 }
 
 // A vault opened and unlocked in the running application, imported into from its File menu.
-class ImporterSheetTest : public ::testing::Test {
+class ImporterSheetTest : public LaunchedVaultTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Quorlith.conf")));
-    path = dir.filePath(QStringLiteral("Home.qvlt"));
-    ASSERT_TRUE(writeSavedVault(path));
-    launch = std::make_unique<ApplicationLaunch>(*defaults);
-    launch->run({path});
-    gui::settle();
-    const auto windows = gui::visible<VaultDocumentWindow>();
-    ASSERT_EQ(windows.size(), 1);
-    window = windows.first();
-    doc = window->document();
-  }
-  void TearDown() override {
-    gui::closeAllAlerts();
+  void closeSheets() override {
     for (auto* sheet : gui::visible<ImporterSheet>()) sheet->hide();
-    launch.reset();
-    gui::settle();
   }
 
-  QAction* importCommand() {
-    QMenu* file = window->menuBar()->actions().first()->menu();
-    Q_EMIT file->aboutToShow();
-    for (QAction* a : file->actions())
-      if (a->text() == QStringLiteral("&Import Text File…")) return a;
-    return nullptr;
-  }
-  void unlock() {
-    QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
-    QTest::keyClick(window->passwordField(), Qt::Key_Return);
-    gui::settle();
-    ASSERT_TRUE(doc->isDecrypted());
-  }
+  QAction* importCommand() { return fileCommand(QStringLiteral("&Import Text File…")); }
   // Chooses the file in the import's file dialog, as the user would; answers the sheet.
   ImporterSheet* chooseFile(const QString& file) {
     QAction* command = importCommand();
@@ -100,13 +72,6 @@ class ImporterSheetTest : public ::testing::Test {
       if (a->text() == title) a->trigger();
     gui::settle();
   }
-
-  QTemporaryDir dir;
-  std::unique_ptr<UserDefaults> defaults;
-  std::unique_ptr<ApplicationLaunch> launch;
-  QString path;
-  VaultDocumentWindow* window = nullptr;
-  MyDocument* doc = nullptr;
 };
 
 TEST_F(ImporterSheetTest, ABrowserExportBecomesRecordsThatAreSaved) {
