@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
-
-#include "tests/app/SavedVault.h"
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,8 @@
 
 #include "app/ZVRevertDocController.h"
 #include "tests/GuiDriver.h"
+#include "tests/PipeWatchdog.h"
+#include "tests/app/SavedVault.h"
 #include "vault/MyDocument.h"
 #include "vault/PasswordSheet.h"
 #include "window/VaultDocumentWindow.h"
@@ -25,6 +28,27 @@ class QuietController : public ZVRevertDocController {
     errors << message + QLatin1Char(' ') + informative;
   }
 };
+
+QByteArray contentsOf(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A file that begins with head and takes size bytes, the rest a hole that uses no disk.
+bool writeSparse(const QString& path, const QByteArray& head, qint64 size) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(head) != head.size()) return false;
+  file.close();
+  return ::truncate(QFile::encodeName(path).constData(), size) == 0;
+}
+
+// The address space this process uses now, in bytes.
+rlim_t addressSpaceInUse() {
+  for (const QByteArray& line : contentsOf(QStringLiteral("/proc/self/status")).split('\n'))
+    if (line.startsWith("VmSize:"))
+      return line.mid(7).trimmed().split(' ').first().toULongLong() * 1024;
+  return 0;
+}
 
 class DocumentControllerTest : public ::testing::Test {
  protected:
@@ -121,6 +145,99 @@ TEST_F(DocumentControllerTest, MissingOrUnreadableFilesAreRefusedWithAReason) {
   controller.openFiles({dir.path()});  // a folder is not a document
   EXPECT_EQ(controller.errors.size(), 1);
   EXPECT_TRUE(controller.documents().empty());
+}
+
+// Only a regular file is read: opening a named pipe would wait for a writer, a device may
+// never end, and each is named for what it is.
+TEST_F(DocumentControllerTest, WhatIsNotARegularFileIsRefusedForWhatItIs) {
+  const QString fifo = dir.filePath(QStringLiteral("pipe.qvlt"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString loopA = dir.filePath(QStringLiteral("a.qvlt"));
+  const QString loopB = dir.filePath(QStringLiteral("b.qvlt"));
+  ASSERT_TRUE(QFile::link(loopB, loopA));
+  ASSERT_TRUE(QFile::link(loopA, loopB));
+  const QString linkToFifo = dir.filePath(QStringLiteral("link-to-pipe.qvlt"));
+  ASSERT_TRUE(QFile::link(fifo, linkToFifo));
+  const QString folder = dir.filePath(QStringLiteral("Folder.qvlt"));
+  ASSERT_TRUE(QDir().mkdir(folder));
+  const struct {
+    const char* what;
+    QString path;
+    const char* says;
+  } cases[] = {
+      {"a folder", folder, "is a folder"},
+      {"a named pipe", fifo, "is not a regular file: it is a named pipe"},
+      {"a link to a named pipe", linkToFifo, "is not a regular file: it is a named pipe"},
+      {"a device", QStringLiteral("/dev/zero"), "is not a regular file: it is a device"},
+      {"links in a loop", loopA, "too many levels of symbolic links"},
+      {"nothing", dir.filePath(QStringLiteral("none.qvlt")), "There is no file at"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    controller.errors.clear();
+    const PipeWatchdog watchdog(fifo);
+    controller.openFiles({c.path});
+    EXPECT_FALSE(watchdog.fired()) << "opening blocked";
+    ASSERT_EQ(controller.errors.size(), 1);
+    EXPECT_TRUE(controller.errors.first().contains(QLatin1String(c.says)))
+        << controller.errors.first().toStdString();
+    EXPECT_TRUE(controller.documents().empty());
+  }
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".lock")),
+            QStringList());
+}
+
+// A 40 GB file, sparse so that it takes no disk: refused for its size before a byte is read,
+// while an unsaved document stays open with its edits.
+TEST_F(DocumentControllerTest, AFileLargerThanAnyVaultIsRefusedAndTheOthersKeepTheirEdits) {
+  auto* edited = qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay());
+  ASSERT_NE(edited, nullptr);
+  edited->setPlainPassword(QStringLiteral("secret words"));
+  gui::settle();
+  edited->recordController().addObject(edited->recordController().newObject());
+  edited->updateChangeCount(ChangeCounting::ChangeDone);
+  const QString big = dir.filePath(QStringLiteral("Big.qvlt"));
+  ASSERT_TRUE(writeSparse(big, contentsOf(vault), qint64(40) << 30));
+
+  controller.openFiles({big});
+  ASSERT_EQ(controller.errors.size(), 1);
+  EXPECT_TRUE(controller.errors.first().contains(QStringLiteral("larger than any vault can be")))
+      << controller.errors.first().toStdString();
+  ASSERT_EQ(controller.documents().size(), 1u);
+  EXPECT_EQ(controller.documents().front(), edited);
+  EXPECT_TRUE(edited->isDocumentEdited());
+  EXPECT_EQ(edited->myArray()->count(), 1);
+}
+
+// Within the size bound, in a process whose address space cannot hold the file: a file that
+// does not begin as a vault is refused from its first bytes, and a buffer that cannot be had
+// is a reason like any other instead of the end of the program.
+TEST_F(DocumentControllerTest, AFileThatDoesNotFitInMemoryIsRefusedWithAReason) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const QString file = dir.filePath(QStringLiteral("Large.qvlt"));
+  const struct {
+    const char* what;
+    QByteArray head;
+    const char* says;
+  } cases[] = {
+      {"begins as a vault", contentsOf(vault), "There is not enough memory to read"},
+      {"begins otherwise", QByteArray(4096, '\0'), "is not a vault"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(writeSparse(file, c.head, qint64(1) << 30));
+    // In a child process: the cap would stifle this one.
+    const auto openWithinCap = [&] {
+      const rlim_t cap = addressSpaceInUse() + (rlim_t{256} << 20);
+      const rlimit limit{cap, cap};
+      setrlimit(RLIMIT_AS, &limit);
+      QString error;
+      const Document* opened = controller.openDocumentWithContentsOfURL(file, false, &error);
+      std::fprintf(stderr, "[%s]\n", qPrintable(error));
+      std::_Exit(opened == nullptr && error.contains(QLatin1String(c.says)) ? 0 : 1);
+    };
+    EXPECT_EXIT(openWithinCap(), ::testing::ExitedWithCode(0), c.says);
+  }
 }
 
 TEST_F(DocumentControllerTest, SecondControllerIsToldTheVaultIsOpenUntilItCloses) {

@@ -216,7 +216,7 @@ TEST_F(DocumentTest, FileBytesReadsTheWholeFileOrSaysWhyNot) {
     QByteArray bytes;
   } cases[] = {{"big.qvlt", true, big}, {"empty.qvlt", true, {}}, {"missing.qvlt", false, {}}};
   for (const auto& c : cases) {
-    const Result<QByteArray> read = FileBytes::read(path(c.name));
+    const auto read = FileBytes::read(path(c.name));
     ASSERT_EQ(read.ok(), c.readable) << c.name;
     if (c.readable) {
       EXPECT_EQ(read.value(), c.bytes) << c.name;
