@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "app/ZVRevertDocController.h"
 #include "tests/GuiDriver.h"
@@ -237,6 +238,59 @@ TEST_F(DocumentControllerTest, AFileThatDoesNotFitInMemoryIsRefusedWithAReason) 
       std::_Exit(opened == nullptr && error.contains(QLatin1String(c.says)) ? 0 : 1);
     };
     EXPECT_EXIT(openWithinCap(), ::testing::ExitedWithCode(0), c.says);
+  }
+}
+
+// The vault's path replaced since it was opened: Revert to Saved refuses what is there now,
+// without blocking on a named pipe, and the unlocked document keeps its edits.
+TEST_F(DocumentControllerTest, RevertRefusesWhatIsNoLongerAVaultFile) {
+  auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(vault, true));
+  ASSERT_NE(doc, nullptr);
+  VaultDocumentWindow* window = controller.windowOf(doc);
+  gui::settle();
+  QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
+  QTest::keyClick(window->passwordField(), Qt::Key_Return);
+  gui::settle();
+  ASSERT_TRUE(doc->isDecrypted());
+  doc->recordController().addObject(doc->recordController().newObject());
+  doc->updateChangeCount(ChangeCounting::ChangeDone);
+  const QByteArray saved = contentsOf(vault);
+  const QByteArray path = QFile::encodeName(vault);
+  const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.qvlt"));
+
+  const struct {
+    const char* what;
+    std::function<bool()> replace;
+    const char* says;
+  } cases[] = {
+      {"a named pipe", [&] { return ::mkfifo(path.constData(), 0600) == 0; },
+       "is not a regular file: it is a named pipe"},
+      {"a folder", [&] { return QDir().mkdir(vault); }, "is a folder"},
+      {"a link to itself", [&] { return QFile::link(vault, vault); },
+       "too many levels of symbolic links"},
+      {"a 40 GB file",
+       [&] {
+         return writeSparse(elsewhere, saved, qint64(40) << 30) && QFile::rename(elsewhere, vault);
+       },
+       "larger than any vault can be"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(QFile::remove(vault) || QDir().rmdir(vault));
+    ASSERT_TRUE(c.replace());
+    const PipeWatchdog watchdog(vault);
+    doc->revertDocumentToSaved();
+    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Revert")));
+    EXPECT_FALSE(watchdog.fired()) << "reverting blocked";
+    QMessageBox* error = gui::onlyAlert();
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->text(), QStringLiteral("The document could not be reverted."));
+    EXPECT_TRUE(error->informativeText().contains(QLatin1String(c.says)))
+        << error->informativeText().toStdString();
+    gui::closeAllAlerts();
+    EXPECT_TRUE(doc->isDecrypted());
+    EXPECT_TRUE(doc->isDocumentEdited());
+    EXPECT_EQ(doc->myArray()->count(), 1);
   }
 }
 
