@@ -134,7 +134,7 @@ void Document::revertDocumentToSaved() {
     } catch (const std::bad_alloc&) {
       // Reading the file takes memory in proportion to it: running short fails the revert
       // instead of ending the program.
-      error = QStringLiteral("There is not enough memory to read “%1”.").arg(self->fileURL_);
+      error = QStringLiteral("There is not enough memory to revert to “%1”.").arg(self->fileURL_);
     }
     if (reverted)
       self->updateChangeCount(ChangeCleared);

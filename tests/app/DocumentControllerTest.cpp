@@ -8,8 +8,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <functional>
+#include <optional>
 
 #include "app/ZVRevertDocController.h"
+#include "platform/KeyedArchiver.h"
 #include "tests/GuiDriver.h"
 #include "tests/PipeWatchdog.h"
 #include "tests/app/SavedVault.h"
@@ -43,12 +45,25 @@ bool writeSparse(const QString& path, const QByteArray& head, qint64 size) {
   return ::truncate(QFile::encodeName(path).constData(), size) == 0;
 }
 
-// The address space this process uses now, in bytes.
-rlim_t addressSpaceInUse() {
+// Lets this process's address space grow by kCapRoom at most.
+constexpr rlim_t kCapRoom = rlim_t{256} << 20;
+void capAddressSpace() {
+  rlim_t used = 0;
   for (const QByteArray& line : contentsOf(QStringLiteral("/proc/self/status")).split('\n'))
-    if (line.startsWith("VmSize:"))
-      return line.mid(7).trimmed().split(' ').first().toULongLong() * 1024;
-  return 0;
+    if (line.startsWith("VmSize:")) used = line.mid(7).trimmed().split(' ').first().toULongLong();
+  const rlimit limit{used * 1024 + kCapRoom, used * 1024 + kCapRoom};
+  setrlimit(RLIMIT_AS, &limit);
+}
+
+// Its bytes fit within the cap, but not twice.
+constexpr qsizetype kPieceLargerThanHalfTheCap = qsizetype(kCapRoom / 8 * 5);
+
+// A current-format container whose records piece is that many bytes.
+QByteArray archiveHolding(qsizetype pieceSize) {
+  auto container = Dictionary::create();
+  container->setValue(QStringLiteral("appversion"), Value::unsignedInteger(40100));
+  container->setValue(QStringLiteral("dataArrayData"), Value::data(QByteArray(pieceSize, 'r')));
+  return KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
 }
 
 class DocumentControllerTest : public ::testing::Test {
@@ -65,6 +80,33 @@ class DocumentControllerTest : public ::testing::Test {
     controller.closeAllDocuments();
     other.closeAllDocuments();
     gui::settle();
+  }
+
+  // The vault opened, unlocked from its window and given one new record, not saved.
+  MyDocument* openUnlockedAndEdited() {
+    auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(vault, true));
+    if (!doc) return nullptr;
+    VaultDocumentWindow* window = controller.windowOf(doc);
+    gui::settle();
+    QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
+    QTest::keyClick(window->passwordField(), Qt::Key_Return);
+    gui::settle();
+    if (!doc->isDecrypted()) return nullptr;
+    doc->recordController().addObject(doc->recordController().newObject());
+    doc->updateChangeCount(ChangeCounting::ChangeDone);
+    return doc;
+  }
+  // Revert to Saved, confirmed; the reason of the alert that follows, or nothing when none.
+  std::optional<QString> revertAndReadTheFailure(Document* doc) {
+    doc->revertDocumentToSaved();
+    if (!gui::pressAlertButton(QStringLiteral("Revert"))) return QStringLiteral("no confirmation");
+    QMessageBox* box = gui::onlyAlert();
+    if (!box) return std::nullopt;
+    const QString said = box->text() == QStringLiteral("The document could not be reverted.")
+                             ? box->informativeText()
+                             : QStringLiteral("another alert: ") + box->text();
+    gui::closeAllAlerts();
+    return said;
   }
 
   QTemporaryDir dir;
@@ -210,28 +252,31 @@ TEST_F(DocumentControllerTest, AFileLargerThanAnyVaultIsRefusedAndTheOthersKeepT
   EXPECT_EQ(edited->myArray()->count(), 1);
 }
 
-// Within the size bound, in a process whose address space cannot hold the file: a file that
-// does not begin as a vault is refused from its first bytes, and a buffer that cannot be had
-// is a reason like any other instead of the end of the program.
+// Within the size bound, in a process whose address space cannot take what the file needs: a
+// file that does not begin as a vault is refused from its first bytes, and memory that cannot
+// be had, for the file's bytes or for what they hold, is a reason like any other instead of the
+// end of the program.
 TEST_F(DocumentControllerTest, AFileThatDoesNotFitInMemoryIsRefusedWithAReason) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const QString file = dir.filePath(QStringLiteral("Large.qvlt"));
   const struct {
     const char* what;
     QByteArray head;
+    qint64 size;
     const char* says;
   } cases[] = {
-      {"begins as a vault", contentsOf(vault), "There is not enough memory to read"},
-      {"begins otherwise", QByteArray(4096, '\0'), "is not a vault"},
+      {"begins as a vault", contentsOf(vault), qint64(1) << 30,
+       "There is not enough memory to read"},
+      {"begins otherwise", QByteArray(4096, '\0'), qint64(1) << 30, "is not a vault"},
+      {"holds a piece as large as the memory left", archiveHolding(kPieceLargerThanHalfTheCap), 0,
+       "There is not enough memory to open"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_TRUE(writeSparse(file, c.head, qint64(1) << 30));
+    ASSERT_TRUE(writeSparse(file, c.head, c.size ? c.size : c.head.size()));
     // In a child process: the cap would stifle this one.
     const auto openWithinCap = [&] {
-      const rlim_t cap = addressSpaceInUse() + (rlim_t{256} << 20);
-      const rlimit limit{cap, cap};
-      setrlimit(RLIMIT_AS, &limit);
+      capAddressSpace();
       QString error;
       const Document* opened = controller.openDocumentWithContentsOfURL(file, false, &error);
       std::fprintf(stderr, "[%s]\n", qPrintable(error));
@@ -244,16 +289,8 @@ TEST_F(DocumentControllerTest, AFileThatDoesNotFitInMemoryIsRefusedWithAReason) 
 // The vault's path replaced since it was opened: Revert to Saved refuses what is there now,
 // without blocking on a named pipe, and the unlocked document keeps its edits.
 TEST_F(DocumentControllerTest, RevertRefusesWhatIsNoLongerAVaultFile) {
-  auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(vault, true));
+  MyDocument* doc = openUnlockedAndEdited();
   ASSERT_NE(doc, nullptr);
-  VaultDocumentWindow* window = controller.windowOf(doc);
-  gui::settle();
-  QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
-  QTest::keyClick(window->passwordField(), Qt::Key_Return);
-  gui::settle();
-  ASSERT_TRUE(doc->isDecrypted());
-  doc->recordController().addObject(doc->recordController().newObject());
-  doc->updateChangeCount(ChangeCounting::ChangeDone);
   const QByteArray saved = contentsOf(vault);
   const QByteArray path = QFile::encodeName(vault);
   const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.qvlt"));
@@ -279,19 +316,31 @@ TEST_F(DocumentControllerTest, RevertRefusesWhatIsNoLongerAVaultFile) {
     ASSERT_TRUE(QFile::remove(vault) || QDir().rmdir(vault));
     ASSERT_TRUE(c.replace());
     const PipeWatchdog watchdog(vault);
-    doc->revertDocumentToSaved();
-    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Revert")));
+    const std::optional<QString> failure = revertAndReadTheFailure(doc);
     EXPECT_FALSE(watchdog.fired()) << "reverting blocked";
-    QMessageBox* error = gui::onlyAlert();
-    ASSERT_NE(error, nullptr);
-    EXPECT_EQ(error->text(), QStringLiteral("The document could not be reverted."));
-    EXPECT_TRUE(error->informativeText().contains(QLatin1String(c.says)))
-        << error->informativeText().toStdString();
-    gui::closeAllAlerts();
+    ASSERT_TRUE(failure);
+    EXPECT_TRUE(failure->contains(QLatin1String(c.says))) << failure->toStdString();
     EXPECT_TRUE(doc->isDecrypted());
     EXPECT_TRUE(doc->isDocumentEdited());
     EXPECT_EQ(doc->myArray()->count(), 1);
   }
+}
+
+// Reverting to a file whose contents the memory left cannot hold fails the revert with a
+// reason, and the document keeps its edits.
+TEST_F(DocumentControllerTest, RevertRunningShortOfMemoryKeepsTheDocument) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const QByteArray large = archiveHolding(kPieceLargerThanHalfTheCap);
+  const auto revertWithinCap = [&] {
+    MyDocument* doc = openUnlockedAndEdited();
+    if (!doc || !writeSparse(vault, large, large.size())) std::_Exit(2);
+    capAddressSpace();
+    const std::optional<QString> failure = revertAndReadTheFailure(doc);
+    std::fprintf(stderr, "[%s]\n", failure ? qPrintable(*failure) : "reverted");
+    std::_Exit(failure && doc->isDecrypted() && doc->isDocumentEdited() ? 0 : 1);
+  };
+  EXPECT_EXIT(revertWithinCap(), ::testing::ExitedWithCode(0),
+              "There is not enough memory to revert to");
 }
 
 TEST_F(DocumentControllerTest, SecondControllerIsToldTheVaultIsOpenUntilItCloses) {
