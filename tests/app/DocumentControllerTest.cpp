@@ -109,6 +109,13 @@ class DocumentControllerTest : public ::testing::Test {
     return said;
   }
 
+  // Ends a death test's child, a fresh run of this test with a folder of its own, which the
+  // exit would leave behind.
+  [[noreturn]] void exitChild(int code) {
+    dir.remove();
+    std::_Exit(code);
+  }
+
   QTemporaryDir dir;
   QString vault, previousDir;
   QuietController controller, other;
@@ -280,7 +287,7 @@ TEST_F(DocumentControllerTest, AFileThatDoesNotFitInMemoryIsRefusedWithAReason) 
       QString error;
       const Document* opened = controller.openDocumentWithContentsOfURL(file, false, &error);
       std::fprintf(stderr, "[%s]\n", qPrintable(error));
-      std::_Exit(opened == nullptr && error.contains(QLatin1String(c.says)) ? 0 : 1);
+      exitChild(opened == nullptr && error.contains(QLatin1String(c.says)) ? 0 : 1);
     };
     EXPECT_EXIT(openWithinCap(), ::testing::ExitedWithCode(0), c.says);
   }
@@ -333,11 +340,11 @@ TEST_F(DocumentControllerTest, RevertRunningShortOfMemoryKeepsTheDocument) {
   const QByteArray large = archiveHolding(kPieceLargerThanHalfTheCap);
   const auto revertWithinCap = [&] {
     MyDocument* doc = openUnlockedAndEdited();
-    if (!doc || !writeSparse(vault, large, large.size())) std::_Exit(2);
+    if (!doc || !writeSparse(vault, large, large.size())) exitChild(2);
     capAddressSpace();
     const std::optional<QString> failure = revertAndReadTheFailure(doc);
     std::fprintf(stderr, "[%s]\n", failure ? qPrintable(*failure) : "reverted");
-    std::_Exit(failure && doc->isDecrypted() && doc->isDocumentEdited() ? 0 : 1);
+    exitChild(failure && doc->isDecrypted() && doc->isDocumentEdited() ? 0 : 1);
   };
   EXPECT_EXIT(revertWithinCap(), ::testing::ExitedWithCode(0),
               "There is not enough memory to revert to");
