@@ -7,6 +7,7 @@
 
 #include "app/MyAppDelegate.h"
 #include "app/ZVRevertDocController.h"
+#include "platform/AtomicFile.h"
 #include "platform/AutomaticLockTimer.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
@@ -48,18 +49,20 @@ class AutomaticLockDelegateTest : public ::testing::Test {
     QObject::connect(&delegate->automaticLockTimer(), &AutomaticLockTimer::lockDue,
                      [this] { ++locks; });
   }
-  MyDocument* openUnlocked(const QString& name) {
-    const QString path = dir.filePath(name);
-    EXPECT_TRUE(writeSavedVault(path));
-    auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(path, true));
-    if (!doc) return nullptr;
-    VaultDocumentWindow* window = controller.windowOf(doc);
+  static void unlock(VaultDocumentWindow* window) {
     window->passwordField()->setFocus();
     QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
     QTest::keyClick(window->passwordField(), Qt::Key_Return);
     gui::settle();
     MainQueue::drain();
     gui::settle();
+  }
+  MyDocument* openUnlocked(const QString& name) {
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(writeSavedVault(path));
+    auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(path, true));
+    if (!doc) return nullptr;
+    unlock(controller.windowOf(doc));
     return doc;
   }
   void runDown() {
@@ -129,6 +132,40 @@ TEST_F(AutomaticLockDelegateTest, ComingBackInTimeOrTheSettingOffLocksNothing) {
 
   EXPECT_EQ(locks, 0);
   EXPECT_FALSE(saved->isEncrypted());
+}
+
+TEST_F(AutomaticLockDelegateTest, AFailedSaveDoesNotStopTheLock) {
+  defaults->setBool(QStringLiteral("autolocBackgroundEnabled"), true);
+  MyDocument* doc = openUnlocked(QStringLiteral("Saved.qvlt"));
+  ASSERT_NE(doc, nullptr);
+  VaultDocumentWindow* window = controller.windowOf(doc);
+  ASSERT_TRUE(window->perform(QStringLiteral("addRow:")));
+  gui::settle();
+  ASSERT_TRUE(doc->isDocumentEdited());
+  AtomicFile::setBeforeCommitHook([] { return false; });
+
+  delegate->applicationDidResignActive();
+  runDown();
+  AtomicFile::setBeforeCommitHook({});
+  ASSERT_TRUE(doc->isEncrypted());
+  EXPECT_TRUE(window->showsLockedLayout());
+  EXPECT_TRUE(doc->isDocumentEdited());
+  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("The changes could not be saved")});
+  gui::closeAllAlerts();
+
+  // Quitting asks about the locked document as about any unsaved one.
+  controller.reviewUnsavedDocumentsAndQuit();
+  gui::settle();
+  EXPECT_EQ(
+      gui::alertTexts(),
+      QStringList{QStringLiteral("Do you want to save the changes made to the document “Saved”?")});
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  EXPECT_FALSE(doc->isClosed());
+
+  unlock(window);
+  ASSERT_FALSE(doc->isEncrypted());
+  EXPECT_EQ(doc->myArray()->count(), 1);
+  EXPECT_TRUE(doc->isDocumentEdited());
 }
 
 TEST_F(AutomaticLockDelegateTest, OurOwnFileDialogIsNotLeaving) {
