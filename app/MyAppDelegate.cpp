@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <algorithm>
 
@@ -120,8 +119,6 @@ void MyAppDelegate::systemSleepChanged(bool goingToSleep) {
 }
 
 void MyAppDelegate::applicationDidResignActive() {
-  // An open or save dialog of our own takes the focus too; the user has not left.
-  if (qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) return;
   if (!defaults().boolForKey(QStringLiteral("autolocBackgroundEnabled"))) return;
   automaticLock_.setAutomaticLockWithTimeInterval(
       defaults().integerForKey(QStringLiteral("autolocBackgroundInterval")));

@@ -13,6 +13,9 @@
 int main(int argc, char** argv) {
   // Before anything reads a password into memory.
   if (!disableCoreDumps()) std::fprintf(stderr, "quorlith: could not turn off core dumps\n");
+  // The file dialogs are the program's own windows, not the desktop's: being in one is not
+  // leaving the application, so the automatic lock keeps its delay for when the user leaves.
+  QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   QApplication application(argc, argv);
   QApplication::setApplicationName(app_identity::kShortName);
   QApplication::setApplicationDisplayName(app_identity::kShortName);

@@ -59,7 +59,14 @@ QString MyDocument::autosavingFileType() const {
 }
 
 void MyDocument::updateChangeCount(int changeKind) {
-  if (isEncrypted()) return;  // a locked document has nothing to save
+  // Changes a lock could not save are marked until a save or revert writes or drops them,
+  // locked or not; otherwise a locked document marks nothing.
+  if (changeKind == ChangeCleared && changesKeptAtLock_) {
+    changesKeptAtLock_ = false;
+    ZVCryptoDoc::updateChangeCount(changeKind);
+    return;
+  }
+  if (isEncrypted()) return;
   ZVCryptoDoc::updateChangeCount(changeKind);
 }
 
@@ -128,6 +135,7 @@ bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* e
   }
   const bool current = vault_.formatGroup() == VaultFormat::Group::Current;
   youCanSave_ = current;
+  changesKeptAtLock_ = false;  // the held pieces are the file's now
   if (window_) window_->setToolbarVisible(false);
   requiresMandatoryPassword_ = false;
   docReleaseString_ =
@@ -276,13 +284,11 @@ void MyDocument::lockAutomatically() {
 bool MyDocument::doLockDocument() {
   if (isEncrypted()) return true;
   recordController().commitEditing();
-  QString error;
-  // A locked document closes without asking to save: what is unsaved goes to the file now.
-  if (!fileURL().isEmpty() && isDocumentEdited() && !saveToURL(fileURL(), &error)) {
-    showAlert(QStringLiteral("The document could not be locked"), error, {QStringLiteral("OK")},
-              {});
-    return false;
-  }
+  // What is unsaved goes to the file first. Should that fail (a read-only or full disk, a
+  // folder gone) the lock goes on all the same: the held pieces keep the changes, and the
+  // document stays marked unsaved so that closing it asks to save them.
+  QString saveError;
+  if (!fileURL().isEmpty() && isDocumentEdited()) saveToURL(fileURL(), &saveError);
   const DesktopViewState state = currentViewState();
   VaultResult<void> locked = vault_.lock(plainPassword(), state);
   if (!locked) {
@@ -290,10 +296,18 @@ bool MyDocument::doLockDocument() {
               {QStringLiteral("OK")}, {});
     return false;
   }
+  changesKeptAtLock_ = isDocumentEdited();
   undoManager()->removeAllActions();
-  youCanSave_ = false;
+  // Locked, the document writes its held pieces only when they hold unsaved changes.
+  youCanSave_ = changesKeptAtLock_;
   setPlainPassword(QString());
   setIsEncrypted(true);
   if (window_) window_->setToolbarVisible(false);
+  if (changesKeptAtLock_)
+    showAlert(QStringLiteral("The changes could not be saved"),
+              QStringLiteral("The document is locked and keeps the changes: unlock it and save "
+                             "again, or save it when you close it.%1")
+                  .arg(saveError.isEmpty() ? QString() : QStringLiteral("\n\n") + saveError),
+              {QStringLiteral("OK")}, {});
   return true;
 }

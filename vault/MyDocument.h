@@ -102,9 +102,11 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   void lockDocument();
   void lockAutomatically();
   // Saves unsaved changes to the file, seals the contents into the held pieces and lets the
-  // plaintext, the undo history and the password go. False, after an alert, when that
-  // failed: the document stays unlocked as it was.
+  // plaintext, the undo history and the password go. A save that fails does not stop it: the
+  // held pieces keep the changes, the document stays edited and an alert says so. False,
+  // after an alert, only when the contents could not be sealed: the document stays unlocked.
   bool doLockDocument();
+  bool lockKeptUnsavedChanges() const override { return changesKeptAtLock_; }
 
  protected:
   void showUnlockFailure(int code) override;
@@ -116,6 +118,7 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   Vault vault_;
   ArrayRef keysForImport_, keysForExport_;
   bool youCanSave_ = true;
+  bool changesKeptAtLock_ = false;
   bool requiresMandatoryPassword_ = true;
   QString convertFormatString_, docReleaseString_, moreDocDescription_;
   std::optional<VaultError> lastUnlockFailure_;

@@ -159,7 +159,9 @@ void ZVCryptoDoc::submitPasswordToDecrypt(const QString& stringValue) {
     setPlainPasswordInsertedRetype(QString());
     setPlainPasswordPrevious(QString());
   }
-  updateChangeCount(ChangeCleared);
+  // Decrypting refills the lists without changing what is saved; changes a lock could not
+  // save are still unsaved.
+  if (!lockKeptUnsavedChanges()) updateChangeCount(ChangeCleared);
 }
 
 void ZVCryptoDoc::showUnlockFailure(int) {
@@ -362,8 +364,8 @@ bool ZVCryptoDoc::validateUserInterfaceItem(const UserInterfaceItem& item) {
 }
 
 void ZVCryptoDoc::canCloseDocument(std::function<void(bool)> shouldClose) {
-  if (isEncrypted_) {
-    // Nothing a locked document holds could be saved: close without the prompt.
+  if (isEncrypted_ && !lockKeptUnsavedChanges()) {
+    // Nothing a locked document holds is unsaved: close without the prompt.
     close();
     shouldClose(true);
     return;

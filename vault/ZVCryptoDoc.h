@@ -66,6 +66,10 @@ class ZVCryptoDoc : public Document {
   virtual int Decript() { return 1; }
   virtual int decryptDone() { return 1; }
   virtual int decryptFailed() { return 1; }
+  // Whether the document holds changes that its lock could not save (the save before locking
+  // failed) and no save has written since: unlocking leaves them marked unsaved, and closing
+  // the locked document asks to save them.
+  virtual bool lockKeptUnsavedChanges() const { return false; }
 
  protected:
   // Tells the user why the password did not unlock the document.

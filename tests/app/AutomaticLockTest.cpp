@@ -2,16 +2,21 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 #include "app/MyAppDelegate.h"
 #include "app/ZVRevertDocController.h"
+#include "platform/AtomicFile.h"
 #include "platform/AutomaticLockTimer.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
 #include "tests/app/SavedVault.h"
+#include "transfer/ExporterSheet.h"
 #include "vault/MyDocument.h"
 #include "window/VaultDocumentWindow.h"
 
@@ -20,8 +25,9 @@ namespace {
 // Milliseconds the test moves by hand, as a suspended machine's boot clock would jump.
 struct FakeClock {
   qint64 now = 1'000'000;
+  qint64 stride = 0;  // added at each look: time passing as fast as the test needs
   AutomaticLockTimer::Clock clock() {
-    return [this] { return now; };
+    return [this] { return now += stride; };
   }
 };
 
@@ -48,18 +54,20 @@ class AutomaticLockDelegateTest : public ::testing::Test {
     QObject::connect(&delegate->automaticLockTimer(), &AutomaticLockTimer::lockDue,
                      [this] { ++locks; });
   }
-  MyDocument* openUnlocked(const QString& name) {
-    const QString path = dir.filePath(name);
-    EXPECT_TRUE(writeSavedVault(path));
-    auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(path, true));
-    if (!doc) return nullptr;
-    VaultDocumentWindow* window = controller.windowOf(doc);
+  static void unlock(VaultDocumentWindow* window) {
     window->passwordField()->setFocus();
     QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
     QTest::keyClick(window->passwordField(), Qt::Key_Return);
     gui::settle();
     MainQueue::drain();
     gui::settle();
+  }
+  MyDocument* openUnlocked(const QString& name) {
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(writeSavedVault(path));
+    auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(path, true));
+    if (!doc) return nullptr;
+    unlock(controller.windowOf(doc));
     return doc;
   }
   void runDown() {
@@ -131,19 +139,126 @@ TEST_F(AutomaticLockDelegateTest, ComingBackInTimeOrTheSettingOffLocksNothing) {
   EXPECT_FALSE(saved->isEncrypted());
 }
 
-TEST_F(AutomaticLockDelegateTest, OurOwnFileDialogIsNotLeaving) {
+TEST_F(AutomaticLockDelegateTest, AFailedSaveDoesNotStopTheLock) {
   defaults->setBool(QStringLiteral("autolocBackgroundEnabled"), true);
-  QFileDialog dialog;
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setModal(true);
-  dialog.show();
+  MyDocument* doc = openUnlocked(QStringLiteral("Saved.qvlt"));
+  ASSERT_NE(doc, nullptr);
+  VaultDocumentWindow* window = controller.windowOf(doc);
+  ASSERT_TRUE(window->perform(QStringLiteral("addRow:")));
   gui::settle();
+  ASSERT_TRUE(doc->isDocumentEdited());
+  AtomicFile::setBeforeCommitHook([] { return false; });
+
   delegate->applicationDidResignActive();
-  EXPECT_FALSE(delegate->automaticLockTimer().isPending());
-  dialog.close();
+  runDown();
+  AtomicFile::setBeforeCommitHook({});
+  ASSERT_TRUE(doc->isEncrypted());
+  EXPECT_TRUE(window->showsLockedLayout());
+  EXPECT_TRUE(doc->isDocumentEdited());
+  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("The changes could not be saved")});
+  gui::closeAllAlerts();
+
+  // Quitting asks about the locked document as about any unsaved one.
+  controller.reviewUnsavedDocumentsAndQuit();
   gui::settle();
-  delegate->applicationDidResignActive();
-  EXPECT_TRUE(delegate->automaticLockTimer().isPending());
+  EXPECT_EQ(
+      gui::alertTexts(),
+      QStringList{QStringLiteral("Do you want to save the changes made to the document “Saved”?")});
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  EXPECT_FALSE(doc->isClosed());
+
+  unlock(window);
+  ASSERT_FALSE(doc->isEncrypted());
+  EXPECT_EQ(doc->myArray()->count(), 1);
+  EXPECT_TRUE(doc->isDocumentEdited());
 }
+
+// One of the program's file dialogs, opened through its command, with a vault unlocked.
+struct FileDialogCase {
+  const char* name;
+  std::function<void(ZVRevertDocController&, MyAppDelegate&, MyDocument*)> open;
+};
+
+void PrintTo(const FileDialogCase& c, std::ostream* os) { *os << c.name; }
+
+class AutomaticLockWithFileDialogTest : public AutomaticLockDelegateTest,
+                                        public ::testing::WithParamInterface<FileDialogCase> {
+ protected:
+  static QFileDialog* shownDialog() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog && dialog->isVisible())
+        return dialog;
+    return nullptr;
+  }
+  static void setState(Qt::ApplicationState state) {
+    Q_EMIT qApp->applicationStateChanged(state);
+    gui::settle();
+  }
+};
+
+TEST_P(AutomaticLockWithFileDialogTest, LeavingLocksAndMovingBetweenOurWindowsDoesNot) {
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+  defaults->setBool(QStringLiteral("autolocBackgroundEnabled"), true);
+  defaults->setInteger(QStringLiteral("autolocBackgroundInterval"), 30);
+  MyDocument* doc = openUnlocked(QStringLiteral("Saved.qvlt"));
+  ASSERT_NE(doc, nullptr);
+  VaultDocumentWindow* window = controller.windowOf(doc);
+  bool done = false;
+  bool lockedWhileOpen = false;
+  // Runs once the dialog is up: inside its own event loop for the dialogs that block.
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    QFileDialog* dialog = shownDialog();
+    if (!dialog || done) return;
+    done = true;
+    EXPECT_TRUE(dialog->isModal());
+    setState(Qt::ApplicationActive);
+    // The focus moves between the document window and the dialog, directly or by way of no
+    // window at all.
+    window->activateWindow();
+    gui::settle();
+    dialog->activateWindow();
+    gui::settle();
+    setState(Qt::ApplicationInactive);
+    setState(Qt::ApplicationActive);
+    EXPECT_FALSE(delegate->automaticLockTimer().isPending());
+    // The user leaves. Each look at the clock finds all but 10 ms of the delay gone, so the
+    // timer's own wake-up locks within the dialog's event loop.
+    fake.stride = 29'990;
+    setState(Qt::ApplicationInactive);
+    EXPECT_TRUE(delegate->automaticLockTimer().isPending());
+    lockedWhileOpen = QTest::qWaitFor([&] { return doc->isEncrypted(); }, 5000);
+    fake.stride = 0;
+    if (QFileDialog* left = shownDialog()) left->reject();
+  });
+  watch.start(10);
+  GetParam().open(controller, *delegate, doc);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
+  EXPECT_TRUE(lockedWhileOpen);
+  EXPECT_EQ(locks, 1);
+  EXPECT_TRUE(doc->isEncrypted());
+  EXPECT_TRUE(window->showsLockedLayout());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, AutomaticLockWithFileDialogTest,
+    ::testing::Values(FileDialogCase{"Open", [](ZVRevertDocController& c, MyAppDelegate&,
+                                                MyDocument*) { c.openDocument(); }},
+                      FileDialogCase{"SaveAs", [](ZVRevertDocController&, MyAppDelegate&,
+                                                  MyDocument* doc) { doc->saveDocumentAs(); }},
+                      FileDialogCase{"Import", [](ZVRevertDocController&, MyAppDelegate&,
+                                                  MyDocument* doc) { doc->importFromTextFile(); }},
+                      FileDialogCase{"Export",
+                                     [](ZVRevertDocController&, MyAppDelegate&, MyDocument* doc) {
+                                       // The file dialog follows the export settings sheet.
+                                       doc->exportAllToTextFile();
+                                       auto* sheet = doc->myWindow()->findChild<ExporterSheet*>();
+                                       ASSERT_NE(sheet, nullptr);
+                                       sheet->addAllButton()->click();
+                                       sheet->exportButton()->click();
+                                     }},
+                      FileDialogCase{"StartupChooser", [](ZVRevertDocController&, MyAppDelegate& d,
+                                                          MyDocument*) { d.selectStartupDoc(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <memory>
 
+#include "platform/AtomicFile.h"
 #include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
@@ -21,7 +23,8 @@ class LockWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
-    path = dir.filePath(QStringLiteral("v.qvlt"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("box")));
+    path = dir.filePath(QStringLiteral("box/v.qvlt"));
     {
       MyDocument source;
       source.setPlainPassword(fixture::kPassword);
@@ -33,6 +36,7 @@ class LockWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     gui::closeAllAlerts();
+    AtomicFile::setBeforeCommitHook({});
     for (auto& w : windows) delete w.data();
     docs.clear();
   }
@@ -155,5 +159,111 @@ TEST_F(LockWindowTest, TheAutomaticLockSkipsADocumentWithoutAFile) {
   EXPECT_FALSE(fresh.isEncrypted());
   EXPECT_FALSE(w->showsLockedLayout());
 }
+
+// Ways a save fails under a document that is open: each is undone by repair().
+enum class SaveFault { WriteAbandoned, FolderGone };
+
+void PrintTo(SaveFault fault, std::ostream* os) {
+  *os << (fault == SaveFault::WriteAbandoned ? "WriteAbandoned" : "FolderGone");
+}
+
+class LockWithFailingSaveTest : public LockWindowTest,
+                                public ::testing::WithParamInterface<SaveFault> {
+ protected:
+  void breakSaving() {
+    if (GetParam() == SaveFault::WriteAbandoned)
+      AtomicFile::setBeforeCommitHook([] { return false; });
+    else
+      ASSERT_TRUE(QDir(dir.path()).rename(QStringLiteral("box"), QStringLiteral("away")));
+  }
+  void repair() {
+    if (GetParam() == SaveFault::WriteAbandoned)
+      AtomicFile::setBeforeCommitHook({});
+    else
+      ASSERT_TRUE(QDir(dir.path()).rename(QStringLiteral("away"), QStringLiteral("box")));
+  }
+  void renameFirstRecord() {
+    const DictRef record = doc()->recordController().arrangedObjects().front();
+    record->setValue(RecordKeys::name(), QStringLiteral("Renamed before the lock"));
+    doc()->updateChangeCount(ChangeCounting::ChangeDone);
+  }
+  // The lock command and its alert; the save it starts fails.
+  void lockWithSavingBroken() {
+    breakSaving();
+    lockThroughTheAlert(QStringLiteral("OK"));
+    ASSERT_TRUE(doc()->isEncrypted());
+    EXPECT_TRUE(window->showsLockedLayout());
+    EXPECT_TRUE(doc()->isDocumentEdited());
+    EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("The changes could not be saved")});
+    gui::snapshot(gui::onlyAlert(), QStringLiteral("lock-kept-changes-alert"));
+    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+  }
+  void askToClose() {
+    window->close();
+    gui::settle();
+    ASSERT_EQ(gui::alertTexts(),
+              QStringList{QStringLiteral("Do you want to save the changes made to the document "
+                                         "“v”?")});
+  }
+};
+
+TEST_P(LockWithFailingSaveTest, TheLockLocksAndTheNextUnlockBringsTheChangesBack) {
+  renameFirstRecord();
+  lockWithSavingBroken();
+  EXPECT_TRUE(doc()->myArray()->isEmpty());
+  EXPECT_TRUE(doc()->plainPassword().isEmpty());
+
+  askToClose();
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(doc()->isClosed());
+
+  unlock(window);
+  ASSERT_FALSE(doc()->isEncrypted());
+  EXPECT_TRUE(names(*doc()).contains(u"Renamed before the lock"));
+  EXPECT_TRUE(doc()->isDocumentEdited());  // still not in the file
+
+  // Once the file can be written again, the next lock saves and nothing is left unsaved.
+  repair();
+  lockThroughTheAlert(QStringLiteral("OK"));
+  ASSERT_TRUE(doc()->isEncrypted());
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_FALSE(doc()->isDocumentEdited());
+  VaultDocumentWindow* reopened = open();
+  unlock(reopened);
+  EXPECT_TRUE(names(*reopened->document()).contains(u"Renamed before the lock"));
+}
+
+TEST_P(LockWithFailingSaveTest, SavingAtCloseWritesWhatTheLockKept) {
+  renameFirstRecord();
+  lockWithSavingBroken();
+  askToClose();
+  // Saving while the fault lasts fails, says so, and leaves the document open.
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
+  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("The document “v” could not be saved.")});
+  gui::closeAllAlerts();
+  EXPECT_FALSE(doc()->isClosed());
+  EXPECT_TRUE(doc()->isDocumentEdited());
+
+  repair();
+  askToClose();
+  MyDocument* const saved = doc();
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(saved->isClosed());
+  EXPECT_FALSE(saved->isDocumentEdited());
+  VaultDocumentWindow* reopened = open();
+  unlock(reopened);
+  ASSERT_FALSE(reopened->document()->isEncrypted());
+  EXPECT_TRUE(names(*reopened->document()).contains(u"Renamed before the lock"));
+  EXPECT_EQ(names(*reopened->document()).size(), 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, LockWithFailingSaveTest,
+                         ::testing::Values(SaveFault::WriteAbandoned, SaveFault::FolderGone),
+                         [](const auto& info) {
+                           return info.param == SaveFault::WriteAbandoned ? "WriteAbandoned"
+                                                                          : "FolderGone";
+                         });
 
 }  // namespace
