@@ -34,6 +34,6 @@ AboutWindow::AboutWindow(const QString& appName, const QString& statement, const
   layout->addWidget(line);
   layout->addWidget(version);
   setCentralWidget(content);
-  // A dialog in all but its menus: Escape dismisses it.
+  // A dialog in all but name: Escape dismisses it.
   new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 }

@@ -1,8 +1,10 @@
 #include "app/MyAppDelegate.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFontDatabase>
+#include <QPointer>
 #include <algorithm>
 
 #include "Common/AppIdentity.h"
@@ -14,7 +16,6 @@
 #include "Common/ZVUrlResolutor.h"
 #include "Common/ZVValueIsEqualToRef.h"
 #include "Common/ZVValueNotEqualToRef.h"
-#include "app/ApplicationMenus.h"
 #include "app/PasswordMakerController.h"
 #include "app/PreferencesWindow.h"
 #include "app/ReleaseFeedMirrors.h"
@@ -211,5 +212,16 @@ QString MyAppDelegate::getUserGuideNameWithThisRelNum() const {
 }
 
 void MyAppDelegate::prepareApplicationWindow(QMainWindow* window) {
-  ApplicationMenus::install(window, this, controller_, nullptr);
+  // A utility window carries no menu bar, as on other Linux desktops' programs; closing it
+  // and quitting keep their keys.
+  auto* close = new QAction(window);
+  close->setShortcut(QKeySequence::Close);
+  connect(close, &QAction::triggered, window, &QWidget::close);
+  auto* quit = new QAction(window);
+  quit->setShortcut(QKeySequence::Quit);
+  QPointer<ZVRevertDocController> controller(controller_);
+  connect(quit, &QAction::triggered, window, [controller] {
+    if (controller) controller->reviewUnsavedDocumentsAndQuit();
+  });
+  window->addActions({close, quit});
 }

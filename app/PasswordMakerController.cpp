@@ -89,6 +89,7 @@ void PasswordMakerController::showPasswordMaker() {
 
 void PasswordMakerController::calcNewPasswordInPasswordMaker() {
   const int length = clampedLength(length_);
+  setPwLength4PasswordMaker(QString::number(length));
   setPassword4PasswordMaker(maker_.generatePasswordType(typeTag_, length));
   lastEstimate_ = ZVPasswordMaker::calcStarNumberFromTypeTag(typeTag_, length);
   if (window_) window_->pwQualityView()->SetQualityValue(*lastEstimate_);

@@ -12,9 +12,9 @@ class PasswordMakerWindow;
 class QMainWindow;
 class UserDefaults;
 
-// The generator window's state and commands: the password made last, the length as typed,
-// the type and whether the password shows in clear. They last as long as the application;
-// the window is made the first time it is shown.
+// The generator window's state and commands: the password made last, the length as typed (until a
+// password is made), the type and whether the password shows in clear. They last as long as the
+// application; the window is made the first time it is shown.
 class PasswordMakerController : public QObject {
   Q_OBJECT
 
@@ -42,7 +42,8 @@ class PasswordMakerController : public QObject {
 
   // Shows the window; the first time (or while no password was made) it makes one.
   void showPasswordMaker();
-  // A new password of the chosen type and length, rated on the meter.
+  // A new password of the chosen type and length, rated on the meter; the length becomes the
+  // one used, so the field shows 42 where 50 was typed.
   void calcNewPasswordInPasswordMaker();
   // The look-alike characters back to "0O1lI".
   void useDefaulltCharsForDisambiguator();

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStackedWidget>
 
 #include "app/PasswordMakerController.h"
@@ -112,6 +113,8 @@ PasswordMakerWindow::PasswordMakerWindow(PasswordMakerController& controller, QW
   form->addRow(exclusionRow);
 
   setCentralWidget(content);
+  // A utility window: Escape puts it away, as it does a dialog.
+  new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
   bindToController();
   loadExclusionSettings();
 }

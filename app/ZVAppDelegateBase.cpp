@@ -1,5 +1,6 @@
 #include "app/ZVAppDelegateBase.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -18,11 +19,11 @@
 #include "app/FileReveal.h"
 #include "app/UserGuideInstaller.h"
 #include "app/ZVPhoneHome.h"
-#include "platform/NetworkUrlLoader.h"
 #include "app/ZVPrefToolbarDelegate.h"
 #include "platform/Alert.h"
 #include "platform/DocumentController.h"
 #include "platform/MainQueue.h"
+#include "platform/NetworkUrlLoader.h"
 #include "platform/OpenPanel.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformerRegistry.h"
@@ -197,9 +198,10 @@ void ZVAppDelegateBase::openDialogIfNoDocOpened() {
 }
 
 void ZVAppDelegateBase::selectStartupDoc() {
+  const Document* front = documents_ ? documents_->currentDocument() : nullptr;
   const QStringList chosen = OpenPanel::chooseFiles(
-      prefWindow,
-      {QStringLiteral("Select"), QStringLiteral("Select"), allowedStartupDocExtensions(), false});
+      prefWindow, {QStringLiteral("Select"), QStringLiteral("Select"),
+                   allowedStartupDocExtensions(), false, front ? front->fileURL() : QString()});
   if (chosen.isEmpty()) return;
   const QString path = chosen.last();
   if (auto bookmark = ZVBookmark::bookmarkForURL_RW(path))
@@ -292,7 +294,19 @@ void ZVAppDelegateBase::openUserGuide() {
   const QString source = bundleResourcePath(getUserGuideName(), QStringLiteral("pdf"));
   const QString target = UserGuideInstaller(getUserGuideName(), getUserGuideNameWithThisRelNum())
                              .install(source, getUserGuideDirPath());
-  if (!target.isEmpty()) ZVAppSupportUtility::openURL(QUrl::fromLocalFile(target));
+  if (target.isEmpty()) return;
+  if (ZVAppSupportUtility::openURL(QUrl::fromLocalFile(target))) return;
+  // Without a PDF viewer the desktop opens nothing; the user can still find the file.
+  Alert alert;
+  alert.alertStyle = Alert::Style::Informational;
+  alert.messageText = QStringLiteral("The user guide could not be opened.");
+  alert.informativeText =
+      QFileInfo(target).isFile()
+          ? QStringLiteral("No program for PDF files was found. The guide is the file “%1”.")
+                .arg(QDir::toNativeSeparators(target))
+          : QStringLiteral("The guide's file “%1” is missing.")
+                .arg(QDir::toNativeSeparators(target));
+  alert.beginSheetModalForWindow(QApplication::activeWindow(), {});
 }
 
 void ZVAppDelegateBase::openAbout() {

@@ -86,7 +86,8 @@ class ZVAppDelegateBase : public QObject {
   void openUserGuide();
   void openAbout();
   AboutWindow* aboutWindow() const { return about_; }
-  // Gives a window of the application its menus; the subclass knows them.
+  // Readies a window of the application's own (About, preferences, generator); the subclass
+  // knows the commands they keep.
   virtual void prepareApplicationWindow(QMainWindow* window) { Q_UNUSED(window); }
 
   QString getAppStantment() const;

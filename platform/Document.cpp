@@ -7,6 +7,7 @@
 
 #include "platform/Alert.h"
 #include "platform/AtomicFile.h"
+#include "platform/DialogFolder.h"
 
 namespace {
 double& delaySeconds() {
@@ -102,9 +103,14 @@ bool Document::saveDocument() {
 bool Document::saveDocumentAs(const QString& path) {
   QString target = path;
   if (target.isEmpty()) {
-    target = QFileDialog::getSaveFileName(windowForSheet(), QStringLiteral("Save As"),
-                                          fileURL_.isEmpty() ? displayName() : fileURL_,
-                                          QStringLiteral("Vault (*.%1)").arg(fileType()));
+    QFileDialog dialog(windowForSheet(), QStringLiteral("Save As"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("Vault (*.%1)").arg(fileType()));
+    DialogFolder::prepare(dialog, fileURL_);
+    dialog.selectFile(fileURL_.isEmpty() ? displayName() : QFileInfo(fileURL_).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    target = dialog.selectedFiles().first();
     if (target.isEmpty()) return false;
     if (QFileInfo(target).suffix().isEmpty()) target += QLatin1Char('.') + fileType();
   }

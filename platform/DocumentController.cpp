@@ -1,6 +1,9 @@
 #include "platform/DocumentController.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <new>
 
@@ -26,7 +29,25 @@ QString inUseReason(const DocumentLock& lock) {
 }
 }  // namespace
 
-DocumentController::DocumentController(QObject* parent) : QObject(parent) {}
+DocumentController::DocumentController(QObject* parent) : QObject(parent) {
+  if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    connect(app, &QGuiApplication::focusWindowChanged, this, &DocumentController::noteFocusWindow);
+}
+
+void DocumentController::noteFocusWindow(QWindow* window) {
+  // A dialog or another window of the application leaves the last vault in front.
+  if (!window) return;
+  for (Document* document : documents_) {
+    const QWidget* sheetWindow = document->windowForSheet();
+    if (sheetWindow && sheetWindow->window()->windowHandle() == window) front_ = document;
+  }
+}
+
+Document* DocumentController::currentDocument() const {
+  if (front_ && std::find(documents_.begin(), documents_.end(), front_.data()) != documents_.end())
+    return front_;
+  return nullptr;
+}
 
 DocumentController::~DocumentController() = default;
 
@@ -88,8 +109,12 @@ void DocumentController::newDocument() {
 }
 
 void DocumentController::openDocument() {
-  openFiles(OpenPanel::chooseFiles(
-      nullptr, {QStringLiteral("Open"), QString(), {QLatin1String(kFileExtension)}, true}));
+  const Document* front = currentDocument();
+  openFiles(OpenPanel::chooseFiles(nullptr, {QStringLiteral("Open"),
+                                             QString(),
+                                             {QLatin1String(kFileExtension)},
+                                             true,
+                                             front ? front->fileURL() : QString()}));
 }
 
 void DocumentController::openFiles(const QStringList& paths) {

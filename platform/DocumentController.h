@@ -11,6 +11,7 @@
 #include "platform/DocumentLock.h"
 
 class QWidget;
+class QWindow;
 
 // Creates, opens and keeps the application's documents: one document per file (opening a
 // file that is open already shows its window), each file locked against other processes,
@@ -28,6 +29,9 @@ class DocumentController : public QObject {
   // The open document of that file, compared by canonical path (relative paths and
   // symbolic links name the same file); none when it is not open here.
   Document* documentForURL(const QString& path) const;
+  // The document whose window is active, else the one whose window was active last; none
+  // when no document window has been active since those documents opened.
+  Document* currentDocument() const;
 
   // A new untitled document, shown.
   Document* openUntitledDocumentAndDisplay(QString* error = nullptr);
@@ -63,6 +67,9 @@ class DocumentController : public QObject {
   void removeDocument(Document* document);
   void relock(Document* document);
 
+  void noteFocusWindow(QWindow* window);
+
   std::vector<Document*> documents_;
+  QPointer<Document> front_;
   std::map<Document*, std::unique_ptr<DocumentLock>> locks_;
 };

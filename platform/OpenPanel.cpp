@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include "platform/DialogFolder.h"
+
 namespace {
 OpenPanel::Chooser& chooser() {
   static OpenPanel::Chooser installed;
@@ -15,6 +17,7 @@ QStringList OpenPanel::chooseFiles(QWidget* parent, const Request& request) {
   if (chooser()) return chooser()(parent, request);
   QFileDialog dialog(parent, request.title);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  DialogFolder::prepare(dialog, request.frontFile);
   dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   QStringList patterns;
   for (const QString& suffix : request.suffixes)

@@ -15,6 +15,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
+  xdotool openbox xclip x11-apps  # the end-to-end suite: input, a window manager, clipboard, xwd
 )
 
 missing=()

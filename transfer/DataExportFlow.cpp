@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "platform/Alert.h"
+#include "platform/DialogFolder.h"
 #include "platform/MainQueue.h"
 #include "transfer/ExporterSheet.h"
 #include "transfer/ZVDataExportManager.h"
@@ -27,22 +28,22 @@ QString formatName(qint32 format) {
 }  // namespace
 
 void DataExportFlow::run(ZVDataExportManager* manager, QWidget* window,
-                         std::function<bool()> mayExport) {
+                         std::function<bool()> mayExport, const QString& frontFile) {
   if (!manager || !window) return;
   auto* sheet = new ExporterSheet(manager, window);
   QPointer<ZVDataExportManager> target(manager);
   QPointer<QWidget> win(window);
-  sheet->beginSheet(window, [sheet, target, win, mayExport](int code) {
+  sheet->beginSheet(window, [sheet, target, win, mayExport, frontFile](int code) {
     sheet->deleteLater();
     if (code != ExporterSheet::ExportReturn) {
       if (target) target->releaseRecords();
       return;
     }
     // After the sheet has gone.
-    MainQueue::defer([target, win, mayExport] {
+    MainQueue::defer([target, win, mayExport, frontFile] {
       if (!target) return;
       if (win && mayExport())
-        chooseFile(target, win, mayExport);
+        chooseFile(target, win, mayExport, frontFile);
       else
         target->releaseRecords();
     });
@@ -55,7 +56,7 @@ QString DataExportFlow::withExtension(const QString& path, qint32 format) {
 }
 
 void DataExportFlow::chooseFile(ZVDataExportManager* manager, QWidget* window,
-                                std::function<bool()> mayExport) {
+                                std::function<bool()> mayExport, const QString& frontFile) {
   const qint32 format = manager->fileFormatToSave();
   const QString extension = ZVDataExportManager::extensionForFormat(format);
   auto* dialog = new QFileDialog(window, QStringLiteral("Export"));
@@ -67,6 +68,7 @@ void DataExportFlow::chooseFile(ZVDataExportManager* manager, QWidget* window,
   dialog->setNameFilters({QStringLiteral("%1 (*.%2)").arg(formatName(format), extension),
                           QStringLiteral("All Files (*)")});
   dialog->setDefaultSuffix(extension);
+  DialogFolder::prepare(*dialog, frontFile);
   dialog->selectFile(manager->suggestedFileName() + QLatin1Char('.') + extension);
   QPointer<ZVDataExportManager> target(manager);
   QPointer<QWidget> win(window);

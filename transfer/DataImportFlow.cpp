@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "platform/Alert.h"
+#include "platform/DialogFolder.h"
 #include "platform/MainQueue.h"
 #include "transfer/ImporterSheet.h"
 #include "transfer/ZVDataImportManager.h"
@@ -29,7 +30,8 @@ QString DataImportFlow::nameFilter() {
   return QStringLiteral("Text Files (*.txt *.TXT *.text *.TEXT *.csv *.CSV *.tsv *.TSV)");
 }
 
-void DataImportFlow::loadDataForWin(ZVDataImportManager* manager, QWidget* window) {
+void DataImportFlow::loadDataForWin(ZVDataImportManager* manager, QWidget* window,
+                                    const QString& frontFile) {
   if (!manager || !window) return;
   auto* dialog = new QFileDialog(window, QStringLiteral("Import Text File"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -37,6 +39,7 @@ void DataImportFlow::loadDataForWin(ZVDataImportManager* manager, QWidget* windo
   dialog->setAcceptMode(QFileDialog::AcceptOpen);
   dialog->setFileMode(QFileDialog::ExistingFile);
   dialog->setNameFilter(nameFilter());
+  DialogFolder::prepare(*dialog, frontFile);
   QPointer<ZVDataImportManager> target(manager);
   QPointer<QWidget> win(window);
   QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [target, win](const QString& path) {

@@ -15,7 +15,9 @@ class DataImportFlow {
  public:
   // The file types offered, in both cases as file names come.
   static QString nameFilter();
-  static void loadDataForWin(ZVDataImportManager* manager, QWidget* window);
+  // The dialog opens in the folder of frontFile, the window's vault, when it has one.
+  static void loadDataForWin(ZVDataImportManager* manager, QWidget* window,
+                             const QString& frontFile = {});
   static void showError(QWidget* window, const QString& path, const ImportError& error);
 
  private:

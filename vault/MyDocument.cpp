@@ -130,7 +130,7 @@ bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* e
     if (read.failure().reason == VaultError::Reason::NewerRelease)
       ZVAppSupportUtility::sayFilecreatedWithANewerVersion(windowForSheet());
     else if (error)
-      *error = read.error();
+      *error = whyNotRead(read.failure());
     return false;
   }
   const bool current = vault_.formatGroup() == VaultFormat::Group::Current;
@@ -149,6 +149,13 @@ bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* e
   moreDocDescription_ = QString::fromLatin1(current ? kCompatibleText : kNotCompatibleText);
   setIsEncrypted(true);
   return true;
+}
+
+QString MyDocument::whyNotRead(const VaultError& failure) {
+  // The reader's words name what it found; the user first needs to know what that means.
+  if (failure.reason == VaultError::Reason::UnreadableFile)
+    return QStringLiteral("%1\n\n%2").arg(QLatin1String(kDamagedFile), failure.message);
+  return failure.message;
 }
 
 bool MyDocument::readFromURL(const QString& path, QString* error) {
@@ -223,7 +230,7 @@ void MyDocument::importFromTextFile() {
   // The records wait in a list of their own until the import ends.
   myDataImportManager_ =
       std::make_unique<MyDataImportManager>(Array::create(), keysForImport_, this);
-  DataImportFlow::loadDataForWin(myDataImportManager_.get(), myWindow());
+  DataImportFlow::loadDataForWin(myDataImportManager_.get(), myWindow(), fileURL());
 }
 
 void MyDocument::justFinishedImporting() {
@@ -249,7 +256,8 @@ void MyDocument::runExport(std::vector<DictRef> records) {
   exportMgr_ = std::make_unique<ZVDataExportManager>(std::move(records), keysForExport_);
   exportMgr_->setSuggestedFileName(ZVDataExportManager::suggestedFileNameFor(displayName()));
   QPointer<MyDocument> self(this);
-  DataExportFlow::run(exportMgr_.get(), myWindow(), [self] { return self && self->isDecrypted(); });
+  DataExportFlow::run(
+      exportMgr_.get(), myWindow(), [self] { return self && self->isDecrypted(); }, fileURL());
 }
 
 void MyDocument::lockDocument() {

@@ -19,6 +19,9 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
  public:
   // Decript's code for a document whose password verified but whose pieces do not read.
   static constexpr int kDamagedDocument = 3;
+  // What opening tells the user first about bytes that are no vault; the reader's own
+  // reason follows it.
+  static constexpr char kDamagedFile[] = "The file is damaged or is not a vault.";
 
   MyDocument(QObject* parent = nullptr);
   ~MyDocument() override;
@@ -84,7 +87,7 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
 
   // Reads a file into this document, locked; nothing is decrypted. False for a file of a
   // newer release (after its alert; error stays empty) and for bytes that are no document
-  // (error says why). A refused file changes nothing.
+  // (error says why, in words for the user first). A refused file changes nothing.
   bool readFromData(const QByteArray& data, const QString& typeName, QString* error);
   // The one way a file is opened: its bytes read into this document as readFromData does.
   bool readFromURL(const QString& path, QString* error);
@@ -112,6 +115,7 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   void showUnlockFailure(int code) override;
 
  private:
+  static QString whyNotRead(const VaultError& failure);
   DesktopViewState currentViewState() const;
   void runExport(std::vector<DictRef> records);
 

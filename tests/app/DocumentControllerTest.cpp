@@ -5,8 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -173,6 +176,61 @@ TEST_F(DocumentControllerTest, AFileThatIsNotAVaultIsReportedAndOpensNothing) {
   ASSERT_EQ(controller.errors.size(), 1);
   EXPECT_TRUE(controller.errors.first().contains(QStringLiteral("Bogus.qvlt")));
   EXPECT_TRUE(controller.documents().empty());
+}
+
+// What the user reads when a file will not open: a damaged or foreign file is called that
+// first, with the reader's own reason after it; other failures keep their own words.
+TEST_F(DocumentControllerTest, ADamagedFileIsCalledThatBeforeTheReadersReason) {
+  QFile real(vault);
+  ASSERT_TRUE(real.open(QIODevice::ReadOnly));
+  const QByteArray saved = real.readAll();
+  real.close();
+  const QString damaged = QString::fromLatin1(MyDocument::kDamagedFile);
+  const struct {
+    const char* name;
+    std::optional<QByteArray> bytes;  // none: no file there
+    bool isDamaged;
+  } cases[] = {
+      {"Text.qvlt", QByteArray("not a vault"), true},
+      {"Empty.qvlt", QByteArray(), true},
+      {"Cut.qvlt", saved.left(saved.size() / 2), true},
+      {"Missing.qvlt", std::nullopt, false},
+  };
+  ZVRevertDocController shown;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString path = dir.filePath(QString::fromLatin1(c.name));
+    if (c.bytes) {
+      QFile file(path);
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+      file.write(*c.bytes);
+    }
+    // The alert as the application shows it, read and answered from inside its loop.
+    QString text, informative;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+      if (QMessageBox* alert = gui::onlyAlert(); alert && text.isEmpty()) {
+        text = alert->text();
+        informative = alert->informativeText();
+        gui::snapshot(alert, QStringLiteral("open-failure-") + QString::fromLatin1(c.name));
+        alert->button(QMessageBox::Ok) ? alert->button(QMessageBox::Ok)->click()
+                                       : alert->buttons().first()->click();
+      }
+    });
+    probe.start(0);
+    shown.openFiles({path});
+    probe.stop();
+    EXPECT_TRUE(shown.documents().empty());
+    EXPECT_TRUE(text.contains(QString::fromLatin1(c.name))) << text.toStdString();
+    const QStringList paragraphs = informative.split(QStringLiteral("\n\n"));
+    EXPECT_EQ(paragraphs.first() == damaged, c.isDamaged) << informative.toStdString();
+    if (c.isDamaged) {
+      ASSERT_EQ(paragraphs.size(), 2) << informative.toStdString();
+      EXPECT_FALSE(paragraphs.last().trimmed().isEmpty());  // the reader's reason
+    } else {
+      EXPECT_FALSE(informative.contains(damaged)) << informative.toStdString();
+    }
+  }
 }
 
 TEST_F(DocumentControllerTest, ReopeningShowsTheSameInstance) {

@@ -2,15 +2,19 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSet>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 
 #include "Common/ZVAppSupportUtility.h"
 #include "app/ApplicationLaunch.h"
 #include "app/MyAppDelegate.h"
+#include "app/PasswordMakerController.h"
+#include "app/PasswordMakerWindow.h"
 #include "app/ZVAppDelegateBase.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/AtomicFile.h"
@@ -228,6 +232,55 @@ TEST_F(LaunchTest, F1OpensTheUserGuide) {
   EXPECT_TRUE(opened.first().toLocalFile().endsWith(QStringLiteral("User Guide 4.2.pdf")));
 }
 
+// Without a program for PDF files the desktop opens nothing: the user is told where the
+// guide is instead, whichever way it was asked for.
+TEST_F(LaunchTest, WithoutAPdfViewerTheUserGuideCommandNamesTheGuidesFile) {
+  QTemporaryDir data;
+  ASSERT_TRUE(data.isValid());
+  const QByteArray previousDataHome = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", data.path().toUtf8());
+  ZVAppSupportUtility::setUrlOpener([](const QUrl&) { return false; });
+  start();
+  VaultDocumentWindow* window = onlyWindow();
+  ASSERT_NE(window, nullptr);
+  gui::closeAllAlerts();
+  for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+  const struct {
+    const char* way;
+    std::function<void()> ask;
+  } cases[] = {
+      {"F1", [window] { QTest::keyClick(window, Qt::Key_F1); }},
+      {"Help menu",
+       [window] {
+         QMenu* help = window->menuBar()->actions().last()->menu();
+         Q_EMIT help->aboutToShow();
+         for (QAction* a : help->actions())
+           if (a->text() == u"&Quorlith 4 User Guide") a->trigger();
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.way);
+    window->activateWindow();
+    gui::settle();
+    c.ask();
+    gui::settle();
+    QMessageBox* alert = gui::onlyAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->text(), QStringLiteral("The user guide could not be opened."));
+    EXPECT_TRUE(alert->informativeText().contains(QStringLiteral("Quorlith 4 User Guide 4.2.pdf")))
+        << alert->informativeText().toStdString();
+    EXPECT_TRUE(alert->informativeText().contains(data.path()))
+        << alert->informativeText().toStdString();
+    gui::snapshot(alert, QStringLiteral("user-guide-alert"));
+    gui::closeAllAlerts();
+  }
+  ZVAppSupportUtility::setUrlOpener({});
+  if (previousDataHome.isNull())
+    qunsetenv("XDG_DATA_HOME");
+  else
+    qputenv("XDG_DATA_HOME", previousDataHome);
+}
+
 TEST_F(LaunchTest, AboutWindowNamesTheApplicationAndItsRelease) {
   start();
   launch->delegate().openAbout();
@@ -239,24 +292,50 @@ TEST_F(LaunchTest, AboutWindowNamesTheApplicationAndItsRelease) {
   auto* version = about->findChild<QLabel*>(QStringLiteral("version"));
   ASSERT_NE(version, nullptr);
   EXPECT_EQ(version->text(), QStringLiteral("Version 4.2"));
-  EXPECT_FALSE(about->menuBar()->actions().isEmpty());
   launch->delegate().openAbout();  // a second time: the same window
   EXPECT_EQ(launch->delegate().aboutWindow(), about);
   gui::snapshot(about, QStringLiteral("about-window"));
   about->close();
 }
 
-TEST_F(LaunchTest, EscapeClosesTheAboutWindow) {
+// The application's own windows are utility windows: no menu bar, and Escape puts them away.
+TEST_F(LaunchTest, UtilityWindowsCarryNoMenuBarAndCloseWithEscape) {
   start();
-  launch->delegate().openAbout();
-  gui::settle();
-  AboutWindow* about = launch->delegate().aboutWindow();
-  ASSERT_NE(about, nullptr);
-  ASSERT_TRUE(about->isActiveWindow());
-  QTest::keyClick(about, Qt::Key_Escape);
-  gui::settle();
-  EXPECT_FALSE(about->isVisible());
-  EXPECT_NE(onlyWindow(), nullptr);  // the document window stays
+  MyAppDelegate& app = launch->delegate();
+  const struct {
+    const char* window;
+    std::function<QMainWindow*()> show;
+  } cases[] = {
+      {"About",
+       [&app] {
+         app.openAbout();
+         return app.aboutWindow();
+       }},
+      {"generator",
+       [&app] {
+         app.showPasswordMaker();
+         return static_cast<QMainWindow*>(app.passwordMaker().passwordMakerWindow());
+       }},
+      {"preferences",
+       [&app] {
+         app.openPreferences();
+         return qobject_cast<QMainWindow*>(app.prefWindow.data());
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.window);
+    QMainWindow* window = c.show();
+    gui::settle();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->menuWidget(), nullptr);
+    EXPECT_TRUE(window->findChildren<QMenuBar*>().isEmpty());
+    gui::snapshot(window, QStringLiteral("utility-window-") + QString::fromLatin1(c.window));
+    ASSERT_TRUE(window->isActiveWindow());
+    QTest::keyClick(window, Qt::Key_Escape);
+    gui::settle();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_NE(onlyWindow(), nullptr);  // the document window stays
+  }
 }
 
 // Two vaults open, the second one edited, the About window up: Quit asks about the edited one

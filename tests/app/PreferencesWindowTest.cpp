@@ -110,7 +110,33 @@ TEST_F(PreferencesWindowTest, PanesSwitchAndTheWindowTakesTheirHeightsKeepingIts
   EXPECT_EQ(w->pos(), at);
   EXPECT_EQ(w->windowTitle(), QStringLiteral("Password Create"));
   EXPECT_TRUE(bar->actions()[2]->isChecked());
-  EXPECT_FALSE(w->menuBar()->actions().isEmpty());
+}
+
+// Opened for the first time as the Edit menu's command does: every pane's "Restore Defaults"
+// button shows whole, at its own size and inside the window.
+TEST_F(PreferencesWindowTest, RestoreDefaultsShowsWholeFromTheFirstOpening) {
+  launch->delegate().openPreferences();
+  gui::settle();
+  auto* w = qobject_cast<PreferencesWindow*>(launch->delegate().prefWindow.data());
+  ASSERT_NE(w, nullptr);
+  gui::snapshot(w, QStringLiteral("preferences-first-opening"));
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(kLabels[i]);
+    if (i > 0) {
+      w->panes()->SetPanelTab(i);
+      gui::settle();
+    }
+    QPushButton* restore = nullptr;
+    for (auto* b : w->tabView()->currentWidget()->findChildren<QPushButton*>())
+      if (b->text() == u"Restore &Defaults") restore = b;
+    ASSERT_NE(restore, nullptr);
+    ASSERT_TRUE(restore->isVisible());
+    EXPECT_GE(restore->width(), restore->sizeHint().width());
+    EXPECT_GE(restore->height(), restore->sizeHint().height());
+    const QRect inWindow(restore->mapTo(w, QPoint(0, 0)), restore->size());
+    EXPECT_TRUE(w->rect().contains(inWindow)) << inWindow.bottom() << " " << w->height();
+    EXPECT_EQ(restore->visibleRegion().boundingRect(), restore->rect());
+  }
 }
 
 TEST_F(PreferencesWindowTest, ScreenshotsOfEveryPane) {

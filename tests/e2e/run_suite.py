@@ -1,0 +1,401 @@
+#!/usr/bin/env python3
+"""End-to-end suite: the built program in a real X server (Xvfb) under a window manager,
+driven by keyboard and mouse through xdotool as a user would, its results read back from the
+saved vault (through vault_probe, the application's own reader) and from the clipboard.
+
+Every wait polls against a deadline, the whole run has one more, and whatever was started is
+stopped at exit. Screenshots of each step go to --shots. The last line is "N passed, N failed".
+"""
+
+import argparse
+import os
+import select
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+
+PASSWORD = "secret12"
+RECORD = "Bank"
+SECRET = "hunter2-e2e"
+HINT_TYPE = "x-kde-passwordManagerHint"
+SUITE_SECONDS = 240
+
+
+class Failed(Exception):
+    pass
+
+
+def wait_for(what, check, seconds=10.0, every=0.1):
+    """Polls check() until it answers something true, for at most seconds."""
+    deadline = time.monotonic() + seconds
+    while True:
+        answer = check()
+        if answer:
+            return answer
+        if time.monotonic() >= deadline:
+            raise Failed("timed out after %.0f s waiting for %s" % (seconds, what))
+        time.sleep(every)
+
+
+def xwd_to_png(xwd, png_path):
+    """Writes a 24- or 32-bit TrueColor xwd dump as a PNG."""
+    fields = struct.unpack(">25I", xwd[:100])
+    header_size, width, height = fields[0], fields[4], fields[5]
+    byte_order, bits_per_pixel, bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
+    step = bits_per_pixel // 8
+    if step not in (3, 4):
+        raise Failed("screenshot: %d bits per pixel" % bits_per_pixel)
+    data = xwd[header_size + 12 * ncolors:]
+    rows = []
+    # Least significant byte first: blue, green, red (then padding); else the reverse.
+    red, green, blue = (2, 1, 0) if byte_order == 0 else (step - 3, step - 2, step - 1)
+    for y in range(height):
+        line = data[y * bytes_per_line:y * bytes_per_line + step * width]
+        rgb = bytearray(3 * width)
+        rgb[0::3] = line[red::step]
+        rgb[1::3] = line[green::step]
+        rgb[2::3] = line[blue::step]
+        rows.append(b"\0" + bytes(rgb))
+
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body) & 0xffffffff))
+
+    with open(png_path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n")
+        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)))
+        out.write(chunk(b"IDAT", zlib.compress(b"".join(rows), 6)))
+        out.write(chunk(b"IEND", b""))
+
+
+class Desktop:
+    """Xvfb, a window manager, and the program under test, each stopped at the end."""
+
+    def __init__(self, build, shots):
+        self.build = build
+        self.shots = shots
+        self.root = tempfile.mkdtemp(prefix="quorlith-e2e-")
+        self.home = os.path.join(self.root, "home")
+        self.vaults = os.path.join(self.home, "Vaults")
+        self.vault = os.path.join(self.vaults, "Home.qvlt")
+        self.processes = []
+        self.app = None
+        self.env = dict(os.environ)
+        runtime = os.path.join(self.root, "runtime")
+        for folder in (self.vaults, runtime):
+            os.makedirs(folder, mode=0o700)
+        # A user of its own: no settings, no clipboard manager, no desktop services.
+        self.env.update({
+            "HOME": self.home,
+            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
+            "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
+            "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
+            "XDG_STATE_HOME": os.path.join(self.home, ".local", "state"),
+            "XDG_RUNTIME_DIR": runtime,
+            "QT_QPA_PLATFORM": "xcb",
+            "LANG": "C.UTF-8",
+        })
+        for key in ("QT_SCALE_FACTOR", "QT_QPA_PLATFORMTHEME", "SESSION_MANAGER",
+                    "DBUS_SESSION_BUS_ADDRESS", "XAUTHORITY", "WAYLAND_DISPLAY"):
+            self.env.pop(key, None)
+        self.shot_number = 0
+
+    def start_x(self):
+        # The server picks a display number no other server has and writes it once it listens.
+        read_end, write_end = os.pipe()
+        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+                    "-nolisten", "tcp"], pass_fds=(write_end,))
+        os.close(write_end)
+        number = wait_for("the X server's display number", lambda: self.read_line(read_end))
+        os.close(read_end)
+        self.env["DISPLAY"] = ":%s" % number
+        wait_for("the X server to answer", lambda: self.run(["xdotool", "getmouselocation"],
+                                                             check=False).returncode == 0)
+        window_manager = self.spawn(["openbox", "--sm-disable"])
+        # The window manager is up once it names the current desktop.
+        wait_for("the window manager",
+                 lambda: window_manager.poll() is None and self.run(
+                     ["xdotool", "get_desktop"], check=False).returncode == 0, 20)
+
+    @staticmethod
+    def read_line(fd):
+        """The first line written to fd, or None while none has come (waits at most 0.5 s)."""
+        ready, _, _ = select.select([fd], [], [], 0.5)
+        if not ready:
+            return None
+        text = b""
+        while not text.endswith(b"\n"):
+            piece = os.read(fd, 16)
+            if not piece:
+                break
+            text += piece
+        return text.decode().strip() or None
+
+    def spawn(self, argv, **kwargs):
+        process = subprocess.Popen(argv, env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, start_new_session=True, **kwargs)
+        self.processes.append(process)
+        return process
+
+    def run(self, argv, check=True, timeout=10, input_text=None):
+        done = subprocess.run(argv, env=self.env, capture_output=True, timeout=timeout,
+                              input=input_text.encode() if input_text is not None else None)
+        if check and done.returncode != 0:
+            raise Failed("%s: %s" % (" ".join(argv), done.stderr.decode(errors="replace").strip()))
+        return done
+
+    def stop_all(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                try:
+                    os.killpg(process.pid, signal.SIGTERM)
+                except ProcessLookupError:
+                    pass
+        for process in reversed(self.processes):
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                try:
+                    os.killpg(process.pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
+                process.wait(timeout=5)
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    # The program.
+
+    def start_app(self, *files):
+        program = os.path.join(self.build, "app", "quorlith")
+        self.app = self.spawn([program] + list(files), cwd="/")
+        return self.app
+
+    def kill_app(self):
+        if self.app and self.app.poll() is None:
+            os.killpg(self.app.pid, signal.SIGKILL)
+            self.app.wait(timeout=5)
+
+    def windows(self, name):
+        done = self.run(["xdotool", "search", "--onlyvisible", "--name", name], check=False)
+        return [w for w in done.stdout.decode().split() if w]
+
+    def window(self, name, seconds=10):
+        return wait_for("a window named %r" % name, lambda: (self.windows(name) or [None])[0],
+                        seconds)
+
+    def geometry(self, window):
+        out = self.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout.decode()
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def activate(self, window):
+        self.run(["xdotool", "windowactivate", "--sync", window], check=False)
+        wait_for("window %s to take the focus" % window,
+                 lambda: self.run(["xdotool", "getactivewindow"], check=False)
+                 .stdout.decode().strip() == window, 5)
+
+    def keys(self, *keys):
+        self.run(["xdotool", "key", "--clearmodifiers", "--delay", "60"] + list(keys))
+
+    def type(self, text):
+        self.run(["xdotool", "type", "--clearmodifiers", "--delay", "40", text])
+
+    def click(self, window, x, y):
+        self.run(["xdotool", "mousemove", "--window", window, str(x), str(y), "click", "1"])
+
+    def clipboard(self, target=None):
+        argv = ["xclip", "-o", "-selection", "clipboard"]
+        if target:
+            argv += ["-t", target]
+        done = self.run(argv, check=False, timeout=5)
+        return done.stdout.decode(errors="replace") if done.returncode == 0 else ""
+
+    def own_clipboard(self, text):
+        """Puts text on the clipboard from a helper that gives it up to the next owner."""
+        holder = self.spawn(["xclip", "-quiet", "-i", "-selection", "clipboard"],
+                            stdin=subprocess.PIPE)
+        holder.stdin.write(text.encode())
+        holder.stdin.close()
+        wait_for("the clipboard to hold %r" % text, lambda: self.clipboard() == text, 5)
+
+    def names(self):
+        done = self.run([os.path.join(self.build, "tests", "e2e", "vault_probe"), "names",
+                         self.vault, PASSWORD], check=False)
+        return done.stdout.decode().splitlines() if done.returncode == 0 else None
+
+    def screenshot(self, name):
+        self.shot_number += 1
+        done = self.run(["xwd", "-root", "-silent"], check=False, timeout=10)
+        if done.returncode != 0 or not self.shots:
+            return
+        try:
+            xwd_to_png(done.stdout, os.path.join(self.shots, "%02d-%s.png" % (self.shot_number, name)))
+        except (Failed, struct.error) as error:  # a picture is for a person; no case hangs on it
+            print("      no screenshot %s: %s" % (name, error), flush=True)
+
+
+def copy_first_record(desktop, window):
+    """Clicks the first row of the record table and copies its password by shortcut."""
+    desktop.activate(window)
+    desktop.click(window, 100, 47)
+    desktop.keys("ctrl+shift+c")
+
+
+def unlock(desktop, window):
+    """Types the password; the vault is open once its record's password can be copied."""
+    desktop.activate(window)
+    desktop.type(PASSWORD)
+    desktop.keys("Return")
+    wait_for("the window to leave its locked layout", lambda: desktop.geometry(window)[1] > 0)
+
+    def copied():
+        copy_first_record(desktop, window)
+        return desktop.clipboard() == SECRET
+    wait_for("the unlocked record's password on the clipboard", copied, 10, 0.5)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default="build")
+    parser.add_argument("--shots", default="")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    shots = os.path.abspath(args.shots) if args.shots else ""
+    if shots:
+        os.makedirs(shots, exist_ok=True)
+
+    desktop = Desktop(build, shots)
+    results = []
+
+    def on_alarm(signum, frame):
+        raise Failed("the suite ran over its %d s" % SUITE_SECONDS)
+
+    def on_term(signum, frame):
+        raise Failed("stopped from outside")
+
+    signal.signal(signal.SIGALRM, on_alarm)
+    signal.signal(signal.SIGTERM, on_term)
+    signal.alarm(SUITE_SECONDS)
+    state = {}
+
+    def case(name, body):
+        try:
+            body()
+            results.append((name, None))
+            print("PASS  %s" % name, flush=True)
+        except Exception as error:  # a failed case, a timeout, a tool that would not run
+            results.append((name, str(error)))
+            print("FAIL  %s: %s" % (name, error), flush=True)
+            desktop.screenshot("failed-" + name.replace(" ", "-")[:40])
+
+    try:
+        desktop.start_x()
+        probe = os.path.join(build, "tests", "e2e", "vault_probe")
+        desktop.run([probe, "create", desktop.vault, PASSWORD, "%s=%s" % (RECORD, SECRET)])
+
+        def opens_locked_and_unlocks():
+            desktop.start_app(desktop.vault)
+            window = desktop.window("Home")
+            state["window"] = window
+            desktop.screenshot("locked")
+            desktop.own_clipboard("nothing yet")
+            unlock(desktop, window)
+            desktop.screenshot("unlocked")
+
+        def copies_the_password_with_its_secret_hint():
+            copy_first_record(desktop, state["window"])
+            wait_for("the password on the clipboard", lambda: desktop.clipboard() == SECRET, 5)
+            targets = desktop.clipboard("TARGETS").split()
+            if HINT_TYPE not in targets:
+                raise Failed("the clipboard offers %s, without %s" % (targets, HINT_TYPE))
+
+        def locks_clears_the_clipboard_and_unlocks():
+            window = state["window"]
+            desktop.activate(window)
+            desktop.keys("ctrl+shift+l")
+            desktop.screenshot("lock-question")
+            desktop.keys("Return")
+            time.sleep(1.0)  # bounded: the lock's alert closes and the layout changes
+            desktop.screenshot("locked-again")
+            kept = desktop.clipboard() == SECRET
+            desktop.own_clipboard("not the password")
+            unlock(desktop, window)
+            if kept:
+                raise Failed("the password stayed on the clipboard after the lock")
+
+        def adds_a_record_and_saves():
+            window = state["window"]
+            desktop.activate(window)
+            desktop.keys("ctrl+shift+n")
+            desktop.keys("ctrl+s")
+            wait_for("the saved file to hold two records",
+                     lambda: len(desktop.names() or []) == 2, 5)
+            desktop.screenshot("added")
+
+        def undoes_the_addition_by_shortcut():
+            window = state["window"]
+            desktop.activate(window)
+            before = os.stat(desktop.vault).st_mtime_ns
+            desktop.keys("ctrl+shift+n")
+            desktop.keys("ctrl+z")
+            desktop.keys("ctrl+s")
+            wait_for("the save", lambda: os.stat(desktop.vault).st_mtime_ns != before, 5)
+            names = desktop.names()
+            desktop.screenshot("undone")
+            if names is None or len(names) != 2:
+                raise Failed("after Ctrl+Z the saved file holds %r, not two records" % (names,))
+
+        def quits_by_shortcut():
+            desktop.activate(state["window"])
+            desktop.keys("ctrl+q")
+            desktop.screenshot("quitting")
+            wait_for("the program to end", lambda: desktop.app.poll() is not None, 10)
+            if desktop.app.returncode != 0:
+                raise Failed("the program ended with status %d" % desktop.app.returncode)
+
+        def reopens_with_what_was_saved():
+            desktop.kill_app()
+            names = desktop.names()
+            if names is None or RECORD not in names:
+                raise Failed("the saved file holds %r" % (names,))
+            desktop.start_app(desktop.vault)
+            window = desktop.window("Home")
+            desktop.own_clipboard("before the reopening")
+            unlock(desktop, window)
+            desktop.screenshot("reopened")
+            desktop.keys("ctrl+q")
+            wait_for("the program to end", lambda: desktop.app.poll() is not None, 10)
+
+        for name, body in [
+            ("opens locked and unlocks with the password", opens_locked_and_unlocks),
+            ("copies a password with its secret hint", copies_the_password_with_its_secret_hint),
+            ("locks, clearing the clipboard, and unlocks", locks_clears_the_clipboard_and_unlocks),
+            ("adds a record by shortcut and saves it", adds_a_record_and_saves),
+            ("undoes an addition by Ctrl+Z", undoes_the_addition_by_shortcut),
+            ("quits by Ctrl+Q", quits_by_shortcut),
+            ("reopens with what was saved", reopens_with_what_was_saved),
+        ]:
+            if "window" not in state and results:
+                results.append((name, "not run: the program did not open"))
+                print("FAIL  %s: not run" % name, flush=True)
+                continue
+            case(name, body)
+    except Failed as error:
+        results.append(("the suite", str(error)))
+        print("FAIL  the suite: %s" % error, flush=True)
+    finally:
+        signal.alarm(0)
+        desktop.kill_app()
+        desktop.stop_all()
+
+    failed = sum(1 for _, error in results if error)
+    print("%d passed, %d failed" % (len(results) - failed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
