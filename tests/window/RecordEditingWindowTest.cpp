@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QClipboard>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QListView>
@@ -15,6 +17,7 @@
 
 #include "Common/ZVTextFieldExt.h"
 #include "app/ApplicationMenus.h"
+#include "platform/AtomicFile.h"
 #include "platform/Pasteboard.h"
 #include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
@@ -329,6 +332,66 @@ TEST_F(RecordEditingWindowTest, PrintingToPdfCutsTheTableIntoWholeRowPages) {
   // An empty table prints nothing and says so without failing.
   doc->recordController().setContent(Array::create());
   EXPECT_EQ(printing.paginate(printer.pageLayout()).pageCount, 0);
+}
+
+TEST_F(RecordEditingWindowTest, APdfPrintedToAFileIsTheOwnersAloneFromItsFirstByte) {
+  const struct {
+    const char* name;
+    std::optional<mode_t> existing;  // the mode of a file already there
+  } cases[] = {{"new file", std::nullopt},
+               {"over a 0644 file", 0644u},
+               {"over a 0666 file", 0666u},
+               {"over a 0600 file", 0600u}};
+  const TablePrinter printing(window->tableView());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("records.pdf"));
+    if (c.existing) {
+      QFile old(path);
+      ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+      old.write("an older print");
+      old.close();
+      ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), *c.existing), 0);
+    }
+    // While the print is not yet in place, what it wrote is the owner's alone.
+    std::vector<QFileDevice::Permissions> beingWritten;
+    AtomicFile::setBeforeCommitHook([&] {
+      for (const QFileInfo& entry :
+           QDir(folder.path()).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (entry.fileName() != u"records.pdf") beingWritten.push_back(entry.permissions());
+      return true;
+    });
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    const bool printed = printing.print(&printer);
+    AtomicFile::setBeforeCommitHook({});
+    ASSERT_TRUE(printed);
+    EXPECT_EQ(printer.outputFileName(), path);
+    ASSERT_EQ(beingWritten.size(), 1u);
+    EXPECT_EQ(beingWritten.front() & ~(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ReadUser | QFileDevice::WriteUser),
+              QFileDevice::Permissions());
+    QFile pdf(path);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("records.pdf")});
+  }
+
+  // A file that cannot be written fails the print and leaves nothing.
+  QTemporaryDir folder;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(folder.filePath(QStringLiteral("missing/records.pdf")));
+  EXPECT_FALSE(printing.print(&printer));
+  EXPECT_TRUE(QDir(folder.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                  .isEmpty());
 }
 
 TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
