@@ -459,6 +459,40 @@ TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
 
 // The detail view's category menu moves the shown record (counts, stamp, edited document) and
 // is open only while editing; the label copies its title plainly.
+TEST_F(RecordEditingWindowTest, ASecretShownInClearIsMarkedSecretWhenItsFieldCopiesOrCutsIt) {
+  const struct {
+    const char* key;
+    Qt::Key pressed;  // with Ctrl: C copies, X cuts
+    bool secret;
+    bool emptied;  // cut from the field
+  } cases[] = {{"password", Qt::Key_C, true, false},
+               {"pin", Qt::Key_X, true, true},
+               {"name", Qt::Key_C, false, false},
+               {"name", Qt::Key_X, false, true}};
+  ASSERT_TRUE(window->perform(QStringLiteral("switchShowClearPassword:")));
+  ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
+  gui::settle();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + (c.pressed == Qt::Key_X ? " cut" : " copied"));
+    QLineEdit* field = window->detailView()->field(QString::fromLatin1(c.key));
+    ASSERT_EQ(field->echoMode(), QLineEdit::Normal);
+    const QString value = SecureMemory::privateCopy(field->text());
+    ASSERT_FALSE(value.isEmpty());
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(field, c.pressed, Qt::ControlModifier);
+    gui::settle();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->text(), value);
+    EXPECT_EQ(data->data(QString::fromLatin1(Pasteboard::kPasswordManagerHint)),
+              c.secret ? QByteArrayLiteral("secret") : QByteArray());
+    EXPECT_EQ(field->text(), c.emptied ? QString() : value);
+    if (c.emptied) QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);  // put it back
+  }
+}
+
 TEST_F(RecordEditingWindowTest, TheCategoryMenuMovesTheShownRecordAndTheLabelCopiesItsTitle) {
   const DictRef record = selected();
   ASSERT_TRUE(record);
