@@ -78,8 +78,9 @@ MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
   MyDocument::setDocumentOpeningNotifier([this] { setDocumentIsOpening(true); });
   passwordMaker_ = std::make_unique<PasswordMakerController>(
       defaults, [this](QMainWindow* window) { prepareApplicationWindow(window); });
-  VaultDocumentWindow::setPasswordPuller(
-      [this](const QString& password) { startPullPasswordPhase(password); });
+  VaultDocumentWindow::setPasswordPuller([this](const QString& password, const void* owner) {
+    startPullPasswordPhase(password, owner);
+  });
   ZVUrlResolutor::sharedUrlResolutor().setOpener(
       [](const QUrl& url) { return ZVAppSupportUtility::openURL(url); });
   connect(&automaticLock_, &AutomaticLockTimer::lockDue, this,
@@ -110,9 +111,9 @@ PasswordPullItem& MyAppDelegate::pullItem() {
   return *pullItem_;
 }
 
-void MyAppDelegate::startPullPasswordPhase(const QString& password) {
+void MyAppDelegate::startPullPasswordPhase(const QString& password, const void* owner) {
   pullItem().startPullPasswordPhase(
-      password, defaults().integerForKey(QStringLiteral("disposePasswordIconAfter")));
+      password, defaults().integerForKey(QStringLiteral("disposePasswordIconAfter")), owner);
 }
 
 void MyAppDelegate::systemSleepChanged(bool goingToSleep) {

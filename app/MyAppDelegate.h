@@ -33,8 +33,9 @@ class MyAppDelegate : public ZVAppDelegateBase {
   PasswordMakerController& passwordMaker() const { return *passwordMaker_; }
   void showPasswordMaker();
 
-  // Push and pull's password, held outside the window until copied or timed out.
-  void startPullPasswordPhase(const QString& password);
+  // Push and pull's password, held outside the window until copied, timed out or withdrawn
+  // by owner, the window it came from.
+  void startPullPasswordPhase(const QString& password, const void* owner = nullptr);
   PasswordPullItem& pullItem();
   bool pullMenuIsOn() const { return pullItem_ && pullItem_->pullMenuIsOn(); }
 

@@ -12,6 +12,7 @@
 #include <QShortcut>
 #include <QStackedWidget>
 
+#include "Common/ZVTextFieldExt.h"
 #include "app/PasswordMakerController.h"
 #include "generator/PasswordQualityView.h"
 #include "platform/UserDefaults.h"
@@ -21,7 +22,9 @@ const QString kEnableKey = QStringLiteral("enableDisambiguator");
 const QString kCharsKey = QStringLiteral("noCharStringDisambiguator");
 
 QLineEdit* passwordField(QWidget* parent, QLineEdit::EchoMode echo) {
-  auto* field = new QLineEdit(parent);
+  auto* field = new ZVTextFieldExt(parent);
+  // Copied in clear, the password reaches the clipboard marked secret.
+  field->setSecret(true);
   field->setReadOnly(true);
   field->setEchoMode(echo);
   // Fixed-width glyphs keep look-alike characters apart and show the length at a glance.

@@ -18,6 +18,9 @@
 PasswordPullItem::PasswordPullItem(QObject* parent) : QObject(parent), icon_(pwMenuIcon()) {
   removeTimer_.setSingleShot(true);
   connect(&removeTimer_, &QTimer::timeout, this, &PasswordPullItem::removePullPasswordStatusMenu);
+  Pasteboard::onWithdrawal(this, [this](const void* owner) {
+    if (on_ && owner && owner == owner_) endPullPasswordPhase();
+  });
 }
 
 PasswordPullItem::~PasswordPullItem() {
@@ -30,9 +33,11 @@ PasswordPullItem::~PasswordPullItem() {
   }
 }
 
-void PasswordPullItem::startPullPasswordPhase(const QString& password, qint64 seconds) {
+void PasswordPullItem::startPullPasswordPhase(const QString& password, qint64 seconds,
+                                              const void* owner) {
   if (on_) endPullPasswordPhase();
   passwordToPull_ = SecureMemory::privateCopy(password);
+  owner_ = owner;
   installPullPasswordStatusMenu(seconds);
 }
 
@@ -91,8 +96,8 @@ QWidget* PasswordPullItem::makeFallbackWindow() {
 
 void PasswordPullItem::copyPassword() {
   if (!on_) return;
-  // The clipboard gets its own copy: ours is wiped next.
-  Pasteboard::putString(SecureMemory::privateCopy(passwordToPull_), true);
+  // The clipboard takes a copy of its own: ours is wiped next.
+  Pasteboard::putString(passwordToPull_, true, owner_);
   endPullPasswordPhase();
 }
 
@@ -104,6 +109,7 @@ void PasswordPullItem::endPullPasswordPhase() {
 void PasswordPullItem::removePullPasswordStatusMenu() {
   SecureMemory::wipe(passwordToPull_);
   passwordToPull_.clear();
+  owner_ = nullptr;
   on_ = false;
   if (tray_) tray_->hide();
   if (window_) {

@@ -14,7 +14,8 @@ class QWidget;
 // Holds a pulled password for a while outside the document window: a tray icon whose click,
 // or its menu's one item, puts the password on the clipboard; where the desktop has no tray,
 // a small window with a button does the same. The item goes after the copy or when its time
-// runs out, and the password is wiped with it.
+// runs out, or when the window it came from withdraws its secrets (its document locks or
+// closes), and the password is wiped with it.
 class PasswordPullItem : public QObject {
   Q_OBJECT
 
@@ -28,8 +29,9 @@ class PasswordPullItem : public QObject {
   void setPresentation(Presentation presentation) { presentation_ = presentation; }
 
   // Shows the item for this password for so many seconds; 0 or less ends it at the next turn
-  // of the event loop. An item already shown ends first.
-  void startPullPasswordPhase(const QString& password, qint64 seconds);
+  // of the event loop. An item already shown ends first. owner: the window the password came
+  // from, whose clipboard secret the copy becomes.
+  void startPullPasswordPhase(const QString& password, qint64 seconds, const void* owner = nullptr);
   void copyPassword();
   void endPullPasswordPhase();
 
@@ -50,6 +52,7 @@ class PasswordPullItem : public QObject {
   QIcon icon_;
   Presentation presentation_ = Presentation::Automatic;
   QString passwordToPull_;
+  const void* owner_ = nullptr;
   bool on_ = false;
   QTimer removeTimer_;
   QSystemTrayIcon* tray_ = nullptr;

@@ -77,28 +77,23 @@ QString writeAll(int fd, const QByteArray& data) {
   }
   return {};
 }
-}  // namespace
-
-void AtomicFile::setBeforeCommitHook(std::function<bool()> hook) {
-  beforeCommitHook() = std::move(hook);
-}
-
-Result<void> AtomicFile::write(const QByteArray& data, const QString& path) {
-  return write(QByteArrayList{data}, path);
-}
-
-Result<void> AtomicFile::write(const QByteArrayList& pieces, const QString& path) {
+// The temporary is made, fill writes it (through the descriptor or by its name), and it is
+// committed: permissions, sync, rename over the target, folder sync, leftovers removed.
+Result<void> writeThroughTemporary(
+    const QString& path, AtomicFile::Permissions permissions,
+    const std::function<QString(int fd, QTemporaryFile& file)>& fill) {
   auto fail = [](const QString& why) { return Result<void>(Failure{why}); };
   const QString targetPath = resolvedTarget(path);
   if (targetPath.isEmpty()) return fail(qt_error_string(ELOOP));
   const QFileInfo target(targetPath);
   const QByteArray targetName = QFile::encodeName(targetPath);
-  // A new vault is its owner's alone; an existing file keeps the permissions given to it.
+  // A new file is its owner's alone; an existing one may keep the permissions given to it.
   mode_t mode = S_IRUSR | S_IWUSR;
-  if (struct stat existing{}; ::stat(targetName.constData(), &existing) == 0)
-    mode = existing.st_mode & 0777;
-  else if (errno != ENOENT)
+  if (struct stat existing{}; ::stat(targetName.constData(), &existing) == 0) {
+    if (permissions == AtomicFile::Permissions::KeepExisting) mode = existing.st_mode & 0777;
+  } else if (errno != ENOENT) {
     return fail(qt_error_string(errno));
+  }
 
   QTemporaryFile file(temporaryTemplateFor(target));
   if (!file.open()) return fail(file.errorString());
@@ -107,8 +102,7 @@ Result<void> AtomicFile::write(const QByteArrayList& pieces, const QString& path
     return fail(why);
   };
   const int fd = file.handle();
-  for (const QByteArray& piece : pieces)
-    if (const QString why = writeAll(fd, piece); !why.isEmpty()) return discard(why);
+  if (const QString why = fill(fd, file); !why.isEmpty()) return discard(why);
   // Permissions first: the sync then carries them to the disk with the bytes.
   if (::fchmod(fd, mode) != 0)
     return discard(
@@ -128,4 +122,36 @@ Result<void> AtomicFile::write(const QByteArrayList& pieces, const QString& path
     return fail(QStringLiteral("The folder of the file could not be flushed: %1").arg(why));
   removeLeftoversOf(target);
   return {};
+}
+}  // namespace
+
+void AtomicFile::setBeforeCommitHook(std::function<bool()> hook) {
+  beforeCommitHook() = std::move(hook);
+}
+
+Result<void> AtomicFile::write(const QByteArray& data, const QString& path,
+                               Permissions permissions) {
+  return write(QByteArrayList{data}, path, permissions);
+}
+
+Result<void> AtomicFile::write(const QByteArrayList& pieces, const QString& path,
+                               Permissions permissions) {
+  return writeThroughTemporary(path, permissions, [&](int fd, QTemporaryFile&) {
+    for (const QByteArray& piece : pieces)
+      if (QString why = writeAll(fd, piece); !why.isEmpty()) return why;
+    return QString();
+  });
+}
+
+Result<void> AtomicFile::writeByName(const QString& path,
+                                     const std::function<Result<void>(const QString&)>& fill,
+                                     Permissions permissions) {
+  return writeThroughTemporary(path, permissions, [&](int, QTemporaryFile& file) {
+    const QString temporary = file.fileName();  // links it into the folder
+    if (temporary.isEmpty()) return file.errorString();
+    const Result<void> filled = fill(temporary);
+    if (filled) return QString();
+    return filled.error().isEmpty() ? QStringLiteral("The file could not be written.")
+                                    : filled.error();
+  });
 }

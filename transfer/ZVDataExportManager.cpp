@@ -114,7 +114,11 @@ Result<void> ZVDataExportManager::writeToFile(const QString& path) {
     bytes.bytes = text.toUtf8();
     SecureMemory::wipe(text);
   }
-  if (auto written = AtomicFile::write(bytes.bytes, path); !written) return written;
+  // The records in clear: the file is the user's alone, also where it replaces a file that
+  // others could read.
+  if (auto written = AtomicFile::write(bytes.bytes, path, AtomicFile::Permissions::OwnerOnly);
+      !written)
+    return written;
   didExport();
   return {};
 }

@@ -120,6 +120,8 @@ void MyDocument::close() {
   }
   ZVCryptoDoc::close();
   if (window_) window_->setToolbarVisible(false);
+  // Nothing shows the records any more.
+  vault_.discardContents();
 }
 
 bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* error) {

@@ -154,6 +154,15 @@ VaultResult<void> Vault::lock(const QString& password, const DesktopViewState& d
   return {};
 }
 
+void Vault::discardContents() {
+  if (locked_) return;
+  std::vector<Value> released;
+  for (const ArrayRef& list : {records(), categories(), emails_})
+    if (list) released.insert(released.end(), list->values().begin(), list->values().end());
+  releaseContents();
+  wipeStrings(released);
+}
+
 void Vault::releaseContents() {
   install({});
   engine_.reset();

@@ -38,6 +38,9 @@ class Vault {
   // Encrypts, then lets the contents and the key go, their strings wiped: the vault holds
   // ciphertext only, and the desktop state of that moment for its file and its next unlock.
   VaultResult<void> lock(const QString& password, const DesktopViewState& desktop);
+  // Lets the contents and the key go without encrypting them, their strings wiped: for a vault
+  // whose document closes. The held pieces stay as they were.
+  void discardContents();
   // The file's bytes. An unlocked vault is encrypted first and written with the given
   // desktop state; a locked one writes its held pieces, version and desktop state unchanged.
   VaultResult<QByteArray> fileData(const QString& password, const DesktopViewState& desktop);

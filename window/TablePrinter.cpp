@@ -8,6 +8,8 @@
 #include <QStyleOptionViewItem>
 #include <QTableView>
 
+#include "platform/AtomicFile.h"
+
 TablePagination TablePrinter::paginate(const QPageLayout& layout) const {
   const QRectF paper = layout.fullRectPoints();
   const QMarginsF margins = layout.marginsPoints();
@@ -20,6 +22,25 @@ TablePagination TablePrinter::paginate(const QPageLayout& layout) const {
 bool TablePrinter::print(QPrinter* printer) const {
   const TablePagination pages = paginate(printer->pageLayout());
   if (pages.pageCount == 0) return true;
+  const QString target = printer->outputFileName();
+  if (target.isEmpty()) return printPages(printer, pages);
+  // A printed file holds the records in clear: it is the user's alone from its first byte,
+  // also where it replaces a file that others could read. The printer writes a temporary made
+  // for the owner only, which then takes the file's place.
+  const Result<void> written = AtomicFile::writeByName(
+      target,
+      [&](const QString& temporary) -> Result<void> {
+        printer->setOutputFileName(temporary);
+        const bool printed = printPages(printer, pages);
+        printer->setOutputFileName(target);
+        if (!printed) return Failure{QStringLiteral("The printer could not be started.")};
+        return {};
+      },
+      AtomicFile::Permissions::OwnerOnly);
+  return written.ok();
+}
+
+bool TablePrinter::printPages(QPrinter* printer, const TablePagination& pages) const {
   QPainter painter;
   if (!painter.begin(printer)) return false;
   // The painter starts at the printable area's corner in device pixels.

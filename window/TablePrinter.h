@@ -16,12 +16,14 @@ class TablePrinter {
   explicit TablePrinter(const QTableView* table) : table_(table) {}
 
   TablePagination paginate(const QPageLayout& layout) const;
-  // Prints every page; an empty table prints nothing. False when the printer would not start.
+  // Prints every page; an empty table prints nothing. False when the printer would not start
+  // or its file could not be written. A file printed to is readable by its owner only.
   bool print(QPrinter* printer) const;
   // One page as paper, at pixelsPerPoint, for a preview.
   QImage renderPage(const QPageLayout& layout, int page, double pixelsPerPoint) const;
 
  private:
+  bool printPages(QPrinter* printer, const TablePagination& pages) const;
   void paintPage(QPainter& painter, const TablePagination& pages, int page) const;
 
   const QTableView* table_;

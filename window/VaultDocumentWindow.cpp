@@ -16,6 +16,7 @@
 
 #include "Common/ZVTextFieldExt.h"
 #include "platform/MainQueue.h"
+#include "platform/Pasteboard.h"
 #include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
@@ -78,6 +79,9 @@ VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, UserDefaults& def
   });
   // The document closes first (close command, a refused password); its window follows.
   connect(document, &Document::documentClosed, this, [this] {
+    // Its fields are wiped as at the lock: Qt frees a widget's text unwiped.
+    detail_->setRecord(nullptr);
+    Pasteboard::withdrawSecrets(this);
     closeApproved_ = true;
     close();
   });
@@ -87,6 +91,7 @@ VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, UserDefaults& def
 }
 
 VaultDocumentWindow::~VaultDocumentWindow() {
+  Pasteboard::withdrawSecrets(this);
   if (document_ && document_->window() == this) document_->setWindow(nullptr);
 }
 
@@ -444,6 +449,8 @@ void VaultDocumentWindow::updateLayout() {
 
 void VaultDocumentWindow::enterLockedLayout() {
   Programmatic quiet(programmatic_);
+  // What was copied from the records leaves the clipboard with them.
+  Pasteboard::withdrawSecrets(this);
   isEditable_ = false;
   detail_->setEditable(false);
   detail_->setRecord(nullptr);

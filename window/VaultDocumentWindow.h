@@ -70,7 +70,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QAction* command(const QString& action) const;
 
   // Where push and pull hands the selected record's password (the application's pull item).
-  using PasswordPuller = std::function<void(const QString& password)>;
+  // The window passes itself as the password's owner: its lock or close withdraws it.
+  using PasswordPuller = std::function<void(const QString& password, const void* owner)>;
   static void setPasswordPuller(PasswordPuller puller);
   // Runs a command as its menu item would: only when it is enabled.
   bool perform(const QString& action);

@@ -97,7 +97,8 @@ void VaultDocumentWindow::pullWithUser(const QString& copyAction) {
   if (!document_ || !document_->isDecrypted()) return;
   const std::vector<DictRef> selected = document_->recordController().selectedObjects();
   if (selected.empty()) return;
-  if (const auto& pull = puller()) pull(selected.back()->value(RecordKeys::password()).toString());
+  if (const auto& pull = puller())
+    pull(selected.back()->value(RecordKeys::password()).toString(), this);
   copyField(copyAction);
   openUrl();
 }

@@ -260,7 +260,7 @@ void VaultDocumentWindow::copyField(const QString& action) {
   } else {
     text = record->value(copy->key).toString();
   }
-  Pasteboard::putString(text, copy->secret);
+  Pasteboard::putString(text, copy->secret, this);
   if (copy->noticeTag) doNotifyValueWasCopied(*copy->noticeTag);
 }
 

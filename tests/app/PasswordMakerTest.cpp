@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -15,6 +18,7 @@
 #include "app/PasswordMakerWindow.h"
 #include "app/ZVRevertDocController.h"
 #include "generator/PasswordQualityView.h"
+#include "platform/Pasteboard.h"
 #include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
@@ -176,6 +180,77 @@ TEST_F(PasswordMakerTest, TheSwitchShowsThePasswordInClear) {
   gui::settle();
   EXPECT_FALSE(maker().pwIsVisible4PasswordMaker());
   EXPECT_TRUE(window->secureTextField4PasswordMaker()->isVisible());
+}
+
+TEST_F(PasswordMakerTest, APasswordCopiedInClearIsMarkedSecretHoweverItIsCopied) {
+  enum class Way { CopyKeys, EditMenu, ContextMenu };
+  const struct {
+    const char* name;
+    Way way;
+    bool shown;
+  } cases[] = {
+      {"Ctrl+C", Way::CopyKeys, true},
+      {"Edit menu", Way::EditMenu, true},
+      {"context menu", Way::ContextMenu, true},
+      {"Ctrl+C while masked", Way::CopyKeys, false},
+  };
+  PasswordMakerWindow* window = show();
+  ASSERT_NE(window, nullptr);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (window->visibilitySwitch()->isChecked() != c.shown)
+      QTest::mouseClick(window->visibilitySwitch(), Qt::LeftButton);
+    gui::settle();
+    QLineEdit* field = c.shown ? window->unsecureTextField4PasswordMaker()
+                               : window->secureTextField4PasswordMaker();
+    ASSERT_TRUE(field->isVisible());
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(field->hasSelectedText());
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    switch (c.way) {
+      case Way::CopyKeys:
+        QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+        break;
+      case Way::EditMenu: {
+        QAction* copy = nullptr;
+        for (QAction* menu : window->menuBar()->actions())
+          if (menu->menu())
+            for (QAction* a : menu->menu()->actions())
+              if (a->property("qvSelector").toString() == u"copy:") copy = a;
+        ASSERT_NE(copy, nullptr);
+        copy->trigger();
+        break;
+      }
+      case Way::ContextMenu: {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(4, 4),
+                                field->mapToGlobal(QPoint(4, 4)));
+        QCoreApplication::sendEvent(field, &event);
+        gui::settle();
+        const QList<QMenu*> menus = gui::visible<QMenu>();
+        ASSERT_EQ(menus.size(), 1);
+        QAction* copy = nullptr;
+        for (QAction* a : menus.first()->actions())
+          if (a->text().startsWith(u"&Copy")) copy = a;
+        ASSERT_NE(copy, nullptr);
+        copy->trigger();
+        menus.first()->close();
+        break;
+      }
+    }
+    gui::settle();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    if (c.shown) {
+      EXPECT_EQ(data->text(), password());
+      EXPECT_EQ(data->data(QString::fromLatin1(Pasteboard::kPasswordManagerHint)), "secret");
+    } else {
+      // A masked password is not copied at all.
+      EXPECT_EQ(data->text(), u"before");
+    }
+  }
 }
 
 TEST_F(PasswordMakerTest, LookAlikeSettingsAreEditedInTheWindow) {

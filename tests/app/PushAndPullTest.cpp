@@ -11,14 +11,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "Common/ZVTextFieldExt.h"
 #include "Common/ZVUrlResolutor.h"
 #include "app/MyAppDelegate.h"
 #include "app/PasswordPullItem.h"
 #include "platform/Pasteboard.h"
+#include "platform/SecureMemory.h"
 #include "platform/Sheet.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
 #include "tests/window/VaultFixture.h"
+#include "window/RecordDetailView.h"
 #include "window/VaultDocumentWindow.h"
 
 namespace {
@@ -245,5 +248,105 @@ TEST_F(PushAndPullWindowTest, HelpSheetExplainsAndCloses) {
   gui::settle();
   EXPECT_FALSE(sheet && sheet->isVisible());
 }
+
+// How a record's value reached the clipboard (or the pull item), and how its document ends.
+enum class CopiedBy { PasswordCommand, PasswordCopyControl, PullClicked, PullNotClicked, UserID };
+enum class DocumentEnd { LockThroughTheMenu, LockAutomatically, Close };
+using EndCase = std::tuple<CopiedBy, DocumentEnd, bool /* copied something else since */>;
+
+// A secret that this window put on the clipboard, or left with the pull item, does not outlive
+// its document's lock or close; what is not secret, and what the user copied since, stays.
+class SecretsAtTheEndTest : public PushAndPullWindowTest,
+                            public ::testing::WithParamInterface<EndCase> {
+ protected:
+  void SetUp() override {
+    PushAndPullWindowTest::SetUp();
+    // The lock commands want a document with a file.
+    ASSERT_TRUE(doc->saveToURL(dir.filePath(QStringLiteral("v.qvlt")), nullptr));
+  }
+};
+
+TEST_P(SecretsAtTheEndTest, TheDocumentsSecretLeavesTheClipboardAndThePullItem) {
+  const auto [copiedBy, end, copiedElsewhere] = GetParam();
+  const DictRef record = selected();
+  record->setValue(RecordKeys::url(), QStringLiteral("https://dentist.example/login"));
+  // Copies of their own: the lock wipes the record's texts in place.
+  const QString password =
+      SecureMemory::privateCopy(record->value(RecordKeys::password()).toString());
+  const QString userID = SecureMemory::privateCopy(record->value(RecordKeys::userID()).toString());
+  QString copied = password;
+  bool secret = true;
+  switch (copiedBy) {
+    case CopiedBy::PasswordCommand:
+      run("copyPassword:");
+      break;
+    case CopiedBy::PasswordCopyControl:
+      window->detailView()->field(RecordKeys::password())->CopyInClipboard(5);
+      break;
+    case CopiedBy::PullClicked:
+      run("pushAndPull:");
+      delegate->pullItem().copyPassword();
+      break;
+    case CopiedBy::PullNotClicked:
+      run("pushAndPull:");
+      ASSERT_TRUE(delegate->pullMenuIsOn());
+      copied = userID;
+      secret = false;
+      break;
+    case CopiedBy::UserID:
+      run("copyUserID:");
+      copied = userID;
+      secret = false;
+      break;
+  }
+  ASSERT_EQ(clipboardText(), copied);
+  if (copiedElsewhere) QGuiApplication::clipboard()->setText(QStringLiteral("copied elsewhere"));
+
+  switch (end) {
+    case DocumentEnd::LockThroughTheMenu:
+      ASSERT_TRUE(window->perform(QStringLiteral("lockDocument:")));
+      gui::settle();
+      ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+      break;
+    case DocumentEnd::LockAutomatically:
+      doc->lockAutomatically();
+      break;
+    case DocumentEnd::Close:
+      doc->close();
+      break;
+  }
+  MainQueue::drain();
+  gui::settle();
+  if (end == DocumentEnd::Close) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(window);
+  } else {
+    EXPECT_TRUE(doc->isEncrypted());
+  }
+
+  const QString expected = copiedElsewhere ? QStringLiteral("copied elsewhere")
+                           : secret        ? QString()
+                                           : copied;
+  EXPECT_EQ(clipboardText(), expected);
+  EXPECT_FALSE(delegate->pullMenuIsOn());
+}
+
+std::string endCaseName(const ::testing::TestParamInfo<EndCase>& info) {
+  static const char* const copies[] = {"PasswordCommand", "PasswordCopyControl", "PullClicked",
+                                       "PullNotClicked", "UserID"};
+  static const char* const ends[] = {"LockThroughTheMenu", "LockAutomatically", "Close"};
+  return std::string(copies[int(std::get<0>(info.param))]) + "Then" +
+         ends[int(std::get<1>(info.param))] + (std::get<2>(info.param) ? "AfterAnotherCopy" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, SecretsAtTheEndTest,
+    ::testing::Combine(::testing::Values(CopiedBy::PasswordCommand, CopiedBy::PasswordCopyControl,
+                                         CopiedBy::PullClicked, CopiedBy::PullNotClicked,
+                                         CopiedBy::UserID),
+                       ::testing::Values(DocumentEnd::LockThroughTheMenu,
+                                         DocumentEnd::LockAutomatically, DocumentEnd::Close),
+                       ::testing::Bool()),
+    endCaseName);
 
 }  // namespace

@@ -191,6 +191,29 @@ TEST_F(ExportManagerTest, TheFileIsUtf8WithoutMarkAndTheOwnersAlone) {
   EXPECT_EQ(withRecord.exported, 1);
 }
 
+TEST_F(ExportManagerTest, AnExportOverAFileOthersCouldReadIsTheOwnersAlone) {
+  auto record = Dictionary::create();
+  record->setValue(RecordKeys::name(), QStringLiteral("Bank"));
+  CountingManager withRecord({record}, recordFieldTable());
+  withRecord.rightKeyArrayController().append(recordFieldTable()->at(1).toDictionary());
+  for (const mode_t mode : {0644u, 0666u, 0640u, 0444u, 0600u}) {
+    SCOPED_TRACE(mode);
+    const QString path = dir.filePath(QStringLiteral("out-%1.tsv").arg(mode, 0, 8));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an older export");
+    old.close();
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+    ASSERT_TRUE(withRecord.writeToFile(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("Bank"));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+  }
+}
+
 TEST_F(ExportManagerTest, AFailedWriteIsReportedAndLeavesNothing) {
   QFile plainFile(dir.filePath(QStringLiteral("not-a-folder")));
   ASSERT_TRUE(plainFile.open(QIODevice::WriteOnly));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <memory>
@@ -37,18 +39,19 @@ bool equals(const QString& s, const MaskedText& text) {
   return true;
 }
 
-// Where the user types the record's text, what follows, and how the document is then locked.
+// Where the user types the record's text, what follows, and how the document then ends: locked
+// (through the menu or automatically) or closed.
 struct LockCase {
   const char* name;
   const char* field;
-  enum class Then { Nothing, ChooseAnAddress, DeleteTheRecord } then;
-  bool throughTheMenu;
+  enum class Then { Nothing, ChooseAnAddress, DeleteTheRecord, CopyIt } then;
+  enum class End { LockThroughTheMenu, LockAutomatically, Close } end;
 };
 void PrintTo(const LockCase& c, std::ostream* out) { *out << c.name; }
 
 // A vault on disk whose password the user types into the locked window, and a record whose
-// field the user types over in the detail view. Neither text is in the process's memory before
-// it is typed, and neither is after the document is locked.
+// field the user types over in the detail view (and may copy). Neither text is in the
+// process's memory before it is typed, and neither is after the document is locked or closed.
 //
 // The text goes into a line edit: a note's QPlainTextEdit copies its text into Qt's own text
 // layouts and document buffer, which free it unwiped and are out of the program's reach. So is
@@ -80,6 +83,7 @@ class LockMemoryTest : public ::testing::TestWithParam<LockCase> {
     gui::closeAllAlerts();
     delete window.data();
     doc.reset();
+    QGuiApplication::clipboard()->clear();
   }
 
   void unlockByTyping() {
@@ -122,7 +126,7 @@ class LockMemoryTest : public ::testing::TestWithParam<LockCase> {
   QPointer<VaultDocumentWindow> window;
 };
 
-TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLock) {
+TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLockOrTheClose) {
   const LockCase& c = GetParam();
   const QString key = QString::fromLatin1(c.field);
   ASSERT_TRUE(doc->isEncrypted());
@@ -156,31 +160,62 @@ TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLock)
       gui::settle();
       ASSERT_EQ(doc->myArray()->count(), 19);
       break;
+    case LockCase::Then::CopyIt: {
+      ASSERT_TRUE(window->perform(QStringLiteral("copyPassword:")));
+      gui::settle();
+      // Read as a paste reads it, through a reference let go at once.
+      ASSERT_TRUE(equals(QGuiApplication::clipboard()->text(), recordText));
+      break;
+    }
   }
 
-  if (c.throughTheMenu) {
-    ASSERT_TRUE(window->perform(QStringLiteral("lockDocument:")));
-    gui::settle();
-    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
-  } else {
-    doc->lockAutomatically();
+  switch (c.end) {
+    case LockCase::End::LockThroughTheMenu:
+      ASSERT_TRUE(window->perform(QStringLiteral("lockDocument:")));
+      gui::settle();
+      ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+      break;
+    case LockCase::End::LockAutomatically:
+      doc->lockAutomatically();
+      break;
+    case LockCase::End::Close:
+      doc->close();
+      break;
   }
   MainQueue::drain();
   gui::settle();
-  ASSERT_TRUE(doc->isEncrypted());
-  ASSERT_TRUE(window->showsLockedLayout());
+  if (c.end == LockCase::End::Close) {
+    // The window went with the document; the document controller lets a closed one go.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(window);
+    doc.reset();
+  } else {
+    ASSERT_TRUE(doc->isEncrypted());
+    ASSERT_TRUE(window->showsLockedLayout());
+  }
+  if (c.then == LockCase::Then::CopyIt) {
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty()) << "left on the clipboard";
+  }
 
   EXPECT_EQ(describe(ProcessMemoryScan::find(password)), "") << "the password";
   EXPECT_EQ(describe(ProcessMemoryScan::find(recordText)), "") << "the record's text";
 }
 
 using Then = LockCase::Then;
+using End = LockCase::End;
 INSTANTIATE_TEST_SUITE_P(
     Locked, LockMemoryTest,
-    ::testing::Values(LockCase{"ThroughTheMenu", "name", Then::Nothing, true},
-                      LockCase{"Automatically", "name", Then::Nothing, false},
-                      LockCase{"AfterAnAddressReplacedIt", "email", Then::ChooseAnAddress, true},
-                      LockCase{"AfterTheRecordWasDeleted", "name", Then::DeleteTheRecord, false}),
+    ::testing::Values(
+        LockCase{"ThroughTheMenu", "name", Then::Nothing, End::LockThroughTheMenu},
+        LockCase{"Automatically", "name", Then::Nothing, End::LockAutomatically},
+        LockCase{"AfterAnAddressReplacedIt", "email", Then::ChooseAnAddress,
+                 End::LockThroughTheMenu},
+        LockCase{"AfterTheRecordWasDeleted", "name", Then::DeleteTheRecord, End::LockAutomatically},
+        LockCase{"AfterThePasswordWasCopied", "password", Then::CopyIt, End::LockThroughTheMenu},
+        LockCase{"AutomaticallyAfterThePasswordWasCopied", "password", Then::CopyIt,
+                 End::LockAutomatically},
+        LockCase{"Closed", "name", Then::Nothing, End::Close},
+        LockCase{"ClosedAfterThePasswordWasCopied", "password", Then::CopyIt, End::Close}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

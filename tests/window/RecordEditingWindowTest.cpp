@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QClipboard>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QListView>
@@ -15,6 +17,7 @@
 
 #include "Common/ZVTextFieldExt.h"
 #include "app/ApplicationMenus.h"
+#include "platform/AtomicFile.h"
 #include "platform/Pasteboard.h"
 #include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
@@ -331,6 +334,66 @@ TEST_F(RecordEditingWindowTest, PrintingToPdfCutsTheTableIntoWholeRowPages) {
   EXPECT_EQ(printing.paginate(printer.pageLayout()).pageCount, 0);
 }
 
+TEST_F(RecordEditingWindowTest, APdfPrintedToAFileIsTheOwnersAloneFromItsFirstByte) {
+  const struct {
+    const char* name;
+    std::optional<mode_t> existing;  // the mode of a file already there
+  } cases[] = {{"new file", std::nullopt},
+               {"over a 0644 file", 0644u},
+               {"over a 0666 file", 0666u},
+               {"over a 0600 file", 0600u}};
+  const TablePrinter printing(window->tableView());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("records.pdf"));
+    if (c.existing) {
+      QFile old(path);
+      ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+      old.write("an older print");
+      old.close();
+      ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), *c.existing), 0);
+    }
+    // While the print is not yet in place, what it wrote is the owner's alone.
+    std::vector<QFileDevice::Permissions> beingWritten;
+    AtomicFile::setBeforeCommitHook([&] {
+      for (const QFileInfo& entry :
+           QDir(folder.path()).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (entry.fileName() != u"records.pdf") beingWritten.push_back(entry.permissions());
+      return true;
+    });
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    const bool printed = printing.print(&printer);
+    AtomicFile::setBeforeCommitHook({});
+    ASSERT_TRUE(printed);
+    EXPECT_EQ(printer.outputFileName(), path);
+    ASSERT_EQ(beingWritten.size(), 1u);
+    EXPECT_EQ(beingWritten.front() & ~(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ReadUser | QFileDevice::WriteUser),
+              QFileDevice::Permissions());
+    QFile pdf(path);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("records.pdf")});
+  }
+
+  // A file that cannot be written fails the print and leaves nothing.
+  QTemporaryDir folder;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(folder.filePath(QStringLiteral("missing/records.pdf")));
+  EXPECT_FALSE(printing.print(&printer));
+  EXPECT_TRUE(QDir(folder.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                  .isEmpty());
+}
+
 TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
   const DictRef record = selected();
   DropTargetView* area = window->detailView()->dropArea();
@@ -396,6 +459,40 @@ TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
 
 // The detail view's category menu moves the shown record (counts, stamp, edited document) and
 // is open only while editing; the label copies its title plainly.
+TEST_F(RecordEditingWindowTest, ASecretShownInClearIsMarkedSecretWhenItsFieldCopiesOrCutsIt) {
+  const struct {
+    const char* key;
+    Qt::Key pressed;  // with Ctrl: C copies, X cuts
+    bool secret;
+    bool emptied;  // cut from the field
+  } cases[] = {{"password", Qt::Key_C, true, false},
+               {"pin", Qt::Key_X, true, true},
+               {"name", Qt::Key_C, false, false},
+               {"name", Qt::Key_X, false, true}};
+  ASSERT_TRUE(window->perform(QStringLiteral("switchShowClearPassword:")));
+  ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
+  gui::settle();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + (c.pressed == Qt::Key_X ? " cut" : " copied"));
+    QLineEdit* field = window->detailView()->field(QString::fromLatin1(c.key));
+    ASSERT_EQ(field->echoMode(), QLineEdit::Normal);
+    const QString value = SecureMemory::privateCopy(field->text());
+    ASSERT_FALSE(value.isEmpty());
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(field, c.pressed, Qt::ControlModifier);
+    gui::settle();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->text(), value);
+    EXPECT_EQ(data->data(QString::fromLatin1(Pasteboard::kPasswordManagerHint)),
+              c.secret ? QByteArrayLiteral("secret") : QByteArray());
+    EXPECT_EQ(field->text(), c.emptied ? QString() : value);
+    if (c.emptied) QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);  // put it back
+  }
+}
+
 TEST_F(RecordEditingWindowTest, TheCategoryMenuMovesTheShownRecordAndTheLabelCopiesItsTitle) {
   const DictRef record = selected();
   ASSERT_TRUE(record);
