@@ -65,7 +65,7 @@ void CategoryView::paintEvent(QPaintEvent*) {
   const QColor fore = category_ ? toQColor(category_->value(CategoryKeys::textColor()))
                                 : QColor::fromRgbF(0, 0, 0, 0);
   const int w = std::min(width(), 220);
-  ZVLabelDrawer::drawString(painter, LabelText{title, font(), fore}, w, height(), back);
+  ZVLabelDrawer::drawString(painter, LabelText{title, font(), fore}, w, height(), back, fore);
 }
 
 RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
