@@ -20,11 +20,11 @@
 
 namespace {
 // The encoding choices, in menu order.
-constexpr qint32 kEncodingCodes[] = {TextEncodingCode::Automatic,  TextEncodingCode::UTF8,
-                                     TextEncodingCode::UTF16,      TextEncodingCode::UTF16BE,
-                                     TextEncodingCode::UTF16LE,    TextEncodingCode::UTF32,
-                                     TextEncodingCode::UTF32BE,    TextEncodingCode::UTF32LE,
-                                     TextEncodingCode::MacOSRoman, TextEncodingCode::ASCII};
+constexpr qint32 kEncodingCodes[] = {
+    TextEncodingCode::Automatic,   TextEncodingCode::UTF8,    TextEncodingCode::UTF16,
+    TextEncodingCode::UTF16BE,     TextEncodingCode::UTF16LE, TextEncodingCode::UTF32,
+    TextEncodingCode::UTF32BE,     TextEncodingCode::UTF32LE, TextEncodingCode::MacOSRoman,
+    TextEncodingCode::Windows1252, TextEncodingCode::ASCII};
 
 // A field's text on one line: line breaks inside quoted fields shown as a return sign.
 QString oneLine(QStringView field) {

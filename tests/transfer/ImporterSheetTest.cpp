@@ -167,6 +167,34 @@ TEST_F(ImporterSheetTest, ChangingTheEncodingReadsTheFileAgainOrSaysWhyNot) {
   EXPECT_FALSE(doc->isDocumentEdited());
 }
 
+// An 8-bit file that Windows-1252 and Mac OS Roman read equally well comes in as Windows-1252,
+// and the choices let the user switch between the two.
+TEST_F(ImporterSheetTest, AnEightBitTieReadsAsWindows1252AndTheChoiceCanSwitchIt) {
+  unlock();
+  QFile file(dir.filePath(QStringLiteral("latin.csv")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("Bank,Pa\xA7\xA7w0rd\n");
+  file.close();
+  ImporterSheet* sheet = chooseFile(file.fileName());
+  ASSERT_NE(sheet, nullptr);
+  QComboBox* encoding = sheet->encodingChoice();
+  EXPECT_EQ(sheet->encodingUsed()->text(), QStringLiteral("Read as Windows-1252 (Western)"));
+  QTest::mouseClick(sheet->nextButton(), Qt::LeftButton);
+  gui::settle();
+  QTableWidget* table = sheet->mappingTable();
+  EXPECT_EQ(table->item(1, ImporterSheet::ValueColumn)->text(), QStringLiteral("Pa§§w0rd"));
+
+  choose(encoding, encoding->findData(TextEncodingCode::MacOSRoman));
+  EXPECT_EQ(table->item(1, ImporterSheet::ValueColumn)->text(), QStringLiteral("Paßßw0rd"));
+  const int windows = encoding->findData(TextEncodingCode::Windows1252);
+  ASSERT_GE(windows, 0);
+  choose(encoding, windows);
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_EQ(table->item(1, ImporterSheet::ValueColumn)->text(), QStringLiteral("Pa§§w0rd"));
+  QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+  gui::settle();
+}
+
 TEST_F(ImporterSheetTest, FilesThatCannotBeImportedAreReported) {
   unlock();
   QFile huge(dir.filePath(QStringLiteral("huge.csv")));
