@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include "Common/ZVDragDropView.h"
 #include "Common/ZVTextFieldExt.h"
 #include "app/ApplicationMenus.h"
 #include "platform/Pasteboard.h"
@@ -23,7 +24,6 @@
 #include "vault/CategoryMembers.h"
 #include "vault/EmailList.h"
 #include "window/CopyNotice.h"
-#include "window/DropTargetView.h"
 #include "window/EmailListSheet.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordTableModel.h"
@@ -333,7 +333,7 @@ TEST_F(RecordEditingWindowTest, PrintingToPdfCutsTheTableIntoWholeRowPages) {
 
 TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
   const DictRef record = selected();
-  DropTargetView* area = window->detailView()->dropArea();
+  ZVDragDropViewFileUrl* area = window->detailView()->dropArea();
   const QString file = dir.filePath(QStringLiteral("a file.pdf"));
   QFile(file).open(QIODevice::WriteOnly);
   // What a drag offers, and whether the area takes it.
