@@ -195,6 +195,45 @@ TEST_F(ImporterSheetTest, AnEightBitTieReadsAsWindows1252AndTheChoiceCanSwitchIt
   gui::settle();
 }
 
+// The vault's import: no "all to new columns" tool and no first row kept as names; the
+// importing sheet is up while the records are made; the category menu then offers the
+// categories the file brought.
+TEST_F(ImporterSheetTest, ACategoryColumnReachesTheCategoryMenuThroughTheImportingSheet) {
+  unlock();
+  QFile file(dir.filePath(QStringLiteral("groups.csv")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("category,name\nBanks,First Bank\nShops,Corner Shop\n");
+  file.close();
+  ImporterSheet* sheet = chooseFile(file.fileName());
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_TRUE(sheet->useFirstRowAsFieldNames()->isHidden());
+  for (QAction* a : sheet->toolsButton()->menu()->actions())
+    EXPECT_NE(a->text(), QStringLiteral("Import &All to New Columns"));
+  pickTool(sheet, QStringLiteral("&Match Fields to the First Row"));
+  EXPECT_EQ(sheet->destinationPopUp(0)->currentText(), QStringLiteral("Category"));
+
+  // Notes whether the importing sheet is up when the records reach the document.
+  bool sheetUpWhileImporting = false;
+  const auto noteSheet = [&] {
+    for (auto* w : window->findChildren<QWidget*>(QStringLiteral("importingFileSheet")))
+      if (w->isVisible()) sheetUpWhileImporting = true;
+  };
+  QObject::connect(&doc->recordController(), &ArrayController::arrangedObjectsReset, window,
+                   noteSheet);
+  QObject::connect(&doc->recordController(), &ArrayController::objectInserted, window, noteSheet);
+  QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
+  gui::settle();
+  EXPECT_TRUE(sheetUpWhileImporting);
+  for (auto* w : window->findChildren<QWidget*>(QStringLiteral("importingFileSheet")))
+    EXPECT_FALSE(w->isVisible());
+  ASSERT_EQ(records().size(), 2u);
+  QStringList items;
+  for (int i = 0; i < window->categoryMenu()->count(); ++i)
+    items << window->categoryMenu()->itemText(i);
+  EXPECT_TRUE(items.contains(QStringLiteral("Banks"))) << items.join(u'|').toStdString();
+  EXPECT_TRUE(items.contains(QStringLiteral("Shops"))) << items.join(u'|').toStdString();
+}
+
 TEST_F(ImporterSheetTest, FilesThatCannotBeImportedAreReported) {
   unlock();
   QFile huge(dir.filePath(QStringLiteral("huge.csv")));
