@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QWidget>
+#include <new>
 
 #include "platform/Alert.h"
 #include "platform/AtomicFile.h"
@@ -127,7 +128,15 @@ void Document::revertDocumentToSaved() {
   confirm.beginSheetModalForWindow(windowForSheet(), [self](int code) {
     if (!self || code != Alert::FirstButtonReturn) return;
     QString error;
-    if (self->revertToContentsOfURL(self->fileURL_, self->fileType(), &error))
+    bool reverted = false;
+    try {
+      reverted = self->revertToContentsOfURL(self->fileURL_, self->fileType(), &error);
+    } catch (const std::bad_alloc&) {
+      // Reading the file takes memory in proportion to it: running short fails the revert
+      // instead of ending the program.
+      error = QStringLiteral("There is not enough memory to revert to “%1”.").arg(self->fileURL_);
+    }
+    if (reverted)
       self->updateChangeCount(ChangeCleared);
     else
       self->presentError(QStringLiteral("The document could not be reverted."), error);

@@ -2,8 +2,10 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <new>
 
 #include "platform/Alert.h"
+#include "platform/FileBytes.h"
 #include "platform/OpenPanel.h"
 
 namespace {
@@ -51,17 +53,26 @@ Document* DocumentController::openDocumentWithContentsOfURL(const QString& path,
     if (display) showDocument(open);
     return open;
   }
-  const QString file = canonical(path);
-  if (!QFileInfo(file).isFile()) {
-    if (error) *error = QStringLiteral("There is no file at “%1”.").arg(path);
+  // A folder, a named pipe or a device is refused before anything is made for it.
+  if (Result<void, FileReadError> regular = FileBytes::checkRegularFile(path); !regular) {
+    if (error) *error = regular.error();
     return nullptr;
   }
+  const QString file = canonical(path);
   auto lock = std::make_unique<DocumentLock>(file);
   if (lock->acquire() == DocumentLock::Outcome::HeldElsewhere) {
     if (error) *error = inUseReason(*lock);
     return nullptr;
   }
-  Document* document = makeDocumentWithContentsOfURL(file, error);
+  Document* document = nullptr;
+  try {
+    document = makeDocumentWithContentsOfURL(file, error);
+  } catch (const std::bad_alloc&) {
+    // Reading a file takes memory in proportion to it. Running short refuses this file and
+    // leaves every other document as it is.
+    if (error) *error = QStringLiteral("There is not enough memory to open “%1”.").arg(path);
+    return nullptr;
+  }
   if (!document) return nullptr;  // the lock goes with it
   locks_[document] = std::move(lock);
   addDocument(document);

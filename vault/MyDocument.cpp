@@ -3,7 +3,6 @@
 #include <QDialog>
 
 #include "Common/ZVAppSupportUtility.h"
-#include "platform/FileBytes.h"
 #include "platform/MainQueue.h"
 #include "platform/Sheet.h"
 #include "transfer/DataExportFlow.h"
@@ -13,6 +12,7 @@
 #include "transfer/ZVDataExportManager.h"
 #include "vault/CurrentFormatEncryptor.h"
 #include "vault/RecordFieldTable.h"
+#include "vault/VaultFileBytes.h"
 
 namespace {
 std::function<void()>& openingNotifier() {
@@ -144,7 +144,7 @@ bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* e
 }
 
 bool MyDocument::readFromURL(const QString& path, QString* error) {
-  Result<QByteArray> bytes = FileBytes::read(path);
+  Result<QByteArray, FileReadError> bytes = VaultFileBytes::read(path);
   if (!bytes) {
     if (error) *error = bytes.error();
     return false;

@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
-
-#include "tests/app/SavedVault.h"
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
+#include <optional>
 
 #include "app/ZVRevertDocController.h"
+#include "platform/KeyedArchiver.h"
 #include "tests/GuiDriver.h"
+#include "tests/PipeWatchdog.h"
+#include "tests/app/SavedVault.h"
 #include "vault/MyDocument.h"
 #include "vault/PasswordSheet.h"
 #include "window/VaultDocumentWindow.h"
@@ -26,6 +32,40 @@ class QuietController : public ZVRevertDocController {
   }
 };
 
+QByteArray contentsOf(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A file that begins with head and takes size bytes, the rest a hole that uses no disk.
+bool writeSparse(const QString& path, const QByteArray& head, qint64 size) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(head) != head.size()) return false;
+  file.close();
+  return ::truncate(QFile::encodeName(path).constData(), size) == 0;
+}
+
+// Lets this process's address space grow by kCapRoom at most.
+constexpr rlim_t kCapRoom = rlim_t{256} << 20;
+void capAddressSpace() {
+  rlim_t used = 0;
+  for (const QByteArray& line : contentsOf(QStringLiteral("/proc/self/status")).split('\n'))
+    if (line.startsWith("VmSize:")) used = line.mid(7).trimmed().split(' ').first().toULongLong();
+  const rlimit limit{used * 1024 + kCapRoom, used * 1024 + kCapRoom};
+  setrlimit(RLIMIT_AS, &limit);
+}
+
+// Its bytes fit within the cap, but not twice.
+constexpr qsizetype kPieceLargerThanHalfTheCap = qsizetype(kCapRoom / 8 * 5);
+
+// A current-format container whose records piece is that many bytes.
+QByteArray archiveHolding(qsizetype pieceSize) {
+  auto container = Dictionary::create();
+  container->setValue(QStringLiteral("appversion"), Value::unsignedInteger(40100));
+  container->setValue(QStringLiteral("dataArrayData"), Value::data(QByteArray(pieceSize, 'r')));
+  return KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
+}
+
 class DocumentControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -40,6 +80,40 @@ class DocumentControllerTest : public ::testing::Test {
     controller.closeAllDocuments();
     other.closeAllDocuments();
     gui::settle();
+  }
+
+  // The vault opened, unlocked from its window and given one new record, not saved.
+  MyDocument* openUnlockedAndEdited() {
+    auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(vault, true));
+    if (!doc) return nullptr;
+    VaultDocumentWindow* window = controller.windowOf(doc);
+    gui::settle();
+    QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
+    QTest::keyClick(window->passwordField(), Qt::Key_Return);
+    gui::settle();
+    if (!doc->isDecrypted()) return nullptr;
+    doc->recordController().addObject(doc->recordController().newObject());
+    doc->updateChangeCount(ChangeCounting::ChangeDone);
+    return doc;
+  }
+  // Revert to Saved, confirmed; the reason of the alert that follows, or nothing when none.
+  std::optional<QString> revertAndReadTheFailure(Document* doc) {
+    doc->revertDocumentToSaved();
+    if (!gui::pressAlertButton(QStringLiteral("Revert"))) return QStringLiteral("no confirmation");
+    QMessageBox* box = gui::onlyAlert();
+    if (!box) return std::nullopt;
+    const QString said = box->text() == QStringLiteral("The document could not be reverted.")
+                             ? box->informativeText()
+                             : QStringLiteral("another alert: ") + box->text();
+    gui::closeAllAlerts();
+    return said;
+  }
+
+  // Ends a death test's child, a fresh run of this test with a folder of its own, which the
+  // exit would leave behind.
+  [[noreturn]] void exitChild(int code) {
+    dir.remove();
+    std::_Exit(code);
   }
 
   QTemporaryDir dir;
@@ -121,6 +195,159 @@ TEST_F(DocumentControllerTest, MissingOrUnreadableFilesAreRefusedWithAReason) {
   controller.openFiles({dir.path()});  // a folder is not a document
   EXPECT_EQ(controller.errors.size(), 1);
   EXPECT_TRUE(controller.documents().empty());
+}
+
+// Only a regular file is read: opening a named pipe would wait for a writer, a device may
+// never end, and each is named for what it is.
+TEST_F(DocumentControllerTest, WhatIsNotARegularFileIsRefusedForWhatItIs) {
+  const QString fifo = dir.filePath(QStringLiteral("pipe.qvlt"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString loopA = dir.filePath(QStringLiteral("a.qvlt"));
+  const QString loopB = dir.filePath(QStringLiteral("b.qvlt"));
+  ASSERT_TRUE(QFile::link(loopB, loopA));
+  ASSERT_TRUE(QFile::link(loopA, loopB));
+  const QString linkToFifo = dir.filePath(QStringLiteral("link-to-pipe.qvlt"));
+  ASSERT_TRUE(QFile::link(fifo, linkToFifo));
+  const QString folder = dir.filePath(QStringLiteral("Folder.qvlt"));
+  ASSERT_TRUE(QDir().mkdir(folder));
+  const struct {
+    const char* what;
+    QString path;
+    const char* says;
+  } cases[] = {
+      {"a folder", folder, "is a folder"},
+      {"a named pipe", fifo, "is not a regular file: it is a named pipe"},
+      {"a link to a named pipe", linkToFifo, "is not a regular file: it is a named pipe"},
+      {"a device", QStringLiteral("/dev/zero"), "is not a regular file: it is a device"},
+      {"links in a loop", loopA, "too many levels of symbolic links"},
+      {"nothing", dir.filePath(QStringLiteral("none.qvlt")), "There is no file at"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    controller.errors.clear();
+    const PipeWatchdog watchdog(fifo);
+    controller.openFiles({c.path});
+    EXPECT_FALSE(watchdog.fired()) << "opening blocked";
+    ASSERT_EQ(controller.errors.size(), 1);
+    EXPECT_TRUE(controller.errors.first().contains(QLatin1String(c.says)))
+        << controller.errors.first().toStdString();
+    EXPECT_TRUE(controller.documents().empty());
+  }
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".lock")),
+            QStringList());
+}
+
+// A 40 GB file, sparse so that it takes no disk: refused for its size before a byte is read,
+// while an unsaved document stays open with its edits.
+TEST_F(DocumentControllerTest, AFileLargerThanAnyVaultIsRefusedAndTheOthersKeepTheirEdits) {
+  auto* edited = qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay());
+  ASSERT_NE(edited, nullptr);
+  edited->setPlainPassword(QStringLiteral("secret words"));
+  gui::settle();
+  edited->recordController().addObject(edited->recordController().newObject());
+  edited->updateChangeCount(ChangeCounting::ChangeDone);
+  const QString big = dir.filePath(QStringLiteral("Big.qvlt"));
+  ASSERT_TRUE(writeSparse(big, contentsOf(vault), qint64(40) << 30));
+
+  controller.openFiles({big});
+  ASSERT_EQ(controller.errors.size(), 1);
+  EXPECT_TRUE(controller.errors.first().contains(QStringLiteral("larger than any vault can be")))
+      << controller.errors.first().toStdString();
+  ASSERT_EQ(controller.documents().size(), 1u);
+  EXPECT_EQ(controller.documents().front(), edited);
+  EXPECT_TRUE(edited->isDocumentEdited());
+  EXPECT_EQ(edited->myArray()->count(), 1);
+}
+
+// Within the size bound, in a process whose address space cannot take what the file needs: a
+// file that does not begin as a vault is refused from its first bytes, and memory that cannot
+// be had, for the file's bytes or for what they hold, is a reason like any other instead of the
+// end of the program.
+TEST_F(DocumentControllerTest, AFileThatDoesNotFitInMemoryIsRefusedWithAReason) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const QString file = dir.filePath(QStringLiteral("Large.qvlt"));
+  const struct {
+    const char* what;
+    QByteArray head;
+    qint64 size;
+    const char* says;
+  } cases[] = {
+      {"begins as a vault", contentsOf(vault), qint64(1) << 30,
+       "There is not enough memory to read"},
+      {"begins otherwise", QByteArray(4096, '\0'), qint64(1) << 30, "is not a vault"},
+      {"holds a piece as large as the memory left", archiveHolding(kPieceLargerThanHalfTheCap), 0,
+       "There is not enough memory to open"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(writeSparse(file, c.head, c.size ? c.size : c.head.size()));
+    // In a child process: the cap would stifle this one.
+    const auto openWithinCap = [&] {
+      capAddressSpace();
+      QString error;
+      const Document* opened = controller.openDocumentWithContentsOfURL(file, false, &error);
+      std::fprintf(stderr, "[%s]\n", qPrintable(error));
+      exitChild(opened == nullptr && error.contains(QLatin1String(c.says)) ? 0 : 1);
+    };
+    EXPECT_EXIT(openWithinCap(), ::testing::ExitedWithCode(0), c.says);
+  }
+}
+
+// The vault's path replaced since it was opened: Revert to Saved refuses what is there now,
+// without blocking on a named pipe, and the unlocked document keeps its edits.
+TEST_F(DocumentControllerTest, RevertRefusesWhatIsNoLongerAVaultFile) {
+  MyDocument* doc = openUnlockedAndEdited();
+  ASSERT_NE(doc, nullptr);
+  const QByteArray saved = contentsOf(vault);
+  const QByteArray path = QFile::encodeName(vault);
+  const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.qvlt"));
+
+  const struct {
+    const char* what;
+    std::function<bool()> replace;
+    const char* says;
+  } cases[] = {
+      {"a named pipe", [&] { return ::mkfifo(path.constData(), 0600) == 0; },
+       "is not a regular file: it is a named pipe"},
+      {"a folder", [&] { return QDir().mkdir(vault); }, "is a folder"},
+      {"a link to itself", [&] { return QFile::link(vault, vault); },
+       "too many levels of symbolic links"},
+      {"a 40 GB file",
+       [&] {
+         return writeSparse(elsewhere, saved, qint64(40) << 30) && QFile::rename(elsewhere, vault);
+       },
+       "larger than any vault can be"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(QFile::remove(vault) || QDir().rmdir(vault));
+    ASSERT_TRUE(c.replace());
+    const PipeWatchdog watchdog(vault);
+    const std::optional<QString> failure = revertAndReadTheFailure(doc);
+    EXPECT_FALSE(watchdog.fired()) << "reverting blocked";
+    ASSERT_TRUE(failure);
+    EXPECT_TRUE(failure->contains(QLatin1String(c.says))) << failure->toStdString();
+    EXPECT_TRUE(doc->isDecrypted());
+    EXPECT_TRUE(doc->isDocumentEdited());
+    EXPECT_EQ(doc->myArray()->count(), 1);
+  }
+}
+
+// Reverting to a file whose contents the memory left cannot hold fails the revert with a
+// reason, and the document keeps its edits.
+TEST_F(DocumentControllerTest, RevertRunningShortOfMemoryKeepsTheDocument) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const QByteArray large = archiveHolding(kPieceLargerThanHalfTheCap);
+  const auto revertWithinCap = [&] {
+    MyDocument* doc = openUnlockedAndEdited();
+    if (!doc || !writeSparse(vault, large, large.size())) exitChild(2);
+    capAddressSpace();
+    const std::optional<QString> failure = revertAndReadTheFailure(doc);
+    std::fprintf(stderr, "[%s]\n", failure ? qPrintable(*failure) : "reverted");
+    exitChild(failure && doc->isDecrypted() && doc->isDocumentEdited() ? 0 : 1);
+  };
+  EXPECT_EXIT(revertWithinCap(), ::testing::ExitedWithCode(0),
+              "There is not enough memory to revert to");
 }
 
 TEST_F(DocumentControllerTest, SecondControllerIsToldTheVaultIsOpenUntilItCloses) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -11,6 +14,7 @@
 #include "platform/OpenPanel.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
+#include "tests/PipeWatchdog.h"
 #include "tests/app/SavedVault.h"
 #include "vault/PasswordSheet.h"
 #include "window/VaultDocumentWindow.h"
@@ -70,6 +74,7 @@ class StartupActionTest : public ::testing::Test {
     QObject::connect(presser, &QTimer::timeout, [this, button] {
       if (QMessageBox* box = gui::onlyAlert()) {
         alerts << box->text();
+        details << box->informativeText();
         gui::pressAlertButton(button);
       }
     });
@@ -90,7 +95,7 @@ class StartupActionTest : public ::testing::Test {
   QString vault;
   QStringList chosen;
   QList<OpenPanel::Request> requests;
-  QStringList alerts;
+  QStringList alerts, details;
   int finished = 0;
 };
 
@@ -213,6 +218,52 @@ TEST_F(StartupActionTest, StartupDocumentFailures) {
   ASSERT_EQ(alerts.size(), 1);
   EXPECT_TRUE(alerts.first().contains(QStringLiteral("Home.qvlt"))) << alerts.first().toStdString();
   EXPECT_TRUE(spy->documents().empty());
+}
+
+// The start-up document's path now names something that is no vault file: the launch reports
+// it as any failed open, says what is there, and opens nothing.
+TEST_F(StartupActionTest, StartupDocumentThatIsNoVaultFileIsReportedForWhatItIs) {
+  const QString fifo = dir.filePath(QStringLiteral("Pipe.qvlt"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString folder = dir.filePath(QStringLiteral("Folder.qvlt"));
+  ASSERT_TRUE(QDir().mkdir(folder));
+  const QString big = dir.filePath(QStringLiteral("Big.qvlt"));
+  {
+    QFile source(vault);
+    QFile target(big);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly) && target.open(QIODevice::WriteOnly));
+    target.write(source.readAll());
+  }
+  ASSERT_EQ(::truncate(QFile::encodeName(big).constData(), qint64(40) << 30), 0);
+  const struct {
+    QString path;
+    const char* says;
+  } cases[] = {
+      {fifo, "is not a regular file: it is a named pipe"},
+      {folder, "is a folder"},
+      {QStringLiteral("/dev/zero"), "is not a regular file: it is a device"},
+      {big, "larger than any vault can be"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.toStdString());
+    chooseStartupDocument(c.path);
+    alerts.clear();
+    details.clear();
+    {
+      const PipeWatchdog watchdog(fifo);
+      start({}, QStringLiteral("OK"));
+      EXPECT_FALSE(watchdog.fired()) << "the launch blocked";
+    }
+    ASSERT_EQ(details.size(), 1);
+    EXPECT_TRUE(alerts.first().startsWith(QStringLiteral("The document")))
+        << alerts.first().toStdString();
+    EXPECT_TRUE(details.first().contains(QLatin1String(c.says))) << details.first().toStdString();
+    EXPECT_TRUE(spy->documents().empty());
+    EXPECT_EQ(finished, 1);
+    launch.reset();
+    gui::settle();
+    finished = 0;
+  }
 }
 
 }  // namespace

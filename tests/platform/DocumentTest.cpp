@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <optional>
 
 #include "platform/Alert.h"
 #include "platform/AtomicFile.h"
@@ -216,12 +217,42 @@ TEST_F(DocumentTest, FileBytesReadsTheWholeFileOrSaysWhyNot) {
     QByteArray bytes;
   } cases[] = {{"big.qvlt", true, big}, {"empty.qvlt", true, {}}, {"missing.qvlt", false, {}}};
   for (const auto& c : cases) {
-    const Result<QByteArray> read = FileBytes::read(path(c.name));
+    const auto read = FileBytes::read(path(c.name));
     ASSERT_EQ(read.ok(), c.readable) << c.name;
     if (c.readable) {
       EXPECT_EQ(read.value(), c.bytes) << c.name;
     } else {
       EXPECT_FALSE(read.error().isEmpty()) << c.name;
+    }
+  }
+}
+
+// The bound and the signature at their edges: nothing is read past a refusal.
+TEST_F(DocumentTest, FileBytesHoldsAFileToItsBoundAndSignature) {
+  using Reason = FileReadError::Reason;
+  const FileReadLimits limits{16, QByteArray("head"), QStringLiteral("test file")};
+  const struct {
+    const char* name;
+    QByteArray bytes;
+    std::optional<Reason> refused;
+  } cases[] = {
+      {"exactly the bound", QByteArray("head") + QByteArray(12, 'x'), std::nullopt},
+      {"the signature alone", QByteArray("head"), std::nullopt},
+      {"a byte past the bound", QByteArray("head") + QByteArray(13, 'x'), Reason::TooLarge},
+      {"shorter than the signature", QByteArray("hea"), Reason::WrongStart},
+      {"another start", QByteArray("Head") + QByteArray(4, 'x'), Reason::WrongStart},
+      {"empty", QByteArray(), Reason::WrongStart},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(AtomicFile::write(c.bytes, path("f.bin")));
+    const auto read = FileBytes::read(path("f.bin"), limits);
+    ASSERT_EQ(read.ok(), !c.refused);
+    if (c.refused) {
+      EXPECT_EQ(read.failure().reason, *c.refused);
+      EXPECT_TRUE(read.error().contains(QStringLiteral("test file"))) << read.error().toStdString();
+    } else {
+      EXPECT_EQ(read.value(), c.bytes);
     }
   }
 }

@@ -1,0 +1,6 @@
+#include "vault/VaultFileBytes.h"
+
+Result<QByteArray, FileReadError> VaultFileBytes::read(const QString& path) {
+  return FileBytes::read(
+      path, FileReadLimits{kMaximumSize, QByteArray(kSignature), QStringLiteral("vault")});
+}
