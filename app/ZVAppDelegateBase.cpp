@@ -18,11 +18,11 @@
 #include "app/FileReveal.h"
 #include "app/UserGuideInstaller.h"
 #include "app/ZVPhoneHome.h"
-#include "platform/NetworkUrlLoader.h"
 #include "app/ZVPrefToolbarDelegate.h"
 #include "platform/Alert.h"
 #include "platform/DocumentController.h"
 #include "platform/MainQueue.h"
+#include "platform/NetworkUrlLoader.h"
 #include "platform/OpenPanel.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformerRegistry.h"
@@ -52,6 +52,27 @@ ZVAppDelegateBase::ZVAppDelegateBase(UserDefaults& defaults, QObject* parent)
 ZVAppDelegateBase::~ZVAppDelegateBase() {
   delete about_;
   delete prefWindow;
+}
+
+void ZVAppDelegateBase::setSharedDocumentController(DocumentController* controller) {
+  documents_ = controller;
+  if (!controller) return;
+  connect(controller, &DocumentController::documentAdded, this, [this](Document* document) {
+    connect(document, &Document::documentSaved, this, &ZVAppDelegateBase::renewStartupBookmark);
+  });
+}
+
+// A save puts a new file in the old one's place: the start-up document's bookmark must name
+// the new one, or a later rename of the file could not be followed.
+void ZVAppDelegateBase::renewStartupBookmark(const QString& savedPath) {
+  const QString chosen = defaults_.stringForKey(kPathKey);
+  if (chosen.isEmpty()) return;
+  const QString saved = QFileInfo(savedPath).canonicalFilePath();
+  if (chosen != savedPath && QFileInfo(chosen).canonicalFilePath() != saved) return;
+  if (auto renewed = ZVBookmark::bookmarkForURL_RW(savedPath)) {
+    defaults_.setObject(kBookmarkKey, Value::data(renewed.value()));
+    defaults_.setString(kPathKey, savedPath);
+  }
 }
 
 void ZVAppDelegateBase::setDocumentIsOpening(bool opening) {

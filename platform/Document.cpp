@@ -88,6 +88,7 @@ bool Document::saveToURL(const QString& path, QString* error) {
   }
   setFileURL(path);
   updateChangeCount(ChangeCleared);
+  Q_EMIT documentSaved(path);
   return true;
 }
 
