@@ -4,6 +4,39 @@
 
 namespace transformer_input {
 
+namespace {
+// The text after leading white space and one sign.
+QStringView unsignedPart(QStringView text) {
+  qsizetype i = 0;
+  while (i < text.size() && text[i].isSpace()) ++i;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+  return text.sliced(i);
+}
+}  // namespace
+
+bool boolOf(const Value& v) {
+  if (!v.isString()) return v.toBool(false);
+  QStringView digits = unsignedPart(*v.stringPointer());
+  while (!digits.isEmpty() && digits.front() == u'0') digits = digits.sliced(1);
+  if (digits.isEmpty()) return false;
+  const QChar first = digits.front();
+  return first == u'Y' || first == u'y' || first == u'T' || first == u't' ||
+         (first >= u'1' && first <= u'9');
+}
+
+qint64 integerOf(const Value& v) {
+  if (!v.isString()) return v.toInteger(0);
+  const QStringView text = *v.stringPointer();
+  const QStringView rest = unsignedPart(text);
+  qsizetype length = 0;
+  while (length < rest.size() && length < 18 && rest[length] >= u'0' && rest[length] <= u'9')
+    ++length;
+  qint64 magnitude = 0;
+  for (qsizetype i = 0; i < length; ++i) magnitude = magnitude * 10 + (rest[i].unicode() - u'0');
+  const qsizetype signAt = text.size() - rest.size() - 1;
+  return signAt >= 0 && text[signAt] == u'-' ? -magnitude : magnitude;
+}
+
 std::vector<Value> listOf(const QVariant& v) {
   std::vector<Value> out;
   const Value model = read(v);

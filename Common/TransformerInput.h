@@ -30,9 +30,14 @@ inline Value read(const QVariant& v) {
   }
 }
 
+// The readings of a value as a flag and as a whole number. The settings store hands scalars
+// back as text, so a text reads as its leading number or flag: "true", "YES" and "1" are set,
+// "false", "no", "0" and "" are not.
+bool boolOf(const Value& v);
+qint64 integerOf(const Value& v);
 // The 32-bit and 16-bit readings: the value is narrowed as the fixed-width integer types do.
-inline std::int32_t int32Of(const Value& v) { return static_cast<std::int32_t>(v.toInteger(0)); }
-inline std::int16_t int16Of(const Value& v) { return static_cast<std::int16_t>(v.toInteger(0)); }
+inline std::int32_t int32Of(const Value& v) { return static_cast<std::int32_t>(integerOf(v)); }
+inline std::int16_t int16Of(const Value& v) { return static_cast<std::int16_t>(integerOf(v)); }
 
 // Equality as the lists and sets of the bindings see it: numbers by value whatever their kind
 // (1 equals YES and 1.0), anything else by content.

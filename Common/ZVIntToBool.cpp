@@ -9,7 +9,7 @@ QVariant ZVIntToBool::transformedValue(const QVariant& value) const {
 }
 
 QVariant ZVIntToBool::reverseTransformedValue(const QVariant& value) const {
-  return number(read(value).toBool(false) ? 1 : 0);
+  return number(boolOf(read(value)) ? 1 : 0);
 }
 
 QMetaType ZVIntToBool::transformedValueClass() const { return QMetaType::fromType<Value>(); }

@@ -1,6 +1,8 @@
 #include "Common/ZVLabelDrawer.h"
 
 #include <QPainter>
+#include <QPolygonF>
+#include <initializer_list>
 
 #include "Common/FontMetricsMeasurer.h"
 #include "Common/ZVStringUtils.h"
@@ -19,10 +21,41 @@ void drawText(QPainter& painter, const LabelText& text, const QColor& color, con
   painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cut);
 }
 
+// An arrow's polygon given bottom-up, and its title 8 points from the left edge.
+void drawArrow(QPainter& painter, const LabelText& text, int H, const QColor& backColor,
+               const QColor& foreColor, std::initializer_list<QPointF> corners, int W) {
+  QPolygonF polygon;
+  for (const QPointF& corner : corners) polygon << QPointF(corner.x(), H - corner.y());
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(backColor);
+  painter.drawPolygon(polygon);
+  const QColor color = text.color.isValid() ? text.color : foreColor;
+  drawText(painter, text, color, flipped(8, 1, W - 16, H, H));
+  painter.restore();
+}
+
 }  // namespace
 
+void ZVLabelDrawerExt::drawLeftArrowString(QPainter& painter, const LabelText& text, int W, int H,
+                                           const QColor& backColor, const QColor& foreColor) {
+  const double half = 0.5 * H;
+  drawArrow(
+      painter, text, H, backColor, foreColor,
+      {{1, half}, {7, double(H)}, {W - 3.0, double(H)}, {W - 9.0, half}, {W - 3.0, 0}, {7, 0}}, W);
+}
+
+void ZVLabelDrawerExt::drawRightArrowString(QPainter& painter, const LabelText& text, int W, int H,
+                                            const QColor& backColor, const QColor& foreColor) {
+  const double half = 0.5 * H;
+  drawArrow(
+      painter, text, H, backColor, foreColor,
+      {{7, half}, {1, double(H)}, {W - 9.0, double(H)}, {W - 3.0, half}, {W - 9.0, 0}, {1, 0}}, W);
+}
+
 void ZVLabelDrawerExt::drawString(QPainter& painter, const LabelText& text, int W, int H,
-                                  const QColor& backColor) {
+                                  const QColor& backColor, const QColor&) {
   const int r = H / 2;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
@@ -35,7 +68,7 @@ void ZVLabelDrawerExt::drawString(QPainter& painter, const LabelText& text, int 
 }
 
 void ZVLabelDrawer::drawString(QPainter& painter, const LabelText& text, int W, int H,
-                               const QColor& backColor) {
+                               const QColor& backColor, const QColor&) {
   const int r = H / 2;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);

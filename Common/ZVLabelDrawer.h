@@ -15,16 +15,21 @@ struct LabelText {
   QColor color;  // the category's text colour
 };
 
-// A rounded rectangle (the record table and the categories table).
+// The rounded rectangle of the record table and the categories table, and two arrows. The
+// arrows draw a title without a colour of its own in foreColor; the rectangle ignores it.
 class ZVLabelDrawerExt {
  public:
   static void drawString(QPainter& painter, const LabelText& text, int width, int height,
-                         const QColor& backColor);
+                         const QColor& backColor, const QColor& foreColor);
+  static void drawLeftArrowString(QPainter& painter, const LabelText& text, int width, int height,
+                                  const QColor& backColor, const QColor& foreColor);
+  static void drawRightArrowString(QPainter& painter, const LabelText& text, int width, int height,
+                                   const QColor& backColor, const QColor& foreColor);
 };
 
-// A band with rounded ends (the selected record's category view).
+// A band with rounded ends (the selected record's category view); foreColor is not used.
 class ZVLabelDrawer {
  public:
   static void drawString(QPainter& painter, const LabelText& text, int width, int height,
-                         const QColor& backColor);
+                         const QColor& backColor, const QColor& foreColor);
 };

@@ -9,7 +9,7 @@ QVariant ZVNegateIntToBool::transformedValue(const QVariant& value) const {
 }
 
 QVariant ZVNegateIntToBool::reverseTransformedValue(const QVariant& value) const {
-  return number(read(value).toBool(false) ? 0 : 1);
+  return number(boolOf(read(value)) ? 0 : 1);
 }
 
 QMetaType ZVNegateIntToBool::transformedValueClass() const { return QMetaType::fromType<Value>(); }

@@ -5,11 +5,11 @@
 using namespace transformer_input;
 
 QVariant ZVNumberBoolToNumberNum::transformedValue(const QVariant& value) const {
-  return number(read(value).toBool(false) ? 1 : 0);
+  return number(boolOf(read(value)) ? 1 : 0);
 }
 
 QVariant ZVNumberBoolToNumberNum::reverseTransformedValue(const QVariant& value) const {
-  return flag(read(value).toInteger(0) != 0);
+  return flag(integerOf(read(value)) != 0);
 }
 
 QMetaType ZVNumberBoolToNumberNum::transformedValueClass() const {

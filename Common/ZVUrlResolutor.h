@@ -3,6 +3,7 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <optional>
 
 #include "platform/Result.h"
 
@@ -11,6 +12,7 @@ struct UrlFailure {
   enum class Reason {
     Empty,           // nothing but spaces
     Malformed,       // not a well-formed address
+    NoScheme,        // neither a scheme nor an e-mail address: the default scheme may serve
     UnknownScheme,   // a scheme this opener does not hand on
     FileMissing,     // file:// to nothing
     FileExecutable,  // file:// to a program or a desktop entry: opening would run it
@@ -24,11 +26,12 @@ struct UrlFailure {
 // it to the desktop's opener: web, FTP, mail, feed, telnet and file addresses; a bare e-mail
 // address opens as mail and text without a scheme as a web address. Only FTP addresses get
 // the user name; a password never goes into an address, where it would show in the opener's
-// command line and the browser's history.
+// command line and the browser's history, so every password argument is taken and ignored.
 class ZVUrlResolutor {
  public:
   // Hands an address to the desktop; answers whether it was taken.
   using Opener = std::function<bool(const QUrl&)>;
+  using Outcome = Result<void, UrlFailure>;
 
   static ZVUrlResolutor& sharedUrlResolutor();
 
@@ -38,14 +41,41 @@ class ZVUrlResolutor {
 
   void setOpener(Opener opener) { opener_ = std::move(opener); }
 
-  // The address that openUrl would hand on, or why there is none; nothing is opened.
-  Result<QUrl, UrlFailure> resolvedUrl(const QString& address, const QString& user = {}) const;
+  // The scheme dispatch, then, for text with no scheme, once more behind the default scheme.
+  [[nodiscard]] Outcome openUrl(const QString& address, const QString& user = {},
+                                const QString& password = {}) const;
+  // The scheme dispatch alone, on the text trimmed of spaces.
+  [[nodiscard]] Outcome smartOpenUrl(const QString& address, const QString& user,
+                                     const QString& password) const;
+  [[nodiscard]] Outcome openWithDefaultProtocol(const QString& address, const QString& user,
+                                                const QString& password) const;
 
-  Result<void, UrlFailure> openUrl(const QString& address, const QString& user = {}) const;
+  // One scheme each: the text is opened as an address of that kind, whatever it starts with.
+  [[nodiscard]] Outcome openHttp(const QString& address, const QString& user,
+                                 const QString& password) const;
+  [[nodiscard]] Outcome openHttps(const QString& address, const QString& user,
+                                  const QString& password) const;
+  [[nodiscard]] Outcome openFtp(const QString& address, const QString& user,
+                                const QString& password) const;
+  [[nodiscard]] Outcome openMail(const QString& address, const QString& user,
+                                 const QString& password) const;
+  [[nodiscard]] Outcome openFeed(const QString& address, const QString& user,
+                                 const QString& password) const;
+  [[nodiscard]] Outcome openTelneet(const QString& address, const QString& user,
+                                    const QString& password) const;
+  // An absolute path after "file://" (or "file://localhost"), taken literally.
+  [[nodiscard]] Outcome openFile(const QString& address, const QString& user,
+                                 const QString& password) const;
+
+  // The address openUrl would hand on, or why there is none; nothing is opened.
+  Result<QUrl, UrlFailure> resolvedUrl(const QString& address, const QString& user = {}) const;
+  // The same as text; nothing for no address. Masked or not, it never holds the password.
+  std::optional<QString> smartUrl(const QString& address, const QString& user,
+                                  const QString& password, bool masked) const;
 
  private:
-  Result<QUrl, UrlFailure> smartUrl(const QString& trimmed, const QString& user) const;
-  static Result<QUrl, UrlFailure> fileUrl(const QString& trimmed);
+  static Result<QUrl, UrlFailure> dispatchedUrl(const QString& trimmed, const QString& user);
+  Outcome hand(const Result<QUrl, UrlFailure>& url) const;
 
   QString defaultProtocolType_ = QStringLiteral("http://");
   Opener opener_;

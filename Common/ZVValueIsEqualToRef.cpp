@@ -11,7 +11,7 @@ QVariant ZVValueIsEqualToRef::transformedValue(const QVariant& value) const {
 }
 
 QVariant ZVValueIsEqualToRef::reverseTransformedValue(const QVariant& value) const {
-  if (!read(value).toBool(false)) return {};
+  if (!boolOf(read(value))) return {};
   return number(myRefValue);
 }
 

@@ -55,6 +55,27 @@ ZVAppDelegateBase::~ZVAppDelegateBase() {
   delete prefWindow;
 }
 
+void ZVAppDelegateBase::setSharedDocumentController(DocumentController* controller) {
+  documents_ = controller;
+  if (!controller) return;
+  connect(controller, &DocumentController::documentAdded, this, [this](Document* document) {
+    connect(document, &Document::documentSaved, this, &ZVAppDelegateBase::renewStartupBookmark);
+  });
+}
+
+// A save puts a new file in the old one's place: the start-up document's bookmark must name
+// the new one, or a later rename of the file could not be followed.
+void ZVAppDelegateBase::renewStartupBookmark(const QString& savedPath) {
+  const QString chosen = defaults_.stringForKey(kPathKey);
+  if (chosen.isEmpty()) return;
+  const QString saved = QFileInfo(savedPath).canonicalFilePath();
+  if (chosen != savedPath && QFileInfo(chosen).canonicalFilePath() != saved) return;
+  if (auto renewed = ZVBookmark::bookmarkForURL_RW(savedPath)) {
+    defaults_.setObject(kBookmarkKey, Value::data(renewed.value()));
+    defaults_.setString(kPathKey, savedPath);
+  }
+}
+
 void ZVAppDelegateBase::setDocumentIsOpening(bool opening) {
   if (documentIsOpening_ == opening) return;
   documentIsOpening_ = opening;

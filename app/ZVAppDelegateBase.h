@@ -31,7 +31,7 @@ class ZVAppDelegateBase : public QObject {
   UserDefaultsController& defaultsController() { return defaultsController_; }
 
   // The controller the start-up steps create and open documents with.
-  void setSharedDocumentController(DocumentController* controller) { documents_ = controller; }
+  void setSharedDocumentController(DocumentController* controller);
 
   QPointer<QMenu> myHelpMenu;
   QPointer<QWidget> prefWindow;
@@ -116,6 +116,7 @@ class ZVAppDelegateBase : public QObject {
  private:
   // Opens the start-up document; renews a stale bookmark once the document is open.
   void openStartupDocument(const QString& path, bool stale);
+  void renewStartupBookmark(const QString& savedPath);
   // The shared first steps of Test and Reveal: the bookmark resolved, its path kept current.
   QString resolveStartupDocForPreferences(bool& resolved, bool& stale);
   // The alert whose first button opens the preferences.

@@ -89,6 +89,7 @@ bool Document::saveToURL(const QString& path, QString* error) {
   }
   setFileURL(path);
   updateChangeCount(ChangeCleared);
+  Q_EMIT documentSaved(path);
   return true;
 }
 

@@ -68,6 +68,8 @@ class Document : public QObject, public ChangeCounting {
   void presentError(const QString& message, const QString& informative) const;
 
  Q_SIGNALS:
+  // The document's bytes now lie at path, a new file there (saves are atomic).
+  void documentSaved(const QString& path);
   void changeCountChanged();
   void fileURLChanged();
   void documentClosed();

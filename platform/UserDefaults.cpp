@@ -86,6 +86,8 @@ Value UserDefaults::storedAs(const QString& key, Value::Type type) const {
       return tagged.isDate() ? tagged : Value();
     }
     default:
+      // A flag stored without a registered default still reads back as a flag.
+      if (text == u"true" || text == u"false") return Value::boolean(text == u"true");
       return readTagged(text);
   }
 }

@@ -11,6 +11,7 @@ packages=(
   libqt6svg6  # the SVG image plug-in: the icon's PNGs are rendered from it, desktops show it
   qt6-image-formats-plugins  # TIFF, the image data form of the image transformer
   libssl-dev
+  shared-mime-info  # file types: a record's file address never opens a program
   libicu-dev  # collation: the localised sort orders of the record table
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPointer>
+#include <QProgressBar>
+#include <QVBoxLayout>
 
 #include "platform/Alert.h"
 #include "platform/DialogFolder.h"
 #include "platform/MainQueue.h"
+#include "platform/Sheet.h"
 #include "transfer/ImporterSheet.h"
 #include "transfer/ZVDataImportManager.h"
 
@@ -61,13 +65,37 @@ void DataImportFlow::load(ZVDataImportManager* manager, QWidget* window, const Q
   manager->ImportSettings();
   auto* sheet = new ImporterSheet(manager, window);
   QPointer<ZVDataImportManager> target(manager);
-  sheet->beginSheet(window, [sheet, target](int code) {
+  QPointer<QWidget> win(window);
+  sheet->beginSheet(window, [sheet, target, win](int code) {
     sheet->deleteLater();
     if (!target) return;
-    if (code == ImporterSheet::ImportReturn && ownerTakesRecords(target))
-      busy([&] { return target->DoImport(); });
-    target->clearPreview();  // the file's passwords are not kept past the sheet
+    if (code != ImporterSheet::ImportReturn || !win) {
+      target->clearPreview();  // the file's passwords are not kept past the sheet
+      return;
+    }
+    // The importing sheet comes up once the settings sheet is gone.
+    MainQueue::defer([target, win] {
+      if (!target) return;
+      if (win && ownerTakesRecords(target)) importWithSheet(target, win);
+      target->clearPreview();
+    });
   });
+}
+
+void DataImportFlow::importWithSheet(ZVDataImportManager* manager, QWidget* window) {
+  auto* sheet = new Sheet(window);
+  sheet->setObjectName(QStringLiteral("importingFileSheet"));
+  sheet->setWindowTitle(QStringLiteral("Importing"));
+  auto* layout = new QVBoxLayout(sheet);
+  layout->addWidget(new QLabel(QStringLiteral("Importing records…"), sheet));
+  auto* progress = new QProgressBar(sheet);
+  progress->setRange(0, 0);  // no end known: it only shows that work goes on
+  layout->addWidget(progress);
+  sheet->beginSheet(window, [sheet](int) { sheet->deleteLater(); });
+  // The import runs here on the main thread; the sheet is drawn before it starts.
+  sheet->repaint();
+  busy([&] { return manager->DoImport(); });
+  sheet->endSheet(0);
 }
 
 void DataImportFlow::showError(QWidget* window, const QString& path, const ImportError& error) {

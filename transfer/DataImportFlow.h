@@ -22,4 +22,6 @@ class DataImportFlow {
 
  private:
   static void load(ZVDataImportManager* manager, QWidget* window, const QString& path);
+  // The import itself, with the importing sheet up on the window while it runs.
+  static void importWithSheet(ZVDataImportManager* manager, QWidget* window);
 };

@@ -20,11 +20,11 @@
 
 namespace {
 // The encoding choices, in menu order.
-constexpr qint32 kEncodingCodes[] = {TextEncodingCode::Automatic,  TextEncodingCode::UTF8,
-                                     TextEncodingCode::UTF16,      TextEncodingCode::UTF16BE,
-                                     TextEncodingCode::UTF16LE,    TextEncodingCode::UTF32,
-                                     TextEncodingCode::UTF32BE,    TextEncodingCode::UTF32LE,
-                                     TextEncodingCode::MacOSRoman, TextEncodingCode::ASCII};
+constexpr qint32 kEncodingCodes[] = {
+    TextEncodingCode::Automatic,   TextEncodingCode::UTF8,    TextEncodingCode::UTF16,
+    TextEncodingCode::UTF16BE,     TextEncodingCode::UTF16LE, TextEncodingCode::UTF32,
+    TextEncodingCode::UTF32BE,     TextEncodingCode::UTF32LE, TextEncodingCode::MacOSRoman,
+    TextEncodingCode::Windows1252, TextEncodingCode::ASCII};
 
 // A field's text on one line: line breaks inside quoted fields shown as a return sign.
 QString oneLine(QStringView field) {
@@ -105,12 +105,18 @@ ImporterSheet::ImporterSheet(ZVDataImportManager* manager, QWidget* parent)
   toolsMenu->addAction(QStringLiteral("&Import No Column"), this, [this] {
     if (manager_) manager_->ResetImportFields();
   });
+  if (!manager || manager->offersAllToNewColumns())
+    toolsMenu->addAction(QStringLiteral("Import &All to New Columns"), this, [this] {
+      if (manager_) manager_->AllImportFieldsToCreateNewColumn();
+    });
   tools_->setMenu(toolsMenu);
   browsing->addWidget(tools_);
   layout->addLayout(browsing);
 
   skipFirst_ = new QCheckBox(QStringLiteral("S&kip the first row (column names)"), this);
   layout->addWidget(skipFirst_);
+  useFirstRow_ = new QCheckBox(QStringLiteral("&Use the first row as field names"), this);
+  layout->addWidget(useFirstRow_);
 
   auto* buttons = new QDialogButtonBox(this);
   import_ = buttons->addButton(QStringLiteral("&Import"), QDialogButtonBox::AcceptRole);
@@ -128,6 +134,11 @@ ImporterSheet::ImporterSheet(ZVDataImportManager* manager, QWidget* parent)
   connect(skipFirst_, &QCheckBox::toggled, this, [this](bool skip) {
     if (manager_) manager_->setDoNotImportFirstRecord(skip);
   });
+  connect(useFirstRow_, &QCheckBox::toggled, this, [this](bool use) {
+    if (!manager_) return;
+    manager_->setUseFirstRecordAsFieldsName(use);
+    manager_->firstRowSetFieldsNameSelected();
+  });
   connect(format_, &QComboBox::activated, this, &ImporterSheet::reloadWithChoices);
   connect(encoding_, &QComboBox::activated, this, &ImporterSheet::reloadWithChoices);
   connect(import_, &QPushButton::clicked, this, [this] { endSheet(ImportReturn); });
@@ -139,8 +150,18 @@ ImporterSheet::ImporterSheet(ZVDataImportManager* manager, QWidget* parent)
   connect(manager, &ZVDataImportManager::doNotImportFirstRecordChanged, this, [this] {
     if (manager_) skipFirst_->setChecked(manager_->doNotImportFirstRecord());
   });
+  connect(manager, &ZVDataImportManager::firstRowOptionsChanged, this,
+          &ImporterSheet::showFirstRowOptions);
   skipFirst_->setChecked(manager->doNotImportFirstRecord());
+  showFirstRowOptions();
   rebuildRows();
+}
+
+void ImporterSheet::showFirstRowOptions() {
+  const QSignalBlocker quiet(useFirstRow_);
+  useFirstRow_->setChecked(manager_->useFirstRecordAsFieldsName());
+  useFirstRow_->setEnabled(manager_->enableFirstRecAsNameOption());
+  useFirstRow_->setVisible(!manager_->notVisibleFirstRecAsNameOption());
 }
 
 QComboBox* ImporterSheet::destinationPopUp(int column) const {

@@ -37,6 +37,7 @@ class ImporterSheet : public Sheet {
   QPushButton* nextButton() const { return next_; }
   QToolButton* toolsButton() const { return tools_; }
   QCheckBox* skipFirstRow() const { return skipFirst_; }
+  QCheckBox* useFirstRowAsFieldNames() const { return useFirstRow_; }
   QPushButton* importButton() const { return import_; }
   QPushButton* cancelButton() const { return cancel_; }
 
@@ -45,6 +46,7 @@ class ImporterSheet : public Sheet {
   void showMapping();
   void showRecord();
   void showLoadedChoices();
+  void showFirstRowOptions();
   void reloadWithChoices();
 
   QPointer<ZVDataImportManager> manager_;
@@ -59,6 +61,7 @@ class ImporterSheet : public Sheet {
   QPushButton* next_ = nullptr;
   QToolButton* tools_ = nullptr;
   QCheckBox* skipFirst_ = nullptr;
+  QCheckBox* useFirstRow_ = nullptr;
   QPushButton* import_ = nullptr;
   QPushButton* cancel_ = nullptr;
 };

@@ -17,5 +17,7 @@ class MyDataImportManager : public ZVDataImportManager {
 
  protected:
   DictRef createNewObjectToImport() override;
+  // The vault's fields take no "all columns to one new field" tool.
+  void preImportSettings() override { setOffersAllToNewColumns(false); }
   void didImport() override;
 };

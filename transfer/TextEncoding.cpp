@@ -10,6 +10,7 @@ bool TextEncodingCode::isExplicit(qint32 code) {
     case UTF32BE:
     case UTF32LE:
     case MacOSRoman:
+    case Windows1252:
     case ASCII:
       return true;
     default:
@@ -35,6 +36,8 @@ QString TextEncodingCode::name(qint32 code) {
       return QStringLiteral("UTF-32 (little-endian)");
     case MacOSRoman:
       return QStringLiteral("Mac OS Roman");
+    case Windows1252:
+      return QStringLiteral("Windows-1252 (Western)");
     case ASCII:
       return QStringLiteral("ASCII");
     default:
@@ -57,7 +60,7 @@ QString textEncodingName(TextEncoding encoding) {
     case TextEncoding::MacOSRoman:
       return TextEncodingCode::name(TextEncodingCode::MacOSRoman);
     case TextEncoding::Windows1252:
-      return QStringLiteral("Windows-1252 (Western)");
+      return TextEncodingCode::name(TextEncodingCode::Windows1252);
     case TextEncoding::ASCII:
       return TextEncodingCode::name(TextEncodingCode::ASCII);
   }

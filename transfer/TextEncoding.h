@@ -15,6 +15,7 @@ enum : qint32 {
   UTF32BE = 21,
   UTF32LE = 22,
   MacOSRoman = 30,
+  Windows1252 = 40,
   ASCII = 50,
 };
 // Whether the code names an encoding (else it asks for detection).

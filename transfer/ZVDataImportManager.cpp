@@ -13,6 +13,37 @@ ZVDataImportManager::ZVDataImportManager(ArrayRef dataArray, ArrayRef keyArray, 
 
 ZVDataImportManager::~ZVDataImportManager() = default;
 
+void ZVDataImportManager::setDataArray(ArrayRef dataArray, ArrayRef keyArray) {
+  outsideDataArray_ = dataArray ? std::move(dataArray) : Array::create();
+  outsideKeyArray_ = keyArray ? std::move(keyArray) : Array::create();
+  setDoNotImportFirstRecord(false);
+  useFirstRecordAsFieldsName_ = false;
+  enableFirstRecAsNameOption_ = true;
+  Q_EMIT firstRowOptionsChanged();
+}
+
+void ZVDataImportManager::setUseFirstRecordAsFieldsName(bool use) {
+  if (useFirstRecordAsFieldsName_ == use) return;
+  useFirstRecordAsFieldsName_ = use;
+  Q_EMIT firstRowOptionsChanged();
+}
+
+void ZVDataImportManager::setEnableFirstRecAsNameOption(bool enable) {
+  if (enableFirstRecAsNameOption_ == enable) return;
+  enableFirstRecAsNameOption_ = enable;
+  Q_EMIT firstRowOptionsChanged();
+}
+
+void ZVDataImportManager::setNotVisibleFirstRecAsNameOption(bool hidden) {
+  if (notVisibleFirstRecAsNameOption_ == hidden) return;
+  notVisibleFirstRecAsNameOption_ = hidden;
+  Q_EMIT firstRowOptionsChanged();
+}
+
+void ZVDataImportManager::firstRowSetFieldsNameSelected() {
+  setDoNotImportFirstRecord(useFirstRecordAsFieldsName_);
+}
+
 QStringList ZVDataImportManager::destinationTitles() const {
   QStringList titles;
   for (const Value& entry : outsideKeyArray_->values()) {
@@ -99,6 +130,12 @@ void ZVDataImportManager::AssignCascadeImportFields() {
   Q_EMIT mappingChanged();
 }
 
+void ZVDataImportManager::AllImportFieldsToCreateNewColumn() {
+  std::fill(destinations_.begin(), destinations_.end(), 2);
+  calcNumberOfImportedFields();
+  Q_EMIT mappingChanged();
+}
+
 void ZVDataImportManager::tryAssignFromFirstRow() {
   if (preview_.rowCount() == 0) return;
   std::fill(destinations_.begin(), destinations_.end(), 0);
@@ -116,8 +153,12 @@ void ZVDataImportManager::tryAssignFromFirstRow() {
 
 QString ZVDataImportManager::fromElementInRowToFieldKey(qsizetype column) const {
   if (column < 0 || column >= mappingCount()) return {};
-  const qint64 d = destination(column);
-  return d >= 0 && d < importFieldKeyArray_.size() ? importFieldKeyArray_[d] : QString();
+  return fromIndexNumberToFieldKey(destination(column));
+}
+
+QString ZVDataImportManager::fromIndexNumberToFieldKey(qint64 index) const {
+  return index >= 0 && index < importFieldKeyArray_.size() ? importFieldKeyArray_[index]
+                                                           : QString();
 }
 
 void ZVDataImportManager::setCurrentRecordIndex(qsizetype index) {
@@ -125,7 +166,10 @@ void ZVDataImportManager::setCurrentRecordIndex(qsizetype index) {
   Q_EMIT currentRecordChanged();
 }
 
-void ZVDataImportManager::ImportSettings() { setCurrentRecordIndex(1); }
+void ZVDataImportManager::ImportSettings() {
+  setCurrentRecordIndex(1);
+  preImportSettings();
+}
 
 void ZVDataImportManager::showNextRecord() {
   if (currentRecordIndex_ < preview_.rowCount()) setCurrentRecordIndex(currentRecordIndex_ + 1);
@@ -133,6 +177,11 @@ void ZVDataImportManager::showNextRecord() {
 
 void ZVDataImportManager::showPrevRecord() {
   if (currentRecordIndex_ > 1) setCurrentRecordIndex(currentRecordIndex_ - 1);
+}
+
+DictRef ZVDataImportManager::createNewObjectToImport() {
+  qWarning("[ZVDataImportManager createNewObjectToImport] must be subclassed");
+  return nullptr;
 }
 
 void ZVDataImportManager::addRecordToDestination(const DictRef& record) {
@@ -144,16 +193,23 @@ qsizetype ZVDataImportManager::DoImport() {
   std::vector<QString> keys;
   keys.reserve(destinations_.size());
   for (qsizetype c = 0; c < mappingCount(); ++c) keys.push_back(fromElementInRowToFieldKey(c));
+  willImport();
+  firstRowRecord_.reset();
   qsizetype added = 0;
   for (qsizetype r = 0; r < preview_.rowCount(); ++r) {
-    if (r == 0 && doNotImportFirstRecord_) continue;
-    if (preview_.fieldCount(r) == 0) continue;
+    const bool skipped = r == 0 && doNotImportFirstRecord_;
+    if (!skipped && preview_.fieldCount(r) == 0) continue;
     const DictRef record = createNewObjectToImport();
     if (!record) continue;
     // Two columns with one key: the later one wins, even when empty.
     for (qsizetype c = 0; c < preview_.fieldCount(r); ++c)
       if (!keys[std::size_t(c)].isEmpty())
         record->setValue(keys[std::size_t(c)], preview_.field(r, c).toString());
+    if (skipped) {
+      if (useFirstRecordAsFieldsName_) firstRowRecord_ = record;
+      continue;
+    }
+    recordIsGoingToBeInserted(record);
     addRecordToDestination(record);
     ++added;
   }

@@ -27,6 +27,8 @@ class ZVDataImportManager : public QObject {
   ZVDataImportManager(ArrayRef dataArray, ArrayRef keyArray, ZVImporter* sender,
                       QObject* parent = nullptr);
   ~ZVDataImportManager() override;
+  // Another destination list and fields; the first-row choices start again.
+  void setDataArray(ArrayRef dataArray, ArrayRef keyArray);
 
   const ArrayRef& outsideDataArray() const { return outsideDataArray_; }
   const ArrayRef& outsideKeyArray() const { return outsideKeyArray_; }
@@ -39,6 +41,20 @@ class ZVDataImportManager : public QObject {
   qint32 fileEncodeToImport() const { return fileEncodeToImport_; }
   bool doNotImportFirstRecord() const { return doNotImportFirstRecord_; }
   void setDoNotImportFirstRecord(bool skip);
+  // Whether the first row, when skipped, gives the column names instead of a record, and
+  // whether the sheet's control for that is enabled and shown.
+  bool useFirstRecordAsFieldsName() const { return useFirstRecordAsFieldsName_; }
+  void setUseFirstRecordAsFieldsName(bool use);
+  bool enableFirstRecAsNameOption() const { return enableFirstRecAsNameOption_; }
+  void setEnableFirstRecAsNameOption(bool enable);
+  bool notVisibleFirstRecAsNameOption() const { return notVisibleFirstRecAsNameOption_; }
+  void setNotVisibleFirstRecAsNameOption(bool hidden);
+  // The record the first row made when it gave the column names; none otherwise.
+  const DictRef& firstRowToImportUsedForColumnNames() const { return firstRowRecord_; }
+  // The control's action: the first row is skipped exactly when it gives the column names.
+  void firstRowSetFieldsNameSelected();
+  // Whether the tools offer every column to one new field ("Import All to New Columns").
+  bool offersAllToNewColumns() const { return offersAllToNewColumns_; }
   qint32 rowToStartCascadeAssignment() const { return rowToStartCascadeAssignment_; }
   const QStringList& importFieldKeyArray() const { return importFieldKeyArray_; }
 
@@ -64,11 +80,15 @@ class ZVDataImportManager : public QObject {
   void ResetImportFields();
   // Column i takes destination cascade start + i while there are fields for it.
   void AssignCascadeImportFields();
+  // Every column takes destination 2, the first field, duplicates and all.
+  void AllImportFieldsToCreateNewColumn();
   // Columns whose first-row text names a field (ignoring case) take that field; the first
   // row is then skipped.
   void tryAssignFromFirstRow();
   // The record key that column imports into; empty when none.
   QString fromElementInRowToFieldKey(qsizetype column) const;
+  // The record key behind a destination; empty when there is none.
+  QString fromIndexNumberToFieldKey(qint64 index) const;
 
   // Browsing the preview: the 1-based position of the row on show.
   qsizetype currentRecordIndex() const { return currentRecordIndex_; }
@@ -85,14 +105,22 @@ class ZVDataImportManager : public QObject {
   void mappingChanged();
   void currentRecordChanged();
   void doNotImportFirstRecordChanged();
+  void firstRowOptionsChanged();
 
  protected:
   void setRowToStartCascadeAssignment(qint32 start) { rowToStartCascadeAssignment_ = start; }
   void setImportFieldKeyArray(QStringList keys) { importFieldKeyArray_ = std::move(keys); }
 
-  // A new, empty record to fill from one row.
-  virtual DictRef createNewObjectToImport() = 0;
+  void setOffersAllToNewColumns(bool offers) { offersAllToNewColumns_ = offers; }
+
+  // A new, empty record to fill from one row; a subclass must make them.
+  virtual DictRef createNewObjectToImport();
   virtual void addRecordToDestination(const DictRef& record);
+  // Before the settings sheet opens, before the first record is made, just before each record
+  // is added, after the last.
+  virtual void preImportSettings() {}
+  virtual void willImport() {}
+  virtual void recordIsGoingToBeInserted(const DictRef&) {}
   virtual void didImport() {}
 
  private:
@@ -105,6 +133,11 @@ class ZVDataImportManager : public QObject {
   qint32 fileFormatToImport_ = 0;
   qint32 fileEncodeToImport_ = 0;
   bool doNotImportFirstRecord_ = false;
+  bool useFirstRecordAsFieldsName_ = false;
+  bool enableFirstRecAsNameOption_ = true;
+  bool notVisibleFirstRecAsNameOption_ = false;
+  bool offersAllToNewColumns_ = true;
+  DictRef firstRowRecord_;
   qint64 numberOfImportedFields_ = 0;
   qsizetype currentRecordIndex_ = 1;
   qint32 rowToStartCascadeAssignment_ = 4;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -245,6 +246,8 @@ std::optional<Text> decodeExplicit(QByteArrayView bytes, qint32 code) {
       return as(decodeUtf32(le32 ? bytes.sliced(4) : bytes, false, false), TextEncoding::UTF32LE);
     case MacOSRoman:
       return Text{MacRoman::decode(bytes), TextEncoding::MacOSRoman};
+    case Windows1252:
+      return as(decodeWindows1252(bytes), TextEncoding::Windows1252);
     case ASCII:
       return as(decodeAscii(bytes), TextEncoding::ASCII);
   }
@@ -293,10 +296,13 @@ Text decodeDetected(QByteArrayView bytes) {
       return std::move(*t);
   if (auto t = decodeByZeroBytes(bytes)) return std::move(*t);
   if (auto t = as(decodeUtf8(bytes, true), TextEncoding::UTF8)) return std::move(*t);
-  // 8-bit text: Mac OS Roman reads every byte, but Windows-1252 is the common case today;
-  // take it when it reads better.
-  if (!hasUndefinedWindows1252Byte(bytes) &&
-      outOfPlaceCount(bytes, windows1252) < outOfPlaceCount(bytes, macRoman))
+  // 8-bit text: Mac OS Roman reads every byte, but on this desktop Windows-1252 is the likelier
+  // of the two: it wins unless Mac OS Roman reads better ("Pa\xA7\xA7w0rd" is "Pa§§w0rd", not
+  // "Paßßw0rd"). Text of 7-bit bytes reads the same in both.
+  const bool eightBit = std::any_of(bytes.begin(), bytes.end(),
+                                    [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
+  if (eightBit && !hasUndefinedWindows1252Byte(bytes) &&
+      outOfPlaceCount(bytes, windows1252) <= outOfPlaceCount(bytes, macRoman))
     if (auto t = as(decodeWindows1252(bytes), TextEncoding::Windows1252)) return std::move(*t);
   return Text{MacRoman::decode(bytes), TextEncoding::MacOSRoman};
 }

@@ -232,6 +232,8 @@ void MyDocument::importFromTextFile() {
   // The records wait in a list of their own until the import ends.
   myDataImportManager_ =
       std::make_unique<MyDataImportManager>(Array::create(), keysForImport_, this);
+  // A skipped first row is dropped, never kept as column names.
+  myDataImportManager_->setNotVisibleFirstRecAsNameOption(true);
   DataImportFlow::loadDataForWin(myDataImportManager_.get(), myWindow(), fileURL());
 }
 
@@ -241,6 +243,7 @@ void MyDocument::justFinishedImporting() {
       ImportedRecords::addToLists(myDataImportManager_->outsideDataArray(),
                                   vault_.recordController(), vault_.categoryController());
   if (added > 0) updateChangeCount(ChangeDone);
+  if (window_) window_->synkCategorySubMenu();
 }
 
 void MyDocument::exportAllToTextFile() {

@@ -25,4 +25,7 @@ class VaultWindow {
   virtual ArrayRef getColumnSize() const = 0;
   virtual ArrayRef getColumnVisibility() const = 0;
   virtual QWidget* widget() const = 0;
+  // Categories came or went behind the window's back (an import): its category menu and
+  // table show them again.
+  virtual void synkCategorySubMenu() {}
 };

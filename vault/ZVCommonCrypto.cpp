@@ -42,17 +42,37 @@ QByteArray ZVCommonCrypto::IV() const { return iv_; }
 
 QByteArray ZVCommonCrypto::AESKey() const {
   // A copy of its own: the held key is wiped in place when it is replaced.
-  const QByteArray& key = currentKey();
+  const QByteArray& key = keyWasSet_ ? aesKey_ : currentKey();
   return QByteArray(key.constData(), key.size());
+}
+
+void ZVCommonCrypto::setPassword(const QString& password) {
+  QString copy = SecureMemory::privateCopy(password);  // before the wipe: they may share
+  SecureMemory::wipe(password_);
+  password_ = std::move(copy);
+}
+
+void ZVCommonCrypto::setSalt(const QByteArray& salt) { salt_ = salt; }
+
+void ZVCommonCrypto::setIV(const QByteArray& iv) { iv_ = iv; }
+
+void ZVCommonCrypto::setAESKey(const QByteArray& key) {
+  SecureMemory::wipe(aesKey_);
+  aesKey_ = QByteArray(key.constData(), key.size());
+  keySource_.reset();
+  keyWasSet_ = true;
 }
 
 void ZVCommonCrypto::recalcIV_Salt_AESKey() { renewIVAndSalt(); }
 
+void ZVCommonCrypto::setPasswordToEncrypt(const QString& password) {
+  setPassword(password);
+  renewIVAndSalt();
+}
+
 void ZVCommonCrypto::setPasswordToDecrypt(const QString& password, const QByteArray& iv,
                                           const QByteArray& salt) {
-  QString copy = SecureMemory::privateCopy(password);  // before the wipe: they may share
-  SecureMemory::wipe(password_);
-  password_ = std::move(copy);
+  setPassword(password);
   iv_ = iv;
   salt_ = salt;
 }
@@ -68,6 +88,7 @@ const QByteArray& ZVCommonCrypto::currentKey() const {
     SecureMemory::wipe(aesKey_);
     aesKey_ = AESKeyForPassword(password_, salt_);
     keySource_.emplace(password_, salt_);
+    keyWasSet_ = false;
   }
   return aesKey_;
 }
@@ -80,6 +101,16 @@ std::optional<QByteArray> ZVCommonCrypto::encrypt(const QByteArray& data, std::i
 std::optional<QByteArray> ZVCommonCrypto::decrypt(const QByteArray& data, std::int32_t* error) {
   std::uint32_t options = kPKCS7Padding;
   return doCipher(data, kDecrypt, &options, error);
+}
+
+std::optional<QByteArray> ZVCommonCrypto::encrypt(const QByteArray& data, const QByteArray&,
+                                                  std::uint32_t* padding) {
+  return doCipher(data, kEncrypt, padding, nullptr);
+}
+
+std::optional<QByteArray> ZVCommonCrypto::decrypt(const QByteArray& data, const QByteArray&,
+                                                  std::uint32_t* padding) {
+  return doCipher(data, kDecrypt, padding, nullptr);
 }
 
 std::unique_ptr<Cryptor> ZVCommonCrypto::cryptorFor(std::uint32_t context, std::uint32_t options,

@@ -35,12 +35,27 @@ class ZVCommonCrypto {
   // The key of the current password and salt.
   QByteArray AESKey() const;
 
+  void setPassword(const QString& password);
+  void setSalt(const QByteArray& salt);
+  void setIV(const QByteArray& iv);
+  // Held until the next cipher operation or key read derives the key of the password and salt
+  // again: the key given here never encrypts anything.
+  void setAESKey(const QByteArray& key);
+
   void recalcIV_Salt_AESKey();
   void setPasswordToDecrypt(const QString& password, const QByteArray& iv, const QByteArray& salt);
+  // A new password with a new IV and salt, as for a first save under it.
+  void setPasswordToEncrypt(const QString& password);
 
   // Nothing on failure; error receives the cryptor status (0 on success).
   std::optional<QByteArray> encrypt(const QByteArray& data, std::int32_t* error);
   std::optional<QByteArray> decrypt(const QByteArray& data, std::int32_t* error);
+  // As above with the caller's options, which encrypting may rewrite; the key argument is not
+  // used (the key comes from the password and salt) and the status is not handed out.
+  std::optional<QByteArray> encrypt(const QByteArray& data, const QByteArray& key,
+                                    std::uint32_t* padding);
+  std::optional<QByteArray> decrypt(const QByteArray& data, const QByteArray& key,
+                                    std::uint32_t* padding);
   // Encrypts data where it lies, with PKCS#7 padding: for a piece of tens of megabytes a
   // second buffer would cost as much fresh memory again. On failure data holds part plaintext,
   // part ciphertext, and is still the caller's to wipe.
@@ -67,4 +82,6 @@ class ZVCommonCrypto {
   // The key cache and the (password, salt) it was derived from.
   mutable QByteArray aesKey_;
   mutable std::optional<std::pair<QString, QByteArray>> keySource_;
+  // The held key came through setAESKey and is shown as it is until the next derivation.
+  mutable bool keyWasSet_ = false;
 };

@@ -15,6 +15,6 @@ void paintLabelCell(QPainter& painter, const QStyleOptionViewItem& background,
   painter.save();
   painter.translate(cell.topLeft() + QPoint(1, 1));
   painter.setClipRect(QRect(0, 0, w, h));
-  ZVLabelDrawerExt::drawString(painter, text, cell.width(), h, back);
+  ZVLabelDrawerExt::drawString(painter, text, cell.width(), h, back, text.color);
   painter.restore();
 }

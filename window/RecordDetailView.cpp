@@ -15,12 +15,12 @@
 #include <QToolButton>
 
 #include "Common/ZVColorUtilOSX.h"
+#include "Common/ZVDragDropView.h"
 #include "Common/ZVLabelDrawer.h"
 #include "Common/ZVTextFieldExt.h"
 #include "platform/Dictionary.h"
 #include "platform/SecureMemory.h"
 #include "vault/VaultKeys.h"
-#include "window/DropTargetView.h"
 #include "window/SecureLineEdit.h"
 
 namespace {
@@ -65,7 +65,7 @@ void CategoryView::paintEvent(QPaintEvent*) {
   const QColor fore = category_ ? toQColor(category_->value(CategoryKeys::textColor()))
                                 : QColor::fromRgbF(0, 0, 0, 0);
   const int w = std::min(width(), 220);
-  ZVLabelDrawer::drawString(painter, LabelText{title, font(), fore}, w, height(), back);
+  ZVLabelDrawer::drawString(painter, LabelText{title, font(), fore}, w, height(), back, fore);
 }
 
 RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
@@ -95,7 +95,7 @@ RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
   grid->addWidget(categoryPopup_, row++, 3);
   addField(grid, row++, QStringLiteral("&Name:"), RecordKeys::name(), 1);
   addField(grid, row++, QStringLiteral("&Url:"), RecordKeys::url(), 2);
-  dropArea_ = new DropTargetView(DropPayload::Accepts::FileOrUrl, this);
+  dropArea_ = new ZVDragDropViewFileUrl(this);
   dropArea_->setObjectName(QStringLiteral("myDropFileArea"));
   auto* dropHint =
       new QLabel(QStringLiteral("Drop a web address or a file here for the URL"), dropArea_);

@@ -10,7 +10,7 @@ class QLabel;
 class QPlainTextEdit;
 class QCheckBox;
 class QvltTextFieldExt;
-class DropTargetView;
+class ZVDragDropViewFileUrl;
 class QToolButton;
 
 // Shows the selected record's category as a label with rounded ends; its context menu copies
@@ -66,7 +66,7 @@ class RecordDetailView : public QWidget {
   void insertEmailFromPopup(const QString& address);
   QToolButton* emailPopupButton() const { return emailPopup_; }
   // Where files and web addresses are dropped to become the record's URL.
-  DropTargetView* dropArea() const { return dropArea_; }
+  ZVDragDropViewFileUrl* dropArea() const { return dropArea_; }
 
   QvltTextFieldExt* field(const QString& key) const;
   QPlainTextEdit* noteView() const { return note_; }
@@ -100,7 +100,7 @@ class RecordDetailView : public QWidget {
   QToolButton* emailPopup_ = nullptr;
   QToolButton* categoryPopup_ = nullptr;
   std::function<QStringList()> categoryTitles_;
-  DropTargetView* dropArea_ = nullptr;
+  ZVDragDropViewFileUrl* dropArea_ = nullptr;
   std::function<QStringList()> emailAddresses_;
   bool filling_ = false;
 };

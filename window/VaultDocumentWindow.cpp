@@ -366,6 +366,11 @@ void VaultDocumentWindow::refreshCommands() {
 
 CategoriesSheet* VaultDocumentWindow::categoriesSheet() const { return categoriesSheet_; }
 
+void VaultDocumentWindow::synkCategorySubMenu() {
+  search_->synkCategorySubMenu();
+  table_->viewport()->update();
+}
+
 void VaultDocumentWindow::editCategoriesSheet() {
   if (!document_ || document_->isEncrypted()) return;
   if (!categoriesSheet_) {

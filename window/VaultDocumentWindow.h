@@ -101,6 +101,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   ArrayRef getColumnSize() const override;
   ArrayRef getColumnVisibility() const override;
   QWidget* widget() const override { return const_cast<VaultDocumentWindow*>(this); }
+  void synkCategorySubMenu() override;
 
  protected:
   void changeEvent(QEvent* event) override;

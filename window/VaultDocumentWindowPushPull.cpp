@@ -55,7 +55,8 @@ void VaultDocumentWindow::openUrl() {
   const QString user = hasUserID(*record) ? record->value(RecordKeys::userID()).toString()
                                           : record->value(RecordKeys::account()).toString();
   const auto opened = ZVUrlResolutor::sharedUrlResolutor().openUrl(
-      record->value(RecordKeys::url()).toString(), user);
+      record->value(RecordKeys::url()).toString(), user,
+      record->value(RecordKeys::password()).toString());
   if (opened.ok()) return;
   // A file address is refused for a reason the user can act on; others simply open nothing.
   using Reason = UrlFailure::Reason;

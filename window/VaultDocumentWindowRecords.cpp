@@ -9,6 +9,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "Common/ZVDragDropView.h"
 #include "Common/ZVTextFieldExt.h"
 #include "platform/Alert.h"
 #include "platform/MainQueue.h"
@@ -21,7 +22,6 @@
 #include "vault/RecordEditor.h"
 #include "vault/VaultKeys.h"
 #include "window/CopyNotice.h"
-#include "window/DropTargetView.h"
 #include "window/EmailListSheet.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordSearchController.h"
@@ -53,9 +53,9 @@ void VaultDocumentWindow::buildRecordCommands() {
   });
   detail_->setCategoryTitleSource([this] { return categoryPopupTitles(); });
   connect(detail_, &RecordDetailView::categoryChosen, this, &VaultDocumentWindow::categoryWasSet);
-  connect(detail_->dropArea(), &DropTargetView::filePathDropped, this,
+  connect(detail_->dropArea(), &ZVDragDropViewFileUrl::myFilePathDroppedChanged, this,
           &VaultDocumentWindow::setFileToOpen);
-  connect(detail_->dropArea(), &DropTargetView::urlPathDropped, this,
+  connect(detail_->dropArea(), &ZVDragDropViewFileUrl::myUrlPathDroppedChanged, this,
           &VaultDocumentWindow::setUrlToOpen);
   copyNotice_ = new CopyNotice(this);
   copyNotice_->setObjectName(QStringLiteral("hud"));

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "Common/ZVNetValidator.h"
@@ -133,52 +134,155 @@ TEST(UrlResolutorTest, RefusalAndMissingOpenerAreFailures) {
   EXPECT_EQ(fake.opened.size(), 1);
 }
 
-TEST(UrlResolutorTest, FileAddressesOpenOnlyExistingDocuments) {
+// A file is refused for what the desktop would do with it (run it), not for its permission
+// bits: documents on NTFS and SMB mounts carry an executable bit. Only full paths resolve.
+TEST(UrlResolutorTest, FileAddressesOpenDocumentsAndRefusePrograms) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
-  const auto make = [&](const QString& name, QFileDevice::Permissions permissions) {
+  const auto plain = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+  const auto runnable = plain | QFileDevice::ExeOwner;
+  const auto make = [&](const QString& name, const QByteArray& bytes,
+                        QFileDevice::Permissions permissions) {
     QFile file(dir.filePath(name));
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("x");
+    file.write(bytes);
     file.close();
     file.setPermissions(permissions);
     return file.fileName();
   };
-  const auto plain = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-  const QString notes = make(QStringLiteral("notes.txt"), plain);
-  const QString program = make(QStringLiteral("run.sh"), plain | QFileDevice::ExeOwner);
-  const QString entry = make(QStringLiteral("app.Desktop"), plain);
+  const QByteArray elf = QByteArray(
+                             "\x7f"
+                             "ELF\x02\x01\x01",
+                             7) +
+                         QByteArray(57, '\0');
+  const QByteArray pe = QByteArray("MZ\x90\0", 4) + QByteArray(60, '\0');
+  const QByteArray jar = QByteArray("PK\x03\x04", 4) + QByteArray(26, '\0');
+  const QString notes = make(QStringLiteral("notes.txt"), "x", plain);
+  const QString flaggedPdf = make(QStringLiteral("scan.pdf"), "%PDF-1.4\n", runnable);
+  const QString script = make(QStringLiteral("run.sh"), "#!/bin/sh\necho hi\n", runnable);
+  const QString plainScript = make(QStringLiteral("notes.sh"), "#!/bin/sh\necho hi\n", plain);
+  const QString binary = make(QStringLiteral("tool"), elf, plain);
+  const QString windows = make(QStringLiteral("setup.exe"), pe, plain);
+  const QString java = make(QStringLiteral("tool.jar"), jar, plain);
+  const QString entry = make(QStringLiteral("app.Desktop"), "[Desktop Entry]\nExec=x\n", plain);
+  const QString file = QStringLiteral("file://");
 
   struct Case {
     QString address;
     bool opens;
     Reason reason;
   } cases[] = {
-      {QStringLiteral("file://") + notes, true, {}},
+      {file + notes, true, {}},
       {QStringLiteral("FILE://") + notes, true, {}},
-      {QStringLiteral("file://") + dir.path(), true, {}},
-      {QStringLiteral("file://") + dir.filePath(QStringLiteral("missing.txt")), false,
-       Reason::FileMissing},
-      {QStringLiteral("file://"), false, Reason::FileMissing},
-      {QStringLiteral("file://") + program, false, Reason::FileExecutable},
-      {QStringLiteral("file://") + entry, false, Reason::FileExecutable},
+      {QStringLiteral("file://localhost") + notes, true, {}},
+      {file + dir.path(), true, {}},
+      {file + flaggedPdf, true, {}},
+      {file + plainScript, true, {}},
+      {file + dir.filePath(QStringLiteral("missing.txt")), false, Reason::FileMissing},
+      {file, false, Reason::FileMissing},
+      {file + QStringLiteral("notes.txt"), false, Reason::FileMissing},  // relative
+      {file + script, false, Reason::FileExecutable},
+      {file + binary, false, Reason::FileExecutable},
+      {file + windows, false, Reason::FileExecutable},
+      {file + java, false, Reason::FileExecutable},
+      {file + entry, false, Reason::FileExecutable},
   };
+  const QString workingFolder = QDir::currentPath();
+  QDir::setCurrent(dir.path());  // a relative path must not find notes.txt here
   for (const auto& c : cases) {
     SCOPED_TRACE(c.address.toStdString());
     FakeOpener fake;
     ZVUrlResolutor resolutor;
     resolutor.setOpener(fake.opener());
     const auto result = resolutor.openUrl(c.address, QStringLiteral("me"));
-    EXPECT_EQ(result.ok(), c.opens);
+    EXPECT_EQ(result.ok(), c.opens) << result.error().toStdString();
     if (c.opens) {
       ASSERT_EQ(fake.opened.size(), 1);
       EXPECT_TRUE(fake.opened.front().isLocalFile());
-      EXPECT_EQ(QDir::cleanPath(fake.opened.front().toLocalFile()),
-                QDir::cleanPath(c.address.mid(7)));
+      EXPECT_TRUE(QFileInfo(fake.opened.front().toLocalFile()).isAbsolute());
+      EXPECT_TRUE(QFileInfo::exists(fake.opened.front().toLocalFile()));
     } else {
       EXPECT_EQ(result.failure().reason, c.reason);
       EXPECT_TRUE(fake.opened.isEmpty());  // no second try behind "http://"
     }
+  }
+  QDir::setCurrent(workingFolder);
+}
+
+// Each scheme's own operation opens its text as that kind of address; the dispatch alone
+// leaves text without a scheme to the fallback; no operation puts the password anywhere.
+TEST(UrlResolutorTest, EachOperationOpensItsKindAndNoneTakesThePassword) {
+  using Operation = ZVUrlResolutor::Outcome (ZVUrlResolutor::*)(const QString&, const QString&,
+                                                                const QString&) const;
+  struct Case {
+    const char* name;
+    Operation operation;
+    const char* address;
+    const char* opened;  // nullptr: nothing opens
+    Reason reason;
+  };
+  const Case cases[] = {
+      {"http", &ZVUrlResolutor::openHttp, " http://example.com ", "http://example.com", {}},
+      {"https", &ZVUrlResolutor::openHttps, "https://example.com", "https://example.com", {}},
+      {"ftp", &ZVUrlResolutor::openFtp, "ftp://example.com/pub", "ftp://me@example.com/pub", {}},
+      {"mail", &ZVUrlResolutor::openMail, "mailto:a@example.com", "mailto:a@example.com", {}},
+      {"feed", &ZVUrlResolutor::openFeed, "feed://example.com/rss", "feed://example.com/rss", {}},
+      {"telnet",
+       &ZVUrlResolutor::openTelneet,
+       "telnet://bbs.example.com",
+       "telnet://bbs.example.com",
+       {}},
+      {"http, malformed", &ZVUrlResolutor::openHttp, "http://exa mple.com", nullptr,
+       Reason::Malformed},
+      {"smart", &ZVUrlResolutor::smartOpenUrl, "https://example.com", "https://example.com", {}},
+      {"smart, bare mail",
+       &ZVUrlResolutor::smartOpenUrl,
+       "a@example.com",
+       "mailto:a@example.com",
+       {}},
+      {"smart, no scheme", &ZVUrlResolutor::smartOpenUrl, "example.com", nullptr, Reason::NoScheme},
+      {"smart, empty", &ZVUrlResolutor::smartOpenUrl, "  ", nullptr, Reason::Empty},
+      {"default",
+       &ZVUrlResolutor::openWithDefaultProtocol,
+       "example.com",
+       "http://example.com",
+       {}},
+      {"url", &ZVUrlResolutor::openUrl, "example.com/a", "http://example.com/a", {}},
+  };
+  const QString password = QStringLiteral("hunter2-secret");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeOpener fake;
+    ZVUrlResolutor resolutor;
+    resolutor.setOpener(fake.opener());
+    const auto result =
+        (resolutor.*c.operation)(QString::fromUtf8(c.address), QStringLiteral("me"), password);
+    if (c.opened) {
+      EXPECT_TRUE(result.ok()) << result.error().toStdString();
+      ASSERT_EQ(fake.opened.size(), 1);
+      EXPECT_EQ(fake.opened.front().toString(QUrl::FullyEncoded), QString::fromUtf8(c.opened));
+      EXPECT_FALSE(fake.opened.front().toString().contains(password));
+    } else {
+      ASSERT_FALSE(result.ok());
+      EXPECT_EQ(result.failure().reason, c.reason);
+      EXPECT_TRUE(fake.opened.isEmpty());
+    }
+  }
+}
+
+TEST(UrlResolutorTest, SmartUrlIsTheTextThatWouldOpenWithoutThePassword) {
+  ZVUrlResolutor resolutor;
+  const QString password = QStringLiteral("hunter2");
+  for (bool masked : {false, true}) {
+    EXPECT_EQ(resolutor.smartUrl(QStringLiteral(" ftp://example.com "), QStringLiteral("me"),
+                                 password, masked),
+              QStringLiteral("ftp://me@example.com"));
+    EXPECT_EQ(
+        resolutor.smartUrl(QStringLiteral("example.com"), QStringLiteral("me"), password, masked),
+        QStringLiteral("http://example.com"));
+    EXPECT_EQ(resolutor.smartUrl(QString(), QStringLiteral("me"), password, masked), std::nullopt);
+    EXPECT_EQ(resolutor.smartUrl(QStringLiteral("javascript:alert(1)"), {}, password, masked),
+              std::nullopt);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -199,6 +200,31 @@ TEST_F(PreferencesWindowTest, ControlsStoreAndFollowTheSettings) {
   EXPECT_EQ(defaults->integerForKey(QStringLiteral("autolocBackgroundInterval")), 120);
   EXPECT_FALSE(lock->isChecked());
   EXPECT_EQ(defaults->integerForKey(QStringLiteral("tableSortCompare")), 7);  // another pane's
+}
+
+// A flag without a registered default is stored as text; it must read back as a flag, both when
+// ticked in the window and when it comes from the settings file of an earlier launch.
+TEST_F(PreferencesWindowTest, TheLookAlikeSwitchEnablesItsCharactersFromTheSettingsFile) {
+  PreferencesWindow* w = open(2);
+  auto* exclude = find<QCheckBox>(w, "enableDisambiguator");
+  auto* chars = find<QLineEdit>(w, "noCharStringDisambiguator");
+  ASSERT_TRUE(exclude && chars);
+  EXPECT_FALSE(chars->isEnabled());
+  QTest::mouseClick(exclude, Qt::LeftButton);
+  EXPECT_TRUE(exclude->isChecked());
+  EXPECT_TRUE(chars->isEnabled());
+  defaults->synchronize();
+  TearDown();
+
+  QSettings file(dir.filePath(QStringLiteral("Quorlith.conf")), QSettings::IniFormat);
+  EXPECT_EQ(file.value(QStringLiteral("enableDisambiguator")).toString(), QStringLiteral("true"));
+  defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Quorlith.conf")));
+  launch = std::make_unique<ApplicationLaunch>(*defaults);
+  launch->run({});
+  gui::settle();
+  w = open(2);
+  EXPECT_TRUE(find<QCheckBox>(w, "enableDisambiguator")->isChecked());
+  EXPECT_TRUE(find<QLineEdit>(w, "noCharStringDisambiguator")->isEnabled());
 }
 
 TEST_F(PreferencesWindowTest, StartupDocumentChosenTestedRevealedAndCleared) {

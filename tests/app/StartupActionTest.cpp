@@ -16,6 +16,7 @@
 #include "tests/GuiDriver.h"
 #include "tests/PipeWatchdog.h"
 #include "tests/app/SavedVault.h"
+#include "vault/MyDocument.h"
 #include "vault/PasswordSheet.h"
 #include "window/VaultDocumentWindow.h"
 
@@ -174,6 +175,33 @@ TEST_F(StartupActionTest, StartupDocumentOpensAndAStaleOneIsRenewed) {
   EXPECT_EQ(resolved.value(), renamed);
   EXPECT_FALSE(stale);
   EXPECT_TRUE(delegate().StartupDocPathMessageString().isEmpty());
+}
+
+// A save replaces the file with a new one; the start-up document is still found after it has
+// then been renamed within its folder.
+TEST_F(StartupActionTest, StartupDocumentIsFoundAfterASaveARenameAndARelaunch) {
+  chooseStartupDocument(vault);
+  start({});
+  ASSERT_EQ(spy->documents().size(), 1u);
+  auto* doc = qobject_cast<MyDocument*>(spy->documents().front());
+  ASSERT_NE(doc, nullptr);
+  VaultDocumentWindow* window = spy->windowOf(doc);
+  QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
+  QTest::keyClick(window->passwordField(), Qt::Key_Return);
+  gui::settle();
+  ASSERT_TRUE(doc->isDecrypted());
+  doc->recordController().addObject(doc->recordController().newObject());
+  doc->updateChangeCount(ChangeCounting::ChangeDone);
+  ASSERT_TRUE(doc->saveDocument());
+  launch.reset();
+  gui::settle();
+
+  const QString renamed = dir.filePath(QStringLiteral("Renamed.qvlt"));
+  ASSERT_TRUE(QFile::rename(vault, renamed));
+  start({});
+  EXPECT_EQ(spy->opened, QStringList{renamed});
+  EXPECT_TRUE(alerts.isEmpty()) << alerts.join(u'|').toStdString();
+  EXPECT_EQ(defaults->stringForKey(QStringLiteral("StartupSelectedDocPath")), renamed);
 }
 
 TEST_F(StartupActionTest, StartupDocumentFailures) {

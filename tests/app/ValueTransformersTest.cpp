@@ -55,6 +55,16 @@ TEST_F(NamedTransformersTest, ForwardValues) {
       {"heightAmplifier", none, none},
       {"bool2Num", v(Value::boolean(true)), v(Value::integer(1))},
       {"bool2Num", none, v(Value::integer(0))},
+      // Text as the settings store gives it back.
+      {"bool2Num", v(Value(QStringLiteral("true"))), v(Value::integer(1))},
+      {"bool2Num", v(Value(QStringLiteral("YES"))), v(Value::integer(1))},
+      {"bool2Num", v(Value(QStringLiteral(" 007"))), v(Value::integer(1))},
+      {"bool2Num", v(Value(QStringLiteral("false"))), v(Value::integer(0))},
+      {"bool2Num", v(Value(QStringLiteral("000"))), v(Value::integer(0))},
+      {"bool2Num", v(Value(QStringLiteral(""))), v(Value::integer(0))},
+      {"ret1ifnot0", v(Value(QStringLiteral("-12 apples"))), v(Value::integer(1))},
+      {"ret1ifnot0", v(Value(QStringLiteral("none"))), v(Value::integer(0))},
+      {"valueIs3", v(Value(QStringLiteral("3"))), v(Value::integer(1))},
   };
   for (const auto& c : cases) {
     auto t = ValueTransformerRegistry::valueTransformerForName(QString::fromLatin1(c.name));

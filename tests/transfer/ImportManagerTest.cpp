@@ -35,6 +35,29 @@ class BareManager : public ZVDataImportManager {
   DictRef createNewObjectToImport() override { return Dictionary::create(); }
 };
 
+// A manager that notes each hook as it is called.
+class HookedManager : public ZVDataImportManager {
+ public:
+  using ZVDataImportManager::ZVDataImportManager;
+  QStringList calls;
+  void useKeys(QStringList keys) { setImportFieldKeyArray(std::move(keys)); }
+
+ protected:
+  DictRef createNewObjectToImport() override { return Dictionary::create(); }
+  void preImportSettings() override { calls << QStringLiteral("pre"); }
+  void willImport() override { calls << QStringLiteral("will"); }
+  void recordIsGoingToBeInserted(const DictRef& record) override {
+    calls << QStringLiteral("insert ") + record->value(QStringLiteral("k")).toString();
+  }
+  void didImport() override { calls << QStringLiteral("did"); }
+};
+
+// The base class makes no records of its own.
+class UnfinishedManager : public ZVDataImportManager {
+ public:
+  using ZVDataImportManager::ZVDataImportManager;
+};
+
 class ImportManagerTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(dir.isValid()); }
@@ -193,6 +216,62 @@ TEST_F(ImportManagerTest, TheLaterOfTwoColumnsWithOneKeyWinsEvenEmpty) {
   EXPECT_EQ(manager.DoImport(), 1);
   ASSERT_EQ(records().size(), 1u);
   EXPECT_EQ(text(records()[0], RecordKeys::name()), QString());
+}
+
+TEST_F(ImportManagerTest, HooksRunInTheirOrderAndTheFirstRowCanNameTheColumns) {
+  const QString path = write("head\nx\ny\n");
+  ArrayRef data = Array::create();
+  HookedManager hooked(data, recordFieldTable(), nullptr);
+  hooked.setDataArray(data, recordFieldTable());
+  EXPECT_EQ(hooked.fromIndexNumberToFieldKey(0), QString());
+  ASSERT_TRUE(hooked.loadDataFromFile(path, 0, 0).ok());
+  hooked.ImportSettings();
+  EXPECT_EQ(hooked.calls, QStringList{QStringLiteral("pre")});
+  hooked.calls.clear();
+  hooked.useKeys({QString(), QString(), QStringLiteral("k")});
+  EXPECT_EQ(hooked.fromIndexNumberToFieldKey(2), QStringLiteral("k"));
+  EXPECT_EQ(hooked.fromIndexNumberToFieldKey(3), QString());
+  hooked.manageDataLoadingPopUpSelected(0, 2);
+
+  // The first row as column names: skipped, and kept as the names' record.
+  hooked.setUseFirstRecordAsFieldsName(true);
+  hooked.firstRowSetFieldsNameSelected();
+  EXPECT_TRUE(hooked.doNotImportFirstRecord());
+  EXPECT_EQ(hooked.DoImport(), 2);
+  EXPECT_EQ(hooked.calls, (QStringList{QStringLiteral("will"), QStringLiteral("insert x"),
+                                       QStringLiteral("insert y"), QStringLiteral("did")}));
+  ASSERT_TRUE(hooked.firstRowToImportUsedForColumnNames());
+  EXPECT_EQ(hooked.firstRowToImportUsedForColumnNames()->value(QStringLiteral("k")).toString(),
+            QStringLiteral("head"));
+  // Only skipped: the first row is dropped.
+  hooked.setUseFirstRecordAsFieldsName(false);
+  hooked.firstRowSetFieldsNameSelected();
+  EXPECT_FALSE(hooked.doNotImportFirstRecord());
+  hooked.setDoNotImportFirstRecord(true);
+  EXPECT_EQ(hooked.DoImport(), 2);
+  EXPECT_FALSE(hooked.firstRowToImportUsedForColumnNames());
+  EXPECT_EQ(data->count(), 4);
+
+  // Another list starts the first-row choices again.
+  hooked.setUseFirstRecordAsFieldsName(true);
+  hooked.setEnableFirstRecAsNameOption(false);
+  hooked.setDataArray(Array::create(), recordFieldTable());
+  EXPECT_FALSE(hooked.doNotImportFirstRecord());
+  EXPECT_FALSE(hooked.useFirstRecordAsFieldsName());
+  EXPECT_TRUE(hooked.enableFirstRecAsNameOption());
+}
+
+TEST_F(ImportManagerTest, AllColumnsToTheFirstFieldAndTheBaseMakesNoRecords) {
+  load("a,b,c\n");
+  manager.AllImportFieldsToCreateNewColumn();
+  EXPECT_EQ(destinations(), (std::vector<qint64>{2, 2, 2}));
+  EXPECT_EQ(manager.numberOfImportedFields(), 3);
+  EXPECT_EQ(manager.importFlag(2), ZVDataImportManager::importMark());
+
+  UnfinishedManager unfinished(Array::create(), recordFieldTable(), nullptr);
+  ASSERT_TRUE(unfinished.loadDataFromFile(write("a\nb\n"), 0, 0).ok());
+  EXPECT_EQ(unfinished.DoImport(), 0);
+  EXPECT_EQ(unfinished.outsideDataArray()->count(), 0);
 }
 
 TEST_F(ImportManagerTest, ALockedOwnerTakesNothing) {

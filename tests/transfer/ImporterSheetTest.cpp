@@ -167,6 +167,73 @@ TEST_F(ImporterSheetTest, ChangingTheEncodingReadsTheFileAgainOrSaysWhyNot) {
   EXPECT_FALSE(doc->isDocumentEdited());
 }
 
+// An 8-bit file that Windows-1252 and Mac OS Roman read equally well comes in as Windows-1252,
+// and the choices let the user switch between the two.
+TEST_F(ImporterSheetTest, AnEightBitTieReadsAsWindows1252AndTheChoiceCanSwitchIt) {
+  unlock();
+  QFile file(dir.filePath(QStringLiteral("latin.csv")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("Bank,Pa\xA7\xA7w0rd\n");
+  file.close();
+  ImporterSheet* sheet = chooseFile(file.fileName());
+  ASSERT_NE(sheet, nullptr);
+  QComboBox* encoding = sheet->encodingChoice();
+  EXPECT_EQ(sheet->encodingUsed()->text(), QStringLiteral("Read as Windows-1252 (Western)"));
+  QTest::mouseClick(sheet->nextButton(), Qt::LeftButton);
+  gui::settle();
+  QTableWidget* table = sheet->mappingTable();
+  EXPECT_EQ(table->item(1, ImporterSheet::ValueColumn)->text(), QStringLiteral("Pa§§w0rd"));
+
+  choose(encoding, encoding->findData(TextEncodingCode::MacOSRoman));
+  EXPECT_EQ(table->item(1, ImporterSheet::ValueColumn)->text(), QStringLiteral("Paßßw0rd"));
+  const int windows = encoding->findData(TextEncodingCode::Windows1252);
+  ASSERT_GE(windows, 0);
+  choose(encoding, windows);
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_EQ(table->item(1, ImporterSheet::ValueColumn)->text(), QStringLiteral("Pa§§w0rd"));
+  QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+  gui::settle();
+}
+
+// The vault's import: no "all to new columns" tool and no first row kept as names; the
+// importing sheet is up while the records are made; the category menu then offers the
+// categories the file brought.
+TEST_F(ImporterSheetTest, ACategoryColumnReachesTheCategoryMenuThroughTheImportingSheet) {
+  unlock();
+  QFile file(dir.filePath(QStringLiteral("groups.csv")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("category,name\nBanks,First Bank\nShops,Corner Shop\n");
+  file.close();
+  ImporterSheet* sheet = chooseFile(file.fileName());
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_TRUE(sheet->useFirstRowAsFieldNames()->isHidden());
+  for (QAction* a : sheet->toolsButton()->menu()->actions())
+    EXPECT_NE(a->text(), QStringLiteral("Import &All to New Columns"));
+  pickTool(sheet, QStringLiteral("&Match Fields to the First Row"));
+  EXPECT_EQ(sheet->destinationPopUp(0)->currentText(), QStringLiteral("Category"));
+
+  // Notes whether the importing sheet is up when the records reach the document.
+  bool sheetUpWhileImporting = false;
+  const auto noteSheet = [&] {
+    for (auto* w : window->findChildren<QWidget*>(QStringLiteral("importingFileSheet")))
+      if (w->isVisible()) sheetUpWhileImporting = true;
+  };
+  QObject::connect(&doc->recordController(), &ArrayController::arrangedObjectsReset, window,
+                   noteSheet);
+  QObject::connect(&doc->recordController(), &ArrayController::objectInserted, window, noteSheet);
+  QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
+  gui::settle();
+  EXPECT_TRUE(sheetUpWhileImporting);
+  for (auto* w : window->findChildren<QWidget*>(QStringLiteral("importingFileSheet")))
+    EXPECT_FALSE(w->isVisible());
+  ASSERT_EQ(records().size(), 2u);
+  QStringList items;
+  for (int i = 0; i < window->categoryMenu()->count(); ++i)
+    items << window->categoryMenu()->itemText(i);
+  EXPECT_TRUE(items.contains(QStringLiteral("Banks"))) << items.join(u'|').toStdString();
+  EXPECT_TRUE(items.contains(QStringLiteral("Shops"))) << items.join(u'|').toStdString();
+}
+
 TEST_F(ImporterSheetTest, FilesThatCannotBeImportedAreReported) {
   unlock();
   QFile huge(dir.filePath(QStringLiteral("huge.csv")));

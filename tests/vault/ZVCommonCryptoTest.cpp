@@ -242,3 +242,51 @@ TEST(ZVCommonCryptoTest, RandomDataAndDigest) {
 }
 
 }  // namespace
+
+// The setters replace one value each; a key set by hand is shown but never ciphers: the next
+// operation derives the key of the password and salt again.
+TEST(ZVCommonCryptoTest, SettersReplaceOneValueAndTheKeyIsDerivedAgain) {
+  ZVCommonCrypto writer(QStringLiteral("secret"));
+  const QByteArray cipher = *writer.encrypt("payload", nullptr);
+
+  ZVCommonCrypto reader;
+  reader.setPassword(QStringLiteral("secret"));
+  reader.setSalt(writer.salt());
+  reader.setIV(writer.IV());
+  reader.setAESKey(QByteArray(32, 'k'));
+  EXPECT_EQ(reader.AESKey(), QByteArray(32, 'k'));
+  std::int32_t status = -1;
+  EXPECT_EQ(reader.decrypt(cipher, &status), QByteArray("payload"));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(reader.AESKey(), writer.AESKey());
+}
+
+TEST(ZVCommonCryptoTest, PasswordToEncryptRenewsIVSaltAndKey) {
+  ZVCommonCrypto engine(QStringLiteral("old"));
+  const QByteArray oldSalt = engine.salt();
+  const QByteArray oldIV = engine.IV();
+  engine.setPasswordToEncrypt(QStringLiteral("new"));
+  EXPECT_EQ(engine.password(), QStringLiteral("new"));
+  EXPECT_EQ(engine.salt().size(), 8);
+  EXPECT_EQ(engine.IV().size(), 16);
+  EXPECT_NE(engine.salt(), oldSalt);
+  EXPECT_NE(engine.IV(), oldIV);
+  EXPECT_EQ(engine.AESKey(),
+            ZVCommonCrypto::AESKeyForPassword(QStringLiteral("new"), engine.salt()));
+}
+
+// The key argument is ignored and the options are the caller's, rewritten to padding unless ECB.
+TEST_F(FixedEngine, KeyAndPaddingVariantsIgnoreTheKeyAndTakeTheOptions) {
+  const QByteArray wrongKey(32, 'w');
+  for (std::uint32_t given : {0u, 1u, 2u, 9u}) {
+    std::uint32_t options = given;
+    const QByteArray plain(given == 2 ? 32 : 5, 'p');
+    const auto cipher = engine.encrypt(plain, wrongKey, &options);
+    ASSERT_TRUE(cipher.has_value()) << given;
+    EXPECT_EQ(options, given == 2 ? 2u : 1u) << given;
+    EXPECT_EQ(cipher->size(), given == 2 ? 32 : 16) << given;
+    EXPECT_EQ(engine.decrypt(*cipher, wrongKey, &options), plain) << given;
+  }
+  std::uint32_t padding = ZVCommonCrypto::kPKCS7Padding;
+  EXPECT_FALSE(engine.decrypt(QByteArray(15, 'x'), wrongKey, &padding).has_value());
+}

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <functional>
 
 #include "Common/ZVLabelDrawer.h"
@@ -34,7 +35,7 @@ TEST(LabelDrawer, ShapesKeepTheirInsetsAtEveryScale) {
     const int s = int(scale);
     // Rounded rectangle: x from 1 to 98 (W - 3 wide), radius H / 2.
     const QImage rounded = render(100, 16, scale, [&](QPainter& p) {
-      ZVLabelDrawerExt::drawString(p, none, 100, 16, Qt::blue);
+      ZVLabelDrawerExt::drawString(p, none, 100, 16, Qt::blue, Qt::red);
     });
     EXPECT_EQ(alphaAt(rounded, 0, 8 * s), 0) << scale;
     EXPECT_GT(alphaAt(rounded, 50 * s, 8 * s), 250);
@@ -43,7 +44,7 @@ TEST(LabelDrawer, ShapesKeepTheirInsetsAtEveryScale) {
     EXPECT_LT(alphaAt(rounded, 1 * s, 0), 60);  // a rounded corner, not a square one
     // Band with rounded ends: from the first circle at x = 1 to the second ending at W - 2.
     const QImage band = render(100, 16, scale, [&](QPainter& p) {
-      ZVLabelDrawer::drawString(p, none, 100, 16, Qt::blue);
+      ZVLabelDrawer::drawString(p, none, 100, 16, Qt::blue, Qt::red);
     });
     EXPECT_EQ(alphaAt(band, 0, 8 * s), 0);
     EXPECT_GT(alphaAt(band, 97 * s, 8 * s), 200);
@@ -57,7 +58,8 @@ TEST(LabelDrawer, TheTitleIsDrawnInTheTextColourAndCutToTheLabel) {
   font.setPixelSize(12);
   const auto draw = [&](const QString& title, int width) {
     return render(width, 16, 1, [&](QPainter& p) {
-      ZVLabelDrawerExt::drawString(p, LabelText{title, font, Qt::red}, width, 16, Qt::blue);
+      ZVLabelDrawerExt::drawString(p, LabelText{title, font, Qt::red}, width, 16, Qt::blue,
+                                   Qt::green);
     });
   };
   EXPECT_EQ(redPixels(draw(QString(), 100)), 0);
@@ -69,6 +71,45 @@ TEST(LabelDrawer, TheTitleIsDrawnInTheTextColourAndCutToTheLabel) {
       EXPECT_FALSE(qRed(cut.pixel(x, y)) > 160 && qBlue(cut.pixel(x, y)) < 100) << x << "," << y;
   // Sizes smaller than the insets draw without faulting.
   draw(QStringLiteral("Banks"), 2);
+}
+
+// The arrows point their way, keep the title 8 points in from the left edge whatever the
+// height, and draw a title without a colour of its own in the fore colour.
+TEST(LabelDrawer, ArrowsPointTheirWayAndDrawTheTitleInTheForeColour) {
+  using Draw = void (*)(QPainter&, const LabelText&, int, int, const QColor&, const QColor&);
+  struct Case {
+    const char* name;
+    Draw draw;
+    int pointX;  // the tip at half height
+    int notchX;  // the notch at half height on the other side
+  };
+  const Case cases[] = {{"left", &ZVLabelDrawerExt::drawLeftArrowString, 2, 93},
+                        {"right", &ZVLabelDrawerExt::drawRightArrowString, 96, 5}};
+  QFont font = QApplication::font();
+  font.setPixelSize(12);
+  for (const Case& c : cases)
+    for (int height : {16, 24}) {
+      const QImage shape = render(100, height, 1, [&](QPainter& p) {
+        c.draw(p, LabelText{QString(), font, QColor()}, 100, height, Qt::blue, Qt::red);
+      });
+      const int mid = height / 2;
+      EXPECT_GT(alphaAt(shape, c.pointX, mid), 100) << c.name << height;
+      EXPECT_LT(alphaAt(shape, c.pointX, 0), 60) << c.name << height;  // a tip, not a corner
+      EXPECT_EQ(alphaAt(shape, c.notchX, mid), 0) << c.name << height;
+      EXPECT_GT(alphaAt(shape, 50, mid), 250) << c.name << height;
+
+      const QImage titled = render(100, height, 1, [&](QPainter& p) {
+        c.draw(p, LabelText{QStringLiteral("WWWW"), font, QColor()}, 100, height, Qt::blue,
+               Qt::red);
+      });
+      int leftmostRed = 100;
+      for (int y = 0; y < titled.height(); ++y)
+        for (int x = 0; x < titled.width(); ++x)
+          if (qRed(titled.pixel(x, y)) > 160 && qBlue(titled.pixel(x, y)) < 100)
+            leftmostRed = std::min(leftmostRed, x);
+      EXPECT_GE(leftmostRed, 8) << c.name << height;
+      EXPECT_LE(leftmostRed, 10) << c.name << height;
+    }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include "Common/ZVDragDropView.h"
 #include "Common/ZVTextFieldExt.h"
 #include "app/ApplicationMenus.h"
 #include "platform/AtomicFile.h"
@@ -26,7 +27,6 @@
 #include "vault/CategoryMembers.h"
 #include "vault/EmailList.h"
 #include "window/CopyNotice.h"
-#include "window/DropTargetView.h"
 #include "window/EmailListSheet.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordTableModel.h"
@@ -396,7 +396,7 @@ TEST_F(RecordEditingWindowTest, APdfPrintedToAFileIsTheOwnersAloneFromItsFirstBy
 
 TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
   const DictRef record = selected();
-  DropTargetView* area = window->detailView()->dropArea();
+  ZVDragDropViewFileUrl* area = window->detailView()->dropArea();
   const QString file = dir.filePath(QStringLiteral("a file.pdf"));
   QFile(file).open(QIODevice::WriteOnly);
   // What a drag offers, and whether the area takes it.

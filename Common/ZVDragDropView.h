@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QFrame>
+#include <QStringList>
+
+#include "Common/DropPayload.h"
+
+// The drag-and-drop part shared by the drop areas: whether a drag over the area is one it
+// takes (it is then hilited), and what it takes when dropped. Each area publishes what was
+// dropped as a property whose change signal fires on every drop, the same value again too.
+class DropTargetView : public QFrame {
+  Q_OBJECT
+  Q_PROPERTY(bool hilited READ hilited NOTIFY hilitedChanged)
+
+ public:
+  bool hilited() const { return hilited_; }
+
+ Q_SIGNALS:
+  void hilitedChanged(bool hilited);
+
+ protected:
+  DropTargetView(DropPayload::Accepts accepts, QWidget* parent);
+  // What a drop brought, already sorted by what the area takes.
+  virtual void take(const std::vector<DropPayload::Item>& items) = 0;
+  // The widget redrawn when the highlight changes.
+  virtual QWidget* highlightedView() { return this; }
+
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  std::vector<DropPayload::Item> itemsOf(const class QDropEvent* event) const;
+  void setHilited(bool hilited);
+
+  DropPayload::Accepts accepts_;
+  bool hilited_ = false;
+};
+
+// Takes files: each dropped path in turn.
+class ZVDragDropView : public DropTargetView {
+  Q_OBJECT
+  Q_PROPERTY(QString myFilePathDropped READ myFilePathDropped WRITE setMyFilePathDropped NOTIFY
+                 myFilePathDroppedChanged)
+
+ public:
+  explicit ZVDragDropView(QWidget* parent = nullptr);
+  QString myFilePathDropped() const { return filePath_; }
+  void setMyFilePathDropped(const QString& path);
+  void addLinkToFiles(const QStringList& paths);
+
+ Q_SIGNALS:
+  void myFilePathDroppedChanged(const QString& path);
+
+ protected:
+  void take(const std::vector<DropPayload::Item>& items) override;
+
+ private:
+  QString filePath_;
+};
+
+// Takes one file or, failing that, one web address; outlines itself while hilited.
+class ZVDragDropViewFileUrl : public DropTargetView {
+  Q_OBJECT
+  Q_PROPERTY(QString myFilePathDropped READ myFilePathDropped WRITE setMyFilePathDropped NOTIFY
+                 myFilePathDroppedChanged)
+  Q_PROPERTY(QString myUrlPathDropped READ myUrlPathDropped WRITE setMyUrlPathDropped NOTIFY
+                 myUrlPathDroppedChanged)
+
+ public:
+  explicit ZVDragDropViewFileUrl(QWidget* parent = nullptr);
+  QString myFilePathDropped() const { return filePath_; }
+  void setMyFilePathDropped(const QString& path);
+  QString myUrlPathDropped() const { return urlPath_; }
+  void setMyUrlPathDropped(const QString& url);
+  // The first path only.
+  void addLinkToFiles(const QStringList& paths);
+
+ Q_SIGNALS:
+  void myFilePathDroppedChanged(const QString& path);
+  void myUrlPathDroppedChanged(const QString& url);
+
+ protected:
+  void take(const std::vector<DropPayload::Item>& items) override;
+  QWidget* highlightedView() override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString filePath_;
+  QString urlPath_;
+};
+
+// Takes one web address, from a URL or from plain text.
+class ZVDragDropViewUrl : public DropTargetView {
+  Q_OBJECT
+  Q_PROPERTY(QString myUrlPathDropped READ myUrlPathDropped WRITE setMyUrlPathDropped NOTIFY
+                 myUrlPathDroppedChanged)
+
+ public:
+  explicit ZVDragDropViewUrl(QWidget* parent = nullptr);
+  QString myUrlPathDropped() const { return urlPath_; }
+  void setMyUrlPathDropped(const QString& url);
+
+ Q_SIGNALS:
+  void myUrlPathDroppedChanged(const QString& url);
+
+ protected:
+  void take(const std::vector<DropPayload::Item>& items) override;
+  QWidget* highlightedView() override;
+
+ private:
+  QString urlPath_;
+};
