@@ -163,7 +163,11 @@ QString MyDocument::whyNotRead(const VaultError& failure) {
 bool MyDocument::readFromURL(const QString& path, QString* error) {
   Result<QByteArray, FileReadError> bytes = VaultFileBytes::read(path);
   if (!bytes) {
-    if (error) *error = bytes.error();
+    // A file of the wrong start is no vault, or a damaged one: said as the reader says it.
+    if (error)
+      *error = bytes.failure().reason == FileReadError::Reason::WrongStart
+                   ? QStringLiteral("%1\n\n%2").arg(QLatin1String(kDamagedFile), bytes.error())
+                   : bytes.error();
     return false;
   }
   return readFromData(bytes.take(), fileType(), error);

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "platform/AtomicFile.h"
-#include "platform/FileBytes.h"
 #include "vault/Vault.h"
+#include "vault/VaultFileBytes.h"
 #include "vault/VaultKeys.h"
 
 int main(int argc, char** argv) {
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command != u"names") return 1;
-  Result<QByteArray> bytes = FileBytes::read(path);
+  auto bytes = VaultFileBytes::read(path);
   if (!bytes) return 2;
   if (VaultResult<void> read = vault.read(bytes.value()); !read) {
     std::fprintf(stderr, "%s\n", qPrintable(read.error()));
