@@ -17,6 +17,7 @@
 #include "Common/ZVTextFieldExt.h"
 #include "platform/MainQueue.h"
 #include "platform/SecureMemory.h"
+#include "platform/Sheet.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
@@ -204,9 +205,13 @@ void VaultDocumentWindow::buildCommands() {
       QStringLiteral("&Detail View"), QStringLiteral("toggleCollapseExpandMainView:"),
       [this] { toggleCollapseExpandMainView(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
   detail->setIcon(QIcon::fromTheme(QStringLiteral("view-split-left-right")));
+  addCommand(QStringLiteral("Hide Tool&bar"), QStringLiteral("toggleToolbarShown:"),
+             [this] { showToolbarByUser(toolbar_->isHidden()); });
   addCommand(
       QStringLiteral("&Find"), QStringLiteral("makeToolbarSearchFieldFirstResponder:"),
       [this] {
+        // The search field lives in the toolbar: a hidden one comes back first.
+        if (toolbar_->isHidden()) showToolbarByUser(true);
         if (searchField_->isVisible() && searchField_->isEnabled()) searchField_->setFocus();
       },
       QKeySequence::Find);
@@ -261,6 +266,8 @@ void VaultDocumentWindow::buildCommands() {
                DesktopViewState state = document_->vault().viewState();
                state.customTableSettings = getColumnVisibility();
                document_->vault().setViewState(state);
+               // Stored with the document, so closing must not lose it.
+               document_->updateChangeCount(ChangeCounting::ChangeDone);
              });
   addCommand(QStringLiteral("Apply Custom &Setting"),
              QStringLiteral("setCurrentToCustomTableSettings:"),
@@ -278,6 +285,8 @@ void VaultDocumentWindow::buildCommands() {
 
 void VaultDocumentWindow::addMenusTo(QMenuBar* bar) {
   auto* view = new QMenu(QStringLiteral("&View"), bar);
+  view->addAction(command(QStringLiteral("toggleToolbarShown:")));
+  view->addSeparator();
   for (const char* a : {"toggleCollapseExpandMainView:", "editContentToggle:",
                         "switchShowClearPassword:", "showPasswordsInTable:"})
     view->addAction(command(QString::fromLatin1(a)));
@@ -333,6 +342,7 @@ WindowCommands::State VaultDocumentWindow::commandState() const {
   s.hasFile = !document_->fileURL().isEmpty();
   s.recordSelected = document_->recordController().canRemove();
   s.recordsExist = !document_->myArray()->isEmpty();
+  s.recordsShown = !document_->recordController().arrangedObjects().empty();
   s.showPasswordsInTable = model_->showsSecrets();
   s.isEditable = isEditable_;
   s.showClearPassword = showClearPassword_;
@@ -344,11 +354,14 @@ WindowCommands::State VaultDocumentWindow::commandState() const {
 void VaultDocumentWindow::refreshCommands() {
   if (!document_) return;
   const WindowCommands::State state = commandState();
+  // A sheet on the window is answered first.
+  const bool underSheet = Sheet::isRunningOn(this);
   for (QAction* a : commands_) {
     const QString selector = a->property(kSelector).toString();
     const auto v = WindowCommands::validate(selector, state);
     const bool enabled =
-        v ? v->enabled : document_->validateUserInterfaceItem(UserInterfaceItem{selector, 0});
+        !underSheet &&
+        (v ? v->enabled : document_->validateUserInterfaceItem(UserInterfaceItem{selector, 0}));
     if (v && v->checked) {
       a->setCheckable(true);
       a->setChecked(*v->checked);
@@ -357,6 +370,9 @@ void VaultDocumentWindow::refreshCommands() {
   }
   searchField_->setEnabled(state.unlocked);
   categoryMenu_->setEnabled(state.unlocked);
+  if (QAction* toolbar = command(QStringLiteral("toggleToolbarShown:")))
+    toolbar->setText(toolbar_->isHidden() ? QStringLiteral("Show Tool&bar")
+                                          : QStringLiteral("Hide Tool&bar"));
 }
 
 CategoriesSheet* VaultDocumentWindow::categoriesSheet() const { return categoriesSheet_; }
@@ -569,6 +585,7 @@ void VaultDocumentWindow::tableViewSelectionDidChange() {
   const std::vector<DictRef> selected = document_->recordController().selectedObjects();
   const DictRef shown = document_->isDecrypted() && !selected.empty() ? selected.back() : nullptr;
   if (shown != detail_->record()) detail_->setRecord(shown);
+  detail_->setCategoryChangeAllowed(selected.size() <= 1);
   refreshCommands();
 }
 
@@ -785,6 +802,15 @@ void VaultDocumentWindow::setToolbarVisible(bool visible) {
   Programmatic quiet(programmatic_);
   toolbar_->setVisible(visible);
   if (visible && document_ && document_->isDecrypted()) searchField_->setFocus();
+  refreshCommands();
+}
+
+void VaultDocumentWindow::showToolbarByUser(bool visible) {
+  if (toolbar_->isHidden() != visible) return;
+  toolbar_->setVisible(visible);
+  if (document_ && document_->isDecrypted())
+    document_->updateChangeCount(ChangeCounting::ChangeDone);
+  refreshCommands();
 }
 
 std::optional<Rect> VaultDocumentWindow::splitPaneFrame(int pane) const {
