@@ -110,9 +110,12 @@ bool isTextField(const QWidget* widget) {
 // command is enabled by the state of that moment, whether or not its menu was opened since.
 class ShortcutValidation : public QObject {
  public:
+  static constexpr char kObjectName[] = "qvShortcutValidation";
+
   ShortcutValidation(QMainWindow* window, QPointer<MyDocument> document,
                      QPointer<MyAppDelegate> delegate)
       : QObject(window), window_(window), document_(document), delegate_(delegate) {
+    setObjectName(QLatin1String(kObjectName));
     qApp->installEventFilter(this);
   }
 
@@ -121,6 +124,9 @@ class ShortcutValidation : public QObject {
     if (event->type() != QEvent::ShortcutOverride) return false;
     auto* widget = qobject_cast<QWidget*>(receiver);
     if (!widget || !belongsToWindow(widget)) return false;
+    // Once per key: the event climbs from the focus widget through its parents.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus ? widget != focus : !widget->isWindow()) return false;
     for (QAction* top : window_->menuBar()->actions())
       if (QMenu* menu = top->menu()) ApplicationMenus::validate(menu, document_, delegate_);
     if (auto* vault = qobject_cast<VaultDocumentWindow*>(window_)) vault->refreshCommands();
@@ -129,8 +135,7 @@ class ShortcutValidation : public QObject {
     const auto* key = static_cast<QKeyEvent*>(event);
     for (const bool undo : {true, false}) {
       if (!key->matches(undo ? QKeySequence::Undo : QKeySequence::Redo)) continue;
-      if (isTextField(widget) && widget == QApplication::focusWidget() &&
-          !textFieldWithHistory(undo) && documentHistory(document_)) {
+      if (isTextField(widget) && !textFieldWithHistory(undo) && documentHistory(document_)) {
         event->ignore();  // left to the shortcut
         return true;
       }
@@ -215,7 +220,8 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
     QObject::connect(menu, &QMenu::aboutToShow, menu,
                      [menu, doc, app] { validate(menu, doc, app); });
   };
-  if (!window->findChild<ShortcutValidation*>(QString(), Qt::FindDirectChildrenOnly))
+  if (!window->findChild<QObject*>(QLatin1String(ShortcutValidation::kObjectName),
+                                   Qt::FindDirectChildrenOnly))
     new ShortcutValidation(window, doc, app);
 
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
