@@ -29,6 +29,10 @@ QAction* addCommand(QMenu* menu, const QString& title, const char* selector, con
   action->setProperty(kSelector, QString::fromLatin1(selector));
   action->setProperty(kAnswerer, QString::fromLatin1(answerer));
   if (!keys.isEmpty()) action->setShortcut(keys);
+  // A sheet waits for its answer, but the application's own commands (another document
+  // opened or made, quitting, help) stay at hand meanwhile; closing its window does not.
+  if (QLatin1String(answerer) == u"application" && QLatin1String(selector) != u"performClose:")
+    action->setProperty(Sheet::kUsableUnderSheet, true);
   QObject::connect(action, &QAction::triggered, action, [run = std::move(run)] { run(); });
   return action;
 }
@@ -226,13 +230,13 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
 
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
   prepare(file);
-  QAction* newDocument = addCommand(
+  addCommand(
       file, QStringLiteral("&New"), "newDocument:", "application",
       [controller] {
         if (controller) controller->newDocument();
       },
       QKeySequence::New);
-  QAction* openDocument = addCommand(
+  addCommand(
       file, QStringLiteral("&Open…"), "openDocument:", "application",
       [controller] {
         if (controller) controller->openDocument();
@@ -281,16 +285,12 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
     });
   }
   file->addSeparator();
-  QAction* quit = addCommand(
+  addCommand(
       file, QStringLiteral("&Quit"), "terminate:", "application",
       [controller] {
         if (controller) controller->reviewUnsavedDocumentsAndQuit();
       },
       QKeySequence::Quit);
-  // A sheet waits for its answer, but another document can be opened or made, or the
-  // program left, meanwhile.
-  for (QAction* a : {newDocument, openDocument, quit})
-    a->setProperty(Sheet::kUsableUnderSheet, true);
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
   prepare(edit);

@@ -97,37 +97,19 @@ class WindowKeysTest : public ::testing::Test {
   }
 
   static QMenu* menu(VaultDocumentWindow* window, const char* title) {
-    for (QAction* top : window->menuBar()->actions())
-      if (top->menu() && top->text() == QLatin1String(title)) return top->menu();
-    return nullptr;
+    return gui::menuOf(window->menuBar(), QString::fromLatin1(title));
   }
   static QAction* item(QMenu* menu, const char* selector) {
-    for (QAction* a : menu->actions())
-      if (a->property("qvSelector").toString() == QLatin1String(selector)) return a;
-    return nullptr;
+    return gui::menuItem(menu, QString::fromLatin1(selector));
   }
-  // Opens the menu as the user does, then closes it again: its commands are validated.
   static void openAndCloseMenu(VaultDocumentWindow* window, const char* title) {
-    QMenu* m = menu(window, title);
-    QMenuBar* bar = window->menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(m->menuAction()).center());
-    gui::settle();
-    EXPECT_TRUE(m->isVisible()) << title;
-    m->close();
-    gui::settle();
+    EXPECT_TRUE(gui::clickMenu(window->menuBar(), QString::fromLatin1(title))) << title;
   }
-  // Clicks the menu bar's title, then the item.
   static void chooseMenuItem(VaultDocumentWindow* window, const char* title, const char* selector) {
-    QMenu* m = menu(window, title);
-    QMenuBar* bar = window->menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(m->menuAction()).center());
-    gui::settle();
-    ASSERT_TRUE(m->isVisible()) << title;
-    QAction* a = item(m, selector);
-    ASSERT_NE(a, nullptr) << selector;
-    QTest::mouseClick(m, Qt::LeftButton, {}, m->actionGeometry(a).center());
-    MainQueue::drain();
-    gui::settle();
+    ASSERT_NE(item(menu(window, title), selector), nullptr) << selector;
+    EXPECT_TRUE(gui::clickMenu(window->menuBar(), QString::fromLatin1(title),
+                               QString::fromLatin1(selector)))
+        << title;
   }
   // The key goes where the keyboard focus is, as typing would.
   static void press(VaultDocumentWindow* window, const QKeySequence& keys) {
