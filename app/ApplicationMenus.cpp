@@ -139,7 +139,9 @@ class ShortcutValidation : public QObject {
     const auto* key = static_cast<QKeyEvent*>(event);
     for (const bool undo : {true, false}) {
       if (!key->matches(undo ? QKeySequence::Undo : QKeySequence::Redo)) continue;
-      if (isTextField(widget) && !textFieldWithHistory(undo) && documentHistory(document_)) {
+      UndoManager* history = documentHistory(document_);
+      if (isTextField(widget) && !textFieldWithHistory(undo) && history &&
+          (undo ? history->canUndo() : history->canRedo())) {
         event->ignore();  // left to the shortcut
         return true;
       }

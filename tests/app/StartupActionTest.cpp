@@ -271,6 +271,8 @@ TEST_F(FirstStartTest, OpenStaysReachableBehindTheNewVaultsPasswordSheet) {
 }
 
 TEST_F(FirstStartTest, BehindTheSheetOnlyNewOpenAndQuitAnswer) {
+  gui::snapshot(window, QStringLiteral("window-behind-password-sheet"));
+  gui::snapshot(sheet, QStringLiteral("new-vault-password-sheet"));
   ASSERT_TRUE(gui::clickMenu(window->menuBar(), QStringLiteral("&File")));
   QMenu* file = gui::menuOf(window->menuBar(), QStringLiteral("&File"));
   const struct {
@@ -307,6 +309,7 @@ TEST_F(FirstStartTest, EscapeLeavesTheSheetUpAndCloseDocumentCloses) {
   EXPECT_EQ(spy->documents().size(), 1u);
   EXPECT_TRUE(window && window->isVisible());
 
+  ASSERT_TRUE(sheet);
   QTest::mouseClick(sheet->otherButton(), Qt::LeftButton);
   MainQueue::drain();
   gui::settle();
