@@ -259,6 +259,16 @@ TEST_F(WindowKeysTest, EveryAltLetterOfTheWindowDoesOneThing) {
     ADD_FAILURE() << keys.toStdString() << " does " << count
                   << " things: " << owners.join(QStringLiteral("; ")).toStdString();
   }
+  // Inside an open menu its letters choose its items: one item per letter.
+  for (QMenu* m : window->findChildren<QMenu*>()) {
+    std::map<QString, QStringList> items;
+    for (QAction* a : m->actions())
+      if (const QKeySequence k = QKeySequence::mnemonic(a->text()); !k.isEmpty())
+        items[k.toString()] << a->text();
+    for (const auto& [keys, titles] : items)
+      EXPECT_EQ(titles.size(), 1) << m->title().toStdString() << ": " << keys.toStdString()
+                                  << " for " << titles.join(QStringLiteral("; ")).toStdString();
+  }
 }
 
 TEST_F(WindowKeysTest, WithNoRecordShownTheCopyButtonsAreOffAndLeaveTheClipboard) {
