@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -114,6 +115,7 @@ QWidget* VaultDocumentWindow::buildRecordPage() {
   table_ = new RecordTableView(&document_->recordController(),
                                MyTableDelegate::labelFontFromSettings(defaults_), split_);
   table_->setObjectName(QStringLiteral("myTableView"));
+  table_->installEventFilter(this);
   model_ = table_->recordModel();
   connect(table_, &RecordTableView::headerClicked, this, &VaultDocumentWindow::headerClicked);
   // Column widths and order are saved with the document.
@@ -725,6 +727,15 @@ void VaultDocumentWindow::sortComparisonChanged(const QString& key) {
   Programmatic quiet(programmatic_);
   const DesktopViewState& state = document_->vault().viewState();
   orderByColumnWithidentifier(state.latestOrderedColumn, state.latestOrderedColumnAscending);
+}
+
+bool VaultDocumentWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The table would copy its current cell by itself: a password shown in clear would reach
+  // the clipboard unmarked as secret, and no use counted. Fields are copied by their commands.
+  if (watched == table_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))
+    return true;
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void VaultDocumentWindow::changeEvent(QEvent* event) {

@@ -104,6 +104,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QWidget* widget() const override { return const_cast<VaultDocumentWindow*>(this); }
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;

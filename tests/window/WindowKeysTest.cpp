@@ -298,6 +298,22 @@ TEST_F(WindowKeysTest, WithNoRecordShownTheCopyButtonsAreOffAndLeaveTheClipboard
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Acme Bank"));
 }
 
+TEST_F(WindowKeysTest, CopyKeysInTheTablePutNoCellOnTheClipboard) {
+  VaultDocumentWindow* window = twentyRecords();
+  window->perform(QStringLiteral("setColumnVisibilityAll:"));
+  window->perform(QStringLiteral("showPasswordsInTable:"));
+  const char* columns[] = {"password", "name", "pin"};
+  for (const char* column : columns) {
+    SCOPED_TRACE(column);
+    window->tableView()->setFocus();
+    window->tableView()->setCurrentIndex(
+        window->tableModel()->index(3, window->tableModel()->columnOf(QLatin1String(column))));
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    press(window, QKeySequence::Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+  }
+}
+
 TEST_F(WindowKeysTest, TheDetailCategoryMenuIsOffWhileItStandsForSeveralRecords) {
   VaultDocumentWindow* window = twentyRecords();
   window->perform(QStringLiteral("editContentToggle:"));
