@@ -30,8 +30,7 @@ void ApplicationLaunch::run(const QStringList& filesToOpen) {
     // untitled document must not take the place of the file whose error was shown.
     delegate_->setDocumentIsOpening(true);
     controller_->openFiles(filesToOpen);
-  }
-  else if (delegate_->applicationShouldOpenUntitledFile())
+  } else if (delegate_->applicationShouldOpenUntitledFile())
     controller_->newDocument();
   delegate_->applicationDidFinishLaunching();
 }
