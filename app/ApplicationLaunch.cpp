@@ -25,9 +25,12 @@ ApplicationLaunch::~ApplicationLaunch() {
 
 void ApplicationLaunch::run(const QStringList& filesToOpen) {
   delegate_->applicationWillFinishLaunching();
-  if (!filesToOpen.isEmpty())
+  if (!filesToOpen.isEmpty()) {
+    // Asked for, even when refused (in use elsewhere, damaged): the start-up action's
+    // untitled document must not take the place of the file whose error was shown.
+    delegate_->setDocumentIsOpening(true);
     controller_->openFiles(filesToOpen);
-  else if (delegate_->applicationShouldOpenUntitledFile())
+  } else if (delegate_->applicationShouldOpenUntitledFile())
     controller_->newDocument();
   delegate_->applicationDidFinishLaunching();
 }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -13,6 +14,7 @@
 #include "Common/AppIdentity.h"
 #include "app/MyAppDelegate.h"
 #include "app/ZVRevertDocController.h"
+#include "platform/Sheet.h"
 #include "vault/MyDocument.h"
 #include "window/VaultDocumentWindow.h"
 
@@ -27,6 +29,10 @@ QAction* addCommand(QMenu* menu, const QString& title, const char* selector, con
   action->setProperty(kSelector, QString::fromLatin1(selector));
   action->setProperty(kAnswerer, QString::fromLatin1(answerer));
   if (!keys.isEmpty()) action->setShortcut(keys);
+  // A sheet waits for its answer, but the application's own commands (another document
+  // opened or made, quitting, help) stay at hand meanwhile; closing its window does not.
+  if (QLatin1String(answerer) == u"application" && QLatin1String(selector) != u"performClose:")
+    action->setProperty(Sheet::kUsableUnderSheet, true);
   QObject::connect(action, &QAction::triggered, action, [run = std::move(run)] { run(); });
   return action;
 }
@@ -99,6 +105,64 @@ void validateUndoCommand(QAction* action, MyDocument* document) {
   action->setEnabled(history && (undo ? history->canUndo() : history->canRedo()));
 }
 
+bool isTextField(const QWidget* widget) {
+  return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget);
+}
+
+// Validates a window's commands when a key is pressed in it (or in one of its sheets), just
+// before the key is matched against their shortcuts: a shortcut answers exactly when its
+// command is enabled by the state of that moment, whether or not its menu was opened since.
+class ShortcutValidation : public QObject {
+ public:
+  static constexpr char kObjectName[] = "qvShortcutValidation";
+
+  ShortcutValidation(QMainWindow* window, QPointer<MyDocument> document,
+                     QPointer<MyAppDelegate> delegate)
+      : QObject(window), window_(window), document_(document), delegate_(delegate) {
+    setObjectName(QLatin1String(kObjectName));
+    qApp->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* receiver, QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (!widget || !belongsToWindow(widget)) return false;
+    // Once per key: the event climbs from the focus widget through its parents.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus ? widget != focus : !widget->isWindow()) return false;
+    for (QAction* top : window_->menuBar()->actions())
+      if (QMenu* menu = top->menu()) ApplicationMenus::validate(menu, document_, delegate_);
+    if (auto* vault = qobject_cast<VaultDocumentWindow*>(window_)) vault->refreshCommands();
+    // A text field takes undo and redo for itself even with nothing of its own to undo; the
+    // Edit menu then undoes the document, so the keys do too.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    for (const bool undo : {true, false}) {
+      if (!key->matches(undo ? QKeySequence::Undo : QKeySequence::Redo)) continue;
+      UndoManager* history = documentHistory(document_);
+      if (isTextField(widget) && !textFieldWithHistory(undo) && history &&
+          (undo ? history->canUndo() : history->canRedo())) {
+        event->ignore();  // left to the shortcut
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  bool belongsToWindow(const QWidget* widget) const {
+    const QWidget* top = widget->window();
+    if (top == window_) return true;
+    // A sheet of the window.
+    return qobject_cast<const Sheet*>(top) && top->parentWidget() &&
+           top->parentWidget()->window() == window_;
+  }
+
+  QPointer<QMainWindow> window_;
+  QPointer<MyDocument> document_;
+  QPointer<MyAppDelegate> delegate_;
+};
+
 void rebuildWindowList(QMenu* menu, QAction* listStart, ZVRevertDocController* controller) {
   const QList<QAction*> all = menu->actions();
   for (qsizetype i = all.indexOf(listStart) + 1; i < all.size(); ++i) {
@@ -124,13 +188,18 @@ void rebuildWindowList(QMenu* menu, QAction* listStart, ZVRevertDocController* c
 }  // namespace
 
 void ApplicationMenus::validate(QMenu* menu, MyDocument* document, MyAppDelegate* delegate) {
+  // A menu of the menu bar belongs to the bar's window (a menu is a window of its own).
+  const bool underSheet =
+      menu->parentWidget() && Sheet::isRunningOn(menu->parentWidget()->window());
   for (QAction* action : menu->actions()) {
     const QString selector = action->property(kSelector).toString();
     if (selector.isEmpty()) continue;
     const QString answerer = action->property(kAnswerer).toString();
     if (answerer.isEmpty()) continue;  // a window's own command: the window enables it
     const UserInterfaceItem item{selector, 0};
-    if (answerer == u"history") {
+    if (underSheet && !action->property(Sheet::kUsableUnderSheet).toBool()) {
+      action->setEnabled(false);  // the sheet is answered first
+    } else if (answerer == u"history") {
       validateUndoCommand(action, document);
     } else if (answerer == u"document") {
       action->setEnabled(document && !document->isClosed() &&
@@ -157,6 +226,9 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
     QObject::connect(menu, &QMenu::aboutToShow, menu,
                      [menu, doc, app] { validate(menu, doc, app); });
   };
+  if (!window->findChild<QObject*>(QLatin1String(ShortcutValidation::kObjectName),
+                                   Qt::FindDirectChildrenOnly))
+    new ShortcutValidation(window, doc, app);
 
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
   prepare(file);

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
 
@@ -56,6 +58,38 @@ inline void snapshot(QWidget* widget, const QString& name) {
 inline void closeAllAlerts() {
   for (QMessageBox* box : visible<QMessageBox>()) box->done(0);
   settle();
+}
+
+// The menu of the menu bar with that title ("&File"), or none.
+inline QMenu* menuOf(QMenuBar* bar, const QString& title) {
+  for (QAction* top : bar->actions())
+    if (top->menu() && top->text() == title) return top->menu();
+  return nullptr;
+}
+
+// The menu's item that sends selector ("openDocument:"), or none.
+inline QAction* menuItem(QMenu* menu, const QString& selector) {
+  for (QAction* a : menu->actions())
+    if (a->property("qvSelector").toString() == selector) return a;
+  return nullptr;
+}
+
+// Clicks the menu bar's title, then, when given, the item; without one the menu is closed
+// again (opened only to have its commands validated). False when the menu did not open.
+inline bool clickMenu(QMenuBar* bar, const QString& title, const QString& selector = {}) {
+  QMenu* menu = menuOf(bar, title);
+  if (!menu) return false;
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+  settle();
+  if (!menu->isVisible()) return false;
+  if (selector.isEmpty()) {
+    menu->close();
+  } else if (QAction* item = menuItem(menu, selector)) {
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+  }
+  MainQueue::drain();
+  settle();
+  return true;
 }
 
 }  // namespace gui

@@ -13,6 +13,7 @@
 #include "vault/CurrentFormatEncryptor.h"
 #include "vault/RecordFieldTable.h"
 #include "vault/VaultFileBytes.h"
+#include "vault/WindowCommands.h"
 
 namespace {
 std::function<void()>& openingNotifier() {
@@ -225,8 +226,14 @@ int MyDocument::decryptDone() {
 }
 
 bool MyDocument::validateUserInterfaceItem(const UserInterfaceItem& item) {
-  if (item.action == u"importFromTextFile:" || item.action == u"exportToTextFile:" ||
-      item.action == u"exportAllToTextFile:")
+  if (item.action == u"exportToTextFile:") {
+    WindowCommands::State state;
+    state.unlocked = isDecrypted();
+    state.recordsExist = !myArray()->isEmpty();
+    state.recordsShown = !vault_.recordController().arrangedObjects().empty();
+    return WindowCommands::validate(item.action, state)->enabled;
+  }
+  if (item.action == u"importFromTextFile:" || item.action == u"exportAllToTextFile:")
     return isDecrypted();
   return ZVCryptoDoc::validateUserInterfaceItem(item);
 }

@@ -15,6 +15,8 @@ QLineEdit* passwordLineEdit(QWidget* parent) {
 }  // namespace
 
 PasswordSheet::PasswordSheet(Kind kind, QWidget* parent) : Sheet(parent), kind_(kind) {
+  // The first thing a newcomer sees: opening an existing vault instead must stay at hand.
+  setLeavesMenusUsable(true);
   auto* layout = new QVBoxLayout(this);
   QString heading;
   QString acceptTitle = QStringLiteral("OK");
@@ -68,4 +70,8 @@ void PasswordSheet::setShowClear(bool clear) {
   for (QLineEdit* field : {previous_, password_, retype_})
     if (field) field->setEchoMode(mode);
   if (showClear_->isChecked() != clear) showClear_->setChecked(clear);
+}
+
+void PasswordSheet::reject() {
+  if (kind_ != Kind::Mandatory) Sheet::reject();
 }

@@ -26,6 +26,11 @@ class PasswordSheet : public Sheet {
 
   void setShowClear(bool clear);
 
+ protected:
+  // Escape leaves a new document's sheet up: its answer closes the document, and closing
+  // the last window would end the program. "Close Document" says so.
+  void reject() override;
+
  private:
   Kind kind_;
   QLineEdit* previous_ = nullptr;

@@ -14,16 +14,19 @@ bool among(const QString& action, std::initializer_list<const char*> names) {
 
 std::optional<Validation> validate(const QString& action, const State& s) {
   if (action == u"lockDocument:") return Validation{s.unlocked && s.hasFile, {}};
-  if (among(action, {"toggleCollapseExpandMainView:", "importFromTextFile:", "addRow:",
-                     "makeToolbarSearchFieldFirstResponder:", "editCategoriesSheet:",
-                     "emailListSheet:", "showPasswordMaker:", "makeNameFieldFirstResponder:",
-                     "phoneListSheet:", "printDocument:", "runPageLayout:"}))
+  if (among(action,
+            {"toggleCollapseExpandMainView:", "importFromTextFile:", "addRow:",
+             "makeToolbarSearchFieldFirstResponder:", "toggleToolbarShown:", "editCategoriesSheet:",
+             "emailListSheet:", "showPasswordMaker:", "makeNameFieldFirstResponder:",
+             "phoneListSheet:", "printDocument:", "runPageLayout:"}))
     return Validation{s.unlocked, {}};
   if (among(action, {"copyEmail:", "copyPassword:", "copyPin:", "copySecurity:", "copyUrl:",
                      "copyAccount:", "copyUserID:", "openUrl:", "duplicateRow:", "deleteRow:",
                      "pushAndPull:", "copyName:", "copyNote:", "copyCategory:"}))
     return Validation{s.unlocked && s.recordSelected, {}};
-  if (action == u"exportToTextFile:") return Validation{s.unlocked && s.recordsExist, {}};
+  // Exporting what is shown needs something shown: an empty file would pass for an export.
+  if (action == u"exportToTextFile:")
+    return Validation{s.unlocked && s.recordsExist && s.recordsShown, {}};
   if (action == u"showPasswordsInTable:")
     return Validation{s.unlocked && s.recordsExist, s.showPasswordsInTable};
   if (action == u"switchShowClearPassword:") return Validation{s.unlocked, s.showClearPassword};

@@ -14,6 +14,7 @@ struct State {
   bool hasFile = false;
   bool recordSelected = false;
   bool recordsExist = false;
+  bool recordsShown = false;  // records pass the filter in force
   bool showPasswordsInTable = false;
   bool isEditable = false;
   bool showClearPassword = false;

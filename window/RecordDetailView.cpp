@@ -105,14 +105,15 @@ RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
   dropLayout->addWidget(dropHint);
   grid->addWidget(dropArea_, row++, 1);
   addField(grid, row++, QStringLiteral("&Account:"), RecordKeys::account(), 3);
-  addField(grid, row++, QStringLiteral("User &ID:"), RecordKeys::userID(), 4);
+  // The menu bar's letters (File, Edit, View, Record, Tools, Window, Help) are not taken here.
+  addField(grid, row++, QStringLiteral("User I&D:"), RecordKeys::userID(), 4);
   addField(grid, row++, QStringLiteral("&Password:"), RecordKeys::password(), 5);
   showClear_ = new QCheckBox(QStringLiteral("Show password&s"), this);
   grid->addWidget(showClear_, row++, 1);
   connect(showClear_, &QCheckBox::clicked, this, &RecordDetailView::showClearPasswordToggled);
   addField(grid, row++, QStringLiteral("P&in:"), RecordKeys::pin(), 6);
-  addField(grid, row++, QStringLiteral("Securi&ty:"), RecordKeys::security(), 7);
-  addField(grid, row, QStringLiteral("&Email:"), RecordKeys::email(), 8);
+  addField(grid, row++, QStringLiteral("Se&curity:"), RecordKeys::security(), 7);
+  addField(grid, row, QStringLiteral("E&mail:"), RecordKeys::email(), 8);
   emailPopup_ = new QToolButton(this);
   emailPopup_->setObjectName(QStringLiteral("emailPopup"));
   emailPopup_->setIcon(QIcon::fromTheme(QStringLiteral("mail-message")));
@@ -173,7 +174,7 @@ void RecordDetailView::addField(QGridLayout* grid, int row, const QString& title
   grid->addWidget(copy, row, 2);
   edit->setSecret(key == RecordKeys::password() || key == RecordKeys::pin() ||
                   key == RecordKeys::security());
-  fields_.push_back({key, edit});
+  fields_.push_back({key, edit, copy});
   connect(copy, &QToolButton::clicked, edit, [edit, copyTag] { edit->CopyInClipboard(copyTag); });
   connect(edit, &ZVTextFieldExt::textCopiedInClipboard, this,
           &RecordDetailView::textCopiedInClipboard);
@@ -190,6 +191,12 @@ QvltTextFieldExt* RecordDetailView::field(const QString& key) const {
   return nullptr;
 }
 
+QToolButton* RecordDetailView::copyButton(const QString& key) const {
+  for (const Field& f : fields_)
+    if (f.key == key) return f.copy;
+  return nullptr;
+}
+
 void RecordDetailView::setRecord(const DictRef& record) {
   record_ = record;
   filling_ = true;
@@ -201,12 +208,14 @@ void RecordDetailView::setRecord(const DictRef& record) {
                            : QString());
     f.edit->setCursorPosition(0);
     f.edit->setEnabled(bool(record));
+    f.copy->setEnabled(bool(record));
   }
   note_->setPlainText(record ? record->value(RecordKeys::note()).toString() : QString());
   note_->setEnabled(bool(record));
   filling_ = false;
   category_->setCategory(
       record ? record->value(RecordKeys::categoryPtr()).toDictionary() : DictRef(), bool(record));
+  updateCategoryPopup();
   refreshStamps();
 }
 
@@ -227,8 +236,9 @@ void RecordDetailView::insertEmailFromPopup(const QString& address) {
 }
 
 void RecordDetailView::setEditable(bool editable) {
+  editable_ = editable;
   emailPopup_->setEnabled(editable);
-  categoryPopup_->setEnabled(editable);
+  updateCategoryPopup();
   for (const Field& f : fields_) f.edit->setReadOnly(!editable);
   note_->setReadOnly(!editable);
 }
@@ -238,4 +248,13 @@ void RecordDetailView::setShowClearPassword(bool show) {
   for (const QString& key : {RecordKeys::password(), RecordKeys::pin(), RecordKeys::security()})
     if (QvltTextFieldExt* f = field(key))
       f->setEchoMode(show ? QLineEdit::Normal : QLineEdit::Password);
+}
+
+void RecordDetailView::setCategoryChangeAllowed(bool allowed) {
+  categoryChangeAllowed_ = allowed;
+  updateCategoryPopup();
+}
+
+void RecordDetailView::updateCategoryPopup() {
+  categoryPopup_->setEnabled(editable_ && categoryChangeAllowed_ && record_);
 }

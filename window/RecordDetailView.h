@@ -57,6 +57,9 @@ class RecordDetailView : public QWidget {
     categoryTitles_ = std::move(source);
   }
   QToolButton* categoryPopupButton() const { return categoryPopup_; }
+  // Whether the category menu may move the shown record: not while it stands for a
+  // selection of several records.
+  void setCategoryChangeAllowed(bool allowed);
   CategoryView* categoryView() const { return category_; }
   // Where the e-mail menu beside the e-mail field takes its addresses from.
   void setEmailAddressSource(std::function<QStringList()> source) {
@@ -69,6 +72,7 @@ class RecordDetailView : public QWidget {
   ZVDragDropViewFileUrl* dropArea() const { return dropArea_; }
 
   QvltTextFieldExt* field(const QString& key) const;
+  QToolButton* copyButton(const QString& key) const;
   QPlainTextEdit* noteView() const { return note_; }
   QCheckBox* showClearPasswordBox() const { return showClear_; }
 
@@ -85,9 +89,11 @@ class RecordDetailView : public QWidget {
   struct Field {
     QString key;
     QvltTextFieldExt* edit;
+    QToolButton* copy;
   };
   void addField(class QGridLayout* grid, int row, const QString& title, const QString& key,
                 int copyTag);
+  void updateCategoryPopup();
 
   DictRef record_;
   std::vector<Field> fields_;
@@ -103,4 +109,6 @@ class RecordDetailView : public QWidget {
   ZVDragDropViewFileUrl* dropArea_ = nullptr;
   std::function<QStringList()> emailAddresses_;
   bool filling_ = false;
+  bool editable_ = false;
+  bool categoryChangeAllowed_ = true;
 };

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +19,7 @@
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
 #include "platform/SecureMemory.h"
+#include "platform/Sheet.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
@@ -118,6 +120,7 @@ QWidget* VaultDocumentWindow::buildRecordPage() {
   table_ = new RecordTableView(&document_->recordController(),
                                MyTableDelegate::labelFontFromSettings(defaults_), split_);
   table_->setObjectName(QStringLiteral("myTableView"));
+  table_->installEventFilter(this);
   model_ = table_->recordModel();
   connect(table_, &RecordTableView::headerClicked, this, &VaultDocumentWindow::headerClicked);
   // Column widths and order are saved with the document.
@@ -209,9 +212,13 @@ void VaultDocumentWindow::buildCommands() {
       QStringLiteral("&Detail View"), QStringLiteral("toggleCollapseExpandMainView:"),
       [this] { toggleCollapseExpandMainView(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
   detail->setIcon(QIcon::fromTheme(QStringLiteral("view-split-left-right")));
+  addCommand(QStringLiteral("Hide Tool&bar"), QStringLiteral("toggleToolbarShown:"),
+             [this] { showToolbarByUser(toolbar_->isHidden()); });
   addCommand(
       QStringLiteral("&Find"), QStringLiteral("makeToolbarSearchFieldFirstResponder:"),
       [this] {
+        // The search field lives in the toolbar: a hidden one comes back first.
+        if (toolbar_->isHidden()) showToolbarByUser(true);
         if (searchField_->isVisible() && searchField_->isEnabled()) searchField_->setFocus();
       },
       QKeySequence::Find);
@@ -266,6 +273,8 @@ void VaultDocumentWindow::buildCommands() {
                DesktopViewState state = document_->vault().viewState();
                state.customTableSettings = getColumnVisibility();
                document_->vault().setViewState(state);
+               // Stored with the document, so closing must not lose it.
+               document_->updateChangeCount(ChangeCounting::ChangeDone);
              });
   addCommand(QStringLiteral("Apply Custom &Setting"),
              QStringLiteral("setCurrentToCustomTableSettings:"),
@@ -283,6 +292,8 @@ void VaultDocumentWindow::buildCommands() {
 
 void VaultDocumentWindow::addMenusTo(QMenuBar* bar) {
   auto* view = new QMenu(QStringLiteral("&View"), bar);
+  view->addAction(command(QStringLiteral("toggleToolbarShown:")));
+  view->addSeparator();
   for (const char* a : {"toggleCollapseExpandMainView:", "editContentToggle:",
                         "switchShowClearPassword:", "showPasswordsInTable:"})
     view->addAction(command(QString::fromLatin1(a)));
@@ -338,6 +349,7 @@ WindowCommands::State VaultDocumentWindow::commandState() const {
   s.hasFile = !document_->fileURL().isEmpty();
   s.recordSelected = document_->recordController().canRemove();
   s.recordsExist = !document_->myArray()->isEmpty();
+  s.recordsShown = !document_->recordController().arrangedObjects().empty();
   s.showPasswordsInTable = model_->showsSecrets();
   s.isEditable = isEditable_;
   s.showClearPassword = showClearPassword_;
@@ -349,11 +361,14 @@ WindowCommands::State VaultDocumentWindow::commandState() const {
 void VaultDocumentWindow::refreshCommands() {
   if (!document_) return;
   const WindowCommands::State state = commandState();
+  // A sheet on the window is answered first.
+  const bool underSheet = Sheet::isRunningOn(this);
   for (QAction* a : commands_) {
     const QString selector = a->property(kSelector).toString();
     const auto v = WindowCommands::validate(selector, state);
     const bool enabled =
-        v ? v->enabled : document_->validateUserInterfaceItem(UserInterfaceItem{selector, 0});
+        !underSheet &&
+        (v ? v->enabled : document_->validateUserInterfaceItem(UserInterfaceItem{selector, 0}));
     if (v && v->checked) {
       a->setCheckable(true);
       a->setChecked(*v->checked);
@@ -362,6 +377,9 @@ void VaultDocumentWindow::refreshCommands() {
   }
   searchField_->setEnabled(state.unlocked);
   categoryMenu_->setEnabled(state.unlocked);
+  if (QAction* toolbar = command(QStringLiteral("toggleToolbarShown:")))
+    toolbar->setText(toolbar_->isHidden() ? QStringLiteral("Show Tool&bar")
+                                          : QStringLiteral("Hide Tool&bar"));
 }
 
 CategoriesSheet* VaultDocumentWindow::categoriesSheet() const { return categoriesSheet_; }
@@ -581,6 +599,7 @@ void VaultDocumentWindow::tableViewSelectionDidChange() {
   const std::vector<DictRef> selected = document_->recordController().selectedObjects();
   const DictRef shown = document_->isDecrypted() && !selected.empty() ? selected.back() : nullptr;
   if (shown != detail_->record()) detail_->setRecord(shown);
+  detail_->setCategoryChangeAllowed(selected.size() <= 1);
   refreshCommands();
 }
 
@@ -722,6 +741,15 @@ void VaultDocumentWindow::sortComparisonChanged(const QString& key) {
   orderByColumnWithidentifier(state.latestOrderedColumn, state.latestOrderedColumnAscending);
 }
 
+bool VaultDocumentWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The table would copy its current cell by itself: a password shown in clear would reach
+  // the clipboard unmarked as secret, and no use counted. Fields are copied by their commands.
+  if (watched == table_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))
+    return true;
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void VaultDocumentWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !document_) return;
@@ -797,6 +825,15 @@ void VaultDocumentWindow::setToolbarVisible(bool visible) {
   Programmatic quiet(programmatic_);
   toolbar_->setVisible(visible);
   if (visible && document_ && document_->isDecrypted()) searchField_->setFocus();
+  refreshCommands();
+}
+
+void VaultDocumentWindow::showToolbarByUser(bool visible) {
+  if (toolbar_->isHidden() != visible) return;
+  toolbar_->setVisible(visible);
+  if (document_ && document_->isDecrypted())
+    document_->updateChangeCount(ChangeCounting::ChangeDone);
+  refreshCommands();
 }
 
 std::optional<Rect> VaultDocumentWindow::splitPaneFrame(int pane) const {

@@ -78,6 +78,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   // The View menu of this window, placed before the Window menu.
   void addMenusTo(QMenuBar* bar);
   WindowCommands::State commandState() const;
+  // Enables the window's commands as the document's state says, and sets their marks.
+  void refreshCommands();
 
   // Window state.
   bool isEditable() const { return isEditable_; }
@@ -104,6 +106,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void synkCategorySubMenu() override;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -121,7 +124,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void enterUnlockedLayout();
   void updateTitle();
   void submitPassword();
-  void refreshCommands();
+  // The user's showing or hiding of the toolbar: saved with the document.
+  void showToolbarByUser(bool visible);
   void editCategoriesSheet();
 
   // Adding, duplicating, deleting and copying records (VaultDocumentWindowRecords.cpp).

@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "Common/ZVBookmark.h"
@@ -18,6 +21,7 @@
 #include "tests/app/SavedVault.h"
 #include "vault/MyDocument.h"
 #include "vault/PasswordSheet.h"
+#include "window/RecordTableModel.h"
 #include "window/VaultDocumentWindow.h"
 
 namespace {
@@ -291,6 +295,151 @@ TEST_F(StartupActionTest, StartupDocumentThatIsNoVaultFileIsReportedForWhatItIs)
     launch.reset();
     gui::settle();
     finished = 0;
+  }
+}
+
+// The first start with the default action: a new untitled vault and its password sheet.
+class FirstStartTest : public StartupActionTest {
+ protected:
+  void SetUp() override {
+    StartupActionTest::SetUp();
+    start({});
+    const auto windows = gui::visible<VaultDocumentWindow>();
+    ASSERT_EQ(windows.size(), 1);
+    window = windows.first();
+    window->activateWindow();
+    MainQueue::drain();
+    gui::settle();
+    const auto sheets = gui::visible<PasswordSheet>();
+    ASSERT_EQ(sheets.size(), 1);
+    sheet = sheets.first();
+    ASSERT_EQ(sheet->kind(), PasswordSheet::Kind::Mandatory);
+    sheet->activateWindow();
+    sheet->passwordField()->setFocus();
+    gui::settle();
+  }
+  QPointer<VaultDocumentWindow> window;
+  QPointer<PasswordSheet> sheet;
+};
+
+TEST_F(FirstStartTest, OpenStaysReachableBehindTheNewVaultsPasswordSheet) {
+  const struct {
+    const char* how;
+    bool byKey;
+  } rows[] = {{"Ctrl+O in the sheet", true}, {"File > Open", false}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.how);
+    requests.clear();
+    chosen = {vault};
+    if (r.byKey) {
+      QTest::keySequence(sheet->passwordField(), QKeySequence::Open);
+      gui::settle();
+    } else {
+      ASSERT_TRUE(gui::clickMenu(window->menuBar(), QStringLiteral("&File"),
+                                 QStringLiteral("openDocument:")));
+    }
+    EXPECT_EQ(requests.size(), 1);
+    EXPECT_EQ(spy->opened, QStringList{vault});
+    EXPECT_EQ(spy->documents().size(), 2u);
+    // The new vault and its sheet wait where they were.
+    EXPECT_TRUE(sheet && sheet->isSheetRunning());
+    if (Document* opened = spy->documentForURL(vault)) opened->close();
+    spy->opened.clear();
+    gui::settle();
+  }
+}
+
+TEST_F(FirstStartTest, BehindTheSheetOnlyNewOpenAndQuitAnswer) {
+  gui::snapshot(window, QStringLiteral("window-behind-password-sheet"));
+  gui::snapshot(sheet, QStringLiteral("new-vault-password-sheet"));
+  ASSERT_TRUE(gui::clickMenu(window->menuBar(), QStringLiteral("&File")));
+  QMenu* file = gui::menuOf(window->menuBar(), QStringLiteral("&File"));
+  const struct {
+    const char* selector;
+    bool enabled;
+  } rows[] = {{"newDocument:", true},   {"openDocument:", true},  {"terminate:", true},
+              {"saveDocument:", false}, {"performClose:", false}, {"importFromTextFile:", false},
+              {"printDocument:", false}};
+  for (const auto& r : rows) {
+    QAction* a = gui::menuItem(file, QString::fromLatin1(r.selector));
+    ASSERT_NE(a, nullptr) << r.selector;
+    EXPECT_EQ(a->isEnabled(), r.enabled) << r.selector;
+  }
+  // A window command's key waits for the sheet as its menu item does.
+  window->activateWindow();
+  gui::settle();
+  QTest::keySequence(window, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+  MainQueue::drain();
+  gui::settle();
+  EXPECT_EQ(window->tableModel()->rowCount(), 0);
+  // New makes a second vault beside the first.
+  sheet->activateWindow();
+  gui::settle();
+  QTest::keySequence(sheet->passwordField(), QKeySequence::New);
+  gui::settle();
+  EXPECT_EQ(spy->untitled, 2);
+}
+
+TEST_F(FirstStartTest, EscapeLeavesTheSheetUpAndCloseDocumentCloses) {
+  QTest::keyClick(sheet->passwordField(), Qt::Key_Escape);
+  MainQueue::drain();
+  gui::settle();
+  EXPECT_TRUE(sheet && sheet->isVisible());
+  EXPECT_EQ(spy->documents().size(), 1u);
+  EXPECT_TRUE(window && window->isVisible());
+
+  ASSERT_TRUE(sheet);
+  QTest::mouseClick(sheet->otherButton(), Qt::LeftButton);
+  MainQueue::drain();
+  gui::settle();
+  EXPECT_TRUE(spy->documents().empty());
+}
+
+TEST_F(StartupActionTest, ARefusedCommandLineFileShowsItsErrorAndNoUntitledVault) {
+  QProcess holder;
+  const struct {
+    const char* what;
+    std::function<QString()> make;
+  } rows[] = {
+      {"damaged",
+       [this] {
+         const QString path = dir.filePath(QStringLiteral("Damaged.qvlt"));
+         QFile junk(path);
+         EXPECT_TRUE(junk.open(QIODevice::WriteOnly));
+         junk.write("bplist00 cut short");
+         return path;
+       }},
+      {"open in another copy of the program",
+       [&] {
+         holder.start(QStringLiteral(QV_LOCK_HOLDER), {vault, QStringLiteral("hold")});
+         EXPECT_TRUE(holder.waitForReadyRead(10000));
+         EXPECT_EQ(holder.readLine().trimmed(), "locked");
+         return vault;
+       }},
+      {"missing", [this] { return dir.filePath(QStringLiteral("Gone.qvlt")); }},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.what);
+    defaults->setInteger(QStringLiteral("StartupActionTag"), 0);
+    alerts.clear();
+    finished = 0;
+    const QString file = r.make();
+    start({file}, QStringLiteral("OK"));
+    QTest::qWait(ZVAppDelegateBase::kStartupDelayMs + 200);
+    gui::settle();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().contains(QFileInfo(file).fileName()))
+        << alerts.first().toStdString();
+    EXPECT_EQ(spy->untitled, 0);
+    EXPECT_TRUE(spy->documents().empty());
+    EXPECT_TRUE(gui::visible<VaultDocumentWindow>().isEmpty());
+    EXPECT_EQ(finished, 1);
+    if (holder.state() != QProcess::NotRunning) {
+      holder.closeWriteChannel();
+      holder.waitForFinished(10000);
+    }
+    TearDown();
+    SetUp();
   }
 }
 

@@ -63,7 +63,9 @@ TEST(WindowCommands, EnablingFollowsTheStateStepByStep) {
   State fresh;  // a new document: unlocked, no file, no records
   fresh.unlocked = true;
   State withRecords = fresh;
-  withRecords.recordsExist = true;
+  withRecords.recordsExist = withRecords.recordsShown = true;
+  State filteredOut = withRecords;  // a search that no record passes
+  filteredOut.recordsShown = false;
   State selected = withRecords;
   selected.recordSelected = true;
   State saved = selected;
@@ -78,6 +80,10 @@ TEST(WindowCommands, EnablingFollowsTheStateStepByStep) {
        withRecords,
        {"exportToTextFile:", "showPasswordsInTable:", "editContentToggle:"},
        {"copyPassword:", "deleteRow:", "lockDocument:"}},
+      {"records, none shown",
+       filteredOut,
+       {"exportAllToTextFile:", "showPasswordsInTable:", "editContentToggle:"},
+       {"exportToTextFile:"}},
       {"a record selected",
        selected,
        {"copyPassword:", "deleteRow:", "copyName:", "openUrl:"},
