@@ -832,9 +832,14 @@ void VaultDocumentWindow::changeEvent(QEvent* event) {
 
 void VaultDocumentWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  // The frame is saved with the document: a resize by the user is an edit.
-  if (!programmatic_ && isVisible() && document_ && document_->isDecrypted() &&
-      event->oldSize().isValid())
+  // The frame is saved with the document: a resize by the user is an edit. Growing to a new
+  // minimum (the filter pane came) is the layout's doing: no user makes a window smaller
+  // than its minimum.
+  const QSize old = event->oldSize();
+  const bool toMinimum = (old.width() < minimumWidth() && width() == minimumWidth()) ||
+                         (old.height() < minimumHeight() && height() == minimumHeight());
+  if (!programmatic_ && !toMinimum && isVisible() && document_ && document_->isDecrypted() &&
+      old.isValid())
     document_->updateChangeCount(ChangeCounting::ChangeDone);
 }
 

@@ -24,6 +24,7 @@
 #include "transfer/ExportWriter.h"
 #include "vault/PasswordSheet.h"
 #include "window/CategoriesSheet.h"
+#include "window/FilterInfoPane.h"
 #include "window/LockedPage.h"
 #include "window/MainSplitView.h"
 #include "window/MyTableDelegate.h"
@@ -501,6 +502,18 @@ TEST_F(DisplayTest, AtItsMinimumSizeTheDetailViewShowsEveryField) {
     if (l->text().contains(u"2023") && l->isVisibleTo(detail) && l->height() > 0) ++dates;
   EXPECT_EQ(dates, 2);
   gui::snapshot(window, QStringLiteral("document-window-minimum-size"));
+
+  // A search brings the filter pane above the table: the window makes room for it, and that
+  // is no edit of the document.
+  window->document()->updateChangeCount(ChangeCounting::ChangeCleared);
+  const int before = window->height();
+  QTest::keyClicks(window->toolbarSearchField(), QStringLiteral("a"));
+  MainQueue::drain();
+  gui::settle();
+  ASSERT_TRUE(window->filterInfoPane()->isVisible());
+  EXPECT_GT(window->height(), before);
+  EXPECT_EQ(crowded(detail).join(u'|').toStdString(), "");
+  EXPECT_FALSE(window->document()->isDocumentEdited());
 }
 
 // Frames from a file, and windows at a device scale that makes the screen small, lie on the
