@@ -13,6 +13,8 @@ struct Date {
   static Date fromDateTime(const QDateTime& dateTime);
   static Date fromUnixSeconds(double unixSeconds) { return {unixSeconds - kReferenceUnixSeconds}; }
   QDateTime toDateTime() const;
+  // The same moment in the user's time zone, for showing it.
+  QDateTime toLocalDateTime() const { return toDateTime().toLocalTime(); }
   double unixSeconds() const { return sinceReferenceDate + kReferenceUnixSeconds; }
 
   friend bool operator==(const Date&, const Date&) = default;

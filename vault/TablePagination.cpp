@@ -4,13 +4,18 @@
 #include <cmath>
 
 TablePagination TablePagination::compute(const Paper& paper, double rowHeight, double rowSpacing,
-                                         int rowCount) {
+                                         int rowCount, double tableWidth, double headerHeight) {
   TablePagination p;
   const auto printable = float(paper.height - paper.top - paper.bottom);
   p.rowStep = float(rowHeight + rowSpacing);
   p.printWidth = float(paper.width - paper.left - paper.right);
-  if (p.rowStep <= 0 || printable <= 0 || rowCount <= 0) return p;
-  const auto rowsPerPage = static_cast<long long>(printable / p.rowStep);
+  if (p.rowStep <= 0 || printable <= 0 || p.printWidth <= 0 || rowCount <= 0) return p;
+  if (std::isfinite(tableWidth) && tableWidth > p.printWidth)
+    p.scale = float(p.printWidth / tableWidth);
+  if (std::isfinite(headerHeight) && headerHeight > 0) p.headerHeight = float(headerHeight);
+  // The page's height in table units, less the titles.
+  const float rowsArea = printable / p.scale - p.headerHeight;
+  const auto rowsPerPage = rowsArea > 0 ? static_cast<long long>(rowsArea / p.rowStep) : 0;
   p.printHeight = rowsPerPage > 0 ? float(rowsPerPage) * p.rowStep : p.rowStep;
   const double tableHeight = double(rowCount) * double(p.rowStep);
   p.pageCount = int(std::ceil(tableHeight / double(p.printHeight)));
@@ -18,7 +23,8 @@ TablePagination TablePagination::compute(const Paper& paper, double rowHeight, d
 }
 
 Rect TablePagination::rectForPage(int page) const {
-  return Rect{0, double(float(page - 1) * printHeight), double(printWidth), double(printHeight)};
+  return Rect{0, double(float(page - 1) * printHeight), double(printWidth / scale),
+              double(printHeight)};
 }
 
 int TablePagination::firstRowOnPage(int page) const {

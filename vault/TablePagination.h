@@ -2,22 +2,27 @@
 
 #include "platform/Rect.h"
 
-// How the record table is cut into printed pages: whole rows per page, in points. A row
-// taller than the printable height gets a page of its own, clipped by it.
+// How the record table is cut into printed pages: the column titles atop every page, then
+// whole rows. A table wider than the paper is scaled down to the printable width, so that
+// every column reaches the page. Heights are in table units (one unit is scale points),
+// widths and the paper in points. A row taller than the page gets a page of its own, clipped.
 struct TablePagination {
   struct Paper {
     double width = 0, height = 0;
     double left = 0, top = 0, right = 0, bottom = 0;  // margins
   };
 
-  float printHeight = 0;  // a whole number of rows
-  float printWidth = 0;
+  float printHeight = 0;  // the rows of one page, a whole number of them
+  float printWidth = 0;   // the printable width in points
   float rowStep = 0;
+  float scale = 1;         // points per table unit: at most 1
+  float headerHeight = 0;  // the column titles' row
   int pageCount = 0;
 
+  // tableWidth: the shown columns' widths together; headerHeight: 0 for no titles row.
   static TablePagination compute(const Paper& paper, double rowHeight, double rowSpacing,
-                                 int rowCount);
-  // The part of the table printed on page (from 1); the table's y grows downwards.
+                                 int rowCount, double tableWidth = 0, double headerHeight = 0);
+  // The rows' part of the table printed on page (from 1); the table's y grows downwards.
   Rect rectForPage(int page) const;
   // The rows that start on page: [first, first + count).
   int firstRowOnPage(int page) const;

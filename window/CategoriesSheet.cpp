@@ -31,11 +31,11 @@ CategoriesSheet::CategoriesSheet(MyDocument* document, const QFont& labelFont, Q
   table_->horizontalHeader()->setSectionResizeMode(CategoryTableModel::Title, QHeaderView::Stretch);
   table_->horizontalHeader()->setSectionResizeMode(CategoryTableModel::Count,
                                                    QHeaderView::ResizeToContents);
-  const int rowHeight = QFontMetrics(labelFont).height() + 8;
-  table_->verticalHeader()->setDefaultSectionSize(rowHeight);
   editing_ = new MyCatEditDelegate(
       table_, [this] { synkNotesWithCategory(); }, this);
-  table_->setItemDelegate(new MyCategoryTableDelegate(labelFont, editing_, table_));
+  labels_ = new MyCategoryTableDelegate(labelFont, editing_, table_);
+  table_->setItemDelegate(labels_);
+  setLabelFont(labelFont);
 
   add_ = new QPushButton(QIcon::fromTheme(QStringLiteral("list-add")), QStringLiteral("&Add"));
   remove_ =
@@ -71,6 +71,14 @@ CategoriesSheet::CategoriesSheet(MyDocument* document, const QFont& labelFont, Q
 }
 
 QColorDialog* CategoriesSheet::colourDialog() const { return colourDialog_; }
+
+const QFont& CategoriesSheet::labelFont() const { return labels_->labelFont(); }
+
+void CategoriesSheet::setLabelFont(const QFont& font) {
+  labels_->setLabelFont(font);
+  table_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 8);
+  table_->viewport()->update();
+}
 
 void CategoriesSheet::selectionFromTable() {
   if (!document_) return;

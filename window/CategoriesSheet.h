@@ -6,6 +6,7 @@
 
 class CategoryTableModel;
 class MyCatEditDelegate;
+class MyCategoryTableDelegate;
 class MyDocument;
 class QColorDialog;
 class QPushButton;
@@ -23,6 +24,9 @@ class CategoriesSheet : public Sheet {
   CategoriesSheet(MyDocument* document, const QFont& labelFont, QWidget* parent = nullptr);
 
   QTableView* categoryTable() const { return table_; }
+  const QFont& labelFont() const;
+  // Redraws the labels in that font, the rows as tall as it needs.
+  void setLabelFont(const QFont& font);
   QPushButton* addButton() const { return add_; }
   QPushButton* removeButton() const { return remove_; }
   QPushButton* colourButton() const { return colour_; }
@@ -57,6 +61,7 @@ class CategoriesSheet : public Sheet {
   CategoryTableModel* model_ = nullptr;
   QTableView* table_ = nullptr;
   MyCatEditDelegate* editing_ = nullptr;
+  MyCategoryTableDelegate* labels_ = nullptr;
   QPushButton* add_ = nullptr;
   QPushButton* remove_ = nullptr;
   QPushButton* colour_ = nullptr;

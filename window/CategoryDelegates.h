@@ -32,6 +32,9 @@ class MyCategoryTableDelegate : public QStyledItemDelegate {
   MyCategoryTableDelegate(const QFont& labelFont, MyCatEditDelegate* editing,
                           QObject* parent = nullptr);
 
+  const QFont& labelFont() const { return labelFont_; }
+  void setLabelFont(const QFont& font) { labelFont_ = font; }
+
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override;
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,

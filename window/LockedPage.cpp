@@ -13,6 +13,7 @@ LockedPage::LockedPage(QWidget* parent) : QWidget(parent) {
   layout->addStretch(2);
   title_ = new QLabel(this);
   title_->setAlignment(Qt::AlignCenter);
+  title_->setWordWrap(true);  // a long file name never widens the page past a small screen
   QFont titleFont = title_->font();
   titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
   titleFont.setBold(true);

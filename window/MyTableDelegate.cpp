@@ -1,6 +1,5 @@
 #include "window/MyTableDelegate.h"
 
-#include <QApplication>
 #include <QFontDatabase>
 #include <QPainter>
 
@@ -9,17 +8,42 @@
 #include "window/LabelCell.h"
 #include "window/RecordTableModel.h"
 
-MyTableDelegate::MyTableDelegate(int categoryColumn, const QFont& labelFont, QObject* parent)
-    : QStyledItemDelegate(parent), categoryColumn_(categoryColumn), labelFont_(labelFont) {}
+namespace {
+const QString kFamily = QStringLiteral("tableFontFamily");
+const QString kSize = QStringLiteral("tableFontSize");
+const QString kBold = QStringLiteral("tableFontBold");
+const QString kItalic = QStringLiteral("tableFontItalic");
+}  // namespace
+
+MyTableDelegate::MyTableDelegate(int categoryColumn, const QFont& tableFont, QObject* parent)
+    : QStyledItemDelegate(parent), categoryColumn_(categoryColumn), tableFont_(tableFont) {}
 
 QFont MyTableDelegate::labelFontFromSettings(const UserDefaults& defaults) {
-  const QString family = defaults.stringForKey(QStringLiteral("tableFontFamily"));
-  double size = defaults.doubleForKey(QStringLiteral("tableFontSize"));
+  const QString family = defaults.stringForKey(kFamily);
+  double size = defaults.doubleForKey(kSize);
   if (!(size >= 6 && size <= 72)) size = 12;
-  QFont font = QApplication::font();
-  if (!family.isEmpty() && QFontDatabase::hasFamily(family)) font.setFamily(family);
+  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  // The other editions' default names a font of their desktop: here it means this desktop's.
+  // Only installed families count: fontconfig would answer any name with some other font.
+  const bool registeredDefault = family == defaults.registeredDefaults()->value(kFamily).toString();
+  if (!family.isEmpty() && !registeredDefault &&
+      QFontDatabase::families().contains(family, Qt::CaseInsensitive))
+    font.setFamily(family);
   font.setPixelSize(int(size));  // the setting's points are device-independent pixels
+  font.setBold(defaults.boolForKey(kBold));
+  font.setItalic(defaults.boolForKey(kItalic));
   return font;
+}
+
+bool MyTableDelegate::isTableFontKey(const QString& key) {
+  return key == kFamily || key == kSize || key == kBold || key == kItalic;
+}
+
+void MyTableDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                      const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  option->font = tableFont_;
+  option->fontMetrics = QFontMetrics(tableFont_);
 }
 
 void MyTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -32,7 +56,7 @@ void MyTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   initStyleOption(&background, index);
   background.text.clear();
   paintLabelCell(*painter, background,
-                 LabelText{index.data(Qt::DisplayRole).toString(), labelFont_,
+                 LabelText{index.data(Qt::DisplayRole).toString(), tableFont_,
                            index.data(RecordTableModel::CategoryTextColorRole).value<QColor>()},
                  index.data(RecordTableModel::CategoryBackColorRole).value<QColor>());
 }

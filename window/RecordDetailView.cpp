@@ -30,7 +30,8 @@ QColor toQColor(const Value& dict) {
 }
 
 QString dateText(const Value& v) {
-  return v.isDate() ? QLocale().toString(v.toDate().toDateTime(), QLocale::LongFormat) : QString();
+  return v.isDate() ? QLocale().toString(v.toDate().toLocalDateTime(), QLocale::LongFormat)
+                    : QString();
 }
 }  // namespace
 

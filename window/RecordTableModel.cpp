@@ -107,7 +107,7 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     case CreatedDate:
     case ModificationDate:
       if (!value.isDate()) return {};
-      return QLocale().toString(value.toDate().toDateTime(), QLocale::ShortFormat);
+      return QLocale().toString(value.toDate().toLocalDateTime(), QLocale::ShortFormat);
     case UsageCount:
       return value.isNumber() ? QVariant(value.toInteger()) : QVariant();
     default:

@@ -6,10 +6,12 @@
 #include "window/MyTableDelegate.h"
 #include "window/RecordTableModel.h"
 
-RecordTableView::RecordTableView(ArrayController* records, const QFont& labelFont, QWidget* parent)
-    : QTableView(parent), model_(new RecordTableModel(records, this)) {
+RecordTableView::RecordTableView(ArrayController* records, const QFont& tableFont, QWidget* parent)
+    : QTableView(parent),
+      model_(new RecordTableModel(records, this)),
+      delegate_(new MyTableDelegate(RecordTableModel::kCategoryColumn, tableFont, this)) {
   setModel(model_);
-  setItemDelegate(new MyTableDelegate(RecordTableModel::kCategoryColumn, labelFont, this));
+  setItemDelegate(delegate_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -20,7 +22,7 @@ RecordTableView::RecordTableView(ArrayController* records, const QFont& labelFon
   verticalHeader()->hide();
   // Rows all of one height, so the view never measures rows (fast with many records).
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+  setTableFont(tableFont);
   QHeaderView* header = horizontalHeader();
   header->setSectionsMovable(true);
   header->setSectionsClickable(true);
@@ -46,6 +48,15 @@ RecordTableView::RecordTableView(ArrayController* records, const QFont& labelFon
   connect(header, &QHeaderView::sectionMoved, this, [this] {
     if (!settingLayout_) Q_EMIT columnsChangedByUser();
   });
+}
+
+const QFont& RecordTableView::tableFont() const { return delegate_->tableFont(); }
+
+void RecordTableView::setTableFont(const QFont& font) {
+  delegate_->setTableFont(font);
+  // The label keeps a point clear of the cell's edges and its text 2 more of its own.
+  verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 6);
+  viewport()->update();
 }
 
 RecordColumns::ColumnLayout RecordTableView::columnLayout() const {

@@ -6,6 +6,7 @@
 #include "vault/RecordColumns.h"
 
 class ArrayController;
+class MyTableDelegate;
 class RecordTableModel;
 
 // The record table: one row per arranged record, the category column drawn as labels. Its
@@ -15,9 +16,13 @@ class RecordTableView : public QTableView {
   Q_OBJECT
 
  public:
-  RecordTableView(ArrayController* records, const QFont& labelFont, QWidget* parent = nullptr);
+  // tableFont: the rows' text and the category labels.
+  RecordTableView(ArrayController* records, const QFont& tableFont, QWidget* parent = nullptr);
 
   RecordTableModel* recordModel() const { return model_; }
+  const QFont& tableFont() const;
+  // Redraws the rows in that font, every row as tall as the font needs.
+  void setTableFont(const QFont& font);
 
   // The columns in display order, hidden ones with the width they come back at.
   RecordColumns::ColumnLayout columnLayout() const;
@@ -32,6 +37,7 @@ class RecordTableView : public QTableView {
 
  private:
   RecordTableModel* model_;
+  MyTableDelegate* delegate_;
   // Widths by column: a hidden header section reports 0.
   std::array<double, 12> widths_{};
   bool settingLayout_ = false;

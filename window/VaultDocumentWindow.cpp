@@ -13,7 +13,9 @@
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "Common/ZVTextFieldExt.h"
 #include "platform/MainQueue.h"
@@ -37,7 +39,8 @@
 namespace {
 constexpr int kRecordPage = 0;
 constexpr int kLockedPage = 1;
-constexpr int kUnlockedMinimumHeight = 300;
+constexpr int kNewWindowWidth = 1000;
+constexpr int kNewWindowHeight = 600;
 constexpr char kSelector[] = "qvSelector";
 
 // Marks a stretch of work as the program's own.
@@ -55,6 +58,16 @@ class Programmatic {
 bool sane(const Rect& r) {
   const auto ok = [](double v) { return std::isfinite(v) && std::fabs(v) < 1.0e6; };
   return ok(r.x) && ok(r.y) && ok(r.width) && ok(r.height);
+}
+
+// The window moved and cut to lie inside area, where its frame leaves room for it.
+QRect fitted(QRect r, const QRect& area) {
+  if (area.isEmpty()) return r;
+  r.setWidth(std::min(r.width(), area.width()));
+  r.setHeight(std::min(r.height(), area.height()));
+  r.moveLeft(std::clamp(r.left(), area.left(), area.right() - r.width() + 1));
+  r.moveTop(std::clamp(r.top(), area.top(), area.bottom() - r.height() + 1));
+  return r;
 }
 }  // namespace
 
@@ -429,12 +442,14 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
   split_->applyLimits();
   locked_ = document_->isEncrypted();
   if (locked_) {
-    enterLockedLayout();
+    enterLockedLayout(true);
   } else {
     document_->setDocumentCreationDate(Date::now());
-    setMinimumSize(rules.minHSizeLeft + rules.minHSizeRight + int(split_->dividerThickness()),
-                   kUnlockedMinimumHeight);
-    resize(1000, kLockedHeight + 140);
+    setUnlockedMinimumSize();
+    resize(QSize(kNewWindowWidth, kNewWindowHeight)
+               .expandedTo(minimumSize())
+               .boundedTo(clientArea().size().expandedTo(minimumSize())));
+    noteUnframedPlace();
     toolbar_->setVisible(true);
     ZVColoredCategoryArrayController& categories = document_->categoryController();
     if (!categories.canRemove()) {
@@ -448,6 +463,7 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
   }
   connect(&defaults_, &UserDefaults::valueChanged, this,
           &VaultDocumentWindow::sortComparisonChanged);
+  connect(&defaults_, &UserDefaults::valueChanged, this, &VaultDocumentWindow::tableFontChanged);
   updateLayout();
   updateTitle();
   document_->updateChangeCount(ChangeCounting::ChangeCleared);
@@ -461,7 +477,7 @@ void VaultDocumentWindow::updateLayout() {
   if (locked != locked_) {
     locked_ = locked;
     if (locked)
-      enterLockedLayout();
+      enterLockedLayout(false);
     else
       enterUnlockedLayout();
   }
@@ -470,7 +486,66 @@ void VaultDocumentWindow::updateLayout() {
   refreshCommands();
 }
 
-void VaultDocumentWindow::enterLockedLayout() {
+QRect VaultDocumentWindow::clientArea() const {
+  const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!s) return {};
+  // The frame is known once the window is on screen; before that only the screen counts.
+  const QRect outer = frameGeometry(), inner = geometry();
+  const QMargins frame(
+      std::max(0, inner.left() - outer.left()), std::max(0, inner.top() - outer.top()),
+      std::max(0, outer.right() - inner.right()), std::max(0, outer.bottom() - inner.bottom()));
+  return s->availableGeometry().marginsRemoved(frame);
+}
+
+void VaultDocumentWindow::setUnlockedMinimumSize() {
+  const ZVVSplitViewDelegate& rules = split_->rules();
+  // The height is left to the layout: as much as lets every field of the detail view show,
+  // following the filter pane as it comes and goes.
+  setMinimumSize(rules.minHSizeLeft + rules.minHSizeRight + int(split_->dividerThickness()), 0);
+  layout()->invalidate();
+  layout()->activate();
+  // On a screen smaller than that the screen wins: the whole window, title bar included,
+  // stays reachable.
+  const QRect area = clientArea();
+  if (area.isEmpty()) return;
+  if (minimumWidth() > area.width()) setMinimumWidth(area.width());
+  if (minimumHeight() > area.height()) setMinimumHeight(area.height());
+}
+
+void VaultDocumentWindow::fitLockedSize(bool centre) {
+  // Fixed at the locked size, or the screen's when that is smaller; shrunk keeping its left
+  // and top edges, or centred when the window first opens.
+  const QRect area = clientArea();
+  QSize size(kLockedWidth, kLockedHeight);
+  if (!area.isEmpty()) size = size.boundedTo(area.size());
+  setMinimumSize(size);
+  setMaximumSize(size);
+  QRect next(geometry().topLeft(), size);
+  if (centre && !area.isEmpty()) next.moveCenter(area.center());
+  setGeometry(fitted(next, area));
+  noteUnframedPlace();
+}
+
+void VaultDocumentWindow::noteUnframedPlace() {
+  if (isVisible())
+    unframedPlace_.reset();
+  else
+    unframedPlace_ = geometry();
+}
+
+void VaultDocumentWindow::fitOnScreen() {
+  Programmatic quiet(programmatic_);
+  if (locked_) {
+    fitLockedSize(false);
+    return;
+  }
+  setUnlockedMinimumSize();
+  QRect wanted = geometry();
+  wanted.setSize(wanted.size().expandedTo(minimumSize()));
+  setGeometry(fitted(wanted, clientArea()));
+}
+
+void VaultDocumentWindow::enterLockedLayout(bool centre) {
   Programmatic quiet(programmatic_);
   // What was copied from the records leaves the clipboard with them.
   Pasteboard::withdrawSecrets(this);
@@ -479,14 +554,7 @@ void VaultDocumentWindow::enterLockedLayout() {
   detail_->setRecord(nullptr);
   secure_line_edit::clear(passwordField_);
   pages_->setCurrentIndex(kLockedPage);
-  // Shrunk to the locked size keeping its top edge, then fixed at that size and centred.
-  const QRect old = geometry();
-  setMinimumSize(kLockedWidth, kLockedHeight);
-  setMaximumSize(kLockedWidth, kLockedHeight);
-  QRect next(old.x(), old.y(), kLockedWidth, kLockedHeight);
-  if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
-    next.moveCenter(s->availableGeometry().center());
-  setGeometry(next);
+  fitLockedSize(centre);
   if (isVisible()) {
     raise();
     activateWindow();
@@ -496,10 +564,8 @@ void VaultDocumentWindow::enterLockedLayout() {
 
 void VaultDocumentWindow::enterUnlockedLayout() {
   Programmatic quiet(programmatic_);
-  const ZVVSplitViewDelegate& rules = split_->rules();
-  setMinimumSize(rules.minHSizeLeft + rules.minHSizeRight + int(split_->dividerThickness()),
-                 kUnlockedMinimumHeight);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  setUnlockedMinimumSize();
   secure_line_edit::clear(passwordField_);
   pages_->setCurrentIndex(kRecordPage);
   search_->synkCategorySubMenu();
@@ -527,6 +593,8 @@ void VaultDocumentWindow::restoreSplitPanes(const Rect& left, const Rect& right)
   const double W = split_->width(), t = split_->dividerThickness();
   if (right.width <= 0) {
     split_->setPanes(ZVVSplitViewDelegate::collapseRightView(W, t));
+    // The file keeps no width for a collapsed pane: it opens as a new document's does.
+    bufferedDetailViewLength_ = 0;
     return;
   }
   split_->setPanes(split_->rules().expandRightView(right.width, W, W, t).first);
@@ -640,16 +708,25 @@ void VaultDocumentWindow::increaseUsageOfRow() {
 
 void VaultDocumentWindow::splitViewDidResizeSubviews() {
   detailViewCollapsed_ = split_->isRightCollapsed();
-  // A collapsed pane keeps the width it is to come back at.
-  if (!detailViewCollapsed_) bufferedDetailViewLength_ = split_->panes().right;
+  // A collapsed pane keeps the width it is to come back at, and the split view's width then,
+  // however it was collapsed (the command, the divider or a file).
+  if (!detailViewCollapsed_) {
+    bufferedDetailViewLength_ = split_->panes().right;
+    bufferedMainSplitViewWidth_ = split_->width();
+  }
 }
 
 void VaultDocumentWindow::toggleCollapseExpandMainView() {
   Programmatic quiet(programmatic_);
   const double W = split_->width(), t = split_->dividerThickness();
   if (split_->isRightCollapsed()) {
-    const auto [panes, used] = split_->rules().expandRightView(bufferedDetailViewLength_,
-                                                               bufferedMainSplitViewWidth_, W, t);
+    const ZVVSplitViewDelegate& rules = split_->rules();
+    ZVVSplitViewDelegate::Panes panes = rules.expandToMinRightView(W, t);
+    double used = panes.right;
+    // With no width remembered, the pane opens at its minimum, as in a new document.
+    if (bufferedDetailViewLength_ > 0 && bufferedMainSplitViewWidth_ > 0)
+      std::tie(panes, used) =
+          rules.expandRightView(bufferedDetailViewLength_, bufferedMainSplitViewWidth_, W, t);
     split_->setPanes(panes);
     bufferedDetailViewLength_ = used;
   } else {
@@ -750,6 +827,31 @@ bool VaultDocumentWindow::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+void VaultDocumentWindow::tableFontChanged(const QString& key) {
+  if (!MyTableDelegate::isTableFontKey(key)) return;
+  const QFont font = MyTableDelegate::labelFontFromSettings(defaults_);
+  table_->setTableFont(font);
+  if (categoriesSheet_) categoriesSheet_->setLabelFont(font);
+}
+
+void VaultDocumentWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The frame the desktop puts around the window is known once it is shown, or soon after:
+  // a place chosen here before then is chosen again with it. One set by others is theirs.
+  if (!unframedPlace_ || geometry() != *unframedPlace_) {
+    unframedPlace_.reset();
+    return;
+  }
+  fitOnScreen();
+  unframedPlace_ = geometry();
+  QPointer<VaultDocumentWindow> self(this);
+  MainQueue::defer([self] {
+    if (!self || !self->unframedPlace_) return;
+    if (self->geometry() == *self->unframedPlace_) self->fitOnScreen();
+    self->unframedPlace_.reset();
+  });
+}
+
 void VaultDocumentWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !document_) return;
@@ -770,9 +872,14 @@ void VaultDocumentWindow::changeEvent(QEvent* event) {
 
 void VaultDocumentWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  // The frame is saved with the document: a resize by the user is an edit.
-  if (!programmatic_ && isVisible() && document_ && document_->isDecrypted() &&
-      event->oldSize().isValid())
+  // The frame is saved with the document: a resize by the user is an edit. Growing to a new
+  // minimum (the filter pane came) is the layout's doing: no user makes a window smaller
+  // than its minimum.
+  const QSize old = event->oldSize();
+  const bool toMinimum = (old.width() < minimumWidth() && width() == minimumWidth()) ||
+                         (old.height() < minimumHeight() && height() == minimumHeight());
+  if (!programmatic_ && !toMinimum && isVisible() && document_ && document_->isDecrypted() &&
+      old.isValid())
     document_->updateChangeCount(ChangeCounting::ChangeDone);
 }
 
@@ -804,18 +911,9 @@ void VaultDocumentWindow::setFrame(const Rect& frame, bool display) {
   const int screenHeight = screen() ? screen()->geometry().height() : 0;
   QRect wanted(int(frame.x), int(screenHeight - frame.y - frame.height), int(frame.width),
                int(frame.height));
-  if (const QScreen* s = screen()) {
-    const QRect visible = s->availableGeometry();
-    wanted.setWidth(
-        std::clamp(wanted.width(), minimumWidth(), std::max(minimumWidth(), visible.width())));
-    wanted.setHeight(
-        std::clamp(wanted.height(), minimumHeight(), std::max(minimumHeight(), visible.height())));
-    wanted.moveLeft(std::clamp(wanted.left(), visible.left(),
-                               std::max(visible.left(), visible.right() - wanted.width() + 1)));
-    wanted.moveTop(std::clamp(wanted.top(), visible.top(),
-                              std::max(visible.top(), visible.bottom() - wanted.height() + 1)));
-  }
-  setGeometry(wanted);
+  wanted.setSize(wanted.size().expandedTo(minimumSize()).boundedTo(maximumSize()));
+  setGeometry(fitted(wanted, clientArea()));
+  noteUnframedPlace();
   if (display) update();
 }
 

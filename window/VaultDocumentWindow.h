@@ -109,6 +109,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -120,7 +121,16 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
                       const QKeySequence& keys = {});
   void windowControllerDidLoadNib();
   void updateLayout();
-  void enterLockedLayout();
+  // centre: the window first opens; a lock keeps its top edge.
+  void enterLockedLayout(bool centre);
+  // Where the window may lie: the screen less its panels and the window's frame.
+  QRect clientArea() const;
+  void setUnlockedMinimumSize();
+  void fitLockedSize(bool centre);
+  // Keeps the whole window, frame included, on its screen.
+  void fitOnScreen();
+  // Remembers a place chosen before the window is shown, to be fitted again with its frame.
+  void noteUnframedPlace();
   void enterUnlockedLayout();
   void updateTitle();
   void submitPassword();
@@ -172,6 +182,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void applyPreset(RecordColumns::Preset preset);
   RecordColumns::Comparison comparison() const;
   void sortComparisonChanged(const QString& key);
+  // The table font settings changed: the table and the categories sheet follow at once.
+  void tableFontChanged(const QString& key);
   // The stored panes of a file, applied after the window has its frame.
   void restoreSplitPanes(const Rect& left, const Rect& right);
 
@@ -196,6 +208,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   EmailList* emails_ = nullptr;
   std::vector<DictRef> categoryPopupItems_;
   std::shared_ptr<QPrinter> printer_;
+  std::optional<QRect> unframedPlace_;
 
   bool isEditable_ = false;
   bool showClearPassword_ = false;
