@@ -187,13 +187,15 @@ void VaultDocumentWindow::buildToolbar() {
   searchField_->setObjectName(QStringLiteral("toolbarSearchField"));
   searchField_->setPlaceholderText(QStringLiteral("Search"));
   searchField_->setClearButtonEnabled(true);
-  searchField_->setFixedWidth(220);
+  // With the category menu, it fits beside the buttons in a window of 800 pixels, so neither
+  // goes to the toolbar's overflow menu.
+  searchField_->setFixedWidth(180);
   searchField_->addAction(QIcon::fromTheme(QStringLiteral("edit-find")),
                           QLineEdit::LeadingPosition);
   categoryMenu_ = new QComboBox(toolbar_);
   categoryMenu_->setObjectName(QStringLiteral("myActionPopup"));
   categoryMenu_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  categoryMenu_->setMaximumWidth(240);  // a long title is elided, not the search field pushed
+  categoryMenu_->setMaximumWidth(200);  // a long title is elided, not the search field pushed
   categoryMenu_->setToolTip(QStringLiteral("Show the records of one category"));
   toolbar_->addWidget(spacer);
   toolbar_->addWidget(categoryMenu_);
