@@ -37,6 +37,8 @@ MyDocument::MyDocument(QObject* parent)
     : ZVCryptoDoc(parent), keysForImport_(recordFieldTable()), keysForExport_(recordFieldTable()) {
   vault_.recordController().myDoc = this;
   vault_.categoryController().myDoc = this;
+  // Saved under another name, the document's file is one it wrote.
+  connect(this, &Document::fileURLChanged, this, [this] { fileUnread_ = false; });
   if (const auto& notify = openingNotifier()) notify();
 }
 
@@ -54,8 +56,17 @@ void MyDocument::setWindow(VaultWindow* window) {
 QWidget* MyDocument::windowForSheet() const { return myWindow(); }
 
 QString MyDocument::autosavingFileType() const {
-  if (isEncrypted() || plainPassword().isEmpty()) return {};
+  if (isEncrypted() || plainPassword().isEmpty() || fileUnread_) return {};
   return fileType();
+}
+
+bool MyDocument::mayWriteOverFile(QString* why) const {
+  if (!fileUnread_) return true;
+  if (why)
+    *why = QStringLiteral(
+        "The file no longer holds what this document read from it, and reverting could not read "
+        "what it holds now: saving would replace it. Save the document under another name.");
+  return false;
 }
 
 void MyDocument::updateChangeCount(int changeKind) {
@@ -155,10 +166,17 @@ bool MyDocument::readFromURL(const QString& path, QString* error) {
 bool MyDocument::revertToContentsOfURL(const QString& path, const QString&, QString* error) {
   QString reason;
   if (!readFromURL(path, &reason)) {
+    // The document keeps what it showed, but its file now holds something it did not read.
+    fileUnread_ = true;
     if (error)
       *error = reason.isEmpty() ? QStringLiteral("It was made by a newer release.") : reason;
     return false;
   }
+  fileUnread_ = false;
+  // The discarded state goes as at a lock: its history, whose steps hold its records and
+  // would bring them back into the reverted file's, and the password it was unlocked with.
+  undoManager()->removeAllActions();
+  setPlainPassword(QString());
   DesktopViewState state = vault_.viewState();
   state.toolbarVisible = window_ && window_->isToolbarVisible();
   vault_.setViewState(state);

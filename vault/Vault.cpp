@@ -60,7 +60,8 @@ VaultResult<void> Vault::read(const QByteArray& bytes) {
   file_ = file.take();
   frameStored_ = file_.desktop.has_value();
   viewState_ = file_.desktop.value_or(newDocumentViewState());
-  releaseContents();
+  // Reading over unlocked contents (a revert) lets them go as a lock does.
+  releaseAndWipeContents();
   return {};
 }
 
@@ -144,6 +145,11 @@ VaultResult<void> Vault::lock(const QString& password, const DesktopViewState& d
   file_.desktop = desktop;
   viewState_ = desktop;  // the next unlock comes back as the window was
   frameStored_ = true;
+  releaseAndWipeContents();
+  return {};
+}
+
+void Vault::releaseAndWipeContents() {
   // The entries themselves: releasing may empty the shared lists in place.
   std::vector<Value> released;
   for (const ArrayRef& list : {records(), categories(), emails_})
@@ -151,7 +157,6 @@ VaultResult<void> Vault::lock(const QString& password, const DesktopViewState& d
   releaseContents();
   // Nothing shows the plaintext any more: its characters are wiped before they are freed.
   wipeStrings(released);
-  return {};
 }
 
 void Vault::releaseContents() {
