@@ -146,6 +146,23 @@ TEST(DamagedVersionTest, AFileWhoseVersionContradictsItsPiecesOpensNothingAndSta
     controller.closeAllDocuments();
     gui::settle();
   }
+
+  // As the user sees it: the sentence first, why after it.
+  ZVRevertDocController shown;
+  QStringList texts;
+  QObject guard;
+  QTimer::singleShot(0, &guard, [&] {
+    if (QMessageBox* box = gui::onlyAlert()) {
+      gui::snapshot(box, QStringLiteral("damaged-version-alert"));
+      texts << box->text() << box->informativeText();
+    }
+    gui::pressAlertButton(QStringLiteral("OK"));
+  });
+  shown.openFiles({path});
+  ASSERT_EQ(texts.size(), 2);
+  EXPECT_EQ(texts[0], u"The document “Bank.qvlt” could not be opened.");
+  EXPECT_TRUE(texts[1].startsWith(u"The file is damaged or is not a vault.\n\nIts version"))
+      << texts[1].toStdString();
 }
 
 }  // namespace
