@@ -107,6 +107,8 @@ QString kindOf(const Value& v) {
       return QStringLiteral("a list");
     case Value::Type::Dictionary:
       return QStringLiteral("a dictionary");
+    case Value::Type::Rect:
+      return QStringLiteral("a rectangle");
     default:
       return QStringLiteral("no value");
   }
