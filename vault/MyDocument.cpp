@@ -191,20 +191,32 @@ int MyDocument::Decript() {
   if (unlocked) return 0;
   lastUnlockFailure_ = unlocked.failure();
   const VaultError& failure = unlocked.failure();
-  if (failure.reason == VaultError::Reason::DamagedDocument) return kDamagedDocument;
+  if (failure.reason == VaultError::Reason::DamagedDocument ||
+      failure.reason == VaultError::Reason::DamagedEntries)
+    return kDamagedDocument;
   return failure.status != 0 ? failure.status : 1;
 }
 
 void MyDocument::showUnlockFailure(int code) {
-  if (!lastUnlockFailure_ || lastUnlockFailure_->reason != VaultError::Reason::DamagedDocument) {
+  const VaultError::Reason reason =
+      lastUnlockFailure_ ? lastUnlockFailure_->reason : VaultError::Reason::WrongPassword;
+  if (reason != VaultError::Reason::DamagedDocument &&
+      reason != VaultError::Reason::DamagedEntries) {
     ZVCryptoDoc::showUnlockFailure(code);
     return;
   }
+  // An older document has no check string: its password is known right only once it opens.
+  const QString lead = reason == VaultError::Reason::DamagedDocument
+                           ? QStringLiteral(
+                                 "The password is right, but part of the document "
+                                 "cannot be read.")
+                           : QStringLiteral(
+                                 "Part of the document cannot be read, whatever the "
+                                 "password.");
   showAlert(QStringLiteral("The document is damaged"),
-            QStringLiteral("The password is right, but part of the document cannot be read. "
-                           "The file may have been changed or cut short; open a copy of it if "
-                           "you have one.\n\n%1")
-                .arg(lastUnlockFailure_->message),
+            QStringLiteral("%1 The file may have been changed or cut short; open a copy of it if "
+                           "you have one.\n\n%2")
+                .arg(lead, lastUnlockFailure_->message),
             {QStringLiteral("OK")}, {});
 }
 

@@ -97,6 +97,11 @@ VaultResult<void> Vault::unlockLegacy(const QString& password, VaultFormat::Path
   if (const std::int32_t code =
           rebuilder.rebuild(path, file_.legacy.records, file_.legacy.categories)) {
     install({});
+    if (code == LegacyRebuilder::kNotStoredAsCipherText)
+      return VaultError{VaultError::Reason::DamagedEntries,
+                        QStringLiteral("A record or category of the document is not stored as "
+                                       "its format stores them."),
+                        0};
     // Blowfish has no check string: a field that will not decrypt is the password's fault.
     return VaultError::wrongPassword(code);
   }
