@@ -15,6 +15,15 @@ double& delaySeconds() {
   return seconds;
 }
 
+bool sameFile(const QString& a, const QString& b) {
+  const auto resolved = [](const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+  };
+  return resolved(a) == resolved(b);
+}
+
 }  // namespace
 
 Document::Document(QObject* parent) : QObject(parent) {
@@ -78,6 +87,10 @@ std::optional<QByteArrayList> Document::piecesOfType(const QString& typeName, QS
 
 bool Document::saveToURL(const QString& path, QString* error) {
   QString why;
+  if (!fileURL_.isEmpty() && sameFile(path, fileURL_) && !mayWriteOverFile(&why)) {
+    if (error) *error = why;
+    return false;
+  }
   const std::optional<QByteArrayList> data = piecesOfType(fileType(), &why);
   if (!data) {
     if (error) *error = why.isEmpty() ? QStringLiteral("The document has nothing to save.") : why;

@@ -49,7 +49,10 @@ class Document : public QObject, public ChangeCounting {
   virtual bool revertToContentsOfURL(const QString& path, const QString& typeName, QString* error);
 
   // piecesOfType, then an atomic write; on success the document names that file and is unchanged.
+  // Refused over the document's own file while mayWriteOverFile says no.
   bool saveToURL(const QString& path, QString* error);
+  // False, with why, when writing over the document's file would lose what the file holds.
+  virtual bool mayWriteOverFile(QString* /*why*/) const { return true; }
 
   // The commands. Failures reach the user as alerts on the document's window.
   bool saveDocument();

@@ -85,7 +85,12 @@ const Layout& layoutOf(Path path) {
 // cannot be read (the category keeps its default colour then).
 Value decryptField(const ZVCrypto& engine, const Dictionary& stored, const Field& field,
                    std::int32_t* code) {
-  const QByteArray cipherText = stored.value(QString::fromLatin1(field.key)).toData();
+  const Value& held = stored.value(QString::fromLatin1(field.key));
+  if (!held.isAbsent() && !held.isData()) {
+    *code = LegacyRebuilder::kNotStoredAsCipherText;
+    return {};
+  }
+  const QByteArray cipherText = held.toData();
   switch (field.kind) {
     case Kind::Text:
       return engine.decryptToString(cipherText, code).value_or(QString());
@@ -110,7 +115,7 @@ Value decryptField(const ZVCrypto& engine, const Dictionary& stored, const Field
 std::int32_t decryptEntry(const ZVCrypto& engine, const Value& entry,
                           const std::vector<Field>& fields, DictRef& out) {
   const Dictionary* stored = entry.dictionaryPointer();
-  if (!stored) return ZVCrypto::kUpdateFailed;  // not an entry of this format at all
+  if (!stored) return LegacyRebuilder::kNotStoredAsCipherText;  // not an entry at all
   out = Dictionary::create();
   for (const Field& field : fields) {
     std::int32_t code = ZVCrypto::kSuccess;

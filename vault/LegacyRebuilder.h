@@ -20,8 +20,13 @@ class LegacyRebuilder {
   LegacyRebuilder(const ZVCrypto& engine, FilteringArrayController& records,
                   ZVColoredCategoryArrayController& categories);
 
+  // rebuild's answer for an entry that is not a dictionary, or a field that is not a
+  // ciphertext: the file is damaged whatever the password, and reading the field as empty
+  // would lose it at the next save.
+  static constexpr std::int32_t kNotStoredAsCipherText = 3;
+
   // 0, or the engine's code for the first field it could not decrypt (what was rebuilt before
-  // stays in the lists). path must be one of the legacy paths.
+  // stays in the lists), or kNotStoredAsCipherText. path must be one of the legacy paths.
   std::int32_t rebuild(VaultFormat::Path path, const ArrayRef& encryptedRecords,
                        const ArrayRef& encryptedCategories);
 

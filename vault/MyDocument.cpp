@@ -38,6 +38,8 @@ MyDocument::MyDocument(QObject* parent)
     : ZVCryptoDoc(parent), keysForImport_(recordFieldTable()), keysForExport_(recordFieldTable()) {
   vault_.recordController().myDoc = this;
   vault_.categoryController().myDoc = this;
+  // Saved under another name, the document's file is one it wrote.
+  connect(this, &Document::fileURLChanged, this, [this] { fileUnread_ = false; });
   if (const auto& notify = openingNotifier()) notify();
 }
 
@@ -55,8 +57,17 @@ void MyDocument::setWindow(VaultWindow* window) {
 QWidget* MyDocument::windowForSheet() const { return myWindow(); }
 
 QString MyDocument::autosavingFileType() const {
-  if (isEncrypted() || plainPassword().isEmpty()) return {};
+  if (isEncrypted() || plainPassword().isEmpty() || fileUnread_) return {};
   return fileType();
+}
+
+bool MyDocument::mayWriteOverFile(QString* why) const {
+  if (!fileUnread_) return true;
+  if (why)
+    *why = QStringLiteral(
+        "The file no longer holds what this document read from it, and reverting could not read "
+        "what it holds now: saving would replace it. Save the document under another name.");
+  return false;
 }
 
 void MyDocument::updateChangeCount(int changeKind) {
@@ -177,10 +188,17 @@ bool MyDocument::readFromURL(const QString& path, QString* error) {
 bool MyDocument::revertToContentsOfURL(const QString& path, const QString&, QString* error) {
   QString reason;
   if (!readFromURL(path, &reason)) {
+    // The document keeps what it showed, but its file now holds something it did not read.
+    fileUnread_ = true;
     if (error)
       *error = reason.isEmpty() ? QStringLiteral("It was made by a newer release.") : reason;
     return false;
   }
+  fileUnread_ = false;
+  // The discarded state goes as at a lock: its history, whose steps hold its records and
+  // would bring them back into the reverted file's, and the password it was unlocked with.
+  undoManager()->removeAllActions();
+  setPlainPassword(QString());
   DesktopViewState state = vault_.viewState();
   state.toolbarVisible = window_ && window_->isToolbarVisible();
   vault_.setViewState(state);
@@ -195,20 +213,32 @@ int MyDocument::Decript() {
   if (unlocked) return 0;
   lastUnlockFailure_ = unlocked.failure();
   const VaultError& failure = unlocked.failure();
-  if (failure.reason == VaultError::Reason::DamagedDocument) return kDamagedDocument;
+  if (failure.reason == VaultError::Reason::DamagedDocument ||
+      failure.reason == VaultError::Reason::DamagedEntries)
+    return kDamagedDocument;
   return failure.status != 0 ? failure.status : 1;
 }
 
 void MyDocument::showUnlockFailure(int code) {
-  if (!lastUnlockFailure_ || lastUnlockFailure_->reason != VaultError::Reason::DamagedDocument) {
+  const VaultError::Reason reason =
+      lastUnlockFailure_ ? lastUnlockFailure_->reason : VaultError::Reason::WrongPassword;
+  if (reason != VaultError::Reason::DamagedDocument &&
+      reason != VaultError::Reason::DamagedEntries) {
     ZVCryptoDoc::showUnlockFailure(code);
     return;
   }
+  // An older document has no check string: its password is known right only once it opens.
+  const QString lead = reason == VaultError::Reason::DamagedDocument
+                           ? QStringLiteral(
+                                 "The password is right, but part of the document "
+                                 "cannot be read.")
+                           : QStringLiteral(
+                                 "Part of the document cannot be read, whatever the "
+                                 "password.");
   showAlert(QStringLiteral("The document is damaged"),
-            QStringLiteral("The password is right, but part of the document cannot be read. "
-                           "The file may have been changed or cut short; open a copy of it if "
-                           "you have one.\n\n%1")
-                .arg(lastUnlockFailure_->message),
+            QStringLiteral("%1 The file may have been changed or cut short; open a copy of it if "
+                           "you have one.\n\n%2")
+                .arg(lead, lastUnlockFailure_->message),
             {QStringLiteral("OK")}, {});
 }
 

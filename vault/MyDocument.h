@@ -81,6 +81,9 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   bool validateUserInterfaceItem(const UserInterfaceItem& item) override;
   bool autosavesInPlace() const override { return true; }
   QString autosavingFileType() const override;
+  // Not after a revert that could not read the file: the document's contents would replace
+  // records it never read.
+  bool mayWriteOverFile(QString* why) const override;
   void updateChangeCount(int changeKind) override;
   void close() override;
   QString windowNibName() const { return QStringLiteral("MyDocument"); }
@@ -126,6 +129,7 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   bool requiresMandatoryPassword_ = true;
   QString convertFormatString_, docReleaseString_, moreDocDescription_;
   std::optional<VaultError> lastUnlockFailure_;
+  bool fileUnread_ = false;  // a revert found the file holding what it could not read
   VaultWindow* window_ = nullptr;
   std::unique_ptr<MyDataImportManager> myDataImportManager_;
   std::unique_ptr<ZVDataExportManager> exportMgr_;

@@ -60,7 +60,8 @@ VaultResult<void> Vault::read(const QByteArray& bytes) {
   file_ = file.take();
   frameStored_ = file_.desktop.has_value();
   viewState_ = file_.desktop.value_or(newDocumentViewState());
-  releaseContents();
+  // Reading over unlocked contents (a revert) lets them go as a lock does.
+  releaseAndWipeContents();
   return {};
 }
 
@@ -96,6 +97,11 @@ VaultResult<void> Vault::unlockLegacy(const QString& password, VaultFormat::Path
   if (const std::int32_t code =
           rebuilder.rebuild(path, file_.legacy.records, file_.legacy.categories)) {
     install({});
+    if (code == LegacyRebuilder::kNotStoredAsCipherText)
+      return VaultError{VaultError::Reason::DamagedEntries,
+                        QStringLiteral("A record or category of the document is not stored as "
+                                       "its format stores them."),
+                        0};
     // Blowfish has no check string: a field that will not decrypt is the password's fault.
     return VaultError::wrongPassword(code);
   }
@@ -144,6 +150,11 @@ VaultResult<void> Vault::lock(const QString& password, const DesktopViewState& d
   file_.desktop = desktop;
   viewState_ = desktop;  // the next unlock comes back as the window was
   frameStored_ = true;
+  releaseAndWipeContents();
+  return {};
+}
+
+void Vault::releaseAndWipeContents() {
   // The entries themselves: releasing may empty the shared lists in place.
   std::vector<Value> released;
   for (const ArrayRef& list : {records(), categories(), emails_})
@@ -151,7 +162,6 @@ VaultResult<void> Vault::lock(const QString& password, const DesktopViewState& d
   releaseContents();
   // Nothing shows the plaintext any more: its characters are wiped before they are freed.
   wipeStrings(released);
-  return {};
 }
 
 void Vault::discardContents() {

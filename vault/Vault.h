@@ -26,8 +26,9 @@ class Vault {
   Vault(const Vault&) = delete;
   Vault& operator=(const Vault&) = delete;
 
-  // Holds the pieces of a file and locks the vault, letting go of what it showed; nothing is
-  // decrypted. A failure (not a vault, a newer release) leaves the vault exactly as it was.
+  // Holds the pieces of a file and locks the vault, letting go of what it showed (its strings
+  // wiped, as at a lock); nothing is decrypted. A failure (not a vault, a newer release, a
+  // version its pieces contradict) leaves the vault exactly as it was.
   VaultResult<void> read(const QByteArray& bytes);
   // Replaces the contents with what the held pieces hold. A failure keeps every held piece
   // and the contents as they were, so the next attempt starts afresh.
@@ -86,6 +87,8 @@ class Vault {
   void releaseCategoryLinks();
   // Locked: the lists empty, the key gone.
   void releaseContents();
+  // The same, the strings of the records, categories and e-mail list wiped as they go.
+  void releaseAndWipeContents();
   ZVCommonCrypto& engineFor(const QString& password);
 
   FilteringArrayController records_;

@@ -9,20 +9,26 @@
 // told; the message says it in words.
 struct VaultError {
   enum class Reason {
-    UnreadableFile,   // the bytes are not a vault container
-    NewerRelease,     // written by a release newer than this one
-    WrongPassword,    // the check string does not verify, or a legacy field will not decrypt
-    DamagedDocument,  // the password verified, but a piece of the document cannot be read
-    CipherStatus,     // the cipher failed with status while making the file's pieces
-    ArchiveFailed,    // contents that cannot be put into an archive
-    OlderFormat,      // a locked vault of an older format: it is written once unlocked
+    UnreadableFile,     // the bytes are not a vault container
+    MismatchedVersion,  // the file's version is no whole number, or contradicts its pieces
+    NewerRelease,       // written by a release newer than this one
+    WrongPassword,      // the check string does not verify, or a legacy field will not decrypt
+    DamagedDocument,    // the password verified, but a piece of the document cannot be read
+    DamagedEntries,     // an older document's entry or field is not stored as a ciphertext
+    CipherStatus,       // the cipher failed with status while making the file's pieces
+    ArchiveFailed,      // contents that cannot be put into an archive
+    OlderFormat,        // a locked vault of an older format: it is written once unlocked
   };
 
   Reason reason = Reason::UnreadableFile;
   QString message;
   std::int32_t status = 0;  // the cipher's own status, for CipherStatus and WrongPassword
 
-  static VaultError unreadable(const QString& why) { return {Reason::UnreadableFile, why, 0}; }
+  // A file that cannot be opened at all: the sentence the user reads first, then why.
+  static VaultError unreadable(const QString& why) {
+    return {Reason::UnreadableFile,
+            QStringLiteral("The file is damaged or is not a vault.\n\n") + why, 0};
+  }
   static VaultError wrongPassword(std::int32_t status) {
     return {Reason::WrongPassword, QStringLiteral("The password does not open this document."),
             status};

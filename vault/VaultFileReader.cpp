@@ -1,5 +1,8 @@
 #include "vault/VaultFileReader.h"
 
+#include <cmath>
+#include <limits>
+
 #include "platform/KeyedUnarchiver.h"
 #include "vault/VaultFileKeys.h"
 
@@ -64,6 +67,99 @@ void readCurrent(const Dictionary& d, VaultFile& f) {
   f.mobilePlatformDictionary = d.value(Keys::mobilePlatformDictionary).toDictionary();
 }
 
+// The version as a file carries it: a whole number, not negative; a file without one is 0.
+// An archiver may write a whole real where an integer was archived. None: no version at all.
+std::optional<quint64> versionOf(const Value& v) {
+  switch (v.type()) {
+    case Value::Type::Absent:
+      return 0;
+    case Value::Type::Unsigned:
+      return v.toUnsigned();
+    case Value::Type::Integer:
+      if (v.toInteger() < 0) return std::nullopt;
+      return v.toUnsigned();
+    case Value::Type::Double: {
+      const double d = v.toDouble();
+      if (!std::isfinite(d) || d < 0 || d != std::floor(d)) return std::nullopt;
+      if (d >= 18446744073709551616.0) return std::numeric_limits<quint64>::max();
+      return static_cast<quint64>(d);
+    }
+    default:  // a boolean, a string and every other kind of object
+      return std::nullopt;
+  }
+}
+
+// What stands where the version should, in a few words: never the whole of a large value.
+QString kindOf(const Value& v) {
+  switch (v.type()) {
+    case Value::Type::Integer:
+    case Value::Type::Double:
+      return QString::number(v.toDouble(), 'g', 17);
+    case Value::Type::Boolean:
+      return QStringLiteral("a yes-or-no value");
+    case Value::Type::String:
+      return QStringLiteral("a text");
+    case Value::Type::Data:
+      return QStringLiteral("a run of bytes");
+    case Value::Type::Date:
+      return QStringLiteral("a date");
+    case Value::Type::Array:
+      return QStringLiteral("a list");
+    case Value::Type::Dictionary:
+      return QStringLiteral("a dictionary");
+    case Value::Type::Rect:
+      return QStringLiteral("a rectangle");
+    default:
+      return QStringLiteral("no value");
+  }
+}
+
+VaultError mismatched(const QString& why) {
+  return {VaultError::Reason::MismatchedVersion, VaultError::unreadable(why).message, 0};
+}
+
+// Why the pieces a file holds contradict its version; none when they fit. A version the
+// releases never unlocked is taken as it comes: it opens locked and never unlocks.
+std::optional<VaultError> mismatchOf(const Dictionary& d, quint64 version, Group group) {
+  static constexpr QStringView kCurrentPieces[] = {Keys::salt,
+                                                   Keys::iv,
+                                                   Keys::rc,
+                                                   Keys::sha1Rc,
+                                                   Keys::dataArrayData,
+                                                   Keys::catArrayData,
+                                                   Keys::emailArrayData,
+                                                   Keys::documentCreationDateData};
+  bool holdsCurrentPieces = false;
+  for (QStringView key : kCurrentPieces) holdsCurrentPieces |= d.contains(key);
+  if (group == Group::Current) {
+    if (holdsCurrentPieces) return std::nullopt;
+    return mismatched(
+        QStringLiteral("Its version, %1, is of the current format, but it holds none of that "
+                       "format's encrypted pieces.")
+            .arg(version));
+  }
+  if (!VaultFormat::isLegacy(VaultFormat::pathOf(version))) return std::nullopt;
+  // Unlocking an older version reads its lists alone: without them it would come out empty,
+  // and its first save would replace whatever the file really holds.
+  if (holdsCurrentPieces)
+    return mismatched(
+        QStringLiteral("Its version, %1, is of an older format, but it holds the encrypted "
+                       "pieces of the current format.")
+            .arg(version));
+  if (!d.value(Keys::dataArray).isArray())
+    return mismatched(
+        QStringLiteral("Its version, %1, is of an older format, but it holds no list of "
+                       "records.")
+            .arg(version));
+  if (group != Group::RecordsOnly && !d.value(Keys::catArray).isAbsent() &&
+      !d.value(Keys::catArray).isArray())
+    return mismatched(
+        QStringLiteral("Its version, %1, is of an older format, but its list of categories is "
+                       "not a list.")
+            .arg(version));
+  return std::nullopt;
+}
+
 // The older groups form one chain: each group enters at its first step and runs the rest.
 void readLegacy(const Dictionary& d, VaultFile& f) {
   LegacyPieces& l = f.legacy;
@@ -100,12 +196,18 @@ VaultResult<VaultFile> VaultFileReader::read(const QByteArray& bytes) {
   if (!d)
     return VaultError::unreadable(
         QStringLiteral("Its archive does not hold a document dictionary."));
+  const std::optional<quint64> version = versionOf(d->value(Keys::appversion));
+  if (!version)
+    return mismatched(QStringLiteral("Its version is not a whole number of zero or more: it is %1.")
+                          .arg(kindOf(d->value(Keys::appversion))));
   VaultFile f;
-  f.version = d->value(Keys::appversion).toUnsigned(0);
+  f.version = *version;
   f.group = VaultFormat::groupOf(f.version);
+  // A newer release may hold pieces of its own: it is refused before they are looked at.
   if (f.group == Group::Refused)
     return VaultError{VaultError::Reason::NewerRelease,
                       QStringLiteral("It was made by a newer release."), 0};
+  if (std::optional<VaultError> mismatch = mismatchOf(*d, f.version, f.group)) return *mismatch;
   if (f.group == Group::Current)
     readCurrent(*d, f);
   else

@@ -263,6 +263,53 @@ TEST_F(LegacyDocumentTest, MissingListsAndUnreadableEntries) {
   EXPECT_NE(unlock(notEntries), 0);
 }
 
+// An entry that is no dictionary, or a field that is no ciphertext, is damage, not a wrong
+// password; read as empty, the field would be gone from the file at the next save.
+TEST_F(LegacyDocumentTest, EntriesNotStoredAsCipherTextsAreDamageWhateverThePassword) {
+  const auto withField = [&](const char* key, Value v) {
+    DictRef record = entry().text("name", QStringLiteral("Bank")).dict();
+    record->setValue(QString::fromLatin1(key), std::move(v));
+    return Array::create({Value(record)});
+  };
+  const struct {
+    const char* name;
+    QByteArray file;
+  } cases[] = {
+      {"a record that is a text",
+       legacy::document(21100, Array::create({Value(QStringLiteral("x"))}), nullptr)},
+      {"a password stored as plain text",
+       legacy::document(2400, withField("password", QStringLiteral("s3cret")), nullptr)},
+      {"a usage count stored as a number",
+       legacy::document(21100, withField("usageCount", Value::integer(7)), nullptr)},
+      {"a category title stored as plain text",
+       legacy::document(2000, records(),
+                        [] {
+                          auto category = Dictionary::create();
+                          category->setValue(QStringLiteral("cat_category"),
+                                             QStringLiteral("Banks"));
+                          return Array::create({Value(category)});
+                        }())},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MyDocument doc;
+    ASSERT_TRUE(doc.readFromData(c.file, {}, nullptr));
+    doc.submitPasswordToDecrypt(kPassword);
+    gui::settle();
+    gui::snapshot(gui::onlyAlert(), QStringLiteral("damaged-entries-alert"));
+    QStringList texts;
+    for (QMessageBox* box : gui::visible<QMessageBox>())
+      texts << box->text() << box->informativeText();
+    gui::closeAllAlerts();
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_EQ(texts[0], u"The document is damaged");
+    EXPECT_TRUE(texts[1].startsWith(u"Part of the document cannot be read, whatever the password."))
+        << texts[1].toStdString();
+    EXPECT_TRUE(doc.isEncrypted());
+    EXPECT_TRUE(doc.myArray()->isEmpty());
+  }
+}
+
 TEST_F(LegacyDocumentTest, AnUnlockedOlderDocumentSavesInTheCurrentFormat) {
   MyDocument doc;
   ASSERT_TRUE(doc.readFromData(file(kGroups[4]), {}, nullptr));

@@ -277,6 +277,13 @@ TEST(VaultTest, UnreadableAndNewerFilesChangeNothing) {
   addRecord(vault, QStringLiteral("Still here"));
   auto newer = Dictionary::create();
   newer->setValue(VaultFileKeys::appversion.toString(), Value::unsignedInteger(40101));
+  Vault saved;
+  const DictRef current = containerOf(saved.fileData(kPassword, {}).value());
+  current->setValue(VaultFileKeys::appversion.toString(), Value::unsignedInteger(1000));
+  const QByteArray currentPiecesUnder1000 =
+      KeyedArchiver::archivedDataWithRootObject(Value(current)).value();
+  auto textual = Dictionary::create();
+  textual->setValue(VaultFileKeys::appversion.toString(), QStringLiteral("40100"));
   const struct {
     const char* what;
     QByteArray bytes;
@@ -287,6 +294,11 @@ TEST(VaultTest, UnreadableAndNewerFilesChangeNothing) {
        VaultError::Reason::UnreadableFile},
       {"newer release", KeyedArchiver::archivedDataWithRootObject(Value(newer)).value(),
        VaultError::Reason::NewerRelease},
+      {"current pieces under an older version", currentPiecesUnder1000,
+       VaultError::Reason::MismatchedVersion},
+      {"a version that is a text",
+       KeyedArchiver::archivedDataWithRootObject(Value(textual)).value(),
+       VaultError::Reason::MismatchedVersion},
   };
   for (const auto& c : cases) {
     const VaultResult<void> read = vault.read(c.bytes);

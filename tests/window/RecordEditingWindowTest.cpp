@@ -151,6 +151,56 @@ TEST_F(RecordEditingWindowTest, DeletingAsksFirstAndCancelLeavesNothingToUndo) {
   EXPECT_EQ(doc->recordController().arrangedObjects().back(), doomed);
 }
 
+// Reverting discards the edits with their history, as a lock does: after the next unlock no
+// step of the discarded state brings its records back into the file's, and the texts the
+// discarded state held, a deleted record's among them, are wiped.
+TEST_F(RecordEditingWindowTest, RevertingClearsTheHistoryAndWipesWhatItDiscards) {
+  const QString path = dir.filePath(QStringLiteral("Twenty.qvlt"));
+  ASSERT_TRUE(doc->saveDocumentAs(path));
+  std::weak_ptr<Dictionary> deleted;
+  QString deletedName, shownPassword;  // the very characters of the records' texts
+  {
+    const DictRef doomed = selected();
+    deleted = doomed;
+    deletedName = doomed->value(RecordKeys::name()).toString();
+    shownPassword = doc->myArray()->at(0).toDictionary()->value(RecordKeys::password()).toString();
+  }
+  ASSERT_FALSE(deletedName.isEmpty());
+  const qsizetype nameLength = deletedName.size(), passwordLength = shownPassword.size();
+  ASSERT_TRUE(window->perform(QStringLiteral("deleteRow:")));
+  gui::settle();
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Delete")));
+  ASSERT_EQ(doc->myArray()->count(), 19);
+  ASSERT_TRUE(doc->undoManager()->canUndo());
+
+  doc->revertDocumentToSaved();
+  gui::settle();
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Revert")));
+  ASSERT_TRUE(doc->isEncrypted());
+  EXPECT_FALSE(doc->undoManager()->canUndo());
+  EXPECT_TRUE(deleted.expired());
+  EXPECT_EQ(deletedName, QString(nameLength, QChar(0)));
+  EXPECT_EQ(shownPassword, QString(passwordLength, QChar(0)));
+  EXPECT_TRUE(doc->plainPassword().isEmpty());
+
+  QTest::keyClicks(window->passwordField(), fixture::kPassword);
+  QTest::keyClick(window->passwordField(), Qt::Key_Return);
+  gui::settle();
+  ASSERT_TRUE(doc->isDecrypted());
+  EXPECT_EQ(doc->myArray()->count(), 20);
+  EXPECT_EQ(editTitle("undo:"), QStringLiteral("(disabled) &Undo"));
+  menuUndo();
+  EXPECT_EQ(doc->myArray()->count(), 20);
+  EXPECT_FALSE(doc->isDocumentEdited());
+
+  ASSERT_TRUE(doc->saveDocument());
+  MyDocument again;
+  ASSERT_TRUE(again.readFromURL(path, nullptr));
+  again.setPlainPassword(fixture::kPassword);
+  ASSERT_EQ(again.Decript(), 0);
+  EXPECT_EQ(again.myArray()->count(), 20);
+}
+
 TEST_F(RecordEditingWindowTest, CopiesFillTheClipboardCountOneUseAndShowTheirNotice) {
   struct Case {
     const char* action;
