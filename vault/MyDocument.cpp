@@ -144,7 +144,7 @@ bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* e
     if (read.failure().reason == VaultError::Reason::NewerRelease)
       ZVAppSupportUtility::sayFilecreatedWithANewerVersion(windowForSheet());
     else if (error)
-      *error = whyNotRead(read.failure());
+      *error = read.error();
     return false;
   }
   const bool current = vault_.formatGroup() == VaultFormat::Group::Current;
@@ -165,20 +165,13 @@ bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* e
   return true;
 }
 
-QString MyDocument::whyNotRead(const VaultError& failure) {
-  // The reader's words name what it found; the user first needs to know what that means.
-  if (failure.reason == VaultError::Reason::UnreadableFile)
-    return QStringLiteral("%1\n\n%2").arg(QLatin1String(kDamagedFile), failure.message);
-  return failure.message;
-}
-
 bool MyDocument::readFromURL(const QString& path, QString* error) {
   Result<QByteArray, FileReadError> bytes = VaultFileBytes::read(path);
   if (!bytes) {
     // A file of the wrong start is no vault, or a damaged one: said as the reader says it.
     if (error)
       *error = bytes.failure().reason == FileReadError::Reason::WrongStart
-                   ? QStringLiteral("%1\n\n%2").arg(QLatin1String(kDamagedFile), bytes.error())
+                   ? VaultError::unreadable(bytes.error()).message
                    : bytes.error();
     return false;
   }

@@ -118,7 +118,6 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   void showUnlockFailure(int code) override;
 
  private:
-  static QString whyNotRead(const VaultError& failure);
   DesktopViewState currentViewState() const;
   void runExport(std::vector<DictRef> records);
 
