@@ -349,6 +349,25 @@ def main():
             if names is None or len(names) != 2:
                 raise Failed("after Ctrl+Z the saved file holds %r, not two records" % (names,))
 
+        def alt_letters_open_their_menus():
+            # Alt+T and Alt+E once went to the detail view's fields instead of the menus.
+            window = state["window"]
+            desktop.activate(window)
+            desktop.keys("alt+t")
+            desktop.keys("g")
+            generator = desktop.window("^Password Generator$", 5)
+            desktop.screenshot("generator")
+            desktop.activate(generator)
+            desktop.keys("Escape")
+            wait_for("the generator to close", lambda: not desktop.windows("^Password Generator$"), 5)
+            desktop.activate(window)
+            desktop.keys("alt+e")
+            desktop.keys("e")
+            preferences = desktop.window("^General$", 5)
+            desktop.activate(preferences)
+            desktop.keys("ctrl+w")
+            wait_for("the preferences to close", lambda: not desktop.windows("^General$"), 5)
+
         def quits_by_shortcut():
             desktop.activate(state["window"])
             desktop.keys("ctrl+q")
@@ -370,14 +389,34 @@ def main():
             desktop.keys("ctrl+q")
             wait_for("the program to end", lambda: desktop.app.poll() is not None, 10)
 
+        def opens_a_file_from_behind_a_new_vaults_sheet():
+            # The first start: a new vault asks for its password; File > Open stays reachable.
+            desktop.kill_app()
+            desktop.start_app()
+            desktop.window("^Untitled", 10)
+            sheet = desktop.window("^Protect", 10)
+            desktop.activate(sheet)
+            desktop.screenshot("first-start")
+            desktop.keys("ctrl+o")
+            dialog = desktop.window("^Open", 5)
+            desktop.screenshot("open-over-the-sheet")
+            desktop.activate(dialog)
+            desktop.keys("Escape")
+            wait_for("the dialog to close", lambda: not desktop.windows("^Open"), 5)
+            desktop.keys("ctrl+q")
+            wait_for("the program to end", lambda: desktop.app.poll() is not None, 10)
+
         for name, body in [
             ("opens locked and unlocks with the password", opens_locked_and_unlocks),
             ("copies a password with its secret hint", copies_the_password_with_its_secret_hint),
             ("locks, clearing the clipboard, and unlocks", locks_clears_the_clipboard_and_unlocks),
             ("adds a record by shortcut and saves it", adds_a_record_and_saves),
             ("undoes an addition by Ctrl+Z", undoes_the_addition_by_shortcut),
+            ("Alt letters open their menus", alt_letters_open_their_menus),
             ("quits by Ctrl+Q", quits_by_shortcut),
             ("reopens with what was saved", reopens_with_what_was_saved),
+            ("opens a file from behind a new vault's password sheet",
+             opens_a_file_from_behind_a_new_vaults_sheet),
         ]:
             if "window" not in state and results:
                 results.append((name, "not run: the program did not open"))
