@@ -65,8 +65,7 @@ bool sameSortValue(const Value& now, const Value& then) {
   return now == then;
 }
 
-// A plain key's value in many dictionaries, found once per key list they share; the list is
-// scanned, not indexed (a long list builds its index on first use: not for threads).
+// A plain key's value in many dictionaries, found once per key list they share.
 class PlainKeyLookup {
  public:
   explicit PlainKeyLookup(const QString& key) : key_(key) {}

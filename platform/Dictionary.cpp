@@ -12,16 +12,23 @@ const Value& absentValue() {
 }
 }  // namespace
 
+DictionaryKeys::DictionaryKeys(std::vector<QString> keys) : keys_(std::move(keys)) {
+  if (count() >= kIndexThreshold) buildIndex();
+}
+
+void DictionaryKeys::buildIndex() {
+  index_ = std::make_unique<QHash<QString, qsizetype>>();
+  index_->reserve(count());
+  // The first of a key given twice, as a scan finds it.
+  for (qsizetype i = count() - 1; i >= 0; --i)
+    index_->insert(keys_[static_cast<std::size_t>(i)], i);
+}
+
 qsizetype DictionaryKeys::indexOf(QStringView key) const {
-  if (count() < kIndexThreshold) {
+  if (!index_) {
     for (qsizetype i = 0; i < count(); ++i)
       if (keys_[static_cast<std::size_t>(i)] == key) return i;
     return -1;
-  }
-  if (!index_) {
-    index_ = std::make_unique<QHash<QString, qsizetype>>();
-    index_->reserve(count());
-    for (qsizetype i = 0; i < count(); ++i) index_->insert(keys_[static_cast<std::size_t>(i)], i);
   }
   const auto found = index_->constFind(key.toString());
   return found == index_->cend() ? -1 : found.value();
@@ -39,7 +46,10 @@ bool DictionaryKeys::hasDuplicates() const {
 
 void DictionaryKeys::append(const QString& key) {
   keys_.push_back(key);
-  if (index_) index_->insert(key, count() - 1);
+  if (index_)
+    index_->insert(key, count() - 1);
+  else if (count() >= kIndexThreshold)
+    buildIndex();
 }
 
 void DictionaryKeys::removeAt(qsizetype i) {

@@ -20,7 +20,7 @@ class DictionaryAttachment {
 // dictionary that adds or removes a key while its list is shared takes a list of its own.
 class DictionaryKeys {
  public:
-  explicit DictionaryKeys(std::vector<QString> keys = {}) : keys_(std::move(keys)) {}
+  explicit DictionaryKeys(std::vector<QString> keys = {});
 
   qsizetype count() const { return static_cast<qsizetype>(keys_.size()); }
   const QString& at(qsizetype i) const { return keys_[static_cast<std::size_t>(i)]; }
@@ -34,13 +34,15 @@ class DictionaryKeys {
   friend class Dictionary;
   void append(const QString& key);
   void removeAt(qsizetype i);
+  void buildIndex();
 
   std::vector<QString> keys_;
   // The lists this one becomes with one key more, as dictionaries that share it add that key
   // (records all gaining the same key keep sharing one list).
   mutable std::vector<std::pair<QString, std::shared_ptr<const DictionaryKeys>>> extensions_;
-  // Built only for long lists; short ones are scanned, which is faster.
-  mutable std::unique_ptr<QHash<QString, qsizetype>> index_;
+  // Long lists are indexed as they are made or grow, short ones scanned (which is faster):
+  // looking a key up only reads, so many threads may look up in one list at once.
+  std::unique_ptr<QHash<QString, qsizetype>> index_;
 };
 using DictionaryKeysRef = std::shared_ptr<const DictionaryKeys>;
 

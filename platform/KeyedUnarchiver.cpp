@@ -163,10 +163,18 @@ KeyedUnarchiver::Memo& KeyedUnarchiver::memoOf(quint64 uid) {
 void KeyedUnarchiver::countReferences(quint64 root) {
   // Every UID in a dictionary's values or in an array among them counts, whatever its key:
   // more than decoding follows, never less. Objects that do not read are left to decoding.
+  // A dictionary or array that the property list holds once but many places name is looked
+  // through twice at most: the second look has made every UID in it shared already.
+  std::vector<quint8> looks(plist_.objectCount());
+  const auto mayLook = [&looks](quint64 index) {
+    if (looks[index] == 2) return false;
+    ++looks[index];
+    return true;
+  };
   noteReference(root);
   for (quint64 uid = 1; uid < objects_.count; ++uid) {
     auto ref = plist_.reference(objects_, uid);
-    if (!ref) continue;
+    if (!ref || !mayLook(ref.value())) continue;
     auto object = plist_.object(ref.value());
     if (!object || object.value().type != Type::Dictionary) continue;
     const Object& dictionary = object.value();
@@ -176,7 +184,7 @@ void KeyedUnarchiver::countReferences(quint64 root) {
       auto value = plist_.object(valueRef.value());
       if (!value) continue;
       if (value.value().type == Type::Uid) noteReference(value.value().bits);
-      if (value.value().type != Type::Array) continue;
+      if (value.value().type != Type::Array || !mayLook(valueRef.value())) continue;
       for (quint64 j = 0; j < value.value().count; ++j)
         if (auto element = plist_.uidAt(value.value(), j)) noteReference(*element);
     }

@@ -1,6 +1,9 @@
 #include "platform/PropertyListObject.h"
 
 #include <cstring>
+#include <functional>
+#include <unordered_set>
+#include <utility>
 
 PropertyListRef PropertyListObject::null() {
   return std::make_shared<PropertyListObject>(Private{}, Kind::Null);
@@ -84,33 +87,52 @@ const PropertyListObject* PropertyListObject::valueForKey(QStringView key) const
 
 namespace {
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+struct PairHash {
+  std::size_t operator()(const std::pair<const void*, const void*>& p) const {
+    const std::size_t a = std::hash<const void*>()(p.first);
+    return a ^ (std::hash<const void*>()(p.second) + 0x9e3779b97f4a7c15ull + (a << 6) + (a >> 2));
+  }
+};
 }  // namespace
 
-bool operator==(const PropertyListObject& a, const PropertyListObject& b) {
-  if (&a == &b) return true;
-  if (a.kind_ != b.kind_) return false;
-  switch (a.kind_) {
-    case PropertyListObject::Kind::Null:
-      return true;
-    case PropertyListObject::Kind::Boolean:
-    case PropertyListObject::Kind::Uid:
-      return a.integer_ == b.integer_;
-    case PropertyListObject::Kind::Integer:
-      return a.integer_ == b.integer_ && a.unsigned_ == b.unsigned_;
-    case PropertyListObject::Kind::Real:
-    case PropertyListObject::Kind::Date:
-      return sameBits(a.real_, b.real_);
-    case PropertyListObject::Kind::Data:
-      return a.data_ == b.data_;
-    case PropertyListObject::Kind::String:
-      return a.string_ == b.string_;
-    case PropertyListObject::Kind::Array:
-    case PropertyListObject::Kind::Set:
-    case PropertyListObject::Kind::Dictionary:
-      break;
+struct PropertyListObject::Comparison {
+  // Pairs of containers and strings found equal: reached again through another path, they
+  // need no second look.
+  std::unordered_set<std::pair<const void*, const void*>, PairHash> equal;
+
+  bool same(const PropertyListObject& a, const PropertyListObject& b) {
+    if (&a == &b) return true;
+    if (a.kind_ != b.kind_) return false;
+    switch (a.kind_) {
+      case Kind::Null:
+        return true;
+      case Kind::Boolean:
+      case Kind::Uid:
+        return a.integer_ == b.integer_;
+      case Kind::Integer:
+        return a.integer_ == b.integer_ && a.unsigned_ == b.unsigned_;
+      case Kind::Real:
+      case Kind::Date:
+        return sameBits(a.real_, b.real_);
+      case Kind::Data:
+      case Kind::String:
+      case Kind::Array:
+      case Kind::Set:
+      case Kind::Dictionary:
+        break;
+    }
+    const std::pair<const void*, const void*> pair{&a, &b};
+    if (equal.count(pair)) return true;
+    bool same = a.data_ == b.data_ && a.string_ == b.string_ && a.keys_ == b.keys_ &&
+                a.items_.size() == b.items_.size();
+    for (std::size_t i = 0; same && i < a.items_.size(); ++i)
+      same = this->same(*a.items_[i], *b.items_[i]);
+    if (same) equal.insert(pair);
+    return same;
   }
-  if (a.keys_ != b.keys_ || a.items_.size() != b.items_.size()) return false;
-  for (std::size_t i = 0; i < a.items_.size(); ++i)
-    if (!(*a.items_[i] == *b.items_[i])) return false;
-  return true;
+};
+
+bool operator==(const PropertyListObject& a, const PropertyListObject& b) {
+  return PropertyListObject::Comparison().same(a, b);
 }

@@ -57,10 +57,12 @@ class PropertyListObject {
   // A dictionary's value under key; null pointer when there is none.
   const PropertyListObject* valueForKey(QStringView key) const;
 
-  // Deep comparison of content (tests and uniquing use it).
+  // Deep comparison of content (tests and uniquing use it). Each pair of nodes is compared
+  // once, so trees that share subtrees compare in time linear in their nodes, not their paths.
   friend bool operator==(const PropertyListObject& a, const PropertyListObject& b);
 
  private:
+  struct Comparison;
   // Only the factories make nodes (through make_shared, one allocation each).
   struct Private {
     explicit Private() = default;

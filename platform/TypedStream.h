@@ -17,12 +17,15 @@ struct TypedValue {
     Array,    // the elements, in order
   };
   Kind kind = Kind::Nil;
-  qint64 integer = 0;
-  double real = 0.0;
+  // The one that kind names: integer, real, or for Kind::Entry the index into
+  // TypedStream::entries (kept in one place: a stream holds a value for every byte or so).
+  union {
+    qint64 integer = 0;
+    double real;
+    qsizetype entry;
+  };
   QByteArray bytes;
   std::vector<TypedValue> elements;
-  // Index into TypedStream::entries for Kind::Entry.
-  qsizetype entry = -1;
 };
 
 // One type string and the values it describes ("ffff" and four reals).

@@ -17,12 +17,46 @@ constexpr int kLastTag = 0x91;
 constexpr qint64 kReferenceBase = 110;
 
 bool isTag(int head) { return head >= kFirstTag && head <= kLastTag; }
+
+// What the heap takes for a block of n bytes: its own header, and whole pages for the large
+// blocks it maps on their own.
+qint64 blockCost(qint64 n) { return n + 16 + (n >= 128 * 1024 ? 4096 : 0); }
+// A QByteArray's header and terminator, besides its bytes.
+constexpr qint64 kByteArrayHeader = 32;
 }  // namespace
 
 Result<TypedStream> TypedStreamReader::read(const QByteArray& bytes) {
   TypedStreamReader reader(bytes);
-  reader.elementBudget_ = std::min(kElementsPerByte * bytes.size(), kMaxElements);
+  reader.budget_ = kHeapBytesPerByte * std::max(bytes.size(), qsizetype(kSmallStream)) - kErrorRoom;
   return reader.readAll();
+}
+
+bool TypedStreamReader::charge(qint64 bytes) {
+  if (bytes > budget_)
+    return fail(QStringLiteral("values of %1 bytes, more than the stream can hold").arg(bytes));
+  budget_ -= bytes;
+  return true;
+}
+
+template <class T>
+bool TypedStreamReader::roomForOne(std::vector<T>& list) {
+  if (list.size() < list.capacity()) return true;
+  const std::size_t capacity = std::max<std::size_t>(1, 2 * list.capacity());
+  // Both buffers are held while the items move over; then the old one is freed.
+  if (!charge(blockCost(static_cast<qint64>(capacity * sizeof(T))))) return false;
+  if (list.capacity() > 0) budget_ += blockCost(static_cast<qint64>(list.capacity() * sizeof(T)));
+  list.reserve(capacity);
+  return true;
+}
+
+bool TypedStreamReader::makeValues(std::vector<TypedValue>& into, qint64 n, const char* what) {
+  if (n > budget_ / static_cast<qint64>(sizeof(TypedValue)) ||
+      !charge(blockCost(n * static_cast<qint64>(sizeof(TypedValue)))))
+    return fail(QStringLiteral("%1 of %2 is more than the stream can hold")
+                    .arg(QLatin1String(what))
+                    .arg(n));
+  into.resize(static_cast<std::size_t>(n));
+  return true;
 }
 
 bool TypedStreamReader::fail(const QString& what) {
@@ -75,6 +109,7 @@ bool TypedStreamReader::readRaw(qsizetype n, quint64& into) {
 bool TypedStreamReader::readBytes(qint64 n, QByteArray& into) {
   if (n < 0 || bytes_.size() - position_ < n)
     return fail(QStringLiteral("length %1 runs past the end").arg(n));
+  if (n > 0 && !charge(blockCost(n + kByteArrayHeader))) return false;
   into = QByteArray(bytes_.constData() + position_, static_cast<qsizetype>(n));
   position_ += static_cast<qsizetype>(n);
   return true;
@@ -135,9 +170,10 @@ bool TypedStreamReader::readSharedStringAfter(int head, QByteArray& into, bool& 
   if (isNil) return true;
   if (head == kNew) {
     qint64 length = 0;
-    if (!readInteger(length) || !readBytes(length, into)) return false;
+    if (!readInteger(length) || !readBytes(length, into) || !roomForOne(sharedStrings_))
+      return false;
     lastSharedString_ = static_cast<qsizetype>(sharedStrings_.size());
-    sharedStrings_.push_back(into);
+    sharedStrings_.push_back({into, nullptr});
     return true;
   }
   qint64 ref = 0;
@@ -145,7 +181,7 @@ bool TypedStreamReader::readSharedStringAfter(int head, QByteArray& into, bool& 
   const qint64 index = ref + kReferenceBase;
   if (index < 0 || index >= static_cast<qint64>(sharedStrings_.size()))
     return fail(QStringLiteral("shared string %1 of %2").arg(index).arg(sharedStrings_.size()));
-  into = sharedStrings_[static_cast<std::size_t>(index)];
+  into = sharedStrings_[static_cast<std::size_t>(index)].bytes;
   lastSharedString_ = static_cast<qsizetype>(index);
   return true;
 }
@@ -232,6 +268,7 @@ bool TypedStreamReader::parseTypes(const QByteArray& encoding, qsizetype& at,
                         .arg(QLatin1Char(c))
                         .arg(QString::fromLatin1(encoding)));
     }
+    if (!roomForOne(into)) return false;
     into.push_back(std::move(type));
   }
   if (until != 0)
@@ -245,21 +282,20 @@ bool TypedStreamReader::readGroup(std::vector<TypedGroup>& into, int depth) {
   bool isNil = false;
   if (!readSharedString(group.encoding, isNil)) return false;
   if (isNil || group.encoding.isEmpty()) return fail(QStringLiteral("missing type string"));
-  const auto shared = static_cast<std::size_t>(lastSharedString_);
-  if (parsedTypes_.size() < sharedStrings_.size()) {
-    parsedTypes_.resize(sharedStrings_.size());
-    isParsed_.resize(sharedStrings_.size(), false);
-  }
-  if (!isParsed_[shared]) {
+  SharedString& shared = sharedStrings_[static_cast<std::size_t>(lastSharedString_)];
+  if (!shared.types) {
+    auto types = std::make_unique<std::vector<Type>>();
     qsizetype at = 0;
-    if (!parseTypes(group.encoding, at, parsedTypes_[shared], 0, 0)) return false;
-    isParsed_[shared] = true;
+    if (!charge(blockCost(qint64(sizeof(*types)))) || !parseTypes(group.encoding, at, *types, 0, 0))
+      return false;
+    shared.types = std::move(types);
   }
-  // Copied: reading the values may add shared strings and move the cache.
-  const std::vector<Type> types = parsedTypes_[shared];
-  group.values.resize(types.size());
+  // Held apart from the table, which reading the values may grow.
+  const std::vector<Type>& types = *shared.types;
+  if (!makeValues(group.values, static_cast<qint64>(types.size()), "group")) return false;
   for (std::size_t i = 0; i < types.size(); ++i)
     if (!readValue(types[i], group.values[i], depth)) return false;
+  if (!roomForOne(into)) return false;
   into.push_back(std::move(group));
   return true;
 }
@@ -312,7 +348,8 @@ bool TypedStreamReader::readValue(const Type& type, TypedValue& into, int depth)
     }
     case '{':
       into.kind = TypedValue::Kind::Struct;
-      into.elements.resize(type.fields.size());
+      if (!makeValues(into.elements, static_cast<qint64>(type.fields.size()), "struct"))
+        return false;
       for (std::size_t i = 0; i < type.fields.size(); ++i)
         if (!readValue(type.fields[i], into.elements[i], depth + 1)) return false;
       return true;
@@ -326,11 +363,8 @@ bool TypedStreamReader::readValue(const Type& type, TypedValue& into, int depth)
       if (type.count > bytes_.size() - position_)
         return fail(QStringLiteral("array of %1 runs past the end").arg(type.count));
       // Nested arrays allocate every level before a byte of their elements is read.
-      if (type.count > elementBudget_)
-        return fail(QStringLiteral("array of %1 is more than the stream can hold").arg(type.count));
-      elementBudget_ -= type.count;
       into.kind = TypedValue::Kind::Array;
-      into.elements.resize(static_cast<std::size_t>(type.count));
+      if (!makeValues(into.elements, type.count, "array")) return false;
       for (auto& e : into.elements)
         if (!readValue(element, e, depth + 1)) return false;
       return true;
@@ -356,6 +390,7 @@ bool TypedStreamReader::readObject(TypedValue& into, int depth) {
   }
   // The object takes its number before its class.
   const auto index = static_cast<qsizetype>(stream_.entries.size());
+  if (!roomForOne(stream_.entries)) return false;
   stream_.entries.push_back(TypedEntry{});
   qsizetype classEntry = -1;
   if (!readClass(classEntry, depth + 1)) return false;
@@ -399,6 +434,7 @@ bool TypedStreamReader::readClass(qsizetype& entry, int depth) {
   if (isNil) return fail(QStringLiteral("class without a name"));
   if (!readInteger(cls.version)) return false;
   entry = static_cast<qsizetype>(stream_.entries.size());
+  if (!roomForOne(stream_.entries)) return false;
   stream_.entries.push_back(std::move(cls));
   qsizetype superclass = -1;
   if (!readClass(superclass, depth + 1)) return false;
@@ -426,6 +462,7 @@ bool TypedStreamReader::readCString(TypedValue& into) {
   if (!readSharedString(string.name, isNil)) return false;
   if (isNil) return fail(QStringLiteral("nil C string body"));
   into.entry = static_cast<qsizetype>(stream_.entries.size());
+  if (!roomForOne(stream_.entries)) return false;
   stream_.entries.push_back(std::move(string));
   return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <memory>
 #include <vector>
 
 #include "platform/Result.h"
@@ -12,10 +13,13 @@
 class TypedStreamReader {
  public:
   static constexpr int kMaxDepth = 256;
-  // Array elements a whole stream may hold: each level of a nested array charges its count,
-  // so a stream of arrays at least two long each needs under two elements per byte it holds.
-  static constexpr qint64 kElementsPerByte = 4;
-  static constexpr qint64 kMaxElements = qint64{1} << 20;
+  // The most memory reading a stream may hold at once, in bytes a byte of it (a short stream
+  // counts as kSmallStream bytes), less room for the error text. Every allocation is charged
+  // as it is made and every buffer the reader frees is given back, so a stream whose values
+  // would take more is refused before they do.
+  static constexpr qint64 kHeapBytesPerByte = 32;
+  static constexpr qint64 kSmallStream = 4096;
+  static constexpr qint64 kErrorRoom = 1024;
 
   static Result<TypedStream> read(const QByteArray& bytes);
 
@@ -25,6 +29,13 @@ class TypedStreamReader {
     char code = 0;
     qint64 count = 0;  // array length
     std::vector<Type> fields;
+  };
+  // A shared string, with its types once a group has used it as its type string: parsed once,
+  // as a long one may be referenced by every group of a stream, and kept apart so that groups
+  // being read hold on to them while the table grows.
+  struct SharedString {
+    QByteArray bytes;
+    std::unique_ptr<const std::vector<Type>> types;
   };
 
   explicit TypedStreamReader(const QByteArray& bytes) : bytes_(bytes) {}
@@ -48,18 +59,22 @@ class TypedStreamReader {
   bool parseTypes(const QByteArray& encoding, qsizetype& at, std::vector<Type>& into, int depth,
                   char until);
   qsizetype entryReference(qint64 ref, TypedEntry::Kind kind, const char* what);
+  // Takes bytes from the budget, or fails when they are more than it holds.
+  bool charge(qint64 bytes);
+  // Room for one more item in a list the reader keeps, its growth charged.
+  template <class T>
+  bool roomForOne(std::vector<T>& list);
+  // n values, charged and made.
+  bool makeValues(std::vector<TypedValue>& into, qint64 n, const char* what);
   bool fail(const QString& what);
 
   const QByteArray& bytes_;
   qsizetype position_ = 0;
   bool bigEndian_ = false;
-  std::vector<QByteArray> sharedStrings_;
-  // Type strings parsed once per shared string: a long one referenced by every group of a
-  // stream must not be parsed again each time.
-  std::vector<std::vector<Type>> parsedTypes_;
-  std::vector<bool> isParsed_;
+  std::vector<SharedString> sharedStrings_;
   qsizetype lastSharedString_ = -1;
-  qint64 elementBudget_ = 0;
+  // Bytes the reader may still allocate.
+  qint64 budget_ = 0;
   TypedStream stream_;
   QString error_;
 };

@@ -238,6 +238,69 @@ TEST(ArrayControllerSortedContent, LongListsSortAsOneByOne) {
   }
 }
 
+// Filter predicates run on several threads at once and may look keys up in dictionaries
+// whose key lists are long enough to be indexed, however those lists came to be: each record
+// must be judged by the value it holds.
+TEST(ArrayControllerParallelFilter, PredicatesLookingUpKeysInLongKeyListsAgreeWithAScan) {
+  constexpr int kRecords = 40000, kKeys = 30;
+  std::vector<QString> names;
+  for (int k = 0; k < kKeys; ++k) names.push_back(QStringLiteral("field%1").arg(k));
+  const QString& tested = names[17];
+  const auto valuesFor = [&](int i) {
+    std::vector<Value> values;
+    for (int k = 0; k < kKeys; ++k) values.push_back(Value::integer(k == 17 ? i % 7 : k));
+    return values;
+  };
+  struct Case {
+    const char* what;
+    std::function<DictRef(int)> make;
+  };
+  const auto shared = std::make_shared<const DictionaryKeys>(names);
+  const Case cases[] = {
+      {"one list made long, shared by all",
+       [&](int i) { return Dictionary::create(shared, valuesFor(i)); }},
+      {"lists grown past the index length key by key, shared as they grow",
+       [&](int i) {
+         auto d = Dictionary::create();
+         const auto values = valuesFor(i);
+         for (int k = 0; k < kKeys; ++k) d->setValue(names[k], values[k]);
+         return d;
+       }},
+      {"lists grown in place, one per record",
+       [&](int i) {
+         auto d = Dictionary::create();
+         d->setValue(QStringLiteral("id%1").arg(i), Value::integer(i));
+         const auto values = valuesFor(i);
+         for (int k = 0; k < kKeys; ++k) d->setValue(names[k], values[k]);
+         return d;
+       }},
+      {"a shared list that some records shortened or lost the key from",
+       [&](int i) {
+         auto d = Dictionary::create(shared, valuesFor(i));
+         if (i % 3 == 1) d->removeValue(names[5]);
+         if (i % 11 == 0) d->removeValue(tested);
+         return d;
+       }},
+  };
+  for (const Case& c : cases) {
+    std::vector<DictRef> records;
+    records.reserve(kRecords);
+    for (int i = 0; i < kRecords; ++i) records.push_back(c.make(i));
+    ArrayController list;
+    list.addObjects(records);
+    list.setFilterPredicate([&](const DictRef& d) { return d->value(tested).toInteger(-1) >= 3; });
+    list.narrowFilterPredicate(
+        [&](const DictRef& d) { return d->value(tested).toInteger(-1) == 3; });
+    // What the records hold under the key, found by walking their entries.
+    std::vector<DictRef> expected;
+    for (const DictRef& d : records)
+      for (const auto& [key, value] : d->entries())
+        if (key == tested && value.toInteger() == 3) expected.push_back(d);
+    EXPECT_FALSE(expected.empty()) << c.what;
+    EXPECT_EQ(list.arrangedObjects(), expected) << c.what;
+  }
+}
+
 TEST_F(ArrayControllerTest, SelectionFollowsItsObjectsAcrossRearrangement) {
   controller.setSelectionIndexes({0, 2});  // delta, charlie
   const auto before = controller.selectedObjects();

@@ -2,6 +2,7 @@
 
 #include <QDirIterator>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "ArchiveTestSupport.h"
@@ -284,6 +285,54 @@ TEST(BinaryPropertyListReader, SharedSubtreesDoNotBlowUp) {
   auto r = BinaryPropertyListReader::read(handMade(objects, offsets));
   ASSERT_TRUE(r) << r.error().toStdString();
   EXPECT_EQ(r.value()->items()[0].get(), r.value()->items()[1].get());
+}
+
+// Trees whose every level holds the one below twice have 2^64 paths: a comparison that
+// walked them would never end, so each answer below shows each pair is looked at once.
+TEST(PropertyListObject, TreesSharingSubtreesCompareByTheirNodes) {
+  constexpr int kLevels = 64;
+  using Level = std::function<PropertyListRef(const PropertyListRef&, const PropertyListRef&)>;
+  const Level array = [](const PropertyListRef& a, const PropertyListRef& b) {
+    return P::array({a, b});
+  };
+  const Level dictionary = [](const PropertyListRef& a, const PropertyListRef& b) {
+    return P::dictionary({QStringLiteral("a"), QStringLiteral("b")}, {a, b});
+  };
+  // Each level holds first and second of the level below.
+  const auto tower = [](const Level& level, PropertyListRef first, PropertyListRef second) {
+    for (int i = 0; i < kLevels; ++i) {
+      auto next = level(first, second);
+      first = second = next;
+    }
+    return first;
+  };
+  const auto leaf = [](const char* text) { return P::string(QString::fromLatin1(text)); };
+  const auto shared = leaf("leaf");
+  struct Case {
+    const char* name;
+    PropertyListRef a, b;
+    bool equal;
+  };
+  const Case cases[] = {
+      {"arrays built twice", tower(array, shared, shared), tower(array, leaf("leaf"), leaf("leaf")),
+       true},
+      {"dictionaries built twice", tower(dictionary, shared, shared),
+       tower(dictionary, leaf("leaf"), leaf("leaf")), true},
+      {"one leaf shared, the other two equal ones", tower(array, shared, shared),
+       tower(array, leaf("leaf"), shared), true},
+      {"the second leaf differs", tower(array, shared, shared), tower(array, shared, leaf("left")),
+       false},
+      {"arrays against dictionaries", tower(array, shared, shared),
+       tower(dictionary, shared, shared), false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(*c.a == *c.b, c.equal) << c.name;
+    EXPECT_EQ(*c.b == *c.a, c.equal) << c.name;
+    // As the fuzz target checks: written and read back, the tree is the same.
+    auto back = BinaryPropertyListReader::read(BinaryPropertyListWriter::write(*c.a));
+    ASSERT_TRUE(back) << c.name << ": " << back.error().toStdString();
+    EXPECT_TRUE(*back.value() == *c.a) << c.name;
+  }
 }
 
 TEST(BinaryPropertyListFixtures, EveryBinaryArchiveReadsAndRewritesToTheSameTree) {

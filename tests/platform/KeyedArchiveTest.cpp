@@ -670,6 +670,32 @@ TEST(KeyedUnarchiver, ListsSharedByManyObjectsCannotMultiplyTheWork) {
       << many.error().toStdString();
 }
 
+TEST(KeyedUnarchiver, ObjectsSharingOneListAreCountedOnceEachNotOnceAWalk) {
+  // Objects 3.. hold one shared list of references to object 2; the root holds two of them.
+  // Looking through the list once for every object that holds it would take 10^11 steps.
+  constexpr quint32 kHolders = 300000;
+  constexpr int kElements = 300000;
+  const PropertyListRef shared =
+      P::array(std::vector<PropertyListRef>(std::size_t(kElements), P::uid(2)));
+  const quint32 cls = kHolders + 3;
+  std::vector<PropertyListRef> objects = {
+      P::string(QStringLiteral("$null")),
+      instance(cls, {QStringLiteral("NS.objects")}, {P::array({P::uid(3), P::uid(4)})}),
+      P::string(QStringLiteral("s"))};
+  for (quint32 i = 0; i < kHolders; ++i)
+    objects.push_back(instance(cls, {QStringLiteral("NS.objects")}, {shared}));
+  objects.push_back(classRecord("NSArray"));
+  auto r = KeyedUnarchiver::unarchiveObjectWithData(archiveOf(objects));
+  ASSERT_TRUE(r) << r.error().toStdString();
+  const ArrayRef root = r.value().toArray();
+  ASSERT_TRUE(root && root->count() == 2);
+  for (qsizetype i = 0; i < 2; ++i) {
+    const ArrayRef held = root->at(i).toArray();
+    ASSERT_TRUE(held && held->count() == kElements) << i;
+    EXPECT_EQ(held->at(kElements - 1).toString(), QStringLiteral("s"));
+  }
+}
+
 TEST(KeyedUnarchiver, DictionariesNamingTheSameKeyObjectsKeepTheirOwnKeysAndValues) {
   const auto key = [](const char* k) { return QString::fromLatin1(k); };
   const auto str = [](const char* s) { return Value(QString::fromLatin1(s)); };

@@ -8,6 +8,9 @@
 #include <cstring>
 
 #include "ArchiveTestSupport.h"
+#ifdef QV_HEAP_COUNTER
+#include "HeapCounter.h"
+#endif
 #include "platform/ColorUnarchiver.h"
 #include "platform/TypedStreamReader.h"
 
@@ -360,6 +363,71 @@ TEST(TypedStreamReader, RejectsMalformedStreams) {
     EXPECT_TRUE(r.error().contains(QLatin1String(c.expect)))
         << c.name << ": " << r.error().toStdString();
   }
+}
+
+// Whatever a stream of 4 KiB or more holds, reading it (to a result or to an error) never
+// holds more than 32 times its size from the heap at any moment.
+TEST(TypedStreamReader, NeverHoldsMoreThanAFewTimesItsSize) {
+#ifndef QV_HEAP_COUNTER
+  GTEST_SKIP() << "the heap is counted only in builds without a sanitizer";
+#else
+  constexpr qsizetype kFactor = 32;
+  auto stream = [](std::function<void(TypedStreamBuilder&)> body) {
+    TypedStreamBuilder b;
+    body(b);
+    return b.bytes();
+  };
+  const QByteArray typeOfManyFields = "{Many=" + QByteArray(16000, 'i') + "}";
+  QByteArray nestedTypes;
+  for (int i = 0; i < 3; ++i) nestedTypes += "[20";
+  nestedTypes += "i]]]";
+  struct Case {
+    const char* name;
+    QByteArray bytes;
+    bool mustRead;
+  };
+  std::vector<Case> cases = {
+      {"one array of a million integers, a byte each",
+       stream([](auto& b) { b.shared("[1000000i]"); }) + QByteArray(1000000, '\1'), false},
+      {"arrays of arrays, one integer a byte",
+       stream([&](auto& b) { b.shared(nestedTypes); }) + QByteArray(8000, '\1'), false},
+      {"a struct of many fields, a byte each",
+       stream([&](auto& b) { b.shared(typeOfManyFields); }) + QByteArray(16000, '\2'), false},
+      {"many one-byte strings", stream([](auto& b) {
+         for (int i = 0; i < 20000; ++i) b.shared("+").integer(1).byte('x');
+       }),
+       false},
+      {"many objects of nothing but a class", stream([](auto& b) {
+         for (int i = 0; i < 20000; ++i) b.shared("@").beginObject({{"NSObject", 0}}).endObject();
+       }),
+       false},
+      {"many values each a group of its own", stream([](auto& b) {
+         for (int i = 0; i < 20000; ++i) b.shared("c").byte(i);
+       }),
+       false},
+      {"a long type string begun at every level of nested objects, cut short", stream([&](auto& b) {
+         b.shared("@");
+         for (int i = 0; i < 250; ++i)
+           b.beginObject({{"NSBox", 0}}).shared("@" + QByteArray(8000, 'i'));
+       }),
+       false},
+  };
+  for (const char* fixture : {"typedstream/Emacs.clr", "typedstream/Empty2D-macOS-10.14.gcx"}) {
+    if (auto bytes = readFixture(QString::fromLatin1(fixture)))
+      cases.push_back({fixture, *bytes, true});
+  }
+  for (const Case& c : cases) {
+    ASSERT_GE(c.bytes.size(), 4096) << c.name;
+    HeapCounter::mark();
+    const bool read = static_cast<bool>(TypedStreamReader::read(c.bytes));
+    const std::size_t peak = HeapCounter::peakSinceMark();
+    if (c.mustRead) {
+      EXPECT_TRUE(read) << c.name;
+    }
+    EXPECT_LE(peak, std::size_t(kFactor * c.bytes.size()))
+        << c.name << ": " << double(peak) / double(c.bytes.size()) << " times its size";
+  }
+#endif
 }
 
 TEST(TypedStreamFixtures, EveryColourInTheEmacsListDecodesWithItsName) {
