@@ -26,7 +26,9 @@ struct Seen {
 template <typename View>
 Seen dragOnto(View& view, const Drag& drag, bool drop) {
   Seen seen;
-  QObject::connect(&view, &DropTargetView::hilitedChanged, [&](bool on) { seen.lit |= on; });
+  QObject scope;  // the connections end with this drag
+  QObject::connect(&view, &DropTargetView::hilitedChanged, &scope,
+                   [&](bool on) { seen.lit |= on; });
   if constexpr (!std::is_same_v<View, ZVDragDropViewUrl>)
     QObject::connect(&view, &View::myFilePathDroppedChanged,
                      [&](const QString& p) { seen.files << p; });
