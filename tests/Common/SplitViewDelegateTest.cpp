@@ -280,7 +280,7 @@ TEST(SplitViewDelegate, TheRightPaneComesBackAtItsRememberedWidth) {
       {"narrower than its minimum", 1000, 100, {0, 0, 1000, 400}, {465, 530}, 530},
       {"grown past what the left pane allows", 1000, 600, {0, 0, 400, 400}, {260, 735}, 735},
       // Nothing remembered (a file saved with the pane collapsed): its minimum.
-      {"nothing remembered", 1000, 0, {}, {465, 530}, 530},
+      {"nothing remembered", 1400, 0, {}, {865, 530}, 530},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
