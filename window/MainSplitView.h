@@ -7,8 +7,9 @@
 
 // The document window's split view: record table left, detail view right, laid out by the
 // split-view rules (limits, growing rule, only the right pane collapsible) instead of
-// QSplitter's stretch factors.
-class MainSplitView : public QSplitter {
+// QSplitter's stretch factors. A divider position set from code collapses a pane or stops at
+// its limit as the rules' pane operations expect.
+class MainSplitView : public QSplitter, public ZVVSplitView {
   Q_OBJECT
 
  public:
@@ -18,10 +19,14 @@ class MainSplitView : public QSplitter {
   // Applies the rules' limits to the panes (minimum and maximum widths, collapsing).
   void applyLimits();
 
-  ZVVSplitViewDelegate::Panes panes() const;
-  void setPanes(const ZVVSplitViewDelegate::Panes& panes);
-  double dividerThickness() const { return handleWidth(); }
-  bool isRightCollapsed() const { return panes().right <= 0; }
+  QRectF splitViewFrame() const override { return QRectF(geometry()); }
+  double dividerThickness() const override { return handleWidth(); }
+  Panes panes() const override;
+  bool isSubviewCollapsed(int pane) const override;
+  void setPositionOfDivider(double position, int dividerIndex) override;
+
+  void setPanes(const Panes& panes);
+  bool isRightCollapsed() const { return isSubviewCollapsed(1); }
 
   // Before the first layout, the right pane width to open at.
   void setInitialRightWidth(double width) { initialRight_ = width; }

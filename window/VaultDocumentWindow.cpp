@@ -434,13 +434,13 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
   Programmatic quiet(programmatic_);
   toolbar_->setVisible(false);
   ZVVSplitViewDelegate& rules = split_->rules();
-  rules.minHSizeLeft = 260;
-  rules.maxHSizeLeft = 9999;
-  rules.minHSizeRight = 530;
-  rules.maxHSizeRight = 9999;
-  rules.growingRule = 2;
-  rules.canCollapseLeft = false;
-  rules.canCollapseRight = true;
+  rules.setMinHSizeLeft(260);
+  rules.setMaxHSizeLeft(9999);
+  rules.setMinHSizeRight(530);
+  rules.setMaxHSizeRight(9999);
+  rules.setGrowingRule(2);
+  rules.setCanCollapseLeft(false);
+  rules.setCanCollapseRight(true);
   split_->applyLimits();
   locked_ = document_->isEncrypted();
   if (locked_) {
@@ -458,7 +458,7 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
       document_->setMyCategoryArray(Array::create());
       categories.addDefault();
       applyPreset(RecordColumns::Preset::CompactPlusCMA);
-      split_->setInitialRightWidth(rules.minHSizeRight);
+      split_->setInitialRightWidth(rules.minHSizeRight());
     }
     search_->synkCategorySubMenu();
     pages_->setCurrentIndex(kRecordPage);
@@ -503,7 +503,7 @@ void VaultDocumentWindow::setUnlockedMinimumSize() {
   const ZVVSplitViewDelegate& rules = split_->rules();
   // The height is left to the layout: as much as lets every field of the detail view show,
   // following the filter pane as it comes and goes.
-  setMinimumSize(rules.minHSizeLeft + rules.minHSizeRight + int(split_->dividerThickness()), 0);
+  setMinimumSize(rules.minHSizeLeft() + rules.minHSizeRight() + int(split_->dividerThickness()), 0);
   layout()->invalidate();
   layout()->activate();
   // On a screen smaller than that the screen wins: the whole window, title bar included,
@@ -592,14 +592,15 @@ void VaultDocumentWindow::enterUnlockedLayout() {
 void VaultDocumentWindow::restoreSplitPanes(const Rect& left, const Rect& right) {
   Programmatic quiet(programmatic_);
   if (!sane(left) || !sane(right) || left.width <= 0) return;
-  const double W = split_->width(), t = split_->dividerThickness();
+  QRectF frame = split_->splitViewFrame();
   if (right.width <= 0) {
-    split_->setPanes(ZVVSplitViewDelegate::collapseRightView(W, t));
+    split_->rules().collapseRightView(*split_, frame);
     // The file keeps no width for a collapsed pane: it opens as a new document's does.
     bufferedDetailViewLength_ = 0;
+    bufferedMainSplitViewFrame_ = QRectF();
     return;
   }
-  split_->setPanes(split_->rules().expandRightView(right.width, W, W, t).first);
+  split_->rules().expandRightView(*split_, right.width, frame);
 }
 
 void VaultDocumentWindow::updateTitle() {
@@ -710,33 +711,20 @@ void VaultDocumentWindow::increaseUsageOfRow() {
 
 void VaultDocumentWindow::splitViewDidResizeSubviews() {
   detailViewCollapsed_ = split_->isRightCollapsed();
-  // A collapsed pane keeps the width it is to come back at, and the split view's width then,
+  // A collapsed pane keeps the width it is to come back at, and the split view's frame then,
   // however it was collapsed (the command, the divider or a file).
   if (!detailViewCollapsed_) {
     bufferedDetailViewLength_ = split_->panes().right;
-    bufferedMainSplitViewWidth_ = split_->width();
+    bufferedMainSplitViewFrame_ = split_->splitViewFrame();
   }
 }
 
 void VaultDocumentWindow::toggleCollapseExpandMainView() {
   Programmatic quiet(programmatic_);
-  const double W = split_->width(), t = split_->dividerThickness();
-  if (split_->isRightCollapsed()) {
-    const ZVVSplitViewDelegate& rules = split_->rules();
-    ZVVSplitViewDelegate::Panes panes = rules.expandToMinRightView(W, t);
-    double used = panes.right;
-    // With no width remembered, the pane opens at its minimum, as in a new document.
-    if (bufferedDetailViewLength_ > 0 && bufferedMainSplitViewWidth_ > 0)
-      std::tie(panes, used) =
-          rules.expandRightView(bufferedDetailViewLength_, bufferedMainSplitViewWidth_, W, t);
-    split_->setPanes(panes);
-    bufferedDetailViewLength_ = used;
-  } else {
-    const double before = split_->panes().right;
-    split_->setPanes(ZVVSplitViewDelegate::collapseRightView(W, t));
-    bufferedDetailViewLength_ = before;
-  }
-  bufferedMainSplitViewWidth_ = W;
+  // Collapsing remembers the pane's width and the frame; with none remembered the pane
+  // opens at its minimum, as in a new document.
+  bufferedDetailViewLength_ = split_->rules().toggleCollapseExpandRightView(
+      *split_, bufferedDetailViewLength_, bufferedMainSplitViewFrame_);
 }
 
 RecordColumns::ColumnLayout VaultDocumentWindow::columnLayout() const {

@@ -215,7 +215,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   bool usageCountDirtyFlag_ = false;
   bool detailViewCollapsed_ = false;
   double bufferedDetailViewLength_ = 0;
-  double bufferedMainSplitViewWidth_ = 0;
+  QRectF bufferedMainSplitViewFrame_;
   bool locked_ = false;
   // Set while the program, not the user, changes the window: nothing is marked edited.
   int programmatic_ = 0;
