@@ -18,6 +18,7 @@
 #include "window/CopyNotice.h"
 #include "window/PasswordToDecriptFieldDelegate.h"
 #include "window/RecordDetailView.h"
+#include "window/RecordTableView.h"
 #include "window/TextViewDelegate.h"
 #include "window/VaultDocumentWindow.h"
 
@@ -374,6 +375,17 @@ TEST_F(OpenButtonTest, WithNoRecordShownTheButtonIsOffAndOpensNothing) {
   doc->recordController().setSelectionIndex(0);
   gui::settle();
   EXPECT_TRUE(open->isEnabled());
+}
+
+TEST_F(OpenButtonTest, AltLOpensTheShownRecordsUrlWithTheFocusInTheTable) {
+  window->activateWindow();
+  window->tableView()->setFocus();
+  gui::settle();
+  QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : window.data();
+  QTest::keySequence(focus, QKeySequence(Qt::ALT | Qt::Key_L));
+  // A mnemonic presses the button as a click would, and lets it go a moment later.
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !opened.isEmpty(); }, 2000));
+  EXPECT_EQ(opened, QStringList{QStringLiteral("https://calendar.example")});
 }
 
 }  // namespace
