@@ -37,9 +37,9 @@ class CategoryView : public QWidget {
   bool shown_ = false;
 };
 
-// The detail view of the selected record: its fields, each with a copy button, its category
-// and its dates. Filling it never reports an edit; only what the user types does, with the
-// record shown when the typing began.
+// The detail view of the selected record: its fields, each with a copy button, an open button
+// for the URL, its category and its dates. Filling it never reports an edit; only what the user
+// types does, with the record shown when the typing began.
 class RecordDetailView : public QWidget {
   Q_OBJECT
 
