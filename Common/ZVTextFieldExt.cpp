@@ -14,6 +14,10 @@ void ZVTextFieldExt::CopyInClipboard(int senderTag) {
   Q_EMIT textCopiedInClipboard(senderTag);
 }
 
+ZVUrlResolutor::Outcome ZVTextFieldExt::OpenUrl() const {
+  return ZVUrlResolutor::sharedUrlResolutor().openUrl(text());
+}
+
 void ZVTextFieldExt::copy() {
   if (!secret_) {
     QLineEdit::copy();

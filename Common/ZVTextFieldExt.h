@@ -2,8 +2,11 @@
 
 #include <QLineEdit>
 
+#include "Common/ZVUrlResolutor.h"
+
 // A text field that copies its own text to the clipboard when one of the window's copy
-// controls asks, and tells whoever listens which control did it (its tag names the field).
+// controls asks, and tells whoever listens which control did it (its tag names the field);
+// or opens its text as an address when an open control asks.
 // A secret field's text reaches the clipboard marked secret however it is copied: by the
 // copy control, the copy and cut keys, the Edit menu or the field's context menu.
 class ZVTextFieldExt : public QLineEdit {
@@ -14,6 +17,9 @@ class ZVTextFieldExt : public QLineEdit {
 
   // Copies the text, an empty one too (it replaces what the clipboard held).
   void CopyInClipboard(int senderTag);
+  // Opens the text through the shared resolutor, with no user name or password put into the
+  // address.
+  [[nodiscard]] ZVUrlResolutor::Outcome OpenUrl() const;
   // A secret's copy asks clipboard managers to keep no history of it.
   void setSecret(bool secret) { secret_ = secret; }
   bool isSecret() const { return secret_; }

@@ -95,7 +95,20 @@ RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
   });
   grid->addWidget(categoryPopup_, row++, 3);
   addField(grid, row++, QStringLiteral("&Name:"), RecordKeys::name(), 1);
-  addField(grid, row++, QStringLiteral("&Url:"), RecordKeys::url(), 2);
+  addField(grid, row, QStringLiteral("&Url:"), RecordKeys::url(), 2);
+  // Opens what the field shows, with no user name or password put into the address.
+  openUrl_ = new QToolButton(this);
+  openUrl_->setObjectName(QStringLiteral("openUrlButton"));
+  openUrl_->setIcon(QIcon::fromTheme(QStringLiteral("internet-web-browser")));
+  openUrl_->setText(QStringLiteral("Open &Link"));
+  openUrl_->setToolTip(QStringLiteral("Open the URL"));
+  openUrl_->setAutoRaise(true);
+  QvltTextFieldExt* url = field(RecordKeys::url());
+  connect(openUrl_, &QToolButton::clicked, this, [this, url] {
+    const ZVUrlResolutor::Outcome opened = url->OpenUrl();
+    if (!opened.ok()) Q_EMIT urlNotOpened(opened.failure());
+  });
+  grid->addWidget(openUrl_, row++, 3);
   dropArea_ = new ZVDragDropViewFileUrl(this);
   dropArea_->setObjectName(QStringLiteral("myDropFileArea"));
   auto* dropHint =
@@ -143,7 +156,7 @@ RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
   grid->setRowStretch(row - 1, 1);
   connect(note_, &QPlainTextEdit::textChanged, this, [this] {
     if (filling_ || !record_) return;
-    Q_EMIT fieldEdited(record_, RecordKeys::note(), note_);
+    Q_EMIT textDidChange(record_, RecordKeys::note(), note_);
   });
 
   auto* stamps = new QFormLayout;
@@ -182,7 +195,7 @@ void RecordDetailView::addField(QGridLayout* grid, int row, const QString& title
   // textEdited: the user's typing only, never a fill.
   connect(edit, &QLineEdit::textEdited, this, [this, edit, key] {
     if (filling_ || !record_) return;
-    Q_EMIT fieldEdited(record_, key, edit);
+    Q_EMIT controlTextDidChange(record_, key, edit);
   });
 }
 
@@ -211,6 +224,7 @@ void RecordDetailView::setRecord(const DictRef& record) {
     f.edit->setEnabled(bool(record));
     f.copy->setEnabled(bool(record));
   }
+  openUrl_->setEnabled(bool(record));
   note_->setPlainText(record ? record->value(RecordKeys::note()).toString() : QString());
   note_->setEnabled(bool(record));
   filling_ = false;
@@ -233,7 +247,7 @@ void RecordDetailView::insertEmailFromPopup(const QString& address) {
   if (!record_ || edit->isReadOnly()) return;
   secure_line_edit::clear(edit);
   edit->setText(SecureMemory::privateCopy(address));
-  Q_EMIT fieldEdited(record_, RecordKeys::email(), edit);
+  Q_EMIT controlTextDidChange(record_, RecordKeys::email(), edit);
 }
 
 void RecordDetailView::setEditable(bool editable) {

@@ -4,11 +4,13 @@
 #include <functional>
 #include <vector>
 
+#include "Common/ZVUrlResolutor.h"
 #include "platform/Value.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QCheckBox;
+class QLineEdit;
 class QvltTextFieldExt;
 class ZVDragDropViewFileUrl;
 class QToolButton;
@@ -35,9 +37,9 @@ class CategoryView : public QWidget {
   bool shown_ = false;
 };
 
-// The detail view of the selected record: its fields, each with a copy button, its category
-// and its dates. Filling it never reports an edit; only what the user types does, with the
-// record shown when the typing began.
+// The detail view of the selected record: its fields, each with a copy button, an open button
+// for the URL, its category and its dates. Filling it never reports an edit; only what the user
+// types does, with the record shown when the typing began.
 class RecordDetailView : public QWidget {
   Q_OBJECT
 
@@ -73,15 +75,20 @@ class RecordDetailView : public QWidget {
 
   QvltTextFieldExt* field(const QString& key) const;
   QToolButton* copyButton(const QString& key) const;
+  // Opens the URL field's text as an address.
+  QToolButton* openUrlButton() const { return openUrl_; }
   QPlainTextEdit* noteView() const { return note_; }
   QCheckBox* showClearPasswordBox() const { return showClear_; }
 
  Q_SIGNALS:
-  // The user changed a field of record (the one shown when the change was made).
-  void fieldEdited(const DictRef& record, const QString& key, QWidget* control);
+  // The user changed the note or a field of record (the one shown when the change was made).
+  void textDidChange(const DictRef& record, const QString& key, QPlainTextEdit* view);
+  void controlTextDidChange(const DictRef& record, const QString& key, QLineEdit* field);
   // A copy button copied its field; tag names the field.
   void textCopiedInClipboard(int tag);
   void showClearPasswordToggled();
+  // The open button's address was not opened.
+  void urlNotOpened(const UrlFailure& failure);
   // The category menu's item at index was chosen for the shown record.
   void categoryChosen(int index);
 
@@ -105,6 +112,7 @@ class RecordDetailView : public QWidget {
   QCheckBox* showClear_ = nullptr;
   QToolButton* emailPopup_ = nullptr;
   QToolButton* categoryPopup_ = nullptr;
+  QToolButton* openUrl_ = nullptr;
   std::function<QStringList()> categoryTitles_;
   ZVDragDropViewFileUrl* dropArea_ = nullptr;
   std::function<QStringList()> emailAddresses_;

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QToolBar>
@@ -20,7 +19,6 @@
 #include "Common/ZVTextFieldExt.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
-#include "platform/SecureMemory.h"
 #include "platform/Sheet.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
@@ -30,6 +28,7 @@
 #include "window/LockedPage.h"
 #include "window/MainSplitView.h"
 #include "window/MyTableDelegate.h"
+#include "window/PasswordToDecriptFieldDelegate.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordSearchController.h"
 #include "window/RecordTableModel.h"
@@ -115,6 +114,10 @@ QWidget* VaultDocumentWindow::buildLockedPage() {
   lockedPage_->setObjectName(QStringLiteral("lockedPage"));
   passwordField_ = lockedPage_->passwordField();
   connect(passwordField_, &QLineEdit::returnPressed, this, &VaultDocumentWindow::submitPassword);
+  // What the user types, not the window's own emptying of the field.
+  passwordFieldDelegate_ = new PasswordToDecriptFieldDelegate(document_, this);
+  connect(passwordField_, &QLineEdit::textEdited, passwordFieldDelegate_,
+          &PasswordToDecriptFieldDelegate::controlTextDidChange);
   return lockedPage_;
 }
 
@@ -150,10 +153,7 @@ QWidget* VaultDocumentWindow::buildRecordPage() {
 
   ArrayController& records = document_->recordController();
   // A run of changes (an import adds records one by one) updates the views once.
-  connect(&records, &ArrayController::selectionChanged, this, [this] {
-    usageCountDirtyFlag_ = false;
-    scheduleSync();
-  });
+  connect(&records, &ArrayController::selectionChanged, this, &VaultDocumentWindow::scheduleSync);
   connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &VaultDocumentWindow::selectionFromTable);
   for (auto signal : {&ArrayController::objectInserted, &ArrayController::objectRemoved})
@@ -165,11 +165,6 @@ QWidget* VaultDocumentWindow::buildRecordPage() {
     if (detail_->record() && std::size_t(row) < arranged.size() &&
         arranged[std::size_t(row)] == detail_->record())
       detail_->refreshStamps();
-  });
-  connect(detail_, &RecordDetailView::fieldEdited, this, &VaultDocumentWindow::fieldEdited);
-  connect(detail_, &RecordDetailView::textCopiedInClipboard, this, [this](int tag) {
-    increaseUsageOfRow();
-    doNotifyValueWasCopied(tag);
   });
   connect(detail_, &RecordDetailView::showClearPasswordToggled, this,
           [this] { perform(QStringLiteral("switchShowClearPassword:")); });
@@ -672,41 +667,6 @@ void VaultDocumentWindow::tableViewSelectionDidChange() {
   if (shown != detail_->record()) detail_->setRecord(shown);
   detail_->setCategoryChangeAllowed(selected.size() <= 1);
   refreshCommands();
-}
-
-void VaultDocumentWindow::fieldEdited(const DictRef& record, const QString& key, QWidget* control) {
-  if (!document_ || !record || document_->isEncrypted() || !isEditable_) return;
-  QString text;
-  // A block of its own: the field's is wiped when it shows another record.
-  if (auto* line = qobject_cast<QLineEdit*>(control))
-    text = SecureMemory::privateCopy(line->text());
-  else if (auto* note = qobject_cast<QPlainTextEdit*>(control))
-    text = note->toPlainText();
-  const bool wasMutable = record->value(key).isMutable();
-  QString previous = record->value(key).toString();
-  record->setValue(key, wasMutable ? Value::mutableString(text) : Value(text));
-  SecureMemory::release(previous);
-  ArrayController& records = document_->recordController();
-  records.noteObjectChanged(record.get());
-  document_->updateChangeCount(ChangeCounting::ChangeDone);
-  // The stamp goes on the record that was edited, whatever is selected when it runs.
-  QPointer<MyDocument> doc(document_);
-  MainQueue::defer([doc, record] {
-    if (!doc) return;
-    record->setValue(RecordKeys::modificationDate(), Date::now());
-    doc->recordController().noteObjectChanged(record.get());
-  });
-}
-
-void VaultDocumentWindow::increaseUsageOfRow() {
-  if (usageCountDirtyFlag_ || !document_ || document_->isEncrypted()) return;
-  const std::vector<DictRef> selected = document_->recordController().selectedObjects();
-  if (selected.empty()) return;
-  const DictRef& record = selected.back();
-  record->setValue(RecordKeys::usageCount(),
-                   Value::integer(record->value(RecordKeys::usageCount()).toInteger() + 1));
-  usageCountDirtyFlag_ = true;
-  document_->recordController().noteObjectChanged(record.get());
 }
 
 void VaultDocumentWindow::splitViewDidResizeSubviews() {

@@ -16,6 +16,7 @@ class CopyNotice;
 class EmailList;
 class LockedPage;
 class MainSplitView;
+class PasswordToDecriptFieldDelegate;
 class QAction;
 class QComboBox;
 class QLineEdit;
@@ -28,7 +29,9 @@ class RecordEditor;
 class RecordSearchController;
 class RecordTableModel;
 class RecordTableView;
+class TextViewDelegate;
 class UserDefaults;
+struct UrlFailure;
 
 // The window of one vault document. Locked, a small fixed-size page with the password field
 // and the file's format texts; unlocked, the record table and the selected record's detail
@@ -145,7 +148,6 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void duplicateRow();
   void deleteRow();
   void copyField(const QString& action);
-  void doNotifyValueWasCopied(int tag);
   void emailListSheet();
   // A drop on the detail view becomes the shown record's URL.
   void setFileToOpen(const QString& path);
@@ -162,6 +164,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   // Opening the record's address and push and pull (VaultDocumentWindowPushPull.cpp).
   void buildPushPullCommands();
   void openUrl();
+  // A file address is refused for a reason the user can act on; others simply open nothing.
+  void alertUrlNotOpened(const UrlFailure& failure);
   void pushAndPull();
   void pullWithUser(const QString& copyAction);
   void showPushAndPullHelp();
@@ -172,8 +176,6 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void selectionFromController();
   void selectionFromTable();
   void tableViewSelectionDidChange();
-  void fieldEdited(const DictRef& record, const QString& key, QWidget* control);
-  void increaseUsageOfRow();
   void headerClicked(const QString& identifier);
   void splitViewDidResizeSubviews();
   void toggleCollapseExpandMainView();
@@ -205,6 +207,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QList<QAction*> commands_;
   RecordEditor* editor_ = nullptr;
   CopyNotice* copyNotice_ = nullptr;
+  TextViewDelegate* textViewDelegate_ = nullptr;
+  PasswordToDecriptFieldDelegate* passwordFieldDelegate_ = nullptr;
   EmailList* emails_ = nullptr;
   std::vector<DictRef> categoryPopupItems_;
   std::shared_ptr<QPrinter> printer_;
@@ -212,7 +216,6 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
 
   bool isEditable_ = false;
   bool showClearPassword_ = false;
-  bool usageCountDirtyFlag_ = false;
   bool detailViewCollapsed_ = false;
   double bufferedDetailViewLength_ = 0;
   QRectF bufferedMainSplitViewFrame_;

@@ -15,6 +15,7 @@
 #include "platform/Sheet.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
+#include "window/TextViewDelegate.h"
 #include "window/VaultDocumentWindow.h"
 
 namespace {
@@ -50,22 +51,23 @@ void VaultDocumentWindow::openUrl() {
   if (!document_ || !document_->isDecrypted()) return;
   const std::vector<DictRef> selected = document_->recordController().selectedObjects();
   if (selected.empty()) return;
-  increaseUsageOfRow();
+  textViewDelegate_->increaseUsageOfRow();
   const DictRef& record = selected.back();
   const QString user = hasUserID(*record) ? record->value(RecordKeys::userID()).toString()
                                           : record->value(RecordKeys::account()).toString();
   const auto opened = ZVUrlResolutor::sharedUrlResolutor().openUrl(
       record->value(RecordKeys::url()).toString(), user,
       record->value(RecordKeys::password()).toString());
-  if (opened.ok()) return;
-  // A file address is refused for a reason the user can act on; others simply open nothing.
+  if (!opened.ok()) alertUrlNotOpened(opened.failure());
+}
+
+void VaultDocumentWindow::alertUrlNotOpened(const UrlFailure& failure) {
   using Reason = UrlFailure::Reason;
-  const Reason why = opened.failure().reason;
-  if (why != Reason::FileMissing && why != Reason::FileExecutable) return;
+  if (failure.reason != Reason::FileMissing && failure.reason != Reason::FileExecutable) return;
   Alert alert;
   alert.alertStyle = Alert::Style::Warning;
   alert.messageText = QStringLiteral("The file could not be opened");
-  alert.informativeText = opened.failure().message;
+  alert.informativeText = failure.message;
   alert.addButtonWithTitle(QStringLiteral("OK"));
   alert.beginSheetModalForWindow(this, {});
 }

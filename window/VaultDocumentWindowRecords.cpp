@@ -2,10 +2,12 @@
 // and copying a field of the selected record with its notice.
 #include <QAction>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPageSetupDialog>
+#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -29,6 +31,7 @@
 #include "window/RecordTableView.h"
 #include "window/SecureLineEdit.h"
 #include "window/TablePrinter.h"
+#include "window/TextViewDelegate.h"
 #include "window/VaultDocumentWindow.h"
 
 namespace {
@@ -59,6 +62,14 @@ void VaultDocumentWindow::buildRecordCommands() {
           &VaultDocumentWindow::setUrlToOpen);
   copyNotice_ = new CopyNotice(this);
   copyNotice_->setObjectName(QStringLiteral("hud"));
+  textViewDelegate_ = new TextViewDelegate(document_, copyNotice_, defaults_, this);
+  connect(detail_, &RecordDetailView::textDidChange, textViewDelegate_,
+          &TextViewDelegate::textDidChange);
+  connect(detail_, &RecordDetailView::controlTextDidChange, textViewDelegate_,
+          &TextViewDelegate::controlTextDidChange);
+  connect(detail_, &RecordDetailView::textCopiedInClipboard, textViewDelegate_,
+          &TextViewDelegate::textCopiedInClipboard);
+  connect(detail_, &RecordDetailView::urlNotOpened, this, &VaultDocumentWindow::alertUrlNotOpened);
 
   QAction* add = addCommand(
       QStringLiteral("&Add Record"), QStringLiteral("addRow:"), [this] { addRow(); },
@@ -247,7 +258,7 @@ void VaultDocumentWindow::copyField(const QString& action) {
   if (!copy || !document_ || !document_->isDecrypted()) return;
   const std::vector<DictRef> selected = document_->recordController().selectedObjects();
   if (selected.empty()) return;
-  increaseUsageOfRow();
+  textViewDelegate_->increaseUsageOfRow();
   // The record whose use was counted, the one the detail view shows.
   const DictRef& record = selected.back();
   QString text;
@@ -261,14 +272,5 @@ void VaultDocumentWindow::copyField(const QString& action) {
     text = record->value(copy->key).toString();
   }
   Pasteboard::putString(text, copy->secret, this);
-  if (copy->noticeTag) doNotifyValueWasCopied(*copy->noticeTag);
-}
-
-void VaultDocumentWindow::doNotifyValueWasCopied(int tag) {
-  if (!defaults_.boolForKey(QStringLiteral("useHudNotifyForCopy"))) return;
-  const std::optional<QString> word = CopiedField::word(tag);
-  if (!word) return;
-  copyNotice_->showNotice(
-      CopiedField::noticeText(*word),
-      CopiedField::noticeTenths(defaults_.integerForKey(QStringLiteral("notifyHudTimer"))));
+  if (copy->noticeTag) textViewDelegate_->notifyValueWasCopied(*copy->noticeTag);
 }
