@@ -147,6 +147,10 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void copyField(const QString& action);
   void doNotifyValueWasCopied(int tag);
   void emailListSheet();
+  // The phone numbers of the records shown, in a sheet of their own.
+  void phoneListSheet();
+  // The record table scrolled to its last row, at its left edge.
+  void scrollListViewToBottom();
   // A drop on the detail view becomes the shown record's URL.
   void setFileToOpen(const QString& path);
   void setUrlToOpen(const QString& url);
