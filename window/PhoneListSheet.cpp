@@ -12,11 +12,17 @@
 PhoneListModel::PhoneListModel(std::vector<PhoneList::Row> rows, QObject* parent)
     : QAbstractTableModel(parent), rows_(std::move(rows)) {}
 
-PhoneListModel::~PhoneListModel() {
+PhoneListModel::~PhoneListModel() { clear(); }
+
+void PhoneListModel::clear() {
+  if (rows_.empty()) return;
+  beginResetModel();
   for (PhoneList::Row& row : rows_) {
     SecureMemory::release(row.name);
     SecureMemory::release(row.number);
   }
+  rows_.clear();
+  endResetModel();
 }
 
 int PhoneListModel::rowCount(const QModelIndex& parent) const {
@@ -81,3 +87,9 @@ PhoneListSheet::PhoneListSheet(std::vector<PhoneList::Row> rows, QWidget* parent
 }
 
 void PhoneListSheet::closePhoneListSheet() { endSheet(AbortReturn); }
+
+void PhoneListSheet::hideEvent(QHideEvent* event) {
+  // Not while it still runs: a minimised window hides its sheet too.
+  if (!isSheetRunning()) model_->clear();
+  Sheet::hideEvent(event);
+}

@@ -11,13 +11,14 @@ class QPushButton;
 class QTableView;
 
 // The phone list's rows: record, number and field, read only. The texts are let go, wiped
-// when no one else holds them, with the model.
+// when no one else holds them, by clear and with the model.
 class PhoneListModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
   PhoneListModel(std::vector<PhoneList::Row> rows, QObject* parent = nullptr);
   ~PhoneListModel() override;
+  void clear();
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -40,6 +41,10 @@ class PhoneListSheet : public Sheet {
   QLabel* emptyLabel() const { return empty_; }
   QPushButton* closeButton() const { return close_; }
   void closePhoneListSheet();
+
+ protected:
+  // However the sheet ends (closed, or by a lock), the copied texts go at once.
+  void hideEvent(QHideEvent* event) override;
 
  private:
   PhoneListModel* model_;
