@@ -189,23 +189,6 @@ void MyAppDelegate::applicationDidFinishLaunching() {
 
 void MyAppDelegate::showPasswordMaker() { passwordMaker_->showPasswordMaker(); }
 
-bool MyAppDelegate::validateUserInterfaceItem(const UserInterfaceItem& item) {
-  // A locked vault's window offers none of the commands an unlocked one does.
-  if (item.action == u"showPasswordMaker:") return !activeDocumentIsLocked();
-  return true;
-}
-
-bool MyAppDelegate::activeDocumentIsLocked() const {
-  const QWidget* active = QApplication::activeWindow();
-  if (!active || !controller_) return false;
-  for (Document* document : controller_->documents()) {
-    const auto* vault = qobject_cast<const ZVCryptoDoc*>(document);
-    if (vault && vault->myWindow() && vault->myWindow()->window() == active)
-      return vault->isEncrypted();
-  }
-  return false;
-}
-
 QString MyAppDelegate::getUserGuideName() const { return app_identity::kUserGuideName; }
 
 QString MyAppDelegate::getUserGuideNameWithThisRelNum() const {

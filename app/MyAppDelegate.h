@@ -53,7 +53,6 @@ class MyAppDelegate : public ZVAppDelegateBase {
   void buildUpFontMenuAndBindProgrammatically();
   void applicationDidFinishLaunching();
 
-  bool validateUserInterfaceItem(const UserInterfaceItem& item) override;
   QString getUserGuideName() const override;
   QString getUserGuideNameWithThisRelNum() const override;
   QStringList allowedStartupDocExtensions() const override { return {QStringLiteral("qvlt")}; }
@@ -69,9 +68,6 @@ class MyAppDelegate : public ZVAppDelegateBase {
   QMainWindow* makePreferencesWindow() override;
 
  private:
-  // Whether the active window is that of a locked document.
-  bool activeDocumentIsLocked() const;
-
   // Follows the application's active state and the machine's wake from suspend.
   void watchActivationAndSleep();
   Q_SLOT void systemSleepChanged(bool goingToSleep);

@@ -258,7 +258,12 @@ bool MyDocument::validateUserInterfaceItem(const UserInterfaceItem& item) {
   }
   if (item.action == u"importFromTextFile:" || item.action == u"exportAllToTextFile:")
     return isDecrypted();
+  if (item.action == u"deleteRow:") return deleteRowShouldBeEnabled();
   return ZVCryptoDoc::validateUserInterfaceItem(item);
+}
+
+bool MyDocument::deleteRowShouldBeEnabled() const {
+  return vault_.recordController().canRemove() && !isEncrypted();
 }
 
 void MyDocument::importFromTextFile() {

@@ -43,6 +43,10 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   void setDocumentCreationDate(std::optional<Date> date) { vault_.setCreationDate(date); }
   FilteringArrayController& recordController() { return vault_.recordController(); }
   ZVColoredCategoryArrayController& categoryController() { return vault_.categoryController(); }
+  // A new record as the user's add makes it, added to no list yet.
+  DictRef newObject() { return vault_.recordController().newObject(); }
+  // Whether there is a record to delete: one is selected and the document is unlocked.
+  bool deleteRowShouldBeEnabled() const;
   // The column tables given to import and export.
   const ArrayRef& myKeyArrayForImport() const { return keysForImport_; }
   const ArrayRef& myKeyArrayForExport() const { return keysForExport_; }

@@ -72,6 +72,7 @@ class Vault {
   VaultContents contents() const;
 
   FilteringArrayController& recordController() { return records_; }
+  const FilteringArrayController& recordController() const { return records_; }
   ZVColoredCategoryArrayController& categoryController() { return categories_; }
 
   // Zeroes the characters of these strings and of the strings in these dictionaries.

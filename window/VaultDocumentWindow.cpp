@@ -324,6 +324,7 @@ void VaultDocumentWindow::addMenusTo(QMenuBar* bar) {
   view->addSeparator();
   view->addAction(command(QStringLiteral("makeToolbarSearchFieldFirstResponder:")));
   view->addAction(command(QStringLiteral("makeNameFieldFirstResponder:")));
+  view->addAction(command(QStringLiteral("scrollListViewToBottom:")));
   view->addSeparator();
   view->addAction(command(QStringLiteral("editCategoriesSheet:")));
   view->addAction(command(QStringLiteral("lockDocument:")));

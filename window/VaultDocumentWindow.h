@@ -149,6 +149,10 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void deleteRow();
   void copyField(const QString& action);
   void emailListSheet();
+  // The phone numbers of the records shown, in a sheet of their own.
+  void phoneListSheet();
+  // The record table scrolled to its last row, at its left edge.
+  void scrollListViewToBottom();
   // A drop on the detail view becomes the shown record's URL.
   void setFileToOpen(const QString& path);
   void setUrlToOpen(const QString& url);

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollBar>
 
 #include "Common/ZVDragDropView.h"
 #include "Common/ZVTextFieldExt.h"
@@ -25,6 +26,7 @@
 #include "vault/VaultKeys.h"
 #include "window/CopyNotice.h"
 #include "window/EmailListSheet.h"
+#include "window/PhoneListSheet.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordSearchController.h"
 #include "window/RecordTableModel.h"
@@ -87,6 +89,10 @@ void VaultDocumentWindow::buildRecordCommands() {
   remove->setIcon(QIcon::fromTheme(QStringLiteral("list-remove")));
   addCommand(QStringLiteral("E-&mail Addresses…"), QStringLiteral("emailListSheet:"),
              [this] { emailListSheet(); });
+  addCommand(QStringLiteral("Phone &List…"), QStringLiteral("phoneListSheet:"),
+             [this] { phoneListSheet(); });
+  addCommand(QStringLiteral("&Scroll to Last Record"), QStringLiteral("scrollListViewToBottom:"),
+             [this] { scrollListViewToBottom(); });
   addCommand(
       QStringLiteral("Prin&t…"), QStringLiteral("printDocument:"), [this] { printDocument(); },
       QKeySequence::Print);
@@ -111,6 +117,7 @@ void VaultDocumentWindow::addRecordMenuTo(QMenuBar* bar, QAction* before) {
     copies->addAction(command(QString::fromLatin1(action)));
   menu->addSeparator();
   menu->addAction(command(QStringLiteral("emailListSheet:")));
+  menu->addAction(command(QStringLiteral("phoneListSheet:")));
   menu->addSeparator();
   for (const char* a : {"openUrl:", "pushAndPull:", "showPushAndPullHelp:"})
     menu->addAction(command(QString::fromLatin1(a)));
@@ -137,6 +144,22 @@ void VaultDocumentWindow::emailListSheet() {
   emails_->setContent(document_->emailArray());
   auto* sheet = new EmailListSheet(emails_, this);
   sheet->beginSheet(this, [sheet](int) { sheet->deleteLater(); });
+}
+
+void VaultDocumentWindow::phoneListSheet() {
+  if (!document_ || !document_->isDecrypted()) return;
+  auto* sheet =
+      new PhoneListSheet(PhoneList::rowsFor(document_->recordController().arrangedObjects()), this);
+  QPointer<VaultDocumentWindow> self(this);
+  sheet->beginSheet(this, [self, sheet](int) {
+    sheet->deleteLater();
+    if (self) self->refreshCommands();  // they waited for the sheet
+  });
+}
+
+void VaultDocumentWindow::scrollListViewToBottom() {
+  table_->scrollToBottom();
+  table_->horizontalScrollBar()->setValue(table_->horizontalScrollBar()->minimum());
 }
 
 QPrinter& VaultDocumentWindow::printer() {
@@ -219,7 +242,7 @@ void VaultDocumentWindow::addRow() {
   if (!document_ || !document_->isDecrypted()) return;
   // A search or category in force could hide the new record.
   search_->showAllAndResetFilter();
-  editor_->addTheRecord(document_->recordController().newObject());
+  editor_->addTheRecord(document_->newObject());
   isEditable_ = true;
   detail_->setEditable(true);
   QPointer<VaultDocumentWindow> self(this);
@@ -236,6 +259,7 @@ void VaultDocumentWindow::duplicateRow() {
 }
 
 void VaultDocumentWindow::deleteRow() {
+  if (!document_ || !document_->deleteRowShouldBeEnabled()) return;
   Alert alert;
   alert.alertStyle = Alert::Style::Warning;
   alert.messageText = QStringLiteral("Delete Selected Row?");
@@ -245,7 +269,7 @@ void VaultDocumentWindow::deleteRow() {
   QPointer<VaultDocumentWindow> self(this);
   alert.beginSheetModalForWindow(this, [self](int answer) {
     if (!self || !self->document_ || answer != Alert::FirstButtonReturn) return;
-    if (!self->document_->isDecrypted()) return;
+    if (!self->document_->deleteRowShouldBeEnabled()) return;
     const std::vector<DictRef> selected = self->document_->recordController().selectedObjects();
     if (selected.empty()) return;
     self->editor_->deleteTheRecord(selected.back());

@@ -312,7 +312,7 @@ QAction* generatorCommand(QWidget* window) {
   return nullptr;
 }
 
-TEST_F(PasswordMakerTest, TheCommandIsOffWhileALockedVaultIsTheActiveWindow) {
+TEST_F(PasswordMakerTest, TheCommandIsOnWhileALockedVaultIsTheActiveWindow) {
   const QString vault = dir.filePath(QStringLiteral("Home.qvlt"));
   ASSERT_TRUE(writeSavedVault(vault));
   launch->run({vault});
@@ -327,12 +327,20 @@ TEST_F(PasswordMakerTest, TheCommandIsOffWhileALockedVaultIsTheActiveWindow) {
   ASSERT_TRUE(doc->isEncrypted());
   QAction* command = generatorCommand(docWindow);
   ASSERT_NE(command, nullptr);
-  EXPECT_FALSE(command->isEnabled());
+  EXPECT_TRUE(command->isEnabled());
 
-  PasswordMakerWindow* window = show();
+  // The generator reads and writes no vault: the locked one stays locked and unchanged.
+  command->trigger();
+  gui::settle();
+  PasswordMakerWindow* window = maker().passwordMakerWindow();
   ASSERT_NE(window, nullptr);
-  ASSERT_EQ(QApplication::activeWindow(), window);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(QApplication::activeWindow(), window);
+  EXPECT_EQ(password().size(), 12);
+  EXPECT_TRUE(doc->isEncrypted());
+  EXPECT_FALSE(doc->isDocumentEdited());
 
+  window->close();
   docWindow->activateWindow();
   gui::settle();
   doc->submitPasswordToDecrypt(QStringLiteral("secret12"));
@@ -340,8 +348,6 @@ TEST_F(PasswordMakerTest, TheCommandIsOffWhileALockedVaultIsTheActiveWindow) {
   ASSERT_TRUE(doc->isDecrypted());
   command = generatorCommand(docWindow);
   EXPECT_TRUE(command->isEnabled());
-  window->close();
-  gui::settle();
   command->trigger();
   gui::settle();
   EXPECT_TRUE(window->isVisible());

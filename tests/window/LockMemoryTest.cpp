@@ -12,6 +12,7 @@
 #include "tests/GuiDriver.h"
 #include "tests/window/ProcessMemoryScan.h"
 #include "tests/window/VaultFixture.h"
+#include "window/PhoneListSheet.h"
 #include "window/RecordDetailView.h"
 #include "window/VaultDocumentWindow.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 constexpr auto kPassword = MaskedText::mask("Qx7#Lockwipe!pw9");
 constexpr auto kRecordText = MaskedText::mask("Zephyr-Ledger-4417");
+constexpr auto kPhoneNumber = MaskedText::mask("+49 30 90182736");
 
 std::string describe(const std::vector<ProcessMemoryScan::Hit>& hits) {
   std::string out;
@@ -44,7 +46,7 @@ bool equals(const QString& s, const MaskedText& text) {
 struct LockCase {
   const char* name;
   const char* field;
-  enum class Then { Nothing, ChooseAnAddress, DeleteTheRecord, CopyIt } then;
+  enum class Then { Nothing, ChooseAnAddress, DeleteTheRecord, CopyIt, ListItsPhoneNumber } then;
   enum class End { LockThroughTheMenu, LockAutomatically, Close } end;
 };
 void PrintTo(const LockCase& c, std::ostream* out) { *out << c.name; }
@@ -119,6 +121,7 @@ class LockMemoryTest : public ::testing::TestWithParam<LockCase> {
 
   const MaskedText password{kPassword};
   const MaskedText recordText{kRecordText};
+  const MaskedText phoneNumber{kPhoneNumber};
   QTemporaryDir dir;
   QString path;
   std::unique_ptr<UserDefaults> defaults;
@@ -160,6 +163,20 @@ TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLockO
       gui::settle();
       ASSERT_EQ(doc->myArray()->count(), 19);
       break;
+    case LockCase::Then::ListItsPhoneNumber: {
+      // A number in the record's account, copied out by the phone list open at the lock.
+      QString account = QStringLiteral("Tel. ");
+      for (std::size_t i = 0; i < phoneNumber.size(); ++i) account.append(phoneNumber.at(i));
+      window->detailView()->record()->setValue(RecordKeys::account(),
+                                               Value::mutableString(std::move(account)));
+      ASSERT_TRUE(window->perform(QStringLiteral("phoneListSheet:")));
+      gui::settle();
+      const PhoneListSheet* sheet = window->findChild<PhoneListSheet*>();
+      ASSERT_TRUE(sheet && sheet->isVisible());
+      ASSERT_EQ(sheet->model()->rowCount(), 1);
+      ASSERT_FALSE(ProcessMemoryScan::find(phoneNumber).empty());
+      break;
+    }
     case LockCase::Then::CopyIt: {
       ASSERT_TRUE(window->perform(QStringLiteral("copyPassword:")));
       gui::settle();
@@ -199,6 +216,9 @@ TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLockO
 
   EXPECT_EQ(describe(ProcessMemoryScan::find(password)), "") << "the password";
   EXPECT_EQ(describe(ProcessMemoryScan::find(recordText)), "") << "the record's text";
+  if (c.then == LockCase::Then::ListItsPhoneNumber) {
+    EXPECT_EQ(describe(ProcessMemoryScan::find(phoneNumber)), "") << "the listed number";
+  }
 }
 
 using Then = LockCase::Then;
@@ -213,6 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
         LockCase{"AfterTheRecordWasDeleted", "name", Then::DeleteTheRecord, End::LockAutomatically},
         LockCase{"AfterThePasswordWasCopied", "password", Then::CopyIt, End::LockThroughTheMenu},
         LockCase{"AutomaticallyAfterThePasswordWasCopied", "password", Then::CopyIt,
+                 End::LockAutomatically},
+        LockCase{"AutomaticallyWithThePhoneListOpen", "name", Then::ListItsPhoneNumber,
                  End::LockAutomatically},
         LockCase{"Closed", "name", Then::Nothing, End::Close},
         LockCase{"ClosedAfterThePasswordWasCopied", "password", Then::CopyIt, End::Close}),

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -12,6 +13,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -28,6 +31,7 @@
 #include "vault/EmailList.h"
 #include "window/CopyNotice.h"
 #include "window/EmailListSheet.h"
+#include "window/PhoneListSheet.h"
 #include "window/RecordDetailView.h"
 #include "window/RecordTableModel.h"
 #include "window/RecordTableView.h"
@@ -344,6 +348,146 @@ TEST_F(RecordEditingWindowTest, TheEmailSheetFeedsTheRecordsEmailMenu) {
   MainQueue::drain();
   EXPECT_EQ(record->value(RecordKeys::email()).toString(), QStringLiteral("me@home.example"));
   EXPECT_NE(record->value(RecordKeys::modificationDate()).toDate(), before.toDate());
+}
+
+DictRef recordNamed(MyDocument& doc, const QString& name) {
+  for (const Value& v : doc.myArray()->values())
+    if (DictRef r = v.toDictionary(); r && r->value(RecordKeys::name()).toString() == name)
+      return r;
+  return {};
+}
+
+TEST_F(RecordEditingWindowTest, ThePhoneListHoldsTheNumbersOfTheRecordsShown) {
+  const struct {
+    const char* record;
+    QString key;
+    const char* text;
+  } numbers[] = {
+      {"Acme Bank", RecordKeys::note(), "Lost card: +1 800 555 0199"},
+      {"Dentist", RecordKeys::account(), "030 9876543"},
+      {"Electric", RecordKeys::userID(), "0171 2345678"},
+      {"Electric", RecordKeys::pin(), "99887766"},  // a secret: never listed
+  };
+  for (const auto& n : numbers) {
+    DictRef r = recordNamed(*doc, QString::fromLatin1(n.record));
+    ASSERT_TRUE(r) << n.record;
+    r->setValue(n.key, QString::fromLatin1(n.text));
+  }
+  const auto listed = [this] {
+    QStringList out;
+    EXPECT_TRUE(window->perform(QStringLiteral("phoneListSheet:")));
+    gui::settle();
+    PhoneListSheet* sheet = window->findChild<PhoneListSheet*>();
+    if (!sheet || !sheet->isSheetRunning()) {
+      ADD_FAILURE() << "no phone list sheet";
+      return out;
+    }
+    // The window's commands wait for the sheet.
+    EXPECT_FALSE(window->command(QStringLiteral("addRow:"))->isEnabled());
+    const QAbstractItemModel* model = sheet->tableView()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+      QStringList cells;
+      for (int column = 0; column < model->columnCount(); ++column)
+        cells << model->index(row, column).data().toString();
+      out << cells.join(QLatin1Char('|'));
+    }
+    EXPECT_EQ(sheet->emptyLabel()->isVisible(), out.isEmpty());
+    EXPECT_EQ(sheet->tableView()->isVisible(), !out.isEmpty());
+    gui::snapshot(sheet, QStringLiteral("phone-list-%1").arg(out.size()));
+    QTest::mouseClick(sheet->closeButton(), Qt::LeftButton);
+    gui::settle();
+    // The toolbar's buttons come back with the window.
+    EXPECT_TRUE(window->command(QStringLiteral("addRow:"))->isEnabled());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(window->findChild<PhoneListSheet*>()) << "gone with its texts";
+    return out;
+  };
+  EXPECT_EQ(listed(), QStringList({QStringLiteral("Acme Bank|+1 800 555 0199|Note"),
+                                   QStringLiteral("Dentist|030 9876543|Account"),
+                                   QStringLiteral("Electric|0171 2345678|User ID")}));
+  // Only what the table shows, in its order.
+  window->toolbarSearchField()->setFocus();
+  QTest::keyClicks(window->toolbarSearchField(), QStringLiteral("Dentist"));
+  gui::settle();
+  ASSERT_EQ(window->tableModel()->rowCount(), 1);
+  EXPECT_EQ(listed(), QStringList({QStringLiteral("Dentist|030 9876543|Account")}));
+  window->toolbarSearchField()->clear();
+  QTest::keyClicks(window->toolbarSearchField(), QStringLiteral("Mailbox"));
+  gui::settle();
+  ASSERT_EQ(window->tableModel()->rowCount(), 1);
+  EXPECT_EQ(listed(), QStringList());
+}
+
+TEST_F(RecordEditingWindowTest, ScrollingToTheLastRecordShowsItAtTheTablesLeftEdge) {
+  for (int i = 0; i < 40; ++i) fixture::addRecord(*doc, QStringLiteral("Extra %1").arg(i), {});
+  window->resize(700, 400);  // columns wider than the table, rows taller
+  ASSERT_TRUE(window->perform(QStringLiteral("setColumnVisibilityAll:")));
+  gui::settle();
+  QTableView* table = window->tableView();
+  QScrollBar* down = table->verticalScrollBar();
+  QScrollBar* across = table->horizontalScrollBar();
+  ASSERT_GT(down->maximum(), 0);
+  ASSERT_GT(across->maximum(), 0);
+  down->setValue(0);
+  across->setValue(across->maximum());
+  ASSERT_TRUE(window->perform(QStringLiteral("scrollListViewToBottom:")));
+  gui::settle();
+  EXPECT_EQ(down->value(), down->maximum());
+  EXPECT_EQ(across->value(), across->minimum());
+  const QModelIndex last = table->model()->index(table->model()->rowCount() - 1, 0);
+  EXPECT_TRUE(table->viewport()->rect().contains(table->visualRect(last).center()));
+  // The View menu offers it.
+  QMenu* view = gui::menuOf(window->menuBar(), QStringLiteral("&View"));
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->actions().contains(window->command(QStringLiteral("scrollListViewToBottom:"))));
+}
+
+// Deleting is offered for a selected record of an unlocked document, by the document's own
+// decision; the add command takes its record from the document, which adds it to no list.
+TEST_F(RecordEditingWindowTest, TheDocumentDecidesDeletingAndMakesTheNewRecord) {
+  const struct {
+    const char* what;
+    bool select;
+    bool lock;
+    bool enabled;
+  } cases[] = {
+      {"a record selected", true, false, true},
+      {"nothing selected", false, false, false},
+      {"locked with a selection", true, true, false},
+  };
+  for (const auto& c : cases) {
+    MyDocument other;
+    other.setPlainPassword(fixture::kPassword);
+    fixture::fillTwenty(other);
+    if (c.select)
+      other.recordController().setSelectionIndex(2);
+    else
+      other.recordController().setSelectionIndexes({});
+    if (c.lock) other.setIsEncrypted(true);
+    EXPECT_EQ(other.deleteRowShouldBeEnabled(), c.enabled) << c.what;
+    EXPECT_EQ(other.validateUserInterfaceItem(UserInterfaceItem{QStringLiteral("deleteRow:"), 0}),
+              c.enabled)
+        << c.what;
+    if (c.lock) other.setIsEncrypted(false);
+  }
+
+  const auto members = [this] {
+    qint64 sum = 0;
+    for (const Value& v : doc->myCategoryArray()->values())
+      if (DictRef c = v.toDictionary())
+        sum += c->value(CategoryKeys::howManyUsingThis()).toInteger();
+    return sum;
+  };
+  const qsizetype records = doc->myArray()->count();
+  const qint64 counted = members();
+  const DictRef fresh = doc->newObject();
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(doc->myArray()->count(), records);
+  EXPECT_EQ(doc->recordController().arrangedIndexOf(fresh.get()), ArrayController::NotFound);
+  EXPECT_EQ(members(), counted);
+  EXPECT_TRUE(fresh->value(RecordKeys::categoryPtr()).toDictionary());
+  EXPECT_EQ(fresh->value(RecordKeys::name()).toString(), QString());
+  EXPECT_FALSE(doc->isDocumentEdited());
 }
 
 TEST_F(RecordEditingWindowTest, PrintingToPdfCutsTheTableIntoWholeRowPages) {
