@@ -46,7 +46,8 @@ class MyDocument : public ZVCryptoDoc {
   const ArrayRef& myKeyArrayForImport() const { return keysForImport_; }
   const ArrayRef& myKeyArrayForExport() const { return keysForExport_; }
 
-  // The import and export of text files; none until the program gives one.
+  // The import and export of text files, given by the program as it makes the document;
+  // without one, the import and export commands do nothing.
   DocumentTransfer* transfer() const { return transfer_.get(); }
   void setTransfer(std::unique_ptr<DocumentTransfer> transfer) { transfer_ = std::move(transfer); }
   // Imports records from a text file chosen by the user (only while unlocked).
