@@ -7,6 +7,7 @@
 #include "app/ApplicationMenus.h"
 #include "app/MyAppDelegate.h"
 #include "platform/UserDefaults.h"
+#include "transfer/DocumentTextTransfer.h"
 #include "vault/MyDocument.h"
 #include "window/VaultDocumentWindow.h"
 
@@ -73,11 +74,22 @@ void ZVRevertDocController::reviewUnsavedDocumentsAndQuit() {
   });
 }
 
-Document* ZVRevertDocController::makeUntitledDocument(QString*) { return new MyDocument(); }
+namespace {
+// A vault document that imports and exports text files.
+std::unique_ptr<MyDocument> makeVaultDocument() {
+  auto document = std::make_unique<MyDocument>();
+  document->setTransfer(std::make_unique<DocumentTextTransfer>(*document));
+  return document;
+}
+}  // namespace
+
+Document* ZVRevertDocController::makeUntitledDocument(QString*) {
+  return makeVaultDocument().release();
+}
 
 Document* ZVRevertDocController::makeDocumentWithContentsOfURL(const QString& path,
                                                                QString* error) {
-  auto document = std::make_unique<MyDocument>();
+  auto document = makeVaultDocument();
   // An empty reason: the file is from a newer release and its own alert has been shown.
   if (!document->readFromURL(path, error)) return nullptr;
   document->setFileURL(path);

@@ -5,11 +5,6 @@
 #include "Common/ZVAppSupportUtility.h"
 #include "platform/MainQueue.h"
 #include "platform/Sheet.h"
-#include "transfer/DataExportFlow.h"
-#include "transfer/DataImportFlow.h"
-#include "transfer/ImportedRecords.h"
-#include "transfer/MyDataImportManager.h"
-#include "transfer/ZVDataExportManager.h"
 #include "vault/CurrentFormatEncryptor.h"
 #include "vault/RecordFieldTable.h"
 #include "vault/VaultFileBytes.h"
@@ -267,22 +262,8 @@ bool MyDocument::deleteRowShouldBeEnabled() const {
 }
 
 void MyDocument::importFromTextFile() {
-  if (isEncrypted() || !myWindow()) return;
-  // The records wait in a list of their own until the import ends.
-  myDataImportManager_ =
-      std::make_unique<MyDataImportManager>(Array::create(), keysForImport_, this);
-  // A skipped first row is dropped, never kept as column names.
-  myDataImportManager_->setNotVisibleFirstRecAsNameOption(true);
-  DataImportFlow::loadDataForWin(myDataImportManager_.get(), myWindow(), fileURL());
-}
-
-void MyDocument::justFinishedImporting() {
-  if (!myDataImportManager_ || isEncrypted()) return;
-  const qsizetype added =
-      ImportedRecords::addToLists(myDataImportManager_->outsideDataArray(),
-                                  vault_.recordController(), vault_.categoryController());
-  if (added > 0) updateChangeCount(ChangeDone);
-  if (window_) window_->synkCategorySubMenu();
+  if (isEncrypted() || !myWindow() || !transfer_) return;
+  transfer_->importFromTextFile();
 }
 
 void MyDocument::exportAllToTextFile() {
@@ -296,12 +277,8 @@ void MyDocument::exportAllToTextFile() {
 void MyDocument::exportToTextFile() { runExport(vault_.recordController().arrangedObjects()); }
 
 void MyDocument::runExport(std::vector<DictRef> records) {
-  if (isEncrypted() || !myWindow()) return;
-  exportMgr_ = std::make_unique<ZVDataExportManager>(std::move(records), keysForExport_);
-  exportMgr_->setSuggestedFileName(ZVDataExportManager::suggestedFileNameFor(displayName()));
-  QPointer<MyDocument> self(this);
-  DataExportFlow::run(
-      exportMgr_.get(), myWindow(), [self] { return self && self->isDecrypted(); }, fileURL());
+  if (isEncrypted() || !myWindow() || !transfer_) return;
+  transfer_->exportRecords(std::move(records));
 }
 
 void MyDocument::lockDocument() {

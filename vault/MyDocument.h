@@ -1,19 +1,18 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
-#include "transfer/ZVImporter.h"
+#include "vault/DocumentTransfer.h"
 #include "vault/Vault.h"
 #include "vault/VaultWindow.h"
 #include "vault/ZVCryptoDoc.h"
 
-class MyDataImportManager;
-class ZVDataExportManager;
-
 // The vault document: what the program asks, tells and shows around one vault.
 // The vault does the reading, unlocking, encrypting and writing; the document adds the
-// password, alerts, saving rules, the format texts, the window's state, imports and exports.
-class MyDocument : public ZVCryptoDoc, public ZVImporter {
+// password, alerts, saving rules, the format texts and the window's state, and offers the
+// imports and exports its transfer makes.
+class MyDocument : public ZVCryptoDoc {
   Q_OBJECT
 
  public:
@@ -51,16 +50,15 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   const ArrayRef& myKeyArrayForImport() const { return keysForImport_; }
   const ArrayRef& myKeyArrayForExport() const { return keysForExport_; }
 
+  // The import and export of text files, given by the program as it makes the document;
+  // without one, the import and export commands do nothing.
+  DocumentTransfer* transfer() const { return transfer_.get(); }
+  void setTransfer(std::unique_ptr<DocumentTransfer> transfer) { transfer_ = std::move(transfer); }
   // Imports records from a text file chosen by the user (only while unlocked).
   void importFromTextFile();
-  MyDataImportManager* myDataImportManager() const { return myDataImportManager_.get(); }
-  bool acceptsImportedRecords() const override { return isDecrypted(); }
-  // Links the imported records to their categories and adds them to the record list.
-  void justFinishedImporting() override;
   // Exports every record, or those the record list shows in its order (only while unlocked).
   void exportAllToTextFile();
   void exportToTextFile();
-  ZVDataExportManager* exportMgr() const { return exportMgr_.get(); }
 
   quint64 docVersionRapresentation() const { return vault_.formatVersion(); }
   bool YouCanSave() const { return youCanSave_; }
@@ -134,6 +132,5 @@ class MyDocument : public ZVCryptoDoc, public ZVImporter {
   std::optional<VaultError> lastUnlockFailure_;
   bool fileUnread_ = false;  // a revert found the file holding what it could not read
   VaultWindow* window_ = nullptr;
-  std::unique_ptr<MyDataImportManager> myDataImportManager_;
-  std::unique_ptr<ZVDataExportManager> exportMgr_;
+  std::unique_ptr<DocumentTransfer> transfer_;
 };

@@ -158,7 +158,7 @@ TEST_F(ExporterSheetTest, TheShownRecordsAreExportedInTheirOrderWithTheChosenFie
   struct stat info {};
   ASSERT_EQ(::stat(QFile::encodeName(written).constData(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
-  EXPECT_TRUE(doc->exportMgr()->dataArray().empty());  // let go of once written
+  EXPECT_TRUE(transfer().exportMgr()->dataArray().empty());  // let go of once written
   EXPECT_FALSE(doc->isDocumentEdited());
 
   // The next export starts afresh and takes every record, in the stored order.
@@ -222,7 +222,7 @@ TEST_F(ExporterSheetTest, NothingIsWrittenWhenCancelledLockedOrUnwritable) {
   ASSERT_NE(saveDialog(), nullptr);
   saveDialog()->reject();
   gui::settle();
-  EXPECT_TRUE(doc->exportMgr()->dataArray().empty());
+  EXPECT_TRUE(transfer().exportMgr()->dataArray().empty());
 
   // Locked while the save dialog is up.
   sheet = openSheet(exportAll());

@@ -116,7 +116,7 @@ TEST_F(ImporterSheetTest, ABrowserExportBecomesRecordsThatAreSaved) {
   EXPECT_EQ(records()[1]->value(RecordKeys::userID()).toString(), QStringLiteral("alice.w"));
   EXPECT_FALSE(records()[1]->contains(MyDataImportManager::categoryNAME()));
 
-  EXPECT_EQ(doc->myDataImportManager()->preview().rowCount(), 0);  // let go of, wiped
+  EXPECT_EQ(transfer().myDataImportManager()->preview().rowCount(), 0);  // let go of, wiped
 
   // Saved and opened again, the records are there with their category.
   ASSERT_TRUE(doc->saveDocument());
@@ -279,6 +279,6 @@ TEST_F(ImporterSheetTest, ADocumentLockedMeanwhileTakesNoRecords) {
   QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
   gui::settle();
   EXPECT_TRUE(records().empty());
-  EXPECT_TRUE(doc->myDataImportManager()->outsideDataArray()->isEmpty());
+  EXPECT_TRUE(transfer().myDataImportManager()->outsideDataArray()->isEmpty());
 }
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
 #include "tests/app/SavedVault.h"
+#include "transfer/DocumentTextTransfer.h"
 #include "vault/MyDocument.h"
 #include "window/VaultDocumentWindow.h"
 
@@ -46,6 +47,12 @@ class LaunchedVaultTest : public ::testing::Test {
     for (QAction* a : file->actions())
       if (a->text() == title) return a;
     return nullptr;
+  }
+  // The document's import and export, as the program gave it.
+  DocumentTextTransfer& transfer() {
+    auto* given = dynamic_cast<DocumentTextTransfer*>(doc->transfer());
+    EXPECT_NE(given, nullptr);
+    return *given;
   }
   void unlock() {
     QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
