@@ -3,8 +3,8 @@
 #include <QMessageBox>
 
 #include "Common/ZVAppSupportUtility.h"
-#include "Common/ZVReleaseCheckRules.h"
-#include "Common/ZVReleaseFeedFetcher.h"
+#include "app/ZVReleaseCheckRules.h"
+#include "app/ZVReleaseFeedFetcher.h"
 #include "platform/Alert.h"
 #include "platform/Clock.h"
 #include "platform/UrlLoader.h"

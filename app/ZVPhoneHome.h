@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "Common/ZVReleaseFeed.h"
+#include "app/ZVReleaseFeed.h"
 
 class Alert;
 class QMessageBox;

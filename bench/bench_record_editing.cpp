@@ -11,7 +11,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
-#include "vault/RecordEditor.h"
+#include "window/RecordEditor.h"
 #include "window/RecordTableView.h"
 #include "window/VaultDocumentWindow.h"
 

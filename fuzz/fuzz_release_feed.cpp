@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Common/ZVReleaseFeed.h"
+#include "app/ZVReleaseFeed.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const QByteArray bytes =

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "vault/EmailList.h"
+#include "window/EmailList.h"
 
 EmailListModel::EmailListModel(EmailList* list, QObject* parent)
     : QAbstractListModel(parent), list_(list) {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/Sheet.h"
-#include "vault/PhoneList.h"
+#include "window/PhoneList.h"
 
 class QLabel;
 class QPushButton;

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "vault/RecordFilter.h"
+#include "window/RecordFilter.h"
 
 class FilterInfoPane;
 class MyDocument;

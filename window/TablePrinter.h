@@ -3,7 +3,7 @@
 #include <QImage>
 #include <vector>
 
-#include "vault/TablePagination.h"
+#include "window/TablePagination.h"
 
 class QPageLayout;
 class QPainter;

@@ -6,9 +6,9 @@
 #include "platform/MainQueue.h"
 #include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
-#include "vault/CopiedField.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
+#include "window/CopiedField.h"
 #include "window/CopyNotice.h"
 
 TextViewDelegate::TextViewDelegate(MyDocument* myDoc, CopyNotice* notice, UserDefaults& defaults,

@@ -3,8 +3,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include "Common/ZVReleaseFeedFetcher.h"
 #include "LoopbackHttpsServer.h"
+#include "app/ZVReleaseFeedFetcher.h"
 #include "platform/NetworkUrlLoader.h"
 
 namespace {

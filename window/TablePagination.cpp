@@ -1,4 +1,4 @@
-#include "vault/TablePagination.h"
+#include "window/TablePagination.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "Common/ZVReleaseFeed.h"
+#include "app/ZVReleaseFeed.h"
 #include "platform/Date.h"
 
 // What a release check decides, apart from fetching and showing: which report a result gets,

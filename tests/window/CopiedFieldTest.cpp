@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "vault/CopiedField.h"
+#include "window/CopiedField.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Common/ZVReleaseCheckRules.h"
+#include "app/ZVReleaseCheckRules.h"
 
 ZVReleaseCheckRules::Report ZVReleaseCheckRules::reportFor(const std::optional<ZVReleaseFeed>& feed,
                                                            qint64 currentRelease, bool reportUpdate,

@@ -2,9 +2,9 @@
 
 #include <QTimeZone>
 
-#include "Common/ZVReleaseCheckRules.h"
-#include "Common/ZVReleaseFeedFetcher.h"
 #include "FakeUrlLoader.h"
+#include "app/ZVReleaseCheckRules.h"
+#include "app/ZVReleaseFeedFetcher.h"
 #include "platform/BinaryPropertyListWriter.h"
 
 namespace {

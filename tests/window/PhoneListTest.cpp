@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/Dictionary.h"
-#include "vault/PhoneList.h"
 #include "vault/VaultKeys.h"
+#include "window/PhoneList.h"
 
 namespace {
 

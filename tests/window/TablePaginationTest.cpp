@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "vault/TablePagination.h"
+#include "window/TablePagination.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "vault/PhoneList.h"
+#include "window/PhoneList.h"
 
 #include <QRegularExpression>
 

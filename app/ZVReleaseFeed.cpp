@@ -1,4 +1,4 @@
-#include "Common/ZVReleaseFeed.h"
+#include "app/ZVReleaseFeed.h"
 
 #include "platform/PropertyListSerialization.h"
 

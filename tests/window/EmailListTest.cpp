@@ -1,6 +1,6 @@
 #include "platform/UndoManager.h"
 #include "tests/vault/RecordListFixture.h"
-#include "vault/EmailList.h"
+#include "window/EmailList.h"
 
 namespace {
 

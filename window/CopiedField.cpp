@@ -1,4 +1,4 @@
-#include "vault/CopiedField.h"
+#include "window/CopiedField.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "vault/EmailList.h"
+#include "window/EmailList.h"
 
 #include <QCoreApplication>
 #include <QPointer>

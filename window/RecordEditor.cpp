@@ -1,4 +1,4 @@
-#include "vault/RecordEditor.h"
+#include "window/RecordEditor.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "Common/ZVReleaseFeedFetcher.h"
+#include "app/ZVReleaseFeedFetcher.h"
 
 #include <memory>
 

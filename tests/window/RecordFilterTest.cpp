@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/ArrayController.h"
-#include "vault/RecordFilter.h"
 #include "vault/VaultKeys.h"
+#include "window/RecordFilter.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "Common/ZVReleaseFeed.h"
+#include "app/ZVReleaseFeed.h"
 #include "platform/Result.h"
 
 class UrlLoader;

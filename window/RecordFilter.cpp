@@ -1,4 +1,4 @@
-#include "vault/RecordFilter.h"
+#include "window/RecordFilter.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include "platform/UndoManager.h"
 #include "tests/vault/RecordListFixture.h"
-#include "vault/RecordEditor.h"
+#include "window/RecordEditor.h"
 
 namespace {
 
