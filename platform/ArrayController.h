@@ -10,6 +10,7 @@
 #include "platform/Array.h"
 #include "platform/Collation.h"
 #include "platform/Dictionary.h"
+#include "platform/SortedOrder.h"
 
 // The list behind a table: a shared content array of dictionaries, the arranged view of it
 // (filtered, then sorted, rebuilt when asked), and a selection of arranged indexes.
@@ -25,25 +26,7 @@ class ArrayController : public QObject {
   // On long lists a filter is called for many objects at once from several threads: it
   // must only read.
   using Predicate = std::function<bool(const DictRef&)>;
-  struct SortDescriptor {
-    SortDescriptor() = default;
-    SortDescriptor(QString keyPath, bool ascending,
-                   std::function<int(const Value&, const Value&)> compare = {},
-                   std::shared_ptr<const Collation> collator = {})
-        : keyPath(std::move(keyPath)),
-          ascending(ascending),
-          compare(std::move(compare)),
-          collator(std::move(collator)) {}
-
-    QString keyPath;
-    bool ascending = true;
-    // Negative, zero or positive; the default compares strings, numbers and dates naturally.
-    std::function<int(const Value&, const Value&)> compare;
-    // When set, strings are ordered by this collation instead of compare: one collation for
-    // the whole sort and one sort key per object, never a collation per comparison. Values
-    // that are not strings (a missing one) come before every string.
-    std::shared_ptr<const Collation> collator;
-  };
+  using SortDescriptor = ::SortDescriptor;
 
   explicit ArrayController(QObject* parent = nullptr);
 
@@ -115,13 +98,6 @@ class ArrayController : public QObject {
   void contentChanged();
 
  private:
-  // The content's dictionaries, as indexes into it, in sort order (made or reused).
-  const std::vector<std::uint32_t>& sortedContent();
-  // Brings the last sort up to date if it can: true when nothing changed since, or when
-  // the few objects whose sort values changed were moved to their new places.
-  bool repairSortedContent();
-  // Negative, zero or positive, as x and y order under the k-th sort descriptor.
-  int compareValues(std::size_t k, const Value& x, const Value& y) const;
   // Negative, zero or positive, as a and b order under the sort descriptors.
   int compareObjects(const Dictionary& a, const Dictionary& b) const;
   // The new arranged view; the selection follows its objects to their new rows.
@@ -136,15 +112,6 @@ class ArrayController : public QObject {
   std::vector<SortDescriptor> sort_;
   std::vector<qsizetype> selection_;  // sorted, unique, all < arranged_.size()
   mutable std::unordered_set<const Dictionary*> arrangedSet_;
-  // The last sort of the whole content: the objects it had, the values each was sorted by
-  // (strings share their characters with the objects' own fields, so an edited field never
-  // passes for the one sorted by) and the order found.
-  struct SortedContent {
-    std::vector<const Dictionary*> objects;
-    std::vector<Value> values;  // objects.size() x sort_.size()
-    std::vector<std::uint32_t> order;
-    bool valid = false;
-  };
-  SortedContent sortedContent_;
+  SortedOrder sortedOrder_;
   mutable bool arrangedSetValid_ = false;
 };
