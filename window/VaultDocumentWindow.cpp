@@ -34,6 +34,7 @@
 #include "window/RecordTableModel.h"
 #include "window/RecordTableView.h"
 #include "window/SecureLineEdit.h"
+#include "window/TableColumns.h"
 
 namespace {
 constexpr int kRecordPage = 0;
@@ -138,7 +139,10 @@ QWidget* VaultDocumentWindow::buildRecordPage() {
   table_->setObjectName(QStringLiteral("myTableView"));
   table_->installEventFilter(this);
   model_ = table_->recordModel();
-  connect(table_, &RecordTableView::headerClicked, this, &VaultDocumentWindow::headerClicked);
+  columns_ = new TableColumns(
+      table_, document_, defaults_, [this] { return programmatic_ != 0; }, this);
+  connect(columns_, &TableColumns::layoutChanged, this, &VaultDocumentWindow::refreshCommands);
+  connect(table_, &RecordTableView::headerClicked, columns_, &TableColumns::headerClicked);
   // Column widths and order are saved with the document.
   connect(table_, &RecordTableView::columnsChangedByUser, this, [this] {
     if (!programmatic_ && document_) document_->updateChangeCount(ChangeCounting::ChangeDone);
@@ -263,7 +267,7 @@ void VaultDocumentWindow::buildCommands() {
   for (const auto& [column, title] : switches) {
     const QString id = QString::fromLatin1(column);
     addCommand(QString::fromLatin1(title), RecordColumns::switchAction(id),
-               [this, id] { switchVisibilityColumnWithIdentifier(id); });
+               [this, id] { columns_->switchVisibilityColumnWithIdentifier(id); });
   }
   const std::pair<const char*, RecordColumns::Preset> presets[] = {
       {"C&ompact", RecordColumns::Preset::Compact},
@@ -276,19 +280,14 @@ void VaultDocumentWindow::buildCommands() {
   for (std::size_t i = 0; i < std::size(presets); ++i) {
     const RecordColumns::Preset preset = presets[i].second;
     addCommand(QString::fromUtf8(presets[i].first), QString::fromLatin1(presetActions[i]),
-               [this, preset] { applyPreset(preset); });
+               [this, preset] { columns_->applyPreset(preset); });
   }
   addCommand(QStringLiteral("Ma&ke Custom Setting"),
-             QStringLiteral("defineCustomTableSettingsToCurrent:"), [this] {
-               DesktopViewState state = document_->vault().viewState();
-               state.customTableSettings = getColumnVisibility();
-               document_->vault().setViewState(state);
-               // Stored with the document, so closing must not lose it.
-               document_->updateChangeCount(ChangeCounting::ChangeDone);
-             });
+             QStringLiteral("defineCustomTableSettingsToCurrent:"),
+             [this] { columns_->defineCustomTableSettingsToCurrent(); });
   addCommand(QStringLiteral("Apply Custom &Setting"),
              QStringLiteral("setCurrentToCustomTableSettings:"),
-             [this] { applyColumnVisibility(document_->vault().viewState().customTableSettings); });
+             [this] { columns_->setCurrentToCustomTableSettings(); });
   addCommand(QStringLiteral("Edit Ca&tegories..."), QStringLiteral("editCategoriesSheet:"),
              [this] { editCategoriesSheet(); });
   QAction* lock = addCommand(
@@ -453,7 +452,7 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
     if (!categories.canRemove()) {
       document_->setMyCategoryArray(Array::create());
       categories.addDefault();
-      applyPreset(RecordColumns::Preset::CompactPlusCMA);
+      columns_->applyPreset(RecordColumns::Preset::CompactPlusCMA);
       split_->setInitialRightWidth(rules.minHSizeRight());
     }
     search_->synkCategorySubMenu();
@@ -570,9 +569,9 @@ void VaultDocumentWindow::enterUnlockedLayout() {
   // The view state the file carried: widths, the preset under the stored visibilities, the
   // panes once the window has its frame, and the sort.
   const DesktopViewState& state = document_->vault().viewState();
-  applyColumnSize(state.columnSizes);
-  applyPreset(RecordColumns::Preset::CompactPlusCMA);
-  applyColumnVisibility(state.columnVisibilities);
+  columns_->applySizes(state.columnSizes);
+  columns_->applyPreset(RecordColumns::Preset::CompactPlusCMA);
+  columns_->applyVisibility(state.columnVisibilities);
   if (state.splitLeftFrame.width > 0) {
     const Rect left = state.splitLeftFrame, right = state.splitRightFrame;
     QPointer<VaultDocumentWindow> self(this);
@@ -688,85 +687,27 @@ void VaultDocumentWindow::toggleCollapseExpandMainView() {
       *split_, bufferedDetailViewLength_, bufferedMainSplitViewFrame_);
 }
 
-RecordColumns::ColumnLayout VaultDocumentWindow::columnLayout() const {
-  return table_->columnLayout();
-}
+RecordColumns::ColumnLayout VaultDocumentWindow::columnLayout() const { return columns_->layout(); }
 
-void VaultDocumentWindow::setColumnLayout(const RecordColumns::ColumnLayout& layout) {
-  table_->setColumnLayout(layout);
-  refreshCommands();
-}
+ArrayRef VaultDocumentWindow::getColumnSize() const { return columns_->sizeSnapshot(); }
 
-ArrayRef VaultDocumentWindow::getColumnSize() const {
-  return RecordColumns::sizeSnapshot(columnLayout());
-}
-
-ArrayRef VaultDocumentWindow::getColumnVisibility() const {
-  return RecordColumns::visibilitySnapshot(columnLayout());
-}
+ArrayRef VaultDocumentWindow::getColumnVisibility() const { return columns_->visibilitySnapshot(); }
 
 void VaultDocumentWindow::applyColumnVisibility(const ArrayRef& snapshot) {
-  if (!snapshot) return;
-  RecordColumns::ColumnLayout layout = columnLayout();
-  RecordColumns::applyVisibility(layout, snapshot);
-  setColumnLayout(layout);
+  columns_->applyVisibility(snapshot);
 }
 
 void VaultDocumentWindow::applyColumnSize(const ArrayRef& snapshot) {
-  if (!snapshot) return;
-  RecordColumns::ColumnLayout layout = columnLayout();
-  RecordColumns::applySizes(layout, snapshot);
-  setColumnLayout(layout);
-}
-
-void VaultDocumentWindow::applyPreset(RecordColumns::Preset preset) {
-  RecordColumns::ColumnLayout layout = columnLayout();
-  RecordColumns::applyPreset(layout, preset);
-  setColumnLayout(layout);
-  if (!programmatic_) document_->updateChangeCount(ChangeCounting::ChangeDone);
-}
-
-void VaultDocumentWindow::switchVisibilityColumnWithIdentifier(const QString& identifier) {
-  RecordColumns::ColumnLayout layout = columnLayout();
-  for (RecordColumns::ColumnState& c : layout)
-    if (c.identifier == identifier && identifier != u"name") c.hidden = !c.hidden;
-  setColumnLayout(layout);
-  document_->updateChangeCount(ChangeCounting::ChangeDone);
-}
-
-RecordColumns::Comparison VaultDocumentWindow::comparison() const {
-  return RecordColumns::comparisonFor(defaults_.integerForKey(QStringLiteral("tableSortCompare")));
-}
-
-void VaultDocumentWindow::headerClicked(const QString& identifier) {
-  if (!document_ || document_->isEncrypted()) return;
-  DesktopViewState state = document_->vault().viewState();
-  // A second click on the sorted column reverses it.
-  const bool ascending =
-      state.latestOrderedColumn == identifier ? !state.latestOrderedColumnAscending : true;
-  orderByColumnWithidentifier(identifier, ascending);
+  columns_->applySizes(snapshot);
 }
 
 void VaultDocumentWindow::orderByColumnWithidentifier(const QString& identifier, bool ascending) {
-  if (!document_) return;
-  const auto descriptor = RecordColumns::sortDescriptor(identifier, ascending, comparison());
-  if (!descriptor) return;
-  DesktopViewState state = document_->vault().viewState();
-  state.latestOrderedColumn = identifier;
-  state.latestOrderedColumnAscending = ascending;
-  document_->vault().setViewState(state);
-  ArrayController& records = document_->recordController();
-  records.setSortDescriptors({*descriptor});
-  records.rearrangeObjects();
-  table_->setSortIndicator(identifier, ascending);
-  if (!programmatic_) document_->updateChangeCount(ChangeCounting::ChangeDone);
+  columns_->orderByColumnWithidentifier(identifier, ascending);
 }
 
 void VaultDocumentWindow::sortComparisonChanged(const QString& key) {
-  if (key != u"tableSortCompare" || !document_ || document_->isEncrypted()) return;
   Programmatic quiet(programmatic_);
-  const DesktopViewState& state = document_->vault().viewState();
-  orderByColumnWithidentifier(state.latestOrderedColumn, state.latestOrderedColumnAscending);
+  columns_->sortComparisonChanged(key);
 }
 
 bool VaultDocumentWindow::eventFilter(QObject* watched, QEvent* event) {

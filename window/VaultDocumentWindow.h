@@ -29,6 +29,7 @@ class RecordEditor;
 class RecordSearchController;
 class RecordTableModel;
 class RecordTableView;
+class TableColumns;
 class TextViewDelegate;
 class UserDefaults;
 struct UrlFailure;
@@ -180,13 +181,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void selectionFromController();
   void selectionFromTable();
   void tableViewSelectionDidChange();
-  void headerClicked(const QString& identifier);
   void splitViewDidResizeSubviews();
   void toggleCollapseExpandMainView();
-  void switchVisibilityColumnWithIdentifier(const QString& identifier);
-  void setColumnLayout(const RecordColumns::ColumnLayout& layout);
-  void applyPreset(RecordColumns::Preset preset);
-  RecordColumns::Comparison comparison() const;
   void sortComparisonChanged(const QString& key);
   // The table font settings changed: the table and the categories sheet follow at once.
   void tableFontChanged(const QString& key);
@@ -194,6 +190,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void restoreSplitPanes(const Rect& left, const Rect& right);
 
   QPointer<MyDocument> document_;
+  TableColumns* columns_ = nullptr;
   UserDefaults& defaults_;
   QStackedWidget* pages_ = nullptr;
   LockedPage* lockedPage_ = nullptr;
