@@ -41,13 +41,10 @@ QStringList strings(std::initializer_list<const char*> list) {
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
-    auto registered = Dictionary::create();
-    registered->setValue(QStringLiteral("tableSortCompare"), Value::integer(2));
-    registered->setValue(QStringLiteral("tableFontFamily"), QStringLiteral("Lucida Grande"));
-    registered->setValue(QStringLiteral("tableFontSize"), Value::real(12));
-    defaults->registerDefaults(registered);
+    defaults = fixture::settingsIn(
+        dir, {{QStringLiteral("tableSortCompare"), Value::integer(2)},
+              {QStringLiteral("tableFontFamily"), Value(QStringLiteral("Lucida Grande"))},
+              {QStringLiteral("tableFontSize"), Value::real(12)}});
   }
   void TearDown() override {
     for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();

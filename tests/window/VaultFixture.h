@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
+#include <QTemporaryDir>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "Common/ZVColorUtilOSX.h"
 #include "platform/Color.h"
+#include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
 
@@ -12,6 +17,18 @@
 namespace fixture {
 
 inline const QString kPassword = QStringLiteral("hunter22");
+
+// Settings in a file of the test's own folder, with the registered values the test's windows
+// read, in a fixed English locale.
+inline std::unique_ptr<UserDefaults> settingsIn(
+    const QTemporaryDir& dir, const std::vector<std::pair<QString, Value>>& registeredValues) {
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  auto defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
+  auto registered = Dictionary::create();
+  for (const auto& [key, value] : registeredValues) registered->setValue(key, value);
+  defaults->registerDefaults(registered);
+  return defaults;
+}
 
 inline DictRef addCategory(MyDocument& doc, const QString& title, float r, float g, float b) {
   DictRef category = doc.categoryController().addWithName(title);

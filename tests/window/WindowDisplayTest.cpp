@@ -136,15 +136,12 @@ class TextRecorder : public QPaintDevice {
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
-    auto registered = Dictionary::create();
-    registered->setValue(QStringLiteral("tableSortCompare"), Value::integer(2));
-    registered->setValue(QStringLiteral("tableFontFamily"), QStringLiteral("Lucida Grande"));
-    registered->setValue(QStringLiteral("tableFontSize"), Value::real(12));
-    registered->setValue(QStringLiteral("tableFontBold"), Value::boolean(false));
-    registered->setValue(QStringLiteral("tableFontItalic"), Value::boolean(false));
-    defaults->registerDefaults(registered);
+    defaults = fixture::settingsIn(
+        dir, {{QStringLiteral("tableSortCompare"), Value::integer(2)},
+              {QStringLiteral("tableFontFamily"), Value(QStringLiteral("Lucida Grande"))},
+              {QStringLiteral("tableFontSize"), Value::real(12)},
+              {QStringLiteral("tableFontBold"), Value::boolean(false)},
+              {QStringLiteral("tableFontItalic"), Value::boolean(false)}});
   }
   void TearDown() override {
     for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();

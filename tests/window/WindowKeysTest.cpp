@@ -30,13 +30,10 @@ namespace {
 class WindowKeysTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
-    auto registered = Dictionary::create();
-    registered->setValue(QStringLiteral("tableSortCompare"), Value::integer(2));
-    registered->setValue(QStringLiteral("notifyHudTimer"), Value::integer(10));
-    registered->setValue(QStringLiteral("useHudNotifyForCopy"), Value::boolean(true));
-    defaults->registerDefaults(registered);
+    defaults =
+        fixture::settingsIn(dir, {{QStringLiteral("tableSortCompare"), Value::integer(2)},
+                                  {QStringLiteral("notifyHudTimer"), Value::integer(10)},
+                                  {QStringLiteral("useHudNotifyForCopy"), Value::boolean(true)}});
   }
   void TearDown() override {
     gui::closeAllAlerts();
