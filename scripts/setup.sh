@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building and testing need (only the missing ones),
-# then configures and builds into build/ (or $BUILD_DIR).
+# then configures and builds into build/ (or $BUILD_DIR). CMAKE_EXTRA_ARGS is passed to cmake;
+# CMAKE_BUILD_PARALLEL_LEVEL sets the number of build jobs (default: every core).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,4 +39,4 @@ build_type=${BUILD_TYPE:-RelWithDebInfo}
 shared_dir=$(cd .. && pwd)/shared
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" \
   -DQV_FIXTURES_DIR="$shared_dir/fixtures" ${CMAKE_EXTRA_ARGS:-}
-cmake --build "$build_dir" -j "$(nproc)"
+cmake --build "$build_dir" -j "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
