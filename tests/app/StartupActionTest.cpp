@@ -436,7 +436,7 @@ class RefusedCommandLineFileTest : public StartupActionTest,
   QString makeRefusedFile() {
     switch (GetParam()) {
       case Refusal::Damaged: {
-        const QString path = dir.filePath(QStringLiteral("Damaged.qvlt"));
+        QString path = dir.filePath(QStringLiteral("Damaged.qvlt"));
         QFile junk(path);
         EXPECT_TRUE(junk.open(QIODevice::WriteOnly));
         junk.write("bplist00 cut short");
