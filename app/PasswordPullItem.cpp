@@ -101,6 +101,12 @@ void PasswordPullItem::copyPassword() {
   endPullPasswordPhase();
 }
 
+bool PasswordPullItem::expireNow() {
+  if (!removeTimer_.isActive()) return false;
+  removeTimer_.start(0);
+  return true;
+}
+
 void PasswordPullItem::endPullPasswordPhase() {
   removeTimer_.stop();
   removePullPasswordStatusMenu();

@@ -40,6 +40,9 @@ class PasswordPullItem : public QObject {
   QMenu* trayMenu() const { return menu_.get(); }
   QWidget* fallbackWindow() const { return window_; }
   const QTimer& removeTimer() const { return removeTimer_; }
+  // Ends the item's time now: it goes at the event loop's next turn, as when its time is up
+  // (tests use it instead of waiting). False when it is not timed.
+  bool expireNow();
 
   // The symbolic push-and-pull icon, drawn for 1x and 2x screens.
   static QIcon pwMenuIcon();

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <utility>
 
 #include "Common/AppIdentity.h"
 #include "Common/ZVAppSupportUtility.h"
@@ -45,6 +46,10 @@ ZVAppDelegateBase::ZVAppDelegateBase(UserDefaults& defaults, QObject* parent)
       releaseString_(ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber)),
       phoneHome_(new ZVPhoneHome(
           defaults, std::make_unique<NetworkUrlLoader>(NetworkUrlLoader::Options{}), this)) {
+  startupTimer_.setSingleShot(true);
+  connect(&startupTimer_, &QTimer::timeout, this, [this] {
+    if (const auto step = std::exchange(startupStep_, nullptr)) (this->*step)();
+  });
   zv_transformer_classes::registerAll();
   ValueTransformerRegistry::setValueTransformer(std::make_shared<ZVValueNotEqualToRef>(0),
                                                 QStringLiteral("valueNot0"));
@@ -149,10 +154,10 @@ void ZVAppDelegateBase::alertOpeningPreferences(const QString& message,
 void ZVAppDelegateBase::executeDocumentStartupAsInPref() {
   switch (defaults_.integerForKey(kActionKey)) {
     case 0:
-      QTimer::singleShot(kStartupDelayMs, this, &ZVAppDelegateBase::newDocIfNoDocOpened);
+      deferStartupStep(&ZVAppDelegateBase::newDocIfNoDocOpened);
       return;
     case 1:
-      QTimer::singleShot(kStartupDelayMs, this, &ZVAppDelegateBase::openDialogIfNoDocOpened);
+      deferStartupStep(&ZVAppDelegateBase::openDialogIfNoDocOpened);
       return;
     case 2:
       if (documents_) documents_->openDocument();
@@ -193,6 +198,21 @@ void ZVAppDelegateBase::executeDocumentStartupAsInPref() {
   finishStartupAction();
 }
 
+void ZVAppDelegateBase::deferStartupStep(void (ZVAppDelegateBase::*step)()) {
+  startupStep_ = step;
+  startupTimer_.start(kStartupDelayMs);
+}
+
+int ZVAppDelegateBase::pendingStartupStepDelayMs() const {
+  return startupTimer_.isActive() ? startupTimer_.interval() : -1;
+}
+
+bool ZVAppDelegateBase::expireStartupDelay() {
+  if (!startupTimer_.isActive()) return false;
+  startupTimer_.start(0);
+  return true;
+}
+
 void ZVAppDelegateBase::openStartupDocument(const QString& path, bool stale) {
   if (!documents_) return;
   // A file that is no vault, or cannot be read, is reported as any failed open is.
@@ -224,7 +244,7 @@ void ZVAppDelegateBase::selectStartupDoc() {
       prefWindow, {QStringLiteral("Select"), QStringLiteral("Select"),
                    allowedStartupDocExtensions(), false, front ? front->fileURL() : QString()});
   if (chosen.isEmpty()) return;
-  const QString path = chosen.last();
+  const QString& path = chosen.last();
   if (auto bookmark = ZVBookmark::bookmarkForURL_RW(path))
     defaults_.setObject(kBookmarkKey, Value::data(bookmark.value()));
   else

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include "app/AboutWindow.h"
 #include "platform/UserDefaultsController.h"
@@ -57,6 +58,11 @@ class ZVAppDelegateBase : public QObject {
   // The start-up action chosen in the preferences, run once the launch has finished.
   static constexpr int kStartupDelayMs = 1000;
   void executeDocumentStartupAsInPref();
+  // The delay of the step the action has left for later, in ms, or -1 when none waits.
+  int pendingStartupStepDelayMs() const;
+  // Ends the delay now: the waiting step runs at the event loop's next turn (tests drive the
+  // delay this way). False when none waits.
+  bool expireStartupDelay();
   void newDocIfNoDocOpened();
   void openDialogIfNoDocOpened();
   // The start-up document, from the preferences window.
@@ -122,6 +128,8 @@ class ZVAppDelegateBase : public QObject {
   // The alert whose first button opens the preferences.
   void alertOpeningPreferences(const QString& message, const QString& informative);
   void finishStartupAction() { Q_EMIT startupActionFinished(); }
+  // Leaves step for after the start-up delay.
+  void deferStartupStep(void (ZVAppDelegateBase::*step)());
 
   UserDefaults& defaults_;
   UserDefaultsController defaultsController_;
@@ -133,4 +141,6 @@ class ZVAppDelegateBase : public QObject {
   bool startupDocSpecified_ = true;
   QPointer<AboutWindow> about_;
   ZVPhoneHome* phoneHome_;
+  QTimer startupTimer_;
+  void (ZVAppDelegateBase::*startupStep_)() = nullptr;
 };

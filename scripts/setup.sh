@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building and testing need (only the missing ones),
 # then configures and builds into build/ (or $BUILD_DIR): everything, or only the targets
-# that $BUILD_TARGETS names.
+# that $BUILD_TARGETS names. CMAKE_EXTRA_ARGS is passed to cmake; CMAKE_BUILD_PARALLEL_LEVEL
+# sets the number of build jobs (default: every core).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +17,7 @@ packages=(
   libicu-dev  # collation: the localised sort orders of the record table
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  clang-format  # the format check in CI
   xvfb xauth fonts-dejavu-core
   xdotool openbox xclip x11-apps  # the end-to-end suite: input, a window manager, clipboard, xwd
 )
@@ -40,4 +42,4 @@ shared_dir=$(cd .. && pwd)/shared
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" \
   -DQV_FIXTURES_DIR="$shared_dir/fixtures" ${CMAKE_EXTRA_ARGS:-}
 # shellcheck disable=SC2086  # the targets are words
-cmake --build "$build_dir" -j "$(nproc)" ${BUILD_TARGETS:+--target $BUILD_TARGETS}
+cmake --build "$build_dir" -j "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}" ${BUILD_TARGETS:+--target $BUILD_TARGETS}

@@ -41,7 +41,7 @@ std::int32_t decryptPiece(ZVCommonCrypto& engine, const QByteArray& piece, Wiped
   std::int32_t status = 0;
   std::optional<QByteArray> out = engine.decrypt(piece, &status);
   plain.bytes = std::move(out).value_or(QByteArray());
-  out.reset();
+  out.reset();  // NOLINT(bugprone-use-after-move): resetting is what a moved-from optional needs
   return status;
 }
 
@@ -83,7 +83,7 @@ VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engin
   std::int32_t status = 0;
   std::optional<QByteArray> check = engine.decrypt(pieces.rc, &status);
   WipedBytes wipedCheck{std::move(check).value_or(QByteArray())};
-  check.reset();
+  check.reset();  // NOLINT(bugprone-use-after-move): as above, the moved-from optional let go
   const bool verified = status == 0 && !pieces.sha1Rc.isEmpty() &&
                         ZVCommonCrypto::dataSHA1(wipedCheck.bytes) == pieces.sha1Rc;
   if (!verified) return VaultError::wrongPassword(status);

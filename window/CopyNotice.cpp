@@ -17,6 +17,12 @@ CopyNotice::CopyNotice(QWidget* parent) : QWidget(parent) {
   hide();
 }
 
+bool CopyNotice::expireNow() {
+  if (!timer_.isActive()) return false;
+  timer_.start(0);
+  return true;
+}
+
 void CopyNotice::showNotice(const QString& text, int tenths) {
   text_ = text;
   place();

@@ -17,6 +17,9 @@ class CopyNotice : public QWidget {
   void showNotice(const QString& text, int tenths);
   const QString& text() const { return text_; }
   int intervalMs() const { return timer_.interval(); }
+  // Ends the showing now: the notice hides at the event loop's next turn, as when its time is
+  // up (tests use it instead of waiting). False when no notice is timed.
+  bool expireNow();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

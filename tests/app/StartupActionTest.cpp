@@ -104,45 +104,55 @@ class StartupActionTest : public ::testing::Test {
   int finished = 0;
 };
 
-TEST_F(StartupActionTest, EachActionWithAndWithoutFilesGiven) {
-  const struct {
-    int tag;
-    bool files;
-    bool untitledAnswer;  // YES only for action 0; asked only when no file is given
-    int untitled;
-    int panels;
-    bool waitsASecond;
-  } rows[] = {
-      {0, false, true, 1, 0, true},   {0, true, true, 0, 0, true},
-      {1, false, false, 0, 1, true},  {1, true, false, 0, 0, true},
-      {2, false, false, 0, 1, false}, {2, true, false, 0, 1, false},
-      {4, false, false, 0, 0, false}, {-1, false, false, 0, 0, false},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << "tag " << r.tag << (r.files ? " with a file" : ""));
-    defaults->setInteger(QStringLiteral("StartupActionTag"), r.tag);
-    requests.clear();
-    finished = 0;
-    start(r.files ? QStringList{vault} : QStringList{});
-    EXPECT_EQ(delegate().applicationShouldOpenUntitledFile(), r.untitledAnswer);
-    if (r.waitsASecond) {
-      EXPECT_EQ(finished, 0);
-      EXPECT_TRUE(requests.isEmpty());  // nothing before the second has passed
-      QTest::qWait(ZVAppDelegateBase::kStartupDelayMs + 200);
-      gui::settle();
-    }
-    EXPECT_EQ(finished, 1);
-    EXPECT_EQ(spy->untitled, r.untitled);
-    EXPECT_EQ(requests.size(), r.panels);
-    EXPECT_EQ(spy->opened.size(), r.files ? 1 : 0);
-    if (!requests.isEmpty()) {
-      EXPECT_EQ(requests.first().suffixes, QStringList{QStringLiteral("qvlt")});
-    }
-    EXPECT_TRUE(alerts.isEmpty()) << alerts.join(u'|').toStdString();
-    TearDown();
-    SetUp();
+struct StartupActionRow {
+  const char* name;
+  int tag;
+  bool files;
+  bool untitledAnswer;  // YES only for action 0; asked only when no file is given
+  int untitled;
+  int panels;
+  bool waitsASecond;
+};
+
+void PrintTo(const StartupActionRow& r, std::ostream* out) { *out << r.name; }
+
+class EachStartupActionTest : public StartupActionTest,
+                              public ::testing::WithParamInterface<StartupActionRow> {};
+
+TEST_P(EachStartupActionTest, WithAndWithoutFilesGiven) {
+  const StartupActionRow& r = GetParam();
+  defaults->setInteger(QStringLiteral("StartupActionTag"), r.tag);
+  start(r.files ? QStringList{vault} : QStringList{});
+  EXPECT_EQ(delegate().applicationShouldOpenUntitledFile(), r.untitledAnswer);
+  if (r.waitsASecond) {
+    EXPECT_EQ(finished, 0);
+    EXPECT_TRUE(requests.isEmpty());  // nothing before the second has passed
+    EXPECT_EQ(delegate().pendingStartupStepDelayMs(), ZVAppDelegateBase::kStartupDelayMs);
+    EXPECT_TRUE(delegate().expireStartupDelay());
+    gui::settle();
   }
+  EXPECT_EQ(delegate().pendingStartupStepDelayMs(), -1);
+  EXPECT_EQ(finished, 1);
+  EXPECT_EQ(spy->untitled, r.untitled);
+  EXPECT_EQ(requests.size(), r.panels);
+  EXPECT_EQ(spy->opened.size(), r.files ? 1 : 0);
+  if (!requests.isEmpty()) {
+    EXPECT_EQ(requests.first().suffixes, QStringList{QStringLiteral("qvlt")});
+  }
+  EXPECT_TRUE(alerts.isEmpty()) << alerts.join(u'|').toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    StartupActionTest, EachStartupActionTest,
+    ::testing::Values(StartupActionRow{"NewVault", 0, false, true, 1, 0, true},
+                      StartupActionRow{"NewVaultWithAFile", 0, true, true, 0, 0, true},
+                      StartupActionRow{"OpenPanel", 1, false, false, 0, 1, true},
+                      StartupActionRow{"OpenPanelWithAFile", 1, true, false, 0, 0, true},
+                      StartupActionRow{"OpenPanelAtOnce", 2, false, false, 0, 1, false},
+                      StartupActionRow{"OpenPanelAtOnceWithAFile", 2, true, false, 0, 1, false},
+                      StartupActionRow{"Nothing", 4, false, false, 0, 0, false},
+                      StartupActionRow{"UnknownTag", -1, false, false, 0, 0, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StartupActionTest, ADocumentClosedWithinTheSecondStillSuppressesTheNewOne) {
   defaults->setInteger(QStringLiteral("StartupActionTag"), 0);
@@ -150,8 +160,9 @@ TEST_F(StartupActionTest, ADocumentClosedWithinTheSecondStillSuppressesTheNewOne
   ASSERT_EQ(spy->documents().size(), 1u);
   spy->closeAllDocuments();
   gui::settle();
-  QTest::qWait(ZVAppDelegateBase::kStartupDelayMs + 200);
+  ASSERT_TRUE(delegate().expireStartupDelay());
   gui::settle();
+  EXPECT_EQ(finished, 1);  // the step ran, and made nothing
   EXPECT_EQ(spy->untitled, 0);
   EXPECT_TRUE(delegate().documentIsOpening());
 }
@@ -395,52 +406,72 @@ TEST_F(FirstStartTest, EscapeLeavesTheSheetUpAndCloseDocumentCloses) {
   EXPECT_TRUE(spy->documents().empty());
 }
 
-TEST_F(StartupActionTest, ARefusedCommandLineFileShowsItsErrorAndNoUntitledVault) {
-  QProcess holder;
-  const struct {
-    const char* what;
-    std::function<QString()> make;
-  } rows[] = {
-      {"damaged",
-       [this] {
-         const QString path = dir.filePath(QStringLiteral("Damaged.qvlt"));
-         QFile junk(path);
-         EXPECT_TRUE(junk.open(QIODevice::WriteOnly));
-         junk.write("bplist00 cut short");
-         return path;
-       }},
-      {"open in another copy of the program",
-       [&] {
-         holder.start(QStringLiteral(QV_LOCK_HOLDER), {vault, QStringLiteral("hold")});
-         EXPECT_TRUE(holder.waitForReadyRead(10000));
-         EXPECT_EQ(holder.readLine().trimmed(), "locked");
-         return vault;
-       }},
-      {"missing", [this] { return dir.filePath(QStringLiteral("Gone.qvlt")); }},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.what);
-    defaults->setInteger(QStringLiteral("StartupActionTag"), 0);
-    alerts.clear();
-    finished = 0;
-    const QString file = r.make();
-    start({file}, QStringLiteral("OK"));
-    QTest::qWait(ZVAppDelegateBase::kStartupDelayMs + 200);
-    gui::settle();
-    ASSERT_EQ(alerts.size(), 1);
-    EXPECT_TRUE(alerts.first().contains(QFileInfo(file).fileName()))
-        << alerts.first().toStdString();
-    EXPECT_EQ(spy->untitled, 0);
-    EXPECT_TRUE(spy->documents().empty());
-    EXPECT_TRUE(gui::visible<VaultDocumentWindow>().isEmpty());
-    EXPECT_EQ(finished, 1);
+// Why the file given on the command line cannot be opened.
+enum class Refusal { Damaged, OpenInAnotherCopy, Missing };
+
+const char* nameOf(Refusal why) {
+  switch (why) {
+    case Refusal::Damaged:
+      return "Damaged";
+    case Refusal::OpenInAnotherCopy:
+      return "OpenInAnotherCopy";
+    case Refusal::Missing:
+      return "Missing";
+  }
+  return "";
+}
+void PrintTo(Refusal why, std::ostream* out) { *out << nameOf(why); }
+
+class RefusedCommandLineFileTest : public StartupActionTest,
+                                   public ::testing::WithParamInterface<Refusal> {
+ protected:
+  void TearDown() override {
     if (holder.state() != QProcess::NotRunning) {
       holder.closeWriteChannel();
       holder.waitForFinished(10000);
     }
-    TearDown();
-    SetUp();
+    StartupActionTest::TearDown();
   }
+  // The file the launch is given, refused for the row's reason.
+  QString makeRefusedFile() {
+    switch (GetParam()) {
+      case Refusal::Damaged: {
+        QString path = dir.filePath(QStringLiteral("Damaged.qvlt"));
+        QFile junk(path);
+        EXPECT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("bplist00 cut short");
+        return path;
+      }
+      case Refusal::OpenInAnotherCopy:
+        holder.start(QStringLiteral(QV_LOCK_HOLDER), {vault, QStringLiteral("hold")});
+        EXPECT_TRUE(holder.waitForReadyRead(10000));
+        EXPECT_EQ(holder.readLine().trimmed(), "locked");
+        return vault;
+      case Refusal::Missing:
+        return dir.filePath(QStringLiteral("Gone.qvlt"));
+    }
+    return {};
+  }
+  QProcess holder;
+};
+
+TEST_P(RefusedCommandLineFileTest, ShowsItsErrorAndNoUntitledVault) {
+  defaults->setInteger(QStringLiteral("StartupActionTag"), 0);
+  const QString file = makeRefusedFile();
+  start({file}, QStringLiteral("OK"));
+  ASSERT_TRUE(delegate().expireStartupDelay());
+  gui::settle();
+  ASSERT_EQ(alerts.size(), 1);
+  EXPECT_TRUE(alerts.first().contains(QFileInfo(file).fileName())) << alerts.first().toStdString();
+  EXPECT_EQ(spy->untitled, 0);
+  EXPECT_TRUE(spy->documents().empty());
+  EXPECT_TRUE(gui::visible<VaultDocumentWindow>().isEmpty());
+  EXPECT_EQ(finished, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(StartupActionTest, RefusedCommandLineFileTest,
+                         ::testing::Values(Refusal::Damaged, Refusal::OpenInAnotherCopy,
+                                           Refusal::Missing),
+                         [](const auto& info) { return std::string(nameOf(info.param)); });
 
 }  // namespace

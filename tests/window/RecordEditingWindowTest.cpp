@@ -296,7 +296,9 @@ TEST_F(RecordEditingWindowTest, TheNoticeFollowsItsSettingsAndOneTimer) {
   window->detailView()->field(RecordKeys::name())->CopyInClipboard(0);
   EXPECT_EQ(window->copyNotice()->text(), QStringLiteral("category copied"));
   EXPECT_EQ(window->copyNotice()->intervalMs(), 300);
-  QTest::qWait(450);
+  EXPECT_TRUE(window->copyNotice()->isVisible());
+  ASSERT_TRUE(window->copyNotice()->expireNow());
+  gui::settle();
   EXPECT_FALSE(window->copyNotice()->isVisible());
 
   defaults->setBool(QStringLiteral("useHudNotifyForCopy"), false);

@@ -65,51 +65,59 @@ class RecordEditorTest : public RecordListFixture {
   RecordEditor editor{records, categories, undo, document};
 };
 
-TEST_F(RecordEditorTest, ScriptedEditsUndoAndRedoKeepTheListWhole) {
-  struct Case {
-    std::vector<std::string> steps;
-    const char* content;
-    const char* selected;
-    const char* undoTitle;
-    const char* redoTitle;
-  };
-  const Case cases[] = {
-      {{"+d"}, "a b c d", "d", "Undo Add Record", "Redo"},
-      {{"+d", "u"}, "a b c", "c", "Undo", "Redo Add Record"},
-      {{"+d", "u", "r"}, "a b c d", "d", "Undo Add Record", "Redo"},
-      {{"=0", "*"}, "a a' b c", "a'", "Undo Duplicate Record", "Redo"},
-      {{"=1", "*", "u", "=2", "r"}, "a b c b'", "b'", "Undo Duplicate Record", "Redo"},
-      {{"=0", "-"}, "b c", "b", "Undo Delete Record", "Redo"},
-      {{"=0", "-", "u"}, "b c a", "a", "Undo", "Redo Delete Record"},
-      {{"=0", "-", "u", "r"}, "b c", "c", "Undo Delete Record", "Redo"},
-      {{"+d", "=1", "-", "u", "u"}, "a c b", "b", "Undo", "Redo Add Record"},
-      {{"+d", "+e", "u", "u", "r", "r", "u"}, "a b c d", "d", "Undo Add Record", "Redo Add Record"},
-      {{"-", "-", "-"}, "", "", "Undo Delete Record", "Redo"},
-      {{"-", "-", "-", "u", "u", "u"}, "c b a", "a", "Undo", "Redo Delete Record"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.steps));
-    TearDown();
-    records.setContent(Array::create());
-    categories.setContent(Array::create());
-    undo.removeAllActions();
-    SetUp();
-    std::size_t marks = 0;
-    for (const std::string& step : c.steps) {
-      run(step);
-      ASSERT_TRUE(invariantsHold()) << step;
-      if (step[0] != '=') ++marks;
-      EXPECT_EQ(document.kinds.size(), marks) << "every step marks the document once";
-    }
-    EXPECT_EQ(names(false), QString::fromLatin1(c.content));
-    EXPECT_EQ(names(true), QString::fromLatin1(c.content));
-    const auto selected = records.selectedObjects();
-    EXPECT_EQ(selected.empty() ? QString() : selected.back()->value(RecordKeys::name()).toString(),
-              QString::fromLatin1(c.selected));
-    EXPECT_EQ(undo.undoMenuItemTitle(), QString::fromLatin1(c.undoTitle));
-    EXPECT_EQ(undo.redoMenuItemTitle(), QString::fromLatin1(c.redoTitle));
-  }
+struct ScriptedEdits {
+  std::vector<std::string> steps;
+  const char* content;
+  const char* selected;
+  const char* undoTitle;
+  const char* redoTitle;
+};
+
+void PrintTo(const ScriptedEdits& c, std::ostream* out) {
+  *out << ::testing::PrintToString(c.steps);
 }
+
+class ScriptedEditsTest : public RecordEditorTest,
+                          public ::testing::WithParamInterface<ScriptedEdits> {};
+
+TEST_P(ScriptedEditsTest, UndoAndRedoKeepTheListWhole) {
+  const ScriptedEdits& c = GetParam();
+  std::size_t marks = 0;
+  for (const std::string& step : c.steps) {
+    run(step);
+    ASSERT_TRUE(invariantsHold()) << step;
+    if (step[0] != '=') ++marks;
+    EXPECT_EQ(document.kinds.size(), marks) << "every step marks the document once";
+  }
+  EXPECT_EQ(names(false), QString::fromLatin1(c.content));
+  EXPECT_EQ(names(true), QString::fromLatin1(c.content));
+  const auto selected = records.selectedObjects();
+  EXPECT_EQ(selected.empty() ? QString() : selected.back()->value(RecordKeys::name()).toString(),
+            QString::fromLatin1(c.selected));
+  EXPECT_EQ(undo.undoMenuItemTitle(), QString::fromLatin1(c.undoTitle));
+  EXPECT_EQ(undo.redoMenuItemTitle(), QString::fromLatin1(c.redoTitle));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RecordEditorTest, ScriptedEditsTest,
+    ::testing::Values(
+        ScriptedEdits{{"+d"}, "a b c d", "d", "Undo Add Record", "Redo"},
+        ScriptedEdits{{"+d", "u"}, "a b c", "c", "Undo", "Redo Add Record"},
+        ScriptedEdits{{"+d", "u", "r"}, "a b c d", "d", "Undo Add Record", "Redo"},
+        ScriptedEdits{{"=0", "*"}, "a a' b c", "a'", "Undo Duplicate Record", "Redo"},
+        ScriptedEdits{
+            {"=1", "*", "u", "=2", "r"}, "a b c b'", "b'", "Undo Duplicate Record", "Redo"},
+        ScriptedEdits{{"=0", "-"}, "b c", "b", "Undo Delete Record", "Redo"},
+        ScriptedEdits{{"=0", "-", "u"}, "b c a", "a", "Undo", "Redo Delete Record"},
+        ScriptedEdits{{"=0", "-", "u", "r"}, "b c", "c", "Undo Delete Record", "Redo"},
+        ScriptedEdits{{"+d", "=1", "-", "u", "u"}, "a c b", "b", "Undo", "Redo Add Record"},
+        ScriptedEdits{{"+d", "+e", "u", "u", "r", "r", "u"},
+                      "a b c d",
+                      "d",
+                      "Undo Add Record",
+                      "Redo Add Record"},
+        ScriptedEdits{{"-", "-", "-"}, "", "", "Undo Delete Record", "Redo"},
+        ScriptedEdits{{"-", "-", "-", "u", "u", "u"}, "c b a", "a", "Undo", "Redo Delete Record"}));
 
 TEST_F(RecordEditorTest, RedoBringsBackTheVeryRecordInItsCategory) {
   DictRef work = categories.addWithName(QStringLiteral("Work"));
