@@ -31,7 +31,7 @@ void ZVRevertDocController::documentDidSave(MyDocument* document, bool didSave) 
 
 void ZVRevertDocController::CloseAndReopenTheDoc(MyDocument* document) {
   if (!document || document->fileURL().isEmpty()) return;
-  openDocumentWithContentsOfURL(document->fileURL(), true);
+  (void)openDocumentWithContentsOfURL(document->fileURL(), true);
 }
 
 VaultDocumentWindow* ZVRevertDocController::windowOf(Document* document) const {
@@ -83,15 +83,15 @@ std::unique_ptr<MyDocument> makeVaultDocument() {
 }
 }  // namespace
 
-Document* ZVRevertDocController::makeUntitledDocument(QString*) {
+DocumentResult<Document*> ZVRevertDocController::makeUntitledDocument() {
   return makeVaultDocument().release();
 }
 
-Document* ZVRevertDocController::makeDocumentWithContentsOfURL(const QString& path,
-                                                               QString* error) {
+DocumentResult<Document*> ZVRevertDocController::makeDocumentWithContentsOfURL(
+    const QString& path) {
   auto document = makeVaultDocument();
-  // An empty reason: the file is from a newer release and its own alert has been shown.
-  if (!document->readFromURL(path, error)) return nullptr;
+  // A file of a newer release comes back as NewerRelease: its own alert has been shown.
+  if (DocumentResult<void> read = document->readFromURL(path); !read) return read.failure();
   document->setFileURL(path);
   return document.release();
 }

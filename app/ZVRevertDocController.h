@@ -29,8 +29,8 @@ class ZVRevertDocController : public DocumentController {
   void reviewUnsavedDocumentsAndQuit();
 
  protected:
-  Document* makeUntitledDocument(QString* error) override;
-  Document* makeDocumentWithContentsOfURL(const QString& path, QString* error) override;
+  DocumentResult<Document*> makeUntitledDocument() override;
+  DocumentResult<Document*> makeDocumentWithContentsOfURL(const QString& path) override;
   void makeWindowControllers(Document* document) override;
   void showDocument(Document* document) override;
 

@@ -36,7 +36,7 @@ struct OpenVault {
     vault->setViewState(state);
     const QString path = dir.filePath(QStringLiteral("v.qvlt"));
     if (!AtomicFile::write(vault->fileData(kBenchPassword, state).value(), path)) std::abort();
-    if (!doc.readFromURL(path, nullptr)) std::abort();
+    if (!doc.readFromURL(path)) std::abort();
     window = new VaultDocumentWindow(&doc, defaults);
     window->show();
     doc.setPlainPassword(kBenchPassword);

@@ -32,7 +32,7 @@ void searchKeystroke(benchmark::State& state, const QString& untimed, const QStr
   const QString path = savedBenchVaultSortedByName(int(state.range(0)));
   UserDefaults defaults(folder().filePath(QStringLiteral("q.conf")));
   MyDocument doc;
-  if (!doc.readFromURL(path, nullptr)) std::abort();
+  if (!doc.readFromURL(path)) std::abort();
   auto* window = new VaultDocumentWindow(&doc, defaults);
   window->show();
   doc.setPlainPassword(kBenchPassword);

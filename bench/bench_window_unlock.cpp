@@ -31,7 +31,7 @@ void BM_UnlockToFirstPaint(benchmark::State& state) {
   double unlockSeconds = 0;
   for (auto _ : state) {
     MyDocument doc;
-    if (!doc.readFromURL(path, nullptr)) std::abort();
+    if (!doc.readFromURL(path)) std::abort();
     auto* window = new VaultDocumentWindow(&doc, defaults);
     window->show();
     QCoreApplication::processEvents();

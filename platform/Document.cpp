@@ -68,49 +68,47 @@ void Document::autosaveDocument() {
   // The type is asked again: the document may have been locked since the edit.
   if (closed_ || !isDocumentEdited() || fileURL_.isEmpty() || autosavingFileType().isEmpty())
     return;
-  QString error;
-  if (!saveToURL(fileURL_, &error))
+  if (const DocumentResult<void> saved = saveToURL(fileURL_); !saved)
     presentError(QStringLiteral("The document “%1” could not be autosaved.").arg(displayName()),
-                 error);
+                 saved.error());
 }
 
-bool Document::revertToContentsOfURL(const QString&, const QString&, QString* error) {
-  if (error) *error = QStringLiteral("This document cannot be reverted.");
-  return false;
+DocumentResult<void> Document::revertToContentsOfURL(const QString&, const QString&) {
+  return DocumentError{DocumentError::Reason::Unsupported,
+                       QStringLiteral("This document cannot be reverted.")};
 }
 
-std::optional<QByteArrayList> Document::piecesOfType(const QString& typeName, QString* error) {
-  std::optional<QByteArray> data = dataOfType(typeName, error);
-  if (!data) return std::nullopt;
-  return QByteArrayList{std::move(*data)};
+DocumentResult<QByteArrayList> Document::piecesOfType(const QString& typeName) {
+  DocumentResult<QByteArray> data = dataOfType(typeName);
+  if (!data) return data.failure();
+  return QByteArrayList{data.take()};
 }
 
-bool Document::saveToURL(const QString& path, QString* error) {
-  QString why;
-  if (!fileURL_.isEmpty() && sameFile(path, fileURL_) && !mayWriteOverFile(&why)) {
-    if (error) *error = why;
-    return false;
-  }
-  const std::optional<QByteArrayList> data = piecesOfType(fileType(), &why);
+DocumentResult<void> Document::saveToURL(const QString& path) {
+  if (!fileURL_.isEmpty() && sameFile(path, fileURL_))
+    if (DocumentResult<void> allowed = mayWriteOverFile(); !allowed) return allowed;
+  const DocumentResult<QByteArrayList> data = piecesOfType(fileType());
   if (!data) {
-    if (error) *error = why.isEmpty() ? QStringLiteral("The document has nothing to save.") : why;
-    return false;
+    DocumentError failure = data.failure();
+    if (failure.message.isEmpty())
+      failure = {DocumentError::Reason::NothingToSave,
+                 QStringLiteral("The document has nothing to save.")};
+    return failure;
   }
-  if (const Result<void> written = AtomicFile::write(*data, path); !written) {
-    if (error) *error = written.error();
-    return false;
-  }
+  if (const Result<void> written = AtomicFile::write(data.value(), path); !written)
+    return DocumentError{DocumentError::Reason::WriteFailed, written.error()};
   setFileURL(path);
   updateChangeCount(ChangeCleared);
   Q_EMIT documentSaved(path);
-  return true;
+  return {};
 }
 
 bool Document::saveDocument() {
   if (fileURL_.isEmpty()) return saveDocumentAs();
-  QString error;
-  if (saveToURL(fileURL_, &error)) return true;
-  presentError(QStringLiteral("The document “%1” could not be saved.").arg(displayName()), error);
+  const DocumentResult<void> saved = saveToURL(fileURL_);
+  if (saved) return true;
+  presentError(QStringLiteral("The document “%1” could not be saved.").arg(displayName()),
+               saved.error());
   return false;
 }
 
@@ -128,9 +126,10 @@ bool Document::saveDocumentAs(const QString& path) {
     if (target.isEmpty()) return false;
     if (QFileInfo(target).suffix().isEmpty()) target += QLatin1Char('.') + fileType();
   }
-  QString error;
-  if (saveToURL(target, &error)) return true;
-  presentError(QStringLiteral("The document “%1” could not be saved.").arg(displayName()), error);
+  const DocumentResult<void> saved = saveToURL(target);
+  if (saved) return true;
+  presentError(QStringLiteral("The document “%1” could not be saved.").arg(displayName()),
+               saved.error());
   return false;
 }
 
@@ -147,19 +146,20 @@ void Document::revertDocumentToSaved() {
   QPointer<Document> self(this);
   confirm.beginSheetModalForWindow(windowForSheet(), [self](int code) {
     if (!self || code != Alert::FirstButtonReturn) return;
-    QString error;
-    bool reverted = false;
+    DocumentResult<void> reverted;
     try {
-      reverted = self->revertToContentsOfURL(self->fileURL_, self->fileType(), &error);
+      reverted = self->revertToContentsOfURL(self->fileURL_, self->fileType());
     } catch (const std::bad_alloc&) {
       // Reading the file takes memory in proportion to it: running short fails the revert
       // instead of ending the program.
-      error = QStringLiteral("There is not enough memory to revert to “%1”.").arg(self->fileURL_);
+      reverted = DocumentError{
+          DocumentError::Reason::OutOfMemory,
+          QStringLiteral("There is not enough memory to revert to “%1”.").arg(self->fileURL_)};
     }
     if (reverted)
       self->updateChangeCount(ChangeCleared);
     else
-      self->presentError(QStringLiteral("The document could not be reverted."), error);
+      self->presentError(QStringLiteral("The document could not be reverted."), reverted.error());
   });
 }
 

@@ -5,9 +5,9 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
-#include <optional>
 
 #include "platform/ChangeCounting.h"
+#include "platform/DocumentError.h"
 #include "platform/UndoManager.h"
 #include "platform/UserInterfaceItem.h"
 
@@ -41,18 +41,18 @@ class Document : public QObject, public ChangeCounting {
   virtual QString autosavingFileType() const { return fileType(); }
   bool hasPendingAutosave() const { return autosaveTimer_.isActive(); }
 
-  // The file's bytes; none when the document cannot produce them (error may say why).
-  virtual std::optional<QByteArray> dataOfType(const QString& typeName, QString* error) = 0;
+  // The file's bytes, or why the document cannot produce them (the message may be empty).
+  virtual DocumentResult<QByteArray> dataOfType(const QString& typeName) = 0;
   // The same bytes as pieces written one after the other; a document with large contents
   // gives them without assembling a copy. By default, dataOfType's bytes as one piece.
-  virtual std::optional<QByteArrayList> piecesOfType(const QString& typeName, QString* error);
-  virtual bool revertToContentsOfURL(const QString& path, const QString& typeName, QString* error);
+  virtual DocumentResult<QByteArrayList> piecesOfType(const QString& typeName);
+  virtual DocumentResult<void> revertToContentsOfURL(const QString& path, const QString& typeName);
 
   // piecesOfType, then an atomic write; on success the document names that file and is unchanged.
   // Refused over the document's own file while mayWriteOverFile says no.
-  bool saveToURL(const QString& path, QString* error);
-  // False, with why, when writing over the document's file would lose what the file holds.
-  virtual bool mayWriteOverFile(QString* /*why*/) const { return true; }
+  DocumentResult<void> saveToURL(const QString& path);
+  // Refused, with why, when writing over the document's file would lose what the file holds.
+  virtual DocumentResult<void> mayWriteOverFile() const { return {}; }
 
   // The commands. Failures reach the user as alerts on the document's window.
   bool saveDocument();

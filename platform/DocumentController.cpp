@@ -59,42 +59,40 @@ Document* DocumentController::documentForURL(const QString& path) const {
   return nullptr;
 }
 
-Document* DocumentController::openUntitledDocumentAndDisplay(QString* error) {
-  Document* document = makeUntitledDocument(error);
-  if (!document) return nullptr;
+DocumentResult<Document*> DocumentController::openUntitledDocumentAndDisplay() {
+  DocumentResult<Document*> made = makeUntitledDocument();
+  if (!made) return made;
+  Document* document = made.value();
   addDocument(document);
   makeWindowControllers(document);
   showDocument(document);
   return document;
 }
 
-Document* DocumentController::openDocumentWithContentsOfURL(const QString& path, bool display,
-                                                            QString* error) {
+DocumentResult<Document*> DocumentController::openDocumentWithContentsOfURL(const QString& path,
+                                                                            bool display) {
   if (Document* open = documentForURL(path)) {
     if (display) showDocument(open);
     return open;
   }
   // A folder, a named pipe or a device is refused before anything is made for it.
-  if (Result<void, FileReadError> regular = FileBytes::checkRegularFile(path); !regular) {
-    if (error) *error = regular.error();
-    return nullptr;
-  }
+  if (Result<void, FileReadError> regular = FileBytes::checkRegularFile(path); !regular)
+    return DocumentError{DocumentError::Reason::NotRead, regular.error()};
   const QString file = canonical(path);
   auto lock = std::make_unique<DocumentLock>(file);
-  if (lock->acquire() == DocumentLock::Outcome::HeldElsewhere) {
-    if (error) *error = inUseReason(*lock);
-    return nullptr;
-  }
+  if (lock->acquire() == DocumentLock::Outcome::HeldElsewhere)
+    return DocumentError{DocumentError::Reason::InUse, inUseReason(*lock)};
   Document* document = nullptr;
   try {
-    document = makeDocumentWithContentsOfURL(file, error);
+    DocumentResult<Document*> made = makeDocumentWithContentsOfURL(file);
+    if (!made) return made;  // the lock goes with it
+    document = made.value();
   } catch (const std::bad_alloc&) {
     // Reading a file takes memory in proportion to it. Running short refuses this file and
     // leaves every other document as it is.
-    if (error) *error = QStringLiteral("There is not enough memory to open “%1”.").arg(path);
-    return nullptr;
+    return DocumentError{DocumentError::Reason::OutOfMemory,
+                         QStringLiteral("There is not enough memory to open “%1”.").arg(path)};
   }
-  if (!document) return nullptr;  // the lock goes with it
   locks_[document] = std::move(lock);
   addDocument(document);
   makeWindowControllers(document);
@@ -103,9 +101,8 @@ Document* DocumentController::openDocumentWithContentsOfURL(const QString& path,
 }
 
 void DocumentController::newDocument() {
-  QString error;
-  if (!openUntitledDocumentAndDisplay(&error))
-    presentError(QStringLiteral("A new document could not be made."), error);
+  if (const DocumentResult<Document*> made = openUntitledDocumentAndDisplay(); !made)
+    presentError(QStringLiteral("A new document could not be made."), made.error());
 }
 
 void DocumentController::openDocument() {
@@ -119,12 +116,12 @@ void DocumentController::openDocument() {
 
 void DocumentController::openFiles(const QStringList& paths) {
   for (const QString& path : paths) {
-    QString error;
-    // No reason means the document has already told the user (a file of a newer release).
-    if (!openDocumentWithContentsOfURL(path, true, &error) && !error.isEmpty())
+    const DocumentResult<Document*> opened = openDocumentWithContentsOfURL(path, true);
+    // A file of a newer release: the document has already told the user.
+    if (!opened && opened.failure().reason != DocumentError::Reason::NewerRelease)
       presentError(
           QStringLiteral("The document “%1” could not be opened.").arg(QFileInfo(path).fileName()),
-          error);
+          opened.error());
   }
 }
 

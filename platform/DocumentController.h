@@ -34,11 +34,10 @@ class DocumentController : public QObject {
   Document* currentDocument() const;
 
   // A new untitled document, shown.
-  Document* openUntitledDocumentAndDisplay(QString* error = nullptr);
-  // The document of that file, opened (or found open) and shown when display; none with a
-  // reason when the file cannot be opened or another process holds it.
-  Document* openDocumentWithContentsOfURL(const QString& path, bool display,
-                                          QString* error = nullptr);
+  DocumentResult<Document*> openUntitledDocumentAndDisplay();
+  // The document of that file, opened (or found open) and shown when display; the reason
+  // when the file cannot be opened or another process holds it.
+  DocumentResult<Document*> openDocumentWithContentsOfURL(const QString& path, bool display);
   // The interactive forms: failures are shown to the user.
   void newDocument();
   void openDocument();  // a file dialog for vault files
@@ -55,8 +54,8 @@ class DocumentController : public QObject {
 
  protected:
   // The subclass's document types.
-  virtual Document* makeUntitledDocument(QString* error) = 0;
-  virtual Document* makeDocumentWithContentsOfURL(const QString& path, QString* error) = 0;
+  virtual DocumentResult<Document*> makeUntitledDocument() = 0;
+  virtual DocumentResult<Document*> makeDocumentWithContentsOfURL(const QString& path) = 0;
   // Creates the document's window; showDocument brings it to the front.
   virtual void makeWindowControllers(Document* document) = 0;
   virtual void showDocument(Document* document) = 0;

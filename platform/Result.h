@@ -23,6 +23,8 @@ class [[nodiscard]] Result {
   const T& value() const { return std::get<0>(storage_); }
   T& value() { return std::get<0>(storage_); }
   T take() { return std::move(std::get<0>(storage_)); }
+  // The value, or fallback when the operation failed.
+  T value_or(T fallback) const { return ok() ? value() : std::move(fallback); }
 
   // Only when the operation failed.
   const E& failure() const { return std::get<1>(storage_); }

@@ -56,13 +56,14 @@ QString MyDocument::autosavingFileType() const {
   return fileType();
 }
 
-bool MyDocument::mayWriteOverFile(QString* why) const {
-  if (!fileUnread_) return true;
-  if (why)
-    *why = QStringLiteral(
-        "The file no longer holds what this document read from it, and reverting could not read "
-        "what it holds now: saving would replace it. Save the document under another name.");
-  return false;
+DocumentResult<void> MyDocument::mayWriteOverFile() const {
+  if (!fileUnread_) return {};
+  return DocumentError{
+      DocumentError::Reason::Refused,
+      QStringLiteral(
+          "The file no longer holds what this document read from it, and reverting could not "
+          "read what it holds now: saving would replace it. Save the document under another "
+          "name.")};
 }
 
 void MyDocument::updateChangeCount(int changeKind) {
@@ -85,11 +86,7 @@ ArrayRef MyDocument::getCopyOfCategoryArrayForSaveOperation() const {
   return CurrentFormatEncryptor::storedCategories(vault_.categories());
 }
 
-bool MyDocument::encryptData(QString* error) {
-  VaultResult<void> encrypted = vault_.encrypt(plainPassword());
-  if (!encrypted && error) *error = encrypted.error();
-  return encrypted.ok();
-}
+VaultResult<void> MyDocument::encryptData() { return vault_.encrypt(plainPassword()); }
 
 DesktopViewState MyDocument::currentViewState() const {
   DesktopViewState state = vault_.viewState();  // the sort and column presets
@@ -102,19 +99,17 @@ DesktopViewState MyDocument::currentViewState() const {
   return state;
 }
 
-std::optional<QByteArray> MyDocument::dataOfType(const QString& typeName, QString* error) {
-  std::optional<QByteArrayList> pieces = piecesOfType(typeName, error);
-  if (!pieces) return std::nullopt;
-  return pieces->join();
+DocumentResult<QByteArray> MyDocument::dataOfType(const QString& typeName) {
+  DocumentResult<QByteArrayList> pieces = piecesOfType(typeName);
+  if (!pieces) return pieces.failure();
+  return pieces.value().join();
 }
 
-std::optional<QByteArrayList> MyDocument::piecesOfType(const QString&, QString* error) {
-  if (!youCanSave_) return std::nullopt;
+DocumentResult<QByteArrayList> MyDocument::piecesOfType(const QString&) {
+  // No message: the save says the document has nothing to save.
+  if (!youCanSave_) return DocumentError{DocumentError::Reason::NothingToSave, QString()};
   VaultResult<QByteArrayList> file = vault_.filePieces(plainPassword(), currentViewState());
-  if (!file) {
-    if (error) *error = file.error();
-    return std::nullopt;
-  }
+  if (!file) return DocumentError{DocumentError::Reason::NothingToSave, file.error()};
   return file.take();
 }
 
@@ -131,16 +126,15 @@ void MyDocument::close() {
   vault_.discardContents();
 }
 
-bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* error) {
+DocumentResult<void> MyDocument::readFromData(const QByteArray& data, const QString&) {
   // A file that is refused changes nothing: a document being reverted stays as it was,
   // unlocked and saveable.
   VaultResult<void> read = vault_.read(data);
   if (!read) {
-    if (read.failure().reason == VaultError::Reason::NewerRelease)
-      ZVAppSupportUtility::sayFilecreatedWithANewerVersion(windowForSheet());
-    else if (error)
-      *error = read.error();
-    return false;
+    if (read.failure().reason != VaultError::Reason::NewerRelease)
+      return DocumentError{DocumentError::Reason::NotRead, read.error()};
+    ZVAppSupportUtility::sayFilecreatedWithANewerVersion(windowForSheet());
+    return DocumentError{DocumentError::Reason::NewerRelease, QString()};
   }
   const bool current = vault_.formatGroup() == VaultFormat::Group::Current;
   youCanSave_ = current;
@@ -157,30 +151,28 @@ bool MyDocument::readFromData(const QByteArray& data, const QString&, QString* e
                 "format");
   moreDocDescription_ = QString::fromLatin1(current ? kCompatibleText : kNotCompatibleText);
   setIsEncrypted(true);
-  return true;
+  return {};
 }
 
-bool MyDocument::readFromURL(const QString& path, QString* error) {
+DocumentResult<void> MyDocument::readFromURL(const QString& path) {
   Result<QByteArray, FileReadError> bytes = VaultFileBytes::read(path);
-  if (!bytes) {
+  if (!bytes)
     // A file of the wrong start is no vault, or a damaged one: said as the reader says it.
-    if (error)
-      *error = bytes.failure().reason == FileReadError::Reason::WrongStart
-                   ? VaultError::unreadable(bytes.error()).message
-                   : bytes.error();
-    return false;
-  }
-  return readFromData(bytes.take(), fileType(), error);
+    return DocumentError{DocumentError::Reason::NotRead,
+                         bytes.failure().reason == FileReadError::Reason::WrongStart
+                             ? VaultError::unreadable(bytes.error()).message
+                             : bytes.error()};
+  return readFromData(bytes.take(), fileType());
 }
 
-bool MyDocument::revertToContentsOfURL(const QString& path, const QString&, QString* error) {
-  QString reason;
-  if (!readFromURL(path, &reason)) {
+DocumentResult<void> MyDocument::revertToContentsOfURL(const QString& path, const QString&) {
+  if (DocumentResult<void> read = readFromURL(path); !read) {
     // The document keeps what it showed, but its file now holds something it did not read.
     fileUnread_ = true;
-    if (error)
-      *error = reason.isEmpty() ? QStringLiteral("It was made by a newer release.") : reason;
-    return false;
+    DocumentError failure = read.failure();
+    if (failure.reason == DocumentError::Reason::NewerRelease)
+      failure.message = QStringLiteral("It was made by a newer release.");
+    return failure;
   }
   fileUnread_ = false;
   // The discarded state goes as at a lock: its history, whose steps hold its records and
@@ -192,7 +184,7 @@ bool MyDocument::revertToContentsOfURL(const QString& path, const QString&, QStr
   vault_.setViewState(state);
   // The document now matches its file; being locked, it would ignore the caller's clearing.
   Document::updateChangeCount(ChangeCleared);
-  return true;
+  return {};
 }
 
 int MyDocument::Decript() {
@@ -317,7 +309,7 @@ bool MyDocument::doLockDocument() {
   // folder gone) the lock goes on all the same: the held pieces keep the changes, and the
   // document stays marked unsaved so that closing it asks to save them.
   QString saveError;
-  if (!fileURL().isEmpty() && isDocumentEdited()) saveToURL(fileURL(), &saveError);
+  if (!fileURL().isEmpty() && isDocumentEdited()) saveError = saveToURL(fileURL()).error();
   const DesktopViewState state = currentViewState();
   VaultResult<void> locked = vault_.lock(plainPassword(), state);
   if (!locked) {

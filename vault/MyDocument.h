@@ -72,11 +72,11 @@ class MyDocument : public ZVCryptoDoc {
   void setWindow(VaultWindow* window);
   QWidget* windowForSheet() const override;
 
-  std::optional<QByteArray> dataOfType(const QString& typeName, QString* error) override;
-  std::optional<QByteArrayList> piecesOfType(const QString& typeName, QString* error) override;
-  // Encrypts the live contents into the held pieces; false (with a reason) when any piece
-  // could not be made, leaving the held pieces as they were.
-  bool encryptData(QString* error = nullptr);
+  DocumentResult<QByteArray> dataOfType(const QString& typeName) override;
+  DocumentResult<QByteArrayList> piecesOfType(const QString& typeName) override;
+  // Encrypts the live contents into the held pieces; the reason when any piece could not be
+  // made, leaving the held pieces as they were.
+  VaultResult<void> encryptData();
   ArrayRef getCopyOfContentArrayForSaveOperation() const;
   ArrayRef getCopyOfCategoryArrayForSaveOperation() const;
 
@@ -85,18 +85,19 @@ class MyDocument : public ZVCryptoDoc {
   QString autosavingFileType() const override;
   // Not after a revert that could not read the file: the document's contents would replace
   // records it never read.
-  bool mayWriteOverFile(QString* why) const override;
+  DocumentResult<void> mayWriteOverFile() const override;
   void updateChangeCount(int changeKind) override;
   void close() override;
   QString windowNibName() const { return QStringLiteral("MyDocument"); }
 
-  // Reads a file into this document, locked; nothing is decrypted. False for a file of a
-  // newer release (after its alert; error stays empty) and for bytes that are no document
-  // (error says why, in words for the user first). A refused file changes nothing.
-  bool readFromData(const QByteArray& data, const QString& typeName, QString* error);
+  // Reads a file into this document, locked; nothing is decrypted. Refused for a file of a
+  // newer release (NewerRelease, after its alert; the message stays empty) and for bytes that
+  // are no document (NotRead, saying why in words for the user first). A refused file changes
+  // nothing.
+  DocumentResult<void> readFromData(const QByteArray& data, const QString& typeName);
   // The one way a file is opened: its bytes read into this document as readFromData does.
-  bool readFromURL(const QString& path, QString* error);
-  bool revertToContentsOfURL(const QString& path, const QString& typeName, QString* error) override;
+  DocumentResult<void> readFromURL(const QString& path);
+  DocumentResult<void> revertToContentsOfURL(const QString& path, const QString& typeName) override;
 
   // Unlocks with plainPassword: 0, or why not (the caller keeps the document locked): 1 or 2
   // for a wrong password, the cipher's status when the check string will not decrypt, or

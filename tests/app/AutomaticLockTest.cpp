@@ -65,7 +65,8 @@ class AutomaticLockDelegateTest : public ::testing::Test {
   MyDocument* openUnlocked(const QString& name) {
     const QString path = dir.filePath(name);
     EXPECT_TRUE(writeSavedVault(path));
-    auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(path, true));
+    auto* doc = qobject_cast<MyDocument*>(
+        controller.openDocumentWithContentsOfURL(path, true).value_or(nullptr));
     if (!doc) return nullptr;
     unlock(controller.windowOf(doc));
     return doc;
@@ -94,11 +95,12 @@ TEST_F(AutomaticLockDelegateTest, LeavingLocksEveryDocumentThatCanBeLocked) {
   ASSERT_FALSE(saved->isEncrypted());
   const QString lockedPath = dir.filePath(QStringLiteral("Locked.qvlt"));
   ASSERT_TRUE(writeSavedVault(lockedPath));
-  auto* locked =
-      qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(lockedPath, true));
+  auto* locked = qobject_cast<MyDocument*>(
+      controller.openDocumentWithContentsOfURL(lockedPath, true).value_or(nullptr));
   ASSERT_NE(locked, nullptr);
   ASSERT_TRUE(locked->isEncrypted());
-  auto* untitled = qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay());
+  auto* untitled =
+      qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay().value_or(nullptr));
   ASSERT_NE(untitled, nullptr);
   untitled->setPlainPassword(QStringLiteral("secret12"));
 

@@ -43,7 +43,7 @@ QByteArray savedVault() {
     record->setValue(RecordKeys::name(), QString::fromLatin1(name));
     doc.recordController().addObject(record);
   }
-  return doc.dataOfType(doc.fileType(), nullptr).value_or(QByteArray());
+  return doc.dataOfType(doc.fileType()).value_or(QByteArray());
 }
 
 QByteArray edited(const QByteArray& file, const std::function<void(Dictionary&)>& edit) {

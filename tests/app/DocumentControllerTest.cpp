@@ -95,7 +95,8 @@ class DocumentControllerTest : public ::testing::Test {
 
   // The vault opened, unlocked from its window and given one new record, not saved.
   MyDocument* openUnlockedAndEdited() {
-    auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(vault, true));
+    auto* doc = qobject_cast<MyDocument*>(
+        controller.openDocumentWithContentsOfURL(vault, true).value_or(nullptr));
     if (!doc) return nullptr;
     VaultDocumentWindow* window = controller.windowOf(doc);
     gui::settle();
@@ -135,14 +136,15 @@ class DocumentControllerTest : public ::testing::Test {
 TEST_F(DocumentControllerTest, OneDocumentPerFileWhateverThePathSays) {
   ASSERT_TRUE(QFile::link(vault, dir.filePath(QStringLiteral("link.qvlt"))));
   ASSERT_TRUE(QDir().mkdir(dir.filePath(QStringLiteral("sub"))));
-  Document* first = controller.openDocumentWithContentsOfURL(vault, true);
+  Document* first = controller.openDocumentWithContentsOfURL(vault, true).value_or(nullptr);
   ASSERT_NE(first, nullptr);
 
   QDir::setCurrent(dir.path());
   const QString names[] = {vault, QStringLiteral("Bank.qvlt"), QStringLiteral("./sub/../Bank.qvlt"),
                            dir.filePath(QStringLiteral("link.qvlt"))};
   for (const QString& name : names) {
-    EXPECT_EQ(controller.openDocumentWithContentsOfURL(name, true), first) << name.toStdString();
+    EXPECT_EQ(controller.openDocumentWithContentsOfURL(name, true).value_or(nullptr), first)
+        << name.toStdString();
     EXPECT_EQ(controller.documentForURL(name), first) << name.toStdString();
   }
   EXPECT_EQ(controller.documents().size(), 1u);
@@ -154,7 +156,8 @@ TEST_F(DocumentControllerTest, OpenedVaultStaysAsItIsUntilUnlockedFromItsWindow)
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray saved = file.readAll();
   file.close();
-  auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(vault, true));
+  auto* doc = qobject_cast<MyDocument*>(
+      controller.openDocumentWithContentsOfURL(vault, true).value_or(nullptr));
   ASSERT_NE(doc, nullptr);
   VaultDocumentWindow* window = controller.windowOf(doc);
   ASSERT_NE(window, nullptr);
@@ -242,7 +245,8 @@ TEST_F(DocumentControllerTest, ADamagedFileIsCalledThatBeforeTheReadersReason) {
 }
 
 TEST_F(DocumentControllerTest, ReopeningShowsTheSameInstance) {
-  auto* doc = qobject_cast<MyDocument*>(controller.openDocumentWithContentsOfURL(vault, true));
+  auto* doc = qobject_cast<MyDocument*>(
+      controller.openDocumentWithContentsOfURL(vault, true).value_or(nullptr));
   ASSERT_NE(doc, nullptr);
   controller.CloseAndReopenTheDoc(doc);
   controller.advancedLockDocument(doc);
@@ -253,10 +257,10 @@ TEST_F(DocumentControllerTest, ReopeningShowsTheSameInstance) {
 }
 
 TEST_F(DocumentControllerTest, MissingOrUnreadableFilesAreRefusedWithAReason) {
-  QString error;
-  EXPECT_EQ(controller.openDocumentWithContentsOfURL(dir.filePath(QStringLiteral("none.qvlt")),
-                                                     true, &error),
-            nullptr);
+  const DocumentResult<Document*> refused =
+      controller.openDocumentWithContentsOfURL(dir.filePath(QStringLiteral("none.qvlt")), true);
+  const QString error = refused.error();
+  EXPECT_EQ(refused.value_or(nullptr), nullptr);
   EXPECT_FALSE(error.isEmpty());
   controller.openFiles({dir.path()});  // a folder is not a document
   EXPECT_EQ(controller.errors.size(), 1);
@@ -306,7 +310,8 @@ TEST_F(DocumentControllerTest, WhatIsNotARegularFileIsRefusedForWhatItIs) {
 // A 40 GB file, sparse so that it takes no disk: refused for its size before a byte is read,
 // while an unsaved document stays open with its edits.
 TEST_F(DocumentControllerTest, AFileLargerThanAnyVaultIsRefusedAndTheOthersKeepTheirEdits) {
-  auto* edited = qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay());
+  auto* edited =
+      qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay().value_or(nullptr));
   ASSERT_NE(edited, nullptr);
   edited->setPlainPassword(QStringLiteral("secret words"));
   gui::settle();
@@ -351,8 +356,10 @@ TEST_F(DocumentControllerTest, AFileThatDoesNotFitInMemoryIsRefusedWithAReason) 
     // In a child process: the cap would stifle this one.
     const auto openWithinCap = [&] {
       capAddressSpace();
-      QString error;
-      const Document* opened = controller.openDocumentWithContentsOfURL(file, false, &error);
+      const DocumentResult<Document*> result =
+          controller.openDocumentWithContentsOfURL(file, false);
+      const Document* opened = result.value_or(nullptr);
+      const QString error = result.error();
       std::fprintf(stderr, "[%s]\n", qPrintable(error));
       exitChild(opened == nullptr && error.contains(QLatin1String(c.says)) ? 0 : 1);
     };
@@ -419,10 +426,11 @@ TEST_F(DocumentControllerTest, RevertRunningShortOfMemoryKeepsTheDocument) {
 }
 
 TEST_F(DocumentControllerTest, SecondControllerIsToldTheVaultIsOpenUntilItCloses) {
-  Document* doc = controller.openDocumentWithContentsOfURL(vault, true);
+  Document* doc = controller.openDocumentWithContentsOfURL(vault, true).value_or(nullptr);
   ASSERT_NE(doc, nullptr);
-  QString error;
-  EXPECT_EQ(other.openDocumentWithContentsOfURL(vault, true, &error), nullptr);
+  const DocumentResult<Document*> refused = other.openDocumentWithContentsOfURL(vault, true);
+  const QString error = refused.error();
+  EXPECT_EQ(refused.value_or(nullptr), nullptr);
   EXPECT_TRUE(error.contains(QStringLiteral("Another copy"))) << error.toStdString();
   EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral(".Bank.qvlt.lock"))));
 
@@ -430,7 +438,7 @@ TEST_F(DocumentControllerTest, SecondControllerIsToldTheVaultIsOpenUntilItCloses
   gui::settle();
   EXPECT_TRUE(controller.documents().empty());
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral(".Bank.qvlt.lock"))));
-  EXPECT_NE(other.openDocumentWithContentsOfURL(vault, true), nullptr);
+  EXPECT_NE(other.openDocumentWithContentsOfURL(vault, true).value_or(nullptr), nullptr);
 }
 
 TEST_F(DocumentControllerTest, LockOfAnotherLiveProcessRefusesAndNamesIt) {
@@ -439,13 +447,14 @@ TEST_F(DocumentControllerTest, LockOfAnotherLiveProcessRefusesAndNamesIt) {
   ASSERT_TRUE(holder.waitForReadyRead(10000));
   ASSERT_EQ(holder.readLine().trimmed(), "locked");
 
-  QString error;
-  EXPECT_EQ(controller.openDocumentWithContentsOfURL(vault, true, &error), nullptr);
+  const DocumentResult<Document*> refused = controller.openDocumentWithContentsOfURL(vault, true);
+  const QString error = refused.error();
+  EXPECT_EQ(refused.value_or(nullptr), nullptr);
   EXPECT_TRUE(error.contains(QString::number(holder.processId()))) << error.toStdString();
 
   holder.closeWriteChannel();
   ASSERT_TRUE(holder.waitForFinished(10000));
-  EXPECT_NE(controller.openDocumentWithContentsOfURL(vault, true), nullptr);
+  EXPECT_NE(controller.openDocumentWithContentsOfURL(vault, true).value_or(nullptr), nullptr);
 }
 
 TEST_F(DocumentControllerTest, LockLeftByAProcessThatDiedIsTakenOver) {
@@ -455,20 +464,19 @@ TEST_F(DocumentControllerTest, LockLeftByAProcessThatDiedIsTakenOver) {
   ASSERT_EQ(holder.readLine().trimmed(), "locked");
   ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral(".Bank.qvlt.lock"))));
 
-  QString error;
-  EXPECT_NE(controller.openDocumentWithContentsOfURL(vault, true, &error), nullptr)
-      << error.toStdString();
+  const DocumentResult<Document*> opened = controller.openDocumentWithContentsOfURL(vault, true);
+  EXPECT_NE(opened.value_or(nullptr), nullptr) << opened.error().toStdString();
 }
 
 TEST_F(DocumentControllerTest, FirstSaveOfANewDocumentLocksItsFile) {
-  auto* doc = qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay());
+  auto* doc =
+      qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay().value_or(nullptr));
   ASSERT_NE(doc, nullptr);
   doc->setPlainPassword(QStringLiteral("secret words"));  // before the password sheet would ask
   gui::settle();
   const QString target = dir.filePath(QStringLiteral("New.qvlt"));
   ASSERT_TRUE(doc->saveDocumentAs(target));
-  QString error;
-  EXPECT_EQ(other.openDocumentWithContentsOfURL(target, true, &error), nullptr);
+  EXPECT_EQ(other.openDocumentWithContentsOfURL(target, true).value_or(nullptr), nullptr);
   EXPECT_EQ(controller.documentForURL(target), doc);
 }
 

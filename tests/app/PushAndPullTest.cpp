@@ -267,7 +267,7 @@ class SecretsAtTheEndTest : public PushAndPullWindowTest,
   void SetUp() override {
     PushAndPullWindowTest::SetUp();
     // The lock commands want a document with a file.
-    ASSERT_TRUE(doc->saveToURL(dir.filePath(QStringLiteral("v.qvlt")), nullptr));
+    ASSERT_TRUE(doc->saveToURL(dir.filePath(QStringLiteral("v.qvlt"))));
   }
 };
 

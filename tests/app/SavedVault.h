@@ -8,5 +8,5 @@
 inline bool writeSavedVault(const QString& path) {
   MyDocument document;
   document.setPlainPassword(QStringLiteral("secret12"));
-  return document.saveToURL(path, nullptr);
+  return document.saveToURL(path).ok();
 }

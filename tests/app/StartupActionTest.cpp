@@ -33,13 +33,13 @@ class SpyController : public ZVRevertDocController {
   QStringList opened;
 
  protected:
-  Document* makeUntitledDocument(QString* error) override {
+  DocumentResult<Document*> makeUntitledDocument() override {
     ++untitled;
-    return ZVRevertDocController::makeUntitledDocument(error);
+    return ZVRevertDocController::makeUntitledDocument();
   }
-  Document* makeDocumentWithContentsOfURL(const QString& path, QString* error) override {
+  DocumentResult<Document*> makeDocumentWithContentsOfURL(const QString& path) override {
     opened << path;
-    return ZVRevertDocController::makeDocumentWithContentsOfURL(path, error);
+    return ZVRevertDocController::makeDocumentWithContentsOfURL(path);
   }
 };
 

@@ -48,8 +48,8 @@ class BytesDocument : public Document {
   QString autosaveType = QStringLiteral("qvlt");
   int saves = 0;
 
-  std::optional<QByteArray> dataOfType(const QString&, QString*) override {
-    if (!canSave) return std::nullopt;
+  DocumentResult<QByteArray> dataOfType(const QString&) override {
+    if (!canSave) return DocumentError{DocumentError::Reason::NothingToSave, QString()};
     ++saves;
     return bytes;
   }
@@ -84,8 +84,8 @@ class DocumentTest : public ::testing::Test {
 TEST_F(DocumentTest, SavingCreatesAnOwnerOnlyFileAndClearsTheChangeCount) {
   doc.updateChangeCount(ChangeCounting::ChangeDone);
   ASSERT_TRUE(doc.isDocumentEdited());
-  QString error;
-  ASSERT_TRUE(doc.saveToURL(path("new.qvlt"), &error)) << error.toStdString();
+  const DocumentResult<void> saved = doc.saveToURL(path("new.qvlt"));
+  ASSERT_TRUE(saved) << saved.error().toStdString();
   EXPECT_EQ(readAll(path("new.qvlt")), "vault bytes");
   struct stat info {};
   ASSERT_EQ(stat(QFile::encodeName(path("new.qvlt")).constData(), &info), 0);
@@ -149,8 +149,9 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
       continue;  // root writes anyway
     doc.updateChangeCount(ChangeCounting::ChangeDone);
     c.arrange();
-    QString error;
-    const bool saved = doc.saveToURL(path("v.qvlt"), &error);
+    const DocumentResult<void> result = doc.saveToURL(path("v.qvlt"));
+    const bool saved = result.ok();
+    const QString error = result.error();
     c.restore();
     EXPECT_FALSE(saved) << c.what;
     EXPECT_TRUE(error.contains(c.reason)) << c.what << ": " << error.toStdString();
@@ -166,12 +167,12 @@ TEST_F(DocumentTest, PiecesAreSavedInOrderAsOneFileOrNotAtAll) {
   class PiecesDocument : public BytesDocument {
    public:
     QByteArrayList pieces;
-    std::optional<QByteArrayList> piecesOfType(const QString&, QString*) override { return pieces; }
+    DocumentResult<QByteArrayList> piecesOfType(const QString&) override { return pieces; }
   };
   PiecesDocument pieced;
   const QByteArray big(200 * 1024, 'b');
   pieced.pieces = {QByteArray("head"), QByteArray(), big, QByteArray("tail")};
-  ASSERT_TRUE(pieced.saveToURL(path("p.qvlt"), nullptr));
+  ASSERT_TRUE(pieced.saveToURL(path("p.qvlt")));
   EXPECT_EQ(readAll(path("p.qvlt")), QByteArray("head") + big + "tail");
   EXPECT_EQ(permissionsOf(path("p.qvlt")), 0600u);
 
@@ -197,8 +198,9 @@ TEST_F(DocumentTest, PiecesAreSavedInOrderAsOneFileOrNotAtAll) {
   pieced.pieces = {QByteArray("new head"), big, QByteArray("new tail")};
   for (const auto& c : cases) {
     c.arrange();
-    QString error;
-    const bool written = pieced.saveToURL(path("p.qvlt"), &error);
+    const DocumentResult<void> result = pieced.saveToURL(path("p.qvlt"));
+    const bool written = result.ok();
+    const QString error = result.error();
     c.restore();
     EXPECT_FALSE(written) << c.what;
     EXPECT_FALSE(error.isEmpty()) << c.what;
@@ -419,8 +421,8 @@ TEST_F(DocumentTest, ASaveRemovesOnlyTheTemporariesThatKilledSavesOfThatFileLeft
     ASSERT_EQ(fchown(f.handle(), 65534, 65534), 0);
   }
 
-  QString error;
-  ASSERT_TRUE(doc.saveToURL(path("Vault.qvlt"), &error)) << error.toStdString();
+  const DocumentResult<void> saved = doc.saveToURL(path("Vault.qvlt"));
+  ASSERT_TRUE(saved) << saved.error().toStdString();
   for (const auto& c : cases)
     EXPECT_EQ(QFile::exists(dir.filePath(c.name)), !c.removed) << c.name.toStdString();
   EXPECT_TRUE(QFileInfo(path(".Vault.qvlt.qvsave-Folder")).isDir());

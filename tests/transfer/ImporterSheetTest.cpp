@@ -121,7 +121,7 @@ TEST_F(ImporterSheetTest, ABrowserExportBecomesRecordsThatAreSaved) {
   // Saved and opened again, the records are there with their category.
   ASSERT_TRUE(doc->saveDocument());
   MyDocument reopened;
-  ASSERT_TRUE(reopened.readFromURL(path, nullptr));
+  ASSERT_TRUE(reopened.readFromURL(path));
   reopened.setPlainPassword(QStringLiteral("secret12"));
   ASSERT_EQ(reopened.Decript(), 0);
   ASSERT_EQ(reopened.myArray()->count(), 3);

@@ -117,7 +117,7 @@ TEST_F(LegacyDocumentTest, EveryGroupUnlocksToItsRecordsAndCategories) {
   for (const Group& g : kGroups) {
     SCOPED_TRACE(g.version);
     MyDocument doc;
-    ASSERT_TRUE(doc.readFromData(file(g), {}, nullptr));
+    ASSERT_TRUE(doc.readFromData(file(g), {}));
     EXPECT_TRUE(doc.isEncrypted());
     EXPECT_FALSE(doc.YouCanSave());
     EXPECT_TRUE(doc.moreDocDescription().contains(u"NOT compatible"));
@@ -192,8 +192,8 @@ TEST_F(LegacyDocumentTest, OpeningHoldsEachGroupsWidthsAndFrame) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.version);
     MyDocument doc;
-    ASSERT_TRUE(doc.readFromData(legacy::document(c.version, Array::create(), Array::create()), {},
-                                 nullptr));
+    ASSERT_TRUE(
+        doc.readFromData(legacy::document(c.version, Array::create(), Array::create()), {}));
     const LegacyPieces& held = doc.vault().legacyPieces();
     EXPECT_EQ(held.widths.passwordTableWidth.isNumber(), c.sevenWidths);
     EXPECT_EQ(held.widths.userIDTableWidth.isNumber(), c.fiveWidths);
@@ -211,7 +211,7 @@ TEST_F(LegacyDocumentTest, AWrongPasswordLeavesNothingForTheNextAttempt) {
   for (const Group& g : kGroups) {
     SCOPED_TRACE(g.version);
     MyDocument doc;
-    ASSERT_TRUE(doc.readFromData(file(g), {}, nullptr));
+    ASSERT_TRUE(doc.readFromData(file(g), {}));
     doc.submitPasswordToDecrypt(QStringLiteral("not the password"));
     gui::settle();
     EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Wrong Password")});
@@ -231,14 +231,14 @@ TEST_F(LegacyDocumentTest, AWrongPasswordLeavesNothingForTheNextAttempt) {
 TEST_F(LegacyDocumentTest, MissingListsAndUnreadableEntries) {
   // No records: the one category of the oldest format, and nothing else.
   MyDocument empty;
-  ASSERT_TRUE(empty.readFromData(legacy::document(1000, Array::create(), nullptr), {}, nullptr));
+  ASSERT_TRUE(empty.readFromData(legacy::document(1000, Array::create(), nullptr), {}));
   ASSERT_EQ(unlock(empty), 0);
   EXPECT_TRUE(empty.myArray()->isEmpty());
   ASSERT_EQ(empty.myCategoryArray()->count(), 1);
 
   // No stored categories: the first record brings "Generic" and all go there.
   MyDocument noCats;
-  ASSERT_TRUE(noCats.readFromData(legacy::document(2000, records(), nullptr), {}, nullptr));
+  ASSERT_TRUE(noCats.readFromData(legacy::document(2000, records(), nullptr), {}));
   ASSERT_EQ(unlock(noCats), 0);
   ASSERT_EQ(noCats.myCategoryArray()->count(), 1);
   const DictRef generic = noCats.myCategoryArray()->at(0).toDictionary();
@@ -252,14 +252,14 @@ TEST_F(LegacyDocumentTest, MissingListsAndUnreadableEntries) {
                    .bytes("cat_backColor", "not a colour")
                    .dict());
   MyDocument badColour;
-  ASSERT_TRUE(badColour.readFromData(legacy::document(21100, Array::create(), cats), {}, nullptr));
+  ASSERT_TRUE(badColour.readFromData(legacy::document(21100, Array::create(), cats), {}));
   ASSERT_EQ(unlock(badColour), 0);
   EXPECT_EQ(badColour.myCategoryArray()->at(0).toDictionary()->value(CategoryKeys::backColor()),
             Value(ZVColoredCategoryArrayController::defaultBackColor()));
 
   MyDocument notEntries;
   ASSERT_TRUE(notEntries.readFromData(
-      legacy::document(21100, Array::create({Value(QStringLiteral("x"))}), nullptr), {}, nullptr));
+      legacy::document(21100, Array::create({Value(QStringLiteral("x"))}), nullptr), {}));
   EXPECT_NE(unlock(notEntries), 0);
 }
 
@@ -293,7 +293,7 @@ TEST_F(LegacyDocumentTest, EntriesNotStoredAsCipherTextsAreDamageWhateverThePass
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     MyDocument doc;
-    ASSERT_TRUE(doc.readFromData(c.file, {}, nullptr));
+    ASSERT_TRUE(doc.readFromData(c.file, {}));
     doc.submitPasswordToDecrypt(kPassword);
     gui::settle();
     gui::snapshot(gui::onlyAlert(), QStringLiteral("damaged-entries-alert"));
@@ -312,15 +312,14 @@ TEST_F(LegacyDocumentTest, EntriesNotStoredAsCipherTextsAreDamageWhateverThePass
 
 TEST_F(LegacyDocumentTest, AnUnlockedOlderDocumentSavesInTheCurrentFormat) {
   MyDocument doc;
-  ASSERT_TRUE(doc.readFromData(file(kGroups[4]), {}, nullptr));
+  ASSERT_TRUE(doc.readFromData(file(kGroups[4]), {}));
   doc.submitPasswordToDecrypt(kPassword);
   ASSERT_FALSE(doc.isEncrypted());
-  QString error;
-  const auto saved = doc.dataOfType(QStringLiteral("qvlt"), &error);
-  ASSERT_TRUE(saved) << error.toStdString();
+  const auto saved = doc.dataOfType(QStringLiteral("qvlt"));
+  ASSERT_TRUE(saved) << saved.error().toStdString();
 
   MyDocument again;
-  ASSERT_TRUE(again.readFromData(*saved, {}, nullptr));
+  ASSERT_TRUE(again.readFromData(saved.value(), {}));
   EXPECT_EQ(again.docVersionRapresentation(), 40100u);
   ASSERT_EQ(unlock(again), 0);
   ASSERT_EQ(again.myArray()->count(), 2);

@@ -92,9 +92,8 @@ class MyDocumentSaveTest : public ::testing::Test {
   void TearDown() override { gui::closeAllAlerts(); }
 
   QByteArray save() {
-    QString error;
-    const auto data = doc.dataOfType(QStringLiteral("qvlt"), &error);
-    EXPECT_TRUE(data.has_value()) << error.toStdString();
+    const auto data = doc.dataOfType(QStringLiteral("qvlt"));
+    EXPECT_TRUE(data.ok()) << data.error().toStdString();
     return data.value_or(QByteArray());
   }
 
@@ -171,41 +170,39 @@ TEST_F(MyDocumentSaveTest, MobileStateIsWrittenBackUnchanged) {
   const QByteArray withMobile = KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
 
   MyDocument opened;
-  ASSERT_TRUE(opened.readFromData(withMobile, {}, nullptr));
+  ASSERT_TRUE(opened.readFromData(withMobile, {}));
   EXPECT_EQ(Value(opened.vault().mobilePlatformDictionary()), Value(ios));
-  QString error;
-  const auto lockedSave = opened.dataOfType(QStringLiteral("qvlt"), &error);
-  ASSERT_TRUE(lockedSave) << error.toStdString();
-  EXPECT_EQ(
-      openSaved(*lockedSave, QStringLiteral("hunter22")).container->value(u"iOSPlatformDictionary"),
-      Value(ios));
+  const auto lockedSave = opened.dataOfType(QStringLiteral("qvlt"));
+  ASSERT_TRUE(lockedSave) << lockedSave.error().toStdString();
+  EXPECT_EQ(openSaved(lockedSave.value(), QStringLiteral("hunter22"))
+                .container->value(u"iOSPlatformDictionary"),
+            Value(ios));
   opened.submitPasswordToDecrypt(QStringLiteral("hunter22"));
   ASSERT_FALSE(opened.isEncrypted());
-  const auto unlockedSave = opened.dataOfType(QStringLiteral("qvlt"), &error);
-  ASSERT_TRUE(unlockedSave) << error.toStdString();
-  const OpenedFile resaved = openSaved(*unlockedSave, QStringLiteral("hunter22"));
+  const auto unlockedSave = opened.dataOfType(QStringLiteral("qvlt"));
+  ASSERT_TRUE(unlockedSave) << unlockedSave.error().toStdString();
+  const OpenedFile resaved = openSaved(unlockedSave.value(), QStringLiteral("hunter22"));
   ASSERT_TRUE(resaved.passwordFits);
   EXPECT_EQ(resaved.container->value(u"iOSPlatformDictionary"), Value(ios));
 
   MyDocument plain;
   plain.setPlainPassword(QStringLiteral("hunter22"));
-  const auto data = plain.dataOfType(QStringLiteral("qvlt"), &error);
+  const auto data = plain.dataOfType(QStringLiteral("qvlt"));
   ASSERT_TRUE(data);
-  EXPECT_FALSE(
-      openSaved(*data, QStringLiteral("hunter22")).container->contains(u"iOSPlatformDictionary"));
+  EXPECT_FALSE(openSaved(data.value(), QStringLiteral("hunter22"))
+                   .container->contains(u"iOSPlatformDictionary"));
 }
 
 TEST_F(MyDocumentSaveTest, ALockedDocumentWritesTheHeldPiecesUnchanged) {
   const QByteArray file = save();
   const OpenedFile saved = openSaved(file, QStringLiteral("hunter22"));
   MyDocument locked;
-  ASSERT_TRUE(locked.readFromData(file, {}, nullptr));
+  ASSERT_TRUE(locked.readFromData(file, {}));
   locked.setPlainPassword(QStringLiteral("a wrong guess"));
   EXPECT_NE(locked.Decript(), 0);  // what a failed unlock leaves is saved as read
-  QString error;
-  const auto data = locked.dataOfType(QStringLiteral("qvlt"), &error);
-  ASSERT_TRUE(data) << error.toStdString();
-  const OpenedFile again = openSaved(*data, QStringLiteral("hunter22"));
+  const auto data = locked.dataOfType(QStringLiteral("qvlt"));
+  ASSERT_TRUE(data) << data.error().toStdString();
+  const OpenedFile again = openSaved(data.value(), QStringLiteral("hunter22"));
   ASSERT_TRUE(again.passwordFits);
   EXPECT_EQ(again.records, saved.records);
   for (const char* key : {"salt", "IV", "rc", "sha1-rc", "dataArrayData", "catArrayData",
@@ -220,10 +217,9 @@ TEST_F(MyDocumentSaveTest, ALockedDocumentWritesTheHeldPiecesUnchanged) {
 
   // An older document is converted only once unlocked.
   MyDocument older;
-  ASSERT_TRUE(
-      older.readFromData(legacy::document(21100, Array::create(), Array::create()), {}, nullptr));
+  ASSERT_TRUE(older.readFromData(legacy::document(21100, Array::create(), Array::create()), {}));
   EXPECT_FALSE(older.YouCanSave());
-  EXPECT_FALSE(older.dataOfType(QStringLiteral("qvlt"), &error).has_value());
+  EXPECT_FALSE(older.dataOfType(QStringLiteral("qvlt")).ok());
 }
 
 TEST_F(MyDocumentSaveTest, ChangesAndAutosavingFollowTheLockedStateAndThePassword) {
@@ -304,7 +300,7 @@ TEST_F(MyDocumentSaveTest, AnIndependentReaderSeesTheFileLayout) {
 TEST_F(MyDocumentSaveTest, APieceThatCannotBeMadeFailsTheSaveAndKeepsTheFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("v.qvlt"));
-  ASSERT_TRUE(doc.saveToURL(path, nullptr));
+  ASSERT_TRUE(doc.saveToURL(path));
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   const QByteArray before = f.readAll();

@@ -21,7 +21,7 @@ class LockedDoc : public ZVCryptoDoc {
     setIsEncrypted(false);
     return 0;
   }
-  std::optional<QByteArray> dataOfType(const QString&, QString*) override { return QByteArray(); }
+  DocumentResult<QByteArray> dataOfType(const QString&) override { return QByteArray(); }
 };
 
 // One that tells its own unlock failures instead of the wrong-password alert.

@@ -148,7 +148,7 @@ TEST_F(CategoriesSheetTest, AddRetitleRecolourAndRemoveKeepTheLinksAndTheMenu) {
 
 TEST_F(CategoriesSheetTest, AnAutomaticLockEndsTheSheet) {
   docs[0]->setFileURL(dir.filePath(QStringLiteral("c.qvlt")));
-  ASSERT_TRUE(docs[0]->saveToURL(docs[0]->fileURL(), nullptr));
+  ASSERT_TRUE(docs[0]->saveToURL(docs[0]->fileURL()));
   docs[0]->lockAutomatically();
   gui::settle();
   EXPECT_FALSE(sheet->isVisible());

@@ -66,8 +66,8 @@ class WindowTest : public ::testing::Test {
   VaultDocumentWindow* openWindow(const QString& path) {
     docs.push_back(std::make_unique<MyDocument>());
     MyDocument* doc = docs.back().get();
-    QString error;
-    EXPECT_TRUE(doc->readFromURL(path, &error)) << error.toStdString();
+    const DocumentResult<void> read = doc->readFromURL(path);
+    EXPECT_TRUE(read) << read.error().toStdString();
     doc->setFileURL(path);
     auto* window = new VaultDocumentWindow(doc, *defaults);
     windows << window;
@@ -96,8 +96,8 @@ class WindowTest : public ::testing::Test {
     source.setPlainPassword(kPassword);
     fill(source);
     const QString path = dir.filePath(QString::fromLatin1(name));
-    QString error;
-    EXPECT_TRUE(source.saveToURL(path, &error)) << error.toStdString();
+    const DocumentResult<void> saved = source.saveToURL(path);
+    EXPECT_TRUE(saved) << saved.error().toStdString();
     return path;
   }
   static QStringList arrangedNames(MyDocument& doc) {
@@ -197,7 +197,7 @@ TEST_F(WindowTest, ALockedWindowIsSmallFixedAndKeepsAWrongPassword) {
 
   // Reverting locks again: the field empty, the window back to its fixed locked size.
   window->passwordField()->setText(QStringLiteral("left over"));
-  doc->revertToContentsOfURL(path, doc->fileType(), nullptr);
+  (void)doc->revertToContentsOfURL(path, doc->fileType());
   gui::settle();
   EXPECT_TRUE(window->showsLockedLayout());
   EXPECT_TRUE(window->passwordField()->text().isEmpty());
@@ -507,7 +507,7 @@ TEST_F(WindowTest, TheWindowStateComesBackAfterSavingAndUnlocking) {
   const ArrayRef visibility = first->getColumnVisibility();
   const QStringList order = arrangedNames(*doc);
   const QString path = dir.filePath(QStringLiteral("state.qvlt"));
-  ASSERT_TRUE(doc->saveToURL(path, nullptr));
+  ASSERT_TRUE(doc->saveToURL(path));
 
   VaultDocumentWindow* second = openWindow(path);
   show(second);
@@ -568,7 +568,7 @@ TEST_F(WindowTest, AThousandRecordVaultUnlocksSortedAndKeepsAnEditAcrossSaving) 
   ASSERT_TRUE(doc->saveDocument());
 
   MyDocument reopened;
-  ASSERT_TRUE(reopened.readFromURL(path, nullptr));
+  ASSERT_TRUE(reopened.readFromURL(path));
   reopened.setPlainPassword(kPassword);
   ASSERT_EQ(reopened.Decript(), 0);
   int found = 0;

@@ -71,10 +71,10 @@ class LockMemoryTest : public ::testing::TestWithParam<LockCase> {
       source.setPlainPassword(secret);
       SecureMemory::wipe(secret);
       fixture::fillTwenty(source);
-      ASSERT_TRUE(source.saveToURL(path, nullptr));
+      ASSERT_TRUE(source.saveToURL(path));
     }
     doc = std::make_unique<MyDocument>();
-    ASSERT_TRUE(doc->readFromURL(path, nullptr));
+    ASSERT_TRUE(doc->readFromURL(path));
     doc->setFileURL(path);
     window = new VaultDocumentWindow(doc.get(), *defaults);
     window->show();

@@ -29,7 +29,7 @@ class LockWindowTest : public ::testing::Test {
       MyDocument source;
       source.setPlainPassword(fixture::kPassword);
       fixture::fillTwenty(source);
-      ASSERT_TRUE(source.saveToURL(path, nullptr));
+      ASSERT_TRUE(source.saveToURL(path));
     }
     window = open();
     unlock(window);
@@ -44,7 +44,7 @@ class LockWindowTest : public ::testing::Test {
   VaultDocumentWindow* open() {
     docs.push_back(std::make_unique<MyDocument>());
     MyDocument* doc = docs.back().get();
-    EXPECT_TRUE(doc->readFromURL(path, nullptr));
+    EXPECT_TRUE(doc->readFromURL(path));
     doc->setFileURL(path);
     auto* w = new VaultDocumentWindow(doc, *defaults);
     windows << w;

@@ -196,7 +196,7 @@ TEST_F(RecordEditingWindowTest, RevertingClearsTheHistoryAndWipesWhatItDiscards)
 
   ASSERT_TRUE(doc->saveDocument());
   MyDocument again;
-  ASSERT_TRUE(again.readFromURL(path, nullptr));
+  ASSERT_TRUE(again.readFromURL(path));
   again.setPlainPassword(fixture::kPassword);
   ASSERT_EQ(again.Decript(), 0);
   EXPECT_EQ(again.myArray()->count(), 20);

@@ -214,7 +214,7 @@ class PasswordFieldDelegateTest : public ::testing::TestWithParam<PasswordCase> 
     MyDocument source;
     source.setPlainPassword(fixture::kPassword);
     fixture::fillTwenty(source);
-    ASSERT_TRUE(source.saveToURL(path, nullptr));
+    ASSERT_TRUE(source.saveToURL(path));
   }
   void TearDown() override {
     gui::closeAllAlerts();
@@ -224,7 +224,7 @@ class PasswordFieldDelegateTest : public ::testing::TestWithParam<PasswordCase> 
   }
   void openLocked(LockedState state) {
     doc = std::make_unique<MyDocument>();
-    ASSERT_TRUE(doc->readFromURL(path, nullptr));
+    ASSERT_TRUE(doc->readFromURL(path));
     doc->setFileURL(path);
     window = new VaultDocumentWindow(doc.get(), *defaults);
     window->show();

@@ -163,13 +163,13 @@ class DisplayTest : public ::testing::Test {
     MyDocument source;
     source.setPlainPassword(kPassword);
     fill(source);
-    EXPECT_TRUE(source.saveToURL(path, nullptr));
+    EXPECT_TRUE(source.saveToURL(path));
     return unlocked(path);
   }
   VaultDocumentWindow* unlocked(const QString& path) {
     docs.push_back(std::make_unique<MyDocument>());
     MyDocument* doc = docs.back().get();
-    EXPECT_TRUE(doc->readFromURL(path, nullptr));
+    EXPECT_TRUE(doc->readFromURL(path));
     doc->setFileURL(path);
     auto* window = new VaultDocumentWindow(doc, *defaults);
     windows << window;
@@ -463,7 +463,7 @@ TEST_F(DisplayTest, ACollapsedDetailPaneComesBackAtItsWidthOrAtItsMinimum) {
          show(w);
          w->perform(QStringLiteral("toggleCollapseExpandMainView:"));
          const QString path = dir.filePath(QStringLiteral("collapsed.qvlt"));
-         EXPECT_TRUE(w->document()->saveToURL(path, nullptr));
+         EXPECT_TRUE(w->document()->saveToURL(path));
          VaultDocumentWindow* reopened = unlocked(path);
          reopened->resize(1200, 640);  // wider than the test's screen lets a file make it
          gui::settle();

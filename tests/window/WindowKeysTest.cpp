@@ -73,15 +73,15 @@ class WindowKeysTest : public ::testing::Test {
       MyDocument source;
       source.setPlainPassword(fixture::kPassword);
       fixture::fillTwenty(source);
-      EXPECT_TRUE(source.saveToURL(path, nullptr));
+      EXPECT_TRUE(source.saveToURL(path));
     }
     return openAndUnlock(path);
   }
   VaultDocumentWindow* openAndUnlock(const QString& path) {
     docs.push_back(std::make_unique<MyDocument>());
     MyDocument* doc = docs.back().get();
-    QString error;
-    EXPECT_TRUE(doc->readFromURL(path, &error)) << error.toStdString();
+    const DocumentResult<void> read = doc->readFromURL(path);
+    EXPECT_TRUE(read) << read.error().toStdString();
     doc->setFileURL(path);
     VaultDocumentWindow* window = build(doc);
     window->passwordField()->setFocus();
@@ -197,7 +197,7 @@ TEST_F(WindowKeysTest, AHiddenToolbarComesBackFromTheViewMenuOrFind) {
     }
 
     const QString saved = dir.filePath(QStringLiteral("shown.qvlt"));
-    ASSERT_TRUE(doc->saveToURL(saved, nullptr));
+    ASSERT_TRUE(doc->saveToURL(saved));
     VaultDocumentWindow* again = openAndUnlock(saved);
     EXPECT_FALSE(again->toolbar()->isHidden());
     chooseMenuItem(again, "&View", "toggleToolbarShown:");
@@ -353,7 +353,7 @@ TEST_F(WindowKeysTest, MakeCustomSettingIsAnEditThatSavingKeeps) {
   EXPECT_TRUE(window->isWindowModified());
 
   const QString path = dir.filePath(QStringLiteral("custom.qvlt"));
-  ASSERT_TRUE(doc->saveToURL(path, nullptr));
+  ASSERT_TRUE(doc->saveToURL(path));
   VaultDocumentWindow* again = openAndUnlock(path);
   ASSERT_TRUE(again->perform(QStringLiteral("setColumnVisibilityCompact:")));
   ASSERT_TRUE(again->perform(QStringLiteral("setCurrentToCustomTableSettings:")));
