@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/FlatIndex.h"
-#include "platform/HugePages.h"
 
 // The object table of a binary property list being written. Objects are added in file order
 // (a container before its children, a dictionary's keys before its values); equal strings,
@@ -77,13 +76,13 @@ class BinaryPropertyListObjectTable {
   // the bytes when they are one piece.
   QByteArrayList writeParts(qsizetype apartSize, qsizetype tailRoom) const;
 
-  HugeArray<Entry> entries_;
+  std::vector<Entry> entries_;
   // All entries' bytesBesideReferences, and the last one's.
   quint64 bytes_ = 0;
   quint64 lastBytes_ = 0;
   // Entry indices: 2^32 entries would take 64 GiB.
-  HugeArray<quint32> references_;
-  HugeArray<QStringView> strings_;
+  std::vector<quint32> references_;
+  std::vector<QStringView> strings_;
   // addString's copies, which its views point into.
   std::vector<QString> heldStrings_;
   std::vector<QByteArray> data_;
@@ -95,6 +94,6 @@ class BinaryPropertyListObjectTable {
   FlatIndex<quint64> realEntries_;
   FlatIndex<quint64> dateEntries_;
   // Archives number their UIDs densely, so most live in a table indexed by value.
-  HugeArray<quint64> denseUidEntries_;
+  std::vector<quint64> denseUidEntries_;
   QHash<quint32, quint64> sparseUidEntries_;
 };

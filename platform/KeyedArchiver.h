@@ -10,7 +10,6 @@
 
 #include "platform/Dictionary.h"
 #include "platform/FlatIndex.h"
-#include "platform/HugePages.h"
 #include "platform/Result.h"
 #include "platform/Value.h"
 
@@ -137,19 +136,19 @@ class KeyedArchiver {
 
   ElementForm* form_;
   std::deque<Value> keptGivens_;
-  HugeArray<Object> objects_;
-  HugeArray<quint32> elementUids_;
+  std::vector<Object> objects_;
+  std::vector<quint32> elementUids_;
   std::vector<QByteArray> data_;
   // Every distinct text once, so each is hashed once and the table need not look again.
   // Views, not copies: the archived value's strings and madeTexts_ outlive the archiving.
-  HugeArray<QStringView> texts_;
-  HugeArray<quint8> asciiTexts_;
+  std::vector<QStringView> texts_;
+  std::vector<quint8> asciiTexts_;
   FlatIndex<quint32, quint32> textIds_;
   std::vector<QString> madeTexts_;
   // Per text: its immutable string object (0 before: UID 0 is "$null", never shared) and
   // its table entry (0 before: entry 0 is the top dictionary).
-  HugeArray<quint32> stringUids_;
-  HugeArray<quint64> textEntries_;
+  std::vector<quint32> stringUids_;
+  std::vector<quint64> textEntries_;
   // Texts by where their characters live: records mostly share the very same key strings,
   // found here without hashing their characters.
   struct RecentText {
