@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
+#include <algorithm>
 
 #include "platform/Alert.h"
 #include "platform/DialogFolder.h"
@@ -12,24 +13,21 @@
 #include "transfer/ZVDataExportManager.h"
 
 namespace {
-QString formatName(qint32 format) {
-  switch (format) {
-    case ExportFileFormat::TSV:
-      return QStringLiteral("Tab-Separated Values");
-    case ExportFileFormat::QuotedCSV:
-    case ExportFileFormat::PlainCSV:
-      return QStringLiteral("Comma-Separated Values");
-    case ExportFileFormat::HTMLPage:
-      return QStringLiteral("HTML Page");
-    default:
-      return QStringLiteral("Text");
-  }
+// The save dialog's file types: the formats, in the settings sheet's order, then all files.
+QStringList formatFilters() {
+  QStringList filters;
+  for (qint32 code : ExporterSheet::formats())
+    filters << QStringLiteral("%1 (*.%2)")
+                   .arg(ExporterSheet::formatTitle(code),
+                        ZVDataExportManager::extensionForFormat(code));
+  return filters << QStringLiteral("All Files (*)");
 }
 }  // namespace
 
 void DataExportFlow::run(ZVDataExportManager* manager, QWidget* window,
                          std::function<bool()> mayExport, const QString& frontFile) {
   if (!manager || !window) return;
+  manager->ExportSettings();
   auto* sheet = new ExporterSheet(manager, window);
   QPointer<ZVDataExportManager> target(manager);
   QPointer<QWidget> win(window);
@@ -57,26 +55,41 @@ QString DataExportFlow::withExtension(const QString& path, qint32 format) {
 
 void DataExportFlow::chooseFile(ZVDataExportManager* manager, QWidget* window,
                                 std::function<bool()> mayExport, const QString& frontFile) {
-  const qint32 format = manager->fileFormatToSave();
-  const QString extension = ZVDataExportManager::extensionForFormat(format);
+  const QString extension = ZVDataExportManager::extensionForFormat(manager->fileFormatToSave());
   auto* dialog = new QFileDialog(window, QStringLiteral("Export"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowModality(Qt::WindowModal);
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setFileMode(QFileDialog::AnyFile);
+  // The file types are the formats: choosing one sets the format and the name's extension.
   // Another extension may be typed; a name without one gets the format's.
-  dialog->setNameFilters({QStringLiteral("%1 (*.%2)").arg(formatName(format), extension),
-                          QStringLiteral("All Files (*)")});
+  const QStringList filters = formatFilters();
+  dialog->setNameFilters(filters);
+  const auto& codes = ExporterSheet::formats();
+  const auto chosen = std::find(codes.begin(), codes.end(), manager->fileFormatToSave());
+  dialog->selectNameFilter(
+      filters[chosen == codes.end() ? filters.size() - 1 : qsizetype(chosen - codes.begin())]);
   dialog->setDefaultSuffix(extension);
   DialogFolder::prepare(*dialog, frontFile);
   dialog->selectFile(manager->suggestedFileName() + QLatin1Char('.') + extension);
   QPointer<ZVDataExportManager> target(manager);
   QPointer<QWidget> win(window);
+  QObject::connect(
+      dialog, &QFileDialog::filterSelected, dialog,
+      [dialog, target, filters](const QString& filter) {
+        const qsizetype index = filters.indexOf(filter);
+        if (!target || index < 0 || index >= qsizetype(ExporterSheet::formats().size())) return;
+        const qint32 format = ExporterSheet::formats()[std::size_t(index)];
+        target->setFileFormatToSave(format);
+        dialog->setDefaultSuffix(ZVDataExportManager::extensionForFormat(format));
+      });
   QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                   [target, win, format, mayExport](const QString& path) {
-                     MainQueue::defer([target, win, path, format, mayExport] {
+                   [target, win, mayExport](const QString& path) {
+                     MainQueue::defer([target, win, path, mayExport] {
                        if (!target) return;
-                       if (win && mayExport()) write(target, win, withExtension(path, format));
+                       // The format as last chosen, in the sheet or in this dialog.
+                       if (win && mayExport())
+                         write(target, win, withExtension(path, target->fileFormatToSave()));
                        target->releaseRecords();
                      });
                    });

@@ -13,6 +13,7 @@
 #include "platform/MainQueue.h"
 #include "platform/Sheet.h"
 #include "transfer/ImporterSheet.h"
+#include "transfer/LoadingFileSheet.h"
 #include "transfer/ZVDataImportManager.h"
 
 namespace {
@@ -20,7 +21,7 @@ bool ownerTakesRecords(const ZVDataImportManager* manager) {
   return manager && (!manager->requester() || manager->requester()->acceptsImportedRecords());
 }
 
-// Reading and importing run on the main thread; the cursor says so meanwhile.
+// Importing runs on the main thread; the cursor says so meanwhile.
 template <typename Work>
 auto busy(Work work) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -57,11 +58,22 @@ void DataImportFlow::loadDataForWin(ZVDataImportManager* manager, QWidget* windo
 
 void DataImportFlow::load(ZVDataImportManager* manager, QWidget* window, const QString& path) {
   if (!ownerTakesRecords(manager)) return;
-  auto loaded = busy([&] { return manager->loadDataFromFile(path, 0, 0); });
-  if (!loaded) {
-    showError(window, path, loaded.failure());
-    return;
-  }
+  QPointer<ZVDataImportManager> target(manager);
+  QPointer<QWidget> win(window);
+  LoadingFileSheet::load(window, path, 0, 0,
+                         [target, win, path](Result<ImportFile, ImportError> loaded) {
+                           if (!target || !win) return;
+                           if (!loaded) {
+                             showError(win, path, loaded.failure());
+                             return;
+                           }
+                           if (!ownerTakesRecords(target)) return;
+                           target->takeLoadedFile(loaded.take());
+                           showSettings(target, win);
+                         });
+}
+
+void DataImportFlow::showSettings(ZVDataImportManager* manager, QWidget* window) {
   manager->ImportSettings();
   auto* sheet = new ImporterSheet(manager, window);
   QPointer<ZVDataImportManager> target(manager);

@@ -7,10 +7,10 @@
 class QWidget;
 class ZVDataImportManager;
 
-// Runs an import on a document window: the file dialog, reading the chosen file, the
-// settings sheet, then the import itself; files that cannot be imported are reported in an
-// alert that says why. Every step after a dialog first asks the owner whether it still
-// takes records.
+// Runs an import on a document window: the file dialog, reading the chosen file under the
+// loading sheet, the settings sheet, then the import itself; files that cannot be imported are
+// reported in an alert that says why. Every step after a dialog first asks the owner whether it
+// still takes records.
 class DataImportFlow {
  public:
   // The file types offered, in both cases as file names come.
@@ -22,6 +22,7 @@ class DataImportFlow {
 
  private:
   static void load(ZVDataImportManager* manager, QWidget* window, const QString& path);
+  static void showSettings(ZVDataImportManager* manager, QWidget* window);
   // The import itself, with the importing sheet up on the window while it runs.
   static void importWithSheet(ZVDataImportManager* manager, QWidget* window);
 };

@@ -1,5 +1,7 @@
 #include "transfer/DelimitedTextParser.h"
 
+#include <algorithm>
+#include <map>
 #include <optional>
 
 namespace {
@@ -84,18 +86,34 @@ void walkQuoted(QStringView text, QChar separator, Sink& sink) {
   }
 }
 
-// Counts the separators between fields, for detection.
-struct SeparatorCounter {
-  qint64 separators = 0;
-  qint64 rowFields = 0;
-  void beginRow() { rowFields = 0; }
+// How many records have each number of fields, for detection.
+class FieldCountTally {
+ public:
+  void beginRow() { rowFields_ = 0; }
   void append(QStringView) {}
-  void endField() { ++rowFields; }
-  void discardRow() { rowFields = 0; }
+  void endField() { ++rowFields_; }
+  void discardRow() { rowFields_ = 0; }
   bool endRow() {
-    separators += rowFields - 1;
+    add(rowFields_);
     return true;
   }
+  void add(qint64 fields) {
+    ++records_[fields];
+    separators_ += fields - 1;
+  }
+  // The records that share the most usual number of fields above one.
+  qint64 agreeing() const {
+    qint64 most = 0;
+    for (const auto& [fields, records] : records_)
+      if (fields > 1) most = std::max(most, records);
+    return most;
+  }
+  qint64 separators() const { return separators_; }
+
+ private:
+  std::map<qint64, qint64> records_;
+  qint64 separators_ = 0;
+  qint64 rowFields_ = 0;
 };
 
 ImportError tooManyColumns(qsizetype fields) {
@@ -185,19 +203,22 @@ Result<ImportTable, ImportError> parseQuoted(QStringView text, QChar separator) 
 }  // namespace
 
 DelimitedTextParser::Format DelimitedTextParser::detectSeparator(QStringView text) {
-  // Separators rather than fields are counted: a quoted line break makes one record of
-  // several lines, which would count against the separator that quoted it.
-  SeparatorCounter comma, semicolon;
+  // The separator of a file gives its records one number of fields, whatever the fields
+  // hold: "A;a, b, c" under "Name;Note" is semicolon text with commas in its note.
+  FieldCountTally comma, semicolon, tab;
   walkQuoted(text, u',', comma);
   walkQuoted(text, u';', semicolon);
-  qint64 tabs = 0;
-  walkTabLines(text, [&tabs](QStringView line) {
-    tabs += line.count(kTab);
+  walkTabLines(text, [&tab](QStringView line) {
+    if (!line.isEmpty()) tab.add(line.count(kTab) + 1);
     return true;
   });
-  const qint64 c = comma.separators, s = semicolon.separators;
-  if (c > s && c > tabs) return Comma;
-  if (s > c && s > tabs) return Semicolon;
+  // Then the one found most often between fields; ties go to TAB.
+  const auto before = [](const FieldCountTally& a, const FieldCountTally& b) {
+    if (a.agreeing() != b.agreeing()) return a.agreeing() > b.agreeing();
+    return a.separators() > b.separators();
+  };
+  if (before(comma, semicolon) && before(comma, tab)) return Comma;
+  if (before(semicolon, comma) && before(semicolon, tab)) return Semicolon;
   return Tab;
 }
 

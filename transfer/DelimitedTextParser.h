@@ -20,7 +20,8 @@ class DelimitedTextParser {
   static constexpr qsizetype kMaxColumns = 256;
   static constexpr qsizetype kMaxRows = 500000;
 
-  // The separator found most often between fields (outside quotes); ties go to TAB.
+  // The separator (outside quotes) that gives the most records one number of fields, then
+  // the one found most often between fields; ties go to TAB.
   static Format detectSeparator(QStringView text);
   // Rows of the text split with the format's separator (Automatic detects it first). A
   // format outside 0..3 yields no rows.

@@ -16,14 +16,6 @@
 #include "transfer/ZVDataExportManager.h"
 
 namespace {
-// The format chooser's titles and ExportFileFormat codes, in menu order.
-const std::pair<const char*, qint32> kFormats[] = {
-    {"Tab-Separated Values (.tsv)", ExportFileFormat::TSV},
-    {"Comma-Separated Values, All Quoted (.csv)", ExportFileFormat::QuotedCSV},
-    {"Comma-Separated Values (.csv)", ExportFileFormat::PlainCSV},
-    {"HTML Table (.txt)", ExportFileFormat::HTMLTable},
-    {"HTML Page (.html)", ExportFileFormat::HTMLPage},
-    {"Custom (.txt)", ExportFileFormat::Custom}};
 
 QString ExportCustomStrings::*const kTexts[] = {
     &ExportCustomStrings::start_of_file,   &ExportCustomStrings::end_of_file,
@@ -34,6 +26,30 @@ const char* const kTextLabels[] = {
     "S&tart of file:", "E&nd of file:", "Start of re&cord:", "End o&f record:",
     "F&ield open:",    "Field clo&se:", "Se&parator:"};
 }  // namespace
+
+const std::vector<qint32>& ExporterSheet::formats() {
+  static const std::vector<qint32> codes = {ExportFileFormat::TSV,      ExportFileFormat::QuotedCSV,
+                                            ExportFileFormat::PlainCSV, ExportFileFormat::HTMLTable,
+                                            ExportFileFormat::HTMLPage, ExportFileFormat::Custom};
+  return codes;
+}
+
+QString ExporterSheet::formatTitle(qint32 format) {
+  switch (format) {
+    case ExportFileFormat::TSV:
+      return QStringLiteral("Tab-Separated Values");
+    case ExportFileFormat::QuotedCSV:
+      return QStringLiteral("Comma-Separated Values, All Quoted");
+    case ExportFileFormat::PlainCSV:
+      return QStringLiteral("Comma-Separated Values");
+    case ExportFileFormat::HTMLTable:
+      return QStringLiteral("HTML Table");
+    case ExportFileFormat::HTMLPage:
+      return QStringLiteral("HTML Page");
+    default:
+      return QStringLiteral("Custom");
+  }
+}
 
 ExporterSheet::ExporterSheet(ZVDataExportManager* manager, QWidget* parent)
     : Sheet(parent), manager_(manager) {
@@ -76,7 +92,10 @@ ExporterSheet::ExporterSheet(ZVDataExportManager* manager, QWidget* parent)
 
   auto* formatRow = new QFormLayout;
   format_ = new QComboBox(this);
-  for (const auto& [title, code] : kFormats) format_->addItem(QString::fromUtf8(title), code);
+  for (qint32 code : formats())
+    format_->addItem(QStringLiteral("%1 (.%2)")
+                         .arg(formatTitle(code), ZVDataExportManager::extensionForFormat(code)),
+                     code);
   formatRow->addRow(QStringLiteral("F&ormat:"), format_);
   header_ = new QCheckBox(QStringLiteral("&Write field names as the first row"), this);
   formatRow->addRow(QString(), header_);
@@ -125,7 +144,10 @@ ExporterSheet::ExporterSheet(ZVDataExportManager* manager, QWidget* parent)
   connect(manager, &ZVDataExportManager::customStringsChanged, this, &ExporterSheet::showFormat);
   connect(manager, &ZVDataExportManager::useFieldNamesAsFirstRowChanged, this,
           [this] { header_->setChecked(manager_ && manager_->useFieldNamesAsFirstRow()); });
-  connect(export_, &QPushButton::clicked, this, [this] { endSheet(ExportReturn); });
+  connect(export_, &QPushButton::clicked, this, [this] {
+    if (manager_) manager_->DoExportSetting();
+    endSheet(ExportReturn);
+  });
   connect(cancel_, &QPushButton::clicked, this, [this] { endSheet(CancelReturn); });
 
   header_->setChecked(manager->useFieldNamesAsFirstRow());
@@ -208,7 +230,7 @@ void ExporterSheet::updateButtons() {
   addAll_->setEnabled(left.count() > 0);
   remove_->setEnabled(!right.selectionIndexes().empty());
   removeAll_->setEnabled(right.count() > 0);
-  const bool one = right.selectionIndexes().size() == 1;
-  up_->setEnabled(one && right.selectionIndex() > 0);
-  down_->setEnabled(one && right.selectionIndex() < right.count() - 1);
+  const bool any = !right.selectionIndexes().empty();
+  up_->setEnabled(any && right.selectionIndex() > 0);
+  down_->setEnabled(any && right.selectionIndex() < right.count() - 1);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <vector>
 
 #include "platform/Sheet.h"
 
@@ -34,6 +35,10 @@ class ExporterSheet : public Sheet {
   };
 
   explicit ExporterSheet(ZVDataExportManager* manager, QWidget* parent = nullptr);
+
+  // The formats offered, in menu order (ExportFileFormat codes), and their titles.
+  static const std::vector<qint32>& formats();
+  static QString formatTitle(qint32 format);
 
   QListView* leftList() const { return left_; }
   QListView* rightList() const { return right_; }

@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 
 #include "transfer/DataImportFlow.h"
+#include "transfer/DelimitedTextParser.h"
+#include "transfer/LoadingFileSheet.h"
 #include "transfer/ZVDataImportManager.h"
 
 namespace {
@@ -25,6 +27,17 @@ constexpr qint32 kEncodingCodes[] = {
     TextEncodingCode::UTF16BE,     TextEncodingCode::UTF16LE, TextEncodingCode::UTF32,
     TextEncodingCode::UTF32BE,     TextEncodingCode::UTF32LE, TextEncodingCode::MacOSRoman,
     TextEncodingCode::Windows1252, TextEncodingCode::ASCII};
+
+QString separatorName(qint32 format) {
+  switch (format) {
+    case DelimitedTextParser::Comma:
+      return QStringLiteral("Split at commas");
+    case DelimitedTextParser::Semicolon:
+      return QStringLiteral("Split at semicolons");
+    default:
+      return QStringLiteral("Split at tabs");
+  }
+}
 
 // A field's text on one line: line breaks inside quoted fields shown as a return sign.
 QString oneLine(QStringView field) {
@@ -51,12 +64,14 @@ ImporterSheet::ImporterSheet(ZVDataImportManager* manager, QWidget* parent)
   encoding_ = new QComboBox(this);
   for (qint32 code : kEncodingCodes) encoding_->addItem(TextEncodingCode::name(code), code);
   encodingUsed_ = new QLabel(this);
+  separatorUsed_ = new QLabel(this);
   auto* formatLabel = new QLabel(QStringLiteral("&Separator:"), this);
   formatLabel->setBuddy(format_);
   auto* encodingLabel = new QLabel(QStringLiteral("&Encoding:"), this);
   encodingLabel->setBuddy(encoding_);
   choices->addWidget(formatLabel);
   choices->addWidget(format_);
+  choices->addWidget(separatorUsed_);
   choices->addSpacing(12);
   choices->addWidget(encodingLabel);
   choices->addWidget(encoding_);
@@ -237,6 +252,7 @@ void ImporterSheet::showLoadedChoices() {
   encoding_->setCurrentIndex(encoding < 0 ? 0 : encoding);
   encodingUsed_->setText(
       QStringLiteral("Read as %1").arg(textEncodingName(manager_->usedEncoding())));
+  separatorUsed_->setText(separatorName(manager_->usedFormat()));
 }
 
 void ImporterSheet::reloadWithChoices() {
@@ -245,9 +261,17 @@ void ImporterSheet::reloadWithChoices() {
   // The same choice again keeps the mapping made so far.
   if (format == manager_->fileFormatToImport() && encoding == manager_->fileEncodeToImport())
     return;
-  auto reloaded = manager_->reload(format, encoding);
-  if (reloaded) return;
-  // The file stays as it was loaded; so do the choices.
-  showLoadedChoices();
-  DataImportFlow::showError(this, manager_->filePath(), reloaded.failure());
+  QPointer<ImporterSheet> self(this);
+  const QString path = manager_->filePath();
+  LoadingFileSheet::load(this, path, format, encoding,
+                         [self, path](Result<ImportFile, ImportError> reloaded) {
+                           if (!self || !self->manager_) return;
+                           if (reloaded) {
+                             self->manager_->takeLoadedFile(reloaded.take());
+                             return;
+                           }
+                           // The file stays as it was loaded; so do the choices.
+                           self->showLoadedChoices();
+                           DataImportFlow::showError(self, path, reloaded.failure());
+                         });
 }

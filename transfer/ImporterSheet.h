@@ -12,8 +12,9 @@ class QTableWidget;
 class QToolButton;
 class ZVDataImportManager;
 
-// The import's settings sheet ("Importer"): the file's format and encoding (a change reads
-// the file again), one line per column of the file with its mark, its text in the record on
+// The import's settings sheet ("Importer"): the file's format and encoding with the
+// separator and encoding it was read with (a change reads the file again, under the loading
+// sheet), one line per column of the file with its mark, its text in the record on
 // show and its destination pop-up, browsing through the records, the mapping tools, and
 // Import. It ends with ImportReturn or CancelReturn.
 class ImporterSheet : public Sheet {
@@ -30,6 +31,7 @@ class ImporterSheet : public Sheet {
   QComboBox* formatChoice() const { return format_; }
   QComboBox* encodingChoice() const { return encoding_; }
   QLabel* encodingUsed() const { return encodingUsed_; }
+  QLabel* separatorUsed() const { return separatorUsed_; }
   QTableWidget* mappingTable() const { return table_; }
   QComboBox* destinationPopUp(int column) const;
   QLabel* recordPosition() const { return position_; }
@@ -54,6 +56,7 @@ class ImporterSheet : public Sheet {
   QComboBox* format_ = nullptr;
   QComboBox* encoding_ = nullptr;
   QLabel* encodingUsed_ = nullptr;
+  QLabel* separatorUsed_ = nullptr;
   QTableWidget* table_ = nullptr;
   QLabel* position_ = nullptr;
   QLabel* imported_ = nullptr;

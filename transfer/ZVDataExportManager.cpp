@@ -92,10 +92,10 @@ void ZVDataExportManager::removeAllFromRight() {
 }
 
 void ZVDataExportManager::moveSelected(qsizetype by) {
-  if (right_.selectionIndexes().size() != 1) return;
-  const qsizetype row = right_.selectionIndex(), target = row + by;
+  if (right_.selectionIndexes().empty()) return;
+  const qsizetype first = right_.selectionIndex(), target = first + by;
   if (target < 0 || target >= right_.count()) return;
-  right_.insert(target, right_.takeAt(row));
+  right_.insert(target, right_.takeAt(right_.selectionIndexes().back()));
   right_.setSelectionIndexes({target});
 }
 

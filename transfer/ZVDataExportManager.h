@@ -48,9 +48,15 @@ class ZVDataExportManager : public QObject {
   void addAllToRight();
   void removeSelectedFromRight();
   void removeAllFromRight();
-  // With one entry selected in the right list, it trades places with its neighbour.
+  // The last selected entry of the right list goes to just before (up) or just after (down)
+  // the first selected one; one selected entry trades places with its neighbour. Nothing
+  // moves past either end.
   void moveUp();
   void moveDown();
+
+  // Before the settings sheet shows, and when its Export is pressed, before it closes.
+  void ExportSettings() { preExportSettings(); }
+  void DoExportSetting() { willExport(); }
 
   // The whole export as text (it holds every chosen secret in clear).
   QString exportText() const;
@@ -63,7 +69,9 @@ class ZVDataExportManager : public QObject {
   void customStringsChanged();
 
  protected:
-  // After a file was written.
+  // Before the settings sheet shows, before the save dialog, after a file was written.
+  virtual void preExportSettings() {}
+  virtual void willExport() {}
   virtual void didExport() {}
 
  private:

@@ -1,8 +1,7 @@
 #include "transfer/ZVDataImportManager.h"
 
-#include "platform/SecureMemory.h"
-#include "transfer/DelimitedTextParser.h"
-#include "transfer/ZVSmartStringFileReader.h"
+#include <cmath>
+#include <limits>
 
 ZVDataImportManager::ZVDataImportManager(ArrayRef dataArray, ArrayRef keyArray, ZVImporter* sender,
                                          QObject* parent)
@@ -62,30 +61,39 @@ void ZVDataImportManager::setDoNotImportFirstRecord(bool skip) {
 
 Result<void, ImportError> ZVDataImportManager::loadDataFromFile(const QString& path, qint32 format,
                                                                 qint32 encoding) {
-  auto read = ZVSmartStringFileReader::autoReadFromFile(path, encoding);
+  auto read = ImportFile::read(path, format, encoding);
   if (!read) return read.failure();
-  ZVSmartStringFileReader::Text text = read.take();
-  ZVSmartStringFileReader::replaceStringWithNewline(text.string);
-  auto parsed = DelimitedTextParser::parse(text.string, format);
-  SecureMemory::wipe(text.string);
-  if (!parsed) return parsed.failure();
+  takeLoadedFile(read.take());
+  return {};
+}
 
-  filePath_ = path;
-  fileFormatToImport_ = format;
-  fileEncodeToImport_ = encoding;
-  usedEncoding_ = text.encoding;
-  preview_ = parsed.take();
+void ZVDataImportManager::takeLoadedFile(ImportFile file) {
+  filePath_ = std::move(file.path);
+  fileFormatToImport_ = file.format;
+  fileEncodeToImport_ = file.encoding;
+  usedFormat_ = file.usedFormat;
+  usedEncoding_ = file.usedEncoding;
+  preview_ = std::move(file.rows);
   destinations_.assign(std::size_t(preview_.mappingWidth()), 0);
   currentRecordIndex_ = 1;
   calcNumberOfImportedFields();
   Q_EMIT previewChanged();
   Q_EMIT mappingChanged();
   Q_EMIT currentRecordChanged();
-  return {};
 }
 
 Result<void, ImportError> ZVDataImportManager::reload(qint32 format, qint32 encoding) {
   return loadDataFromFile(filePath_, format, encoding);
+}
+
+double ZVDataImportManager::standardDeviation(const std::vector<double>& numbers) {
+  if (numbers.empty()) return std::numeric_limits<double>::quiet_NaN();
+  double mean = 0;
+  for (double n : numbers) mean += std::trunc(n);
+  mean /= double(numbers.size());
+  double squares = 0;
+  for (double n : numbers) squares += (n - mean) * (n - mean);
+  return std::sqrt(squares / double(numbers.size()));
 }
 
 void ZVDataImportManager::clearPreview() {

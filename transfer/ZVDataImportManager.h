@@ -8,6 +8,7 @@
 #include "platform/Dictionary.h"
 #include "platform/Result.h"
 #include "transfer/ImportError.h"
+#include "transfer/ImportFile.h"
 #include "transfer/ImportTable.h"
 #include "transfer/TextEncoding.h"
 #include "transfer/ZVImporter.h"
@@ -61,14 +62,18 @@ class ZVDataImportManager : public QObject {
   // Reads the file with the chosen format and encoding. On success the preview and the
   // mapping start afresh; a failure keeps what was loaded before.
   Result<void, ImportError> loadDataFromFile(const QString& path, qint32 format, qint32 encoding);
+  // Shows a file read elsewhere (on a worker thread, say): the preview and the mapping start
+  // afresh.
+  void takeLoadedFile(ImportFile file);
   // Lets go of the loaded rows, wiping their texts, when the sheet is done with them.
   void clearPreview();
   // The same file again, in another format or encoding.
   Result<void, ImportError> reload(qint32 format, qint32 encoding);
   const QString& filePath() const { return filePath_; }
   const ImportTable& preview() const { return preview_; }
-  // The encoding the loaded text was read in.
+  // The encoding the loaded text was read in, and the separator it was split at.
   TextEncoding usedEncoding() const { return usedEncoding_; }
+  qint32 usedFormat() const { return usedFormat_; }
 
   // The mapping: one destination per column of the file.
   qsizetype mappingCount() const { return qsizetype(destinations_.size()); }
@@ -95,6 +100,10 @@ class ZVDataImportManager : public QObject {
   void ImportSettings();
   void showNextRecord();
   void showPrevRecord();
+
+  // The population standard deviation: the square root of the mean squared difference from
+  // the mean of the numbers' integer parts. Not a number for no numbers.
+  static double standardDeviation(const std::vector<double>& numbers);
 
   // Turns the rows into records under the mapping; answers how many were added. Nothing
   // happens when the owner takes no records now.
@@ -146,5 +155,6 @@ class ZVDataImportManager : public QObject {
   QString filePath_;
   ImportTable preview_;
   TextEncoding usedEncoding_ = TextEncoding::UTF8;
+  qint32 usedFormat_ = 0;
   std::vector<qint64> destinations_;
 };

@@ -49,14 +49,13 @@ class UnitWriter {
 };
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
-Decoded decodeUtf8(QByteArrayView bytes, bool refuseNul) {
+Decoded decodeUtf8(QByteArrayView bytes) {
   UnitWriter out(bytes.size());
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = p + bytes.size();
   while (p < end) {
     const unsigned char c = *p;
     if (c < 0x80) {
-      if (c == 0 && refuseNul) return std::nullopt;
       out.put(c);
       ++p;
       continue;
@@ -179,32 +178,86 @@ bool isWesternLetter(QChar c) {
   return u >= 0xC0 && u <= 0x17F && u != 0xD7 && u != 0xF7;
 }
 
-// Whether a character decoded from a byte above 127 looks out of place between its
-// neighbours: an upper-case letter after a lower-case one ("cafÈ"), a symbol or a
-// non-Western letter inside a word ("M¸ller"), a control character.
-bool looksOutOfPlace(QChar prev, QChar c, QChar next) {
-  if (c.category() == QChar::Other_Control) return true;
-  if (isWesternLetter(c)) return c.isUpper() && prev.isLower();
-  const bool insideWord = prev.isLetter() && next.isLetter();
-  if (c.isLetter()) return prev.isLetter() || next.isLetter();
-  // Apostrophes, middle dots and soft hyphens belong inside words.
+// Letters that Windows-1252 has for Czech, Estonian and Finnish loan words, seldom in the
+// rest of Western text; "œ" is French, where "u" or "i" follows it ("cœur", "œil").
+bool isRareLetter(QChar c, QChar next) {
+  switch (c.unicode()) {
+    case 0x152:
+    case 0x153: {
+      const char16_t n = next.toLower().unicode();
+      return n != u'u' && n != u'i';
+    }
+    case 0x160:
+    case 0x161:
+    case 0x178:
+    case 0x17D:
+    case 0x17E:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Characters as one 8-bit encoding reads the bytes; a blank outside them.
+template <typename Map>
+class EightBitText {
+ public:
+  EightBitText(QByteArrayView bytes, Map map) : bytes_(bytes), map_(map) {}
+  QChar operator()(qsizetype i) const {
+    return i < 0 || i >= bytes_.size() ? QChar(u' ')
+                                       : QChar(map_(static_cast<unsigned char>(bytes_[i])));
+  }
+
+ private:
+  QByteArrayView bytes_;
+  Map map_;
+};
+
+// Whether the right single quote at i is an apostrophe: after one or two letters ("l’été",
+// "qu’il", "O’Brien") or before an English ending ("don’t", "we’re"). Between other letters
+// it is more likely a letter of the other encoding ("Mar’a" is "María").
+template <typename Text>
+bool isApostrophe(const Text& at, qsizetype i) {
+  qsizetype before = 0;
+  while (before < 3 && at(i - 1 - before).isLetter()) ++before;
+  if (before <= 2) return true;
+  QString after;
+  qsizetype j = i + 1;
+  for (; after.size() < 3 && at(j).isLetter(); ++j) after += at(j).toLower();
+  if (at(j).isLetter()) return false;
+  for (const char* ending : {"s", "t", "d", "m", "ll", "re", "ve"})
+    if (after == QLatin1String(ending)) return true;
+  return false;
+}
+
+// How unlikely a character decoded from a byte above 127 is between its neighbours: 2 for
+// what text does not hold: an upper-case letter after a lower-case one ("cafÈ") or between a
+// letter and a lower-case one ("MŸller"), a symbol or a non-Western letter inside a word
+// ("M¸ller"), a control character; 1 for a rare letter ("Kšln"); 0 for what reads as text.
+template <typename Text>
+int implausibility(const Text& at, qsizetype i) {
+  const QChar prev = at(i - 1), c = at(i), next = at(i + 1);
+  if (c.category() == QChar::Other_Control) return 2;
+  if (isWesternLetter(c)) {
+    const bool miscased = c.isUpper() && (prev.isLower() || (prev.isLetter() && next.isLower()));
+    return (miscased ? 2 : 0) + (isRareLetter(c, next) ? 1 : 0);
+  }
+  if (c.isLetter()) return prev.isLetter() || next.isLetter() ? 2 : 0;
+  if (!prev.isLetter() || !next.isLetter()) return 0;
+  // Middle dots and soft hyphens belong inside words.
   const char16_t u = c.unicode();
-  if (u == 0x2019 || u == 0xB7 || u == 0xAD) return false;
-  return insideWord;
+  if (u == 0xB7 || u == 0xAD) return 0;
+  if (u == 0x2019 && isApostrophe(at, i)) return 0;
+  return 2;
 }
 
 template <typename Map>
-qsizetype outOfPlaceCount(QByteArrayView bytes, Map map) {
-  qsizetype count = 0;
-  const auto at = [&](qsizetype i) {
-    return i < 0 || i >= bytes.size() ? QChar(u' ')
-                                      : QChar(map(static_cast<unsigned char>(bytes[i])));
-  };
+qint64 implausibility(QByteArrayView bytes, Map map) {
+  const EightBitText<Map> at(bytes, map);
+  qint64 sum = 0;
   for (qsizetype i = 0; i < bytes.size(); ++i)
-    if (static_cast<unsigned char>(bytes[i]) >= 0x80 &&
-        looksOutOfPlace(at(i - 1), at(i), at(i + 1)))
-      ++count;
-  return count;
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) sum += implausibility(at, i);
+  return sum;
 }
 
 bool hasUndefinedWindows1252Byte(QByteArrayView bytes) {
@@ -229,7 +282,7 @@ std::optional<Text> decodeExplicit(QByteArrayView bytes, qint32 code) {
   switch (code) {
     case UTF8:
       if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) bytes = bytes.sliced(3);
-      return as(decodeUtf8(bytes, false), TextEncoding::UTF8);
+      return as(decodeUtf8(bytes), TextEncoding::UTF8);
     case UTF16:
       if (le16) return as(decodeUtf16(bytes.sliced(2), false, false), TextEncoding::UTF16LE);
       return as(decodeUtf16(be16 ? bytes.sliced(2) : bytes, true, false), TextEncoding::UTF16BE);
@@ -281,7 +334,7 @@ std::optional<Text> decodeByZeroBytes(QByteArrayView bytes) {
 
 Text decodeDetected(QByteArrayView bytes) {
   if (startsWith(bytes, {0xEF, 0xBB, 0xBF}))
-    if (auto t = as(decodeUtf8(bytes.sliced(3), false), TextEncoding::UTF8)) return std::move(*t);
+    if (auto t = as(decodeUtf8(bytes.sliced(3)), TextEncoding::UTF8)) return std::move(*t);
   if (startsWith(bytes, {0, 0, 0xFE, 0xFF}))
     if (auto t = as(decodeUtf32(bytes.sliced(4), true, false), TextEncoding::UTF32BE))
       return std::move(*t);
@@ -295,14 +348,16 @@ Text decodeDetected(QByteArrayView bytes) {
     if (auto t = as(decodeUtf16(bytes.sliced(2), false, false), TextEncoding::UTF16LE))
       return std::move(*t);
   if (auto t = decodeByZeroBytes(bytes)) return std::move(*t);
-  if (auto t = as(decodeUtf8(bytes, true), TextEncoding::UTF8)) return std::move(*t);
+  // A few zero bytes, too few for UTF-16, do not make valid UTF-8 something else.
+  if (auto t = as(decodeUtf8(bytes), TextEncoding::UTF8)) return std::move(*t);
   // 8-bit text: Mac OS Roman reads every byte, but on this desktop Windows-1252 is the likelier
-  // of the two: it wins unless Mac OS Roman reads better ("Pa\xA7\xA7w0rd" is "Pa§§w0rd", not
+  // of the two: it wins unless Mac OS Roman reads more plausibly ("M\x9Fller" is "Müller",
+  // not "MŸller"), and where both read alike ("Pa\xA7\xA7w0rd" is "Pa§§w0rd", not
   // "Paßßw0rd"). Text of 7-bit bytes reads the same in both.
   const bool eightBit = std::any_of(bytes.begin(), bytes.end(),
                                     [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
   if (eightBit && !hasUndefinedWindows1252Byte(bytes) &&
-      outOfPlaceCount(bytes, windows1252) <= outOfPlaceCount(bytes, macRoman))
+      implausibility(bytes, windows1252) <= implausibility(bytes, macRoman))
     if (auto t = as(decodeWindows1252(bytes), TextEncoding::Windows1252)) return std::move(*t);
   return Text{MacRoman::decode(bytes), TextEncoding::MacOSRoman};
 }

@@ -71,7 +71,7 @@ TEST(DelimitedTextParserTest, SplitsRowsByTheirSeparatorsRules) {
   }
 }
 
-TEST(DelimitedTextParserTest, DetectsTheSeparatorWithTiesToTab) {
+TEST(DelimitedTextParserTest, DetectsTheSeparatorThatGivesTheLinesOneWidth) {
   const struct {
     const char16_t* text;
     Parser::Format expected;
@@ -87,6 +87,12 @@ TEST(DelimitedTextParserTest, DetectsTheSeparatorWithTiesToTab) {
       {u"n\t\"a,b\"\t2", Parser::Tab},
       {u"a,\"1\n2\n3\n4\",b", Parser::Comma},  // a quoted line break does not end the record
       {u"Name;Amount;Note\nx;1,5;y", Parser::Semicolon},  // decimal commas
+      // The separator that gives the lines one number of fields, not the most separators.
+      {u"Name;Note\nA;a, b, c", Parser::Semicolon},
+      {u"Name;Note\nA;a, b, c\nB;d, e, f, g\n", Parser::Semicolon},
+      {u"Name,Note\nA,x; y; z\nB,w", Parser::Comma},
+      {u"Name\tNote\nA\ta, b, c\nB\td, e, f", Parser::Tab},
+      {u"Name;Note\n\"A, B\";\"c;d, e, f\"\n", Parser::Semicolon},  // quotes respected
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(QString::fromUtf16(c.text).toStdString());

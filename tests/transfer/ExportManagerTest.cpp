@@ -104,24 +104,32 @@ TEST_F(ExportManagerTest, FieldsMoveBetweenTheListsAndComeBackAtTheEnd) {
   EXPECT_EQ(titles(left()).first(), QStringLiteral("Password"));
 }
 
-TEST_F(ExportManagerTest, MovesActOnOneSelectedFieldWithinTheList) {
-  choose({"Name", "Url", "Password"});
+TEST_F(ExportManagerTest, MovesTakeTheLastSelectedFieldNextToTheFirst) {
   const struct {
     std::vector<qsizetype> selection;
     bool up;
     const char* expected;
     std::vector<qsizetype> selectedAfter;
   } cases[] = {
-      {{0}, true, "Name,Url,Password", {0}},   // first up
-      {{2}, false, "Name,Url,Password", {2}},  // last down
-      {{}, true, "Name,Url,Password", {}},     // nothing selected
-      {{}, false, "Name,Url,Password", {}},
-      {{1, 2}, true, "Name,Url,Password", {1, 2}},  // more than one
-      {{2}, true, "Name,Password,Url", {1}},
-      {{1}, true, "Password,Name,Url", {0}},
-      {{0}, false, "Name,Password,Url", {1}},
+      {{0}, true, "Name,Url,Password,Note", {0}},   // first up
+      {{3}, false, "Name,Url,Password,Note", {3}},  // last down
+      {{}, true, "Name,Url,Password,Note", {}},     // nothing selected
+      {{}, false, "Name,Url,Password,Note", {}},
+      {{2}, true, "Name,Password,Url,Note", {1}},
+      {{1}, true, "Url,Name,Password,Note", {0}},
+      {{0}, false, "Url,Name,Password,Note", {1}},
+      {{2}, false, "Name,Url,Note,Password", {3}},
+      // More than one selected: the last one moves, to beside the first.
+      {{1, 3}, true, "Note,Name,Url,Password", {0}},
+      {{2, 3}, true, "Name,Note,Url,Password", {1}},
+      {{0, 2}, true, "Name,Url,Password,Note", {0, 2}},  // the first at the top
+      {{0, 2}, false, "Name,Password,Url,Note", {1}},
+      {{1, 2, 3}, false, "Name,Url,Note,Password", {2}},
+      {{2, 3}, false, "Name,Url,Password,Note", {3}},  // already beside the first
   };
   for (const auto& c : cases) {
+    manager.removeAllFromRight();
+    choose({"Name", "Url", "Password", "Note"});
     right().setSelectionIndexes(c.selection);
     c.up ? manager.moveUp() : manager.moveDown();
     EXPECT_EQ(titles(right()), named(c.expected));

@@ -2,8 +2,10 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 #include <map>
 
+#include "transfer/DelimitedTextParser.h"
 #include "transfer/ImportedRecords.h"
 #include "transfer/MyDataImportManager.h"
 #include "vault/RecordFieldTable.h"
@@ -368,6 +370,7 @@ TEST_F(ImportManagerTest, RealWorldExportsImportWithTheirHeaders) {
     const char* file;
     TextEncoding encoding;
     std::vector<Fields> expected;
+    qint32 separator = DelimitedTextParser::Comma;
   } cases[] = {
       {"browser-export.csv",
        TextEncoding::UTF8,
@@ -391,16 +394,19 @@ TEST_F(ImportManagerTest, RealWorldExportsImportWithTheirHeaders) {
       {"unicode-text-utf16le.txt",
        TextEncoding::UTF16LE,
        {{{"name", "Zürich Wiki"}, {"userID", "zoë"}, {"password", "Ωmega-42"}},
-        {{"name", "Blog"}, {"userID", "writer"}, {"password", ""}}}},
+        {{"name", "Blog"}, {"userID", "writer"}, {"password", ""}}},
+       DelimitedTextParser::Tab},
       {"macroman-cr.txt",
        TextEncoding::MacOSRoman,
-       {{{"name", "Café"}, {"password", "crème brûlée"}, {"note", "don’t forget"}}}},
+       {{{"name", "Café"}, {"password", "crème brûlée"}, {"note", "don’t forget"}}},
+       DelimitedTextParser::Tab},
       {"windows1252-semicolon.csv",
        TextEncoding::Windows1252,
        {{{"category", "Finanzen"},
          {"name", "Sparkonto Müller"},
          {"note", "Zins 1,25 % – Gebühr 3,50 €"}},
-        {{"category", "Finanzen"}, {"name", "Café"}, {"note", "Saldo 12,50"}}}},
+        {{"category", "Finanzen"}, {"name", "Café"}, {"note", "Saldo 12,50"}}},
+       DelimitedTextParser::Semicolon},
       {"multiline-note.csv",
        TextEncoding::UTF8,
        {{{"name", "Server"},
@@ -416,6 +422,8 @@ TEST_F(ImportManagerTest, RealWorldExportsImportWithTheirHeaders) {
         QStringLiteral(QV_SOURCE_DIR "/tests/transfer/data/") + QString::fromLatin1(c.file), 0, 0);
     ASSERT_TRUE(loaded) << loaded.error().toStdString();
     EXPECT_EQ(importer.usedEncoding(), c.encoding);
+    EXPECT_EQ(importer.usedFormat(), c.separator);
+    EXPECT_EQ(importer.fileFormatToImport(), 0);  // the choice stays automatic
     importer.tryAssignFromFirstRow();
     ASSERT_EQ(importer.DoImport(), qsizetype(c.expected.size()));
     const auto& got = fresh.vault.recordController().arrangedObjects();
@@ -428,5 +436,22 @@ TEST_F(ImportManagerTest, RealWorldExportsImportWithTheirHeaders) {
       }
     }
   }
+}
+// Not a number for no numbers; the mean is that of the numbers' integer parts.
+TEST(ImportStatisticsTest, StandardDeviationIsThePopulations) {
+  EXPECT_TRUE(std::isnan(ZVDataImportManager::standardDeviation({})));
+  const struct {
+    std::vector<double> numbers;
+    double expected;
+  } cases[] = {
+      {{5}, 0},
+      {{3, 3, 3}, 0},
+      {{2, 4, 4, 4, 5, 5, 7, 9}, 2},  // the sample deviation would be 2.14
+      {{1, 2}, 0.5},
+      {{1.9, 1.9}, 0.9},  // mean 1
+      {{-3, 3}, 3},
+  };
+  for (const auto& c : cases)
+    EXPECT_NEAR(ZVDataImportManager::standardDeviation(c.numbers), c.expected, 1e-12);
 }
 }  // namespace

@@ -7,9 +7,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/ApplicationLaunch.h"
@@ -18,6 +20,7 @@
 #include "tests/GuiDriver.h"
 #include "tests/transfer/LaunchedVaultTest.h"
 #include "transfer/ImporterSheet.h"
+#include "transfer/LoadingFileSheet.h"
 #include "transfer/MyDataImportManager.h"
 #include "transfer/ZVSmartStringFileReader.h"
 #include "vault/MyDocument.h"
@@ -53,8 +56,21 @@ class ImporterSheetTest : public LaunchedVaultTest {
     if (!name) return nullptr;
     name->setText(file);
     static_cast<QDialog*>(dialog)->accept();
-    gui::settle();
+    waitForLoading();
     return visibleSheet();
+  }
+  // The loading sheet on the window or on the settings sheet, while it is up.
+  LoadingFileSheet* loadingSheet() const {
+    for (auto* sheet : window->findChildren<LoadingFileSheet*>())
+      if (sheet->isVisible()) return sheet;
+    return nullptr;
+  }
+  // Until the file has been read: the loading sheet has come and gone.
+  static constexpr int kLoadDeadline = 60000;
+  void waitForLoading() {
+    gui::settle();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !loadingSheet(); }, kLoadDeadline));
+    gui::settle();
   }
   ImporterSheet* visibleSheet() const {
     for (auto* sheet : window->findChildren<ImporterSheet*>())
@@ -62,10 +78,11 @@ class ImporterSheetTest : public LaunchedVaultTest {
     return nullptr;
   }
   std::vector<DictRef> records() const { return doc->recordController().arrangedObjects(); }
-  static void choose(QComboBox* box, int index) {
+  // A choice in the sheet; one that reads the file again is waited for.
+  void choose(QComboBox* box, int index) {
     box->setCurrentIndex(index);
     Q_EMIT box->activated(index);
-    gui::settle();
+    waitForLoading();
   }
   static void pickTool(ImporterSheet* sheet, const QString& title) {
     for (QAction* a : sheet->toolsButton()->menu()->actions())
@@ -127,6 +144,94 @@ TEST_F(ImporterSheetTest, ABrowserExportBecomesRecordsThatAreSaved) {
   ASSERT_EQ(reopened.myArray()->count(), 3);
   for (const Value& v : reopened.myArray()->values())
     EXPECT_TRUE(v.toDictionary()->value(RecordKeys::categoryPtr()).isDictionary());
+}
+
+// Counts the window's paint events while the loading sheet is up.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(std::function<bool()> loading) : loading_(std::move(loading)) {}
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && loading_()) ++paints;
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<bool()> loading_;
+};
+
+// A file of many megabytes is read on a worker thread: the loading sheet is up on the
+// window, which goes on drawing, and the settings sheet follows with every row.
+TEST_F(ImporterSheetTest, ALargeFileIsReadUnderTheLoadingSheetWhileTheWindowDraws) {
+  unlock();
+  const QString large = dir.filePath(QStringLiteral("large.csv"));
+  QFile file(large);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  constexpr int kRows = 400000;
+  file.write("Name;Password;Note\n");
+  file.write(
+      QByteArray("Bank of somewhere;pa55-w0rd-long;a note, with commas, in it\n").repeated(kRows));
+  file.close();
+
+  PaintCounter counter([this] { return loadingSheet() != nullptr; });
+  window->installEventFilter(&counter);
+  LoadingFileSheet* seen = nullptr;
+  bool indeterminate = false, modal = false;
+  QTimer ticker;  // as the desktop asks the window to draw
+  QObject::connect(&ticker, &QTimer::timeout, window, [&] {
+    window->update();
+    if (LoadingFileSheet* up = loadingSheet(); up && !seen) {
+      seen = up;
+      indeterminate =
+          up->progressIndicator()->minimum() == 0 && up->progressIndicator()->maximum() == 0;
+      modal = up->parentWidget() == window && up->windowModality() == Qt::WindowModal;
+      gui::snapshot(up, QStringLiteral("loading-file-sheet"));
+    }
+  });
+  ticker.start(5);
+  ImporterSheet* sheet = chooseFile(large);
+  ticker.stop();
+  window->removeEventFilter(&counter);
+
+  EXPECT_NE(seen, nullptr);
+  EXPECT_TRUE(indeterminate);
+  EXPECT_TRUE(modal);
+  EXPECT_GT(counter.paints, 0);
+  EXPECT_EQ(loadingSheet(), nullptr);
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->recordPosition()->text(), QStringLiteral("Record 1 of %1").arg(kRows + 1));
+  EXPECT_EQ(sheet->mappingTable()->rowCount(), 3);
+  EXPECT_EQ(sheet->separatorUsed()->text(), QStringLiteral("Split at semicolons"));
+  QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+  gui::settle();
+}
+
+// The separator found is shown beside the choice, as the encoding is; another choice reads
+// the file again.
+TEST_F(ImporterSheetTest, TheSheetSaysWhichSeparatorSplitTheFile) {
+  unlock();
+  QFile file(dir.filePath(QStringLiteral("notes.csv")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("Name;Note\nA;a, b, c\n");
+  file.close();
+  ImporterSheet* sheet = chooseFile(file.fileName());
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->formatChoice()->currentText(), QStringLiteral("Automatic"));
+  EXPECT_EQ(sheet->separatorUsed()->text(), QStringLiteral("Split at semicolons"));
+  QTableWidget* table = sheet->mappingTable();
+  ASSERT_EQ(table->rowCount(), 2);
+  QTest::mouseClick(sheet->nextButton(), Qt::LeftButton);
+  gui::settle();
+  EXPECT_EQ(table->item(1, ImporterSheet::ValueColumn)->text(), QStringLiteral("a, b, c"));
+  gui::snapshot(sheet, QStringLiteral("importer-sheet-separator"));
+
+  choose(sheet->formatChoice(), 2);
+  EXPECT_EQ(sheet->separatorUsed()->text(), QStringLiteral("Split at commas"));
+  EXPECT_EQ(table->rowCount(), 3);
+  QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+  gui::settle();
 }
 
 TEST_F(ImporterSheetTest, ChangingTheEncodingReadsTheFileAgainOrSaysWhyNot) {
@@ -250,6 +355,7 @@ TEST_F(ImporterSheetTest, FilesThatCannotBeImportedAreReported) {
   wide.write(QByteArray("x,").repeated(300));
   wide.close();
   EXPECT_EQ(chooseFile(wide.fileName()), nullptr);
+  EXPECT_EQ(loadingSheet(), nullptr);
   ASSERT_NE(gui::onlyAlert(), nullptr);
   EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(QStringLiteral("at most 256 columns")));
 }

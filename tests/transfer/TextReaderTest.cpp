@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "platform/MacRoman.h"
 #include "transfer/ZVSmartStringFileReader.h"
 
 namespace {
@@ -104,10 +105,14 @@ TEST(TextReaderTest, DecodesEveryEncodingStrictly) {
        QStringLiteral("caf\u00E9 cr\u00E8me"), TextEncoding::MacOSRoman},
       {"auto mac roman apostrophe", QByteArray("don\xD5t"), 0, QStringLiteral("don\u2019t"),
        TextEncoding::MacOSRoman},
-      {"auto nul is not utf-8", QByteArray("a\0b\0c", 5), 0, QString::fromUtf16(u"a\0b\0c", 5),
-       TextEncoding::MacOSRoman},
+      {"auto a few zero bytes stay utf-8", QByteArray("a\0b\0c", 5), 0,
+       QString::fromUtf16(u"a\0b\0c", 5)},
       {"auto stray zero is not utf-16", QByteArray("name,url\0,note,x", 16), 0,
-       QString::fromUtf16(u"name,url\0,note,x", 16), TextEncoding::MacOSRoman},
+       QString::fromUtf16(u"name,url\0,note,x", 16)},
+      {"auto utf-8 with a zero byte", QByteArray("Name,Password\nZ\xC3\xBCrich,pass\0word\n", 32),
+       0, QString::fromUtf16(u"Name,Password\nZ\u00FCrich,pass\0word\n", 31)},
+      {"auto mac roman umlaut after a capital", QByteArray("M\x9Fller,Z\x9Frich"), 0,
+       QStringLiteral("M\u00FCller,Z\u00FCrich"), TextEncoding::MacOSRoman},
       {"auto empty", QByteArray(), 0, QString()},
   };
   for (const auto& c : cases) {
@@ -124,6 +129,74 @@ TEST(TextReaderTest, DecodesEveryEncodingStrictly) {
     EXPECT_EQ(read.value().string, *c.text);
     EXPECT_EQ(read.value().encoding, c.encoding)
         << textEncodingName(read.value().encoding).toStdString();
+  }
+}
+
+// The bytes of the text in Windows-1252: Latin-1 and its "œ".
+QByteArray windows1252(const QString& text) {
+  QByteArray out = text.toLatin1();
+  for (qsizetype i = 0; i < text.size(); ++i)
+    if (text[i] == u'\u0153') out[i] = char(0x9C);
+  return out;
+}
+
+// Real words, each read alone from an 8-bit file in either encoding, come back as written;
+// where neither reading is odd ("Österreich", "æble" in Mac OS Roman) Windows-1252 wins.
+TEST(TextReaderTest, EightBitWordsReadInTheEncodingTheyWereWrittenIn) {
+  const struct {
+    const char* language;
+    const char16_t* word;
+    bool fromMac = true;  // decided when written in Mac OS Roman
+  } words[] = {
+      {"German", u"M\u00FCller"},
+      {"German", u"Z\u00FCrich"},
+      {"German", u"Stra\u00DFe"},
+      {"German", u"K\u00F6ln"},
+      {"German", u"Gr\u00F6\u00DFe"},
+      {"German", u"M\u00E4dchen"},
+      {"German", u"\u00D6sterreich", false},
+      {"French", u"caf\u00E9"},
+      {"French", u"cr\u00E8me br\u00FBl\u00E9e"},
+      {"French", u"gar\u00E7on"},
+      {"French", u"c\u0153ur"},
+      {"French", u"No\u00EBl"},
+      {"French", u"h\u00F4tel"},
+      {"French", u"d\u00E9j\u00E0"},
+      {"Spanish", u"Espa\u00F1a"},
+      {"Spanish", u"Mar\u00EDa"},
+      {"Spanish", u"Ra\u00FAl"},
+      {"Spanish", u"coraz\u00F3n"},
+      {"Spanish", u"Per\u00FA"},
+      {"Spanish", u"\u00BFQu\u00E9?"},
+      {"Danish", u"Bj\u00F8rn"},
+      {"Danish", u"K\u00F8benhavn"},
+      {"Danish", u"K\u00E6rlighed"},
+      {"Swedish", u"G\u00F6teborg"},
+      {"Swedish", u"Malm\u00F6"},
+      {"Swedish", u"\u00C5rhus"},
+      {"Swedish", u"\u00E5r"},
+      {"Danish", u"\u00E6ble", false},
+      {"Norwegian", u"H\u00E5kon"},
+      {"Norwegian", u"sm\u00F8rbr\u00F8d"},
+      {"Finnish", u"p\u00E4\u00E4sy"},
+  };
+  for (const auto& w : words) {
+    const QString word = QString::fromUtf16(w.word);
+    SCOPED_TRACE(std::string(w.language) + " " + word.toStdString());
+    const std::optional<QByteArray> mac = MacRoman::encode(word);
+    ASSERT_TRUE(mac);
+    auto fromMac = Reader::autoReadFromData(*mac, TextEncodingCode::Automatic);
+    ASSERT_TRUE(fromMac);
+    if (w.fromMac) {
+      EXPECT_EQ(fromMac.value().string, word);
+      EXPECT_EQ(fromMac.value().encoding, TextEncoding::MacOSRoman);
+    } else {
+      EXPECT_EQ(fromMac.value().encoding, TextEncoding::Windows1252);
+    }
+    auto fromWindows = Reader::autoReadFromData(windows1252(word), TextEncodingCode::Automatic);
+    ASSERT_TRUE(fromWindows);
+    EXPECT_EQ(fromWindows.value().string, word);
+    EXPECT_EQ(fromWindows.value().encoding, TextEncoding::Windows1252);
   }
 }
 
