@@ -17,9 +17,11 @@
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
 #include "tests/transfer/LaunchedVaultTest.h"
+#include "transfer/DataExportFlow.h"
 #include "transfer/ExporterSheet.h"
 #include "transfer/ZVDataExportManager.h"
 #include "vault/MyDocument.h"
+#include "vault/RecordFieldTable.h"
 #include "vault/VaultKeys.h"
 #include "window/VaultDocumentWindow.h"
 
@@ -125,7 +127,7 @@ TEST_F(ExporterSheetTest, TheShownRecordsAreExportedInTheirOrderWithTheChosenFie
   EXPECT_EQ(rows(sheet->rightList()),
             QStringList({QStringLiteral("Name"), QStringLiteral("Password")}));
   EXPECT_EQ(rows(sheet->leftList()).size(), 8);
-  EXPECT_FALSE(sheet->moveUpButton()->isEnabled());  // both selected
+  EXPECT_FALSE(sheet->moveUpButton()->isEnabled());  // the first selected is at the top
   select(sheet->rightList(), {1});
   ASSERT_TRUE(sheet->moveUpButton()->isEnabled());
   EXPECT_FALSE(sheet->moveDownButton()->isEnabled());
@@ -173,6 +175,124 @@ TEST_F(ExporterSheetTest, TheShownRecordsAreExportedInTheirOrderWithTheChosenFie
   saveAs(dir.filePath(QStringLiteral("all.tsv")));
   EXPECT_EQ(contents(dir.filePath(QStringLiteral("all.tsv"))),
             QByteArray("beta\nalpha\ngamma\ndelta"));
+}
+
+// The save dialog's file types are the formats: choosing one sets the export's format and the
+// name's extension; all files leaves the format as it is.
+TEST_F(ExporterSheetTest, TheSaveDialogsFileTypesChooseTheFormat) {
+  unlock();
+  addRecords({"one"});
+  ExporterSheet* sheet = openSheet(exportAll());
+  ASSERT_NE(sheet, nullptr);
+  select(sheet->leftList(), {1, 5});  // Name, Password
+  click(sheet->addButton());
+  click(sheet->exportButton());
+  QFileDialog* dialog = saveDialog();
+  ASSERT_NE(dialog, nullptr);
+  const QStringList filters = dialog->nameFilters();
+  ASSERT_EQ(filters.size(), 7);
+  EXPECT_EQ(filters.first(), QStringLiteral("Tab-Separated Values (*.tsv)"));
+  EXPECT_EQ(filters.last(), QStringLiteral("All Files (*)"));
+  EXPECT_EQ(dialog->selectedNameFilter(), filters.first());
+  auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  ASSERT_NE(name, nullptr);
+  ASSERT_NE(types, nullptr);
+  EXPECT_EQ(name->text(), QStringLiteral("Home Export.tsv"));
+  // Picks the file type as the user would.
+  const auto pickType = [&](const QString& filter) {
+    const int index = types->findText(filter);
+    ASSERT_GE(index, 0) << filter.toStdString();
+    types->setCurrentIndex(index);
+    Q_EMIT types->activated(index);
+    Q_EMIT types->textActivated(filter);
+    gui::settle();
+  };
+  ZVDataExportManager* manager = transfer().exportMgr();
+  pickType(QStringLiteral("Comma-Separated Values, All Quoted (*.csv)"));
+  EXPECT_EQ(manager->fileFormatToSave(), ExportFileFormat::QuotedCSV);
+  EXPECT_EQ(name->text(), QStringLiteral("Home Export.csv"));
+  EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("csv"));
+  gui::snapshot(dialog, QStringLiteral("export-save-dialog"));
+  pickType(QStringLiteral("HTML Page (*.html)"));
+  EXPECT_EQ(manager->fileFormatToSave(), ExportFileFormat::HTMLPage);
+  EXPECT_EQ(name->text(), QStringLiteral("Home Export.html"));
+  pickType(QStringLiteral("All Files (*)"));
+  EXPECT_EQ(manager->fileFormatToSave(), ExportFileFormat::HTMLPage);
+  EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("html"));
+
+  saveAs(dir.filePath(QStringLiteral("page")));  // the chosen format's extension is added
+  const QByteArray page = contents(dir.filePath(QStringLiteral("page.html")));
+  EXPECT_TRUE(page.startsWith("<!DOCTYPE html>")) << page.toStdString();
+  EXPECT_TRUE(page.contains("<tr><td>one</td><td>pw-one</td></tr>")) << page.toStdString();
+}
+
+// Counts what the hooks saw: whether the settings sheet was up when each ran.
+class HookedExport : public ZVDataExportManager {
+ public:
+  HookedExport(std::vector<DictRef> records, QWidget* window)
+      : ZVDataExportManager(std::move(records), recordFieldTable()), window_(window) {}
+  QStringList calls;
+
+ protected:
+  void preExportSettings() override { calls << QStringLiteral("pre, sheet ") + sheet(); }
+  void willExport() override { calls << QStringLiteral("will, sheet ") + sheet(); }
+  void didExport() override { calls << QStringLiteral("did, sheet ") + sheet(); }
+
+ private:
+  QString sheet() const {
+    for (auto* s : window_->findChildren<ExporterSheet*>())
+      if (s->isVisible()) return QStringLiteral("up");
+    return QStringLiteral("down");
+  }
+  QWidget* window_;
+};
+
+TEST_F(ExporterSheetTest, TheHooksRunBeforeTheSheetAndOnItsExport) {
+  unlock();
+  addRecords({"one"});
+  HookedExport manager(doc->recordController().arrangedObjects(), window);
+  DataExportFlow::run(&manager, window, [] { return true; });
+  gui::settle();
+  EXPECT_EQ(manager.calls, QStringList{QStringLiteral("pre, sheet down")});
+  ExporterSheet* sheet = window->findChild<ExporterSheet*>();
+  ASSERT_NE(sheet, nullptr);
+  ASSERT_TRUE(sheet->isVisible());
+  click(sheet->exportButton());
+  EXPECT_EQ(manager.calls.size(), 2);
+  EXPECT_EQ(manager.calls.value(1), QStringLiteral("will, sheet up"));
+  saveAs(dir.filePath(QStringLiteral("hooked.tsv")));
+  EXPECT_EQ(manager.calls.value(2), QStringLiteral("did, sheet down"));
+
+  // Cancelled: no export, so no willExport.
+  HookedExport cancelled(doc->recordController().arrangedObjects(), window);
+  DataExportFlow::run(&cancelled, window, [] { return true; });
+  gui::settle();
+  for (auto* s : window->findChildren<ExporterSheet*>())
+    if (s->isVisible()) click(s->cancelButton());
+  EXPECT_EQ(cancelled.calls, QStringList{QStringLiteral("pre, sheet down")});
+}
+
+// With several fields selected in the chosen list, Move Up and Move Down move the last of them
+// to beside the first.
+TEST_F(ExporterSheetTest, MovesWithSeveralSelectedTakeTheLastOne) {
+  unlock();
+  ExporterSheet* sheet = openSheet(exportAll());
+  ASSERT_NE(sheet, nullptr);
+  select(sheet->leftList(), {1, 2, 5, 9});  // Name, Url, Password, Note
+  click(sheet->addButton());
+  select(sheet->rightList(), {1, 3});
+  ASSERT_TRUE(sheet->moveUpButton()->isEnabled());
+  ASSERT_TRUE(sheet->moveDownButton()->isEnabled());
+  click(sheet->moveUpButton());
+  EXPECT_EQ(rows(sheet->rightList()).join(u','), QStringLiteral("Note,Name,Url,Password"));
+  EXPECT_EQ(sheet->rightList()->selectionModel()->selectedRows().size(), 1);
+  select(sheet->rightList(), {0, 2});
+  click(sheet->moveDownButton());
+  EXPECT_EQ(rows(sheet->rightList()).join(u','), QStringLiteral("Note,Url,Name,Password"));
+  select(sheet->rightList(), {0, 3});
+  EXPECT_FALSE(sheet->moveUpButton()->isEnabled());  // the first selected is at the top
+  click(sheet->cancelButton());
 }
 
 TEST_F(ExporterSheetTest, TheCustomFormatTakesTheTextsTyped) {
