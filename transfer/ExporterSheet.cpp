@@ -16,7 +16,6 @@
 #include "transfer/ZVDataExportManager.h"
 
 namespace {
-
 QString ExportCustomStrings::*const kTexts[] = {
     &ExportCustomStrings::start_of_file,   &ExportCustomStrings::end_of_file,
     &ExportCustomStrings::start_of_record, &ExportCustomStrings::end_of_record,

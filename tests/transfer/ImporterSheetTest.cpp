@@ -43,21 +43,36 @@ class ImporterSheetTest : public LaunchedVaultTest {
   QAction* importCommand() { return fileCommand(QStringLiteral("&Import Text File…")); }
   // Chooses the file in the import's file dialog, as the user would; answers the sheet.
   ImporterSheet* chooseFile(const QString& file) {
+    if (!openInDialog(file)) return nullptr;
+    waitForLoading();
+    return visibleSheet();
+  }
+  // Types the file's path into the dialog and opens it; false when there was no dialog.
+  bool openInDialog(const QString& file) {
     QAction* command = importCommand();
-    if (!command || !command->isEnabled()) return nullptr;
+    if (!command || !command->isEnabled()) return false;
     command->trigger();
     gui::settle();
     auto* dialog = window->findChild<QFileDialog*>();
-    if (!dialog || !dialog->isVisible()) return nullptr;
+    if (!dialog || !dialog->isVisible()) return false;
     EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
     EXPECT_TRUE(dialog->nameFilters().first().contains(QStringLiteral("*.csv *.CSV")));
-    // The file's path typed into the name field, then Open.
     auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    if (!name) return nullptr;
+    if (!name) return false;
     name->setText(file);
     static_cast<QDialog*>(dialog)->accept();
-    waitForLoading();
-    return visibleSheet();
+    gui::settle();
+    return true;
+  }
+  // A semicolon file of that many records (and a header), a few dozen bytes each.
+  QString writeLargeFile(int records) {
+    const QString large = dir.filePath(QStringLiteral("large.csv"));
+    QFile file(large);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Name;Password;Note\n");
+    file.write(QByteArray("Bank of somewhere;pa55-w0rd-long;a note, with commas, in it\n")
+                   .repeated(records));
+    return large;
   }
   // The loading sheet on the window or on the settings sheet, while it is up.
   LoadingFileSheet* loadingSheet() const {
@@ -166,14 +181,8 @@ class PaintCounter : public QObject {
 // window, which goes on drawing, and the settings sheet follows with every row.
 TEST_F(ImporterSheetTest, ALargeFileIsReadUnderTheLoadingSheetWhileTheWindowDraws) {
   unlock();
-  const QString large = dir.filePath(QStringLiteral("large.csv"));
-  QFile file(large);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   constexpr int kRows = 400000;
-  file.write("Name;Password;Note\n");
-  file.write(
-      QByteArray("Bank of somewhere;pa55-w0rd-long;a note, with commas, in it\n").repeated(kRows));
-  file.close();
+  const QString large = writeLargeFile(kRows);
 
   PaintCounter counter([this] { return loadingSheet() != nullptr; });
   window->installEventFilter(&counter);
@@ -206,6 +215,22 @@ TEST_F(ImporterSheetTest, ALargeFileIsReadUnderTheLoadingSheetWhileTheWindowDraw
   EXPECT_EQ(sheet->separatorUsed()->text(), QStringLiteral("Split at semicolons"));
   QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
   gui::settle();
+}
+
+// The document closed while its file is read: the read ends unseen, and nothing is left up.
+TEST_F(ImporterSheetTest, ADocumentClosedWhileItsFileIsReadTakesNothing) {
+  unlock();
+  ASSERT_TRUE(openInDialog(writeLargeFile(400000)));
+  QPointer<LoadingFileSheet> loading(loadingSheet());
+  ASSERT_NE(loading, nullptr);
+  QPointer<QWidget> win(window);
+  doc->close();
+  window = nullptr;
+  doc = nullptr;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !loading && !win; }, kLoadDeadline));
+  gui::settle();
+  EXPECT_TRUE(gui::visible<ImporterSheet>().isEmpty());
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
 }
 
 // The separator found is shown beside the choice, as the encoding is; another choice reads
