@@ -114,6 +114,34 @@ TEST_F(PreferencesWindowTest, PanesSwitchAndTheWindowTakesTheirHeightsKeepingIts
   EXPECT_TRUE(bar->actions()[2]->isChecked());
 }
 
+// The toolbar holds the items its identifier answers name, each one a choice among the panes;
+// the click notice leaves the pane to the item's own action.
+TEST_F(PreferencesWindowTest, TheToolbarIsBuiltFromItsIdentifierAnswers) {
+  PreferencesWindow* w = open();
+  ASSERT_NE(w, nullptr);
+  MyPrefToolbarDelegate* panes = w->panes();
+  const QStringList all = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
+                           QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")};
+  EXPECT_EQ(panes->toolbarDefaultItemIdentifiers(), all);
+  EXPECT_EQ(panes->toolbarAllowedItemIdentifiers(), all);
+  EXPECT_EQ(panes->toolbarSelectableItemIdentifiers(), all);
+  QToolBar* bar = w->findChild<QToolBar*>(QStringLiteral("prefToolBar"));
+  ASSERT_NE(bar, nullptr);
+  QStringList built;
+  for (QAction* item : bar->actions()) {
+    built << item->objectName();
+    EXPECT_TRUE(item->isCheckable()) << item->objectName().toStdString();
+  }
+  EXPECT_EQ(built, all);
+
+  panes->SetPanelTab(3);
+  panes->toolbaritemclicked(bar->actions()[1]);
+  gui::settle();
+  EXPECT_EQ(w->tabView()->currentIndex(), 3);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Timing"));
+  EXPECT_TRUE(bar->actions()[3]->isChecked());
+}
+
 // Opened for the first time as the Edit menu's command does: every pane's "Restore Defaults"
 // button shows whole, at its own size and inside the window.
 TEST_F(PreferencesWindowTest, RestoreDefaultsShowsWholeFromTheFirstOpening) {

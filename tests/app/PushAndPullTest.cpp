@@ -276,6 +276,29 @@ TEST_F(PushAndPullWindowTest, OpenUrlNeverPutsThePasswordInAndExplainsARefusedFi
       << gui::onlyAlert()->informativeText().toStdString();
 }
 
+// The pull item's menu is fixed: a pull string shows no item and changes the shown one in no way.
+TEST_F(PushAndPullWindowTest, AStatusMenuPullStringShowsAndChangesNothing) {
+  delegate->createStatusMenuWithPullString(QStringLiteral("shown text"));
+  gui::settle();
+  EXPECT_FALSE(delegate->pullMenuIsOn());
+  EXPECT_EQ(delegate->pullItem().fallbackWindow(), nullptr);
+
+  delegate->startPullPasswordPhase(QStringLiteral("held pw"));
+  gui::settle();
+  QWidget* shown = delegate->pullItem().fallbackWindow();
+  ASSERT_NE(shown, nullptr);
+  const int interval = delegate->pullItem().removeTimer().interval();
+  delegate->createStatusMenuWithPullString(QStringLiteral("shown text"));
+  gui::settle();
+  EXPECT_TRUE(delegate->pullMenuIsOn());
+  EXPECT_EQ(delegate->pullItem().fallbackWindow(), shown);
+  EXPECT_EQ(delegate->pullItem().removeTimer().interval(), interval);
+  EXPECT_EQ(clipboardText(), u"before");
+  QTest::mouseClick(copyButton(delegate->pullItem()), Qt::LeftButton);
+  gui::settle();
+  EXPECT_EQ(clipboardText(), u"held pw");
+}
+
 TEST_F(PushAndPullWindowTest, HelpSheetExplainsAndCloses) {
   run("showPushAndPullHelp:");
   QPointer<Sheet> sheet = window->findChild<Sheet*>(QStringLiteral("pushAndPullHelpSheet"));
