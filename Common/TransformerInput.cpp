@@ -1,5 +1,7 @@
 #include "Common/TransformerInput.h"
 
+#include <QLocale>
+
 #include "platform/Array.h"
 
 namespace transformer_input {
@@ -35,6 +37,35 @@ qint64 integerOf(const Value& v) {
   for (qsizetype i = 0; i < length; ++i) magnitude = magnitude * 10 + (rest[i].unicode() - u'0');
   const qsizetype signAt = text.size() - rest.size() - 1;
   return signAt >= 0 && text[signAt] == u'-' ? -magnitude : magnitude;
+}
+
+float floatOf(const Value& v) {
+  if (!v.isString()) return v.toFloat(0.0f);
+  const QStringView text = *v.stringPointer();
+  const auto digitsFrom = [&text](qsizetype i) {
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') ++i;
+    return i;
+  };
+  qsizetype start = 0;
+  while (start < text.size() && text[start].isSpace()) ++start;
+  qsizetype end = start;
+  if (end < text.size() && (text[end] == u'+' || text[end] == u'-')) ++end;
+  const qsizetype mantissa = end;
+  end = digitsFrom(end);
+  bool anyDigit = end > mantissa;
+  if (end < text.size() && text[end] == u'.') {
+    const qsizetype fraction = digitsFrom(end + 1);
+    anyDigit |= fraction > end + 1;
+    end = fraction;
+  }
+  if (!anyDigit) return 0.0f;
+  if (end < text.size() && (text[end] == u'e' || text[end] == u'E')) {
+    qsizetype at = end + 1;
+    if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) ++at;
+    const qsizetype exponent = digitsFrom(at);
+    if (exponent > at) end = exponent;
+  }
+  return QLocale::c().toFloat(text.sliced(start, end - start));
 }
 
 std::vector<Value> listOf(const QVariant& v) {

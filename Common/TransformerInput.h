@@ -35,6 +35,8 @@ inline Value read(const QVariant& v) {
 // "false", "no", "0" and "" are not.
 bool boolOf(const Value& v);
 qint64 integerOf(const Value& v);
+// The single-precision reading; a text reads as its leading decimal number ("12.5pt" is 12.5).
+float floatOf(const Value& v);
 // The 32-bit and 16-bit readings: the value is narrowed as the fixed-width integer types do.
 inline std::int32_t int32Of(const Value& v) { return static_cast<std::int32_t>(integerOf(v)); }
 inline std::int16_t int16Of(const Value& v) { return static_cast<std::int16_t>(integerOf(v)); }

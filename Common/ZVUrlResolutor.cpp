@@ -34,9 +34,12 @@ Result<QUrl, UrlFailure> webUrl(const QString& text) { return strictUrl(text, tr
 
 Result<QUrl, UrlFailure> mailUrl(const QString& text) { return strictUrl(text, false); }
 
-Result<QUrl, UrlFailure> ftpUrl(const QString& text, const QString& user) {
+// The user name goes in only for a record that holds a login, both user and password: a user
+// name alone would make the server ask for a password the record does not have.
+Result<QUrl, UrlFailure> ftpUrl(const QString& text, const QString& user, const QString& password) {
   auto url = strictUrl(text, true);
-  if (url && !user.isEmpty() && url.value().userName().isEmpty()) url.value().setUserName(user);
+  if (url && !user.isEmpty() && !password.isEmpty() && url.value().userName().isEmpty())
+    url.value().setUserName(user);
   return url;
 }
 
@@ -77,16 +80,21 @@ bool isScript(const QMimeType& type) {
          type.inherits(QStringLiteral("application/x-ruby"));
 }
 
-// The path is taken literally after "file://" or "file://localhost", as the user typed it.
+// The path is taken literally after "file:", "file://" or "file://localhost", as the user
+// typed it.
 Result<QUrl, UrlFailure> fileUrl(const QString& text) {
-  QString path = text.mid(7);
-  if (path.startsWith(u"localhost/", Qt::CaseInsensitive)) path = path.mid(9);
-  // A relative path would name whatever file the program's working folder happens to hold.
+  QString path = text.mid(5);
+  if (path.startsWith(u"//")) {
+    path = path.mid(2);
+    if (path.startsWith(u"localhost/", Qt::CaseInsensitive)) path = path.mid(9);
+  }
+  // A relative path would name whatever file the program's working folder happens to hold,
+  // and another host's file is not on this machine.
   if (!path.startsWith(u'/'))
     return failure(Reason::FileMissing,
                    QStringLiteral("\"%1\" is not a full path: a file address starts at the root "
                                   "folder, as in file:///home/….")
-                       .arg(path));
+                       .arg(text));
   const QFileInfo info(path);
   if (!info.exists())
     return failure(Reason::FileMissing, QStringLiteral("There is no file at \"%1\".").arg(path));
@@ -107,14 +115,14 @@ ZVUrlResolutor& ZVUrlResolutor::sharedUrlResolutor() {
   return shared;
 }
 
-Result<QUrl, UrlFailure> ZVUrlResolutor::dispatchedUrl(const QString& trimmed,
-                                                       const QString& user) {
+Result<QUrl, UrlFailure> ZVUrlResolutor::dispatchedUrl(const QString& trimmed, const QString& user,
+                                                       const QString& password) {
   if (trimmed.isEmpty())
     return failure(Reason::Empty, QStringLiteral("The record has no address."));
   const QString scheme = schemeOf(trimmed);
   if (scheme == u"http" || scheme == u"https" || scheme == u"feed" || scheme == u"telnet")
     return webUrl(trimmed);
-  if (scheme == u"ftp") return ftpUrl(trimmed, user);
+  if (scheme == u"ftp") return ftpUrl(trimmed, user, password);
   if (scheme == u"mailto") return mailUrl(trimmed);
   if (scheme.isEmpty() && ZVNetValidator::isValidEmail(trimmed))
     return mailUrl(QStringLiteral("mailto:") + trimmed);
@@ -125,21 +133,21 @@ Result<QUrl, UrlFailure> ZVUrlResolutor::dispatchedUrl(const QString& trimmed,
                  QStringLiteral("Addresses starting with \"%1:\" are not opened.").arg(scheme));
 }
 
-Result<QUrl, UrlFailure> ZVUrlResolutor::resolvedUrl(const QString& address,
-                                                     const QString& user) const {
+Result<QUrl, UrlFailure> ZVUrlResolutor::resolvedUrl(const QString& address, const QString& user,
+                                                     const QString& password) const {
   const QString trimmed = ZVNetValidator::trimSpaces(address);
-  auto url = dispatchedUrl(trimmed, user);
+  auto url = dispatchedUrl(trimmed, user, password);
   // Only text that names no scheme is tried behind the default one: "http://file:///x" or
   // "http://javascript:…" would open something other than what the record says.
   if (!url && url.failure().reason == Reason::NoScheme)
-    return dispatchedUrl(defaultProtocolType_ + trimmed, user);
+    return dispatchedUrl(defaultProtocolType_ + trimmed, user, password);
   return url;
 }
 
 std::optional<QString> ZVUrlResolutor::smartUrl(const QString& address, const QString& user,
-                                                const QString&, bool) const {
+                                                const QString& password, bool) const {
   if (address.isNull()) return std::nullopt;
-  const auto url = resolvedUrl(address, user);
+  const auto url = resolvedUrl(address, user, password);
   if (!url) return std::nullopt;
   return url.value().toString();
 }
@@ -162,8 +170,8 @@ ZVUrlResolutor::Outcome ZVUrlResolutor::openUrl(const QString& address, const QS
 }
 
 ZVUrlResolutor::Outcome ZVUrlResolutor::smartOpenUrl(const QString& address, const QString& user,
-                                                     const QString&) const {
-  return hand(dispatchedUrl(ZVNetValidator::trimSpaces(address), user));
+                                                     const QString& password) const {
+  return hand(dispatchedUrl(ZVNetValidator::trimSpaces(address), user, password));
 }
 
 ZVUrlResolutor::Outcome ZVUrlResolutor::openWithDefaultProtocol(const QString& address,
@@ -183,8 +191,8 @@ ZVUrlResolutor::Outcome ZVUrlResolutor::openHttps(const QString& address, const 
 }
 
 ZVUrlResolutor::Outcome ZVUrlResolutor::openFtp(const QString& address, const QString& user,
-                                                const QString&) const {
-  return hand(ftpUrl(ZVNetValidator::trimSpaces(address), user));
+                                                const QString& password) const {
+  return hand(ftpUrl(ZVNetValidator::trimSpaces(address), user, password));
 }
 
 ZVUrlResolutor::Outcome ZVUrlResolutor::openMail(const QString& address, const QString&,

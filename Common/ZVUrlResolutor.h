@@ -25,8 +25,8 @@ struct UrlFailure {
 // Turns the text of a record's address field into an address the desktop can open and hands
 // it to the desktop's opener: web, FTP, mail, feed, telnet and file addresses; a bare e-mail
 // address opens as mail and text without a scheme as a web address. Only FTP addresses get
-// the user name; a password never goes into an address, where it would show in the opener's
-// command line and the browser's history, so every password argument is taken and ignored.
+// the user name, and only when a password is given too; a password never goes into an
+// address, where it would show in the opener's command line and the browser's history.
 class ZVUrlResolutor {
  public:
   // Hands an address to the desktop; answers whether it was taken.
@@ -63,18 +63,20 @@ class ZVUrlResolutor {
                                  const QString& password) const;
   [[nodiscard]] Outcome openTelneet(const QString& address, const QString& user,
                                     const QString& password) const;
-  // An absolute path after "file://" (or "file://localhost"), taken literally.
+  // An absolute path after "file:", "file://" or "file://localhost", taken literally.
   [[nodiscard]] Outcome openFile(const QString& address, const QString& user,
                                  const QString& password) const;
 
   // The address openUrl would hand on, or why there is none; nothing is opened.
-  Result<QUrl, UrlFailure> resolvedUrl(const QString& address, const QString& user = {}) const;
+  Result<QUrl, UrlFailure> resolvedUrl(const QString& address, const QString& user = {},
+                                       const QString& password = {}) const;
   // The same as text; nothing for no address. Masked or not, it never holds the password.
   std::optional<QString> smartUrl(const QString& address, const QString& user,
                                   const QString& password, bool masked) const;
 
  private:
-  static Result<QUrl, UrlFailure> dispatchedUrl(const QString& trimmed, const QString& user);
+  static Result<QUrl, UrlFailure> dispatchedUrl(const QString& trimmed, const QString& user,
+                                                const QString& password);
   Outcome hand(const Result<QUrl, UrlFailure>& url) const;
 
   QString defaultProtocolType_ = QStringLiteral("http://");

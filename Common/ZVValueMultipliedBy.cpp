@@ -7,7 +7,7 @@ using namespace transformer_input;
 QVariant ZVValueMultipliedBy::transformedValue(const QVariant& value) const {
   const Value v = read(value);
   if (v.isAbsent()) return {};
-  const float product = v.toFloat(0.0f) * myRefValue.toFloat(0.0f);
+  const float product = floatOf(v) * myRefValue.toFloat(0.0f);
   return QVariant::fromValue(Value::real(static_cast<double>(product)));
 }
 

@@ -38,6 +38,9 @@ class MyAppDelegate : public ZVAppDelegateBase {
   void startPullPasswordPhase(const QString& password, const void* owner = nullptr);
   PasswordPullItem& pullItem();
   bool pullMenuIsOn() const { return pullItem_ && pullItem_->pullMenuIsOn(); }
+  // The pull item shows an icon and one fixed command, no text of the password's: nothing to
+  // make.
+  void createStatusMenuWithPullString(const QString& pullString) { Q_UNUSED(pullString); }
 
   // Automatic lock: leaving the application starts the delay the settings give, coming back
   // cancels it, and when it runs out every open document is asked to lock itself.

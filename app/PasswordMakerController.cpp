@@ -70,7 +70,7 @@ int PasswordMakerController::clampedLength(const QString& entered) {
 void PasswordMakerController::showPasswordMaker() {
   if (!window_) {
     window_ = new PasswordMakerWindow(*this);
-    if (lastEstimate_) window_->pwQualityView()->SetQualityValue(*lastEstimate_);
+    showEstimate();
     if (prepareWindow_) prepareWindow_(window_);
   }
   if (!window_->isVisible()) {
@@ -91,8 +91,19 @@ void PasswordMakerController::calcNewPasswordInPasswordMaker() {
   const int length = clampedLength(length_);
   setPwLength4PasswordMaker(QString::number(length));
   setPassword4PasswordMaker(maker_.generatePasswordType(typeTag_, length));
-  lastEstimate_ = ZVPasswordMaker::calcStarNumberFromTypeTag(typeTag_, length);
-  if (window_) window_->pwQualityView()->SetQualityValue(*lastEstimate_);
+  // The look-alike exclusion may leave nothing to draw from: an empty password has no strength.
+  lastEstimate_.reset();
+  if (!password_.isEmpty())
+    lastEstimate_ = ZVPasswordMaker::calcStarNumberFromTypeTag(typeTag_, length);
+  showEstimate();
+}
+
+void PasswordMakerController::showEstimate() {
+  if (!window_) return;
+  if (lastEstimate_)
+    window_->pwQualityView()->SetQualityValue(*lastEstimate_);
+  else
+    window_->pwQualityView()->clearQualityValue();
 }
 
 void PasswordMakerController::useDefaulltCharsForDisambiguator() {

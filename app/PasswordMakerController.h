@@ -60,13 +60,15 @@ class PasswordMakerController : public QObject {
 
  private:
   void setPassword4PasswordMaker(QString password);
+  // The meter follows the password made last.
+  void showEstimate();
 
   UserDefaults& defaults_;
   std::function<void(QMainWindow*)> prepareWindow_;
   ZVPasswordMaker maker_;
   QPointer<PasswordMakerWindow> window_;
   QString password_;
-  std::optional<int> lastEstimate_;  // for a meter made after the password
+  std::optional<int> lastEstimate_;  // none for no password; for a meter made after it
   QString length_ = QStringLiteral("12");
   int typeTag_ = 40;
   bool visible_ = false;

@@ -17,6 +17,7 @@
 
 #include "app/MyAppDelegate.h"
 #include "app/MyPrefToolbarDelegate.h"
+#include "app/ZVPhoneHome.h"
 #include "platform/Array.h"
 #include "platform/DefaultsBinder.h"
 #include "platform/UserDefaults.h"
@@ -249,12 +250,20 @@ QWidget* PreferencesWindow::advancedPane() {
 
 QWidget* PreferencesWindow::softwareUpdatePane() {
   auto* column = new QVBoxLayout;
-  auto* report = new QCheckBox(QStringLiteral("&Report new releases, checked once a day"));
+  // A build that names no release feed checks nothing: the pane must not promise a check.
+  const bool hasFeed = !delegate_.phoneHome().mirrors().isEmpty();
+  auto* report = new QCheckBox(hasFeed ? QStringLiteral("&Report new releases, checked once a day")
+                                       : QStringLiteral("&Report new releases"));
   report->setObjectName(QStringLiteral("notifyUpdate"));
+  report->setEnabled(hasFeed);
   binder_->bindChecked(report, QStringLiteral("notifyUpdate"));
   column->addWidget(report);
-  column->addWidget(note(QStringLiteral(
-      "When off, releases are still checked quietly and you are asked now and then whether to "
-      "hear of them.")));
+  QLabel* explanation =
+      note(hasFeed ? QStringLiteral("When off, releases are still checked quietly and you are "
+                                    "asked now and then whether to hear of them.")
+                   : QStringLiteral("This build of Quorlith names no release server, so it never "
+                                    "checks for new releases."));
+  explanation->setObjectName(QStringLiteral("softwareUpdateNote"));
+  column->addWidget(explanation);
   return pane(column, {QStringLiteral("notifyUpdate")});
 }

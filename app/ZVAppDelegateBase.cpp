@@ -38,14 +38,21 @@ const QString kStale = QStringLiteral("Stale bookmark. Please re-select");
 const QString kNotValid = QStringLiteral("Not valid bookmark. Please re-select");
 }  // namespace
 
+ZVPhoneHome* ZVAppDelegateBase::checkerFor(UserDefaults& defaults, QObject* owner) {
+  // The user's own settings share the application's one checker; another store (a second
+  // profile, a test) gets one of its own, so that its check dates stay in it.
+  if (&defaults == &UserDefaults::standardUserDefaults()) return &ZVPhoneHome::sharedPhoneHome();
+  return new ZVPhoneHome(defaults, std::make_unique<NetworkUrlLoader>(NetworkUrlLoader::Options{}),
+                         owner);
+}
+
 ZVAppDelegateBase::ZVAppDelegateBase(UserDefaults& defaults, QObject* parent)
     : QObject(parent),
       defaults_(defaults),
       defaultsController_(defaults),
       appName_(app_identity::kAppName),
       releaseString_(ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber)),
-      phoneHome_(new ZVPhoneHome(
-          defaults, std::make_unique<NetworkUrlLoader>(NetworkUrlLoader::Options{}), this)) {
+      phoneHome_(checkerFor(defaults, this)) {
   startupTimer_.setSingleShot(true);
   connect(&startupTimer_, &QTimer::timeout, this, [this] {
     if (const auto step = std::exchange(startupStep_, nullptr)) (this->*step)();

@@ -84,7 +84,8 @@ class ZVAppDelegateBase : public QObject {
   void emailUs();
   void emailTavrin();
   void checkForLastReleaseAvailable();
-  // The release check; the subclass gives it the release, name and mirrors.
+  // The release check; the subclass gives it the release, name and mirrors. Over the user's
+  // own settings it is ZVPhoneHome::sharedPhoneHome().
   ZVPhoneHome& phoneHome() const { return *phoneHome_; }
   void openAppStorePage() {}
   void openAppStoreList() {}
@@ -128,6 +129,7 @@ class ZVAppDelegateBase : public QObject {
   // The alert whose first button opens the preferences.
   void alertOpeningPreferences(const QString& message, const QString& informative);
   void finishStartupAction() { Q_EMIT startupActionFinished(); }
+  static ZVPhoneHome* checkerFor(UserDefaults& defaults, QObject* owner);
   // Leaves step for after the start-up delay.
   void deferStartupStep(void (ZVAppDelegateBase::*step)());
 

@@ -7,6 +7,7 @@
 #include "app/ZVReleaseFeedFetcher.h"
 #include "platform/Alert.h"
 #include "platform/Clock.h"
+#include "platform/NetworkUrlLoader.h"
 #include "platform/UrlLoader.h"
 #include "platform/UserDefaults.h"
 
@@ -21,6 +22,14 @@ ZVPhoneHome::~ZVPhoneHome() {
   // The loader first: no load may complete into a half-destroyed checker.
   loader_.reset();
   for (const QPointer<QMessageBox>& alert : alerts_) delete alert;
+}
+
+ZVPhoneHome& ZVPhoneHome::sharedPhoneHome() {
+  // Never destroyed: alerts and loads may still be about when the application object is gone.
+  static ZVPhoneHome* const shared =
+      new ZVPhoneHome(UserDefaults::standardUserDefaults(),
+                      std::make_unique<NetworkUrlLoader>(NetworkUrlLoader::Options{}));
+  return *shared;
 }
 
 void ZVPhoneHome::SetValueAppRelease(qint64 release, const QString& appName,
@@ -70,6 +79,10 @@ void ZVPhoneHome::dailyVerboseCheckForLastReleaseAvailable() {
 void ZVPhoneHome::dailySilentCheckForLastReleaseAvailable() {
   if (!checking_ && lastCheckNotToday())
     checkForLastReleaseAvailableAndNotifyIsAvailable(false, false);
+}
+
+void ZVPhoneHome::silentCheckForLastReleaseAvailable() {
+  if (!checking_) checkForLastReleaseAvailableAndNotifyIsAvailable(false, false);
 }
 
 void ZVPhoneHome::checkForLastReleaseAvailableAndNotifyIsAvailable(bool reportUpdate,

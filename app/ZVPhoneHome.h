@@ -25,6 +25,10 @@ class ZVPhoneHome : public QObject {
   ZVPhoneHome(UserDefaults& defaults, std::unique_ptr<UrlLoader> loader, QObject* parent = nullptr);
   ~ZVPhoneHome() override;
 
+  // The checker over the user's own settings and the network, made once by the first call and
+  // kept until the process ends.
+  static ZVPhoneHome& sharedPhoneHome();
+
   // Release number, application name and the feed's mirrors in the order they are asked;
   // an empty mirror is none.
   void SetValueAppRelease(qint64 release, const QString& appName, const QString& plistUrl1,
@@ -41,6 +45,8 @@ class ZVPhoneHome : public QObject {
   void checkForLastReleaseAvailableWithNotify();
   void dailyVerboseCheckForLastReleaseAvailable();
   void dailySilentCheckForLastReleaseAvailable();
+  // A check that reports nothing, whatever the day; none while a check runs.
+  void silentCheckForLastReleaseAvailable();
   void checkForLastReleaseAvailableAndNotifyIsAvailable(bool reportUpdate, bool reportRest);
 
   bool lastCheckNotToday() const;

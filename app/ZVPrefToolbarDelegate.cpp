@@ -26,12 +26,17 @@ void ZVPrefToolbarDelegate::awakeFromNib() {
   toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   group_ = new QActionGroup(toolbar);
   group_->setExclusive(true);
-  for (const QString& identifier : returnAllkeys()) {
+  const QStringList allowed = toolbarAllowedItemIdentifiers();
+  const QStringList selectable = toolbarSelectableItemIdentifiers();
+  for (const QString& identifier : toolbarDefaultItemIdentifiers()) {
+    if (!allowed.contains(identifier)) continue;
     QAction* item = toolbarItem(identifier);
     if (!item) continue;
     item->setParent(toolbar);
-    item->setCheckable(true);
-    group_->addAction(item);
+    if (selectable.contains(identifier)) {
+      item->setCheckable(true);
+      group_->addAction(item);
+    }
     toolbar->addAction(item);
     connect(item, &QAction::triggered, this, [this, item] { PanelAction(item); });
   }

@@ -30,6 +30,14 @@ class ZVPrefToolbarDelegate : public QObject {
   // The toolbar item of that identifier, or none.
   virtual QAction* toolbarItem(const QString& identifier);
 
+  // The items the toolbar is built with, those it may hold and those that show as chosen:
+  // every pane, for each; the toolbar cannot be customised.
+  QStringList toolbarDefaultItemIdentifiers() const { return returnAllkeys(); }
+  QStringList toolbarAllowedItemIdentifiers() const { return returnAllkeys(); }
+  QStringList toolbarSelectableItemIdentifiers() const { return returnAllkeys(); }
+  // A click on an item needs nothing more here: the item's own action is PanelAction.
+  void toolbaritemclicked(QAction* sender) { Q_UNUSED(sender); }
+
   // Builds the toolbar, puts it on the window and shows the first pane.
   void awakeFromNib();
   void AttachToWindow();

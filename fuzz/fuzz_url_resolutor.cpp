@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const QString text =
       QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   static ZVUrlResolutor resolutor;
-  (void)resolutor.resolvedUrl(text, QStringLiteral("user name"));
+  // With a password, so that ftp addresses take the user name.
+  (void)resolutor.resolvedUrl(text, QStringLiteral("user name"), QStringLiteral("pass word"));
   (void)ZVNetValidator::isValidDomain(text);
   (void)ZVNetValidator::isNumericDomain(text);
   (void)ZVNetValidator::isValidEmailAlsoMultiple(text);

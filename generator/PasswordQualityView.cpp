@@ -67,6 +67,11 @@ void PasswordQualityView::SetQualityValue(int estimate) {
   update();
 }
 
+void PasswordQualityView::clearQualityValue() {
+  qualityValue_ = 0;
+  update();
+}
+
 PasswordQualityView::StarColour PasswordQualityView::starColourFor(int stars) {
   if (stars <= 2) return StarColour::Red;
   if (stars <= 4) return StarColour::Yellow;
@@ -74,6 +79,7 @@ PasswordQualityView::StarColour PasswordQualityView::starColourFor(int stars) {
 }
 
 QString PasswordQualityView::scoreText() const {
+  if (qualityValue_ == 0) return {};
   return QStringLiteral("%1/10").arg(qualityValue_);
 }
 
@@ -106,8 +112,9 @@ QSize PasswordQualityView::sizeHint() const {
 }
 
 void PasswordQualityView::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
   const int n = qualityValue_;
+  if (n == 0) return;
+  QPainter painter(this);
   // Laid out from the bottom edge up, so extra height goes above the meter.
   const double starTop = height() - kStarBottom - kStarHeight;
   const StarColour colour = starColourFor(n);

@@ -4,7 +4,8 @@
 #include <QWidget>
 
 // The strength meter: one star fewer than the generator's estimate, 1 to 10 of them, red,
-// yellow or green by how many, followed by the score out of 10.
+// yellow or green by how many, followed by the score out of 10; nothing while there is no
+// password to rate.
 class PasswordQualityView : public QWidget {
   Q_OBJECT
 
@@ -20,6 +21,9 @@ class PasswordQualityView : public QWidget {
 
   // Shows e - 1 stars, kept within 1..10.
   void SetQualityValue(int estimate);
+  // No stars and no score, until the next SetQualityValue.
+  void clearQualityValue();
+  // The stars shown; 0 when cleared.
   int qualityValue() const { return qualityValue_; }
   static StarColour starColourFor(int stars);
   QString scoreText() const;

@@ -1,6 +1,7 @@
 #include "vault/DocumentPassword.h"
 
 #include "platform/SecureMemory.h"
+#include "vault/ZVCommonCrypto.h"
 
 DocumentPassword::~DocumentPassword() {
   for (QString* s : {&password_, &inserted_, &retype_, &previous_}) SecureMemory::wipe(*s);
@@ -14,7 +15,7 @@ void DocumentPassword::replace(QString& held, const QString& text) {
 
 DocumentPassword::Check DocumentPassword::checkNew() const {
   if (inserted_ != retype_) return Check::NotEqual;
-  if (inserted_.size() < kMinimumLength) return Check::TooShort;
+  if (ZVCommonCrypto::keyedCharacterCount(inserted_) < kMinimumLength) return Check::TooShort;
   return Check::Accepted;
 }
 

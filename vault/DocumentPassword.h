@@ -7,7 +7,8 @@
 // held as a private copy and wiped when it is replaced or the holder goes.
 class DocumentPassword {
  public:
-  static constexpr int kMinimumLength = 6;  // UTF-16 code units
+  // Characters that enter the key: a non-ASCII password counts fewer than it shows.
+  static constexpr int kMinimumLength = 6;
 
   // What the checks decide, in the order the change sheet applies them.
   enum class Check { Accepted, PreviousMismatch, NotEqual, TooShort };
@@ -27,7 +28,7 @@ class DocumentPassword {
   const QString& previous() const { return previous_; }
   void setPrevious(const QString& text) { replace(previous_, text); }
 
-  // A new password: both entries equal, then long enough.
+  // A new password: both entries equal, then long enough in what protects the document.
   Check checkNew() const;
   // A changed password: the previous entry is the password, then as checkNew.
   Check checkChange() const;

@@ -214,6 +214,26 @@ QByteArray ZVCommonCrypto::AESKeyForPassword(const QString& password, const QByt
   return key;
 }
 
+qsizetype ZVCommonCrypto::keyedCharacterCount(const QString& password) {
+  const qsizetype budget = password.size();
+  qsizetype bytes = 0;
+  qsizetype characters = 0;
+  for (qsizetype i = 0; i < password.size();) {
+    const qsizetype units = password.at(i).isHighSurrogate() && i + 1 < password.size() &&
+                                    password.at(i + 1).isLowSurrogate()
+                                ? 2
+                                : 1;
+    // Each character's own encoding, as toUtf8 writes it (a lone surrogate included).
+    WipedBytes encoded;
+    encoded.bytes = QStringView(password).sliced(i, units).toUtf8();
+    bytes += encoded.bytes.size();
+    if (bytes > budget) break;
+    ++characters;
+    i += units;
+  }
+  return characters;
+}
+
 QByteArray ZVCommonCrypto::dataSHA1(const QByteArray& data) { return Sha1::digest(data); }
 
 QString ZVCommonCrypto::generateRandom256AsciiString() {

@@ -67,6 +67,9 @@ class ZVCommonCrypto {
 
   static std::optional<QByteArray> randomDataOfLength(std::uint64_t length);
   static QByteArray AESKeyForPassword(const QString& password, const QByteArray& salt);
+  // How many of the password's characters enter the key whole: the key takes as many UTF-8
+  // bytes as the password has UTF-16 units, so a non-ASCII password loses its tail.
+  static qsizetype keyedCharacterCount(const QString& password);
   static QByteArray dataSHA1(const QByteArray& data);
   static QString generateRandom256AsciiString();
 

@@ -2,6 +2,7 @@
 
 #include "platform/Alert.h"
 #include "platform/MainQueue.h"
+#include "vault/ZVCommonCrypto.h"
 
 namespace {
 const QString kWrongPasswordInfo = QStringLiteral(
@@ -244,12 +245,24 @@ void ZVCryptoDoc::mandatoryPasswordNonEqual() {
 void ZVCryptoDoc::mandatoryPasswordMustBe6CharLong() {
   QPointer<ZVCryptoDoc> self(this);
   showAlert(QStringLiteral("Password too short"),
-            QStringLiteral("You have to use a password which is at least six character long."),
+            QStringLiteral("You have to use a password which is at least six character long.") +
+                cutPasswordNote(),
             kRetry, [self] {
               MainQueue::defer([self] {
                 if (self) self->askMandatoryPasswordToProtectDocument();
               });
             });
+}
+
+QString ZVCryptoDoc::cutPasswordNote() const {
+  const QString& typed = password_.inserted();
+  const qsizetype keyed = ZVCommonCrypto::keyedCharacterCount(typed);
+  if (keyed == typed.size()) return {};
+  return QStringLiteral(
+             "\n\nOnly the first %1 characters of this password protect the document: the key "
+             "takes as many bytes of the password as it has characters, and a letter outside "
+             "plain ASCII takes two or more.")
+      .arg(keyed);
 }
 
 void ZVCryptoDoc::documentPassword() {
@@ -309,7 +322,7 @@ void ZVCryptoDoc::passwordMustBe6CharLong(QWidget* window, void*) {
   showAlert(
       QStringLiteral("Password Too Short. You have to use a password which is at least six "
                      "character long."),
-      QStringLiteral("No changes were applied"), kRetryCancel,
+      QStringLiteral("No changes were applied") + cutPasswordNote(), kRetryCancel,
       [self = QPointer<ZVCryptoDoc>(this), window] {
         if (self) self->retryChangeSheet(window);
       },

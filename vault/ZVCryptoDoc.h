@@ -92,6 +92,8 @@ class ZVCryptoDoc : public Document {
   bool refuseChange(DocumentPassword::Check check, QWidget* window);
   void retryChangeSheet(QWidget* window);
   void setProgressVisible(bool visible);
+  // Why a password the user counts as long enough was refused; empty for a whole one.
+  QString cutPasswordNote() const;
 
   DocumentPassword password_;
   QPointer<QWidget> myWindow_;

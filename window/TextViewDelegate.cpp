@@ -41,7 +41,8 @@ void TextViewDelegate::recordEdited(const DictRef& record, const QString& key,
   record->setValue(key, wasMutable ? Value::mutableString(text) : Value(text));
   SecureMemory::release(previous);
   myDoc_->recordController().noteObjectChanged(record.get());
-  myDoc_->updateChangeCount(ChangeCounting::ChangeDone);
+  // The record list tells its document of the edit.
+  myDoc_->recordController().controlTextDidChange();
   // The stamp goes on the record that was edited, whatever is selected when it runs.
   QPointer<MyDocument> doc(myDoc_);
   MainQueue::defer([doc, record] {

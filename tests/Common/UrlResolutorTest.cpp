@@ -75,6 +75,7 @@ struct DispatchCase {
   const char* user;
   const char* opened;  // nullptr: nothing opens
   Reason reason;       // when nothing opens
+  const char* password = "pw";
 };
 
 TEST(UrlResolutorTest, DispatchesBySchemeAndAddsTheUserToFtpOnly) {
@@ -87,6 +88,10 @@ TEST(UrlResolutorTest, DispatchesBySchemeAndAddsTheUserToFtpOnly) {
       {"ftp://files.example.com/pub", "", "ftp://files.example.com/pub", {}},
       {"ftp://you@files.example.com", "me", "ftp://you@files.example.com", {}},
       {"ftp://files.example.com", "a b@c", "ftp://a%20b%40c@files.example.com", {}},
+      // A user name without a password is no login: the address stays as it is.
+      {"ftp://files.example.com/pub", "me", "ftp://files.example.com/pub", {}, ""},
+      {"ftp://files.example.com/pub", "", "ftp://files.example.com/pub", {}, ""},
+      {"files.example.com", "me", "http://files.example.com", {}, ""},
       {"mailto:someone@example.com", "me", "mailto:someone@example.com", {}},
       {"someone@example.com", "me", "mailto:someone@example.com", {}},
       {"feed://example.com/rss", "", "feed://example.com/rss", {}},
@@ -108,7 +113,8 @@ TEST(UrlResolutorTest, DispatchesBySchemeAndAddsTheUserToFtpOnly) {
     FakeOpener fake;
     ZVUrlResolutor resolutor;
     resolutor.setOpener(fake.opener());
-    const auto result = resolutor.openUrl(QString::fromUtf8(c.address), QString::fromUtf8(c.user));
+    const auto result = resolutor.openUrl(QString::fromUtf8(c.address), QString::fromUtf8(c.user),
+                                          QString::fromUtf8(c.password));
     if (c.opened) {
       EXPECT_TRUE(result.ok()) << result.error().toStdString();
       ASSERT_EQ(fake.opened.size(), 1);
@@ -171,16 +177,25 @@ TEST(UrlResolutorTest, FileAddressesOpenDocumentsAndRefusePrograms) {
     QString address;
     bool opens;
     Reason reason;
+    QString shown = {};  // what the refusal quotes
   } cases[] = {
       {file + notes, true, {}},
       {QStringLiteral("FILE://") + notes, true, {}},
       {QStringLiteral("file://localhost") + notes, true, {}},
+      {QStringLiteral("file:") + notes, true, {}},
+      {QStringLiteral("file:") + dir.path(), true, {}},
       {file + dir.path(), true, {}},
       {file + flaggedPdf, true, {}},
       {file + plainScript, true, {}},
-      {file + dir.filePath(QStringLiteral("missing.txt")), false, Reason::FileMissing},
       {file, false, Reason::FileMissing},
-      {file + QStringLiteral("notes.txt"), false, Reason::FileMissing},  // relative
+      {file + dir.filePath(QStringLiteral("missing.txt")), false, Reason::FileMissing,
+       dir.filePath(QStringLiteral("missing.txt"))},
+      {file + QStringLiteral("notes.txt"), false, Reason::FileMissing,  // relative
+       file + QStringLiteral("notes.txt")},
+      {QStringLiteral("file:notes.txt"), false, Reason::FileMissing,
+       QStringLiteral("file:notes.txt")},
+      {QStringLiteral("file://server") + notes, false, Reason::FileMissing,
+       QStringLiteral("file://server") + notes},
       {file + script, false, Reason::FileExecutable},
       {file + binary, false, Reason::FileExecutable},
       {file + windows, false, Reason::FileExecutable},
@@ -201,8 +216,14 @@ TEST(UrlResolutorTest, FileAddressesOpenDocumentsAndRefusePrograms) {
       EXPECT_TRUE(fake.opened.front().isLocalFile());
       EXPECT_TRUE(QFileInfo(fake.opened.front().toLocalFile()).isAbsolute());
       EXPECT_TRUE(QFileInfo::exists(fake.opened.front().toLocalFile()));
+      EXPECT_TRUE(c.address.endsWith(fake.opened.front().toLocalFile()));
     } else {
       EXPECT_EQ(result.failure().reason, c.reason);
+      // The message names the whole path or address, not a piece of it.
+      if (!c.shown.isEmpty()) {
+        EXPECT_TRUE(result.failure().message.contains(u'"' + c.shown + u'"'))
+            << result.failure().message.toStdString();
+      }
       EXPECT_TRUE(fake.opened.isEmpty());  // no second try behind "http://"
     }
   }

@@ -264,6 +264,17 @@ TEST_F(PasswordMakerTest, LookAlikeSettingsAreEditedInTheWindow) {
   typeLength(window, QStringLiteral("9"));
   QTest::mouseClick(window->generateButton(), Qt::LeftButton);
   EXPECT_EQ(password(), QStringLiteral("zzzzzzzzz"));
+  EXPECT_EQ(window->pwQualityView()->qualityValue(), 1);
+
+  // Nothing left to draw from: no password, and no stars for it.
+  QTest::keyClicks(window->exclusionField(), QStringLiteral("z"));
+  QTest::mouseClick(window->generateButton(), Qt::LeftButton);
+  gui::settle();
+  EXPECT_TRUE(password().isEmpty());
+  EXPECT_TRUE(window->secureTextField4PasswordMaker()->text().isEmpty());
+  EXPECT_EQ(window->pwQualityView()->qualityValue(), 0);
+  EXPECT_TRUE(window->pwQualityView()->scoreText().isEmpty());
+  gui::snapshot(window, QStringLiteral("password-generator-nothing-to-draw"));
 
   QTest::mouseClick(window->resetButton(), Qt::LeftButton);
   EXPECT_EQ(defaults->store().value(chars).toString(), QStringLiteral("0O1lI"));

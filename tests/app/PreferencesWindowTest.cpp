@@ -21,6 +21,7 @@
 #include "app/MyAppDelegate.h"
 #include "app/MyPrefToolbarDelegate.h"
 #include "app/PreferencesWindow.h"
+#include "app/ZVPhoneHome.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/OpenPanel.h"
 #include "platform/UserDefaults.h"
@@ -113,6 +114,34 @@ TEST_F(PreferencesWindowTest, PanesSwitchAndTheWindowTakesTheirHeightsKeepingIts
   EXPECT_TRUE(bar->actions()[2]->isChecked());
 }
 
+// The toolbar holds the items its identifier answers name, each one a choice among the panes;
+// the click notice leaves the pane to the item's own action.
+TEST_F(PreferencesWindowTest, TheToolbarIsBuiltFromItsIdentifierAnswers) {
+  PreferencesWindow* w = open();
+  ASSERT_NE(w, nullptr);
+  MyPrefToolbarDelegate* panes = w->panes();
+  const QStringList all = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
+                           QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")};
+  EXPECT_EQ(panes->toolbarDefaultItemIdentifiers(), all);
+  EXPECT_EQ(panes->toolbarAllowedItemIdentifiers(), all);
+  EXPECT_EQ(panes->toolbarSelectableItemIdentifiers(), all);
+  QToolBar* bar = w->findChild<QToolBar*>(QStringLiteral("prefToolBar"));
+  ASSERT_NE(bar, nullptr);
+  QStringList built;
+  for (QAction* item : bar->actions()) {
+    built << item->objectName();
+    EXPECT_TRUE(item->isCheckable()) << item->objectName().toStdString();
+  }
+  EXPECT_EQ(built, all);
+
+  panes->SetPanelTab(3);
+  panes->toolbaritemclicked(bar->actions()[1]);
+  gui::settle();
+  EXPECT_EQ(w->tabView()->currentIndex(), 3);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Timing"));
+  EXPECT_TRUE(bar->actions()[3]->isChecked());
+}
+
 // Opened for the first time as the Edit menu's command does: every pane's "Restore Defaults"
 // button shows whole, at its own size and inside the window.
 TEST_F(PreferencesWindowTest, RestoreDefaultsShowsWholeFromTheFirstOpening) {
@@ -200,6 +229,43 @@ TEST_F(PreferencesWindowTest, ControlsStoreAndFollowTheSettings) {
   EXPECT_EQ(defaults->integerForKey(QStringLiteral("autolocBackgroundInterval")), 120);
   EXPECT_FALSE(lock->isChecked());
   EXPECT_EQ(defaults->integerForKey(QStringLiteral("tableSortCompare")), 7);  // another pane's
+}
+
+// The pane promises a daily check only in a build that names a release feed.
+TEST_F(PreferencesWindowTest, SoftwareUpdatePaneSaysWhetherThisBuildChecksAtAll) {
+  const struct {
+    QString mirror;
+    const char* report;
+    const char* says;
+    const char* picture;
+  } cases[] = {
+      {QString(), "&Report new releases", "names no release server, so it never checks",
+       "preferences-5-no-feed"},
+      {QStringLiteral("https://m1.quorlith.example/mac/quorlith.plist"),
+       "&Report new releases, checked once a day", "releases are still checked quietly",
+       "preferences-5-feed"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.picture);
+    launch.reset();
+    gui::settle();
+    launch = std::make_unique<ApplicationLaunch>(*defaults);
+    launch->delegate().phoneHome().SetValueAppRelease(40200, QStringLiteral("Quorlith"), c.mirror,
+                                                      {}, {}, {});
+    launch->run({});
+    gui::settle();
+    PreferencesWindow* w = open(5);
+    ASSERT_NE(w, nullptr);
+    auto* report = find<QCheckBox>(w, "notifyUpdate");
+    auto* note = find<QLabel>(w, "softwareUpdateNote");
+    ASSERT_TRUE(report && note);
+    EXPECT_EQ(report->text(), QString::fromUtf8(c.report));
+    EXPECT_EQ(report->isEnabled(), !c.mirror.isEmpty());
+    EXPECT_TRUE(report->isVisible());
+    EXPECT_TRUE(note->text().contains(QString::fromUtf8(c.says))) << note->text().toStdString();
+    EXPECT_TRUE(note->isVisible());
+    gui::snapshot(w, QString::fromLatin1(c.picture));
+  }
 }
 
 // A flag without a registered default is stored as text; it must read back as a flag, both when

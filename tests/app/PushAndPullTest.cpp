@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -239,6 +240,63 @@ TEST_F(PushAndPullWindowTest, OpenUrlNeverPutsThePasswordInAndExplainsARefusedFi
   ASSERT_NE(gui::onlyAlert(), nullptr);
   EXPECT_EQ(gui::onlyAlert()->text(), u"The file could not be opened");
   EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(u"missing.txt"));
+  gui::closeAllAlerts();
+
+  // A user name is put in only beside a password: with none the address goes as it is.
+  const QString userID = record->value(RecordKeys::userID()).toString();
+  ASSERT_FALSE(userID.isEmpty());
+  record->setValue(RecordKeys::url(), QStringLiteral("ftp://files.example/pub"));
+  run("openUrl:");
+  ASSERT_EQ(events.size(), 2);
+  EXPECT_TRUE(
+      events.last().startsWith(QStringLiteral("open ftp://%1@files.example/pub ")
+                                   .arg(QString::fromLatin1(QUrl::toPercentEncoding(userID)))))
+      << events.last().toStdString();
+  record->setValue(RecordKeys::password(), QString());
+  run("openUrl:");
+  ASSERT_EQ(events.size(), 3);
+  EXPECT_TRUE(events.last().startsWith(u"open ftp://files.example/pub "))
+      << events.last().toStdString();
+
+  // "file:" with one slash is the full path it shows; a path that is not full is quoted whole.
+  QFile notes(dir.filePath(QStringLiteral("notes.txt")));
+  ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+  notes.close();
+  record->setValue(RecordKeys::url(), QStringLiteral("file:") + notes.fileName());
+  run("openUrl:");
+  ASSERT_EQ(events.size(), 4);
+  EXPECT_TRUE(events.last().startsWith(QStringLiteral("open file://%1 ").arg(notes.fileName())))
+      << events.last().toStdString();
+  EXPECT_EQ(gui::onlyAlert(), nullptr);
+  record->setValue(RecordKeys::url(), QStringLiteral("file:tmp/x"));
+  run("openUrl:");
+  EXPECT_EQ(events.size(), 4);
+  ASSERT_NE(gui::onlyAlert(), nullptr);
+  EXPECT_TRUE(gui::onlyAlert()->informativeText().startsWith(u"\"file:tmp/x\" is not a full path"))
+      << gui::onlyAlert()->informativeText().toStdString();
+}
+
+// The pull item's menu is fixed: a pull string shows no item and changes the shown one in no way.
+TEST_F(PushAndPullWindowTest, AStatusMenuPullStringShowsAndChangesNothing) {
+  delegate->createStatusMenuWithPullString(QStringLiteral("shown text"));
+  gui::settle();
+  EXPECT_FALSE(delegate->pullMenuIsOn());
+  EXPECT_EQ(delegate->pullItem().fallbackWindow(), nullptr);
+
+  delegate->startPullPasswordPhase(QStringLiteral("held pw"));
+  gui::settle();
+  QWidget* shown = delegate->pullItem().fallbackWindow();
+  ASSERT_NE(shown, nullptr);
+  const int interval = delegate->pullItem().removeTimer().interval();
+  delegate->createStatusMenuWithPullString(QStringLiteral("shown text"));
+  gui::settle();
+  EXPECT_TRUE(delegate->pullMenuIsOn());
+  EXPECT_EQ(delegate->pullItem().fallbackWindow(), shown);
+  EXPECT_EQ(delegate->pullItem().removeTimer().interval(), interval);
+  EXPECT_EQ(clipboardText(), u"before");
+  QTest::mouseClick(copyButton(delegate->pullItem()), Qt::LeftButton);
+  gui::settle();
+  EXPECT_EQ(clipboardText(), u"held pw");
 }
 
 TEST_F(PushAndPullWindowTest, HelpSheetExplainsAndCloses) {

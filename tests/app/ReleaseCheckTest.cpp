@@ -218,6 +218,40 @@ TEST_F(ReleaseCheckTest, DailyCheckRunsOncePerCalendarDayAndCountsOnlyAnswers) {
   EXPECT_TRUE(gui::alertTexts().isEmpty());
 }
 
+// The silent check runs whatever the day and reports nothing, an update or a failure alike.
+TEST_F(ReleaseCheckTest, TheSilentCheckRunsEveryTimeAndReportsNothing) {
+  loader->answers.emplace(kMirror1, feed(50000));
+  for (int run = 0; run < 2; ++run) {  // the second on the same day as the first
+    loader->requested.clear();
+    home->silentCheckForLastReleaseAvailable();
+    waitForOutcome();
+    EXPECT_EQ(loader->requested, QStringList{kMirror1}) << run;
+    EXPECT_TRUE(gui::alertTexts().isEmpty()) << run;
+    ASSERT_TRUE(defaults->dateForKey(kLastCheck));
+    EXPECT_EQ(*defaults->dateForKey(kLastCheck), now);
+  }
+  loader->answers.clear();
+  loader->requested.clear();
+  now = localTime(2026, 6, 16, 9, 0);
+  home->silentCheckForLastReleaseAvailable();
+  waitForOutcome();
+  EXPECT_EQ(loader->requested.size(), 4);  // every mirror failed
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_EQ(*defaults->dateForKey(kLastCheck), localTime(2026, 6, 15, 10, 0));
+
+  // While a check runs it starts none.
+  loader->answers.emplace(kMirror1, feed(40200));
+  loader->held << kMirror1;
+  loader->requested.clear();
+  home->silentCheckForLastReleaseAvailable();
+  ASSERT_TRUE(home->isChekingUpdateSystem());
+  home->silentCheckForLastReleaseAvailable();
+  EXPECT_EQ(loader->requested, QStringList{kMirror1});
+  loader->release();
+  waitForOutcome();
+  EXPECT_FALSE(home->isChekingUpdateSystem());
+}
+
 TEST_F(ReleaseCheckTest, AskingDuringARunningCheckStartsNoSecondButGetsItsReport) {
   loader->answers.emplace(kMirror1, feed(40200));
   loader->held << kMirror1;
@@ -365,6 +399,51 @@ TEST(ReleaseCheckLaunch, SoftwareUpdateFromTheHelpMenu) {
     ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
     EXPECT_FALSE(home.isChekingUpdateSystem());
   }
+}
+
+// The user's own settings of this suite live in a folder of its own, made before any test asks
+// for them.
+QString isolatedConfigFolder() {
+  static QTemporaryDir folder;
+  static const bool set = qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
+  Q_UNUSED(set);
+  return folder.path();
+}
+const QString kIsolatedConfig = isolatedConfigFolder();
+
+// The application over the user's own settings checks with the shared checker, which its menu
+// command drives; a delegate over other settings keeps a checker of its own.
+TEST(ReleaseCheckLaunch, TheUsersOwnSettingsShareTheApplicationsChecker) {
+  UserDefaults& standard = UserDefaults::standardUserDefaults();
+  ASSERT_TRUE(standard.store().fileName().startsWith(kIsolatedConfig))
+      << standard.store().fileName().toStdString();
+  ZVPhoneHome& shared = ZVPhoneHome::sharedPhoneHome();
+  EXPECT_EQ(&ZVPhoneHome::sharedPhoneHome(), &shared);
+  {
+    QTemporaryDir dir;
+    UserDefaults other(dir.filePath(QStringLiteral("Quorlith.conf")));
+    MyAppDelegate delegate(other);
+    EXPECT_NE(&delegate.phoneHome(), &shared);
+  }
+  ApplicationLaunch launch(standard);
+  ASSERT_EQ(&launch.delegate().phoneHome(), &shared);
+  EXPECT_EQ(shared.myAppRelease(), 40200);
+  EXPECT_EQ(shared.myAppName(), QStringLiteral("Quorlith"));
+
+  shared.SetValueAppRelease(40200, QStringLiteral("Quorlith"), {}, {}, {}, {});
+  launch.run({});
+  gui::settle();
+  for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+  const auto windows = gui::visible<VaultDocumentWindow>();
+  ASSERT_EQ(windows.size(), 1);
+  QAction* softwareUpdate = nullptr;
+  for (QAction* a : windows.first()->menuBar()->actions().last()->menu()->actions())
+    if (a->text() == u"&Software Update…") softwareUpdate = a;
+  ASSERT_NE(softwareUpdate, nullptr);
+  softwareUpdate->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([] { return gui::onlyAlert() != nullptr; }, 5000));
+  EXPECT_EQ(gui::onlyAlert()->text(), QStringLiteral("No release feed is configured"));
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
 }
 
 }  // namespace

@@ -161,6 +161,7 @@ TEST_F(TransformerClassesTest, ReferenceValueClasses) {
       {&smaller, "smaller none", none, none},
       {&times, "times 2", v(n(2)), v(Value::real(3.0))},
       {&times, "times 0.1", v(Value::real(0.1)), v(Value::real(double(0.1f * 1.5f)))},
+      {&times, "times \"2\"", v(s("2")), v(Value::real(3.0))},
       {&times, "times none", none, none},
       {&fixed, "fixed for 5", v(n(5)), v(s("Fixed"))},
       {&fixed, "fixed for none", none, v(s("Fixed"))},

@@ -65,6 +65,13 @@ TEST_F(NamedTransformersTest, ForwardValues) {
       {"ret1ifnot0", v(Value(QStringLiteral("-12 apples"))), v(Value::integer(1))},
       {"ret1ifnot0", v(Value(QStringLiteral("none"))), v(Value::integer(0))},
       {"valueIs3", v(Value(QStringLiteral("3"))), v(Value::integer(1))},
+      {"heightAmplifier", v(Value(QStringLiteral("12"))), v(Value::integer(18))},
+      {"heightAmplifier", v(Value(QStringLiteral(" 13.0"))), v(Value::integer(20))},
+      {"heightAmplifier", v(Value(QStringLiteral("12.5pt"))), v(Value::integer(19))},
+      {"heightAmplifier", v(Value(QStringLiteral("-1e1"))), v(Value::integer(-12))},
+      {"heightAmplifier", v(Value(QStringLiteral("1e"))), v(Value::integer(3))},
+      {"heightAmplifier", v(Value(QStringLiteral("."))), v(Value::integer(2))},
+      {"heightAmplifier", v(Value(QStringLiteral("none"))), v(Value::integer(2))},
   };
   for (const auto& c : cases) {
     auto t = ValueTransformerRegistry::valueTransformerForName(QString::fromLatin1(c.name));

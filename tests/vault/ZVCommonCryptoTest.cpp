@@ -179,6 +179,27 @@ TEST(ZVCommonCryptoTest, PasswordInputIsUtf8CutToUtf16Length) {
             ZVCommonCrypto::AESKeyForPassword(QStringLiteral(""), salt));
 }
 
+// The characters whose whole encoding lies within the cut: what the password sheets count.
+TEST(ZVCommonCryptoTest, KeyedCharactersAreThoseWholeWithinTheCut) {
+  const struct {
+    QString password;
+    qsizetype keyed;
+  } cases[] = {
+      {QString(), 0},
+      {QStringLiteral("correct horse"), 13},
+      {QStringLiteral("\u00E9"), 0},                                  // C3 A9 cut to C3
+      {QStringLiteral("a\u00E9"), 1},                                 // 61 C3 | A9
+      {QStringLiteral("\u00E9\u00E9ab"), 2},                          // C3 A9 C3 A9 | 61 62
+      {QStringLiteral("\u043F\u0430\u0440\u043E\u043B\u044C12"), 4},  // "пароль12" as "паро"
+      {QStringLiteral("\u20AC\u20ACabc"), 1},                         // E2 82 AC E2 82 | ...
+      {QStringLiteral("abcd\U0001F600"), 4},  // the emoji's four bytes pass the six units
+      {QStringLiteral("abcdefgh\U0001F600"), 8},
+      {QStringLiteral("abcdefghij\U0001F600"), 10},  // a final emoji never fits
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ZVCommonCrypto::keyedCharacterCount(c.password), c.keyed) << c.password.toStdString();
+}
+
 TEST(ZVCommonCryptoTest, NewPasswordAndSaltTakeEffectWithoutExplicitDerivation) {
   ZVCommonCrypto writer(QStringLiteral("secret"));
   const QByteArray cipher = *writer.encrypt("payload", nullptr);

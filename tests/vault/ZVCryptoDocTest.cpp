@@ -118,19 +118,27 @@ TEST_F(ZVCryptoDocTest, AFailedUnlockHandsDecriptsCodeToTheDocument) {
   EXPECT_TRUE(telling.isDecrypted());
 }
 
+// Six or more of the characters that enter the key: a non-ASCII password is cut to as many
+// UTF-8 bytes as it has UTF-16 units, so "пароль12" protects as "паро".
 TEST_F(ZVCryptoDocTest, MandatorySheetAcceptsOnlyEqualPasswordsOfSixOrMore) {
   struct Case {
     const char* password;
     const char* retype;
     const char* alert;
+    int keyed = -1;  // the characters the refusal says protect it; -1: no such note
   };
   const Case cases[] = {
       {"12345", "12345", "Password too short"},
       {"", "", "Password too short"},
       {"123456", "654321", "Password inserted in the two fields doesn't match"},
-      {"ab\u00e9\u00e7\u00f6\u00fc", "ab\u00e9\u00e7\u00f6\u00fc", "Password accepted"},
+      {"123456", "123456", "Password accepted"},
+      {"пароль12", "пароль12", "Password too short", 4},
+      {"abéçöü", "abéçöü", "Password too short", 4},
+      {"пароль123456", "пароль123456", "Password accepted"},
+      {"abéçöüxyzw", "abéçöüxyzw", "Password accepted"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.password);
     LockedDoc fresh;
     fresh.setMyWindow(&window);
     fresh.askMandatoryPasswordToProtectDocument();
@@ -139,11 +147,18 @@ TEST_F(ZVCryptoDocTest, MandatorySheetAcceptsOnlyEqualPasswordsOfSixOrMore) {
     type(sheet->passwordField(), QString::fromUtf8(c.password));
     type(sheet->retypeField(), QString::fromUtf8(c.retype));
     press(sheet->acceptButton());
-    EXPECT_EQ(gui::alertTexts(), QStringList{QString::fromUtf8(c.alert)}) << c.password;
+    EXPECT_EQ(gui::alertTexts(), QStringList{QString::fromUtf8(c.alert)});
     const bool accepted = std::string(c.alert) == "Password accepted";
     EXPECT_EQ(fresh.plainPassword(), accepted ? QString::fromUtf8(c.password) : QString());
-    EXPECT_EQ(fresh.changeCount(), accepted ? 2 : 0) << c.password;  // marked twice
+    EXPECT_EQ(fresh.changeCount(), accepted ? 2 : 0);  // marked twice
     EXPECT_EQ(fresh.showClearPasswordInInsertPasswordSheet(), std::optional<bool>(true));
+    if (QMessageBox* alert = gui::onlyAlert(); alert && !accepted) {
+      const QString note = QStringLiteral("Only the first %1 characters").arg(c.keyed);
+      EXPECT_EQ(alert->informativeText().contains(note), c.keyed >= 0)
+          << alert->informativeText().toStdString();
+      if (c.keyed == 4 && std::string(c.password).size() == 14)
+        gui::snapshot(alert, QStringLiteral("password-cut-alert"));
+    }
     gui::closeAllAlerts();
   }
 }
@@ -181,6 +196,9 @@ TEST_F(ZVCryptoDocTest, ChangeSheetChecksOldPasswordThenEqualityThenLength) {
        "previously used to protect this document."},
       {"old secret", "new one!", "different", "Passwords inserted in the two fields doesn't match"},
       {"old secret", "short", "short",
+       "Password Too Short. You have to use a password which is at least six character long."},
+      {"old secret", "\u043f\u0430\u0440\u043e\u043b\u044c12",
+       "\u043f\u0430\u0440\u043e\u043b\u044c12",
        "Password Too Short. You have to use a password which is at least six character long."},
   };
   for (const auto& c : cases) {

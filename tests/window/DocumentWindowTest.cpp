@@ -15,6 +15,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <utility>
 
 #include "Common/ZVTextFieldExt.h"
 #include "platform/UserDefaults.h"
@@ -325,6 +326,40 @@ TEST_F(WindowTest, TypingStampsTheEditedRecordAndSelectingChangesNothing) {
   MainQueue::drain();
   EXPECT_TRUE(other->value(RecordKeys::note()).toString().endsWith(u'!'));
   EXPECT_GT(other->value(RecordKeys::modificationDate()).toDate(), otherBefore);
+}
+
+// What the user types into a field or the note reaches the document through its record list,
+// which tells the document of each edit.
+TEST_F(WindowTest, FieldEditsReachTheDocumentThroughTheRecordList) {
+  struct Recorder : ChangeCounting {
+    std::vector<int> kinds;
+    void updateChangeCount(int changeKind) override { kinds.push_back(changeKind); }
+  };
+  VaultDocumentWindow* window = newWindow();
+  MyDocument* doc = window->document();
+  fixture::fillTwenty(*doc);
+  show(window);
+  doc->recordController().setSelectionIndex(2);
+  gui::settle();
+  doc->updateChangeCount(ChangeCounting::ChangeCleared);
+  ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
+  Recorder recorder;
+  ChangeCounting* const document = std::exchange(doc->recordController().myDoc, &recorder);
+
+  ZVTextFieldExt* name = window->detailView()->field(RecordKeys::name());
+  name->setFocus();
+  name->end(false);
+  QTest::keyClicks(name, QStringLiteral("Zy"));
+  EXPECT_EQ(recorder.kinds, (std::vector<int>{0, 0}));
+  window->detailView()->noteView()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(window->detailView()->noteView(), QStringLiteral("!"));
+  EXPECT_EQ(recorder.kinds, (std::vector<int>{0, 0, 0}));
+  EXPECT_FALSE(doc->isDocumentEdited()) << "marked past the record list";
+
+  doc->recordController().myDoc = document;
+  QTest::keyClicks(name, QStringLiteral("x"));
+  EXPECT_TRUE(doc->isDocumentEdited());
+  MainQueue::drain();
 }
 
 TEST_F(WindowTest, CopyingCountsOneUsePerSelection) {
