@@ -5,6 +5,8 @@
 
 #include "Common/DropPayload.h"
 
+class QDropEvent;
+
 // The drag-and-drop part shared by the drop areas: whether a drag over the area is one it
 // takes (it is then hilited), and what it takes when dropped. Each area publishes what was
 // dropped as a property whose change signal fires on every drop, the same value again too.
@@ -25,12 +27,20 @@ class DropTargetView : public QFrame {
   // The widget redrawn when the highlight changes.
   virtual QWidget* highlightedView() { return this; }
 
+  // The drag-and-drop steps the Qt events below hand on to. A drag the area takes is
+  // answered with link where the source allows it, else copy; one it refuses with none.
+  Qt::DropAction draggingEntered(const QDropEvent& drag);
+  void draggingExited();
+  // False, and nothing taken, when the drop is not one the area takes.
+  bool performDragOperation(const QDropEvent& drop);
+
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragLeaveEvent(QDragLeaveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  private:
-  std::vector<DropPayload::Item> itemsOf(const class QDropEvent* event) const;
+  std::vector<DropPayload::Item> itemsOf(const QDropEvent& event) const;
+  static Qt::DropAction dropActionFor(const QDropEvent& event);
   void setHilited(bool hilited);
 
   DropPayload::Accepts accepts_;

@@ -47,7 +47,7 @@ class MyAppDelegate : public ZVAppDelegateBase {
   void applicationDidResignActive();
   void applicationDidBecomeActive();
   void AutomaticLockAllOpenedDocuments();
-  AutomaticLockTimer& automaticLockTimer() { return automaticLock_; }
+  AutomaticLockTimer& repeatingAutomaticLockTimer() { return automaticLock_; }
 
   ArrayRef fontFamilyArray() const { return fontFamilyArray_; }
   void setFontFamilyArray(ArrayRef families);

@@ -15,7 +15,10 @@ PasswordMakerController::PasswordMakerController(UserDefaults& defaults,
     : QObject(parent),
       defaults_(defaults),
       prepareWindow_(std::move(prepareWindow)),
-      maker_(defaults) {}
+      ownMaker_(&defaults == &UserDefaults::standardUserDefaults()
+                    ? nullptr
+                    : std::make_unique<ZVPasswordMaker>(defaults)),
+      maker_(ownMaker_ ? *ownMaker_ : ZVPasswordMaker::sharedPasswordMaker()) {}
 
 PasswordMakerController::~PasswordMakerController() {
   delete window_;

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "generator/ZVPasswordMaker.h"
@@ -65,7 +66,9 @@ class PasswordMakerController : public QObject {
 
   UserDefaults& defaults_;
   std::function<void(QMainWindow*)> prepareWindow_;
-  ZVPasswordMaker maker_;
+  // Over the user's own settings the shared engine; another store (a test) gets its own.
+  std::unique_ptr<ZVPasswordMaker> ownMaker_;
+  ZVPasswordMaker& maker_;
   QPointer<PasswordMakerWindow> window_;
   QString password_;
   std::optional<int> lastEstimate_;  // none for no password; for a meter made after it

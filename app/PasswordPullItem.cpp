@@ -17,7 +17,7 @@
 
 PasswordPullItem::PasswordPullItem(QObject* parent) : QObject(parent), icon_(pwMenuIcon()) {
   removeTimer_.setSingleShot(true);
-  connect(&removeTimer_, &QTimer::timeout, this, &PasswordPullItem::removePullPasswordStatusMenu);
+  connect(&removeTimer_, &QTimer::timeout, this, &PasswordPullItem::timerFireMethod);
   Pasteboard::onWithdrawal(this, [this](const void* owner) {
     if (on_ && owner && owner == owner_) endPullPasswordPhase();
   });
@@ -111,6 +111,8 @@ void PasswordPullItem::endPullPasswordPhase() {
   removeTimer_.stop();
   removePullPasswordStatusMenu();
 }
+
+void PasswordPullItem::timerFireMethod() { removePullPasswordStatusMenu(); }
 
 void PasswordPullItem::removePullPasswordStatusMenu() {
   SecureMemory::wipe(passwordToPull_);

@@ -49,6 +49,8 @@ class PasswordPullItem : public QObject {
 
  private:
   void installPullPasswordStatusMenu(qint64 seconds);
+  // The removal timer's action: the item's time is up.
+  void timerFireMethod();
   void removePullPasswordStatusMenu();
   QWidget* makeFallbackWindow();
 

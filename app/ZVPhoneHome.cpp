@@ -93,9 +93,10 @@ void ZVPhoneHome::checkForLastReleaseAvailableAndNotifyIsAvailable(bool reportUp
   reportUpdate_ = reportUpdate;
   reportRest_ = reportRest;
   QPointer<ZVPhoneHome> self(this);
-  ZVReleaseFeedFetcher::fetch(*loader_, urls, [self](Result<ZVReleaseFeed> fetched) {
-    if (self) self->completeCheck(std::move(fetched));
-  });
+  ZVReleaseFeedFetcher::getDictionaryFromTheNet(*loader_, urls,
+                                                [self](Result<ZVReleaseFeed> fetched) {
+                                                  if (self) self->completeCheck(std::move(fetched));
+                                                });
 }
 
 void ZVPhoneHome::completeCheck(Result<ZVReleaseFeed> fetched) {

@@ -29,7 +29,7 @@ void tryNext(const std::shared_ptr<Run>& run) {
 }
 }  // namespace
 
-void ZVReleaseFeedFetcher::fetch(UrlLoader& loader, const QStringList& mirrors,
-                                 Completion completion) {
+void ZVReleaseFeedFetcher::getDictionaryFromTheNet(UrlLoader& loader, const QStringList& mirrors,
+                                                   Completion completion) {
   tryNext(std::make_shared<Run>(Run{loader, mirrors, std::move(completion), 0, {}}));
 }

@@ -17,5 +17,6 @@ class ZVReleaseFeedFetcher {
 
   // completion runs once, on the loader's thread; the failure names every mirror's reason.
   // mirrors must not be empty.
-  static void fetch(UrlLoader& loader, const QStringList& mirrors, Completion completion);
+  static void getDictionaryFromTheNet(UrlLoader& loader, const QStringList& mirrors,
+                                      Completion completion);
 };

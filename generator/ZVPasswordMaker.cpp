@@ -40,6 +40,11 @@ long double starBase(int tag) {
 ZVPasswordMaker::ZVPasswordMaker(const UserDefaults& defaults, RandomSource random)
     : defaults_(defaults), random_(random ? std::move(random) : RandomSource(randomInRange)) {}
 
+ZVPasswordMaker& ZVPasswordMaker::sharedPasswordMaker() {
+  static ZVPasswordMaker shared(UserDefaults::standardUserDefaults());
+  return shared;
+}
+
 const ZVPasswordMaker::CharacterSets& ZVPasswordMaker::fixedSets() {
   static const CharacterSets sets{
       QStringLiteral("abcdefghijklmnopqrstuvwxyz"),

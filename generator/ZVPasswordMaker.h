@@ -30,6 +30,10 @@ class ZVPasswordMaker {
   // unless given another source (tests script the draws).
   explicit ZVPasswordMaker(const UserDefaults& defaults, RandomSource random = {});
 
+  // The engine over the user's own settings, made by the first call and kept until the
+  // process ends.
+  static ZVPasswordMaker& sharedPasswordMaker();
+
   static const CharacterSets& fixedSets();
 
   // A new password; empty for a length of 0 or less, or when the look-alike exclusion leaves

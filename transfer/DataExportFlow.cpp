@@ -26,8 +26,13 @@ QStringList formatFilters() {
 
 void DataExportFlow::run(ZVDataExportManager* manager, QWidget* window,
                          std::function<bool()> mayExport, const QString& frontFile) {
+  ExportSettings(manager, window, std::move(mayExport), frontFile);
+}
+
+void DataExportFlow::ExportSettings(ZVDataExportManager* manager, QWidget* window,
+                                    std::function<bool()> mayExport, const QString& frontFile) {
   if (!manager || !window) return;
-  manager->ExportSettings();
+  manager->preExportSettings();
   auto* sheet = new ExporterSheet(manager, window);
   QPointer<ZVDataExportManager> target(manager);
   QPointer<QWidget> win(window);
@@ -41,7 +46,7 @@ void DataExportFlow::run(ZVDataExportManager* manager, QWidget* window,
     MainQueue::defer([target, win, mayExport, frontFile] {
       if (!target) return;
       if (win && mayExport())
-        chooseFile(target, win, mayExport, frontFile);
+        exportToTextFile(target, win, mayExport, frontFile);
       else
         target->releaseRecords();
     });
@@ -53,9 +58,26 @@ QString DataExportFlow::withExtension(const QString& path, qint32 format) {
   return path + QLatin1Char('.') + ZVDataExportManager::extensionForFormat(format);
 }
 
-void DataExportFlow::chooseFile(ZVDataExportManager* manager, QWidget* window,
-                                std::function<bool()> mayExport, const QString& frontFile) {
-  const QString extension = ZVDataExportManager::extensionForFormat(manager->fileFormatToSave());
+void DataExportFlow::adjustFileType(QFileDialog& dialog, const ZVDataExportManager& manager) {
+  const QStringList filters = dialog.nameFilters();
+  const auto& codes = ExporterSheet::formats();
+  const auto chosen = std::find(codes.begin(), codes.end(), manager.fileFormatToSave());
+  dialog.selectNameFilter(
+      filters[chosen == codes.end() ? filters.size() - 1 : qsizetype(chosen - codes.begin())]);
+  dialog.setDefaultSuffix(ZVDataExportManager::extensionForFormat(manager.fileFormatToSave()));
+}
+
+void DataExportFlow::selectFileType(QFileDialog& dialog, ZVDataExportManager& manager,
+                                    const QString& filter) {
+  const qsizetype index = dialog.nameFilters().indexOf(filter);
+  if (index < 0 || index >= qsizetype(ExporterSheet::formats().size())) return;
+  const qint32 format = ExporterSheet::formats()[std::size_t(index)];
+  manager.setFileFormatToSave(format);
+  dialog.setDefaultSuffix(ZVDataExportManager::extensionForFormat(format));
+}
+
+void DataExportFlow::exportToTextFile(ZVDataExportManager* manager, QWidget* window,
+                                      std::function<bool()> mayExport, const QString& frontFile) {
   auto* dialog = new QFileDialog(window, QStringLiteral("Export"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowModality(Qt::WindowModal);
@@ -63,26 +85,17 @@ void DataExportFlow::chooseFile(ZVDataExportManager* manager, QWidget* window,
   dialog->setFileMode(QFileDialog::AnyFile);
   // The file types are the formats: choosing one sets the format and the name's extension.
   // Another extension may be typed; a name without one gets the format's.
-  const QStringList filters = formatFilters();
-  dialog->setNameFilters(filters);
-  const auto& codes = ExporterSheet::formats();
-  const auto chosen = std::find(codes.begin(), codes.end(), manager->fileFormatToSave());
-  dialog->selectNameFilter(
-      filters[chosen == codes.end() ? filters.size() - 1 : qsizetype(chosen - codes.begin())]);
-  dialog->setDefaultSuffix(extension);
+  dialog->setNameFilters(formatFilters());
+  adjustFileType(*dialog, *manager);
   DialogFolder::prepare(*dialog, frontFile);
-  dialog->selectFile(manager->suggestedFileName() + QLatin1Char('.') + extension);
+  dialog->selectFile(manager->suggestedFileName() + QLatin1Char('.') +
+                     ZVDataExportManager::extensionForFormat(manager->fileFormatToSave()));
   QPointer<ZVDataExportManager> target(manager);
   QPointer<QWidget> win(window);
-  QObject::connect(
-      dialog, &QFileDialog::filterSelected, dialog,
-      [dialog, target, filters](const QString& filter) {
-        const qsizetype index = filters.indexOf(filter);
-        if (!target || index < 0 || index >= qsizetype(ExporterSheet::formats().size())) return;
-        const qint32 format = ExporterSheet::formats()[std::size_t(index)];
-        target->setFileFormatToSave(format);
-        dialog->setDefaultSuffix(ZVDataExportManager::extensionForFormat(format));
-      });
+  QObject::connect(dialog, &QFileDialog::filterSelected, dialog,
+                   [dialog, target](const QString& filter) {
+                     if (target) selectFileType(*dialog, *target, filter);
+                   });
   QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
                    [target, win, mayExport](const QString& path) {
                      MainQueue::defer([target, win, path, mayExport] {

@@ -143,17 +143,21 @@ ExporterSheet::ExporterSheet(ZVDataExportManager* manager, QWidget* parent)
   connect(manager, &ZVDataExportManager::customStringsChanged, this, &ExporterSheet::showFormat);
   connect(manager, &ZVDataExportManager::useFieldNamesAsFirstRowChanged, this,
           [this] { header_->setChecked(manager_ && manager_->useFieldNamesAsFirstRow()); });
-  connect(export_, &QPushButton::clicked, this, [this] {
-    if (manager_) manager_->DoExportSetting();
-    endSheet(ExportReturn);
-  });
-  connect(cancel_, &QPushButton::clicked, this, [this] { endSheet(CancelReturn); });
+  connect(export_, &QPushButton::clicked, this, &ExporterSheet::DoExportSetting);
+  connect(cancel_, &QPushButton::clicked, this, &ExporterSheet::CancelExportSetting);
 
   header_->setChecked(manager->useFieldNamesAsFirstRow());
   showFormat();
   updateButtons();
   resize(sizeHint().width(), 520);
 }
+
+void ExporterSheet::DoExportSetting() {
+  if (manager_) manager_->willExport();
+  endSheet(ExportReturn);
+}
+
+void ExporterSheet::CancelExportSetting() { endSheet(CancelReturn); }
 
 QListView* ExporterSheet::makeList(FieldKeyList& list) {
   auto* view = new QListView(this);

@@ -55,6 +55,11 @@ class ExporterSheet : public Sheet {
   QPushButton* exportButton() const { return export_; }
   QPushButton* cancelButton() const { return cancel_; }
 
+  // Export: the manager's willExport hook, then the sheet ends with ExportReturn.
+  void DoExportSetting();
+  // Cancel: the sheet ends with CancelReturn and nothing is exported.
+  void CancelExportSetting();
+
  private:
   QListView* makeList(FieldKeyList& list);
   void showFormat();

@@ -54,9 +54,10 @@ class ZVDataExportManager : public QObject {
   void moveUp();
   void moveDown();
 
-  // Before the settings sheet shows, and when its Export is pressed, before it closes.
-  void ExportSettings() { preExportSettings(); }
-  void DoExportSetting() { willExport(); }
+  // Hooks for subclasses, run by the export's sheets: before the settings sheet shows, and
+  // when its Export is pressed, before it closes.
+  virtual void preExportSettings() {}
+  virtual void willExport() {}
 
   // The whole export as text (it holds every chosen secret in clear).
   QString exportText() const;
@@ -69,9 +70,7 @@ class ZVDataExportManager : public QObject {
   void customStringsChanged();
 
  protected:
-  // Before the settings sheet shows, before the save dialog, after a file was written.
-  virtual void preExportSettings() {}
-  virtual void willExport() {}
+  // After a file was written.
   virtual void didExport() {}
 
  private:

@@ -42,7 +42,7 @@ class AutomaticLockDelegateTest : public ::testing::Test {
     delegate = std::make_unique<MyAppDelegate>(*defaults);
     delegate->setDocumentController(&controller);
     controller.setAppDelegate(delegate.get());
-    delegate->automaticLockTimer().setClock(fake.clock());
+    delegate->repeatingAutomaticLockTimer().setClock(fake.clock());
     connectLocks();
   }
   void TearDown() override {
@@ -51,7 +51,7 @@ class AutomaticLockDelegateTest : public ::testing::Test {
     gui::settle();
   }
   void connectLocks() {
-    QObject::connect(&delegate->automaticLockTimer(), &AutomaticLockTimer::lockDue,
+    QObject::connect(&delegate->repeatingAutomaticLockTimer(), &AutomaticLockTimer::lockDue,
                      [this] { ++locks; });
   }
   static void unlock(VaultDocumentWindow* window) {
@@ -73,7 +73,7 @@ class AutomaticLockDelegateTest : public ::testing::Test {
   }
   void runDown() {
     fake.now += 10 * 60'000;
-    delegate->automaticLockTimer().checkDeadline();
+    delegate->repeatingAutomaticLockTimer().checkDeadline();
     gui::settle();
     MainQueue::drain();
     gui::settle();
@@ -105,9 +105,9 @@ TEST_F(AutomaticLockDelegateTest, LeavingLocksEveryDocumentThatCanBeLocked) {
   untitled->setPlainPassword(QStringLiteral("secret12"));
 
   delegate->applicationDidResignActive();
-  ASSERT_TRUE(delegate->automaticLockTimer().isPending());
+  ASSERT_TRUE(delegate->repeatingAutomaticLockTimer().isPending());
   fake.now += 29'999;
-  delegate->automaticLockTimer().checkDeadline();
+  delegate->repeatingAutomaticLockTimer().checkDeadline();
   EXPECT_FALSE(saved->isEncrypted());
   runDown();
   EXPECT_EQ(locks, 1);
@@ -122,7 +122,7 @@ TEST_F(AutomaticLockDelegateTest, ComingBackInTimeOrTheSettingOffLocksNothing) {
   ASSERT_NE(saved, nullptr);
 
   delegate->applicationDidResignActive();  // the setting is off by default
-  EXPECT_FALSE(delegate->automaticLockTimer().isPending());
+  EXPECT_FALSE(delegate->repeatingAutomaticLockTimer().isPending());
   runDown();
 
   defaults->setBool(QStringLiteral("autolocBackgroundEnabled"), true);
@@ -134,7 +134,7 @@ TEST_F(AutomaticLockDelegateTest, ComingBackInTimeOrTheSettingOffLocksNothing) {
 
   defaults->setInteger(QStringLiteral("autolocBackgroundInterval"), 0);
   delegate->applicationDidResignActive();
-  EXPECT_FALSE(delegate->automaticLockTimer().isPending());
+  EXPECT_FALSE(delegate->repeatingAutomaticLockTimer().isPending());
   runDown();
 
   EXPECT_EQ(locks, 0);
@@ -223,12 +223,12 @@ TEST_P(AutomaticLockWithFileDialogTest, LeavingLocksAndMovingBetweenOurWindowsDo
     gui::settle();
     setState(Qt::ApplicationInactive);
     setState(Qt::ApplicationActive);
-    EXPECT_FALSE(delegate->automaticLockTimer().isPending());
+    EXPECT_FALSE(delegate->repeatingAutomaticLockTimer().isPending());
     // The user leaves. Each look at the clock finds all but 10 ms of the delay gone, so the
     // timer's own wake-up locks within the dialog's event loop.
     fake.stride = 29'990;
     setState(Qt::ApplicationInactive);
-    EXPECT_TRUE(delegate->automaticLockTimer().isPending());
+    EXPECT_TRUE(delegate->repeatingAutomaticLockTimer().isPending());
     lockedWhileOpen = QTest::qWaitFor([&] { return doc->isEncrypted(); }, 5000);
     fake.stride = 0;
     if (QFileDialog* left = shownDialog()) left->reject();

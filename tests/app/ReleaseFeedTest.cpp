@@ -178,7 +178,8 @@ TEST(ZVReleaseFeedFetcher, AsksMirrorsInOrderUntilOneGivesAFeed) {
     for (std::size_t i = 0; i < c.answers.size(); ++i)
       loader.answers.emplace(mirrors[i], c.answers[i]);
     std::optional<Result<ZVReleaseFeed>> got;
-    ZVReleaseFeedFetcher::fetch(loader, mirrors, [&got](Result<ZVReleaseFeed> r) { got = r; });
+    ZVReleaseFeedFetcher::getDictionaryFromTheNet(loader, mirrors,
+                                                  [&got](Result<ZVReleaseFeed> r) { got = r; });
     ASSERT_TRUE(got) << c.name;
     EXPECT_EQ(loader.requested, mirrors.mid(0, c.asked)) << c.name;
     ASSERT_EQ(got->ok(), c.found) << c.name;
@@ -191,8 +192,8 @@ TEST(ZVReleaseFeedFetcher, AsksMirrorsInOrderUntilOneGivesAFeed) {
   loader.immediate = true;
   loader.answers.emplace(mirrors[1], QByteArray("<plist><array/></plist>"));
   std::optional<Result<ZVReleaseFeed>> got;
-  ZVReleaseFeedFetcher::fetch(loader, mirrors.mid(0, 2),
-                              [&got](Result<ZVReleaseFeed> r) { got = r; });
+  ZVReleaseFeedFetcher::getDictionaryFromTheNet(loader, mirrors.mid(0, 2),
+                                                [&got](Result<ZVReleaseFeed> r) { got = r; });
   ASSERT_TRUE(got && !got->ok());
   EXPECT_EQ(got->error(), QStringLiteral("https://m1.example/f.plist: unreachable; "
                                          "https://m2.example/f.plist: release feed: the root is "

@@ -119,8 +119,8 @@ TEST_F(NetworkUrlLoaderTest, FetcherPassesOverEveryFailingMirror) {
         server.url(QStringLiteral("/hang")),     server.url(QStringLiteral("/missing")),
         server.url(QStringLiteral("/garbage")),  server.url(QStringLiteral("/to-http")),
         server.url(QStringLiteral("/oversize")), server.url(QString::fromLatin1(last))};
-    ZVReleaseFeedFetcher::fetch(loader, mirrors,
-                                [&got](Result<ZVReleaseFeed> r) { got = std::move(r); });
+    ZVReleaseFeedFetcher::getDictionaryFromTheNet(
+        loader, mirrors, [&got](Result<ZVReleaseFeed> r) { got = std::move(r); });
     ASSERT_TRUE(QTest::qWaitFor([&got] { return got.has_value(); }, 10000)) << last;
     ASSERT_TRUE(got->ok()) << got->error().toStdString();
     EXPECT_EQ(got->value().latestRelease, QByteArray(last) == "/feed.plist" ? 40300 : 40400);
