@@ -23,7 +23,10 @@ PASSWORD = "secret12"
 RECORD = "Bank"
 SECRET = "hunter2-e2e"
 HINT_TYPE = "x-kde-passwordManagerHint"
-SUITE_SECONDS = 240
+REMOTE_SECRET = "remote-e2e"
+# Alerts carry the program's name as their title.
+ALERT = "^Quorlith$"
+SUITE_SECONDS = 420
 
 
 class Failed(Exception):
@@ -222,10 +225,34 @@ class Desktop:
         holder.stdin.close()
         wait_for("the clipboard to hold %r" % text, lambda: self.clipboard() == text, 5)
 
+    def probe(self, *argv):
+        return self.run([os.path.join(self.build, "tests", "e2e", "vault_probe")] + list(argv),
+                        check=False)
+
     def names(self):
-        done = self.run([os.path.join(self.build, "tests", "e2e", "vault_probe"), "names",
-                         self.vault, PASSWORD], check=False)
+        done = self.probe("names", self.vault, PASSWORD)
         return done.stdout.decode().splitlines() if done.returncode == 0 else None
+
+    def replace_vault(self, *records):
+        """Puts another vault in the file's place as a sync tool does: written beside it,
+        renamed over it."""
+        incoming = os.path.join(self.vaults, ".incoming.qvlt")
+        done = self.probe("create", incoming, PASSWORD, *records)
+        if done.returncode != 0:
+            raise Failed("vault_probe create: status %d" % done.returncode)
+        os.replace(incoming, self.vault)
+        return self.names()
+
+    def lock_file(self):
+        return os.path.join(self.vaults, ".%s.lock" % os.path.basename(self.vault))
+
+    def set_setting(self, key, value):
+        """Writes one setting for the next start of the program (none is running)."""
+        folder = os.path.join(self.home, ".config", "Quorlith")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "Quorlith.conf"), "w") as out:
+            out.write("[General]\n%s=%s\n" % (key, value) if key else "")
+
 
     def screenshot(self, name):
         self.shot_number += 1
@@ -245,17 +272,34 @@ def copy_first_record(desktop, window):
     desktop.keys("ctrl+shift+c")
 
 
-def unlock(desktop, window):
-    """Types the password; the vault is open once its record's password can be copied."""
+def unlock(desktop, window, secret=SECRET):
+    """Types the password; the vault is open once its first record's password (secret) can
+    be copied."""
     desktop.activate(window)
     desktop.type(PASSWORD)
     desktop.keys("Return")
-    wait_for("the window to leave its locked layout", lambda: desktop.geometry(window)[1] > 0)
 
     def copied():
         copy_first_record(desktop, window)
-        return desktop.clipboard() == SECRET
+        return desktop.clipboard() == secret
     wait_for("the unlocked record's password on the clipboard", copied, 10, 0.5)
+
+
+def wait_locked(desktop, secret=SECRET):
+    """A lock clears the clipboard of the password it held: that is the lock having run."""
+    wait_for("the lock to clear the clipboard", lambda: desktop.clipboard() != secret, 10)
+
+
+def next_alert(desktop, after=None, seconds=10):
+    """The program's alert once it is up; after: an alert that must have closed first."""
+    if after:
+        wait_for("alert %s to close" % after, lambda: after not in desktop.windows(ALERT), seconds)
+    return desktop.window(ALERT, seconds)
+
+
+def edited(desktop):
+    """The window title marks unsaved changes: the keys sent before have been handled."""
+    desktop.window(r"^Home\*", 5)
 
 
 def main():
@@ -307,6 +351,7 @@ def main():
             desktop.screenshot("unlocked")
 
         def copies_the_password_with_its_secret_hint():
+            desktop.own_clipboard("nothing copied yet")
             copy_first_record(desktop, state["window"])
             wait_for("the password on the clipboard", lambda: desktop.clipboard() == SECRET, 5)
             targets = desktop.clipboard("TARGETS").split()
@@ -317,15 +362,13 @@ def main():
             window = state["window"]
             desktop.activate(window)
             desktop.keys("ctrl+shift+l")
+            next_alert(desktop)
             desktop.screenshot("lock-question")
             desktop.keys("Return")
-            time.sleep(1.0)  # bounded: the lock's alert closes and the layout changes
+            wait_locked(desktop)
             desktop.screenshot("locked-again")
-            kept = desktop.clipboard() == SECRET
             desktop.own_clipboard("not the password")
             unlock(desktop, window)
-            if kept:
-                raise Failed("the password stayed on the clipboard after the lock")
 
         def adds_a_record_and_saves():
             window = state["window"]
@@ -406,6 +449,110 @@ def main():
             desktop.keys("ctrl+q")
             wait_for("the program to end", lambda: desktop.app.poll() is not None, 10)
 
+
+        def keeps_another_programs_file_until_save_anyway():
+            # A sync tool puts the other device's vault in the file's place after an edit.
+            desktop.kill_app()
+            desktop.run([probe, "create", desktop.vault, PASSWORD, "%s=%s" % (RECORD, SECRET)])
+            desktop.start_app(desktop.vault)
+            window = desktop.window("Home")
+            state["window"] = window
+            desktop.own_clipboard("before the change")
+            unlock(desktop, window)
+            desktop.keys("ctrl+shift+n")
+            edited(desktop)
+            theirs = desktop.replace_vault("Remote=" + REMOTE_SECRET)
+            desktop.activate(window)
+            desktop.keys("ctrl+s")
+            next_alert(desktop)
+            desktop.screenshot("changed-by-another-program")
+            if desktop.names() != theirs:
+                raise Failed("with the alert up the file holds %r, not %r" % (desktop.names(), theirs))
+            desktop.keys("s")  # Save Anyway
+            wait_for("this window's two records in the file",
+                     lambda: desktop.names() == [RECORD, ""], 5)
+
+        def reverts_to_another_programs_file():
+            window = state["window"]
+            desktop.activate(window)
+            desktop.keys("ctrl+shift+n")
+            edited(desktop)
+            theirs = desktop.replace_vault("Remote=" + REMOTE_SECRET)
+            desktop.keys("ctrl+s")
+            alert = next_alert(desktop)
+            desktop.keys("r")  # Revert: read again, locked
+            wait_for("the alert to close", lambda: alert not in desktop.windows(ALERT), 5)
+            desktop.screenshot("reverted")
+            unlock(desktop, window, REMOTE_SECRET)
+            desktop.screenshot("reverted-unlocked")
+            if desktop.names() != theirs:
+                raise Failed("the revert wrote %r over the other program's file" % desktop.names())
+
+        def asks_before_the_lock_writes_over_it():
+            window = state["window"]
+            desktop.activate(window)
+            desktop.keys("ctrl+shift+n")
+            edited(desktop)
+            theirs = desktop.replace_vault("%s=%s" % (RECORD, SECRET))
+            copy_first_record(desktop, window)
+            wait_for("the password on the clipboard",
+                     lambda: desktop.clipboard() == REMOTE_SECRET, 5)
+            desktop.keys("ctrl+shift+l")
+            question = next_alert(desktop)
+            desktop.keys("Return")
+            next_alert(desktop, after=question)
+            desktop.screenshot("lock-changed-by-another-program")
+            if desktop.names() != theirs:
+                raise Failed("with the alert up the file holds %r, not %r" % (desktop.names(), theirs))
+            desktop.keys("s")  # Save Anyway, then the lock
+            wait_locked(desktop, REMOTE_SECRET)
+            wait_for("this window's records in the file",
+                     lambda: desktop.names() == ["Remote", ""], 5)
+
+        def saves_on_sigterm_and_leaves_no_lock_file():
+            window = state["window"]
+            desktop.own_clipboard("before the unlock")
+            unlock(desktop, window, REMOTE_SECRET)
+            desktop.keys("ctrl+shift+n")
+            edited(desktop)
+            if not os.path.exists(desktop.lock_file()):
+                raise Failed("no lock file beside the open vault")
+            desktop.app.send_signal(signal.SIGTERM)
+            wait_for("the program to end", lambda: desktop.app.poll() is not None, 10)
+            if desktop.app.returncode != 0:
+                raise Failed("the program ended with status %d" % desktop.app.returncode)
+            if desktop.names() != ["Remote", "", ""]:
+                raise Failed("after SIGTERM the file holds %r" % desktop.names())
+            if os.path.exists(desktop.lock_file()):
+                raise Failed("the lock file was left behind")
+
+        def the_autosave_leaves_another_programs_file_alone():
+            desktop.set_setting("autosavingDelay", 1)
+            desktop.start_app(desktop.vault)
+            window = desktop.window("Home")
+            state["window"] = window
+            desktop.own_clipboard("before the unlock")
+            unlock(desktop, window, REMOTE_SECRET)
+            theirs = desktop.replace_vault("%s=%s" % (RECORD, SECRET))
+            desktop.keys("ctrl+shift+n")
+            edited(desktop)
+
+            # The autosave, a second after the edit, holds back; the alert waits for the
+            # window's next use: a key pressed in it.
+            def alert_up():
+                desktop.activate(window)
+                desktop.keys("shift")
+                return (desktop.windows(ALERT) or [None])[0]
+            wait_for("the alert at the window's next use", alert_up, 15, 0.5)
+            desktop.screenshot("autosave-held-back")
+            if desktop.names() != theirs:
+                raise Failed("the autosave wrote %r over the other program's file" % desktop.names())
+            desktop.keys("s")  # Save Anyway
+            wait_for("this window's records in the file", lambda: len(desktop.names() or []) == 4, 5)
+            desktop.keys("ctrl+q")
+            wait_for("the program to end", lambda: desktop.app.poll() is not None, 10)
+            desktop.set_setting(None, None)
+
         for name, body in [
             ("opens locked and unlocks with the password", opens_locked_and_unlocks),
             ("copies a password with its secret hint", copies_the_password_with_its_secret_hint),
@@ -417,6 +564,15 @@ def main():
             ("reopens with what was saved", reopens_with_what_was_saved),
             ("opens a file from behind a new vault's password sheet",
              opens_a_file_from_behind_a_new_vaults_sheet),
+            ("keeps another program's file until Save Anyway",
+             keeps_another_programs_file_until_save_anyway),
+            ("Revert shows another program's records", reverts_to_another_programs_file),
+            ("the lock asks before writing over another program's file",
+             asks_before_the_lock_writes_over_it),
+            ("SIGTERM saves the edit and leaves no lock file",
+             saves_on_sigterm_and_leaves_no_lock_file),
+            ("the autosave leaves another program's file alone",
+             the_autosave_leaves_another_programs_file_alone),
         ]:
             if "window" not in state and results:
                 results.append((name, "not run: the program did not open"))
