@@ -24,8 +24,6 @@ RECORD = "Bank"
 SECRET = "hunter2-e2e"
 HINT_TYPE = "x-kde-passwordManagerHint"
 REMOTE_SECRET = "remote-e2e"
-# Alerts carry the program's name as their title.
-ALERT = "^Quorlith$"
 SUITE_SECONDS = 420
 
 
@@ -45,8 +43,8 @@ def wait_for(what, check, seconds=10.0, every=0.1):
         time.sleep(every)
 
 
-def xwd_to_png(xwd, png_path):
-    """Writes a 24- or 32-bit TrueColor xwd dump as a PNG."""
+def xwd_rows(xwd):
+    """The rows of a 24- or 32-bit TrueColor xwd dump as RGB bytes, and its size."""
     fields = struct.unpack(">25I", xwd[:100])
     header_size, width, height = fields[0], fields[4], fields[5]
     byte_order, bits_per_pixel, bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
@@ -63,7 +61,14 @@ def xwd_to_png(xwd, png_path):
         rgb[0::3] = line[red::step]
         rgb[1::3] = line[green::step]
         rgb[2::3] = line[blue::step]
-        rows.append(b"\0" + bytes(rgb))
+        rows.append(bytes(rgb))
+    return rows, width, height
+
+
+def xwd_to_png(xwd, png_path):
+    """Writes a 24- or 32-bit TrueColor xwd dump as a PNG."""
+    rows, width, height = xwd_rows(xwd)
+    rows = [b"\0" + row for row in rows]
 
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body +
@@ -190,6 +195,15 @@ class Desktop:
         return wait_for("a window named %r" % name, lambda: (self.windows(name) or [None])[0],
                         seconds)
 
+    def alerts(self):
+        """The program's alerts: its visible windows titled with the program's name alone
+        (set as the desktop's title only, so xdotool's name search does not see it)."""
+        found = self.run(["xdotool", "search", "--onlyvisible", "--classname", "quorlith"],
+                         check=False).stdout.decode().split()
+        return [w for w in found
+                if self.run(["xdotool", "getwindowname", w], check=False)
+                .stdout.decode().strip() == "Quorlith"]
+
     def geometry(self, window):
         out = self.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout.decode()
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
@@ -254,15 +268,33 @@ class Desktop:
             out.write("[General]\n%s=%s\n" % (key, value) if key else "")
 
 
-    def screenshot(self, name):
-        self.shot_number += 1
-        done = self.run(["xwd", "-root", "-silent"], check=False, timeout=10)
-        if done.returncode != 0 or not self.shots:
-            return
+    def drawn(self, window):
+        """Whether the window shows anything yet: a window just mapped is black until drawn."""
+        done = self.run(["xwd", "-id", window, "-silent"], check=False, timeout=10)
+        if done.returncode != 0 or len(done.stdout) < 100:
+            return False
         try:
-            xwd_to_png(done.stdout, os.path.join(self.shots, "%02d-%s.png" % (self.shot_number, name)))
-        except (Failed, struct.error) as error:  # a picture is for a person; no case hangs on it
-            print("      no screenshot %s: %s" % (name, error), flush=True)
+            return any(row.strip(b"\0") for row in xwd_rows(done.stdout)[0])
+        except (Failed, struct.error):
+            return True  # a picture is for a person; no case hangs on it
+
+    def screenshot(self, name, window=None):
+        """The screen; with a window (an alert), also that window alone once it is drawn:
+        the server's picture of the screen may not show a dialog's own contents."""
+        self.shot_number += 1
+        shots = [("-root", "%02d-%s.png" % (self.shot_number, name))]
+        if window:
+            wait_for("window %s to be drawn" % window, lambda: self.drawn(window), 5, 0.2)
+            shots.append((window, "%02d-%s-window.png" % (self.shot_number, name)))
+        for source, file_name in shots:
+            argv = ["xwd", "-root"] if source == "-root" else ["xwd", "-id", source]
+            done = self.run(argv + ["-silent"], check=False, timeout=10)
+            if done.returncode != 0 or not self.shots:
+                return
+            try:
+                xwd_to_png(done.stdout, os.path.join(self.shots, file_name))
+            except (Failed, struct.error) as error:  # a picture is for a person; no case hangs on it
+                print("      no screenshot %s: %s" % (name, error), flush=True)
 
 
 def copy_first_record(desktop, window):
@@ -293,8 +325,8 @@ def wait_locked(desktop, secret=SECRET):
 def next_alert(desktop, after=None, seconds=10):
     """The program's alert once it is up; after: an alert that must have closed first."""
     if after:
-        wait_for("alert %s to close" % after, lambda: after not in desktop.windows(ALERT), seconds)
-    return desktop.window(ALERT, seconds)
+        wait_for("alert %s to close" % after, lambda: after not in desktop.alerts(), seconds)
+    return wait_for("an alert", lambda: (desktop.alerts() or [None])[0], seconds)
 
 
 def edited(desktop):
@@ -362,8 +394,7 @@ def main():
             window = state["window"]
             desktop.activate(window)
             desktop.keys("ctrl+shift+l")
-            next_alert(desktop)
-            desktop.screenshot("lock-question")
+            desktop.screenshot("lock-question", next_alert(desktop))
             desktop.keys("Return")
             wait_locked(desktop)
             desktop.screenshot("locked-again")
@@ -464,8 +495,7 @@ def main():
             theirs = desktop.replace_vault("Remote=" + REMOTE_SECRET)
             desktop.activate(window)
             desktop.keys("ctrl+s")
-            next_alert(desktop)
-            desktop.screenshot("changed-by-another-program")
+            desktop.screenshot("changed-by-another-program", next_alert(desktop))
             if desktop.names() != theirs:
                 raise Failed("with the alert up the file holds %r, not %r" % (desktop.names(), theirs))
             desktop.keys("s")  # Save Anyway
@@ -480,8 +510,9 @@ def main():
             theirs = desktop.replace_vault("Remote=" + REMOTE_SECRET)
             desktop.keys("ctrl+s")
             alert = next_alert(desktop)
+            desktop.screenshot("revert-question", alert)
             desktop.keys("r")  # Revert: read again, locked
-            wait_for("the alert to close", lambda: alert not in desktop.windows(ALERT), 5)
+            wait_for("the alert to close", lambda: alert not in desktop.alerts(), 5)
             desktop.screenshot("reverted")
             unlock(desktop, window, REMOTE_SECRET)
             desktop.screenshot("reverted-unlocked")
@@ -500,8 +531,8 @@ def main():
             desktop.keys("ctrl+shift+l")
             question = next_alert(desktop)
             desktop.keys("Return")
-            next_alert(desktop, after=question)
-            desktop.screenshot("lock-changed-by-another-program")
+            desktop.screenshot("lock-changed-by-another-program",
+                               next_alert(desktop, after=question))
             if desktop.names() != theirs:
                 raise Failed("with the alert up the file holds %r, not %r" % (desktop.names(), theirs))
             desktop.keys("s")  # Save Anyway, then the lock
@@ -542,9 +573,9 @@ def main():
             def alert_up():
                 desktop.activate(window)
                 desktop.keys("shift")
-                return (desktop.windows(ALERT) or [None])[0]
-            wait_for("the alert at the window's next use", alert_up, 15, 0.5)
-            desktop.screenshot("autosave-held-back")
+                return (desktop.alerts() or [None])[0]
+            desktop.screenshot("autosave-held-back",
+                               wait_for("the alert at the window's next use", alert_up, 15, 0.5))
             if desktop.names() != theirs:
                 raise Failed("the autosave wrote %r over the other program's file" % desktop.names())
             desktop.keys("s")  # Save Anyway
