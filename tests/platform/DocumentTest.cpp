@@ -711,6 +711,7 @@ TEST_F(ChangedFileTest, AnAutosaveHoldsBackAndAsksAtTheWindowsNextUse) {
   EXPECT_TRUE(gui::alertTexts().isEmpty());
   QTest::mouseClick(&window, Qt::LeftButton);
   ASSERT_TRUE(QTest::qWaitFor([] { return !gui::alertTexts().isEmpty(); }, 5000));
+  gui::snapshot(gui::onlyAlert(), QStringLiteral("changed-file-alert"));
   EXPECT_EQ(gui::alertTexts(),
             QStringList{QStringLiteral(
                 "“v” was changed by another program since it was opened or saved.")});
