@@ -202,7 +202,7 @@ void Document::holdBackChangedFileWrite() {
   if (heldBack_) return;
   heldBack_ = true;
   // Any key or click in the window, or its activation, is its next use.
-  QCoreApplication::instance()->installEventFilter(this);
+  if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
 }
 
 bool Document::eventFilter(QObject* watched, QEvent* event) {
