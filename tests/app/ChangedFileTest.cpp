@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <string_view>
 
 #include "app/MyAppDelegate.h"
 #include "app/ZVRevertDocController.h"
@@ -193,6 +194,28 @@ TEST_F(ChangedVaultTest, ComingBackRereadsALockedDocumentWithoutAsking) {
   ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Revert")));
   settle();
   EXPECT_TRUE(doc->isEncrypted());
+}
+
+TEST_F(ChangedVaultTest, QuittingAsksAndItsCancelStopsTheQuit) {
+  MyDocument* doc = editedWhileReplaced();
+  ASSERT_NE(doc, nullptr);
+  for (const char* answer : {"Cancel", "&Save Anyway"}) {
+    SCOPED_TRACE(answer);
+    controller.reviewUnsavedDocumentsAndQuit();
+    settle();
+    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
+    EXPECT_EQ(gui::alertTexts(), QStringList{kChangedText});
+    EXPECT_EQ(namesIn(vault), QStringList{QStringLiteral("Remote")});
+    ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(answer)));
+    settle();
+    if (std::string_view(answer) == "Cancel") {
+      EXPECT_FALSE(doc->isClosed());
+      EXPECT_TRUE(doc->isDocumentEdited());
+    }
+  }
+  // Saved anyway, the document closed and the quit went on.
+  EXPECT_TRUE(controller.documents().empty());
+  EXPECT_EQ(namesIn(vault), QStringList{QString()});
 }
 
 TEST_F(ChangedVaultTest, TheEndOnASignalSavesWhatItMayAndClosesEverything) {
