@@ -139,7 +139,7 @@ bool Document::saveDocument() {
   return saveWithAlerts(fileURL_, {});
 }
 
-void Document::saveDocument(std::function<void(bool)> done) {
+void Document::saveDocument(const std::function<void(bool)>& done) {
   if (fileURL_.isEmpty()) {
     const bool saved = saveDocumentAs();
     if (done) done(saved);
@@ -181,21 +181,22 @@ void Document::askAboutChangedFile(const QString& path, std::function<void(bool)
   alert.addButtonWithTitle(QStringLiteral("&Revert"));
   alert.addButtonWithTitle(QStringLiteral("Cancel"));
   QPointer<Document> self(this);
-  changeAlert_ = alert.beginSheetModalForWindow(windowForSheet(), [self, path, done](int code) {
-    if (!self) return;
-    bool matches = false;
-    if (code == Alert::FirstButtonReturn) {
-      const DocumentResult<void> saved = self->saveToURL(path, Overwrite::Anyway);
-      if (!saved)
-        self->presentError(
-            QStringLiteral("The document “%1” could not be saved.").arg(self->displayName()),
-            saved.error());
-      matches = saved.ok();
-    } else if (code == Alert::SecondButtonReturn) {
-      matches = self->revertNow();
-    }
-    if (done) done(matches);
-  });
+  changeAlert_ = alert.beginSheetModalForWindow(
+      windowForSheet(), [self, path, done = std::move(done)](int code) {
+        if (!self) return;
+        bool matches = false;
+        if (code == Alert::FirstButtonReturn) {
+          const DocumentResult<void> saved = self->saveToURL(path, Overwrite::Anyway);
+          if (!saved)
+            self->presentError(
+                QStringLiteral("The document “%1” could not be saved.").arg(self->displayName()),
+                saved.error());
+          matches = saved.ok();
+        } else if (code == Alert::SecondButtonReturn) {
+          matches = self->revertNow();
+        }
+        if (done) done(matches);
+      });
 }
 
 void Document::holdBackChangedFileWrite() {
@@ -336,13 +337,14 @@ void Document::canCloseDocument(std::function<void(bool)> shouldClose) {
   prompt.addButtonWithTitle(QStringLiteral("Cancel"));
   prompt.addButtonWithTitle(QStringLiteral("Don't Save"));
   QPointer<Document> self(this);
-  prompt.beginSheetModalForWindow(windowForSheet(), [self, shouldClose](int code) {
-    if (!self) return;
-    if (code == Alert::FirstButtonReturn)
-      self->saveDocument(shouldClose);
-    else
-      shouldClose(code == Alert::ThirdButtonReturn);
-  });
+  prompt.beginSheetModalForWindow(windowForSheet(),
+                                  [self, shouldClose = std::move(shouldClose)](int code) {
+                                    if (!self) return;
+                                    if (code == Alert::FirstButtonReturn)
+                                      self->saveDocument(shouldClose);
+                                    else
+                                      shouldClose(code == Alert::ThirdButtonReturn);
+                                  });
 }
 
 void Document::close() {

@@ -72,7 +72,7 @@ class Document : public QObject, public ChangeCounting {
   // that asks what to do, and done (when given) gets whether the document matches its file
   // once that is answered (written, or reverted).
   bool saveDocument();
-  void saveDocument(std::function<void(bool)> done);
+  void saveDocument(const std::function<void(bool)>& done);
   bool saveDocumentAs(const QString& path = {});
   void revertDocumentToSaved();
   void autosaveDocument();
