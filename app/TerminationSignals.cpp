@@ -10,6 +10,7 @@
 namespace {
 constexpr std::array<int, 3> kSignals{SIGTERM, SIGHUP, SIGINT};
 int pipeEnds[2] = {-1, -1};
+std::array<struct sigaction, kSignals.size()> previous{};
 
 extern "C" void onTerminationSignal(int signalNumber) {
   const int saved = errno;
@@ -19,8 +20,9 @@ extern "C" void onTerminationSignal(int signalNumber) {
   errno = saved;
 }
 
-void restoreDefaults() {
-  for (int number : kSignals) std::signal(number, SIG_DFL);
+// The handlers there were before, from the first signal up to (not including) end.
+void restorePrevious(std::size_t end = kSignals.size()) {
+  for (std::size_t i = 0; i < end; ++i) ::sigaction(kSignals[i], &previous[i], nullptr);
 }
 }  // namespace
 
@@ -30,21 +32,25 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
   action.sa_handler = onTerminationSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (int number : kSignals)
-    if (::sigaction(number, &action, nullptr) != 0) {
-      restoreDefaults();
+  for (std::size_t i = 0; i < kSignals.size(); ++i) {
+    if (::sigaction(kSignals[i], &action, &previous[i]) != 0) {
+      restorePrevious(i);
       ::close(pipeEnds[0]);
       ::close(pipeEnds[1]);
       pipeEnds[0] = pipeEnds[1] = -1;
       return;
+    } else if (previous[i].sa_handler == SIG_IGN) {
+      // Ignored by whoever started the program (nohup): it stays ignored.
+      ::sigaction(kSignals[i], &previous[i], nullptr);
     }
+  }
   notifier_ = std::make_unique<QSocketNotifier>(pipeEnds[0], QSocketNotifier::Read);
   connect(notifier_.get(), &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
 }
 
 TerminationSignals::~TerminationSignals() {
   if (!notifier_) return;
-  restoreDefaults();
+  restorePrevious();
   notifier_.reset();
   ::close(pipeEnds[0]);
   ::close(pipeEnds[1]);

@@ -6,7 +6,8 @@
 
 // Turns SIGTERM, SIGHUP and SIGINT into a signal on the main thread. The handler only writes
 // the signal's number to a pipe (all it may safely do); the pipe's reader, on the event loop,
-// says which one came. One instance per process: it owns the handlers while it lives.
+// says which one came. One instance at a time: it holds the handlers while it lives and puts
+// back the ones before it.
 class TerminationSignals : public QObject {
   Q_OBJECT
 

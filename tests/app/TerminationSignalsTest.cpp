@@ -23,6 +23,27 @@ TEST(TerminationSignalsTest, EachSignalArrivesOnTheEventLoopInOrder) {
   EXPECT_EQ(received, (std::vector<int>{SIGTERM, SIGHUP, SIGINT}));
 }
 
+TEST(TerminationSignalsTest, AnIgnoredSignalStaysIgnoredAndTheHandlersBeforeComeBack) {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  struct sigaction before {};
+  ASSERT_EQ(::sigaction(SIGHUP, &ignore, &before), 0);
+  {
+    TerminationSignals watcher;
+    std::vector<int> received;
+    QObject::connect(&watcher, &TerminationSignals::received,
+                     [&received](int number) { received.push_back(number); });
+    ASSERT_EQ(std::raise(SIGHUP), 0);  // as under nohup: nothing happens
+    ASSERT_EQ(std::raise(SIGTERM), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&received] { return !received.empty(); }, 10000));
+    EXPECT_EQ(received, std::vector<int>{SIGTERM});
+  }
+  struct sigaction now {};
+  ASSERT_EQ(::sigaction(SIGTERM, nullptr, &now), 0);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+  ASSERT_EQ(::sigaction(SIGHUP, &before, nullptr), 0);
+}
+
 TEST(TerminationSignalsTest, OneWatcherAtATimeAndTheNextAfterIt) {
   {
     TerminationSignals first;
