@@ -128,6 +128,11 @@ void MyAppDelegate::applicationDidResignActive() {
 
 void MyAppDelegate::applicationDidBecomeActive() {
   automaticLock_.setAutomaticLockWithTimeInterval(0);
+  if (!controller_) return;
+  // Another program (a sync tool) may have replaced a file meanwhile. Reverting may close
+  // windows; the list is copied first.
+  const std::vector<Document*> documents = controller_->documents();
+  for (Document* document : documents) document->checkFileAfterActivation();
 }
 
 void MyAppDelegate::AutomaticLockAllOpenedDocuments() {

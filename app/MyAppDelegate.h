@@ -43,7 +43,8 @@ class MyAppDelegate : public ZVAppDelegateBase {
   void createStatusMenuWithPullString(const QString& pullString) { Q_UNUSED(pullString); }
 
   // Automatic lock: leaving the application starts the delay the settings give, coming back
-  // cancels it, and when it runs out every open document is asked to lock itself.
+  // cancels it, and when it runs out every open document is asked to lock itself. Coming
+  // back also checks each document's file for another program's change.
   void applicationDidResignActive();
   void applicationDidBecomeActive();
   void AutomaticLockAllOpenedDocuments();

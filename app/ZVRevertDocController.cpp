@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 #include "app/ApplicationMenus.h"
@@ -16,7 +17,10 @@ ZVRevertDocController::ZVRevertDocController(QObject* parent) : DocumentControll
 void ZVRevertDocController::advancedLockDocument(MyDocument* document) {
   if (!document) return;
   if (document->isDocumentEdited()) {
-    documentDidSave(document, document->saveDocument());
+    QPointer<MyDocument> doc(document);
+    document->saveDocument([this, doc](bool saved) {
+      if (doc) documentDidSave(doc, saved);
+    });
     return;
   }
   QPointer<MyDocument> doc(document);
@@ -72,6 +76,37 @@ void ZVRevertDocController::reviewUnsavedDocumentsAndQuit() {
     if (document) document->close();
     self->reviewUnsavedDocumentsAndQuit();
   });
+}
+
+QString ZVRevertDocController::saveUnattended(Document* document) {
+  if (!document->isDocumentEdited()) return {};
+  if (document->fileURL().isEmpty())
+    return QStringLiteral("the untitled vault “%1” has no file to be saved to.")
+        .arg(document->displayName());
+  if (auto* vault = qobject_cast<MyDocument*>(document)) vault->recordController().commitEditing();
+  const DocumentResult<void> saved = document->saveToURL(document->fileURL());
+  if (saved) return {};
+  if (saved.failure().reason == DocumentError::Reason::ChangedElsewhere)
+    document->holdBackChangedFileWrite();
+  return QStringLiteral("the changes to “%1” were not saved: %2")
+      .arg(document->displayName(), saved.error());
+}
+
+void ZVRevertDocController::saveEditedDocuments() {
+  for (Document* document : documents())
+    if (const QString failure = saveUnattended(document); !failure.isEmpty())
+      std::fprintf(stderr, "quorlith: %s\n", qPrintable(failure));
+}
+
+void ZVRevertDocController::closeAllDocumentsSaving() {
+  // Closing removes each from the list: the list is copied first.
+  const std::vector<Document*> open = documents();
+  for (Document* document : open) {
+    if (document->isClosed()) continue;
+    if (const QString failure = saveUnattended(document); !failure.isEmpty())
+      std::fprintf(stderr, "quorlith: %s\n", qPrintable(failure));
+    document->close();
+  }
 }
 
 namespace {

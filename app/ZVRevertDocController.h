@@ -27,6 +27,12 @@ class ZVRevertDocController : public DocumentController {
   // Quit: each document is asked in turn, edited ones first, and closes on any answer but
   // Cancel (or a failed save), which stops the quit; then the remaining windows close.
   void reviewUnsavedDocumentsAndQuit();
+  // The end nobody is asked about (a signal, the session's end): each document with a file
+  // and unsaved changes is saved as its lock saves it, never over a file another program
+  // changed; then every document is closed. What was not saved is said on standard error.
+  void closeAllDocumentsSaving();
+  // The session manager's request: the same saves, the documents staying open.
+  void saveEditedDocuments();
 
  protected:
   DocumentResult<Document*> makeUntitledDocument() override;
@@ -35,6 +41,9 @@ class ZVRevertDocController : public DocumentController {
   void showDocument(Document* document) override;
 
  private:
+  // Saves an edited document to its file without asking; why not, when it was not saved.
+  static QString saveUnattended(Document* document);
+
   MyAppDelegate* delegate_ = nullptr;
   QPointer<Document> asking_;  // the document whose save prompt a quit is waiting for
 };

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSessionManager>
 #include <cstdio>
 
 #include "Common/AppIdentity.h"
@@ -7,7 +8,9 @@
 #include "app/ApplicationLaunch.h"
 #include "app/CoreDumps.h"
 #include "app/MyAppDelegate.h"
+#include "app/TerminationSignals.h"
 #include "app/ZVAppDelegateBase.h"
+#include "app/ZVRevertDocController.h"
 #include "platform/UserDefaults.h"
 
 int main(int argc, char** argv) {
@@ -46,6 +49,18 @@ int main(int argc, char** argv) {
     for (QWidget* window : QApplication::topLevelWidgets()) anyWindow |= window->isVisible();
     if (!anyWindow) QMetaObject::invokeMethod(qApp, &QApplication::quit, Qt::QueuedConnection);
   });
+  // An end nobody is asked about saves what it can, closes every document (which removes its
+  // lock file) and exits with success: a signal, or the session's end.
+  ZVRevertDocController& controller = launch.controller();
+  TerminationSignals terminationSignals;
+  QObject::connect(&terminationSignals, &TerminationSignals::received, &application, [&controller] {
+    controller.closeAllDocumentsSaving();
+    QApplication::exit(0);
+  });
+  QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
+                   [&controller](QSessionManager&) { controller.saveEditedDocuments(); });
+  QObject::connect(&application, &QCoreApplication::aboutToQuit, &application,
+                   [&controller] { controller.closeAllDocumentsSaving(); });
   launch.run(options.positionalArguments());
   return application.exec();
 }

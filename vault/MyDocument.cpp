@@ -155,6 +155,7 @@ DocumentResult<void> MyDocument::readFromData(const QByteArray& data, const QStr
 }
 
 DocumentResult<void> MyDocument::readFromURL(const QString& path) {
+  const std::optional<FileIdentity> before = FileIdentity::fieldsOf(path);
   Result<QByteArray, FileReadError> bytes = VaultFileBytes::read(path);
   if (!bytes)
     // A file of the wrong start is no vault, or a damaged one: said as the reader says it.
@@ -162,7 +163,10 @@ DocumentResult<void> MyDocument::readFromURL(const QString& path) {
                          bytes.failure().reason == FileReadError::Reason::WrongStart
                              ? VaultError::unreadable(bytes.error()).message
                              : bytes.error()};
-  return readFromData(bytes.take(), fileType());
+  const QByteArrayList contents{bytes.take()};
+  if (DocumentResult<void> read = readFromData(contents.first(), fileType()); !read) return read;
+  noteFileRead(path, before, contents);
+  return {};
 }
 
 DocumentResult<void> MyDocument::revertToContentsOfURL(const QString& path, const QString&) {
@@ -281,9 +285,22 @@ void MyDocument::lockDocument() {
                            "master password"),
             {QStringLiteral("OK"), QStringLiteral("Cancel")}, [self] {
               MainQueue::defer([self] {
-                if (self) self->doLockDocument();
+                if (self) self->lockAfterAskingAboutChangedFile();
               });
             });
+}
+
+void MyDocument::lockAfterAskingAboutChangedFile() {
+  recordController().commitEditing();
+  if (fileURL().isEmpty() || !isDocumentEdited() || checkFileUnchanged(fileURL())) {
+    doLockDocument();
+    return;
+  }
+  // Saved anyway or reverted (which locks), the lock goes on; Cancel leaves it unlocked.
+  QPointer<MyDocument> self(this);
+  askAboutChangedFile(fileURL(), [self](bool matches) {
+    if (self && matches) self->doLockDocument();
+  });
 }
 
 void MyDocument::lockAutomatically() {
@@ -309,7 +326,12 @@ bool MyDocument::doLockDocument() {
   // folder gone) the lock goes on all the same: the held pieces keep the changes, and the
   // document stays marked unsaved so that closing it asks to save them.
   QString saveError;
-  if (!fileURL().isEmpty() && isDocumentEdited()) saveError = saveToURL(fileURL()).error();
+  bool changedElsewhere = false;
+  if (!fileURL().isEmpty() && isDocumentEdited()) {
+    const DocumentResult<void> saved = saveToURL(fileURL());
+    changedElsewhere = !saved && saved.failure().reason == DocumentError::Reason::ChangedElsewhere;
+    saveError = saved.error();
+  }
   const DesktopViewState state = currentViewState();
   VaultResult<void> locked = vault_.lock(plainPassword(), state);
   if (!locked) {
@@ -324,7 +346,10 @@ bool MyDocument::doLockDocument() {
   setPlainPassword(QString());
   setIsEncrypted(true);
   if (window_) window_->setToolbarVisible(false);
-  if (changesKeptAtLock_)
+  // Another program's file is not written over: its alert waits for the window's next use.
+  if (changedElsewhere)
+    holdBackChangedFileWrite();
+  else if (changesKeptAtLock_)
     showAlert(QStringLiteral("The changes could not be saved"),
               QStringLiteral("The document is locked and keeps the changes: unlock it and save "
                              "again, or save it when you close it.%1")

@@ -86,6 +86,8 @@ class MyDocument : public ZVCryptoDoc {
   // Not after a revert that could not read the file: the document's contents would replace
   // records it never read.
   DocumentResult<void> mayWriteOverFile() const override;
+  // A locked document without unsaved changes shows nothing of its file until unlocked.
+  bool rereadsChangedFileSilently() const override { return isEncrypted() && !isDocumentEdited(); }
   void updateChangeCount(int changeKind) override;
   void close() override;
   QString windowNibName() const { return QStringLiteral("MyDocument"); }
@@ -105,14 +107,16 @@ class MyDocument : public ZVCryptoDoc {
   int Decript() override;
   int decryptDone() override;
 
-  // Locking. The user's lock asks first; the automatic one asks nothing, ends any sheet or
+  // Locking. The user's lock asks first (and, when another program changed the file, what to
+  // do about that before saving over it); the automatic one asks nothing, ends any sheet or
   // dialog on the window, and skips a locked document or one without password or file.
   // Both lock on the next turn of the event loop.
   void lockDocument();
   void lockAutomatically();
   // Saves unsaved changes to the file, seals the contents into the held pieces and lets the
   // plaintext, the undo history and the password go. A save that fails does not stop it: the
-  // held pieces keep the changes, the document stays edited and an alert says so. False,
+  // held pieces keep the changes, the document stays edited and an alert says so (for a file
+  // another program changed, at the window's next use). False,
   // after an alert, only when the contents could not be sealed: the document stays unlocked.
   bool doLockDocument();
   bool lockKeptUnsavedChanges() const override { return changesKeptAtLock_; }
@@ -121,6 +125,7 @@ class MyDocument : public ZVCryptoDoc {
   void showUnlockFailure(int code) override;
 
  private:
+  void lockAfterAskingAboutChangedFile();
   DesktopViewState currentViewState() const;
   void runExport(std::vector<DictRef> records);
 

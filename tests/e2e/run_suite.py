@@ -23,7 +23,8 @@ PASSWORD = "secret12"
 RECORD = "Bank"
 SECRET = "hunter2-e2e"
 HINT_TYPE = "x-kde-passwordManagerHint"
-SUITE_SECONDS = 240
+REMOTE_SECRET = "remote-e2e"
+SUITE_SECONDS = 420
 
 
 class Failed(Exception):
@@ -42,8 +43,8 @@ def wait_for(what, check, seconds=10.0, every=0.1):
         time.sleep(every)
 
 
-def xwd_to_png(xwd, png_path):
-    """Writes a 24- or 32-bit TrueColor xwd dump as a PNG."""
+def xwd_rows(xwd):
+    """The rows of a 24- or 32-bit TrueColor xwd dump as RGB bytes, and its size."""
     fields = struct.unpack(">25I", xwd[:100])
     header_size, width, height = fields[0], fields[4], fields[5]
     byte_order, bits_per_pixel, bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
@@ -60,7 +61,14 @@ def xwd_to_png(xwd, png_path):
         rgb[0::3] = line[red::step]
         rgb[1::3] = line[green::step]
         rgb[2::3] = line[blue::step]
-        rows.append(b"\0" + bytes(rgb))
+        rows.append(bytes(rgb))
+    return rows, width, height
+
+
+def xwd_to_png(xwd, png_path):
+    """Writes a 24- or 32-bit TrueColor xwd dump as a PNG."""
+    rows, width, height = xwd_rows(xwd)
+    rows = [b"\0" + row for row in rows]
 
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body +
@@ -187,6 +195,15 @@ class Desktop:
         return wait_for("a window named %r" % name, lambda: (self.windows(name) or [None])[0],
                         seconds)
 
+    def alerts(self):
+        """The program's alerts: its visible windows titled with the program's name alone
+        (set as the desktop's title only, so xdotool's name search does not see it)."""
+        found = self.run(["xdotool", "search", "--onlyvisible", "--classname", "quorlith"],
+                         check=False).stdout.decode().split()
+        return [w for w in found
+                if self.run(["xdotool", "getwindowname", w], check=False)
+                .stdout.decode().strip() == "Quorlith"]
+
     def geometry(self, window):
         out = self.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout.decode()
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
@@ -222,20 +239,62 @@ class Desktop:
         holder.stdin.close()
         wait_for("the clipboard to hold %r" % text, lambda: self.clipboard() == text, 5)
 
+    def probe(self, *argv):
+        return self.run([os.path.join(self.build, "tests", "e2e", "vault_probe")] + list(argv),
+                        check=False)
+
     def names(self):
-        done = self.run([os.path.join(self.build, "tests", "e2e", "vault_probe"), "names",
-                         self.vault, PASSWORD], check=False)
+        done = self.probe("names", self.vault, PASSWORD)
         return done.stdout.decode().splitlines() if done.returncode == 0 else None
 
-    def screenshot(self, name):
-        self.shot_number += 1
-        done = self.run(["xwd", "-root", "-silent"], check=False, timeout=10)
-        if done.returncode != 0 or not self.shots:
-            return
+    def replace_vault(self, *records):
+        """Puts another vault in the file's place as a sync tool does: written beside it,
+        renamed over it."""
+        incoming = os.path.join(self.vaults, ".incoming.qvlt")
+        done = self.probe("create", incoming, PASSWORD, *records)
+        if done.returncode != 0:
+            raise Failed("vault_probe create: status %d" % done.returncode)
+        os.replace(incoming, self.vault)
+        return self.names()
+
+    def lock_file(self):
+        return os.path.join(self.vaults, ".%s.lock" % os.path.basename(self.vault))
+
+    def set_setting(self, key, value):
+        """Writes one setting for the next start of the program (none is running)."""
+        folder = os.path.join(self.home, ".config", "Quorlith")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "Quorlith.conf"), "w") as out:
+            out.write("[General]\n%s=%s\n" % (key, value) if key else "")
+
+
+    def drawn(self, window):
+        """Whether the window shows anything yet: a window just mapped is black until drawn."""
+        done = self.run(["xwd", "-id", window, "-silent"], check=False, timeout=10)
+        if done.returncode != 0 or len(done.stdout) < 100:
+            return False
         try:
-            xwd_to_png(done.stdout, os.path.join(self.shots, "%02d-%s.png" % (self.shot_number, name)))
-        except (Failed, struct.error) as error:  # a picture is for a person; no case hangs on it
-            print("      no screenshot %s: %s" % (name, error), flush=True)
+            return any(row.strip(b"\0") for row in xwd_rows(done.stdout)[0])
+        except (Failed, struct.error):
+            return True  # a picture is for a person; no case hangs on it
+
+    def screenshot(self, name, window=None):
+        """The screen; with a window (an alert), also that window alone once it is drawn:
+        the server's picture of the screen may not show a dialog's own contents."""
+        self.shot_number += 1
+        shots = [("-root", "%02d-%s.png" % (self.shot_number, name))]
+        if window:
+            wait_for("window %s to be drawn" % window, lambda: self.drawn(window), 5, 0.2)
+            shots.append((window, "%02d-%s-window.png" % (self.shot_number, name)))
+        for source, file_name in shots:
+            argv = ["xwd", "-root"] if source == "-root" else ["xwd", "-id", source]
+            done = self.run(argv + ["-silent"], check=False, timeout=10)
+            if done.returncode != 0 or not self.shots:
+                return
+            try:
+                xwd_to_png(done.stdout, os.path.join(self.shots, file_name))
+            except (Failed, struct.error) as error:  # a picture is for a person; no case hangs on it
+                print("      no screenshot %s: %s" % (name, error), flush=True)
 
 
 def copy_first_record(desktop, window):
@@ -245,17 +304,34 @@ def copy_first_record(desktop, window):
     desktop.keys("ctrl+shift+c")
 
 
-def unlock(desktop, window):
-    """Types the password; the vault is open once its record's password can be copied."""
+def unlock(desktop, window, secret=SECRET):
+    """Types the password; the vault is open once its first record's password (secret) can
+    be copied."""
     desktop.activate(window)
     desktop.type(PASSWORD)
     desktop.keys("Return")
-    wait_for("the window to leave its locked layout", lambda: desktop.geometry(window)[1] > 0)
 
     def copied():
         copy_first_record(desktop, window)
-        return desktop.clipboard() == SECRET
+        return desktop.clipboard() == secret
     wait_for("the unlocked record's password on the clipboard", copied, 10, 0.5)
+
+
+def wait_locked(desktop, secret=SECRET):
+    """A lock clears the clipboard of the password it held: that is the lock having run."""
+    wait_for("the lock to clear the clipboard", lambda: desktop.clipboard() != secret, 10)
+
+
+def next_alert(desktop, after=None, seconds=10):
+    """The program's alert once it is up; after: an alert that must have closed first."""
+    if after:
+        wait_for("alert %s to close" % after, lambda: after not in desktop.alerts(), seconds)
+    return wait_for("an alert", lambda: (desktop.alerts() or [None])[0], seconds)
+
+
+def edited(desktop):
+    """The window title marks unsaved changes: the keys sent before have been handled."""
+    desktop.window(r"^Home\*", 5)
 
 
 def main():
@@ -307,6 +383,7 @@ def main():
             desktop.screenshot("unlocked")
 
         def copies_the_password_with_its_secret_hint():
+            desktop.own_clipboard("nothing copied yet")
             copy_first_record(desktop, state["window"])
             wait_for("the password on the clipboard", lambda: desktop.clipboard() == SECRET, 5)
             targets = desktop.clipboard("TARGETS").split()
@@ -317,15 +394,12 @@ def main():
             window = state["window"]
             desktop.activate(window)
             desktop.keys("ctrl+shift+l")
-            desktop.screenshot("lock-question")
+            desktop.screenshot("lock-question", next_alert(desktop))
             desktop.keys("Return")
-            time.sleep(1.0)  # bounded: the lock's alert closes and the layout changes
+            wait_locked(desktop)
             desktop.screenshot("locked-again")
-            kept = desktop.clipboard() == SECRET
             desktop.own_clipboard("not the password")
             unlock(desktop, window)
-            if kept:
-                raise Failed("the password stayed on the clipboard after the lock")
 
         def adds_a_record_and_saves():
             window = state["window"]
@@ -406,6 +480,110 @@ def main():
             desktop.keys("ctrl+q")
             wait_for("the program to end", lambda: desktop.app.poll() is not None, 10)
 
+
+        def keeps_another_programs_file_until_save_anyway():
+            # A sync tool puts the other device's vault in the file's place after an edit.
+            desktop.kill_app()
+            desktop.run([probe, "create", desktop.vault, PASSWORD, "%s=%s" % (RECORD, SECRET)])
+            desktop.start_app(desktop.vault)
+            window = desktop.window("Home")
+            state["window"] = window
+            desktop.own_clipboard("before the change")
+            unlock(desktop, window)
+            desktop.keys("ctrl+shift+n")
+            edited(desktop)
+            theirs = desktop.replace_vault("Remote=" + REMOTE_SECRET)
+            desktop.activate(window)
+            desktop.keys("ctrl+s")
+            desktop.screenshot("changed-by-another-program", next_alert(desktop))
+            if desktop.names() != theirs:
+                raise Failed("with the alert up the file holds %r, not %r" % (desktop.names(), theirs))
+            desktop.keys("s")  # Save Anyway
+            wait_for("this window's two records in the file",
+                     lambda: desktop.names() == [RECORD, ""], 5)
+
+        def reverts_to_another_programs_file():
+            window = state["window"]
+            desktop.activate(window)
+            desktop.keys("ctrl+shift+n")
+            edited(desktop)
+            theirs = desktop.replace_vault("Remote=" + REMOTE_SECRET)
+            desktop.keys("ctrl+s")
+            alert = next_alert(desktop)
+            desktop.screenshot("revert-question", alert)
+            desktop.keys("r")  # Revert: read again, locked
+            wait_for("the alert to close", lambda: alert not in desktop.alerts(), 5)
+            desktop.screenshot("reverted")
+            unlock(desktop, window, REMOTE_SECRET)
+            desktop.screenshot("reverted-unlocked")
+            if desktop.names() != theirs:
+                raise Failed("the revert wrote %r over the other program's file" % desktop.names())
+
+        def asks_before_the_lock_writes_over_it():
+            window = state["window"]
+            desktop.activate(window)
+            desktop.keys("ctrl+shift+n")
+            edited(desktop)
+            theirs = desktop.replace_vault("%s=%s" % (RECORD, SECRET))
+            copy_first_record(desktop, window)
+            wait_for("the password on the clipboard",
+                     lambda: desktop.clipboard() == REMOTE_SECRET, 5)
+            desktop.keys("ctrl+shift+l")
+            question = next_alert(desktop)
+            desktop.keys("Return")
+            desktop.screenshot("lock-changed-by-another-program",
+                               next_alert(desktop, after=question))
+            if desktop.names() != theirs:
+                raise Failed("with the alert up the file holds %r, not %r" % (desktop.names(), theirs))
+            desktop.keys("s")  # Save Anyway, then the lock
+            wait_locked(desktop, REMOTE_SECRET)
+            wait_for("this window's records in the file",
+                     lambda: desktop.names() == ["Remote", ""], 5)
+
+        def saves_on_sigterm_and_leaves_no_lock_file():
+            window = state["window"]
+            desktop.own_clipboard("before the unlock")
+            unlock(desktop, window, REMOTE_SECRET)
+            desktop.keys("ctrl+shift+n")
+            edited(desktop)
+            if not os.path.exists(desktop.lock_file()):
+                raise Failed("no lock file beside the open vault")
+            desktop.app.send_signal(signal.SIGTERM)
+            wait_for("the program to end", lambda: desktop.app.poll() is not None, 10)
+            if desktop.app.returncode != 0:
+                raise Failed("the program ended with status %d" % desktop.app.returncode)
+            if desktop.names() != ["Remote", "", ""]:
+                raise Failed("after SIGTERM the file holds %r" % desktop.names())
+            if os.path.exists(desktop.lock_file()):
+                raise Failed("the lock file was left behind")
+
+        def the_autosave_leaves_another_programs_file_alone():
+            desktop.set_setting("autosavingDelay", 1)
+            desktop.start_app(desktop.vault)
+            window = desktop.window("Home")
+            state["window"] = window
+            desktop.own_clipboard("before the unlock")
+            unlock(desktop, window, REMOTE_SECRET)
+            theirs = desktop.replace_vault("%s=%s" % (RECORD, SECRET))
+            desktop.keys("ctrl+shift+n")
+            edited(desktop)
+
+            # The autosave, a second after the edit, holds back; the alert waits for the
+            # window's next use: a key pressed in it.
+            def alert_up():
+                desktop.activate(window)
+                desktop.keys("shift")
+                return (desktop.alerts() or [None])[0]
+            desktop.screenshot("autosave-held-back",
+                               wait_for("the alert at the window's next use", alert_up, 15, 0.5))
+            if desktop.names() != theirs:
+                raise Failed("the autosave wrote %r over the other program's file" % desktop.names())
+            desktop.keys("s")  # Save Anyway
+            wait_for("this window's records in the file", lambda: len(desktop.names() or []) == 4, 5)
+            desktop.keys("ctrl+q")
+            wait_for("the program to end", lambda: desktop.app.poll() is not None, 10)
+            desktop.set_setting(None, None)
+
         for name, body in [
             ("opens locked and unlocks with the password", opens_locked_and_unlocks),
             ("copies a password with its secret hint", copies_the_password_with_its_secret_hint),
@@ -417,6 +595,15 @@ def main():
             ("reopens with what was saved", reopens_with_what_was_saved),
             ("opens a file from behind a new vault's password sheet",
              opens_a_file_from_behind_a_new_vaults_sheet),
+            ("keeps another program's file until Save Anyway",
+             keeps_another_programs_file_until_save_anyway),
+            ("Revert shows another program's records", reverts_to_another_programs_file),
+            ("the lock asks before writing over another program's file",
+             asks_before_the_lock_writes_over_it),
+            ("SIGTERM saves the edit and leaves no lock file",
+             saves_on_sigterm_and_leaves_no_lock_file),
+            ("the autosave leaves another program's file alone",
+             the_autosave_leaves_another_programs_file_alone),
         ]:
             if "window" not in state and results:
                 results.append((name, "not run: the program did not open"))

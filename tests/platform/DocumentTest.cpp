@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -17,6 +18,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Document.h"
 #include "platform/FileBytes.h"
+#include "platform/FileIdentity.h"
 #include "platform/Sheet.h"
 #include "tests/GuiDriver.h"
 
@@ -55,6 +57,18 @@ class BytesDocument : public Document {
   }
   bool autosavesInPlace() const override { return autosaves; }
   QString autosavingFileType() const override { return autosaveType; }
+
+  // Reverting takes the file's bytes, as a reader tells the document what it read.
+  DocumentResult<void> revertToContentsOfURL(const QString& path, const QString&) override {
+    const std::optional<FileIdentity> before = FileIdentity::fieldsOf(path);
+    auto read = FileBytes::read(path);
+    if (!read) return DocumentError{DocumentError::Reason::NotRead, read.error()};
+    bytes = read.take();
+    noteFileRead(path, before, {bytes});
+    return {};
+  }
+  QWidget* windowForSheet() const override { return window; }
+  QWidget* window = nullptr;
 };
 
 QByteArray readAll(const QString& path) {
@@ -505,6 +519,235 @@ TEST_F(DocumentTest, ClosingAnEditedDocumentAsksAndFollowsTheAnswer) {
   clean.canCloseDocument([&](bool ok) { answer = ok; });
   EXPECT_EQ(answer, true);  // nothing to save: no prompt
   EXPECT_TRUE(gui::alertTexts().isEmpty());
+}
+
+// Another program's file at the path: written beside it and renamed over it, as a sync tool
+// does, or rewritten in place.
+void writeAsAnotherProgram(const QString& path, const QByteArray& bytes, bool inPlace = false) {
+  const QString target = inPlace ? path : path + QStringLiteral(".incoming");
+  QFile file(target);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  ASSERT_EQ(file.write(bytes), bytes.size());
+  file.close();
+  if (!inPlace) {
+    ASSERT_EQ(::rename(QFile::encodeName(target), QFile::encodeName(path)), 0);
+  }
+}
+
+timespec mtimeOf(const QString& path) {
+  struct stat info {};
+  stat(QFile::encodeName(path).constData(), &info);
+  return info.st_mtim;
+}
+
+void setMtime(const QString& path, timespec when) {
+  const timespec times[2] = {when, when};
+  ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+class ChangedFileTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    file = path("v.qvlt");
+    doc.bytes = "ours: version 1";
+    ASSERT_TRUE(doc.saveToURL(file));
+    doc.bytes = "ours: version 2";
+    doc.updateChangeCount(ChangeCounting::ChangeDone);
+  }
+  QString file;
+};
+
+TEST_F(ChangedFileTest, OnlyAFileWithOtherBytesIsKeptFromTheWrite) {
+  struct Case {
+    const char* what;
+    std::function<void(const QString&)> change;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"unchanged", [](const QString&) {}, false},
+      {"replaced by other bytes of the same size and modification time",
+       [](const QString& p) {
+         const timespec before = mtimeOf(p);
+         writeAsAnotherProgram(p, "them: version 1");
+         setMtime(p, before);
+       },
+       true},
+      {"rewritten in place, same size, same modification time",
+       [](const QString& p) {
+         const timespec before = mtimeOf(p);
+         writeAsAnotherProgram(p, "them: version 1", true);
+         setMtime(p, before);
+       },
+       false},  // nothing the file system keeps tells this apart
+      {"rewritten in place with other bytes",
+       [](const QString& p) {
+         const timespec before = mtimeOf(p);
+         writeAsAnotherProgram(p, "them: version 1", true);
+         setMtime(p, {before.tv_sec, (before.tv_nsec + 1) % 1'000'000'000});
+       },
+       true},
+      {"replaced by a longer file", [](const QString& p) { writeAsAnotherProgram(p, "them"); },
+       true},
+      {"touched, same bytes",
+       [](const QString& p) {
+         const timespec before = mtimeOf(p);
+         setMtime(p, {before.tv_sec + 5, before.tv_nsec});
+       },
+       false},
+      {"copied back with the same bytes",
+       [](const QString& p) { writeAsAnotherProgram(p, "ours: version 1"); }, false},
+      {"deleted", [](const QString& p) { ASSERT_TRUE(QFile::remove(p)); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    doc.bytes = "ours: version 1";
+    ASSERT_TRUE(doc.saveToURL(file, Document::Overwrite::Anyway));
+    c.change(file);
+    const QByteArray before = readAll(file);
+    doc.bytes = "ours: version 2";
+    const DocumentResult<void> saved = doc.saveToURL(file);
+    if (c.refused) {
+      ASSERT_FALSE(saved);
+      EXPECT_EQ(saved.failure().reason, DocumentError::Reason::ChangedElsewhere);
+      EXPECT_EQ(saved.error(),
+                QStringLiteral("“v” was changed by another program since it was opened or saved."));
+      EXPECT_EQ(readAll(file), before);
+    } else {
+      EXPECT_TRUE(saved) << saved.error().toStdString();
+      EXPECT_EQ(readAll(file), "ours: version 2");
+    }
+  }
+}
+
+TEST_F(ChangedFileTest, SaveAsOntoTheSameFileAsksAndAnotherFileIsWritten) {
+  writeAsAnotherProgram(file, "them");
+  EXPECT_FALSE(doc.saveDocumentAs(file));
+  gui::settle();
+  EXPECT_EQ(gui::alertTexts(),
+            QStringList{QStringLiteral(
+                "“v” was changed by another program since it was opened or saved.")});
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  EXPECT_EQ(readAll(file), "them");
+  EXPECT_TRUE(doc.isDocumentEdited());
+  // Cancel leaves Save As to another name, which writes at once.
+  EXPECT_TRUE(doc.saveDocumentAs(path("copy.qvlt")));
+  EXPECT_EQ(readAll(path("copy.qvlt")), "ours: version 2");
+  EXPECT_EQ(readAll(file), "them");
+}
+
+TEST_F(ChangedFileTest, TheSaveCommandsAlertFollowsItsAnswer) {
+  struct Case {
+    const char* button;
+    QByteArray fileAfter;
+    QByteArray documentAfter;
+    bool matches;  // what the caller is told
+  };
+  const Case cases[] = {
+      {"&Save Anyway", "ours: version 2", "ours: version 2", true},
+      {"&Revert", "them", "them", true},
+      {"Cancel", "them", "ours: version 2", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button);
+    doc.bytes = "ours: version 1";
+    ASSERT_TRUE(doc.saveToURL(file, Document::Overwrite::Anyway));
+    doc.bytes = "ours: version 2";
+    doc.updateChangeCount(ChangeCounting::ChangeDone);
+    writeAsAnotherProgram(file, "them");
+    std::optional<bool> told;
+    doc.saveDocument([&told](bool matches) { told = matches; });
+    gui::settle();
+    EXPECT_FALSE(told.has_value());  // until answered
+    ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(c.button)));
+    EXPECT_EQ(told, c.matches);
+    EXPECT_EQ(readAll(file), c.fileAfter);
+    EXPECT_EQ(doc.bytes, c.documentAfter);
+    EXPECT_EQ(doc.isDocumentEdited(), !c.matches);
+    EXPECT_TRUE(gui::alertTexts().isEmpty());
+    // Saved anyway or reverted, the file is the one the document knows again.
+    EXPECT_EQ(doc.checkFileUnchanged(file).ok(), c.matches);
+  }
+}
+
+TEST_F(ChangedFileTest, TheCloseAndQuitPromptsSaveGoesThroughTheAlert) {
+  writeAsAnotherProgram(file, "them");
+  std::optional<bool> mayClose;
+  doc.canCloseDocument([&mayClose](bool ok) { mayClose = ok; });
+  gui::settle();
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
+  EXPECT_FALSE(mayClose.has_value());
+  EXPECT_EQ(readAll(file), "them");
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  EXPECT_EQ(mayClose, false);
+  EXPECT_EQ(readAll(file), "them");
+
+  mayClose.reset();
+  doc.canCloseDocument([&mayClose](bool ok) { mayClose = ok; });
+  gui::settle();
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Save Anyway")));
+  EXPECT_EQ(mayClose, true);
+  EXPECT_EQ(readAll(file), "ours: version 2");
+}
+
+TEST_F(ChangedFileTest, AnAutosaveHoldsBackAndAsksAtTheWindowsNextUse) {
+  QWidget window;
+  QWidget other;
+  window.show();
+  other.show();
+  gui::settle();
+  doc.window = &window;
+  Document::setAutosavingDelay(0.01);
+  writeAsAnotherProgram(file, "them");
+  doc.updateChangeCount(ChangeCounting::ChangeDone);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return doc.hasHeldBackWrite(); }, 5000));
+  EXPECT_EQ(readAll(file), "them");
+  EXPECT_TRUE(doc.isDocumentEdited());
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+
+  // Another window's use is not this one's.
+  QTest::keyClick(&other, Qt::Key_Shift);
+  gui::settle();
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  QTest::mouseClick(&window, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([] { return !gui::alertTexts().isEmpty(); }, 5000));
+  gui::snapshot(gui::onlyAlert(), QStringLiteral("changed-file-alert"));
+  EXPECT_EQ(gui::alertTexts(),
+            QStringList{QStringLiteral(
+                "“v” was changed by another program since it was opened or saved.")});
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Save Anyway")));
+  EXPECT_EQ(readAll(file), "ours: version 2");
+  EXPECT_FALSE(doc.hasHeldBackWrite());
+  EXPECT_FALSE(doc.isDocumentEdited());
+}
+
+TEST_F(ChangedFileTest, ComingBackOffersTheChangedFileOnlyToAnUneditedDocument) {
+  // Edited: nothing now, its next save asks.
+  writeAsAnotherProgram(file, "them: 1");
+  doc.checkFileAfterActivation();
+  gui::settle();
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+
+  doc.updateChangeCount(ChangeCounting::ChangeCleared);
+  doc.checkFileAfterActivation();
+  gui::settle();
+  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("“v” was changed by another program.")});
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  // Declined: not offered again for the same bytes, but for the next change.
+  doc.checkFileAfterActivation();
+  gui::settle();
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  writeAsAnotherProgram(file, "them: 2");
+  doc.checkFileAfterActivation();
+  gui::settle();
+  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Revert")));
+  EXPECT_EQ(doc.bytes, "them: 2");
+  EXPECT_FALSE(doc.isDocumentEdited());
+  // Its file is known again: nothing to offer, and a save writes.
+  doc.checkFileAfterActivation();
+  gui::settle();
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(doc.saveToURL(file));
 }
 
 TEST(AlertTest, ButtonsAnswerByTheOrderTheyWereAddedNotByLayout) {
