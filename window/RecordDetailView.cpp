@@ -253,6 +253,9 @@ void RecordDetailView::insertEmailFromPopup(const QString& address) {
 void RecordDetailView::setEditable(bool editable) {
   editable_ = editable;
   emailPopup_->setEnabled(editable);
+  // A drop would rewrite the URL: read-only, the area takes none, as no field takes typing.
+  dropArea_->setAcceptDrops(editable);
+  dropArea_->setEnabled(editable);
   updateCategoryPopup();
   for (const Field& f : fields_) f.edit->setReadOnly(!editable);
   note_->setReadOnly(!editable);

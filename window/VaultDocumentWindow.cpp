@@ -17,6 +17,7 @@
 #include "Common/ZVTextFieldExt.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
+#include "platform/Sheet.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
@@ -70,6 +71,10 @@ VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, UserDefaults& def
   document->setWindow(this);
   connect(document, &ZVCryptoDoc::passwordStateChanged, this, &VaultDocumentWindow::updateLayout);
   connect(document, &Document::changeCountChanged, this, &VaultDocumentWindow::updateTitle);
+  // The commands wait while a sheet is up; however it ends, they follow the document again.
+  connect(&SheetEnds::shared(), &SheetEnds::ended, this, [this](QWidget* window) {
+    if (window == this) refreshCommands();
+  });
   connect(document, &Document::fileURLChanged, this, [this] {
     updateTitle();
     refreshCommands();

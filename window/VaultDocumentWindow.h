@@ -154,7 +154,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void phoneListSheet();
   // The record table scrolled to its last row, at its left edge.
   void scrollListViewToBottom();
-  // A drop on the detail view becomes the shown record's URL.
+  // A drop on the detail view becomes the shown record's URL, while the view is editable.
   void setFileToOpen(const QString& path);
   void setUrlToOpen(const QString& url);
   // The detail view's category menu: the categories in content order when it opens, and the

@@ -150,11 +150,7 @@ void VaultDocumentWindow::phoneListSheet() {
   if (!document_ || !document_->isDecrypted()) return;
   auto* sheet =
       new PhoneListSheet(PhoneList::rowsFor(document_->recordController().arrangedObjects()), this);
-  QPointer<VaultDocumentWindow> self(this);
-  sheet->beginSheet(this, [self, sheet](int) {
-    sheet->deleteLater();
-    if (self) self->refreshCommands();  // they waited for the sheet
-  });
+  sheet->beginSheet(this, [sheet](int) { sheet->deleteLater(); });
 }
 
 void VaultDocumentWindow::scrollListViewToBottom() {
@@ -182,6 +178,7 @@ void VaultDocumentWindow::runPageLayout() {
 }
 
 void VaultDocumentWindow::setFileToOpen(const QString& path) {
+  if (!isEditable_) return;
   const QFileInfo info(path);
   if (!info.exists()) return;
   if (info.isDir()) {
@@ -200,7 +197,7 @@ void VaultDocumentWindow::setFileToOpen(const QString& path) {
 
 void VaultDocumentWindow::setUrlToOpen(const QString& url) {
   const DictRef record = detail_->record();
-  if (!document_ || !document_->isDecrypted() || !record) return;
+  if (!document_ || !document_->isDecrypted() || !record || !isEditable_) return;
   QString previous = record->value(RecordKeys::url()).toString();
   record->setValue(RecordKeys::url(), Value::mutableString(url));
   SecureMemory::release(previous);
@@ -273,7 +270,6 @@ void VaultDocumentWindow::deleteRow() {
     const std::vector<DictRef> selected = self->document_->recordController().selectedObjects();
     if (selected.empty()) return;
     self->editor_->deleteTheRecord(selected.back());
-    self->refreshCommands();
   });
 }
 
