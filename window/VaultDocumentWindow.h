@@ -159,7 +159,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void setUrlToOpen(const QString& url);
   // The detail view's category menu: the categories in content order when it opens, and the
   // shown record moved into the one chosen.
-  QStringList categoryPopupTitles();
+  std::vector<DictRef> categoryPopupItems();
   void categoryWasSet(int index);
   // Printing the record table; the page set-up and the print dialog share one printer.
   QPrinter& printer();

@@ -56,7 +56,7 @@ void VaultDocumentWindow::buildRecordCommands() {
     emails_->setContent(document_->emailArray());
     return emails_->addresses();
   });
-  detail_->setCategoryTitleSource([this] { return categoryPopupTitles(); });
+  detail_->setCategorySource([this] { return categoryPopupItems(); });
   connect(detail_, &RecordDetailView::categoryChosen, this, &VaultDocumentWindow::categoryWasSet);
   connect(detail_->dropArea(), &ZVDragDropViewFileUrl::myFilePathDroppedChanged, this,
           &VaultDocumentWindow::setFileToOpen);
@@ -209,16 +209,12 @@ void VaultDocumentWindow::setUrlToOpen(const QString& url) {
   detail_->refreshStamps();
 }
 
-QStringList VaultDocumentWindow::categoryPopupTitles() {
+std::vector<DictRef> VaultDocumentWindow::categoryPopupItems() {
   categoryPopupItems_.clear();
-  QStringList titles;
-  if (!document_ || document_->isEncrypted()) return titles;
+  if (!document_ || document_->isEncrypted()) return categoryPopupItems_;
   for (const Value& v : document_->categoryController().content()->values())
-    if (DictRef category = v.toDictionary()) {
-      titles << category->value(CategoryKeys::category()).toString();
-      categoryPopupItems_.push_back(std::move(category));
-    }
-  return titles;
+    if (DictRef category = v.toDictionary()) categoryPopupItems_.push_back(std::move(category));
+  return categoryPopupItems_;
 }
 
 void VaultDocumentWindow::categoryWasSet(int index) {

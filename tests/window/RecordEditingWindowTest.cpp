@@ -821,13 +821,22 @@ TEST_F(RecordEditingWindowTest, TheCategoryMenuMovesTheShownRecordAndTheLabelCop
   EXPECT_FALSE(popup->isEnabled());
   ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
   EXPECT_TRUE(popup->isEnabled());
-  Q_EMIT popup->menu()->aboutToShow();
+  // The titles of the items marked when the menu opens: the shown record's category alone.
+  const auto marked = [popup] {
+    Q_EMIT popup->menu()->aboutToShow();
+    QStringList out;
+    for (QAction* a : popup->menu()->actions())
+      if (a->isChecked()) out << a->text();
+    return out;
+  };
+  EXPECT_EQ(marked(), QStringList{from->value(CategoryKeys::category()).toString()});
   QAction* choice = nullptr;
   for (QAction* a : popup->menu()->actions())
     if (a->text() == target) choice = a;
   ASSERT_NE(choice, nullptr);
   choice->trigger();
   gui::settle();
+  EXPECT_EQ(marked(), QStringList{target});
   EXPECT_EQ(record->value(RecordKeys::categoryPtr()).toDictionary(), to);
   EXPECT_EQ(CategoryMembers::of(*from)->count(), fromCount - 1);
   EXPECT_EQ(CategoryMembers::of(*to)->count(), toCount + 1);
