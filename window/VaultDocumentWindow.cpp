@@ -3,6 +3,7 @@
 // unlocked layouts and the window's frame on its screen.
 #include "window/VaultDocumentWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -10,6 +11,8 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -40,6 +43,10 @@ constexpr int kRecordPage = 0;
 constexpr int kLockedPage = 1;
 constexpr int kNewWindowWidth = 1000;
 constexpr int kNewWindowHeight = 600;
+// A desktop tells a window's frame a moment after showing it, or never (one that draws no
+// frame): looked for this often, for at most a second.
+constexpr int kFrameChecks = 20;
+constexpr int kFrameCheckInterval = 50;  // milliseconds
 
 // Marks a stretch of work as the program's own.
 class Programmatic {
@@ -239,10 +246,9 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
   } else {
     document_->setDocumentCreationDate(Date::now());
     setUnlockedMinimumSize();
-    resize(QSize(kNewWindowWidth, kNewWindowHeight)
-               .expandedTo(minimumSize())
-               .boundedTo(clientArea().size().expandedTo(minimumSize())));
-    noteUnframedPlace();
+    setGeometry(openingPlace(QSize(kNewWindowWidth, kNewWindowHeight)
+                                 .expandedTo(minimumSize())
+                                 .boundedTo(clientArea().size().expandedTo(minimumSize()))));
     toolbar_->setVisible(true);
     ZVColoredCategoryArrayController& categories = document_->categoryController();
     if (!categories.canRemove()) {
@@ -253,12 +259,17 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
     }
     search_->synkCategorySubMenu();
     pages_->setCurrentIndex(kRecordPage);
+    // Placed again at the size the page and the toolbar make it: it is first shown so.
+    setUnlockedMinimumSize();
+    setGeometry(openingPlace(size().expandedTo(minimumSize())));
+    noteUnframedPlace();
   }
   connect(&defaults_, &UserDefaults::valueChanged, this,
           &VaultDocumentWindow::sortComparisonChanged);
   connect(&defaults_, &UserDefaults::valueChanged, this, &VaultDocumentWindow::tableFontChanged);
   updateLayout();
   updateTitle();
+  openedAt_ = unframedPlace_;
   document_->updateChangeCount(ChangeCounting::ChangeCleared);
 }
 
@@ -282,9 +293,41 @@ void VaultDocumentWindow::updateLayout() {
 QRect VaultDocumentWindow::clientArea() const {
   const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
   if (!s) return {};
-  // The frame is known once the window is on screen; before that only the screen counts.
+  return WindowPlacement::clientArea(s->availableGeometry(), frameAllowance());
+}
+
+QRect VaultDocumentWindow::clientAreaWithKnownFrame() const {
+  const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!s) return {};
   return WindowPlacement::clientArea(s->availableGeometry(),
                                      WindowPlacement::frameOf(frameGeometry(), geometry()));
+}
+
+QMargins VaultDocumentWindow::frameAllowance() const {
+  // The style's own window frame stands for the desktop's until that is told.
+  const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+  const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+  return WindowPlacement::frameAllowance(WindowPlacement::frameOf(frameGeometry(), geometry()),
+                                         QMargins(border, title, border, border));
+}
+
+QRect VaultDocumentWindow::openingPlace(QSize size) const {
+  const QRect area = clientArea();
+  QRect place(geometry().topLeft(), size);
+  if (area.isEmpty()) return place;
+  place.moveCenter(area.center());
+  place = WindowPlacement::fitted(place, area);
+  std::vector<QPoint> taken;
+  // A title bar's height: the style's, or a shown window's where the desktop's is taller.
+  int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* other = qobject_cast<VaultDocumentWindow*>(w); other && other != this) {
+      taken.push_back(other->geometry().topLeft());
+      step =
+          std::max(step, WindowPlacement::frameOf(other->frameGeometry(), other->geometry()).top());
+    }
+  place.moveTopLeft(WindowPlacement::cascaded(place, taken, step, area));
+  return place;
 }
 
 void VaultDocumentWindow::setUnlockedMinimumSize() {
@@ -295,15 +338,17 @@ void VaultDocumentWindow::setUnlockedMinimumSize() {
   layout()->invalidate();
   layout()->activate();
   // On a screen smaller than that the screen wins: the whole window, title bar included,
-  // stays reachable.
-  setMinimumSize(WindowPlacement::minimumWithin(minimumSize(), clientArea()));
+  // stays reachable. The frame as told so far, not the reserve: a minimum cut by a guess
+  // would stay cut once the real frame is known.
+  setMinimumSize(WindowPlacement::minimumWithin(minimumSize(), clientAreaWithKnownFrame()));
 }
 
 void VaultDocumentWindow::fitLockedSize(bool centre) {
   // Fixed at the locked size, or the screen's when that is smaller; shrunk keeping its left
   // and top edges, or centred when the window first opens.
-  const QRect next = WindowPlacement::lockedPlace(geometry(), QSize(kLockedWidth, kLockedHeight),
-                                                  clientArea(), centre);
+  QRect next = WindowPlacement::lockedPlace(geometry(), QSize(kLockedWidth, kLockedHeight),
+                                            clientArea(), centre);
+  if (centre) next = openingPlace(next.size());
   setMinimumSize(next.size());
   setMaximumSize(next.size());
   setGeometry(next);
@@ -517,18 +562,30 @@ void VaultDocumentWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   // The frame the desktop puts around the window is known once it is shown, or soon after:
   // a place chosen here before then is chosen again with it. One set by others is theirs.
-  if (!unframedPlace_ || geometry() != *unframedPlace_) {
-    unframedPlace_.reset();
+  const bool ours = unframedPlace_ && geometry() == *unframedPlace_;
+  const bool opening = ours && openedAt_ == unframedPlace_;
+  unframedPlace_.reset();
+  openedAt_.reset();
+  if (!ours) return;
+  fitOnScreen();
+  // The opening place again, now against the frames as told: the others' and its own.
+  if (opening) {
+    Programmatic quiet(programmatic_);
+    setGeometry(openingPlace(size()));
+  }
+  fitOnceFramed(kFrameChecks);
+}
+
+void VaultDocumentWindow::fitOnceFramed(int checksLeft) {
+  if (!isVisible()) return;
+  // Kept where it is, the desktop's place included, unless it runs off the screen.
+  const bool told = !WindowPlacement::frameOf(frameGeometry(), geometry()).isNull();
+  if (told || checksLeft <= 0) {
+    fitOnScreen();
     return;
   }
-  fitOnScreen();
-  unframedPlace_ = geometry();
-  QPointer<VaultDocumentWindow> self(this);
-  MainQueue::defer([self] {
-    if (!self || !self->unframedPlace_) return;
-    if (self->geometry() == *self->unframedPlace_) self->fitOnScreen();
-    self->unframedPlace_.reset();
-  });
+  QTimer::singleShot(kFrameCheckInterval, this,
+                     [this, checksLeft] { fitOnceFramed(checksLeft - 1); });
 }
 
 void VaultDocumentWindow::changeEvent(QEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace WindowPlacement {
 
@@ -9,6 +10,10 @@ QMargins frameOf(const QRect& outer, const QRect& inner) {
   return QMargins(std::max(0, inner.left() - outer.left()), std::max(0, inner.top() - outer.top()),
                   std::max(0, outer.right() - inner.right()),
                   std::max(0, outer.bottom() - inner.bottom()));
+}
+
+QMargins frameAllowance(const QMargins& known, const QMargins& reserve) {
+  return known.isNull() ? reserve : known;
 }
 
 QRect clientArea(const QRect& available, const QMargins& frame) {
@@ -34,6 +39,24 @@ QRect lockedPlace(const QRect& current, QSize locked, const QRect& area, bool ce
   QRect next(current.topLeft(), locked);
   if (centre && !area.isEmpty()) next.moveCenter(area.center());
   return fitted(next, area);
+}
+
+QPoint cascaded(const QRect& window, const std::vector<QPoint>& taken, int step,
+                const QRect& area) {
+  QPoint at = window.topLeft();
+  if (step <= 0) return at;
+  // Each turn frees the corner or moves on; as many turns as corners taken end the walk.
+  const auto covers = [&](const QPoint& corner) {
+    return std::abs(corner.x() - at.x()) < step && std::abs(corner.y() - at.y()) < step;
+  };
+  for (std::size_t turn = 0; turn <= taken.size(); ++turn) {
+    const auto covered = std::find_if(taken.begin(), taken.end(), covers);
+    if (covered == taken.end()) return at;
+    at = *covered + QPoint(step, step);
+    if (!area.isEmpty() && at.x() + window.width() - 1 > area.right()) at.setX(area.left());
+    if (!area.isEmpty() && at.y() + window.height() - 1 > area.bottom()) at.setY(area.top());
+  }
+  return at;
 }
 
 bool isSane(const Rect& r) {

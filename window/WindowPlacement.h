@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QSize>
 #include <optional>
+#include <vector>
 
 #include "platform/Rect.h"
 
@@ -15,6 +16,11 @@ namespace WindowPlacement {
 
 // The frame the desktop draws around a window: outer is its frame geometry, inner its own.
 QMargins frameOf(const QRect& outer, const QRect& inner);
+
+// What to leave for the frame: the frame the desktop gives, or reserve while it has told none
+// (it tells it once the window is shown, or later): a window placed against no frame at all
+// would have its title bar or its bottom edge off the screen.
+QMargins frameAllowance(const QMargins& known, const QMargins& reserve);
 
 // Where the window itself may lie: the free part of the screen less its frame.
 QRect clientArea(const QRect& available, const QMargins& frame);
@@ -29,6 +35,13 @@ QSize minimumWithin(QSize minimum, const QRect& area);
 // The locked window: locked, or less on a smaller area. It keeps its top left corner, or is
 // centred in area when it first opens, and lies inside area.
 QRect lockedPlace(const QRect& current, QSize locked, const QRect& area, bool centre);
+
+// Where a window opening at window goes when other windows have their top left corners at
+// taken: down and to the right, by step (the title bar's height), of the window whose corner
+// lies within a step of its own, until none does; back to area's left or top edge where it
+// would leave area. Within a step, not only on the same point: a desktop may nudge a window by
+// its frame.
+QPoint cascaded(const QRect& window, const std::vector<QPoint>& taken, int step, const QRect& area);
 
 // Whether a stored rectangle is one a screen could show (finite, not absurdly far or large).
 bool isSane(const Rect& r);

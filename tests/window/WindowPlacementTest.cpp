@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "window/WindowPlacement.h"
 
@@ -60,6 +61,44 @@ TEST(WindowPlacement, TheLockedWindowKeepsItsCornerOrIsCentredAndShrinksToTheScr
             "0,0 640x400");
   EXPECT_EQ(WindowPlacement::minimumWithin(QSize(796, 479), small), QSize(640, 400));
   EXPECT_EQ(WindowPlacement::minimumWithin(QSize(796, 479), QRect()), QSize(796, 479));
+}
+
+// Before the desktop tells the frame, a reserve stands for it: the window placed against no
+// frame at all has its bottom edge below the screen once the title bar comes.
+TEST(WindowPlacement, AFrameNotYetToldIsReservedFor) {
+  const QMargins reserve(4, 24, 4, 4);
+  EXPECT_EQ(WindowPlacement::frameAllowance(QMargins(), reserve), reserve);
+  EXPECT_EQ(WindowPlacement::frameAllowance(QMargins(1, 10, 1, 3), reserve), QMargins(1, 10, 1, 3));
+  // At device scale 2 a 1600 x 1000 screen is 800 x 500: a window 479 high placed against no
+  // frame ran off it; against the reserve its frame, 1 + 10 + 3 told later, lies on it.
+  const QRect screen(0, 0, 800, 500);
+  const QRect area =
+      WindowPlacement::clientArea(screen, WindowPlacement::frameAllowance(QMargins(), reserve));
+  const QRect placed = WindowPlacement::fitted(QRect(0, 0, 794, 470), area);
+  EXPECT_TRUE(screen.contains(placed.marginsAdded(QMargins(1, 10, 1, 3)))) << text(placed);
+}
+
+TEST(WindowPlacement, ANewWindowCascadesOffTheOpenOnesAndWrapsWithinTheScreen) {
+  const QRect area(0, 0, 1600, 1000);
+  const QRect window(400, 200, 800, 600);
+  const struct {
+    const char* what;
+    std::vector<QPoint> taken;
+    QPoint expected;
+  } cases[] = {
+      {"none open", {}, {400, 200}},
+      {"another elsewhere", {QPoint(40, 40)}, {400, 200}},
+      {"one on the spot", {QPoint(400, 200)}, {424, 224}},
+      {"one nudged by its frame", {QPoint(402, 201)}, {426, 225}},
+      {"two in a cascade", {QPoint(400, 200), QPoint(424, 224)}, {448, 248}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(WindowPlacement::cascaded(window, c.taken, 24, area), c.expected) << c.what;
+  // At the lower right the next step would leave the screen: back to its left and top edges.
+  const QRect low(790, 390, 800, 600);
+  EXPECT_EQ(WindowPlacement::cascaded(low, {QPoint(790, 390)}, 24, area), QPoint(0, 0));
+  // No step, no walk.
+  EXPECT_EQ(WindowPlacement::cascaded(window, {QPoint(400, 200)}, 0, area), QPoint(400, 200));
 }
 
 TEST(WindowPlacement, StoredFramesHaveTheirOriginAtTheLowerLeftAndAbsurdOnesAreRefused) {
