@@ -1,5 +1,6 @@
 #include "Common/ZVLabelDrawer.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPolygonF>
 #include <initializer_list>
@@ -12,13 +13,17 @@ namespace {
 // top-down rectangle.
 QRectF flipped(double x, double y, double w, double h, int H) { return {x, H - y - h, w, h}; }
 
-void drawText(QPainter& painter, const LabelText& text, const QColor& color, const QRectF& rect) {
+// The title from the left of rect, its capitals centred on the label's middle line: centring
+// the font's whole line (descent included) would set it high, the more so the larger the scale.
+void drawText(QPainter& painter, const LabelText& text, const QColor& color, const QRectF& rect,
+              int H) {
   if (text.string.isEmpty() || rect.width() <= 0) return;
   const FontMetricsMeasurer measurer(text.font);
   const QString cut = ZVStringUtils::trimStringToFit(text.string, int(rect.width()), measurer);
   painter.setFont(text.font);
   painter.setPen(color);
-  painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cut);
+  const QFontMetricsF metrics(text.font, painter.device());
+  painter.drawText(QPointF(rect.left(), (H + metrics.capHeight()) / 2.0), cut);
 }
 
 // An arrow's polygon given bottom-up, and its title 8 points from the left edge.
@@ -32,7 +37,7 @@ void drawArrow(QPainter& painter, const LabelText& text, int H, const QColor& ba
   painter.setBrush(backColor);
   painter.drawPolygon(polygon);
   const QColor color = text.color.isValid() ? text.color : foreColor;
-  drawText(painter, text, color, flipped(8, 1, W - 16, H, H));
+  drawText(painter, text, color, flipped(8, 1, W - 16, H, H), H);
   painter.restore();
 }
 
@@ -63,7 +68,7 @@ void ZVLabelDrawerExt::drawString(QPainter& painter, const LabelText& text, int 
   painter.setBrush(backColor);
   painter.drawRoundedRect(flipped(1, 0, W - 3, H, H), r, r);
   const double m = 0.6 * r;
-  drawText(painter, text, text.color, flipped(1 + m, 1, W - 2 * m - 2, H, H));
+  drawText(painter, text, text.color, flipped(1 + m, 1, W - 2 * m - 2, H, H), H);
   painter.restore();
 }
 
@@ -78,6 +83,6 @@ void ZVLabelDrawer::drawString(QPainter& painter, const LabelText& text, int W, 
   painter.drawEllipse(flipped(1, 0, H, H, H));
   painter.drawEllipse(flipped(W - H - 2, 0, H, H, H));
   const double m = 0.6 * r;
-  drawText(painter, text, text.color, flipped(1 + m, 1, W - 2 * m - 2, H, H));
+  drawText(painter, text, text.color, flipped(1 + m, 1, W - 2 * m - 2, H, H), H);
   painter.restore();
 }

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/Sheet.h"
+
 namespace {
 constexpr char kReturnCode[] = "alertReturnCode";
 
@@ -53,9 +55,11 @@ QMessageBox* Alert::beginSheetModalForWindow(QWidget* window,
   QMessageBox* box = build(window);
   box->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
   box->setAttribute(Qt::WA_DeleteOnClose);
+  const QPointer<QWidget> owner = window;
   QObject::connect(box, &QMessageBox::finished, box,
-                   [box, completion = std::move(completion)](int) {
+                   [box, owner, completion = std::move(completion)](int) {
                      if (completion) completion(returnCodeOf(box->clickedButton()));
+                     if (owner) SheetEnds::shared().tell(owner);
                    });
   box->open();
   return box;

@@ -25,7 +25,7 @@ class Alert {
   const QStringList& buttonTitles() const { return buttons_; }
 
   // Shows the alert window-modal on window and returns at once; completion gets the code of
-  // the pressed button after the alert has closed.
+  // the pressed button after the alert has closed, and SheetEnds then tells window.
   QMessageBox* beginSheetModalForWindow(QWidget* window, std::function<void(int)> completion) const;
   // Blocks until a button is pressed.
   int runModal(QWidget* parent = nullptr) const;

@@ -4,6 +4,11 @@
 #include <QEvent>
 #include <QMenuBar>
 
+SheetEnds& SheetEnds::shared() {
+  static SheetEnds ends;
+  return ends;
+}
+
 Sheet::Sheet(QWidget* parent) : QDialog(parent) { setWindowModality(Qt::WindowModal); }
 
 Sheet::~Sheet() { unblockWindowContent(); }
@@ -34,7 +39,9 @@ void Sheet::endSheet(int returnCode) {
   // Taken out first: the completion may begin this sheet again.
   auto completion = std::move(completion_);
   completion_ = nullptr;
+  const QPointer<QWidget> window = parentWidget();
   if (completion) completion(returnCode);
+  if (window) SheetEnds::shared().tell(window);
 }
 
 void Sheet::reject() { endSheet(AbortReturn); }

@@ -7,6 +7,20 @@
 
 class QAction;
 
+// Tells that a sheet or an alert on a window has ended, its completion run: what waited for it
+// (the window's commands) follows the window's state again. One for the whole program, so a
+// window hooks it once for every sheet and alert it will ever show.
+class SheetEnds : public QObject {
+  Q_OBJECT
+
+ public:
+  static SheetEnds& shared();
+  void tell(QWidget* window) { Q_EMIT ended(window); }
+
+ Q_SIGNALS:
+  void ended(QWidget* window);
+};
+
 // A dialog attached to a document window, modal for that window only. It ends with a return
 // code: the one given to endSheet, or -1000 when it is closed by its own close action.
 class Sheet : public QDialog {
@@ -21,7 +35,8 @@ class Sheet : public QDialog {
   explicit Sheet(QWidget* parent = nullptr);
   ~Sheet() override;
 
-  // Shows the sheet on window; completion runs once, after the sheet has closed.
+  // Shows the sheet on window; completion runs once, after the sheet has closed, and SheetEnds
+  // then tells window.
   void beginSheet(QWidget* window, std::function<void(int)> completion);
   void endSheet(int returnCode);
   bool isSheetRunning() const { return running_; }

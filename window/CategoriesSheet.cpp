@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -56,8 +57,13 @@ CategoriesSheet::CategoriesSheet(MyDocument* document, const QFont& labelFont, Q
   }
   row->addStretch(1);
   row->addWidget(buttons);
+  removeHint_ = new QLabel(this);
+  removeHint_->setObjectName(QStringLiteral("removeHint"));
+  removeHint_->setWordWrap(true);
+  removeHint_->setForegroundRole(QPalette::PlaceholderText);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table_, 1);
+  layout->addWidget(removeHint_);
   layout->addLayout(row);
   resize(560, 360);
 
@@ -114,6 +120,22 @@ void CategoriesSheet::updateButtons() {
   for (const DictRef& c : selected)
     if (c->value(CategoryKeys::howManyUsingThis()).toInteger() != 0) unused = false;
   remove_->setEnabled(unused);
+  QString why;
+  if (!unused && selected.size() == 1) {
+    const qint64 users = selected.front()->value(CategoryKeys::howManyUsingThis()).toInteger();
+    why = QStringLiteral("“%1” holds %2 %3: move %4 to another category to remove it.")
+              .arg(selected.front()->value(CategoryKeys::category()).toString())
+              .arg(users)
+              .arg(users == 1 ? QStringLiteral("record") : QStringLiteral("records"),
+                   users == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+  } else if (!unused && !selected.empty()) {
+    why = QStringLiteral(
+        "Some of the selected categories hold records: move those records to another category "
+        "to remove them.");
+  }
+  removeHint_->setText(why);
+  removeHint_->setVisible(!why.isEmpty());
+  remove_->setToolTip(why.isEmpty() ? QStringLiteral("Remove the selected categories") : why);
   colour_->setEnabled(!selected.empty());
   textColour_->setEnabled(!selected.empty());
 }
@@ -121,13 +143,17 @@ void CategoriesSheet::updateButtons() {
 void CategoriesSheet::addNewCategory() {
   if (!document_ || document_->isEncrypted()) return;
   ZVColoredCategoryArrayController& categories = document_->categoryController();
-  categories.addObject(categories.newObject());
+  const DictRef added = categories.newObject();
+  categories.addObject(added);
   document_->updateChangeCount(ChangeCounting::ChangeDone);
   QPointer<CategoriesSheet> self(this);
-  MainQueue::defer([self] {
+  MainQueue::defer([self, added] {
     if (!self) return;
     self->scrollCategoryViewToBottom();
     Q_EMIT self->menuChanged();
+    // The new title is there to be typed over; after the menu, whose rebuild arranges the list
+    // again and so would end the edit.
+    self->editTitleOf(added.get());
   });
 }
 
@@ -182,6 +208,17 @@ void CategoriesSheet::synkNotesWithCategory() {
 }
 
 void CategoriesSheet::scrollCategoryViewToBottom() { table_->scrollToBottom(); }
+
+void CategoriesSheet::editTitleOf(const Dictionary* category) {
+  if (!document_) return;
+  const qsizetype row = document_->categoryController().arrangedIndexOf(category);
+  if (row == ArrayController::NotFound) return;
+  const QModelIndex title = model_->index(int(row), CategoryTableModel::Title);
+  table_->setCurrentIndex(title);
+  table_->scrollTo(title);
+  table_->setFocus();
+  table_->edit(title);
+}
 
 void CategoriesSheet::hideEvent(QHideEvent* event) {
   // The colour dialog goes with the sheet, however the sheet ends.

@@ -5,10 +5,12 @@
 #include "platform/Sheet.h"
 
 class CategoryTableModel;
+class Dictionary;
 class MyCatEditDelegate;
 class MyCategoryTableDelegate;
 class MyDocument;
 class QColorDialog;
+class QLabel;
 class QPushButton;
 class QTableView;
 
@@ -29,6 +31,8 @@ class CategoriesSheet : public Sheet {
   void setLabelFont(const QFont& font);
   QPushButton* addButton() const { return add_; }
   QPushButton* removeButton() const { return remove_; }
+  // Why Remove is off for the selected categories, while records use them; empty otherwise.
+  QLabel* removeHint() const { return removeHint_; }
   QPushButton* colourButton() const { return colour_; }
   QPushButton* textColourButton() const { return textColour_; }
   // The colour dialog while it is open.
@@ -56,6 +60,8 @@ class CategoriesSheet : public Sheet {
   void updateButtons();
   void colourChosen(const QColor& colour, bool textColour);
   void scrollCategoryViewToBottom();
+  // Starts editing the title of that category, where the user types the new one.
+  void editTitleOf(const Dictionary* category);
 
   QPointer<MyDocument> document_;
   CategoryTableModel* model_ = nullptr;
@@ -66,5 +72,6 @@ class CategoriesSheet : public Sheet {
   QPushButton* remove_ = nullptr;
   QPushButton* colour_ = nullptr;
   QPushButton* textColour_ = nullptr;
+  QLabel* removeHint_ = nullptr;
   QPointer<QColorDialog> colourDialog_;
 };

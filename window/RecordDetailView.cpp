@@ -1,6 +1,7 @@
 #include "window/RecordDetailView.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFormLayout>
@@ -87,11 +88,20 @@ RecordDetailView::RecordDetailView(QWidget* parent) : QWidget(parent) {
   categoryPopup_->setMenu(categoryMenu);
   connect(categoryMenu, &QMenu::aboutToShow, this, [this, categoryMenu] {
     categoryMenu->clear();
-    const QStringList titles = categoryTitles_ ? categoryTitles_() : QStringList();
-    for (int i = 0; i < titles.size(); ++i)
-      categoryMenu->addAction(titles[i], this, [this, i] {
-        if (record_) Q_EMIT categoryChosen(i);
-      });
+    const std::vector<DictRef> categories = categories_ ? categories_() : std::vector<DictRef>();
+    const Dictionary* own =
+        record_ ? record_->value(RecordKeys::categoryPtr()).dictionaryPointer() : nullptr;
+    auto* group = new QActionGroup(categoryMenu);
+    for (std::size_t i = 0; i < categories.size(); ++i) {
+      const int index = int(i);
+      QAction* item = categoryMenu->addAction(
+          categories[i]->value(CategoryKeys::category()).toString(), this, [this, index] {
+            if (record_) Q_EMIT categoryChosen(index);
+          });
+      item->setCheckable(true);
+      item->setChecked(categories[i].get() == own);
+      group->addAction(item);
+    }
   });
   grid->addWidget(categoryPopup_, row++, 3);
   addField(grid, row++, QStringLiteral("&Name:"), RecordKeys::name(), 1);
@@ -253,6 +263,9 @@ void RecordDetailView::insertEmailFromPopup(const QString& address) {
 void RecordDetailView::setEditable(bool editable) {
   editable_ = editable;
   emailPopup_->setEnabled(editable);
+  // A drop would rewrite the URL: read-only, the area takes none, as no field takes typing.
+  dropArea_->setAcceptDrops(editable);
+  dropArea_->setEnabled(editable);
   updateCategoryPopup();
   for (const Field& f : fields_) f.edit->setReadOnly(!editable);
   note_->setReadOnly(!editable);

@@ -53,10 +53,10 @@ class RecordDetailView : public QWidget {
   void setEditable(bool editable);
   void setShowClearPassword(bool show);
 
-  // Where the category menu beside the label takes its titles from, one item per category
-  // in the order categoryChosen counts them.
-  void setCategoryTitleSource(std::function<QStringList()> source) {
-    categoryTitles_ = std::move(source);
+  // Where the category menu beside the label takes its categories from, one item per category
+  // in the order categoryChosen counts them; the shown record's own is marked.
+  void setCategorySource(std::function<std::vector<DictRef>()> source) {
+    categories_ = std::move(source);
   }
   QToolButton* categoryPopupButton() const { return categoryPopup_; }
   // Whether the category menu may move the shown record: not while it stands for a
@@ -113,7 +113,7 @@ class RecordDetailView : public QWidget {
   QToolButton* emailPopup_ = nullptr;
   QToolButton* categoryPopup_ = nullptr;
   QToolButton* openUrl_ = nullptr;
-  std::function<QStringList()> categoryTitles_;
+  std::function<std::vector<DictRef>()> categories_;
   ZVDragDropViewFileUrl* dropArea_ = nullptr;
   std::function<QStringList()> emailAddresses_;
   bool filling_ = false;

@@ -64,7 +64,12 @@ void TableColumns::defineCustomTableSettingsToCurrent() {
 }
 
 void TableColumns::setCurrentToCustomTableSettings() {
-  if (document_) applyVisibility(document_->vault().viewState().customTableSettings);
+  if (!document_) return;
+  const ArrayRef custom = document_->vault().viewState().customTableSettings;
+  if (!custom) return;  // none made yet
+  applyVisibility(custom);
+  // The columns shown are saved with the document, as after a preset.
+  markEdited();
 }
 
 RecordColumns::Comparison TableColumns::comparison() const {

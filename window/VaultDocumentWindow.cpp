@@ -1,20 +1,21 @@
+// The document window: its two pages (the record table beside the detail view, and the locked
+// page), the toolbar, the selection kept in step with the record list, the locked and
+// unlocked layouts and the window's frame on its screen.
 #include "window/VaultDocumentWindow.h"
 
-#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
-#include <tuple>
 
 #include "Common/ZVTextFieldExt.h"
 #include "platform/MainQueue.h"
@@ -35,13 +36,17 @@
 #include "window/RecordTableView.h"
 #include "window/SecureLineEdit.h"
 #include "window/TableColumns.h"
+#include "window/WindowPlacement.h"
 
 namespace {
 constexpr int kRecordPage = 0;
 constexpr int kLockedPage = 1;
 constexpr int kNewWindowWidth = 1000;
 constexpr int kNewWindowHeight = 600;
-constexpr char kSelector[] = "qvSelector";
+// A desktop tells a window's frame a moment after showing it, or never (one that draws no
+// frame): looked for this often, for at most a second.
+constexpr int kFrameChecks = 20;
+constexpr int kFrameCheckInterval = 50;  // milliseconds
 
 // Marks a stretch of work as the program's own.
 class Programmatic {
@@ -54,21 +59,6 @@ class Programmatic {
  private:
   int& depth_;
 };
-
-bool sane(const Rect& r) {
-  const auto ok = [](double v) { return std::isfinite(v) && std::fabs(v) < 1.0e6; };
-  return ok(r.x) && ok(r.y) && ok(r.width) && ok(r.height);
-}
-
-// The window moved and cut to lie inside area, where its frame leaves room for it.
-QRect fitted(QRect r, const QRect& area) {
-  if (area.isEmpty()) return r;
-  r.setWidth(std::min(r.width(), area.width()));
-  r.setHeight(std::min(r.height(), area.height()));
-  r.moveLeft(std::clamp(r.left(), area.left(), area.right() - r.width() + 1));
-  r.moveTop(std::clamp(r.top(), area.top(), area.bottom() - r.height() + 1));
-  return r;
-}
 }  // namespace
 
 VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, UserDefaults& defaults,
@@ -88,6 +78,10 @@ VaultDocumentWindow::VaultDocumentWindow(MyDocument* document, UserDefaults& def
   document->setWindow(this);
   connect(document, &ZVCryptoDoc::passwordStateChanged, this, &VaultDocumentWindow::updateLayout);
   connect(document, &Document::changeCountChanged, this, &VaultDocumentWindow::updateTitle);
+  // The commands wait while a sheet is up; however it ends, they follow the document again.
+  connect(&SheetEnds::shared(), &SheetEnds::ended, this, [this](QWidget* window) {
+    if (window == this) refreshCommands();
+  });
   connect(document, &Document::fileURLChanged, this, [this] {
     updateTitle();
     refreshCommands();
@@ -201,197 +195,6 @@ void VaultDocumentWindow::buildToolbar() {
   toolbar_->addWidget(searchField_);
 }
 
-QAction* VaultDocumentWindow::addCommand(const QString& title, const QString& action,
-                                         std::function<void()> run, const QKeySequence& keys) {
-  auto* a = new QAction(title, this);
-  a->setProperty(kSelector, action);
-  if (!keys.isEmpty()) a->setShortcut(keys);
-  connect(a, &QAction::triggered, this, [this, action, run = std::move(run)] {
-    // Checked again here: a shortcut can fire before the menu was validated.
-    const auto v = WindowCommands::validate(action, commandState());
-    if (v && !v->enabled) {
-      refreshCommands();
-      return;
-    }
-    run();
-    refreshCommands();
-  });
-  addAction(a);
-  commands_ << a;
-  return a;
-}
-
-void VaultDocumentWindow::buildCommands() {
-  QAction* detail = addCommand(
-      QStringLiteral("&Detail View"), QStringLiteral("toggleCollapseExpandMainView:"),
-      [this] { toggleCollapseExpandMainView(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
-  detail->setIcon(QIcon::fromTheme(QStringLiteral("view-split-left-right")));
-  addCommand(QStringLiteral("Hide Tool&bar"), QStringLiteral("toggleToolbarShown:"),
-             [this] { showToolbarByUser(toolbar_->isHidden()); });
-  addCommand(
-      QStringLiteral("&Find"), QStringLiteral("makeToolbarSearchFieldFirstResponder:"),
-      [this] {
-        // The search field lives in the toolbar: a hidden one comes back first.
-        if (toolbar_->isHidden()) showToolbarByUser(true);
-        if (searchField_->isVisible() && searchField_->isEnabled()) searchField_->setFocus();
-      },
-      QKeySequence::Find);
-  addCommand(QStringLiteral("Go to &Name"), QStringLiteral("makeNameFieldFirstResponder:"), [this] {
-    QLineEdit* name = detail_->field(RecordKeys::name());
-    if (name && name->isVisible() && name->isEnabled()) name->setFocus();
-  });
-  QAction* secrets = addCommand(QStringLiteral("Show &Passwords in Table"),
-                                QStringLiteral("showPasswordsInTable:"),
-                                [this] { model_->setShowSecrets(!model_->showsSecrets()); });
-  secrets->setIcon(QIcon::fromTheme(QStringLiteral("view-reveal-symbolic")));
-  QAction* edit = addCommand(
-      QStringLiteral("&Edit Content"), QStringLiteral("editContentToggle:"),
-      [this] {
-        isEditable_ = !isEditable_;
-        detail_->setEditable(isEditable_);
-      },
-      QKeySequence(Qt::CTRL | Qt::Key_E));
-  edit->setIcon(QIcon::fromTheme(QStringLiteral("document-edit")));
-  addCommand(QStringLiteral("Show Clear Pass&word"), QStringLiteral("switchShowClearPassword:"),
-             [this] {
-               showClearPassword_ = !showClearPassword_;
-               detail_->setShowClearPassword(showClearPassword_);
-             });
-  const std::pair<const char*, const char*> switches[] = {
-      {"category", "Cate&gory"},     {"url", "&Url"},
-      {"account", "&Account"},       {"userID", "User &ID"},
-      {"password", "&Password"},     {"pin", "Pi&n"},
-      {"security", "Securi&ty"},     {"email", "&Email"},
-      {"createdDate", "C&reated"},   {"modificationDate", "&Modified"},
-      {"usageCount", "Usage &Count"}};
-  for (const auto& [column, title] : switches) {
-    const QString id = QString::fromLatin1(column);
-    addCommand(QString::fromLatin1(title), RecordColumns::switchAction(id),
-               [this, id] { columns_->switchVisibilityColumnWithIdentifier(id); });
-  }
-  const std::pair<const char*, RecordColumns::Preset> presets[] = {
-      {"C&ompact", RecordColumns::Preset::Compact},
-      {"Compact &with Dates and Use", RecordColumns::Preset::CompactPlusCMA},
-      {"All &but Dates and Use", RecordColumns::Preset::AllMinusCMA},
-      {"A&ll Columns", RecordColumns::Preset::All}};
-  const char* presetActions[] = {
-      "setColumnVisibilityCompact:", "setColumnVisibilityCompactPlusCMA:",
-      "setColumnVisibilityAllMinusCMA:", "setColumnVisibilityAll:"};
-  for (std::size_t i = 0; i < std::size(presets); ++i) {
-    const RecordColumns::Preset preset = presets[i].second;
-    addCommand(QString::fromUtf8(presets[i].first), QString::fromLatin1(presetActions[i]),
-               [this, preset] { columns_->applyPreset(preset); });
-  }
-  addCommand(QStringLiteral("Ma&ke Custom Setting"),
-             QStringLiteral("defineCustomTableSettingsToCurrent:"),
-             [this] { columns_->defineCustomTableSettingsToCurrent(); });
-  addCommand(QStringLiteral("Apply Custom &Setting"),
-             QStringLiteral("setCurrentToCustomTableSettings:"),
-             [this] { columns_->setCurrentToCustomTableSettings(); });
-  addCommand(QStringLiteral("Edit Ca&tegories..."), QStringLiteral("editCategoriesSheet:"),
-             [this] { editCategoriesSheet(); });
-  QAction* lock = addCommand(
-      QStringLiteral("&Lock Document"), QStringLiteral("lockDocument:"),
-      [this] { document_->lockDocument(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
-  lock->setIcon(QIcon::fromTheme(QStringLiteral("system-lock-screen")));
-  toolbar_->insertAction(toolbar_->actions().value(0), detail);
-  toolbar_->insertAction(toolbar_->actions().value(1), edit);
-  toolbar_->insertAction(toolbar_->actions().value(2), secrets);
-}
-
-void VaultDocumentWindow::addMenusTo(QMenuBar* bar) {
-  auto* view = new QMenu(QStringLiteral("&View"), bar);
-  view->addAction(command(QStringLiteral("toggleToolbarShown:")));
-  view->addSeparator();
-  for (const char* a : {"toggleCollapseExpandMainView:", "editContentToggle:",
-                        "switchShowClearPassword:", "showPasswordsInTable:"})
-    view->addAction(command(QString::fromLatin1(a)));
-  view->addSeparator();
-  QMenu* columns = view->addMenu(QStringLiteral("&Columns"));
-  for (QAction* a : commands_) {
-    const QString selector = a->property(kSelector).toString();
-    if (!RecordColumns::identifierForSwitch(selector).isEmpty()) columns->addAction(a);
-  }
-  columns->addSeparator();
-  for (QAction* a : commands_) {
-    const QString selector = a->property(kSelector).toString();
-    if (RecordColumns::presetForAction(selector)) columns->addAction(a);
-  }
-  columns->addSeparator();
-  columns->addAction(command(QStringLiteral("defineCustomTableSettingsToCurrent:")));
-  columns->addAction(command(QStringLiteral("setCurrentToCustomTableSettings:")));
-  view->addSeparator();
-  view->addAction(command(QStringLiteral("makeToolbarSearchFieldFirstResponder:")));
-  view->addAction(command(QStringLiteral("makeNameFieldFirstResponder:")));
-  view->addAction(command(QStringLiteral("scrollListViewToBottom:")));
-  view->addSeparator();
-  view->addAction(command(QStringLiteral("editCategoriesSheet:")));
-  view->addAction(command(QStringLiteral("lockDocument:")));
-  // Right after Edit, where desktop applications keep their View menu.
-  const QList<QAction*> menus = bar->actions();
-  QAction* before = nullptr;
-  for (qsizetype i = 0; i + 1 < menus.size(); ++i)
-    if (menus[i]->text() == u"&Edit") before = menus[i + 1];
-  bar->insertMenu(before, view);
-  addRecordMenuTo(bar, before);
-  connect(view, &QMenu::aboutToShow, this, &VaultDocumentWindow::refreshCommands);
-}
-
-QAction* VaultDocumentWindow::command(const QString& action) const {
-  for (QAction* a : commands_)
-    if (a->property(kSelector).toString() == action) return a;
-  return nullptr;
-}
-
-bool VaultDocumentWindow::perform(const QString& action) {
-  QAction* a = command(action);
-  if (!a) return false;
-  refreshCommands();
-  if (!a->isEnabled()) return false;
-  a->trigger();
-  return true;
-}
-
-WindowCommands::State VaultDocumentWindow::commandState() const {
-  WindowCommands::State s;
-  if (!document_) return s;
-  s.unlocked = document_->isDecrypted();
-  s.hasFile = !document_->fileURL().isEmpty();
-  s.recordSelected = document_->recordController().canRemove();
-  s.recordsExist = !document_->myArray()->isEmpty();
-  s.recordsShown = !document_->recordController().arrangedObjects().empty();
-  s.showPasswordsInTable = model_->showsSecrets();
-  s.isEditable = isEditable_;
-  s.showClearPassword = showClearPassword_;
-  for (const RecordColumns::ColumnState& c : columnLayout())
-    if (!c.hidden) s.shownColumns << c.identifier;
-  return s;
-}
-
-void VaultDocumentWindow::refreshCommands() {
-  if (!document_) return;
-  const WindowCommands::State state = commandState();
-  // A sheet on the window is answered first.
-  const bool underSheet = Sheet::isRunningOn(this);
-  for (QAction* a : commands_) {
-    const QString selector = a->property(kSelector).toString();
-    const auto v = WindowCommands::validate(selector, state);
-    const bool enabled =
-        !underSheet &&
-        (v ? v->enabled : document_->validateUserInterfaceItem(UserInterfaceItem{selector, 0}));
-    if (v && v->checked) {
-      a->setCheckable(true);
-      a->setChecked(*v->checked);
-    }
-    a->setEnabled(enabled);
-  }
-  searchField_->setEnabled(state.unlocked);
-  categoryMenu_->setEnabled(state.unlocked);
-  if (QAction* toolbar = command(QStringLiteral("toggleToolbarShown:")))
-    toolbar->setText(toolbar_->isHidden() ? QStringLiteral("Show Tool&bar")
-                                          : QStringLiteral("Hide Tool&bar"));
-}
-
 CategoriesSheet* VaultDocumentWindow::categoriesSheet() const { return categoriesSheet_; }
 
 void VaultDocumentWindow::synkCategorySubMenu() {
@@ -443,10 +246,9 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
   } else {
     document_->setDocumentCreationDate(Date::now());
     setUnlockedMinimumSize();
-    resize(QSize(kNewWindowWidth, kNewWindowHeight)
-               .expandedTo(minimumSize())
-               .boundedTo(clientArea().size().expandedTo(minimumSize())));
-    noteUnframedPlace();
+    setGeometry(openingPlace(QSize(kNewWindowWidth, kNewWindowHeight)
+                                 .expandedTo(minimumSize())
+                                 .boundedTo(clientArea().size().expandedTo(minimumSize()))));
     toolbar_->setVisible(true);
     ZVColoredCategoryArrayController& categories = document_->categoryController();
     if (!categories.canRemove()) {
@@ -457,12 +259,17 @@ void VaultDocumentWindow::windowControllerDidLoadNib() {
     }
     search_->synkCategorySubMenu();
     pages_->setCurrentIndex(kRecordPage);
+    // Placed again at the size the page and the toolbar make it: it is first shown so.
+    setUnlockedMinimumSize();
+    setGeometry(openingPlace(size().expandedTo(minimumSize())));
+    noteUnframedPlace();
   }
   connect(&defaults_, &UserDefaults::valueChanged, this,
           &VaultDocumentWindow::sortComparisonChanged);
   connect(&defaults_, &UserDefaults::valueChanged, this, &VaultDocumentWindow::tableFontChanged);
   updateLayout();
   updateTitle();
+  openedAt_ = unframedPlace_;
   document_->updateChangeCount(ChangeCounting::ChangeCleared);
 }
 
@@ -486,12 +293,41 @@ void VaultDocumentWindow::updateLayout() {
 QRect VaultDocumentWindow::clientArea() const {
   const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
   if (!s) return {};
-  // The frame is known once the window is on screen; before that only the screen counts.
-  const QRect outer = frameGeometry(), inner = geometry();
-  const QMargins frame(
-      std::max(0, inner.left() - outer.left()), std::max(0, inner.top() - outer.top()),
-      std::max(0, outer.right() - inner.right()), std::max(0, outer.bottom() - inner.bottom()));
-  return s->availableGeometry().marginsRemoved(frame);
+  return WindowPlacement::clientArea(s->availableGeometry(), frameAllowance());
+}
+
+QRect VaultDocumentWindow::clientAreaWithKnownFrame() const {
+  const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!s) return {};
+  return WindowPlacement::clientArea(s->availableGeometry(),
+                                     WindowPlacement::frameOf(frameGeometry(), geometry()));
+}
+
+QMargins VaultDocumentWindow::frameAllowance() const {
+  // The style's own window frame stands for the desktop's until that is told.
+  const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+  const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+  return WindowPlacement::frameAllowance(WindowPlacement::frameOf(frameGeometry(), geometry()),
+                                         QMargins(border, title, border, border));
+}
+
+QRect VaultDocumentWindow::openingPlace(QSize size) const {
+  const QRect area = clientArea();
+  QRect place(geometry().topLeft(), size);
+  if (area.isEmpty()) return place;
+  place.moveCenter(area.center());
+  place = WindowPlacement::fitted(place, area);
+  std::vector<QPoint> taken;
+  // A title bar's height: the style's, or a shown window's where the desktop's is taller.
+  int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* other = qobject_cast<VaultDocumentWindow*>(w); other && other != this) {
+      taken.push_back(other->geometry().topLeft());
+      step =
+          std::max(step, WindowPlacement::frameOf(other->frameGeometry(), other->geometry()).top());
+    }
+  place.moveTopLeft(WindowPlacement::cascaded(place, taken, step, area));
+  return place;
 }
 
 void VaultDocumentWindow::setUnlockedMinimumSize() {
@@ -502,24 +338,20 @@ void VaultDocumentWindow::setUnlockedMinimumSize() {
   layout()->invalidate();
   layout()->activate();
   // On a screen smaller than that the screen wins: the whole window, title bar included,
-  // stays reachable.
-  const QRect area = clientArea();
-  if (area.isEmpty()) return;
-  if (minimumWidth() > area.width()) setMinimumWidth(area.width());
-  if (minimumHeight() > area.height()) setMinimumHeight(area.height());
+  // stays reachable. The frame as told so far, not the reserve: a minimum cut by a guess
+  // would stay cut once the real frame is known.
+  setMinimumSize(WindowPlacement::minimumWithin(minimumSize(), clientAreaWithKnownFrame()));
 }
 
 void VaultDocumentWindow::fitLockedSize(bool centre) {
   // Fixed at the locked size, or the screen's when that is smaller; shrunk keeping its left
   // and top edges, or centred when the window first opens.
-  const QRect area = clientArea();
-  QSize size(kLockedWidth, kLockedHeight);
-  if (!area.isEmpty()) size = size.boundedTo(area.size());
-  setMinimumSize(size);
-  setMaximumSize(size);
-  QRect next(geometry().topLeft(), size);
-  if (centre && !area.isEmpty()) next.moveCenter(area.center());
-  setGeometry(fitted(next, area));
+  QRect next = WindowPlacement::lockedPlace(geometry(), QSize(kLockedWidth, kLockedHeight),
+                                            clientArea(), centre);
+  if (centre) next = openingPlace(next.size());
+  setMinimumSize(next.size());
+  setMaximumSize(next.size());
+  setGeometry(next);
   noteUnframedPlace();
 }
 
@@ -539,7 +371,7 @@ void VaultDocumentWindow::fitOnScreen() {
   setUnlockedMinimumSize();
   QRect wanted = geometry();
   wanted.setSize(wanted.size().expandedTo(minimumSize()));
-  setGeometry(fitted(wanted, clientArea()));
+  setGeometry(WindowPlacement::fitted(wanted, clientArea()));
 }
 
 void VaultDocumentWindow::enterLockedLayout(bool centre) {
@@ -586,7 +418,7 @@ void VaultDocumentWindow::enterUnlockedLayout() {
 
 void VaultDocumentWindow::restoreSplitPanes(const Rect& left, const Rect& right) {
   Programmatic quiet(programmatic_);
-  if (!sane(left) || !sane(right) || left.width <= 0) return;
+  if (!WindowPlacement::isSane(left) || !WindowPlacement::isSane(right) || left.width <= 0) return;
   QRectF frame = split_->splitViewFrame();
   if (right.width <= 0) {
     split_->rules().collapseRightView(*split_, frame);
@@ -730,18 +562,30 @@ void VaultDocumentWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   // The frame the desktop puts around the window is known once it is shown, or soon after:
   // a place chosen here before then is chosen again with it. One set by others is theirs.
-  if (!unframedPlace_ || geometry() != *unframedPlace_) {
-    unframedPlace_.reset();
+  const bool ours = unframedPlace_ && geometry() == *unframedPlace_;
+  const bool opening = ours && openedAt_ == unframedPlace_;
+  unframedPlace_.reset();
+  openedAt_.reset();
+  if (!ours) return;
+  fitOnScreen();
+  // The opening place again, now against the frames as told: the others' and its own.
+  if (opening) {
+    Programmatic quiet(programmatic_);
+    setGeometry(openingPlace(size()));
+  }
+  fitOnceFramed(kFrameChecks);
+}
+
+void VaultDocumentWindow::fitOnceFramed(int checksLeft) {
+  if (!isVisible()) return;
+  // Kept where it is, the desktop's place included, unless it runs off the screen.
+  const bool told = !WindowPlacement::frameOf(frameGeometry(), geometry()).isNull();
+  if (told || checksLeft <= 0) {
+    fitOnScreen();
     return;
   }
-  fitOnScreen();
-  unframedPlace_ = geometry();
-  QPointer<VaultDocumentWindow> self(this);
-  MainQueue::defer([self] {
-    if (!self || !self->unframedPlace_) return;
-    if (self->geometry() == *self->unframedPlace_) self->fitOnScreen();
-    self->unframedPlace_.reset();
-  });
+  QTimer::singleShot(kFrameCheckInterval, this,
+                     [this, checksLeft] { fitOnceFramed(checksLeft - 1); });
 }
 
 void VaultDocumentWindow::changeEvent(QEvent* event) {
@@ -789,22 +633,17 @@ void VaultDocumentWindow::closeEvent(QCloseEvent* event) {
 }
 
 Rect VaultDocumentWindow::frame() const {
-  // Stored frames have their origin at the lower left of the screen.
-  const QRect g = geometry();
-  const int screenHeight = screen() ? screen()->geometry().height() : 0;
-  return Rect{double(g.x()), double(screenHeight - g.y() - g.height()), double(g.width()),
-              double(g.height())};
+  return WindowPlacement::storedFrame(geometry(), screen() ? screen()->geometry().height() : 0);
 }
 
 void VaultDocumentWindow::setFrame(const Rect& frame, bool display) {
   Programmatic quiet(programmatic_);
   // Frames come from files: refuse what no screen could show, and keep the rest on screen.
-  if (!sane(frame) || frame.width <= 0 || frame.height <= 0) return;
-  const int screenHeight = screen() ? screen()->geometry().height() : 0;
-  QRect wanted(int(frame.x), int(screenHeight - frame.y - frame.height), int(frame.width),
-               int(frame.height));
-  wanted.setSize(wanted.size().expandedTo(minimumSize()).boundedTo(maximumSize()));
-  setGeometry(fitted(wanted, clientArea()));
+  std::optional<QRect> wanted =
+      WindowPlacement::fromStoredFrame(frame, screen() ? screen()->geometry().height() : 0);
+  if (!wanted) return;
+  wanted->setSize(wanted->size().expandedTo(minimumSize()).boundedTo(maximumSize()));
+  setGeometry(WindowPlacement::fitted(*wanted, clientArea()));
   noteUnframedPlace();
   if (display) update();
 }

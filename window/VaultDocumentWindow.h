@@ -67,6 +67,10 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   CopyNotice* copyNotice() const { return copyNotice_; }
   EmailList* emailList() const { return emails_; }
   bool showsLockedLayout() const;
+  // Where the window may lie: the screen less its panels and the window's frame.
+  QRect clientArea() const;
+  // The frame the desktop gives the window, or a reserve for one while it has told none.
+  QMargins frameAllowance() const;
   // 1 while locked (the password page), 0 while unlocked (the record page).
   int getEncryptedTabIndex() const;
 
@@ -127,14 +131,19 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void updateLayout();
   // centre: the window first opens; a lock keeps its top edge.
   void enterLockedLayout(bool centre);
-  // Where the window may lie: the screen less its panels and the window's frame.
-  QRect clientArea() const;
+  // The screen less its panels and the frame as far as the desktop has told it.
+  QRect clientAreaWithKnownFrame() const;
+  // The place of a window opening at size: centred, cascaded off the other document windows.
+  QRect openingPlace(QSize size) const;
   void setUnlockedMinimumSize();
   void fitLockedSize(bool centre);
   // Keeps the whole window, frame included, on its screen.
   void fitOnScreen();
   // Remembers a place chosen before the window is shown, to be fitted again with its frame.
   void noteUnframedPlace();
+  // Fits the window on its screen once the desktop has told its frame (looked for again
+  // checksLeft times), or with the reserve when it tells none.
+  void fitOnceFramed(int checksLeft);
   void enterUnlockedLayout();
   void updateTitle();
   void submitPassword();
@@ -154,12 +163,12 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void phoneListSheet();
   // The record table scrolled to its last row, at its left edge.
   void scrollListViewToBottom();
-  // A drop on the detail view becomes the shown record's URL.
+  // A drop on the detail view becomes the shown record's URL, while the view is editable.
   void setFileToOpen(const QString& path);
   void setUrlToOpen(const QString& url);
   // The detail view's category menu: the categories in content order when it opens, and the
   // shown record moved into the one chosen.
-  QStringList categoryPopupTitles();
+  std::vector<DictRef> categoryPopupItems();
   void categoryWasSet(int index);
   // Printing the record table; the page set-up and the print dialog share one printer.
   QPrinter& printer();
@@ -214,6 +223,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   std::vector<DictRef> categoryPopupItems_;
   std::shared_ptr<QPrinter> printer_;
   std::optional<QRect> unframedPlace_;
+  // The place the window was given when it opened, until it is first shown.
+  std::optional<QRect> openedAt_;
 
   bool isEditable_ = false;
   bool showClearPassword_ = false;

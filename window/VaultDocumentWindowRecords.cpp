@@ -56,7 +56,7 @@ void VaultDocumentWindow::buildRecordCommands() {
     emails_->setContent(document_->emailArray());
     return emails_->addresses();
   });
-  detail_->setCategoryTitleSource([this] { return categoryPopupTitles(); });
+  detail_->setCategorySource([this] { return categoryPopupItems(); });
   connect(detail_, &RecordDetailView::categoryChosen, this, &VaultDocumentWindow::categoryWasSet);
   connect(detail_->dropArea(), &ZVDragDropViewFileUrl::myFilePathDroppedChanged, this,
           &VaultDocumentWindow::setFileToOpen);
@@ -150,11 +150,7 @@ void VaultDocumentWindow::phoneListSheet() {
   if (!document_ || !document_->isDecrypted()) return;
   auto* sheet =
       new PhoneListSheet(PhoneList::rowsFor(document_->recordController().arrangedObjects()), this);
-  QPointer<VaultDocumentWindow> self(this);
-  sheet->beginSheet(this, [self, sheet](int) {
-    sheet->deleteLater();
-    if (self) self->refreshCommands();  // they waited for the sheet
-  });
+  sheet->beginSheet(this, [sheet](int) { sheet->deleteLater(); });
 }
 
 void VaultDocumentWindow::scrollListViewToBottom() {
@@ -182,6 +178,7 @@ void VaultDocumentWindow::runPageLayout() {
 }
 
 void VaultDocumentWindow::setFileToOpen(const QString& path) {
+  if (!isEditable_) return;
   const QFileInfo info(path);
   if (!info.exists()) return;
   if (info.isDir()) {
@@ -200,7 +197,7 @@ void VaultDocumentWindow::setFileToOpen(const QString& path) {
 
 void VaultDocumentWindow::setUrlToOpen(const QString& url) {
   const DictRef record = detail_->record();
-  if (!document_ || !document_->isDecrypted() || !record) return;
+  if (!document_ || !document_->isDecrypted() || !record || !isEditable_) return;
   QString previous = record->value(RecordKeys::url()).toString();
   record->setValue(RecordKeys::url(), Value::mutableString(url));
   SecureMemory::release(previous);
@@ -212,16 +209,12 @@ void VaultDocumentWindow::setUrlToOpen(const QString& url) {
   detail_->refreshStamps();
 }
 
-QStringList VaultDocumentWindow::categoryPopupTitles() {
+std::vector<DictRef> VaultDocumentWindow::categoryPopupItems() {
   categoryPopupItems_.clear();
-  QStringList titles;
-  if (!document_ || document_->isEncrypted()) return titles;
+  if (!document_ || document_->isEncrypted()) return categoryPopupItems_;
   for (const Value& v : document_->categoryController().content()->values())
-    if (DictRef category = v.toDictionary()) {
-      titles << category->value(CategoryKeys::category()).toString();
-      categoryPopupItems_.push_back(std::move(category));
-    }
-  return titles;
+    if (DictRef category = v.toDictionary()) categoryPopupItems_.push_back(std::move(category));
+  return categoryPopupItems_;
 }
 
 void VaultDocumentWindow::categoryWasSet(int index) {
@@ -273,7 +266,6 @@ void VaultDocumentWindow::deleteRow() {
     const std::vector<DictRef> selected = self->document_->recordController().selectedObjects();
     if (selected.empty()) return;
     self->editor_->deleteTheRecord(selected.back());
-    self->refreshCommands();
   });
 }
 

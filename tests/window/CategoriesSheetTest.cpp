@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -144,6 +145,68 @@ TEST_F(CategoriesSheetTest, AddRetitleRecolourAndRemoveKeepTheLinksAndTheMenu) {
                          QStringLiteral("Shopping and very long category titles"),
                          QStringLiteral("Work")}));
   EXPECT_EQ(filtered.count(), 0);  // rebuilding the menu filtered nothing
+}
+
+// Add puts the new title in its editor, and Return (or Enter) ends that edit, not the sheet:
+// the typed title stays, the sheet stays open.
+TEST_F(CategoriesSheetTest, AddStartsEditingTheNewTitleAndReturnEndsOnlyThatEdit) {
+  QTableView* table = sheet->categoryTable();
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    SCOPED_TRACE(key == Qt::Key_Return ? "Return" : "Enter");
+    const int rows = table->model()->rowCount();
+    QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
+    MainQueue::drain();
+    gui::settle();
+    ASSERT_EQ(table->model()->rowCount(), rows + 1);
+    auto* editor = table->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(table->currentIndex().row(), rows);
+    EXPECT_EQ(editor->text(), table->model()->index(rows, 0).data().toString());
+    editor->selectAll();
+    const QString title = key == Qt::Key_Return ? QStringLiteral("Travel") : QStringLiteral("Pets");
+    QTest::keyClicks(editor, title);
+    QTest::keyClick(editor, key);
+    gui::settle();
+    MainQueue::drain();
+    gui::settle();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(sheet->isSheetRunning());
+    EXPECT_EQ(table->findChild<QLineEdit*>(), nullptr);
+    EXPECT_EQ(table->model()->index(rows, 0).data().toString(), title);
+  }
+  EXPECT_TRUE(linksHold());
+}
+
+// Remove, off for a category that records use, says why; for one no record uses it is on and
+// says nothing.
+TEST_F(CategoriesSheetTest, RemoveSaysWhyItIsOffForACategoryInUse) {
+  const struct {
+    int row;
+    bool removable;
+    const char* why;
+  } cases[] = {
+      {0, true, ""},  // Generic, used by none
+      {1, false, "“Banks” holds 5 records: move them to another category to remove it."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.row);
+    selectRow(c.row);
+    EXPECT_EQ(sheet->removeButton()->isEnabled(), c.removable);
+    EXPECT_EQ(sheet->removeHint()->isVisible(), !c.removable);
+    EXPECT_EQ(sheet->removeHint()->text(), QString::fromUtf8(c.why));
+    if (!c.removable) {
+      EXPECT_EQ(sheet->removeButton()->toolTip(), QString::fromUtf8(c.why));
+    }
+  }
+  // Both selected: one in use keeps Remove off, and says so.
+  QTableView* table = sheet->categoryTable();
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    table->visualRect(table->model()->index(0, 0)).center());
+  gui::settle();
+  EXPECT_FALSE(sheet->removeButton()->isEnabled());
+  EXPECT_TRUE(sheet->removeHint()->text().startsWith(u"Some of the selected categories"));
+  gui::snapshot(sheet, QStringLiteral("categories-sheet-remove-hint"));
 }
 
 TEST_F(CategoriesSheetTest, AnAutomaticLockEndsTheSheet) {

@@ -4,7 +4,9 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <utility>
 
 #include "Common/ZVLabelDrawer.h"
 
@@ -71,6 +73,46 @@ TEST(LabelDrawer, TheTitleIsDrawnInTheTextColourAndCutToTheLabel) {
       EXPECT_FALSE(qRed(cut.pixel(x, y)) > 160 && qBlue(cut.pixel(x, y)) < 100) << x << "," << y;
   // Sizes smaller than the insets draw without faulting.
   draw(QStringLiteral("Banks"), 2);
+}
+
+// The rows of the image that hold the title's colour, as {first, last}; {-1, -1} for none.
+std::pair<int, int> redRows(const QImage& image) {
+  int first = -1, last = -1;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qRed(image.pixel(x, y)) > 160 && qBlue(image.pixel(x, y)) < 100) {
+        if (first < 0) first = y;
+        last = y;
+      }
+  return {first, last};
+}
+
+// A title in capitals sits in the middle of its label, as much room above as below, in the
+// shapes of the tables, of the detail view and the arrows, at every scale and height.
+TEST(LabelDrawer, TheTitleIsCentredInItsLabelAtEveryScale) {
+  using Draw = void (*)(QPainter&, const LabelText&, int, int, const QColor&, const QColor&);
+  const std::pair<const char*, Draw> shapes[] = {
+      {"rounded", &ZVLabelDrawerExt::drawString},
+      {"band", &ZVLabelDrawer::drawString},
+      {"left arrow", &ZVLabelDrawerExt::drawLeftArrowString}};
+  QFont font = QApplication::font();
+  for (const auto& [name, draw] : shapes)
+    for (qreal scale : {1.0, 2.0})
+      for (int pointSize : {9, 13})
+        for (int height : {16, 22, 30}) {
+          font.setPointSize(pointSize);
+          const QImage label = render(160, height, scale, [&](QPainter& p) {
+            draw(p, LabelText{QStringLiteral("HEH"), font, Qt::red}, 160, height, Qt::blue,
+                 Qt::green);
+          });
+          const auto [first, last] = redRows(label);
+          ASSERT_GE(first, 0) << name;
+          const int above = first, below = label.height() - 1 - last;
+          // Within a point: the ink's antialiased edge and the middle of an odd height.
+          EXPECT_LE(std::abs(above - below), int(scale))
+              << name << " at scale " << scale << ", " << pointSize << " points in " << height
+              << ": " << above << " above, " << below << " below";
+        }
 }
 
 // The arrows point their way, keep the title 8 points in from the left edge whatever the

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
@@ -16,10 +17,12 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QToolButton>
 
 #include "Common/ZVDragDropView.h"
 #include "Common/ZVTextFieldExt.h"
+#include "Common/ZVUrlResolutor.h"
 #include "app/ApplicationMenus.h"
 #include "platform/AtomicFile.h"
 #include "platform/Pasteboard.h"
@@ -590,6 +593,8 @@ TEST_F(RecordEditingWindowTest, APdfPrintedToAFileIsTheOwnersAloneFromItsFirstBy
 TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
   const DictRef record = selected();
   ZVDragDropViewFileUrl* area = window->detailView()->dropArea();
+  ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
+  ASSERT_TRUE(area->acceptDrops());
   const QString file = dir.filePath(QStringLiteral("a file.pdf"));
   QFile(file).open(QIODevice::WriteOnly);
   // What a drag offers, and whether the area takes it.
@@ -648,6 +653,118 @@ TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
   EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Can't Accept a Directory Here")});
   gui::closeAllAlerts();
   EXPECT_EQ(record->value(RecordKeys::url()).toString(), QStringLiteral("file://") + file);
+
+  // Read-only, the view takes no drop, as none of its fields takes typing: whatever reaches
+  // it changes neither the record nor the document, and a folder brings no sheet.
+  ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
+  EXPECT_FALSE(area->acceptDrops());
+  doc->updateChangeCount(ChangeCounting::ChangeCleared);
+  const Date stamp = record->value(RecordKeys::modificationDate()).toDate();
+  drop(urls({QUrl(QStringLiteral("https://elsewhere.example"))}), Qt::LinkAction);
+  drop(urls({QUrl::fromLocalFile(file)}), Qt::CopyAction);
+  drop(urls({QUrl::fromLocalFile(dir.path())}), Qt::LinkAction);
+  EXPECT_EQ(record->value(RecordKeys::url()).toString(), QStringLiteral("file://") + file);
+  EXPECT_EQ(window->detailView()->field(RecordKeys::url())->text(),
+            QStringLiteral("file://") + file);
+  EXPECT_EQ(record->value(RecordKeys::modificationDate()).toDate(), stamp);
+  EXPECT_FALSE(doc->isDocumentEdited());
+  EXPECT_TRUE(gui::alertTexts().isEmpty());
+}
+
+// However a sheet or an alert of the window ends, by any of its buttons or by Escape, the
+// toolbar and Add Record show what they showed before it opened: the commands waited for it
+// and follow the document again.
+TEST_F(RecordEditingWindowTest, EverySheetAndAlertGivesTheWindowBackItsCommands) {
+  ZVUrlResolutor::sharedUrlResolutor().setOpener([](const QUrl&) { return true; });
+  const QString folder = dir.path();
+  const auto command = [this](const char* selector) {
+    return [this, selector] { ASSERT_TRUE(window->perform(QString::fromLatin1(selector))); };
+  };
+  const auto dropFolder = [this, folder] {
+    ZVDragDropViewFileUrl* area = window->detailView()->dropArea();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder)});
+    QDropEvent dropped(area->rect().center(), Qt::LinkAction, &data, Qt::LeftButton,
+                       Qt::NoModifier);
+    QDragEnterEvent enter(area->rect().center(), Qt::LinkAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(area, &enter);
+    QApplication::sendEvent(area, &dropped);
+  };
+  const auto withoutUserID = [this] {
+    selected()->setValue(RecordKeys::userID(), QString());
+    ASSERT_TRUE(window->perform(QStringLiteral("pushAndPull:")));
+  };
+  const auto missingFile = [this] {
+    selected()->setValue(RecordKeys::url(),
+                         QStringLiteral("file://") + dir.filePath(QStringLiteral("gone.pdf")));
+    ASSERT_TRUE(window->perform(QStringLiteral("openUrl:")));
+  };
+  const QString escape = QStringLiteral("Escape");
+  const struct {
+    const char* what;
+    std::function<void()> open;
+    QStringList endings;  // button titles, or Escape
+  } cases[] = {
+      {"e-mail list", command("emailListSheet:"), {QStringLiteral("Close"), escape}},
+      {"phone list", command("phoneListSheet:"), {QStringLiteral("Close"), escape}},
+      {"categories", command("editCategoriesSheet:"), {QStringLiteral("Close"), escape}},
+      {"push and pull help", command("showPushAndPullHelp:"), {QStringLiteral("Close"), escape}},
+      {"delete",
+       command("deleteRow:"),
+       {QStringLiteral("Delete"), QStringLiteral("Cancel"), escape}},
+      {"no user ID", withoutUserID, {QStringLiteral("OK"), QStringLiteral("Cancel"), escape}},
+      {"file not opened", missingFile, {QStringLiteral("OK"), escape}},
+      {"folder dropped", dropFolder, {QStringLiteral("OK"), escape}},
+      {"change password", [this] { doc->documentPassword(); }, {QStringLiteral("Cancel"), escape}},
+  };
+  // What the toolbar's buttons and Add Record show: enabled, and marked where they toggle.
+  const auto states = [this] {
+    QStringList out;
+    QList<QAction*> shown = window->toolbar()->actions();
+    shown << window->command(QStringLiteral("addRow:"));
+    for (QAction* a : shown)
+      if (!a->text().isEmpty())
+        out << a->text() + (a->isEnabled() ? QStringLiteral(" on") : QStringLiteral(" off")) +
+                   (a->isCheckable() && a->isChecked() ? QStringLiteral(" marked") : QString());
+    out << (window->toolbarSearchField()->isEnabled() ? QStringLiteral("search on")
+                                                      : QStringLiteral("search off"));
+    out << (window->categoryMenu()->isEnabled() ? QStringLiteral("categories on")
+                                                : QStringLiteral("categories off"));
+    return out;
+  };
+  ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
+  for (const auto& c : cases)
+    for (const QString& ending : c.endings) {
+      SCOPED_TRACE(std::string(c.what) + " ended by " + ending.toStdString());
+      // Each case from the window's own state, whatever the one before it left.
+      doc->recordController().setSelectionIndex(3);
+      gui::settle();
+      window->refreshCommands();
+      const QStringList before = states();
+      ASSERT_TRUE(before.contains(u"&Edit Content on marked")) << before.join(u", ").toStdString();
+      c.open();
+      gui::settle();
+      QDialog* up = nullptr;
+      for (QDialog* d : window->findChildren<QDialog*>())
+        if (d->isVisible()) up = d;
+      ASSERT_NE(up, nullptr);
+      if (ending == escape) {
+        QTest::keyClick(up, Qt::Key_Escape);
+      } else {
+        QAbstractButton* button = nullptr;
+        for (QAbstractButton* b : up->findChildren<QAbstractButton*>())
+          if (b->isVisible() && b->text().remove(u'&') == ending) button = b;
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+      }
+      gui::settle();
+      MainQueue::drain();
+      gui::settle();
+      for (QDialog* d : window->findChildren<QDialog*>()) EXPECT_FALSE(d->isVisible());
+      EXPECT_EQ(states(), before);
+    }
+  ZVUrlResolutor::sharedUrlResolutor().setOpener({});
 }
 
 // The detail view's category menu moves the shown record (counts, stamp, edited document) and
@@ -704,13 +821,22 @@ TEST_F(RecordEditingWindowTest, TheCategoryMenuMovesTheShownRecordAndTheLabelCop
   EXPECT_FALSE(popup->isEnabled());
   ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
   EXPECT_TRUE(popup->isEnabled());
-  Q_EMIT popup->menu()->aboutToShow();
+  // The titles of the items marked when the menu opens: the shown record's category alone.
+  const auto marked = [popup] {
+    Q_EMIT popup->menu()->aboutToShow();
+    QStringList out;
+    for (QAction* a : popup->menu()->actions())
+      if (a->isChecked()) out << a->text();
+    return out;
+  };
+  EXPECT_EQ(marked(), QStringList{from->value(CategoryKeys::category()).toString()});
   QAction* choice = nullptr;
   for (QAction* a : popup->menu()->actions())
     if (a->text() == target) choice = a;
   ASSERT_NE(choice, nullptr);
   choice->trigger();
   gui::settle();
+  EXPECT_EQ(marked(), QStringList{target});
   EXPECT_EQ(record->value(RecordKeys::categoryPtr()).toDictionary(), to);
   EXPECT_EQ(CategoryMembers::of(*from)->count(), fromCount - 1);
   EXPECT_EQ(CategoryMembers::of(*to)->count(), toCount + 1);

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScreen>
+#include <QStyle>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -192,9 +193,10 @@ class DisplayTest : public ::testing::Test {
   }
   // The screen less its panels, where a window's frame has to lie.
   static QRect available(const QWidget* window) { return window->screen()->availableGeometry(); }
+  // The desktop may tell the frame a moment after showing the window, which is then fitted.
   static void expectOnScreen(const QWidget* window) {
     const QRect area = available(window);
-    EXPECT_TRUE(area.contains(window->frameGeometry()))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return area.contains(window->frameGeometry()); }, 5000))
         << "frame " << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
         << window->frameGeometry().width() << "x" << window->frameGeometry().height() << " on "
         << area.width() << "x" << area.height();
@@ -559,6 +561,52 @@ TEST_F(WindowScreenTest, ANewWindowAndALockedOneFitTheScreen) {
   ASSERT_TRUE(page);
   EXPECT_EQ(crowded(page).join(u'|').toStdString(), "");
   gui::snapshot(window, QStringLiteral("document-window-locked-fitted"));
+}
+
+// Vaults opened one after another each get a window of their own place: down and to the right
+// of the one before by a title bar's height, where the screen has room, and never one on top of
+// another; new documents' windows likewise.
+TEST_F(WindowScreenTest, EachNewWindowCascadesOffTheOnesOpen) {
+  MyDocument source;
+  source.setPlainPassword(kPassword);
+  fixture::fillTwenty(source);
+  const QString path = dir.filePath(QStringLiteral("cascade.qvlt"));
+  ASSERT_TRUE(source.saveToURL(path));
+  for (const bool locked : {true, false}) {
+    SCOPED_TRACE(locked ? "vaults from a file" : "new documents");
+    std::vector<VaultDocumentWindow*> open;
+    for (int i = 0; i < 3; ++i) {
+      VaultDocumentWindow* w = nullptr;
+      if (locked) {
+        docs.push_back(std::make_unique<MyDocument>());
+        ASSERT_TRUE(docs.back()->readFromURL(path));
+        docs.back()->setFileURL(path);
+        w = new VaultDocumentWindow(docs.back().get(), *defaults);
+        windows << w;
+      } else {
+        w = newWindow();
+      }
+      show(w);
+      MainQueue::drain();
+      gui::settle();
+      expectOnScreen(w);
+      open.push_back(w);
+    }
+    const int titleBar = open[0]->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    for (std::size_t i = 1; i < open.size(); ++i) {
+      const QRect before = open[i - 1]->geometry(), now = open[i]->geometry();
+      const QRect area = open[i]->clientArea();
+      const QSize room = area.size() - now.size();
+      const QPoint moved = now.topLeft() - before.topLeft();
+      // A screen with less room than two title bars either way leaves it nowhere else to go.
+      if (room.width() < 2 * titleBar && room.height() < 2 * titleBar) continue;
+      EXPECT_GE(std::max(std::abs(moved.x()), std::abs(moved.y())), titleBar) << i;
+      if (room.width() >= 2 * titleBar && room.height() >= 2 * titleBar) {
+        EXPECT_EQ(moved.x(), moved.y()) << i;
+      }
+    }
+    for (VaultDocumentWindow* w : open) delete w;
+  }
 }
 
 TEST_F(WindowScreenTest, LockingKeepsTheWindowsLeftAndTopEdges) {

@@ -343,7 +343,7 @@ TEST_F(WindowKeysTest, ExportShownRecordsWaitsForARecordShown) {
   }
 }
 
-TEST_F(WindowKeysTest, MakeCustomSettingIsAnEditThatSavingKeeps) {
+TEST_F(WindowKeysTest, MakingAndApplyingTheCustomSettingAreEditsThatSavingKeeps) {
   VaultDocumentWindow* window = twentyRecords();
   MyDocument* doc = window->document();
   ASSERT_TRUE(window->perform(QStringLiteral("setColumnVisibilityAll:")));
@@ -356,9 +356,28 @@ TEST_F(WindowKeysTest, MakeCustomSettingIsAnEditThatSavingKeeps) {
   ASSERT_TRUE(doc->saveToURL(path));
   VaultDocumentWindow* again = openAndUnlock(path);
   ASSERT_TRUE(again->perform(QStringLiteral("setColumnVisibilityCompact:")));
+  again->document()->updateChangeCount(ChangeCounting::ChangeCleared);
   ASSERT_TRUE(again->perform(QStringLiteral("setCurrentToCustomTableSettings:")));
   for (const RecordColumns::ColumnState& c : again->columnLayout())
     EXPECT_FALSE(c.hidden) << c.identifier.toStdString();
+  EXPECT_TRUE(again->document()->isDocumentEdited());
+  EXPECT_TRUE(again->isWindowModified());
+
+  // Saved as the edit it is, the file opens with the columns it showed.
+  ASSERT_TRUE(again->document()->saveToURL(path));
+  VaultDocumentWindow* third = openAndUnlock(path);
+  for (const RecordColumns::ColumnState& c : third->columnLayout())
+    EXPECT_FALSE(c.hidden) << c.identifier.toStdString();
+
+  // A document with no custom setting yet: applying it changes nothing and is no edit.
+  VaultDocumentWindow* plain = twentyRecords();
+  const RecordColumns::ColumnLayout before = plain->columnLayout();
+  plain->document()->updateChangeCount(ChangeCounting::ChangeCleared);
+  plain->perform(QStringLiteral("setCurrentToCustomTableSettings:"));
+  EXPECT_FALSE(plain->document()->isDocumentEdited());
+  EXPECT_EQ(plain->columnLayout().size(), before.size());
+  for (std::size_t i = 0; i < before.size() && i < plain->columnLayout().size(); ++i)
+    EXPECT_EQ(plain->columnLayout()[i].hidden, before[i].hidden) << i;
 }
 
 }  // namespace
