@@ -75,17 +75,44 @@ VaultResult<Value> readPieceReleasing(ZVCommonCrypto& engine, QByteArray& held, 
   }
   return root;
 }
+
+// What no password can get past: without a salt, a whole IV, a check string in whole blocks
+// and a digest of SHA-1's length, answering "wrong password" would send the owner looking
+// for another one. A longer IV or a salt of another length is read as the other editions
+// read it (the IV's first 16 bytes, the whole salt).
+std::optional<VaultError> unusableKeys(const HeldPieces& pieces) {
+  static constexpr qsizetype kBlock = 16;
+  static constexpr qsizetype kDigest = 20;
+  QString missing;
+  if (pieces.salt.isEmpty())
+    missing = QStringLiteral("it has no salt");
+  else if (pieces.iv.size() < ZVCommonCrypto::kIVLength)
+    missing = QStringLiteral("its IV has %1 bytes of %2")
+                  .arg(pieces.iv.size())
+                  .arg(ZVCommonCrypto::kIVLength);
+  else if (pieces.rc.isEmpty() || pieces.rc.size() % kBlock != 0)
+    missing = pieces.rc.isEmpty() ? QStringLiteral("it has no check string")
+                                  : QStringLiteral("its check string is cut short");
+  else if (pieces.sha1Rc.size() != kDigest)
+    missing = pieces.sha1Rc.isEmpty() ? QStringLiteral("it has no check digest")
+                                      : QStringLiteral("its check digest has %1 bytes of %2")
+                                            .arg(pieces.sha1Rc.size())
+                                            .arg(kDigest);
+  if (missing.isEmpty()) return std::nullopt;
+  return VaultError{VaultError::Reason::DamagedEntries,
+                    QStringLiteral("The password cannot be checked: %1.").arg(missing), 0};
+}
 }  // namespace
 
 VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engine,
                                                            HeldPieces& pieces,
                                                            bool clearPinAndSecurity) {
+  if (std::optional<VaultError> damage = unusableKeys(pieces)) return *damage;
   std::int32_t status = 0;
   std::optional<QByteArray> check = engine.decrypt(pieces.rc, &status);
   WipedBytes wipedCheck{std::move(check).value_or(QByteArray())};
   check.reset();  // NOLINT(bugprone-use-after-move): as above, the moved-from optional let go
-  const bool verified = status == 0 && !pieces.sha1Rc.isEmpty() &&
-                        ZVCommonCrypto::dataSHA1(wipedCheck.bytes) == pieces.sha1Rc;
+  const bool verified = status == 0 && ZVCommonCrypto::dataSHA1(wipedCheck.bytes) == pieces.sha1Rc;
   if (!verified) return VaultError::wrongPassword(status);
 
   // The records last: theirs is the piece let go while it is read.

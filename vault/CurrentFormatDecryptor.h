@@ -12,8 +12,8 @@ class ZVCommonCrypto;
 // rest of the pieces is the caller's to release once all worked.
 class CurrentFormatDecryptor {
  public:
-  // A wrong password, or a damaged document when the check string verified but a piece
-  // would not decrypt or read.
+  // A wrong password; a damaged document when the check string verified but a piece would
+  // not decrypt or read, or when the salt, IV, check string or digest could check no password.
   static VaultResult<VaultContents> decrypt(ZVCommonCrypto& engine, HeldPieces& pieces,
                                             bool clearPinAndSecurity);
 
