@@ -1,6 +1,7 @@
 #include "vault/CurrentFormatDecryptor.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/Dictionary.h"
 #include "platform/KeyedUnarchiver.h"
@@ -76,6 +77,16 @@ VaultResult<Value> readPieceReleasing(ZVCommonCrypto& engine, QByteArray& held, 
   return root;
 }
 
+// An archive may name one dictionary twice in a list (one UID twice): each row becomes a
+// dictionary of its own, or an edit of one row would change the other and every save would
+// write them as one.
+void giveEachRowItsOwnDictionary(const ArrayRef& list) {
+  std::unordered_set<const Dictionary*> seen;
+  for (Value& row : list->values())
+    if (const Dictionary* d = row.dictionaryPointer(); d && !seen.insert(d).second)
+      row = Value(d->copy());
+}
+
 // What no password can get past: without a salt, a whole IV, a check string in whole blocks
 // and a digest of SHA-1's length, answering "wrong password" would send the owner looking
 // for another one. A longer IV or a salt of another length is read as the other editions
@@ -138,6 +149,8 @@ VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engin
   out.records = records.value().toArray();
   out.categories = categories.value().toArray();
   out.emails = emails.value().toArray();
+  for (const ArrayRef& list : {out.records, out.categories, out.emails})
+    giveEachRowItsOwnDictionary(list);
   restoreFromSaveOperationContent(out.records, out.categories);
   if (clearPinAndSecurity)
     for (const Value& v : out.records->values()) {

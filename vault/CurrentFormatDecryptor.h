@@ -7,7 +7,8 @@
 class ZVCommonCrypto;
 
 // Unlocks a current-format document: checks the password against the check string, then
-// decrypts and unarchives the four pieces and relinks records to categories by identifier.
+// decrypts and unarchives the four pieces, gives every row of the three lists a dictionary of
+// its own, and relinks records to categories by identifier.
 // The held records piece is let go while it is read and put back if it does not read; the
 // rest of the pieces is the caller's to release once all worked.
 class CurrentFormatDecryptor {
