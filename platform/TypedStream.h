@@ -48,17 +48,19 @@ struct TypedEntry {
   // entry and its own groups, from firstGroup in TypedStream::objectGroups. Class: its name
   // (index into TypedStream::strings), version and superclass entry (-1 for a root class).
   // CString: its bytes, as the name.
+  struct Object {
+    std::int32_t classEntry;
+    std::uint32_t groupCount;
+    std::uint32_t firstGroup;
+  };
+  struct Named {
+    std::int32_t name;
+    std::int32_t version;
+    std::int32_t superclassEntry;
+  };
   union {
-    struct {
-      std::int32_t classEntry;
-      std::uint32_t groupCount;
-      std::uint32_t firstGroup;
-    } object = {-1, 0, 0};
-    struct {
-      std::int32_t name;
-      std::int32_t version;
-      std::int32_t superclassEntry;
-    } named;
+    Object object = {-1, 0, 0};
+    Named named;
   };
 };
 
