@@ -450,7 +450,7 @@ TEST_F(DocumentControllerTest, SecondControllerIsToldTheVaultIsOpenUntilItCloses
 TEST_F(DocumentControllerTest, LockOfAnotherLiveProcessRefusesAndNamesIt) {
   QProcess holder;
   holder.start(QStringLiteral(QV_LOCK_HOLDER), {vault, QStringLiteral("hold")});
-  ASSERT_TRUE(holder.waitForReadyRead(10000));
+  ASSERT_TRUE(holder.waitForReadyRead(30000));
   ASSERT_EQ(holder.readLine().trimmed(), "locked");
 
   const DocumentResult<Document*> refused = controller.openDocumentWithContentsOfURL(vault, true);
@@ -459,14 +459,14 @@ TEST_F(DocumentControllerTest, LockOfAnotherLiveProcessRefusesAndNamesIt) {
   EXPECT_TRUE(error.contains(QString::number(holder.processId()))) << error.toStdString();
 
   holder.closeWriteChannel();
-  ASSERT_TRUE(holder.waitForFinished(10000));
+  ASSERT_TRUE(holder.waitForFinished(30000));
   EXPECT_NE(controller.openDocumentWithContentsOfURL(vault, true).value_or(nullptr), nullptr);
 }
 
 TEST_F(DocumentControllerTest, LockLeftByAProcessThatDiedIsTakenOver) {
   QProcess holder;
   holder.start(QStringLiteral(QV_LOCK_HOLDER), {vault, QStringLiteral("abandon")});
-  ASSERT_TRUE(holder.waitForFinished(10000));
+  ASSERT_TRUE(holder.waitForFinished(30000));
   ASSERT_EQ(holder.readLine().trimmed(), "locked");
   ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral(".Bank.qvlt.lock"))));
 
