@@ -333,6 +333,35 @@ TEST(TypedStreamReader, ReadsNestedArraysWithinItsElementBudget) {
   EXPECT_EQ(s.elementsOf(outer[1])[2].integer, 600);
 }
 
+// Every value of a stream of many small objects where its bytes put it: the root dictionary's
+// count and pairs, a record's title, and a number's type and value.
+TEST(TypedStreamReader, ReadsADocumentOfManySmallObjects) {
+  auto r = TypedStreamReader::read(documentOfSmallObjects(130, 0));
+  ASSERT_TRUE(r) << r.error().toStdString();
+  const TypedStream& s = r.value();
+  EXPECT_GE(s.entries.size(), 1400u);
+  const qsizetype root = s.valuesOf(s.groups.at(0))[0].entry;
+  ASSERT_EQ(s.classNameOf(root), QByteArray("NSMutableDictionary"));
+  const auto pairs = s.groupsOf(s.entries[std::size_t(root)]);
+  ASSERT_EQ(pairs.size(), 1u + 2 * 130);
+  EXPECT_EQ(s.valuesOf(pairs[0])[0].integer, 130);
+  // The second record: its title, then the number under "modified".
+  const auto entryIn = [&s](const TypedGroup& group) {
+    return std::size_t(s.valuesOf(group)[0].entry);
+  };
+  const auto record = s.groupsOf(s.entries[entryIn(pairs[4])]);
+  ASSERT_EQ(record.size(), 1u + 2 * 6);
+  EXPECT_EQ(ColorUnarchiver::stringAt(s, qsizetype(entryIn(record[1]))).value_or(QString()),
+            QStringLiteral("title"));
+  EXPECT_EQ(ColorUnarchiver::stringAt(s, qsizetype(entryIn(record[2]))).value_or(QString()),
+            QStringLiteral("Item 1"));
+  const auto number = s.groupsOf(s.entries[entryIn(record[8])]);
+  ASSERT_EQ(number.size(), 2u);
+  EXPECT_EQ(s.nameOf(s.entries[entryIn(number[0])]), QByteArray("q"));
+  EXPECT_EQ(s.encodingOf(number[1]), QByteArray("q"));
+  EXPECT_EQ(s.valuesOf(number[1])[0].integer, 700000001);
+}
+
 // A 61 KB stream whose array levels, each as long as the data after it, would each allocate
 // their elements before any is read: about a gigabyte before the first byte fails.
 TEST(TypedStreamReader, RefusesNestedArraysBeforeTheyTakeMemory) {
