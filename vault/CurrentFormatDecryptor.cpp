@@ -94,24 +94,24 @@ void giveEachRowItsOwnDictionary(const ArrayRef& list) {
 std::optional<VaultError> unusableKeys(const HeldPieces& pieces) {
   static constexpr qsizetype kBlock = 16;
   static constexpr qsizetype kDigest = 20;
-  QString missing;
+  QString why;
   if (pieces.salt.isEmpty())
-    missing = QStringLiteral("it has no salt");
+    why = QStringLiteral("it has no salt");
   else if (pieces.iv.size() < ZVCommonCrypto::kIVLength)
-    missing = QStringLiteral("its IV has %1 bytes of %2")
-                  .arg(pieces.iv.size())
-                  .arg(ZVCommonCrypto::kIVLength);
+    why = QStringLiteral("its IV has %1 bytes of %2")
+              .arg(pieces.iv.size())
+              .arg(ZVCommonCrypto::kIVLength);
   else if (pieces.rc.isEmpty() || pieces.rc.size() % kBlock != 0)
-    missing = pieces.rc.isEmpty() ? QStringLiteral("it has no check string")
-                                  : QStringLiteral("its check string is cut short");
+    why = pieces.rc.isEmpty() ? QStringLiteral("it has no check string")
+                              : QStringLiteral("its check string is cut short");
   else if (pieces.sha1Rc.size() != kDigest)
-    missing = pieces.sha1Rc.isEmpty() ? QStringLiteral("it has no check digest")
-                                      : QStringLiteral("its check digest has %1 bytes of %2")
-                                            .arg(pieces.sha1Rc.size())
-                                            .arg(kDigest);
-  if (missing.isEmpty()) return std::nullopt;
+    why = pieces.sha1Rc.isEmpty() ? QStringLiteral("it has no check digest")
+                                  : QStringLiteral("its check digest has %1 bytes of %2")
+                                        .arg(pieces.sha1Rc.size())
+                                        .arg(kDigest);
+  if (why.isEmpty()) return std::nullopt;
   return VaultError{VaultError::Reason::DamagedEntries,
-                    QStringLiteral("The password cannot be checked: %1.").arg(missing), 0};
+                    QStringLiteral("The password cannot be checked: %1.").arg(why), 0};
 }
 }  // namespace
 
