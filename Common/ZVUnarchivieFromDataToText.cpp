@@ -10,11 +10,10 @@ Result<QString> ZVUnarchivieFromDataToText::plainText(const QByteArray& archive)
   auto stream = TypedStreamReader::read(archive);
   if (!stream) return Failure{stream.error()};
   const TypedStream& s = stream.value();
-  const auto onlyObject = [](const TypedGroup& group) -> qsizetype {
-    if (group.encoding != "@" || group.values.size() != 1 ||
-        group.values[0].kind != TypedValue::Kind::Entry)
+  const auto onlyObject = [&s](const TypedGroup& group) -> qsizetype {
+    if (s.encodingOf(group) != "@" || s.valuesOf(group).front().kind != TypedValue::Kind::Entry)
       return -1;
-    return group.values[0].entry;
+    return s.valuesOf(group).front().entry;
   };
   if (s.groups.empty()) return Failure{QStringLiteral("text archive: no root object")};
   const qsizetype root = onlyObject(s.groups[0]);
@@ -24,8 +23,8 @@ Result<QString> ZVUnarchivieFromDataToText::plainText(const QByteArray& archive)
     return Failure{QStringLiteral("text archive: the root is not a text")};
   // A styled text archives its characters first, as a string object, then its style runs.
   const TypedEntry& text = s.entries[static_cast<std::size_t>(root)];
-  if (text.groups.empty()) return Failure{QStringLiteral("text archive: no characters")};
-  return ColorUnarchiver::stringAt(s, onlyObject(text.groups[0]));
+  if (s.groupsOf(text).empty()) return Failure{QStringLiteral("text archive: no characters")};
+  return ColorUnarchiver::stringAt(s, onlyObject(s.groupsOf(text).front()));
 }
 
 QVariant ZVUnarchivieFromDataToText::transformedValue(const QVariant& value) const {

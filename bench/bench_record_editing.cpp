@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "bench/BenchVault.h"
+#include "bench/GuiBench.h"
 #include "platform/AtomicFile.h"
 #include "platform/UserDefaults.h"
 #include "vault/MyDocument.h"
@@ -47,9 +48,14 @@ struct OpenVault {
   ~OpenVault() { delete window; }
 };
 
+// Made once for all runs, freed before the application.
 OpenVault& vault() {
-  static OpenVault v;
-  return v;
+  static OpenVault* const v = [] {
+    auto* made = new OpenVault;
+    guibench::releaseAtExit([made] { delete made; });
+    return made;
+  }();
+  return *v;
 }
 
 enum Step { Add, Delete, UndoDelete };

@@ -17,9 +17,17 @@ const TypedEntry* objectEntry(const TypedStream& stream, qsizetype entry) {
   return e.kind == TypedEntry::Kind::Object ? &e : nullptr;
 }
 
-const TypedValue* valueAt(const TypedEntry& object, std::size_t group, std::size_t index) {
-  if (group >= object.groups.size() || index >= object.groups[group].values.size()) return nullptr;
-  return &object.groups[group].values[index];
+const TypedValue* valueAt(const TypedStream& stream, const TypedEntry& object, std::size_t group,
+                          std::size_t index) {
+  const auto groups = stream.groupsOf(object);
+  if (group >= groups.size() || index >= groups[group].count) return nullptr;
+  return &stream.valuesOf(groups[group])[index];
+}
+
+// The type string of an object's group; empty when it has fewer.
+QByteArray encodingAt(const TypedStream& stream, const TypedEntry& object, std::size_t group) {
+  const auto groups = stream.groupsOf(object);
+  return group < groups.size() ? stream.encodingOf(groups[group]) : QByteArray();
 }
 }  // namespace
 
@@ -27,10 +35,10 @@ Result<ArchivedColor> ColorUnarchiver::unarchiveObjectWithData(const QByteArray&
   auto stream = TypedStreamReader::read(data);
   if (!stream) return Failure{stream.error()};
   const TypedStream& s = stream.value();
-  if (s.groups.empty() || s.groups.front().encoding != "@" ||
-      s.groups.front().values.front().kind != TypedValue::Kind::Entry)
+  if (s.groups.empty() || s.encodingOf(s.groups.front()) != "@" ||
+      s.valuesOf(s.groups.front()).front().kind != TypedValue::Kind::Entry)
     return Failure{QStringLiteral("colour archive: the root is not an object")};
-  return colorAt(s, s.groups.front().values.front().entry);
+  return colorAt(s, s.valuesOf(s.groups.front()).front().entry);
 }
 
 Result<QString> ColorUnarchiver::stringAt(const TypedStream& stream, qsizetype entry) {
@@ -38,10 +46,10 @@ Result<QString> ColorUnarchiver::stringAt(const TypedStream& stream, qsizetype e
   const QByteArray cls = stream.classNameOf(entry);
   if (!object || (cls != "NSString" && cls != "NSMutableString"))
     return Failure{QStringLiteral("colour archive: entry %1 is not a string").arg(entry)};
-  const TypedValue* bytes = valueAt(*object, 0, 0);
-  if (!bytes || object->groups[0].encoding != "+" || bytes->kind != TypedValue::Kind::Bytes)
+  const TypedValue* bytes = valueAt(stream, *object, 0, 0);
+  if (!bytes || encodingAt(stream, *object, 0) != "+" || bytes->kind != TypedValue::Kind::Bytes)
     return Failure{QStringLiteral("colour archive: string %1 has no bytes").arg(entry)};
-  return QString::fromUtf8(bytes->bytes);
+  return QString::fromUtf8(stream.bytesOf(*bytes));
 }
 
 Result<ArchivedColor> ColorUnarchiver::colorAt(const TypedStream& stream, qsizetype entry) {
@@ -55,16 +63,16 @@ Result<ArchivedColor> ColorUnarchiver::colorAt(const TypedStream& stream, qsizet
   if (stream.classNameOf(entry) != "NSColor")
     return colorError(entry, QStringLiteral("class %1 is not NSColor")
                                  .arg(QString::fromLatin1(stream.classNameOf(entry))));
-  const TypedValue* code = valueAt(*object, 0, 0);
-  if (!code || object->groups[0].encoding != "c")
+  const TypedValue* code = valueAt(stream, *object, 0, 0);
+  if (!code || encodingAt(stream, *object, 0) != "c")
     return colorError(entry, QStringLiteral("no colour-space code"));
 
   const int space = static_cast<int>(code->integer);
   if (space == 6) {
     // A catalogue colour: catalogue name, colour name, then the colour it resolved to.
-    if (object->groups.size() < 2 || object->groups[1].encoding != "@@@")
+    if (encodingAt(stream, *object, 1) != "@@@")
       return colorError(entry, QStringLiteral("named colour without its three objects"));
-    const auto& values = object->groups[1].values;
+    const auto values = stream.valuesOf(stream.groupsOf(*object)[1]);
     if (depth >= kMaxNamedDepth)
       return colorError(entry, QStringLiteral("named colours nest too deeply"));
     if (values[2].kind != TypedValue::Kind::Entry)
@@ -89,13 +97,12 @@ Result<ArchivedColor> ColorUnarchiver::colorAt(const TypedStream& stream, qsizet
   if (space < 1 || space > 5)
     return colorError(entry, QStringLiteral("unsupported colour space %1").arg(space));
   const auto n = static_cast<std::size_t>(kComponents[static_cast<std::size_t>(space)]);
-  if (object->groups.size() < 2 || object->groups[1].values.size() != n ||
-      object->groups[1].encoding != QByteArray(static_cast<qsizetype>(n), 'f'))
+  if (encodingAt(stream, *object, 1) != QByteArray(static_cast<qsizetype>(n), 'f'))
     return colorError(
         entry, QStringLiteral("colour space %1 without its %2 components").arg(space).arg(n));
   std::array<float, 5> c{};
   for (std::size_t i = 0; i < n; ++i) {
-    const double v = object->groups[1].values[i].real;
+    const double v = stream.valuesOf(stream.groupsOf(*object)[1])[i].real;
     if (std::isnan(v)) return colorError(entry, QStringLiteral("component %1 is NaN").arg(i));
     c[i] = static_cast<float>(std::clamp(v, 0.0, 1.0));
   }

@@ -1,5 +1,7 @@
 #include "platform/DocumentLock.h"
 
+#include <sys/stat.h>
+
 #include <QFileInfo>
 
 QString DocumentLock::lockPathFor(const QString& documentPath) {
@@ -19,7 +21,12 @@ DocumentLock::~DocumentLock() {
 
 DocumentLock::Outcome DocumentLock::acquire() {
   if (held_) return Outcome::Acquired;
-  if (file_->tryLock(0)) {
+  // The file names this process and host: the owner's alone, from the moment it exists (the
+  // lock file class makes it with the process's umask and offers no mode of its own).
+  const mode_t previousMask = ::umask(S_IRWXG | S_IRWXO);
+  const bool locked = file_->tryLock(0);
+  ::umask(previousMask);
+  if (locked) {
     held_ = true;
     return Outcome::Acquired;
   }

@@ -26,6 +26,9 @@ constexpr qint64 kByteArrayHeader = 32;
 }  // namespace
 
 Result<TypedStream> TypedStreamReader::read(const QByteArray& bytes) {
+  if (bytes.size() > kMaxStream)
+    return Failure{
+        QStringLiteral("typedstream: %1 bytes, longer than a stream can be").arg(bytes.size())};
   TypedStreamReader reader(bytes);
   reader.budget_ = kHeapBytesPerByte * std::max(bytes.size(), qsizetype(kSmallStream)) - kErrorRoom;
   return reader.readAll();
@@ -39,23 +42,30 @@ bool TypedStreamReader::charge(qint64 bytes) {
 }
 
 template <class T>
-bool TypedStreamReader::roomForOne(std::vector<T>& list) {
-  if (list.size() < list.capacity()) return true;
-  const std::size_t capacity = std::max<std::size_t>(1, 2 * list.capacity());
+bool TypedStreamReader::roomFor(std::vector<T>& list, qint64 n) {
+  const auto size = static_cast<qint64>(list.size());
+  const auto capacity = static_cast<qint64>(list.capacity());
+  if (n <= capacity - size) return true;
+  if (n > budget_ / static_cast<qint64>(sizeof(T)))
+    return fail(QStringLiteral("%1 more items, more than the stream can hold").arg(n));
+  // Growing by half keeps the slack and the moment both buffers are held small.
+  const qint64 grown = std::max({size + n, capacity + capacity / 2, qint64(16)});
   // Both buffers are held while the items move over; then the old one is freed.
-  if (!charge(blockCost(static_cast<qint64>(capacity * sizeof(T))))) return false;
-  if (list.capacity() > 0) budget_ += blockCost(static_cast<qint64>(list.capacity() * sizeof(T)));
-  list.reserve(capacity);
+  if (!charge(blockCost(grown * static_cast<qint64>(sizeof(T))))) return false;
+  if (capacity > 0) budget_ += blockCost(capacity * static_cast<qint64>(sizeof(T)));
+  list.reserve(static_cast<std::size_t>(grown));
   return true;
 }
 
-bool TypedStreamReader::makeValues(std::vector<TypedValue>& into, qint64 n, const char* what) {
-  if (n > budget_ / static_cast<qint64>(sizeof(TypedValue)) ||
-      !charge(blockCost(n * static_cast<qint64>(sizeof(TypedValue)))))
+bool TypedStreamReader::makeValues(qint64 n, const char* what, std::size_t& first) {
+  if (!roomFor(stream_.values, n)) {
+    error_.clear();
     return fail(QStringLiteral("%1 of %2 is more than the stream can hold")
                     .arg(QLatin1String(what))
                     .arg(n));
-  into.resize(static_cast<std::size_t>(n));
+  }
+  first = stream_.values.size();
+  stream_.values.resize(first + static_cast<std::size_t>(n));
   return true;
 }
 
@@ -103,6 +113,25 @@ bool TypedStreamReader::readRaw(qsizetype n, quint64& into) {
     into = (into << 8) | byte;
   }
   position_ += n;
+  return true;
+}
+
+bool TypedStreamReader::readBytesValue(qint64 n, TypedValue& into) {
+  if (n < 0 || bytes_.size() - position_ < n)
+    return fail(QStringLiteral("length %1 runs past the end").arg(n));
+  QByteArray& all = stream_.bytes;
+  if (n > all.capacity() - all.size()) {
+    const qint64 grown =
+        std::max({all.size() + n, all.capacity() + all.capacity() / 2, qint64(256)});
+    if (!charge(blockCost(grown + kByteArrayHeader))) return false;
+    if (all.capacity() > 0) budget_ += blockCost(all.capacity() + kByteArrayHeader);
+    all.reserve(static_cast<qsizetype>(grown));
+  }
+  into.kind = TypedValue::Kind::Bytes;
+  into.first = all.size();
+  into.count = static_cast<std::uint32_t>(n);
+  all.append(bytes_.constData() + position_, static_cast<qsizetype>(n));
+  position_ += static_cast<qsizetype>(n);
   return true;
 }
 
@@ -160,29 +189,32 @@ bool TypedStreamReader::readReal(char code, double& into) {
   return true;
 }
 
-bool TypedStreamReader::readSharedString(QByteArray& into, bool& isNil) {
+bool TypedStreamReader::readSharedString(std::int32_t& into, bool& isNil) {
   int head = 0;
   return readHead(head) && readSharedStringAfter(head, into, isNil);
 }
 
-bool TypedStreamReader::readSharedStringAfter(int head, QByteArray& into, bool& isNil) {
+bool TypedStreamReader::readSharedStringAfter(int head, std::int32_t& into, bool& isNil) {
   isNil = head == kNil;
   if (isNil) return true;
+  std::vector<QByteArray>& strings = stream_.strings;
   if (head == kNew) {
     qint64 length = 0;
-    if (!readInteger(length) || !readBytes(length, into) || !roomForOne(sharedStrings_))
+    QByteArray string;
+    if (!readInteger(length) || !readBytes(length, string) || !roomFor(strings, 1) ||
+        !roomFor(types_, 1))
       return false;
-    lastSharedString_ = static_cast<qsizetype>(sharedStrings_.size());
-    sharedStrings_.push_back({into, nullptr});
+    into = lastSharedString_ = static_cast<std::int32_t>(strings.size());
+    strings.push_back(std::move(string));
+    types_.emplace_back();
     return true;
   }
   qint64 ref = 0;
   if (!readIntegerAfter(head, ref)) return false;
   const qint64 index = ref + kReferenceBase;
-  if (index < 0 || index >= static_cast<qint64>(sharedStrings_.size()))
-    return fail(QStringLiteral("shared string %1 of %2").arg(index).arg(sharedStrings_.size()));
-  into = sharedStrings_[static_cast<std::size_t>(index)].bytes;
-  lastSharedString_ = static_cast<qsizetype>(index);
+  if (index < 0 || index >= static_cast<qint64>(strings.size()))
+    return fail(QStringLiteral("shared string %1 of %2").arg(index).arg(strings.size()));
+  into = lastSharedString_ = static_cast<std::int32_t>(index);
   return true;
 }
 
@@ -268,7 +300,7 @@ bool TypedStreamReader::parseTypes(const QByteArray& encoding, qsizetype& at,
                         .arg(QLatin1Char(c))
                         .arg(QString::fromLatin1(encoding)));
     }
-    if (!roomForOne(into)) return false;
+    if (!roomFor(into, 1)) return false;
     into.push_back(std::move(type));
   }
   if (until != 0)
@@ -281,36 +313,43 @@ bool TypedStreamReader::readGroup(std::vector<TypedGroup>& into, int depth) {
   TypedGroup group;
   bool isNil = false;
   if (!readSharedString(group.encoding, isNil)) return false;
-  if (isNil || group.encoding.isEmpty()) return fail(QStringLiteral("missing type string"));
-  SharedString& shared = sharedStrings_[static_cast<std::size_t>(lastSharedString_)];
-  if (!shared.types) {
+  if (isNil || stream_.strings[static_cast<std::size_t>(group.encoding)].isEmpty())
+    return fail(QStringLiteral("missing type string"));
+  const QByteArray& encoding = stream_.strings[static_cast<std::size_t>(group.encoding)];
+  std::unique_ptr<const std::vector<Type>>& parsed =
+      types_[static_cast<std::size_t>(group.encoding)];
+  if (!parsed) {
     auto types = std::make_unique<std::vector<Type>>();
     qsizetype at = 0;
-    if (!charge(blockCost(qint64(sizeof(*types)))) || !parseTypes(group.encoding, at, *types, 0, 0))
+    if (!charge(blockCost(qint64(sizeof(*types)))) || !parseTypes(encoding, at, *types, 0, 0))
       return false;
-    shared.types = std::move(types);
+    parsed = std::move(types);
   }
   // Held apart from the table, which reading the values may grow.
-  const std::vector<Type>& types = *shared.types;
-  if (!makeValues(group.values, static_cast<qint64>(types.size()), "group")) return false;
+  const std::vector<Type>& types = *parsed;
+  std::size_t first = 0;
+  if (!makeValues(static_cast<qint64>(types.size()), "group", first)) return false;
+  group.first = static_cast<std::uint32_t>(first);
+  group.count = static_cast<std::uint32_t>(types.size());
   for (std::size_t i = 0; i < types.size(); ++i)
-    if (!readValue(types[i], group.values[i], depth)) return false;
-  if (!roomForOne(into)) return false;
-  into.push_back(std::move(group));
+    if (!readValue(types[i], first + i, depth)) return false;
+  if (!roomFor(into, 1)) return false;
+  into.push_back(group);
   return true;
 }
 
-bool TypedStreamReader::readValue(const Type& type, TypedValue& into, int depth) {
+bool TypedStreamReader::readValue(const Type& type, std::size_t at, int depth) {
   if (depth > kMaxDepth) return fail(QStringLiteral("nesting deeper than %1").arg(kMaxDepth));
+  TypedValue v;
   quint64 raw = 0;
   switch (type.code) {
     case 'c':
     case 'C':
     case 'B':
       if (!readRaw(1, raw)) return false;
-      into.kind = TypedValue::Kind::Integer;
-      into.integer = type.code == 'c' ? static_cast<qint8>(raw) : static_cast<qint64>(raw);
-      return true;
+      v.kind = TypedValue::Kind::Integer;
+      v.integer = type.code == 'c' ? static_cast<qint8>(raw) : static_cast<qint64>(raw);
+      break;
     case 's':
     case 'S':
     case 'i':
@@ -319,59 +358,70 @@ bool TypedStreamReader::readValue(const Type& type, TypedValue& into, int depth)
     case 'L':
     case 'q':
     case 'Q': {
-      into.kind = TypedValue::Kind::Integer;
-      if (!readInteger(into.integer)) return false;
+      v.kind = TypedValue::Kind::Integer;
+      if (!readInteger(v.integer)) return false;
       // Unsigned types are stored in the same signed forms.
-      if (type.code == 'S') into.integer = static_cast<quint16>(into.integer);
-      if (type.code == 'I' || type.code == 'L') into.integer = static_cast<quint32>(into.integer);
-      return true;
+      if (type.code == 'S') v.integer = static_cast<quint16>(v.integer);
+      if (type.code == 'I' || type.code == 'L') v.integer = static_cast<quint32>(v.integer);
+      break;
     }
     case 'f':
     case 'd':
-      into.kind = TypedValue::Kind::Real;
-      return readReal(type.code, into.real);
+      v.kind = TypedValue::Kind::Real;
+      if (!readReal(type.code, v.real)) return false;
+      break;
     case '@':
-      return readObject(into, depth + 1);
+      if (!readObject(v, depth + 1)) return false;
+      break;
     case '#': {
-      qsizetype entry = -1;
+      std::int32_t entry = -1;
       if (!readClass(entry, depth + 1)) return false;
-      into.kind = entry < 0 ? TypedValue::Kind::Nil : TypedValue::Kind::Entry;
-      into.entry = entry;
-      return true;
+      v.kind = entry < 0 ? TypedValue::Kind::Nil : TypedValue::Kind::Entry;
+      v.entry = entry;
+      break;
     }
     case '*':
-      return readCString(into);
+      if (!readCString(v)) return false;
+      break;
     case '+': {
       qint64 length = 0;
-      into.kind = TypedValue::Kind::Bytes;
-      return readInteger(length) && readBytes(length, into.bytes);
+      if (!readInteger(length) || !readBytesValue(length, v)) return false;
+      break;
     }
-    case '{':
-      into.kind = TypedValue::Kind::Struct;
-      if (!makeValues(into.elements, static_cast<qint64>(type.fields.size()), "struct"))
-        return false;
+    case '{': {
+      std::size_t first = 0;
+      if (!makeValues(static_cast<qint64>(type.fields.size()), "struct", first)) return false;
       for (std::size_t i = 0; i < type.fields.size(); ++i)
-        if (!readValue(type.fields[i], into.elements[i], depth + 1)) return false;
-      return true;
+        if (!readValue(type.fields[i], first + i, depth + 1)) return false;
+      v.kind = TypedValue::Kind::Struct;
+      v.first = static_cast<qsizetype>(first);
+      v.count = static_cast<std::uint32_t>(type.fields.size());
+      break;
+    }
     case '[': {
       const Type& element = type.fields.front();
       if (element.code == 'c' || element.code == 'C' || element.code == 'B') {
-        into.kind = TypedValue::Kind::Bytes;
-        return readBytes(type.count, into.bytes);
+        if (!readBytesValue(type.count, v)) return false;
+        break;
       }
       // Every element takes at least one byte.
       if (type.count > bytes_.size() - position_)
         return fail(QStringLiteral("array of %1 runs past the end").arg(type.count));
-      // Nested arrays allocate every level before a byte of their elements is read.
-      into.kind = TypedValue::Kind::Array;
-      if (!makeValues(into.elements, type.count, "array")) return false;
-      for (auto& e : into.elements)
-        if (!readValue(element, e, depth + 1)) return false;
-      return true;
+      // Nested arrays make every level's elements before a byte of them is read.
+      std::size_t first = 0;
+      if (!makeValues(type.count, "array", first)) return false;
+      for (std::size_t i = 0; i < static_cast<std::size_t>(type.count); ++i)
+        if (!readValue(element, first + i, depth + 1)) return false;
+      v.kind = TypedValue::Kind::Array;
+      v.first = static_cast<qsizetype>(first);
+      v.count = static_cast<std::uint32_t>(type.count);
+      break;
     }
     default:
       return fail(QStringLiteral("unsupported type '%1'").arg(QLatin1Char(type.code)));
   }
+  stream_.values[at] = v;
+  return true;
 }
 
 bool TypedStreamReader::readObject(TypedValue& into, int depth) {
@@ -390,12 +440,12 @@ bool TypedStreamReader::readObject(TypedValue& into, int depth) {
   }
   // The object takes its number before its class.
   const auto index = static_cast<qsizetype>(stream_.entries.size());
-  if (!roomForOne(stream_.entries)) return false;
+  if (!roomFor(stream_.entries, 1)) return false;
   stream_.entries.push_back(TypedEntry{});
-  qsizetype classEntry = -1;
+  std::int32_t classEntry = -1;
   if (!readClass(classEntry, depth + 1)) return false;
   if (classEntry < 0) return fail(QStringLiteral("object %1 without a class").arg(index));
-  std::vector<TypedGroup> groups;
+  const std::size_t mark = pendingGroups_.size();
   for (;;) {
     if (position_ >= bytes_.size())
       return fail(QStringLiteral("object %1 is not ended").arg(index));
@@ -403,17 +453,23 @@ bool TypedStreamReader::readObject(TypedValue& into, int depth) {
       ++position_;
       break;
     }
-    if (!readGroup(groups, depth + 1)) return false;
+    if (!readGroup(pendingGroups_, depth + 1)) return false;
   }
+  const std::size_t count = pendingGroups_.size() - mark;
+  std::vector<TypedGroup>& groups = stream_.objectGroups;
+  if (!roomFor(groups, static_cast<qint64>(count))) return false;
   TypedEntry& entry = stream_.entries[static_cast<std::size_t>(index)];
-  entry.classEntry = classEntry;
-  entry.groups = std::move(groups);
+  entry.object = {classEntry, static_cast<std::uint32_t>(count),
+                  static_cast<std::uint32_t>(groups.size())};
+  groups.insert(groups.end(), pendingGroups_.begin() + static_cast<std::ptrdiff_t>(mark),
+                pendingGroups_.end());
+  pendingGroups_.resize(mark);
   into.kind = TypedValue::Kind::Entry;
   into.entry = index;
   return true;
 }
 
-bool TypedStreamReader::readClass(qsizetype& entry, int depth) {
+bool TypedStreamReader::readClass(std::int32_t& entry, int depth) {
   if (depth > kMaxDepth) return fail(QStringLiteral("class chain deeper than %1").arg(kMaxDepth));
   int head = 0;
   if (!readHead(head)) return false;
@@ -424,21 +480,24 @@ bool TypedStreamReader::readClass(qsizetype& entry, int depth) {
   if (head != kNew) {
     qint64 ref = 0;
     if (!readIntegerAfter(head, ref)) return false;
-    entry = entryReference(ref, TypedEntry::Kind::Class, "class");
+    entry = static_cast<std::int32_t>(entryReference(ref, TypedEntry::Kind::Class, "class"));
     return entry >= 0;
   }
   TypedEntry cls;
   cls.kind = TypedEntry::Kind::Class;
+  cls.named = {-1, 0, -1};
   bool isNil = false;
-  if (!readSharedString(cls.name, isNil)) return false;
+  if (!readSharedString(cls.named.name, isNil)) return false;
   if (isNil) return fail(QStringLiteral("class without a name"));
-  if (!readInteger(cls.version)) return false;
-  entry = static_cast<qsizetype>(stream_.entries.size());
-  if (!roomForOne(stream_.entries)) return false;
-  stream_.entries.push_back(std::move(cls));
-  qsizetype superclass = -1;
+  qint64 version = 0;
+  if (!readInteger(version)) return false;
+  cls.named.version = static_cast<std::int32_t>(version);  // an integer form holds 32 bits at most
+  entry = static_cast<std::int32_t>(stream_.entries.size());
+  if (!roomFor(stream_.entries, 1)) return false;
+  stream_.entries.push_back(cls);
+  std::int32_t superclass = -1;
   if (!readClass(superclass, depth + 1)) return false;
-  stream_.entries[static_cast<std::size_t>(entry)].superclassEntry = superclass;
+  stream_.entries[static_cast<std::size_t>(entry)].named.superclassEntry = superclass;
   return true;
 }
 
@@ -458,11 +517,12 @@ bool TypedStreamReader::readCString(TypedValue& into) {
   }
   TypedEntry string;
   string.kind = TypedEntry::Kind::CString;
+  string.named = {-1, 0, -1};
   bool isNil = false;
-  if (!readSharedString(string.name, isNil)) return false;
+  if (!readSharedString(string.named.name, isNil)) return false;
   if (isNil) return fail(QStringLiteral("nil C string body"));
   into.entry = static_cast<qsizetype>(stream_.entries.size());
-  if (!roomForOne(stream_.entries)) return false;
-  stream_.entries.push_back(std::move(string));
+  if (!roomFor(stream_.entries, 1)) return false;
+  stream_.entries.push_back(string);
   return true;
 }

@@ -18,7 +18,7 @@
 class PipeWatchdog {
  public:
   explicit PipeWatchdog(const QString& path,
-                        std::chrono::milliseconds delay = std::chrono::seconds(3))
+                        std::chrono::milliseconds delay = std::chrono::seconds(20))
       : path_(QFile::encodeName(path)), thread_([this, delay] { watch(delay); }) {}
   ~PipeWatchdog() {
     {

@@ -1,6 +1,7 @@
 #include "vault/CurrentFormatDecryptor.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/Dictionary.h"
 #include "platform/KeyedUnarchiver.h"
@@ -75,17 +76,54 @@ VaultResult<Value> readPieceReleasing(ZVCommonCrypto& engine, QByteArray& held, 
   }
   return root;
 }
+
+// An archive may name one dictionary twice in a list (one UID twice): each row becomes a
+// dictionary of its own, or an edit of one row would change the other and every save would
+// write them as one.
+void giveEachRowItsOwnDictionary(const ArrayRef& list) {
+  std::unordered_set<const Dictionary*> seen;
+  for (Value& row : list->values())
+    if (const Dictionary* d = row.dictionaryPointer(); d && !seen.insert(d).second)
+      row = Value(d->copy());
+}
+
+// What no password can get past: without a salt, a whole IV, a check string in whole blocks
+// and a digest of SHA-1's length, answering "wrong password" would send the owner looking
+// for another one. A longer IV or a salt of another length is read as the other editions
+// read it (the IV's first 16 bytes, the whole salt).
+std::optional<VaultError> unusableKeys(const HeldPieces& pieces) {
+  static constexpr qsizetype kBlock = 16;
+  static constexpr qsizetype kDigest = 20;
+  QString why;
+  if (pieces.salt.isEmpty())
+    why = QStringLiteral("it has no salt");
+  else if (pieces.iv.size() < ZVCommonCrypto::kIVLength)
+    why = QStringLiteral("its IV has %1 bytes of %2")
+              .arg(pieces.iv.size())
+              .arg(ZVCommonCrypto::kIVLength);
+  else if (pieces.rc.isEmpty() || pieces.rc.size() % kBlock != 0)
+    why = pieces.rc.isEmpty() ? QStringLiteral("it has no check string")
+                              : QStringLiteral("its check string is cut short");
+  else if (pieces.sha1Rc.size() != kDigest)
+    why = pieces.sha1Rc.isEmpty() ? QStringLiteral("it has no check digest")
+                                  : QStringLiteral("its check digest has %1 bytes of %2")
+                                        .arg(pieces.sha1Rc.size())
+                                        .arg(kDigest);
+  if (why.isEmpty()) return std::nullopt;
+  return VaultError{VaultError::Reason::DamagedEntries,
+                    QStringLiteral("The password cannot be checked: %1.").arg(why), 0};
+}
 }  // namespace
 
 VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engine,
                                                            HeldPieces& pieces,
                                                            bool clearPinAndSecurity) {
+  if (std::optional<VaultError> damage = unusableKeys(pieces)) return *damage;
   std::int32_t status = 0;
   std::optional<QByteArray> check = engine.decrypt(pieces.rc, &status);
   WipedBytes wipedCheck{std::move(check).value_or(QByteArray())};
   check.reset();  // NOLINT(bugprone-use-after-move): as above, the moved-from optional let go
-  const bool verified = status == 0 && !pieces.sha1Rc.isEmpty() &&
-                        ZVCommonCrypto::dataSHA1(wipedCheck.bytes) == pieces.sha1Rc;
+  const bool verified = status == 0 && ZVCommonCrypto::dataSHA1(wipedCheck.bytes) == pieces.sha1Rc;
   if (!verified) return VaultError::wrongPassword(status);
 
   // The records last: theirs is the piece let go while it is read.
@@ -111,6 +149,8 @@ VaultResult<VaultContents> CurrentFormatDecryptor::decrypt(ZVCommonCrypto& engin
   out.records = records.value().toArray();
   out.categories = categories.value().toArray();
   out.emails = emails.value().toArray();
+  for (const ArrayRef& list : {out.records, out.categories, out.emails})
+    giveEachRowItsOwnDictionary(list);
   restoreFromSaveOperationContent(out.records, out.categories);
   if (clearPinAndSecurity)
     for (const Value& v : out.records->values()) {

@@ -14,7 +14,9 @@ struct VaultError {
     NewerRelease,       // written by a release newer than this one
     WrongPassword,      // the check string does not verify, or a legacy field will not decrypt
     DamagedDocument,    // the password verified, but a piece of the document cannot be read
-    DamagedEntries,     // an older document's entry or field is not stored as a ciphertext
+    DamagedEntries,     // stored so that no password opens it: an older document's entry
+                        // or field that is no ciphertext, a current one's salt, IV, check
+                        // string or digest missing or unusable
     CipherStatus,       // the cipher failed with status while making the file's pieces
     ArchiveFailed,      // contents that cannot be put into an archive
     OlderFormat,        // a locked vault of an older format: it is written once unlocked

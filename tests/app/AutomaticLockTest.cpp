@@ -229,13 +229,13 @@ TEST_P(AutomaticLockWithFileDialogTest, LeavingLocksAndMovingBetweenOurWindowsDo
     fake.stride = 29'990;
     setState(Qt::ApplicationInactive);
     EXPECT_TRUE(delegate->repeatingAutomaticLockTimer().isPending());
-    lockedWhileOpen = QTest::qWaitFor([&] { return doc->isEncrypted(); }, 5000);
+    lockedWhileOpen = QTest::qWaitFor([&] { return doc->isEncrypted(); }, 30000);
     fake.stride = 0;
     if (QFileDialog* left = shownDialog()) left->reject();
   });
   watch.start(10);
   GetParam().open(controller, *delegate, doc);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 60000));
   EXPECT_TRUE(lockedWhileOpen);
   EXPECT_EQ(locks, 1);
   EXPECT_TRUE(doc->isEncrypted());

@@ -40,6 +40,12 @@ QByteArray contentsOf(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// A lock file is the owner's alone, whatever the umask.
+bool isOwnersAlone(const QString& path) {
+  return QFile::permissions(path) ==
+         (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+}
+
 // A file that begins with head and takes size bytes, the rest a hole that uses no disk.
 bool writeSparse(const QString& path, const QByteArray& head, qint64 size) {
   QFile file(path);
@@ -432,7 +438,7 @@ TEST_F(DocumentControllerTest, SecondControllerIsToldTheVaultIsOpenUntilItCloses
   const QString error = refused.error();
   EXPECT_EQ(refused.value_or(nullptr), nullptr);
   EXPECT_TRUE(error.contains(QStringLiteral("Another copy"))) << error.toStdString();
-  EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral(".Bank.qvlt.lock"))));
+  EXPECT_TRUE(isOwnersAlone(dir.filePath(QStringLiteral(".Bank.qvlt.lock"))));
 
   doc->close();
   gui::settle();
@@ -444,7 +450,7 @@ TEST_F(DocumentControllerTest, SecondControllerIsToldTheVaultIsOpenUntilItCloses
 TEST_F(DocumentControllerTest, LockOfAnotherLiveProcessRefusesAndNamesIt) {
   QProcess holder;
   holder.start(QStringLiteral(QV_LOCK_HOLDER), {vault, QStringLiteral("hold")});
-  ASSERT_TRUE(holder.waitForReadyRead(10000));
+  ASSERT_TRUE(holder.waitForReadyRead(30000));
   ASSERT_EQ(holder.readLine().trimmed(), "locked");
 
   const DocumentResult<Document*> refused = controller.openDocumentWithContentsOfURL(vault, true);
@@ -453,19 +459,20 @@ TEST_F(DocumentControllerTest, LockOfAnotherLiveProcessRefusesAndNamesIt) {
   EXPECT_TRUE(error.contains(QString::number(holder.processId()))) << error.toStdString();
 
   holder.closeWriteChannel();
-  ASSERT_TRUE(holder.waitForFinished(10000));
+  ASSERT_TRUE(holder.waitForFinished(30000));
   EXPECT_NE(controller.openDocumentWithContentsOfURL(vault, true).value_or(nullptr), nullptr);
 }
 
 TEST_F(DocumentControllerTest, LockLeftByAProcessThatDiedIsTakenOver) {
   QProcess holder;
   holder.start(QStringLiteral(QV_LOCK_HOLDER), {vault, QStringLiteral("abandon")});
-  ASSERT_TRUE(holder.waitForFinished(10000));
+  ASSERT_TRUE(holder.waitForFinished(30000));
   ASSERT_EQ(holder.readLine().trimmed(), "locked");
   ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral(".Bank.qvlt.lock"))));
 
   const DocumentResult<Document*> opened = controller.openDocumentWithContentsOfURL(vault, true);
   EXPECT_NE(opened.value_or(nullptr), nullptr) << opened.error().toStdString();
+  EXPECT_TRUE(isOwnersAlone(dir.filePath(QStringLiteral(".Bank.qvlt.lock"))));
 }
 
 TEST_F(DocumentControllerTest, FirstSaveOfANewDocumentLocksItsFile) {
@@ -478,6 +485,7 @@ TEST_F(DocumentControllerTest, FirstSaveOfANewDocumentLocksItsFile) {
   ASSERT_TRUE(doc->saveDocumentAs(target));
   EXPECT_EQ(other.openDocumentWithContentsOfURL(target, true).value_or(nullptr), nullptr);
   EXPECT_EQ(controller.documentForURL(target), doc);
+  EXPECT_TRUE(isOwnersAlone(dir.filePath(QStringLiteral(".New.qvlt.lock"))));
 }
 
 }  // namespace

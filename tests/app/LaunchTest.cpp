@@ -406,9 +406,14 @@ TEST_F(LaunchTest, NewerVersionAlertAnswersTheUsersChoice) {
   for (const auto& c : cases) {
     int opened = 0;
     ZVAppSupportUtility::setUrlOpener([&opened](const QUrl&) { return ++opened > 0; });
-    QTimer::singleShot(50, [&c] {
+    // Presses once the alert is up, however long that takes.
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, [&c, &presser] {
+      if (!gui::onlyAlert()) return;
+      presser.stop();
       if (!gui::pressAlertButton(QString::fromUtf8(c.button))) gui::closeAllAlerts();
     });
+    presser.start(10);
     EXPECT_EQ(ZVAppSupportUtility::sayFilecreatedWithANewerVersion(), c.answer) << c.button;
     EXPECT_EQ(opened, c.opened) << c.button;
   }

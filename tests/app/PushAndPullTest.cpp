@@ -84,7 +84,7 @@ TEST(PasswordPullItemTest, TimeRunningOutRemovesTheItemAndKeepsTheClipboard) {
     if (c.intervalMs > 0) {
       EXPECT_TRUE(item.expireNow());
     }
-    EXPECT_TRUE(QTest::qWaitFor([&item] { return !item.pullMenuIsOn(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&item] { return !item.pullMenuIsOn(); }, 30000));
     gui::settle();
     EXPECT_EQ(item.fallbackWindow(), nullptr);
     EXPECT_EQ(clipboardText(), u"the user id");

@@ -74,7 +74,7 @@ class ReleaseCheckTest : public ::testing::Test {
   // Until the check shows its report or ends.
   void waitForOutcome() {
     EXPECT_TRUE(QTest::qWaitFor(
-        [this] { return gui::onlyAlert() || !home->isChekingUpdateSystem(); }, 5000));
+        [this] { return gui::onlyAlert() || !home->isChekingUpdateSystem(); }, 30000));
     gui::settle();
   }
 
@@ -394,7 +394,7 @@ TEST(ReleaseCheckLaunch, SoftwareUpdateFromTheHelpMenu) {
   for (const auto& c : cases) {
     home.SetValueAppRelease(40200, QStringLiteral("Quorlith"), c.mirror, {}, {}, {});
     softwareUpdate->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([] { return gui::onlyAlert() != nullptr; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return gui::onlyAlert() != nullptr; }, 30000));
     EXPECT_EQ(gui::onlyAlert()->text(), c.says);
     ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
     EXPECT_FALSE(home.isChekingUpdateSystem());

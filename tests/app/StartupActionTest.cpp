@@ -428,7 +428,7 @@ class RefusedCommandLineFileTest : public StartupActionTest,
   void TearDown() override {
     if (holder.state() != QProcess::NotRunning) {
       holder.closeWriteChannel();
-      holder.waitForFinished(10000);
+      holder.waitForFinished(30000);
     }
     StartupActionTest::TearDown();
   }
@@ -444,7 +444,7 @@ class RefusedCommandLineFileTest : public StartupActionTest,
       }
       case Refusal::OpenInAnotherCopy:
         holder.start(QStringLiteral(QV_LOCK_HOLDER), {vault, QStringLiteral("hold")});
-        EXPECT_TRUE(holder.waitForReadyRead(10000));
+        EXPECT_TRUE(holder.waitForReadyRead(30000));
         EXPECT_EQ(holder.readLine().trimmed(), "locked");
         return vault;
       case Refusal::Missing:

@@ -480,7 +480,7 @@ TEST_F(DocumentTest, AutosavesInPlaceOnlyWhenItMay) {
     // Only the timer autosaves: none pending means none will come.
     EXPECT_EQ(d.hasPendingAutosave(), c.expectSave) << c.what;
     if (c.expectSave) {
-      EXPECT_TRUE(QTest::qWaitFor([&d] { return d.saves > 0; }, 5000)) << c.what;
+      EXPECT_TRUE(QTest::qWaitFor([&d] { return d.saves > 0; }, 30000)) << c.what;
     }
     EXPECT_EQ(d.saves, c.expectSave ? 1 : 0) << c.what;
     EXPECT_EQ(d.isDocumentEdited(), !c.expectSave) << c.what;

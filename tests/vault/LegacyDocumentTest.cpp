@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
+#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "tests/GuiDriver.h"
 #include "tests/vault/LegacyFileWriter.h"
@@ -308,6 +311,28 @@ TEST_F(LegacyDocumentTest, EntriesNotStoredAsCipherTextsAreDamageWhateverThePass
     EXPECT_TRUE(doc.isEncrypted());
     EXPECT_TRUE(doc.myArray()->isEmpty());
   }
+}
+
+// Lists that name one stored entry twice rebuild it twice: two rows, each its own record or
+// category.
+TEST_F(LegacyDocumentTest, AnEntryNamedTwiceRebuildsAsTwoRowsOfTheirOwn) {
+  const Group& g = kGroups[4];
+  const ArrayRef records = this->records();
+  records->insert(1, records->at(0));
+  const ArrayRef categories = this->categories(g);
+  categories->insert(1, categories->at(0));
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("old.qvlt"));
+  ASSERT_TRUE(AtomicFile::write(legacy::document(g.version, records, categories), path));
+  MyDocument doc;
+  ASSERT_TRUE(doc.readFromURL(path));
+  ASSERT_EQ(unlock(doc), 0);
+  for (const ArrayRef& list : {doc.myArray(), doc.myCategoryArray()}) {
+    ASSERT_GE(list->count(), 2);
+    EXPECT_NE(list->at(0).dictionaryPointer(), list->at(1).dictionaryPointer());
+  }
+  EXPECT_EQ(doc.myArray()->at(0).dictionaryPointer()->value(RecordKeys::name()),
+            doc.myArray()->at(1).dictionaryPointer()->value(RecordKeys::name()));
 }
 
 TEST_F(LegacyDocumentTest, AnUnlockedOlderDocumentSavesInTheCurrentFormat) {
