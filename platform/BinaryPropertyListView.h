@@ -49,7 +49,41 @@ class BinaryPropertyListView {
     double number() const;
   };
 
+  static constexpr quint64 kHeaderSize = 8;
+  static constexpr quint64 kTrailerSize = 32;
+
+  // What a list's last kTrailerSize bytes say of its layout.
+  struct Trailer {
+    int offsetSize = 0;
+    int refSize = 0;
+    quint64 objectCount = 0;
+    quint64 topObject = 0;
+    quint64 offsetTableOffset = 0;
+  };
+  // The trailer, checked against the size of the whole list alone: a file can be refused from
+  // its last bytes before the rest is read.
+  static Result<Trailer> trailer(const char* last, quint64 size);
+
   static Result<BinaryPropertyListView> open(const QByteArray& bytes);
+
+  // An unsigned number of 1 to 8 bytes, most significant first, as offsets and references are.
+  static quint64 bigEndian(const char* p, int width) {
+    switch (width) {
+      case 1:
+        return static_cast<unsigned char>(*p);
+      case 2:
+        return qFromBigEndian<quint16>(p);
+      case 4:
+        return qFromBigEndian<quint32>(p);
+      case 8:
+        return qFromBigEndian<quint64>(p);
+      default: {
+        quint64 v = 0;
+        for (int i = 0; i < width; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+        return v;
+      }
+    }
+  }
 
   quint64 objectCount() const { return objectCount_; }
   quint64 topObject() const { return topObject_; }
@@ -98,27 +132,10 @@ class BinaryPropertyListView {
   Q_DECL_COLD_FUNCTION Failure fail(quint64 index, quint64 offset, const QString& what) const;
 
  private:
-  static constexpr quint64 kHeaderSize = 8;
-
   BinaryPropertyListView(const char* bytes, quint64 size) : bytes_(bytes), size_(size) {}
 
   quint64 readUnsigned(quint64 position, int width) const {
-    const char* p = bytes_ + position;
-    switch (width) {
-      case 1:
-        return static_cast<unsigned char>(*p);
-      case 2:
-        return qFromBigEndian<quint16>(p);
-      case 4:
-        return qFromBigEndian<quint32>(p);
-      case 8:
-        return qFromBigEndian<quint64>(p);
-      default: {
-        quint64 v = 0;
-        for (int i = 0; i < width; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-        return v;
-      }
-    }
+    return bigEndian(bytes_ + position, width);
   }
   Q_DECL_COLD_FUNCTION Failure missingReference(const Object& container, quint64 i) const;
   Q_DECL_COLD_FUNCTION Failure referenceBeyond(const Object& container, quint64 position,
