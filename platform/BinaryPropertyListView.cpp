@@ -55,7 +55,7 @@ Result<BinaryPropertyListView> BinaryPropertyListView::open(const QByteArray& by
   Result<Trailer> t = trailer(bytes.constData() + (size - kTrailerSize), size);
   if (!t) return t.failure();
 
-  BinaryPropertyListView view(bytes.constData(), size);
+  BinaryPropertyListView view(bytes);
   view.offsetSize_ = t.value().offsetSize;
   view.refSize_ = t.value().refSize;
   view.objectCount_ = t.value().objectCount;
@@ -230,6 +230,15 @@ Result<QString> BinaryPropertyListView::string(const Object& string) const {
 
 QByteArray BinaryPropertyListView::data(const Object& data) const {
   return QByteArray(bytes_ + data.payload, static_cast<qsizetype>(data.count));
+}
+
+QByteArray BinaryPropertyListView::sharedData(const Object& data) const {
+  QByteArray::DataPointer& whole = const_cast<QByteArray*>(block_)->data_ptr();
+  // Raw data has no block to share.
+  if (!whole.isMutable()) return this->data(data);
+  whole.d_ptr()->ref();  // the part's own reference to the block
+  return QByteArray(QByteArray::DataPointer(whole.d_ptr(), whole.data() + data.payload,
+                                            static_cast<qsizetype>(data.count)));
 }
 
 bool BinaryPropertyListView::textEquals(const Object& string, QLatin1StringView text) const {

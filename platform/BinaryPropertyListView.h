@@ -126,13 +126,17 @@ class BinaryPropertyListView {
   }
   Result<QString> string(const Object& string) const;
   QByteArray data(const Object& data) const;
+  // The same bytes as a part of the block the view was opened on, which they keep alive,
+  // instead of a copy. Only for bytes nobody wipes: a wipe of plaintext would reach them.
+  QByteArray sharedData(const Object& data) const;
   // Whether a string object holds exactly this text.
   bool textEquals(const Object& string, QLatin1StringView text) const;
 
   Q_DECL_COLD_FUNCTION Failure fail(quint64 index, quint64 offset, const QString& what) const;
 
  private:
-  BinaryPropertyListView(const char* bytes, quint64 size) : bytes_(bytes), size_(size) {}
+  BinaryPropertyListView(const QByteArray& block)
+      : block_(&block), bytes_(block.constData()), size_(static_cast<quint64>(block.size())) {}
 
   quint64 readUnsigned(quint64 position, int width) const {
     return bigEndian(bytes_ + position, width);
@@ -142,6 +146,7 @@ class BinaryPropertyListView {
                                                quint64 ref) const;
   Result<quint64> count(const Object& object, quint64& position, int info) const;
 
+  const QByteArray* block_;
   const char* bytes_;
   quint64 size_;
   int offsetSize_ = 0;

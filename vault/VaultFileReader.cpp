@@ -188,7 +188,9 @@ void readLegacy(const Dictionary& d, VaultFile& f) {
 }  // namespace
 
 VaultResult<VaultFile> VaultFileReader::read(const QByteArray& bytes) {
-  Result<Value> root = KeyedUnarchiver::unarchiveObjectWithData(bytes);
+  // The records piece stays a part of the file's bytes until it is decrypted: the file is
+  // read into memory once.
+  Result<Value> root = KeyedUnarchiver::unarchiveSharingData(bytes);
   if (!root)
     return VaultError::unreadable(
         QStringLiteral("It is not a readable archive: %1").arg(root.error()));
