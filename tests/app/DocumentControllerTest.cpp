@@ -90,14 +90,16 @@ void capAddressSpace(rlim_t room) {
   setrlimit(RLIMIT_AS, &limit);
 }
 
-// Its bytes fit within the cap, but not twice.
-constexpr qsizetype kPieceLargerThanHalfTheCap = qsizetype(kCapRoom / 8 * 5);
+// Two such pieces fit within the cap, but not twice.
+constexpr qsizetype kPieceLargerThanAQuarterOfTheCap = qsizetype(kCapRoom / 16 * 5);
 
-// A current-format container whose records piece is that many bytes.
+// A current-format container whose categories and e-mail list are pieces of that many bytes.
+// Neither is half of the file, so that opening copies both out of the file's bytes.
 QByteArray archiveHolding(qsizetype pieceSize) {
   auto container = Dictionary::create();
   container->setValue(QStringLiteral("appversion"), Value::unsignedInteger(40100));
-  container->setValue(QStringLiteral("dataArrayData"), Value::data(QByteArray(pieceSize, 'r')));
+  container->setValue(QStringLiteral("catArrayData"), Value::data(QByteArray(pieceSize, 'c')));
+  container->setValue(QStringLiteral("emailArrayData"), Value::data(QByteArray(pieceSize, 'e')));
   return KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
 }
 
@@ -376,8 +378,8 @@ TEST_F(DocumentControllerTest, AFileThatDoesNotFitInMemoryIsRefusedWithAReason) 
       {"is laid out as a vault", laidOut, kGiB, tableAndTrailer(kGiB, 8, 9),
        "There is not enough memory to read"},
       {"begins otherwise", QByteArray(4096, '\0'), kGiB, {}, "is not a vault"},
-      {"holds a piece as large as the memory left",
-       archiveHolding(kPieceLargerThanHalfTheCap),
+      {"holds pieces as large as the memory left",
+       archiveHolding(kPieceLargerThanAQuarterOfTheCap),
        0,
        {},
        "There is not enough memory to open"},
@@ -397,6 +399,27 @@ TEST_F(DocumentControllerTest, AFileThatDoesNotFitInMemoryIsRefusedWithAReason) 
     };
     EXPECT_EXIT(openWithinCap(), ::testing::ExitedWithCode(0), c.says);
   }
+}
+
+// The records piece stays in the file's bytes until the unlock: a vault whose records take
+// more than half of the memory left still opens.
+TEST_F(DocumentControllerTest, AVaultIsReadIntoMemoryOnce) {
+  if (!kAddressSpaceCanBeCapped) GTEST_SKIP() << "the sanitizers need all of the address space";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto container = Dictionary::create();
+  container->setValue(QStringLiteral("appversion"), Value::unsignedInteger(40100));
+  container->setValue(QStringLiteral("dataArrayData"),
+                      Value::data(QByteArray(qsizetype(kCapRoom / 8 * 5), 'r')));
+  const QString file = dir.filePath(QStringLiteral("Large.qvlt"));
+  const QByteArray bytes = KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
+  ASSERT_TRUE(writeSparse(file, bytes, bytes.size()));
+  const auto openWithinCap = [&] {
+    capAddressSpace(kCapRoom);
+    const DocumentResult<Document*> result = controller.openDocumentWithContentsOfURL(file, false);
+    std::fprintf(stderr, "[%s]\n", result ? "opened" : qPrintable(result.error()));
+    exitChild(result ? 0 : 1);
+  };
+  EXPECT_EXIT(openWithinCap(), ::testing::ExitedWithCode(0), "opened");
 }
 
 // Files of the largest size a vault may have whose archive cannot fit them, sparse so that they
@@ -482,7 +505,7 @@ TEST_F(DocumentControllerTest, RevertRefusesWhatIsNoLongerAVaultFile) {
 TEST_F(DocumentControllerTest, RevertRunningShortOfMemoryKeepsTheDocument) {
   if (!kAddressSpaceCanBeCapped) GTEST_SKIP() << "the sanitizers need all of the address space";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const QByteArray large = archiveHolding(kPieceLargerThanHalfTheCap);
+  const QByteArray large = archiveHolding(kPieceLargerThanAQuarterOfTheCap);
   const auto revertWithinCap = [&] {
     MyDocument* doc = openUnlockedAndEdited();
     if (!doc || !writeSparse(vault, large, large.size())) exitChild(2);
