@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QFontDatabase>
 #include <QPointer>
+#include <QTimer>
 #include <algorithm>
 
 #include "Common/AppIdentity.h"
@@ -164,7 +165,9 @@ QStringList MyAppDelegate::sortedFamilies(QStringList families) {
 
 void MyAppDelegate::applicationWillFinishLaunching() {
   adjustBeforeFinishingLaunching();
-  buildUpFontMenuAndBindProgrammatically();
+  // Only the preferences window lists the font families, and it opens from the event loop;
+  // listing and collating them can wait until the first window is up.
+  QTimer::singleShot(0, this, &MyAppDelegate::buildUpFontMenuAndBindProgrammatically);
 }
 
 void MyAppDelegate::buildUpFontMenuAndBindProgrammatically() {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTimer>
 #include <cstdio>
 
 #include "Common/AppIdentity.h"
@@ -24,7 +25,6 @@ int programMain(int argc, char** argv, const std::function<void(ApplicationLaunc
   QApplication::setApplicationVersion(
       ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber));
   QApplication::setDesktopFileName(QStringLiteral("quorlith"));
-  QApplication::setWindowIcon(ZVAppDelegateBase::applicationIcon());
   // Linux convention: the last window closed ends the program.
   QApplication::setQuitOnLastWindowClosed(true);
 
@@ -49,6 +49,10 @@ int programMain(int argc, char** argv, const std::function<void(ApplicationLaunc
     if (!anyWindow) QMetaObject::invokeMethod(qApp, &QApplication::quit, Qt::QueuedConnection);
   });
   launch.run(options.positionalArguments());
+  // After the first window: reading the icon's images loads the image format plugins, which
+  // no window needs to show.
+  QTimer::singleShot(0, &application,
+                     [] { QApplication::setWindowIcon(ZVAppDelegateBase::applicationIcon()); });
   if (launched) launched(launch);
   return application.exec();
 }
