@@ -10,8 +10,6 @@
 #include <cstring>
 #include <new>
 
-#include "platform/HugePages.h"
-
 namespace {
 using Reason = FileReadError::Reason;
 
@@ -150,7 +148,6 @@ Result<QByteArray, FileReadError> FileBytes::read(const QString& path, const Fil
   try {
     // One allocation of the file's size, not a buffer grown while reading.
     QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
-    preferHugePages(bytes.data(), static_cast<std::size_t>(size));
     std::memcpy(bytes.data(), head.constData(), static_cast<size_t>(head.size()));
     const qint64 got = readFully(file.get(), bytes.data() + head.size(), size - head.size());
     if (got < 0) return failureForErrno(errno, path);
