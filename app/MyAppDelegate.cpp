@@ -5,7 +5,6 @@
 #include <QDBusConnection>
 #include <QFontDatabase>
 #include <QPointer>
-#include <QTimer>
 #include <algorithm>
 
 #include "Common/AppIdentity.h"
@@ -163,11 +162,11 @@ QStringList MyAppDelegate::sortedFamilies(QStringList families) {
   return families;
 }
 
-void MyAppDelegate::applicationWillFinishLaunching() {
-  adjustBeforeFinishingLaunching();
-  // Only the preferences window lists the font families, and it opens from the event loop;
-  // listing and collating them can wait until the first window is up.
-  QTimer::singleShot(0, this, &MyAppDelegate::buildUpFontMenuAndBindProgrammatically);
+void MyAppDelegate::applicationWillFinishLaunching() { adjustBeforeFinishingLaunching(); }
+
+ArrayRef MyAppDelegate::fontFamilyArray() {
+  if (!fontFamilyArray_) buildUpFontMenuAndBindProgrammatically();
+  return fontFamilyArray_;
 }
 
 void MyAppDelegate::buildUpFontMenuAndBindProgrammatically() {

@@ -46,7 +46,8 @@ class MyAppDelegate : public ZVAppDelegateBase {
   void AutomaticLockAllOpenedDocuments();
   AutomaticLockTimer& automaticLockTimer() { return automaticLock_; }
 
-  ArrayRef fontFamilyArray() const { return fontFamilyArray_; }
+  // Listed and collated when first asked for (the preferences window): not at launch.
+  ArrayRef fontFamilyArray();
   void setFontFamilyArray(ArrayRef families);
 
   void applicationWillFinishLaunching();
@@ -77,5 +78,5 @@ class MyAppDelegate : public ZVAppDelegateBase {
   std::unique_ptr<PasswordPullItem> pullItem_;
   Qt::ApplicationState appState_ = Qt::ApplicationInactive;
   std::unique_ptr<PasswordMakerController> passwordMaker_;
-  ArrayRef fontFamilyArray_ = Array::create();
+  ArrayRef fontFamilyArray_;
 };

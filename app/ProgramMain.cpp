@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QTimer>
 #include <cstdio>
+#include <functional>
 
 #include "Common/AppIdentity.h"
 #include "Common/ZVAppSupportUtility.h"
@@ -12,6 +12,32 @@
 #include "app/MyAppDelegate.h"
 #include "app/ZVAppDelegateBase.h"
 #include "platform/UserDefaults.h"
+
+namespace {
+// Runs its work once, after the first paint of any widget, and then goes.
+class FirstPaintWatch : public QObject {
+ public:
+  FirstPaintWatch(QObject* parent, std::function<void()> work)
+      : QObject(parent), work_(std::move(work)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && watched->isWidgetType() && work_) {
+      // After the paint has reached the screen.
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            work_();
+            deleteLater();
+          },
+          Qt::QueuedConnection);
+      qApp->removeEventFilter(this);
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> work_;
+};
+}  // namespace
 
 int programMain(int argc, char** argv, const std::function<void(ApplicationLaunch&)>& launched) {
   // Before anything reads a password into memory.
@@ -49,10 +75,10 @@ int programMain(int argc, char** argv, const std::function<void(ApplicationLaunc
     if (!anyWindow) QMetaObject::invokeMethod(qApp, &QApplication::quit, Qt::QueuedConnection);
   });
   launch.run(options.positionalArguments());
-  // After the first window: reading the icon's images loads the image format plugins, which
-  // no window needs to show.
-  QTimer::singleShot(0, &application,
-                     [] { QApplication::setWindowIcon(ZVAppDelegateBase::applicationIcon()); });
+  // Once the first window has painted: no window needs the icon to show.
+  auto* firstPaint = new FirstPaintWatch(
+      &application, [] { QApplication::setWindowIcon(ZVAppDelegateBase::applicationIcon()); });
+  application.installEventFilter(firstPaint);
   if (launched) launched(launch);
   return application.exec();
 }

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -200,6 +201,18 @@ TEST_F(PreferencesWindowTest, ControlsStoreAndFollowTheSettings) {
   EXPECT_EQ(defaults->integerForKey(QStringLiteral("autolocBackgroundInterval")), 120);
   EXPECT_FALSE(lock->isChecked());
   EXPECT_EQ(defaults->integerForKey(QStringLiteral("tableSortCompare")), 7);  // another pane's
+}
+
+// The font families are listed when the Font pane is first made, not at launch: the pane lists
+// every family all the same.
+TEST_F(PreferencesWindowTest, TheFontPaneListsEveryFamilyOnceAsked) {
+  PreferencesWindow* w = open(1);
+  auto* family = find<QComboBox>(w, "tableFontFamily");
+  ASSERT_NE(family, nullptr);
+  const QStringList families = QFontDatabase::families();
+  ASSERT_FALSE(families.isEmpty());
+  for (const QString& name : families) EXPECT_GE(family->findData(name), 0) << name.toStdString();
+  EXPECT_EQ(launch->delegate().fontFamilyArray()->count(), families.size());
 }
 
 // A flag without a registered default is stored as text; it must read back as a flag, both when
