@@ -162,11 +162,9 @@ QStringList MyAppDelegate::sortedFamilies(QStringList families) {
   return families;
 }
 
-void MyAppDelegate::applicationWillFinishLaunching() { adjustBeforeFinishingLaunching(); }
-
-ArrayRef MyAppDelegate::fontFamilyArray() {
-  if (!fontFamilyArray_) buildUpFontMenuAndBindProgrammatically();
-  return fontFamilyArray_;
+void MyAppDelegate::applicationWillFinishLaunching() {
+  adjustBeforeFinishingLaunching();
+  buildUpFontMenuAndBindProgrammatically();
 }
 
 void MyAppDelegate::buildUpFontMenuAndBindProgrammatically() {

@@ -46,8 +46,7 @@ class MyAppDelegate : public ZVAppDelegateBase {
   void AutomaticLockAllOpenedDocuments();
   AutomaticLockTimer& automaticLockTimer() { return automaticLock_; }
 
-  // Listed and collated when first asked for (the preferences window): not at launch.
-  ArrayRef fontFamilyArray();
+  ArrayRef fontFamilyArray() const { return fontFamilyArray_; }
   void setFontFamilyArray(ArrayRef families);
 
   void applicationWillFinishLaunching();
@@ -78,5 +77,5 @@ class MyAppDelegate : public ZVAppDelegateBase {
   std::unique_ptr<PasswordPullItem> pullItem_;
   Qt::ApplicationState appState_ = Qt::ApplicationInactive;
   std::unique_ptr<PasswordMakerController> passwordMaker_;
-  ArrayRef fontFamilyArray_;
+  ArrayRef fontFamilyArray_ = Array::create();
 };

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
-#include <functional>
 
 #include "Common/AppIdentity.h"
 #include "Common/ZVAppSupportUtility.h"
@@ -12,32 +11,6 @@
 #include "app/MyAppDelegate.h"
 #include "app/ZVAppDelegateBase.h"
 #include "platform/UserDefaults.h"
-
-namespace {
-// Runs its work once, after the first paint of any widget, and then goes.
-class FirstPaintWatch : public QObject {
- public:
-  FirstPaintWatch(QObject* parent, std::function<void()> work)
-      : QObject(parent), work_(std::move(work)) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && watched->isWidgetType() && work_) {
-      // After the paint has reached the screen.
-      QMetaObject::invokeMethod(
-          this,
-          [this] {
-            work_();
-            deleteLater();
-          },
-          Qt::QueuedConnection);
-      qApp->removeEventFilter(this);
-    }
-    return false;
-  }
-
- private:
-  std::function<void()> work_;
-};
-}  // namespace
 
 int programMain(int argc, char** argv, const std::function<void(ApplicationLaunch&)>& launched) {
   // Before anything reads a password into memory.
@@ -51,6 +24,7 @@ int programMain(int argc, char** argv, const std::function<void(ApplicationLaunc
   QApplication::setApplicationVersion(
       ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber));
   QApplication::setDesktopFileName(QStringLiteral("quorlith"));
+  QApplication::setWindowIcon(ZVAppDelegateBase::applicationIcon());
   // Linux convention: the last window closed ends the program.
   QApplication::setQuitOnLastWindowClosed(true);
 
@@ -75,10 +49,6 @@ int programMain(int argc, char** argv, const std::function<void(ApplicationLaunc
     if (!anyWindow) QMetaObject::invokeMethod(qApp, &QApplication::quit, Qt::QueuedConnection);
   });
   launch.run(options.positionalArguments());
-  // Once the first window has painted: no window needs the icon to show.
-  auto* firstPaint = new FirstPaintWatch(
-      &application, [] { QApplication::setWindowIcon(ZVAppDelegateBase::applicationIcon()); });
-  application.installEventFilter(firstPaint);
   if (launched) launched(launch);
   return application.exec();
 }
