@@ -6,6 +6,8 @@
 // - BM_Save: the lists to the file on disk (archive, encrypt, write, flush, rename); its
 //   floor, one key derivation, encrypting as many bytes, writing and flushing them atomically,
 //   and reading every field once.
+// - BM_OpenLocked: the file on disk to the held pieces of a locked vault, as the document
+//   opens a file for its locked window (read, check, parse); its floor, reading the file once.
 // BM_OpenUnlock/100000 also reports the peak resident memory of a child process that opens
 // and unlocks the file, beside the file's size.
 #include <benchmark/benchmark.h>
@@ -22,6 +24,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cryptor.h"
 #include "platform/FileBytes.h"
+#include "vault/VaultFileBytes.h"
 #include "vault/VaultFileReader.h"
 
 namespace {
@@ -151,6 +154,25 @@ void BM_OpenFloor(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+void BM_OpenLocked(benchmark::State& state) {
+  const QString path = savedVaultPath(int(state.range(0)));
+  for (auto _ : state) {
+    Vault vault;
+    Result<QByteArray, FileReadError> bytes = VaultFileBytes::read(path);
+    if (!bytes || !vault.read(bytes.take()) || vault.heldPieces().records.isEmpty()) {
+      state.SkipWithError("did not open");
+      break;
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_OpenLockedFloor(benchmark::State& state) {
+  const QString path = savedVaultPath(int(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(readFile(path).size());
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 void BM_Save(benchmark::State& state) {
   const auto vault = makeBenchVault(int(state.range(0)));
   const QString path = folder().filePath(QStringLiteral("save-%1.qvlt").arg(state.range(0)));
@@ -192,6 +214,8 @@ void sizes(benchmark::internal::Benchmark* b) {
 }
 BENCHMARK(BM_OpenUnlock)->Apply(sizes);
 BENCHMARK(BM_OpenFloor)->Apply(sizes);
+BENCHMARK(BM_OpenLocked)->Apply(sizes);
+BENCHMARK(BM_OpenLockedFloor)->Apply(sizes);
 BENCHMARK(BM_Save)->Apply(sizes);
 BENCHMARK(BM_SaveFloor)->Apply(sizes);
 

@@ -2,13 +2,48 @@
 
 #include <cstring>
 
-namespace {
-constexpr quint64 kTrailerSize = 32;
-}  // namespace
-
 double BinaryPropertyListView::Object::number() const {
   if (type == Type::Real) return real();
   return isUnsigned ? static_cast<double>(bits) : static_cast<double>(static_cast<qint64>(bits));
+}
+
+Result<BinaryPropertyListView::Trailer> BinaryPropertyListView::trailer(const char* last,
+                                                                        quint64 size) {
+  Trailer t;
+  t.offsetSize = static_cast<unsigned char>(last[6]);
+  t.refSize = static_cast<unsigned char>(last[7]);
+  t.objectCount = bigEndian(last + 8, 8);
+  t.topObject = bigEndian(last + 16, 8);
+  t.offsetTableOffset = bigEndian(last + 24, 8);
+
+  const quint64 at = size - kTrailerSize;
+  auto trailerError = [&](const QString& what) {
+    return Failure{
+        QStringLiteral("binary property list: trailer at offset %1: %2").arg(at).arg(what)};
+  };
+  if (t.offsetSize < 1 || t.offsetSize > 8 || t.refSize < 1 || t.refSize > 8)
+    return trailerError(QStringLiteral("offset size %1, reference size %2 out of 1..8")
+                            .arg(t.offsetSize)
+                            .arg(t.refSize));
+  if (t.objectCount < 1) return trailerError(QStringLiteral("no objects"));
+  if (t.topObject >= t.objectCount)
+    return trailerError(
+        QStringLiteral("top object %1 of %2 objects").arg(t.topObject).arg(t.objectCount));
+  if (t.offsetTableOffset < kHeaderSize + 1 || t.offsetTableOffset > at)
+    return trailerError(QStringLiteral("offset table at %1").arg(t.offsetTableOffset));
+  // The offset table must exactly fill the space up to the trailer; dividing avoids overflow.
+  const quint64 tableBytes = at - t.offsetTableOffset;
+  if (tableBytes % static_cast<quint64>(t.offsetSize) != 0 ||
+      tableBytes / static_cast<quint64>(t.offsetSize) != t.objectCount)
+    return trailerError(QStringLiteral("%1 objects do not fill an offset table of %2 bytes")
+                            .arg(t.objectCount)
+                            .arg(tableBytes));
+  // A reference must be able to name every object.
+  if (t.refSize < 8 && (t.objectCount - 1) >> (8 * t.refSize) != 0)
+    return trailerError(QStringLiteral("reference size %1 too small for %2 objects")
+                            .arg(t.refSize)
+                            .arg(t.objectCount));
+  return t;
 }
 
 Result<BinaryPropertyListView> BinaryPropertyListView::open(const QByteArray& bytes) {
@@ -17,44 +52,15 @@ Result<BinaryPropertyListView> BinaryPropertyListView::open(const QByteArray& by
     return Failure{QStringLiteral("binary property list: %1 bytes is too short").arg(size)};
   if (std::memcmp(bytes.constData(), "bplist00", 8) != 0)
     return Failure{QStringLiteral("binary property list: not a bplist00 header")};
+  Result<Trailer> t = trailer(bytes.constData() + (size - kTrailerSize), size);
+  if (!t) return t.failure();
 
-  BinaryPropertyListView view(bytes.constData(), size);
-  const quint64 trailer = size - kTrailerSize;
-  view.offsetSize_ = static_cast<unsigned char>(view.bytes_[trailer + 6]);
-  view.refSize_ = static_cast<unsigned char>(view.bytes_[trailer + 7]);
-  view.objectCount_ = view.readUnsigned(trailer + 8, 8);
-  view.topObject_ = view.readUnsigned(trailer + 16, 8);
-  view.offsetTableOffset_ = view.readUnsigned(trailer + 24, 8);
-
-  auto trailerError = [&](const QString& what) {
-    return Failure{
-        QStringLiteral("binary property list: trailer at offset %1: %2").arg(trailer).arg(what)};
-  };
-  const int offsetSize = view.offsetSize_;
-  const int refSize = view.refSize_;
-  const quint64 objectCount = view.objectCount_;
-  const quint64 tableOffset = view.offsetTableOffset_;
-  if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8)
-    return trailerError(QStringLiteral("offset size %1, reference size %2 out of 1..8")
-                            .arg(offsetSize)
-                            .arg(refSize));
-  if (objectCount < 1) return trailerError(QStringLiteral("no objects"));
-  if (view.topObject_ >= objectCount)
-    return trailerError(
-        QStringLiteral("top object %1 of %2 objects").arg(view.topObject_).arg(objectCount));
-  if (tableOffset < kHeaderSize + 1 || tableOffset > trailer)
-    return trailerError(QStringLiteral("offset table at %1").arg(tableOffset));
-  // The offset table must exactly fill the space up to the trailer; dividing avoids overflow.
-  const quint64 tableBytes = trailer - tableOffset;
-  if (tableBytes % static_cast<quint64>(offsetSize) != 0 ||
-      tableBytes / static_cast<quint64>(offsetSize) != objectCount)
-    return trailerError(QStringLiteral("%1 objects do not fill an offset table of %2 bytes")
-                            .arg(objectCount)
-                            .arg(tableBytes));
-  // A reference must be able to name every object.
-  if (refSize < 8 && (objectCount - 1) >> (8 * refSize) != 0)
-    return trailerError(
-        QStringLiteral("reference size %1 too small for %2 objects").arg(refSize).arg(objectCount));
+  BinaryPropertyListView view(bytes);
+  view.offsetSize_ = t.value().offsetSize;
+  view.refSize_ = t.value().refSize;
+  view.objectCount_ = t.value().objectCount;
+  view.topObject_ = t.value().topObject;
+  view.offsetTableOffset_ = t.value().offsetTableOffset;
   return view;
 }
 
@@ -224,6 +230,15 @@ Result<QString> BinaryPropertyListView::string(const Object& string) const {
 
 QByteArray BinaryPropertyListView::data(const Object& data) const {
   return QByteArray(bytes_ + data.payload, static_cast<qsizetype>(data.count));
+}
+
+QByteArray BinaryPropertyListView::sharedData(const Object& data) const {
+  QByteArray::DataPointer& whole = const_cast<QByteArray*>(block_)->data_ptr();
+  // Raw data has no block to share.
+  if (!whole.isMutable()) return this->data(data);
+  whole.d_ptr()->ref();  // the part's own reference to the block
+  return QByteArray(QByteArray::DataPointer(whole.d_ptr(), whole.data() + data.payload,
+                                            static_cast<qsizetype>(data.count)));
 }
 
 bool BinaryPropertyListView::textEquals(const Object& string, QLatin1StringView text) const {

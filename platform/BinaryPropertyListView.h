@@ -49,7 +49,41 @@ class BinaryPropertyListView {
     double number() const;
   };
 
+  static constexpr quint64 kHeaderSize = 8;
+  static constexpr quint64 kTrailerSize = 32;
+
+  // What a list's last kTrailerSize bytes say of its layout.
+  struct Trailer {
+    int offsetSize = 0;
+    int refSize = 0;
+    quint64 objectCount = 0;
+    quint64 topObject = 0;
+    quint64 offsetTableOffset = 0;
+  };
+  // The trailer, checked against the size of the whole list alone: a file can be refused from
+  // its last bytes before the rest is read.
+  static Result<Trailer> trailer(const char* last, quint64 size);
+
   static Result<BinaryPropertyListView> open(const QByteArray& bytes);
+
+  // An unsigned number of 1 to 8 bytes, most significant first, as offsets and references are.
+  static quint64 bigEndian(const char* p, int width) {
+    switch (width) {
+      case 1:
+        return static_cast<unsigned char>(*p);
+      case 2:
+        return qFromBigEndian<quint16>(p);
+      case 4:
+        return qFromBigEndian<quint32>(p);
+      case 8:
+        return qFromBigEndian<quint64>(p);
+      default: {
+        quint64 v = 0;
+        for (int i = 0; i < width; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+        return v;
+      }
+    }
+  }
 
   quint64 objectCount() const { return objectCount_; }
   quint64 topObject() const { return topObject_; }
@@ -92,39 +126,27 @@ class BinaryPropertyListView {
   }
   Result<QString> string(const Object& string) const;
   QByteArray data(const Object& data) const;
+  // The same bytes as a part of the block the view was opened on, which they keep alive,
+  // instead of a copy. Only for bytes nobody wipes: a wipe of plaintext would reach them.
+  QByteArray sharedData(const Object& data) const;
   // Whether a string object holds exactly this text.
   bool textEquals(const Object& string, QLatin1StringView text) const;
 
   Q_DECL_COLD_FUNCTION Failure fail(quint64 index, quint64 offset, const QString& what) const;
 
  private:
-  static constexpr quint64 kHeaderSize = 8;
-
-  BinaryPropertyListView(const char* bytes, quint64 size) : bytes_(bytes), size_(size) {}
+  BinaryPropertyListView(const QByteArray& block)
+      : block_(&block), bytes_(block.constData()), size_(static_cast<quint64>(block.size())) {}
 
   quint64 readUnsigned(quint64 position, int width) const {
-    const char* p = bytes_ + position;
-    switch (width) {
-      case 1:
-        return static_cast<unsigned char>(*p);
-      case 2:
-        return qFromBigEndian<quint16>(p);
-      case 4:
-        return qFromBigEndian<quint32>(p);
-      case 8:
-        return qFromBigEndian<quint64>(p);
-      default: {
-        quint64 v = 0;
-        for (int i = 0; i < width; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-        return v;
-      }
-    }
+    return bigEndian(bytes_ + position, width);
   }
   Q_DECL_COLD_FUNCTION Failure missingReference(const Object& container, quint64 i) const;
   Q_DECL_COLD_FUNCTION Failure referenceBeyond(const Object& container, quint64 position,
                                                quint64 ref) const;
   Result<quint64> count(const Object& object, quint64& position, int info) const;
 
+  const QByteArray* block_;
   const char* bytes_;
   quint64 size_;
   int offsetSize_ = 0;

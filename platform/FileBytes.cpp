@@ -78,6 +78,25 @@ class Descriptor {
 };
 }  // namespace
 
+Result<QByteArray> FileSample::bytesAt(qint64 offset, qsizetype length) const {
+  if (offset < 0 || length < 0 || offset > size_ || length > size_ - offset)
+    return Failure{
+        QStringLiteral("%1 bytes at offset %2 lie past its end").arg(length).arg(offset)};
+  QByteArray bytes(length, Qt::Uninitialized);
+  qsizetype done = 0;
+  while (done < length) {
+    const ssize_t got =
+        ::pread(descriptor_, bytes.data() + done, static_cast<size_t>(length - done),
+                static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Failure{QString::fromLocal8Bit(strerror(errno))};
+    if (got == 0)  // the file shrank meanwhile
+      return Failure{QStringLiteral("it ends before offset %1").arg(offset + done)};
+    done += got;
+  }
+  return bytes;
+}
+
 Result<void, FileReadError> FileBytes::checkRegularFile(const QString& path) {
   struct stat info {};
   if (::stat(QFile::encodeName(path).constData(), &info) != 0) return failureForErrno(errno, path);
@@ -91,6 +110,11 @@ Result<QByteArray, FileReadError> FileBytes::read(const QString& path) {
 
 Result<QByteArray, FileReadError> FileBytes::read(const QString& path,
                                                   const FileReadLimits& limits) {
+  return read(path, limits, {});
+}
+
+Result<QByteArray, FileReadError> FileBytes::read(const QString& path, const FileReadLimits& limits,
+                                                  const FileLayoutCheck& checkLayout) {
   // Looked at before opening: opening a device can act on it, and opening a named pipe
   // waits for a writer.
   if (Result<void, FileReadError> regular = checkRegularFile(path); !regular)
@@ -116,6 +140,10 @@ Result<QByteArray, FileReadError> FileBytes::read(const QString& path,
   head.truncate(static_cast<qsizetype>(gotHead));
   if (head != limits.signature)
     return failure(Reason::WrongStart, QStringLiteral("“%1” is not a %2.").arg(path, kind));
+  if (checkLayout)
+    if (const Result<void> layout = checkLayout(FileSample(file.get(), size)); !layout)
+      return failure(Reason::Malformed, QStringLiteral("“%1” cannot be a %2 of its size (%3): %4")
+                                            .arg(path, kind, sizeText(size), layout.error()));
 
   try {
     // One allocation of the file's size, not a buffer grown while reading.

@@ -73,9 +73,10 @@ Result<std::optional<Object>> objectForKey(const BinaryPropertyListView& plist,
 }  // namespace
 
 KeyedUnarchiver::KeyedUnarchiver(const BinaryPropertyListView& plist, const Object& objects,
-                                 quint64 root)
+                                 quint64 root, bool sharesData)
     : plist_(plist),
       objects_(objects),
+      sharesData_(sharesData),
       seen_((objects.count + 63) / 64),
       shared_(seen_.size()),
       elementBudget_(kElementsPerByte * plist.size()) {
@@ -90,6 +91,19 @@ KeyedUnarchiver::KeyedUnarchiver(const BinaryPropertyListView& plist, const Obje
 }
 
 Result<Value> KeyedUnarchiver::unarchiveObjectWithData(const QByteArray& data) {
+  return unarchive(data, false);
+}
+
+Result<Value> KeyedUnarchiver::unarchiveSharingData(const QByteArray& data) {
+  return unarchive(data, true);
+}
+
+QByteArray KeyedUnarchiver::bytesOf(const Object& data) const {
+  return sharesData_ && data.count >= plist_.size() / 2 ? plist_.sharedData(data)
+                                                        : plist_.data(data);
+}
+
+Result<Value> KeyedUnarchiver::unarchive(const QByteArray& data, bool sharesData) {
   auto opened = BinaryPropertyListView::open(data);
   if (!opened) return Failure{opened.error()};
   const BinaryPropertyListView& plist = opened.value();
@@ -140,7 +154,7 @@ Result<Value> KeyedUnarchiver::unarchiveObjectWithData(const QByteArray& data) {
 
   const quint64 rootUid = root.value()->bits;
   if (rootUid == 0) return Value();
-  KeyedUnarchiver unarchiver(plist, *objects.value(), rootUid);
+  KeyedUnarchiver unarchiver(plist, *objects.value(), rootUid, sharesData);
   return unarchiver.decode(rootUid, 0);
 }
 
@@ -372,7 +386,7 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const Object& object, i
     case Type::Date:
       return Value(Date{object.real()});
     case Type::Data:
-      return Value::data(plist_.data(object));
+      return Value::data(bytesOf(object));
     case Type::Dictionary:
       break;
     default:
@@ -473,7 +487,7 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const Object& object, i
     auto d = field(kData, isData);
     if (!d) d = field(kBytes, isData);
     if (!d) return fail(uid, QStringLiteral("%1 without NS.data").arg(className(fields)));
-    return Value::data(plist_.data(*d), cls == Class::MutableData);
+    return Value::data(bytesOf(*d), cls == Class::MutableData);
   }
   if (cls == Class::Date) {
     auto t = field(kTime, isNumber);

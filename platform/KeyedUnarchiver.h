@@ -23,6 +23,11 @@ class KeyedUnarchiver {
 
   // A root of nil reads as an absent value.
   static Result<Value> unarchiveObjectWithData(const QByteArray& data);
+  // The same, but a run of bytes that takes half of the data or more is a part of data's block,
+  // kept alive by it, instead of a copy: a container of ciphertexts read from a file is read
+  // once. Never for plaintext, whose wipe would reach the part. The rest is copied, so that no
+  // small value keeps the whole block alive.
+  static Result<Value> unarchiveSharingData(const QByteArray& data);
 
  private:
   using Object = BinaryPropertyListView::Object;
@@ -54,7 +59,11 @@ class KeyedUnarchiver {
     bool decoding = false;
   };
 
-  KeyedUnarchiver(const BinaryPropertyListView& plist, const Object& objects, quint64 root);
+  KeyedUnarchiver(const BinaryPropertyListView& plist, const Object& objects, quint64 root,
+                  bool sharesData);
+
+  static Result<Value> unarchive(const QByteArray& data, bool sharesData);
+  QByteArray bytesOf(const Object& data) const;
 
   void countReferences(quint64 root);
   void noteReference(quint64 uid);
@@ -78,6 +87,7 @@ class KeyedUnarchiver {
 
   const BinaryPropertyListView& plist_;
   const Object objects_;  // the $objects array
+  const bool sharesData_;
   // From a look at every reference before decoding, a bit an object: seen once, and seen
   // more than once (shared).
   std::vector<quint64> seen_;

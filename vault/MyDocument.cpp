@@ -157,12 +157,15 @@ DocumentResult<void> MyDocument::readFromData(const QByteArray& data, const QStr
 DocumentResult<void> MyDocument::readFromURL(const QString& path) {
   const std::optional<FileIdentity> before = FileIdentity::fieldsOf(path);
   Result<QByteArray, FileReadError> bytes = VaultFileBytes::read(path);
-  if (!bytes)
-    // A file of the wrong start is no vault, or a damaged one: said as the reader says it.
+  if (!bytes) {
+    // A file of the wrong start or layout is no vault, or a damaged one: said as the reader
+    // says it.
+    const FileReadError::Reason reason = bytes.failure().reason;
+    const bool damaged =
+        reason == FileReadError::Reason::WrongStart || reason == FileReadError::Reason::Malformed;
     return DocumentError{DocumentError::Reason::NotRead,
-                         bytes.failure().reason == FileReadError::Reason::WrongStart
-                             ? VaultError::unreadable(bytes.error()).message
-                             : bytes.error()};
+                         damaged ? VaultError::unreadable(bytes.error()).message : bytes.error()};
+  }
   const QByteArrayList contents{bytes.take()};
   if (DocumentResult<void> read = readFromData(contents.first(), fileType()); !read) return read;
   noteFileRead(path, before, contents);

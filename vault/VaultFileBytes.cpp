@@ -1,6 +1,9 @@
 #include "vault/VaultFileBytes.h"
 
+#include "platform/ArchiveLayout.h"
+
 Result<QByteArray, FileReadError> VaultFileBytes::read(const QString& path) {
   return FileBytes::read(
-      path, FileReadLimits{kMaximumSize, QByteArray(kSignature), QStringLiteral("vault")});
+      path, FileReadLimits{kMaximumSize, QByteArray(kSignature), QStringLiteral("vault")},
+      &ArchiveLayout::check);
 }

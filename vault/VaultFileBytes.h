@@ -6,7 +6,8 @@
 #include "platform/FileBytes.h"
 
 // Reads a document file's bytes, refusing without reading them a file that cannot be a vault:
-// one larger than any vault can be, or one that does not begin as every vault does.
+// one larger than any vault can be, one that does not begin as every vault does, or one whose
+// archive's trailer and offset table do not fit its size.
 class VaultFileBytes {
  public:
   // The largest piece of a vault is its records: one AES ciphertext, which the cipher takes in

@@ -20,6 +20,7 @@
 #include "tests/app/SavedVault.h"
 #include "vault/MyDocument.h"
 #include "vault/PasswordSheet.h"
+#include "vault/VaultFileBytes.h"
 #include "window/VaultDocumentWindow.h"
 
 namespace {
@@ -46,12 +47,35 @@ bool isOwnersAlone(const QString& path) {
          (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 }
 
-// A file that begins with head and takes size bytes, the rest a hole that uses no disk.
-bool writeSparse(const QString& path, const QByteArray& head, qint64 size) {
+// A file that begins with head, ends with tail and takes size bytes, the rest a hole that
+// uses no disk.
+bool writeSparse(const QString& path, const QByteArray& head, qint64 size,
+                 const QByteArray& tail = {}) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(head) != head.size()) return false;
   file.close();
-  return ::truncate(QFile::encodeName(path).constData(), size) == 0;
+  if (::truncate(QFile::encodeName(path).constData(), size) != 0) return false;
+  if (tail.isEmpty()) return true;
+  return file.open(QIODevice::ReadWrite) && file.seek(size - tail.size()) &&
+         file.write(tail) == tail.size();
+}
+
+QByteArray bigEndian(quint64 value, int width) {
+  QByteArray out;
+  for (int i = width - 1; i >= 0; --i) out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+  return out;
+}
+
+// The last 32 bytes of a binary property list: eight-byte offsets, one-byte references.
+QByteArray trailer(quint64 objects, quint64 tableOffset) {
+  return QByteArray(6, '\0') + bigEndian(8, 1) + bigEndian(1, 1) + bigEndian(objects, 8) +
+         bigEndian(0, 8) + bigEndian(tableOffset, 8);
+}
+
+// The end of a list of size bytes whose two objects start at these offsets: its offset
+// table and trailer.
+QByteArray tableAndTrailer(qint64 size, quint64 first, quint64 second) {
+  return bigEndian(first, 8) + bigEndian(second, 8) + trailer(2, quint64(size - 32 - 16));
 }
 
 // The sanitizers reserve terabytes of address space and abort rather than fail an allocation:
@@ -62,24 +86,26 @@ constexpr bool kAddressSpaceCanBeCapped = false;
 constexpr bool kAddressSpaceCanBeCapped = true;
 #endif
 
-// Lets this process's address space grow by kCapRoom at most.
+// Lets this process's address space grow by room at most.
 constexpr rlim_t kCapRoom = rlim_t{256} << 20;
-void capAddressSpace() {
+void capAddressSpace(rlim_t room) {
   rlim_t used = 0;
   for (const QByteArray& line : contentsOf(QStringLiteral("/proc/self/status")).split('\n'))
     if (line.startsWith("VmSize:")) used = line.mid(7).trimmed().split(' ').first().toULongLong();
-  const rlimit limit{used * 1024 + kCapRoom, used * 1024 + kCapRoom};
+  const rlimit limit{used * 1024 + room, used * 1024 + room};
   setrlimit(RLIMIT_AS, &limit);
 }
 
-// Its bytes fit within the cap, but not twice.
-constexpr qsizetype kPieceLargerThanHalfTheCap = qsizetype(kCapRoom / 8 * 5);
+// Two such pieces fit within the cap, but not twice.
+constexpr qsizetype kPieceLargerThanAQuarterOfTheCap = qsizetype(kCapRoom / 16 * 5);
 
-// A current-format container whose records piece is that many bytes.
+// A current-format container whose categories and e-mail list are pieces of that many bytes.
+// Neither is half of the file, so that opening copies both out of the file's bytes.
 QByteArray archiveHolding(qsizetype pieceSize) {
   auto container = Dictionary::create();
   container->setValue(QStringLiteral("appversion"), Value::unsignedInteger(40100));
-  container->setValue(QStringLiteral("dataArrayData"), Value::data(QByteArray(pieceSize, 'r')));
+  container->setValue(QStringLiteral("catArrayData"), Value::data(QByteArray(pieceSize, 'c')));
+  container->setValue(QStringLiteral("emailArrayData"), Value::data(QByteArray(pieceSize, 'e')));
   return KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
 }
 
@@ -344,30 +370,97 @@ TEST_F(DocumentControllerTest, AFileThatDoesNotFitInMemoryIsRefusedWithAReason) 
   if (!kAddressSpaceCanBeCapped) GTEST_SKIP() << "the sanitizers need all of the address space";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const QString file = dir.filePath(QStringLiteral("Large.qvlt"));
+  constexpr qint64 kGiB = qint64(1) << 30;
+  // A dictionary at offset 8, then a run of bytes up to the offset table, all of it a hole.
+  const QByteArray laidOut =
+      QByteArray("bplist00\xD0\x4F\x13", 11) + bigEndian(quint64(kGiB - 16 - 32 - 19), 8);
   const struct {
     const char* what;
     QByteArray head;
     qint64 size;
+    QByteArray tail;
     const char* says;
   } cases[] = {
-      {"begins as a vault", contentsOf(vault), qint64(1) << 30,
+      {"is laid out as a vault", laidOut, kGiB, tableAndTrailer(kGiB, 8, 9),
        "There is not enough memory to read"},
-      {"begins otherwise", QByteArray(4096, '\0'), qint64(1) << 30, "is not a vault"},
-      {"holds a piece as large as the memory left", archiveHolding(kPieceLargerThanHalfTheCap), 0,
+      {"begins otherwise", QByteArray(4096, '\0'), kGiB, {}, "is not a vault"},
+      {"holds pieces as large as the memory left",
+       archiveHolding(kPieceLargerThanAQuarterOfTheCap),
+       0,
+       {},
        "There is not enough memory to open"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_TRUE(writeSparse(file, c.head, c.size ? c.size : c.head.size()));
+    ASSERT_TRUE(writeSparse(file, c.head, c.size ? c.size : c.head.size(), c.tail));
     // In a child process: the cap would stifle this one.
     const auto openWithinCap = [&] {
-      capAddressSpace();
+      capAddressSpace(kCapRoom);
       const DocumentResult<Document*> result =
           controller.openDocumentWithContentsOfURL(file, false);
       const Document* opened = result.value_or(nullptr);
       const QString error = result.error();
       std::fprintf(stderr, "[%s]\n", qPrintable(error));
       exitChild(opened == nullptr && error.contains(QLatin1String(c.says)) ? 0 : 1);
+    };
+    EXPECT_EXIT(openWithinCap(), ::testing::ExitedWithCode(0), c.says);
+  }
+}
+
+// The records piece stays in the file's bytes until the unlock: a vault whose records take
+// more than half of the memory left still opens.
+TEST_F(DocumentControllerTest, AVaultIsReadIntoMemoryOnce) {
+  if (!kAddressSpaceCanBeCapped) GTEST_SKIP() << "the sanitizers need all of the address space";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto container = Dictionary::create();
+  container->setValue(QStringLiteral("appversion"), Value::unsignedInteger(40100));
+  container->setValue(QStringLiteral("dataArrayData"),
+                      Value::data(QByteArray(qsizetype(kCapRoom / 8 * 5), 'r')));
+  const QString file = dir.filePath(QStringLiteral("Large.qvlt"));
+  const QByteArray bytes = KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
+  ASSERT_TRUE(writeSparse(file, bytes, bytes.size()));
+  const auto openWithinCap = [&] {
+    capAddressSpace(kCapRoom);
+    const DocumentResult<Document*> result = controller.openDocumentWithContentsOfURL(file, false);
+    std::fprintf(stderr, "[%s]\n", result ? "opened" : qPrintable(result.error()));
+    exitChild(result ? 0 : 1);
+  };
+  EXPECT_EXIT(openWithinCap(), ::testing::ExitedWithCode(0), "opened");
+}
+
+// Files of the largest size a vault may have whose archive cannot fit them, sparse so that they
+// take no disk: each is refused as damaged from its trailer and offset table, in a process that
+// cannot take 48 MB more than it holds, let alone the 4 GiB of the file.
+TEST_F(DocumentControllerTest, AFileWhoseLayoutCannotHoldIsRefusedBeforeItIsRead) {
+  if (!kAddressSpaceCanBeCapped) GTEST_SKIP() << "the sanitizers need all of the address space";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const QString file = dir.filePath(QStringLiteral("Huge.qvlt"));
+  constexpr qint64 kSize = VaultFileBytes::kMaximumSize;
+  const QByteArray head("bplist00");
+  const struct {
+    const char* what;
+    QByteArray tail;
+    const char* says;
+  } cases[] = {
+      {"a trailer of zeros", {}, "offset size 0, reference size 0 out of 1..8"},
+      {"a trailer that does not fit", trailer(2, 9), "do not fill an offset table"},
+      {"a trailer that fits over an offset table of zeros", trailer(2, quint64(kSize - 32 - 16)),
+       "offset 0 of object 0 lies outside the object area"},
+      {"an offset table into the hole", tableAndTrailer(kSize, 8, 9), "is not a dictionary"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(writeSparse(file, head, kSize, c.tail));
+    const auto openWithinCap = [&] {
+      capAddressSpace(rlim_t{48} << 20);
+      const DocumentResult<Document*> result =
+          controller.openDocumentWithContentsOfURL(file, false);
+      const QString error = result.error();
+      std::fprintf(stderr, "[%s]\n", qPrintable(error));
+      const bool refused = !result.value_or(nullptr) &&
+                           error.startsWith(QLatin1String(MyDocument::kDamagedFile)) &&
+                           error.contains(QLatin1String(c.says));
+      exitChild(refused ? 0 : 1);
     };
     EXPECT_EXIT(openWithinCap(), ::testing::ExitedWithCode(0), c.says);
   }
@@ -418,11 +511,11 @@ TEST_F(DocumentControllerTest, RevertRefusesWhatIsNoLongerAVaultFile) {
 TEST_F(DocumentControllerTest, RevertRunningShortOfMemoryKeepsTheDocument) {
   if (!kAddressSpaceCanBeCapped) GTEST_SKIP() << "the sanitizers need all of the address space";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const QByteArray large = archiveHolding(kPieceLargerThanHalfTheCap);
+  const QByteArray large = archiveHolding(kPieceLargerThanAQuarterOfTheCap);
   const auto revertWithinCap = [&] {
     MyDocument* doc = openUnlockedAndEdited();
     if (!doc || !writeSparse(vault, large, large.size())) exitChild(2);
-    capAddressSpace();
+    capAddressSpace(kCapRoom);
     const std::optional<QString> failure = revertAndReadTheFailure(doc);
     std::fprintf(stderr, "[%s]\n", failure ? qPrintable(*failure) : "reverted");
     exitChild(failure && doc->isDecrypted() && doc->isDocumentEdited() ? 0 : 1);

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -266,6 +267,17 @@ TEST_F(PreferencesWindowTest, SoftwareUpdatePaneSaysWhetherThisBuildChecksAtAll)
     EXPECT_TRUE(note->isVisible());
     gui::snapshot(w, QString::fromLatin1(c.picture));
   }
+}
+
+// The Font pane offers every font family of the system.
+TEST_F(PreferencesWindowTest, TheFontPaneListsEveryFamily) {
+  PreferencesWindow* w = open(1);
+  auto* family = find<QComboBox>(w, "tableFontFamily");
+  ASSERT_NE(family, nullptr);
+  const QStringList families = QFontDatabase::families();
+  ASSERT_FALSE(families.isEmpty());
+  for (const QString& name : families) EXPECT_GE(family->findData(name), 0) << name.toStdString();
+  EXPECT_EQ(launch->delegate().fontFamilyArray()->count(), families.size());
 }
 
 // A flag without a registered default is stored as text; it must read back as a flag, both when

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QDirIterator>
+#include <QTemporaryFile>
 #include <cmath>
 #include <functional>
 #include <limits>
 
 #include "ArchiveTestSupport.h"
+#include "platform/ArchiveLayout.h"
 #include "platform/BinaryPropertyListReader.h"
 #include "platform/BinaryPropertyListWriter.h"
+#include "platform/Dictionary.h"
+#include "platform/KeyedArchiver.h"
 
 namespace {
 using P = PropertyListObject;
@@ -357,5 +361,59 @@ TEST(BinaryPropertyListFixtures, EveryBinaryArchiveReadsAndRewritesToTheSameTree
     EXPECT_TRUE(*again.value() == *plist.value()) << file.fileName().toStdString();
   }
   EXPECT_EQ(binaries, 7);
+}
+// What the layout check says of bytes held in a file, as a reader of that file would see them.
+Result<void> layoutOf(const QByteArray& bytes) {
+  QTemporaryFile file;
+  if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
+    return Failure{QStringLiteral("no temporary file")};
+  return ArchiveLayout::check(FileSample(file.handle(), bytes.size()));
+}
+
+// Nothing the reader takes as an archive is refused before it is read: the macOS archives,
+// one of ours, and one whose offsets take three bytes.
+TEST(ArchiveLayout, PassesEveryArchiveTheReaderTakes) {
+  std::vector<std::pair<QString, QByteArray>> archives;
+  QDirIterator it(fixturePath(QStringLiteral("keyed-archive")), QDir::Files);
+  while (it.hasNext()) {
+    QFile file(it.next());
+    if (file.open(QIODevice::ReadOnly))
+      if (const QByteArray bytes = file.readAll(); bytes.startsWith("bplist00"))
+        archives.emplace_back(file.fileName(), bytes);
+  }
+  auto root = Dictionary::create();
+  root->setValue(QStringLiteral("piece"), Value::data(QByteArray(70000, 'p')));
+  root->setValue(QStringLiteral("name"), Value(QStringLiteral("Bank")));
+  archives.emplace_back(QStringLiteral("ours"),
+                        KeyedArchiver::archivedDataWithRootObject(Value(root)).value());
+  archives.emplace_back(QStringLiteral("three-byte offsets"), handMade(hexBytes("d0"), {8}, 3));
+  for (const auto& [name, bytes] : archives) {
+    SCOPED_TRACE(name.toStdString());
+    ASSERT_TRUE(BinaryPropertyListReader::read(bytes));
+    const Result<void> layout = layoutOf(bytes);
+    EXPECT_TRUE(layout) << layout.error().toStdString();
+  }
+}
+
+TEST(ArchiveLayout, RefusesWhatCannotBeAnArchiveOfItsSize) {
+  const struct {
+    const char* name;
+    QByteArray bytes;
+    const char* says;
+  } cases[] = {
+      {"too short", QByteArray("bplist00") + QByteArray(32, '\0'), "too short"},
+      {"a trailer of zeros", QByteArray("bplist00") + QByteArray(64, '\0'), "out of 1..8"},
+      {"a table the file cannot hold", handMade(hexBytes("d0"), {8}, 1, 1, 1000), "do not fill"},
+      {"an offset into the header", handMade(hexBytes("d0"), {4}), "outside the object area"},
+      {"an offset into the table", handMade(hexBytes("d0d0"), {8, 10}),
+       "offset 10 of object 1 lies outside"},
+      {"an array at the top", handMade(hexBytes("a0"), {8}), "is not a dictionary"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Result<void> layout = layoutOf(c.bytes);
+    ASSERT_FALSE(layout);
+    EXPECT_TRUE(layout.error().contains(QLatin1String(c.says))) << layout.error().toStdString();
+  }
 }
 }  // namespace

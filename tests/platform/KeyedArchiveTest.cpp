@@ -740,6 +740,44 @@ Result<Value> objectOfFixture(const QByteArray& bytes, quint32 uid) {
       archiveOf(plist.value()->valueForKey(u"$objects")->items(), uid));
 }
 
+// Read from a file's bytes, the run that takes most of them stays in their block, which it
+// keeps alive, and reads the same; everything smaller is copied, so that it does not hold the
+// block, and the plain reader copies every run.
+TEST(KeyedUnarchiver, ReadingSharingDataLeavesTheLargestRunInTheBlock) {
+  QByteArray large(200000, Qt::Uninitialized);
+  for (qsizetype i = 0; i < large.size(); ++i) large[i] = char(i * 7);
+  const Value root(dict({{QStringLiteral("large"), Value::data(large)},
+                         {QStringLiteral("small"), Value::data(QByteArray(5000, 's'))},
+                         {QStringLiteral("mutable"), Value::data(QByteArray(16, 'm'), true)}}));
+  auto archive = KeyedArchiver::archivedDataWithRootObject(root);
+  ASSERT_TRUE(archive);
+  auto inBlock = [&](const QByteArray& bytes) {
+    const char* begin = archive.value().constData();
+    return bytes.constData() >= begin && bytes.constData() < begin + archive.value().size();
+  };
+
+  auto copied = KeyedUnarchiver::unarchiveObjectWithData(archive.value());
+  ASSERT_TRUE(copied);
+  EXPECT_FALSE(inBlock(copied.value().dictionaryPointer()->value(u"large").toData()));
+
+  Value shared;
+  {
+    QByteArray block = archive.value();  // the only holder but for the parts read from it
+    archive = QByteArray();
+    auto read = KeyedUnarchiver::unarchiveSharingData(block);
+    ASSERT_TRUE(read);
+    shared = read.value();
+    const Dictionary& d = *shared.dictionaryPointer();
+    EXPECT_EQ(d.value(u"large").toData().constData(), block.constData() + block.indexOf(large));
+    EXPECT_FALSE(d.value(u"small").toData().constData() >= block.constData() &&
+                 d.value(u"small").toData().constData() < block.constData() + block.size());
+    EXPECT_EQ(d.value(u"mutable").toData(), QByteArray(16, 'm'));
+  }
+  // The block went with its holder's copy; the part keeps it.
+  EXPECT_EQ(shared.dictionaryPointer()->value(u"large").toData(), large);
+  EXPECT_EQ(shared.dictionaryPointer()->value(u"small").toData(), QByteArray(5000, 's'));
+}
+
 TEST(KeyedArchiveFixtures, ReadsOurKindsInsideRealArchives) {
   const QString folder = fixturePath(QStringLiteral("keyed-archive"));
   if (!QDir(folder).exists()) GTEST_SKIP() << "fixture folder missing: " << folder.toStdString();
