@@ -190,7 +190,9 @@ TEST_F(ImporterSheetTest, ALargeFileIsReadUnderTheLoadingSheetWhileTheWindowDraw
   bool indeterminate = false, modal = false;
   QTimer ticker;  // as the desktop asks the window to draw
   QObject::connect(&ticker, &QTimer::timeout, window, [&] {
-    window->update();
+    // Drawn at once: a deferred update could fall after a read that a busy machine let
+    // finish first. The tick itself only runs while the main thread is free.
+    window->repaint();
     if (LoadingFileSheet* up = loadingSheet(); up && !seen) {
       seen = up;
       indeterminate =
