@@ -363,6 +363,19 @@ TEST_F(ReleaseCheckTest, ABuildWithoutFeedChecksNothingAndSaysSoWhenAsked) {
   EXPECT_FALSE(home->isChekingUpdateSystem());
 }
 
+// Launches the program and gives its Help › Software Update command, the first window's
+// password sheet put aside; null when the program shows no single window.
+QAction* launchedSoftwareUpdate(ApplicationLaunch& launch) {
+  launch.run({});
+  gui::settle();
+  for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+  const auto windows = gui::visible<VaultDocumentWindow>();
+  if (windows.size() != 1) return nullptr;
+  for (QAction* a : windows.first()->menuBar()->actions().last()->menu()->actions())
+    if (a->text() == u"&Software Update…") return a;
+  return nullptr;
+}
+
 // Through the real window and the real loader: a plain-http mirror is refused without any
 // connection, so the user's own check reports the server as unreachable.
 TEST(ReleaseCheckLaunch, SoftwareUpdateFromTheHelpMenu) {
@@ -373,14 +386,7 @@ TEST(ReleaseCheckLaunch, SoftwareUpdateFromTheHelpMenu) {
   EXPECT_EQ(home.myAppRelease(), 40200);
   EXPECT_EQ(home.myAppName(), QStringLiteral("Quorlith"));
   home.SetValueAppRelease(40200, QStringLiteral("Quorlith"), {}, {}, {}, {});
-  launch.run({});
-  gui::settle();
-  for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
-  const auto windows = gui::visible<VaultDocumentWindow>();
-  ASSERT_EQ(windows.size(), 1);
-  QAction* softwareUpdate = nullptr;
-  for (QAction* a : windows.first()->menuBar()->actions().last()->menu()->actions())
-    if (a->text() == u"&Software Update…") softwareUpdate = a;
+  QAction* softwareUpdate = launchedSoftwareUpdate(launch);
   ASSERT_NE(softwareUpdate, nullptr);
 
   const struct {
@@ -431,14 +437,7 @@ TEST(ReleaseCheckLaunch, TheUsersOwnSettingsShareTheApplicationsChecker) {
   EXPECT_EQ(shared.myAppName(), QStringLiteral("Quorlith"));
 
   shared.SetValueAppRelease(40200, QStringLiteral("Quorlith"), {}, {}, {}, {});
-  launch.run({});
-  gui::settle();
-  for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
-  const auto windows = gui::visible<VaultDocumentWindow>();
-  ASSERT_EQ(windows.size(), 1);
-  QAction* softwareUpdate = nullptr;
-  for (QAction* a : windows.first()->menuBar()->actions().last()->menu()->actions())
-    if (a->text() == u"&Software Update…") softwareUpdate = a;
+  QAction* softwareUpdate = launchedSoftwareUpdate(launch);
   ASSERT_NE(softwareUpdate, nullptr);
   softwareUpdate->trigger();
   ASSERT_TRUE(QTest::qWaitFor([] { return gui::onlyAlert() != nullptr; }, 5000));
