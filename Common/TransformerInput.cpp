@@ -2,7 +2,7 @@
 
 #include "platform/Array.h"
 
-namespace transformer_input {
+namespace TransformerInput {
 
 namespace {
 // The text after leading white space and one sign.
@@ -58,4 +58,4 @@ QString textOf(const Value& v) {
   return {};
 }
 
-}  // namespace transformer_input
+}  // namespace TransformerInput
