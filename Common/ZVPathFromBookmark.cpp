@@ -10,7 +10,7 @@ QVariant ZVPathFromBookmark::transformedValue(const QVariant& value) const {
   bool stale = false;
   const auto path = ZVBookmark::urlForBookmark(v.isData() ? v.toData() : QByteArray(), stale);
   if (!path) return {};
-  const QString shown = path.value();
+  const QString& shown = path.value();
   return QVariant::fromValue(Value(shown.isEmpty() ? QStringLiteral("FILe NOT FOUND") : shown));
 }
 

@@ -53,7 +53,7 @@ class PasswordPullItem : public QObject {
   QString passwordToPull_;
   const void* owner_ = nullptr;
   bool on_ = false;
-  QTimer removeTimer_{this};  // "removeTimer"
+  QTimer removeTimer_{this};
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<QMenu> menu_;
   QPointer<QWidget> window_;

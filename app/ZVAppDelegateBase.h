@@ -136,6 +136,6 @@ class ZVAppDelegateBase : public QObject {
   bool startupDocSpecified_ = true;
   QPointer<AboutWindow> about_;
   ZVPhoneHome* phoneHome_;
-  QTimer startupTimer_{this};  // "startupTimer": the delay of the step left for later
+  QTimer startupTimer_{this};  // the delay of the step left for later
   void (ZVAppDelegateBase::*startupStep_)() = nullptr;
 };

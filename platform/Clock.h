@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QtGlobal>
 #include <functional>
 
 struct Date;
-
-#include <QtGlobal>
 
 // The sources of time for the whole program; tests install fixed or stepping ones.
 class Clock {

@@ -182,13 +182,14 @@ void Document::canCloseDocument(std::function<void(bool)> shouldClose) {
   prompt.addButtonWithTitle(QStringLiteral("Cancel"));
   prompt.addButtonWithTitle(QStringLiteral("Don't Save"));
   QPointer<Document> self(this);
-  prompt.beginSheetModalForWindow(windowForSheet(), [self, shouldClose](int code) {
+  auto answered = [self, shouldClose = std::move(shouldClose)](int code) {
     if (!self) return;
     if (code == Alert::FirstButtonReturn)
       shouldClose(self->saveDocument());
     else
       shouldClose(code == Alert::ThirdButtonReturn);
-  });
+  };
+  prompt.beginSheetModalForWindow(windowForSheet(), std::move(answered));
 }
 
 void Document::close() {

@@ -28,7 +28,7 @@ QString formatName(qint32 format) {
 }  // namespace
 
 void DataExportFlow::run(ZVDataExportManager* manager, QWidget* window,
-                         std::function<bool()> mayExport, const QString& frontFile) {
+                         const std::function<bool()>& mayExport, const QString& frontFile) {
   if (!manager || !window) return;
   auto* sheet = new ExporterSheet(manager, window);
   QPointer<ZVDataExportManager> target(manager);
@@ -56,7 +56,7 @@ QString DataExportFlow::withExtension(const QString& path, qint32 format) {
 }
 
 void DataExportFlow::chooseFile(ZVDataExportManager* manager, QWidget* window,
-                                std::function<bool()> mayExport, const QString& frontFile) {
+                                const std::function<bool()>& mayExport, const QString& frontFile) {
   const qint32 format = manager->fileFormatToSave();
   const QString extension = ZVDataExportManager::extensionForFormat(format);
   auto* dialog = new QFileDialog(window, QStringLiteral("Export"));

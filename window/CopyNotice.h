@@ -25,5 +25,5 @@ class CopyNotice : public QWidget {
   void place();
 
   QString text_;
-  QTimer timer_{this};  // "hideTimer"
+  QTimer timer_{this};
 };
