@@ -11,7 +11,7 @@
 // over 8 KiB, are refused.
 namespace DropPayload {
 
-inline constexpr qsizetype kMaxTextBytes = 8 * 1024;
+inline constexpr qsizetype kMaxTextBytes = qsizetype{8} * 1024;
 
 // Files: every file dropped. FileOrUrl: the first file, else the first web address, else a
 // web address as text. Url: the first web address, else a web address as text.

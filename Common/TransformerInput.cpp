@@ -4,7 +4,7 @@
 
 #include "platform/Array.h"
 
-namespace transformer_input {
+namespace TransformerInput {
 
 namespace {
 // The text after leading white space and one sign.
@@ -89,4 +89,4 @@ QString textOf(const Value& v) {
   return {};
 }
 
-}  // namespace transformer_input
+}  // namespace TransformerInput

@@ -8,7 +8,7 @@
 
 // How the transformers read their input: a model Value, or a plain Qt number or flag from a
 // widget. An invalid variant is "no value".
-namespace transformer_input {
+namespace TransformerInput {
 
 inline Value read(const QVariant& v) {
   if (!v.isValid() || v.isNull()) return {};
@@ -64,4 +64,4 @@ QString textOf(const Value& v);
 inline QVariant number(qint64 n) { return QVariant::fromValue(Value::integer(n)); }
 inline QVariant flag(bool b) { return QVariant::fromValue(Value::boolean(b)); }
 
-}  // namespace transformer_input
+}  // namespace TransformerInput

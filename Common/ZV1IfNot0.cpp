@@ -2,7 +2,7 @@
 
 #include "Common/TransformerInput.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 QVariant ZV1IfNot0::transformedValue(const QVariant& value) const {
   return number(int32Of(read(value)) != 0 ? 1 : 0);

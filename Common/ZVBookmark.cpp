@@ -71,7 +71,7 @@ QString renamedWithin(const QString& folder, const Identity& identity) {
   QDirIterator entries(folder,
                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
   for (int seen = 0; entries.hasNext() && seen < ZVBookmark::kMaxFolderEntries; ++seen) {
-    const QString candidate = entries.next();
+    QString candidate = entries.next();
     if (identityOf(candidate) == identity) return candidate;
   }
   return {};

@@ -6,7 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Date.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 QString ZVDateTagElaborated::elaborate(const QString& pattern, const QDateTime& when) {
   const QDate day = when.date();

@@ -4,6 +4,7 @@
 
 #include "platform/Rect.h"
 
+// Outlines that QPainterPath does not make itself, in the model's y-up rectangle coordinates.
 class ZVExtendedBezierPath {
  public:
   // The rectangle's outline with rounded corners, in the rectangle's y-up coordinates: four

@@ -3,7 +3,7 @@
 #include "Common/TransformerInput.h"
 #include "Common/ZVStringUtils.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 QVariant ZVFilledTrimmedString::transformedValue(const QVariant& value) const {
   const Value v = read(value);

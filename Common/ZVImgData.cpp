@@ -5,7 +5,7 @@
 
 #include "Common/TransformerInput.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 QVariant ZVImgData::transformedValue(const QVariant& value) const {
   const Value v = read(value);

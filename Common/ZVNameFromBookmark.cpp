@@ -5,7 +5,7 @@
 #include "Common/TransformerInput.h"
 #include "Common/ZVBookmark.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 QVariant ZVNameFromBookmark::transformedValue(const QVariant& value) const {
   const Value v = read(value);

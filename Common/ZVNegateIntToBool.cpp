@@ -2,7 +2,7 @@
 
 #include "Common/TransformerInput.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 QVariant ZVNegateIntToBool::transformedValue(const QVariant& value) const {
   return flag(int32Of(read(value)) == 0);

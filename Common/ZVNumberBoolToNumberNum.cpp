@@ -2,7 +2,7 @@
 
 #include "Common/TransformerInput.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 QVariant ZVNumberBoolToNumberNum::transformedValue(const QVariant& value) const {
   return number(boolOf(read(value)) ? 1 : 0);

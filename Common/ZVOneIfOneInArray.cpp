@@ -3,7 +3,7 @@
 #include "Common/TransformerInput.h"
 #include "platform/Array.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 QVariant ZVOneIfOneInArray::transformedValue(const QVariant& value) const {
   return number(listOf(value).size() > 1 ? 1 : 0);

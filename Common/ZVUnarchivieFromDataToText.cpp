@@ -4,7 +4,7 @@
 #include "platform/ColorUnarchiver.h"
 #include "platform/TypedStreamReader.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 Result<QString> ZVUnarchivieFromDataToText::plainText(const QByteArray& archive) {
   auto stream = TypedStreamReader::read(archive);

@@ -2,7 +2,7 @@
 
 #include "Common/TransformerInput.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 QVariant ZVValueIsGreaterOfRef::transformedValue(const QVariant& value) const {
   const Value v = read(value);

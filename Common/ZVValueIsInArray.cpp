@@ -4,7 +4,7 @@
 
 #include "Common/TransformerInput.h"
 
-using namespace transformer_input;
+using namespace TransformerInput;
 
 QVariant ZVValueIsInArray::transformedValue(const QVariant& value) const {
   const Value v = read(value);

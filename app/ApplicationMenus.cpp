@@ -73,7 +73,7 @@ UndoManager* documentHistory(MyDocument* document) {
                                                                       : nullptr;
 }
 
-void addUndoCommand(QMenu* menu, bool undo, QPointer<MyDocument> doc) {
+void addUndoCommand(QMenu* menu, bool undo, const QPointer<MyDocument>& doc) {
   addCommand(
       menu, undo ? QStringLiteral("&Undo") : QStringLiteral("&Redo"),
       undo ? "undo:" : "redo:", "history",
@@ -118,7 +118,10 @@ class ShortcutValidation : public QObject {
 
   ShortcutValidation(QMainWindow* window, QPointer<MyDocument> document,
                      QPointer<MyAppDelegate> delegate)
-      : QObject(window), window_(window), document_(document), delegate_(delegate) {
+      : QObject(window),
+        window_(window),
+        document_(std::move(document)),
+        delegate_(std::move(delegate)) {
     setObjectName(QLatin1String(kObjectName));
     qApp->installEventFilter(this);
   }

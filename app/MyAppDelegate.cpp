@@ -28,7 +28,9 @@
 
 DictRef MyAppDelegate::registeredDefaultsDictionary() {
   auto d = Dictionary::create();
-  const auto set = [&d](const char* key, Value v) { d->setValue(QString::fromLatin1(key), v); };
+  const auto set = [&d](const char* key, Value v) {
+    d->setValue(QString::fromLatin1(key), std::move(v));
+  };
   set("notifyUpdate", Value::boolean(true));
   set("lastVersionUsedToUpdatePref", Value::integer(0));
   set("StartupActionTag", Value::integer(0));

@@ -16,6 +16,7 @@
 #include "platform/SecureMemory.h"
 
 PasswordPullItem::PasswordPullItem(QObject* parent) : QObject(parent), icon_(pwMenuIcon()) {
+  removeTimer_.setObjectName(QStringLiteral("removeTimer"));
   removeTimer_.setSingleShot(true);
   connect(&removeTimer_, &QTimer::timeout, this, &PasswordPullItem::timerFireMethod);
   Pasteboard::onWithdrawal(this, [this](const void* owner) {
@@ -99,12 +100,6 @@ void PasswordPullItem::copyPassword() {
   // The clipboard takes a copy of its own: ours is wiped next.
   Pasteboard::putString(passwordToPull_, true, owner_);
   endPullPasswordPhase();
-}
-
-bool PasswordPullItem::expireNow() {
-  if (!removeTimer_.isActive()) return false;
-  removeTimer_.start(0);
-  return true;
 }
 
 void PasswordPullItem::endPullPasswordPhase() {

@@ -39,10 +39,6 @@ class PasswordPullItem : public QObject {
   QSystemTrayIcon* trayIcon() const { return tray_; }
   QMenu* trayMenu() const { return menu_.get(); }
   QWidget* fallbackWindow() const { return window_; }
-  const QTimer& removeTimer() const { return removeTimer_; }
-  // Ends the item's time now: it goes at the event loop's next turn, as when its time is up
-  // (tests use it instead of waiting). False when it is not timed.
-  bool expireNow();
 
   // The symbolic push-and-pull icon, drawn for 1x and 2x screens.
   static QIcon pwMenuIcon();
@@ -59,7 +55,7 @@ class PasswordPullItem : public QObject {
   QString passwordToPull_;
   const void* owner_ = nullptr;
   bool on_ = false;
-  QTimer removeTimer_;
+  QTimer removeTimer_{this};
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<QMenu> menu_;
   QPointer<QWidget> window_;

@@ -14,7 +14,7 @@ bool UserGuideInstaller::isOlderCopy(const QString& fileName) const {
 
 QString UserGuideInstaller::install(const QString& source, const QString& folder) const {
   if (guideName_.isEmpty() || copyName_.isEmpty() || folder.isEmpty()) return {};
-  const QString target = folder + QLatin1Char('/') + copyName_ + QStringLiteral(".pdf");
+  QString target = folder + QLatin1Char('/') + copyName_ + QStringLiteral(".pdf");
   if (QFileInfo::exists(target)) return target;
   QDir dir(folder);
   if (!dir.exists()) QDir().mkpath(folder);

@@ -53,6 +53,7 @@ ZVAppDelegateBase::ZVAppDelegateBase(UserDefaults& defaults, QObject* parent)
       appName_(app_identity::kAppName),
       releaseString_(ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber)),
       phoneHome_(checkerFor(defaults, this)) {
+  startupTimer_.setObjectName(QStringLiteral("startupTimer"));
   startupTimer_.setSingleShot(true);
   connect(&startupTimer_, &QTimer::timeout, this, [this] {
     if (const auto step = std::exchange(startupStep_, nullptr)) (this->*step)();
@@ -208,16 +209,6 @@ void ZVAppDelegateBase::executeDocumentStartupAsInPref() {
 void ZVAppDelegateBase::deferStartupStep(void (ZVAppDelegateBase::*step)()) {
   startupStep_ = step;
   startupTimer_.start(kStartupDelayMs);
-}
-
-int ZVAppDelegateBase::pendingStartupStepDelayMs() const {
-  return startupTimer_.isActive() ? startupTimer_.interval() : -1;
-}
-
-bool ZVAppDelegateBase::expireStartupDelay() {
-  if (!startupTimer_.isActive()) return false;
-  startupTimer_.start(0);
-  return true;
 }
 
 void ZVAppDelegateBase::openStartupDocument(const QString& path, bool stale) {

@@ -58,11 +58,6 @@ class ZVAppDelegateBase : public QObject {
   // The start-up action chosen in the preferences, run once the launch has finished.
   static constexpr int kStartupDelayMs = 1000;
   void executeDocumentStartupAsInPref();
-  // The delay of the step the action has left for later, in ms, or -1 when none waits.
-  int pendingStartupStepDelayMs() const;
-  // Ends the delay now: the waiting step runs at the event loop's next turn (tests drive the
-  // delay this way). False when none waits.
-  bool expireStartupDelay();
   void newDocIfNoDocOpened();
   void openDialogIfNoDocOpened();
   // The start-up document, from the preferences window.
@@ -143,6 +138,6 @@ class ZVAppDelegateBase : public QObject {
   bool startupDocSpecified_ = true;
   QPointer<AboutWindow> about_;
   ZVPhoneHome* phoneHome_;
-  QTimer startupTimer_;
+  QTimer startupTimer_{this};  // the delay of the step left for later
   void (ZVAppDelegateBase::*startupStep_)() = nullptr;
 };

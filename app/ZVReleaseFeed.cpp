@@ -7,7 +7,7 @@ namespace {
 // cannot send the user to a plain-text download or to another kind of address.
 QUrl httpsUrl(const PropertyListObject* value) {
   if (!value || value->kind() != PropertyListObject::Kind::String) return {};
-  const QUrl url(value->stringValue(), QUrl::StrictMode);
+  QUrl url(value->stringValue(), QUrl::StrictMode);
   if (!url.isValid() || url.scheme() != u"https" || url.host().isEmpty()) return {};
   return url;
 }

@@ -11,7 +11,7 @@
 // the check then treats the mirror as one that did not answer.
 struct ZVReleaseFeed {
   // No published feed comes near this; a larger answer is not one.
-  static constexpr qsizetype kMaxBytes = 1024 * 1024;
+  static constexpr qsizetype kMaxBytes = qsizetype{1024} * 1024;
 
   qint64 latestRelease = 0;  // LRA, on the scale of the application's release number
   QUrl downloadUrl;          // GFU: the latest release itself; empty unless an https URL

@@ -24,7 +24,7 @@ struct Owner : ZVImporter {
 
 // A CSV file of rows x 10 fields, the first field naming one of `categories` titles.
 QString writeFile(const QTemporaryDir& dir, int rows, int categories) {
-  const QString path = dir.filePath(QStringLiteral("import-%1-%2.csv").arg(rows).arg(categories));
+  QString path = dir.filePath(QStringLiteral("import-%1-%2.csv").arg(rows).arg(categories));
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return {};
   QByteArray text;

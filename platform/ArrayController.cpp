@@ -46,7 +46,7 @@ std::vector<char> passing(const ArrayController::Predicate& filter, std::size_t 
   const auto test = [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       const DictRef* d = objectAt(i);
-      out[i] = d && *d && (!filter || filter(*d));
+      out[i] = static_cast<char>(d && *d && (!filter || filter(*d)));
     }
   };
   Parallel::forBlocks(

@@ -1,14 +1,8 @@
 #include "platform/AutomaticLockTimer.h"
 
-#include <time.h>
-
 #include <algorithm>
 
-qint64 AutomaticLockTimer::bootClockMs() {
-  timespec now{};
-  clock_gettime(CLOCK_BOOTTIME, &now);
-  return static_cast<qint64>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
+#include "platform/Clock.h"
 
 AutomaticLockTimer::AutomaticLockTimer(QObject* parent) : QObject(parent) {
   wakeUp_.setSingleShot(true);
@@ -25,14 +19,14 @@ void AutomaticLockTimer::setAutomaticLockWithTimeInterval(qint64 seconds) {
   wakeUp_.stop();
   deadline_.reset();
   if (const auto delay = delayMs(seconds)) {
-    deadline_ = clock_() + *delay;
+    deadline_ = Clock::bootMs() + *delay;
     checkDeadline();
   }
 }
 
 void AutomaticLockTimer::checkDeadline() {
   if (!deadline_) return;
-  const qint64 left = *deadline_ - clock_();
+  const qint64 left = *deadline_ - Clock::bootMs();
   if (left <= 0) {
     wakeUp_.stop();
     deadline_.reset();

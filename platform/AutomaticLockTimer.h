@@ -2,22 +2,16 @@
 
 #include <QObject>
 #include <QTimer>
-#include <functional>
 #include <optional>
 
 // The automatic lock's one pending deadline: set when the application goes to the background,
-// cancelled when it comes back. It is kept on a clock that runs on while the machine sleeps,
-// so time spent suspended counts, and is checked again on wake.
+// cancelled when it comes back. It is kept on Clock::bootMs, which runs on while the machine
+// sleeps, so time spent suspended counts, and is checked again on wake.
 class AutomaticLockTimer : public QObject {
   Q_OBJECT
 
  public:
-  // Milliseconds since some fixed point, running through suspend.
-  using Clock = std::function<qint64()>;
-  static qint64 bootClockMs();
-
   explicit AutomaticLockTimer(QObject* parent = nullptr);
-  void setClock(Clock clock) { clock_ = std::move(clock); }
 
   // The delay that seconds asks for: none below 1, else at least 30 seconds.
   static std::optional<qint64> delayMs(qint64 seconds);
@@ -34,7 +28,6 @@ class AutomaticLockTimer : public QObject {
   void lockDue();
 
  private:
-  Clock clock_ = &bootClockMs;
   std::optional<qint64> deadline_;
   QTimer wakeUp_;
 };

@@ -114,10 +114,11 @@ char* hexString(const unsigned char* in, std::int32_t inLength) {
   static const char kDigits[] = "0123456789abcdef";
   auto* out = static_cast<char*>(std::malloc(2 * static_cast<std::size_t>(inLength) + 1));
   if (out == nullptr) return nullptr;
-  for (std::int32_t i = 0; i < inLength; ++i) {
+  // Indexed in size_t: twice an input of 1 GiB or more does not fit an int.
+  for (std::size_t i = 0; i < static_cast<std::size_t>(inLength); ++i) {
     out[2 * i] = kDigits[in[i] >> 4];
     out[2 * i + 1] = kDigits[in[i] & 0x0F];
   }
-  out[2 * inLength] = '\0';
+  out[2 * static_cast<std::size_t>(inLength)] = '\0';
   return out;
 }

@@ -1,5 +1,7 @@
 #include "platform/Clock.h"
 
+#include <time.h>
+
 #include <chrono>
 
 #include "platform/Date.h"
@@ -7,6 +9,11 @@
 namespace {
 Clock::Source& installedSource() {
   static Clock::Source source;
+  return source;
+}
+
+Clock::MsSource& installedBootSource() {
+  static Clock::MsSource source;
   return source;
 }
 }  // namespace
@@ -19,3 +26,12 @@ Date Clock::now() {
 }
 
 void Clock::setSource(Source source) { installedSource() = std::move(source); }
+
+qint64 Clock::bootMs() {
+  if (const auto& source = installedBootSource()) return source();
+  timespec now{};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  return static_cast<qint64>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+void Clock::setBootSource(MsSource source) { installedBootSource() = std::move(source); }

@@ -15,7 +15,7 @@ bool isFolder(const QString& path) { return !path.isEmpty() && QFileInfo(path).i
 
 QString DialogFolder::startFolder(const QString& frontFile) {
   if (!frontFile.isEmpty()) {
-    const QString folder = QFileInfo(frontFile).absolutePath();
+    QString folder = QFileInfo(frontFile).absolutePath();
     if (isFolder(folder)) return folder;
   }
   if (isFolder(lastFolder())) return lastFolder();

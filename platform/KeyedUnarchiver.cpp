@@ -434,7 +434,7 @@ Result<Value> KeyedUnarchiver::decodeObject(quint64 uid, const Object& object, i
       shared = lastKeys_;
     } else {
       names.reserve(keys.value().count);
-      auto named = decodeList(uid, keys.value(), "NS.keys", depth, [&](quint64 i, Value v) {
+      auto named = decodeList(uid, keys.value(), "NS.keys", depth, [&](quint64 i, const Value& v) {
         const QString* name = v.stringPointer();
         if (!name)
           return Result<void>(

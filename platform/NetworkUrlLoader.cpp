@@ -48,7 +48,7 @@ void NetworkUrlLoader::load(const QUrl& url, Completion completion) {
 
   QNetworkReply* reply = manager_.get(request);
   // Only a little is held between reads, whatever the server sends.
-  reply->setReadBufferSize(64 * 1024);
+  reply->setReadBufferSize(qint64{64} * 1024);
   struct Load {
     QByteArray body;
     QString refused;  // why the load was cut off, if it was

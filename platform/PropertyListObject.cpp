@@ -1,5 +1,7 @@
 #include "platform/PropertyListObject.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <unordered_set>
@@ -86,7 +88,9 @@ const PropertyListObject* PropertyListObject::valueForKey(QStringView key) const
 }
 
 namespace {
-bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
 
 struct PairHash {
   std::size_t operator()(const std::pair<const void*, const void*>& p) const {

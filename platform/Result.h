@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <utility>
 #include <variant>
 
@@ -20,14 +21,27 @@ class [[nodiscard]] Result {
   bool ok() const { return storage_.index() == 0; }
   explicit operator bool() const { return ok(); }
 
-  const T& value() const { return std::get<0>(storage_); }
-  T& value() { return std::get<0>(storage_); }
-  T take() { return std::move(std::get<0>(storage_)); }
+  // Only when the operation succeeded (debug builds stop a caller that did not check).
+  const T& value() const {
+    Q_ASSERT(ok());
+    return std::get<0>(storage_);
+  }
+  T& value() {
+    Q_ASSERT(ok());
+    return std::get<0>(storage_);
+  }
+  T take() {
+    Q_ASSERT(ok());
+    return std::move(std::get<0>(storage_));
+  }
   // The value, or fallback when the operation failed.
   T value_or(T fallback) const { return ok() ? value() : std::move(fallback); }
 
   // Only when the operation failed.
-  const E& failure() const { return std::get<1>(storage_); }
+  const E& failure() const {
+    Q_ASSERT(!ok());
+    return std::get<1>(storage_);
+  }
   // Empty when the operation succeeded.
   QString error() const { return ok() ? QString() : failure().message; }
 
@@ -45,7 +59,11 @@ class [[nodiscard]] Result<void, E> {
   bool ok() const { return ok_; }
   explicit operator bool() const { return ok_; }
 
-  const E& failure() const { return failure_; }
+  // Only when the operation failed.
+  const E& failure() const {
+    Q_ASSERT(!ok_);
+    return failure_;
+  }
   QString error() const { return ok_ ? QString() : failure_.message; }
 
  private:

@@ -20,7 +20,7 @@ bool isTag(int head) { return head >= kFirstTag && head <= kLastTag; }
 
 // What the heap takes for a block of n bytes: its own header, and whole pages for the large
 // blocks it maps on their own.
-qint64 blockCost(qint64 n) { return n + 16 + (n >= 128 * 1024 ? 4096 : 0); }
+qint64 blockCost(qint64 n) { return n + 16 + (n >= qint64{128} * 1024 ? 4096 : 0); }
 // A QByteArray's header and terminator, besides its bytes.
 constexpr qint64 kByteArrayHeader = 32;
 }  // namespace
@@ -156,7 +156,8 @@ bool TypedStreamReader::readIntegerAfter(int head, qint64& into) {
     --position_;
     return fail(QStringLiteral("tag 0x%1 where an integer belongs").arg(head, 2, 16));
   } else {
-    into = static_cast<qint8>(head);
+    // A small integer is its signed byte.
+    into = static_cast<qint8>(head);  // NOLINT(bugprone-signed-char-misuse)
   }
   return true;
 }
@@ -321,7 +322,9 @@ bool TypedStreamReader::readGroup(std::vector<TypedGroup>& into, int depth) {
   if (!parsed) {
     auto types = std::make_unique<std::vector<Type>>();
     qsizetype at = 0;
-    if (!charge(blockCost(qint64(sizeof(*types)))) || !parseTypes(encoding, at, *types, 0, 0))
+    // The vector object's own block, before the types it will hold.
+    if (!charge(blockCost(qint64(sizeof(*types)))) ||  // NOLINT(bugprone-sizeof-container)
+        !parseTypes(encoding, at, *types, 0, 0))
       return false;
     parsed = std::move(types);
   }

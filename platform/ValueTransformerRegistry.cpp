@@ -8,7 +8,7 @@ QHash<QString, std::shared_ptr<const ValueTransformer>>& ValueTransformerRegistr
 void ValueTransformerRegistry::setValueTransformer(
     std::shared_ptr<const ValueTransformer> transformer, const QString& name) {
   if (transformer)
-    table().insert(name, std::move(transformer));
+    table()[name] = std::move(transformer);  // insert() would copy
   else
     table().remove(name);
 }

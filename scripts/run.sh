@@ -7,4 +7,5 @@ app="${BUILD_DIR:-build}/app/quorlith"
 if [ -x "$app" ]; then
   exec "$app" "$@"
 fi
-echo "Built; the application target is not part of this build yet."
+echo "The build made no $app." >&2
+exit 1

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include "platform/MainQueue.h"
 
@@ -89,6 +90,20 @@ inline bool clickMenu(QMenuBar* bar, const QString& title, const QString& select
   }
   MainQueue::drain();
   settle();
+  return true;
+}
+
+// A product's own wait (a notice's time, the pulled password's time, the start-up delay): the
+// single-shot timer of that name among owner's children.
+inline QTimer* timerOf(const QObject* owner, const char* name) {
+  return owner->findChild<QTimer*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+}
+
+// Ends a running wait now: it fires at the event loop's next turn, as when its time is up.
+// False when it is not running.
+inline bool expireNow(QTimer* timer) {
+  if (!timer || !timer->isActive()) return false;
+  timer->start(0);
   return true;
 }
 

@@ -36,21 +36,22 @@ void DataExportFlow::ExportSettings(ZVDataExportManager* manager, QWidget* windo
   auto* sheet = new ExporterSheet(manager, window);
   QPointer<ZVDataExportManager> target(manager);
   QPointer<QWidget> win(window);
-  sheet->beginSheet(window, [sheet, target, win, mayExport, frontFile](int code) {
-    sheet->deleteLater();
-    if (code != ExporterSheet::ExportReturn) {
-      if (target) target->releaseRecords();
-      return;
-    }
-    // After the sheet has gone.
-    MainQueue::defer([target, win, mayExport, frontFile] {
-      if (!target) return;
-      if (win && mayExport())
-        exportToTextFile(target, win, mayExport, frontFile);
-      else
-        target->releaseRecords();
-    });
-  });
+  sheet->beginSheet(window,
+                    [sheet, target, win, mayExport = std::move(mayExport), frontFile](int code) {
+                      sheet->deleteLater();
+                      if (code != ExporterSheet::ExportReturn) {
+                        if (target) target->releaseRecords();
+                        return;
+                      }
+                      // After the sheet has gone.
+                      MainQueue::defer([target, win, mayExport, frontFile] {
+                        if (!target) return;
+                        if (win && mayExport())
+                          exportToTextFile(target, win, mayExport, frontFile);
+                        else
+                          target->releaseRecords();
+                      });
+                    });
 }
 
 QString DataExportFlow::withExtension(const QString& path, qint32 format) {
@@ -97,7 +98,7 @@ void DataExportFlow::exportToTextFile(ZVDataExportManager* manager, QWidget* win
                      if (target) selectFileType(*dialog, *target, filter);
                    });
   QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                   [target, win, mayExport](const QString& path) {
+                   [target, win, mayExport = std::move(mayExport)](const QString& path) {
                      MainQueue::defer([target, win, path, mayExport] {
                        if (!target) return;
                        // The format as last chosen, in the sheet or in this dialog.

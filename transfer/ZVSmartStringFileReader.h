@@ -13,7 +13,7 @@
 class ZVSmartStringFileReader {
  public:
   // Import files hold text typed by people; larger files are refused before they are read.
-  static constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+  static constexpr qint64 kMaxFileSize = qint64{64} * 1024 * 1024;
 
   struct Text {
     QString string;

@@ -8,7 +8,6 @@
 #include "vault/CurrentFormatEncryptor.h"
 #include "vault/RecordFieldTable.h"
 #include "vault/VaultFileBytes.h"
-#include "vault/WindowCommands.h"
 
 namespace {
 std::function<void()>& openingNotifier() {
@@ -194,24 +193,13 @@ DocumentResult<void> MyDocument::revertToContentsOfURL(const QString& path, cons
   return {};
 }
 
-int MyDocument::Decript() {
-  lastUnlockFailure_.reset();
-  VaultResult<void> unlocked = vault_.unlock(plainPassword());
-  if (unlocked) return 0;
-  lastUnlockFailure_ = unlocked.failure();
-  const VaultError& failure = unlocked.failure();
-  if (failure.reason == VaultError::Reason::DamagedDocument ||
-      failure.reason == VaultError::Reason::DamagedEntries)
-    return kDamagedDocument;
-  return failure.status != 0 ? failure.status : 1;
-}
+VaultResult<void> MyDocument::unlock() { return vault_.unlock(plainPassword()); }
 
-void MyDocument::showUnlockFailure(int code) {
-  const VaultError::Reason reason =
-      lastUnlockFailure_ ? lastUnlockFailure_->reason : VaultError::Reason::WrongPassword;
+void MyDocument::showUnlockFailure(const VaultError& failure) {
+  const VaultError::Reason reason = failure.reason;
   if (reason != VaultError::Reason::DamagedDocument &&
       reason != VaultError::Reason::DamagedEntries) {
-    ZVCryptoDoc::showUnlockFailure(code);
+    ZVCryptoDoc::showUnlockFailure(failure);
     return;
   }
   // An older document has no check string: its password is known right only once it opens.
@@ -225,7 +213,7 @@ void MyDocument::showUnlockFailure(int code) {
   showAlert(QStringLiteral("The document is damaged"),
             QStringLiteral("%1 The file may have been changed or cut short; open a copy of it if "
                            "you have one.\n\n%2")
-                .arg(lead, lastUnlockFailure_->message),
+                .arg(lead, failure.message),
             {QStringLiteral("OK")}, {});
 }
 
@@ -243,13 +231,10 @@ int MyDocument::decryptDone() {
 }
 
 bool MyDocument::validateUserInterfaceItem(const UserInterfaceItem& item) {
-  if (item.action == u"exportToTextFile:") {
-    WindowCommands::State state;
-    state.unlocked = isDecrypted();
-    state.recordsExist = !myArray()->isEmpty();
-    state.recordsShown = !vault_.recordController().arrangedObjects().empty();
-    return WindowCommands::validate(item.action, state)->enabled;
-  }
+  // Exporting what is shown needs something shown: an empty file would pass for an export.
+  if (item.action == u"exportToTextFile:")
+    return isDecrypted() && !myArray()->isEmpty() &&
+           !vault_.recordController().arrangedObjects().empty();
   if (item.action == u"importFromTextFile:" || item.action == u"exportAllToTextFile:")
     return isDecrypted();
   if (item.action == u"deleteRow:") return deleteRowShouldBeEnabled();

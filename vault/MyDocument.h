@@ -16,8 +16,6 @@ class MyDocument : public ZVCryptoDoc {
   Q_OBJECT
 
  public:
-  // Decript's code for a document whose password verified but whose pieces do not read.
-  static constexpr int kDamagedDocument = 3;
   // What opening tells the user first about bytes that are no vault; the reader's own
   // reason follows it.
   static constexpr char kDamagedFile[] = "The file is damaged or is not a vault.";
@@ -101,10 +99,8 @@ class MyDocument : public ZVCryptoDoc {
   DocumentResult<void> readFromURL(const QString& path);
   DocumentResult<void> revertToContentsOfURL(const QString& path, const QString& typeName) override;
 
-  // Unlocks with plainPassword: 0, or why not (the caller keeps the document locked): 1 or 2
-  // for a wrong password, the cipher's status when the check string will not decrypt, or
-  // kDamagedDocument.
-  int Decript() override;
+  // Unlocks the vault with plainPassword; the caller keeps the document locked on a failure.
+  VaultResult<void> unlock() override;
   int decryptDone() override;
 
   // Locking. The user's lock asks first (and, when another program changed the file, what to
@@ -122,7 +118,7 @@ class MyDocument : public ZVCryptoDoc {
   bool lockKeptUnsavedChanges() const override { return changesKeptAtLock_; }
 
  protected:
-  void showUnlockFailure(int code) override;
+  void showUnlockFailure(const VaultError& failure) override;
 
  private:
   void lockAfterAskingAboutChangedFile();
@@ -135,7 +131,6 @@ class MyDocument : public ZVCryptoDoc {
   bool changesKeptAtLock_ = false;
   bool requiresMandatoryPassword_ = true;
   QString convertFormatString_, docReleaseString_, moreDocDescription_;
-  std::optional<VaultError> lastUnlockFailure_;
   bool fileUnread_ = false;  // a revert found the file holding what it could not read
   VaultWindow* window_ = nullptr;
   std::unique_ptr<DocumentTransfer> transfer_;

@@ -109,7 +109,7 @@ VaultResult<void> Vault::unlockLegacy(const QString& password, VaultFormat::Path
   return {};
 }
 
-void Vault::install(VaultContents contents) {
+void Vault::install(const VaultContents& contents) {
   releaseCategoryLinks();
   setRecords(contents.records);
   setCategories(contents.categories);

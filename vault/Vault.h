@@ -82,7 +82,7 @@ class Vault {
   VaultResult<void> unlockCurrent(const QString& password, bool clearPinAndSecurity);
   VaultResult<void> unlockLegacy(const QString& password, VaultFormat::Path path);
   // The lists, e-mail list and date of contents; empty contents leave the vault empty.
-  void install(VaultContents contents);
+  void install(const VaultContents& contents);
   // Replacing the lists: the old categories let go of their records, or each pair would keep
   // the other alive.
   void releaseCategoryLinks();

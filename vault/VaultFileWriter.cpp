@@ -51,7 +51,7 @@ VaultResult<QByteArrayList> VaultFileWriter::write(const VaultFile& file) {
   if (file.mobilePlatformDictionary)
     put(*d, Keys::mobilePlatformDictionary, file.mobilePlatformDictionary);
   // Copying a piece this small costs less than a write of its own.
-  constexpr qsizetype kApartSize = 64 * 1024;
+  constexpr qsizetype kApartSize = qsizetype{64} * 1024;
   Result<QByteArrayList> bytes = KeyedArchiver::archivedPiecesWithRootObject(Value(d), kApartSize);
   if (!bytes) return VaultError{VaultError::Reason::ArchiveFailed, bytes.error(), 0};
   return bytes.take();

@@ -1,79 +1,60 @@
 #include "vault/VaultFormat.h"
 
 namespace {
-bool in(quint64 v, quint64 low, quint64 high) { return v >= low && v <= high; }
+using Group = VaultFormat::Group;
+using Path = VaultFormat::Path;
 
-bool isLaterLegacy(quint64 v) { return in(v, 21100, 21110) || in(v, 21200, 21207); }
+// Every version a release wrote, as runs of versions that open and unlock alike.
+struct Version {
+  quint64 first, last;
+  Group group;
+  Path path;
+};
+
+constexpr Version kVersions[] = {
+    {1000, 1000, Group::RecordsOnly, Path::Legacy1000},
+    {2000, 2000, Group::Categories, Path::Legacy2000},
+    {2010, 2010, Group::Categories, Path::Legacy2000},
+    {2020, 2020, Group::Categories, Path::Legacy2000},
+    {2100, 2100, Group::Frame, Path::Legacy2100},
+    {2200, 2200, Group::Frame, Path::Legacy2200},
+    {2210, 2210, Group::Frame, Path::Legacy2200},
+    {2300, 2300, Group::Frame, Path::Legacy2200},
+    {2400, 2400, Group::FiveWidths, Path::Legacy2400},
+    {2500, 2500, Group::SevenWidths, Path::Legacy2400},
+    {2510, 2510, Group::SevenWidths, Path::Legacy2400},
+    {2520, 2520, Group::SevenWidths, Path::Legacy2400},
+    {2600, 2600, Group::SevenWidths, Path::Legacy2400},
+    {2700, 2700, Group::SevenWidths, Path::Legacy2400},
+    {2710, 2710, Group::SevenWidths, Path::Legacy2400},
+    {2800, 2800, Group::SevenWidths, Path::Legacy2400},
+    {20801, 20801, Group::SevenWidths, Path::Legacy2400},
+    {20900, 20900, Group::SevenWidths, Path::Legacy20900},
+    {20901, 20901, Group::SevenWidths, Path::Legacy20900},
+    {21000, 21000, Group::SevenWidths, Path::Legacy20900},
+    {21100, 21110, Group::SevenWidths, Path::Legacy21100},
+    {21200, 21207, Group::SevenWidths, Path::Legacy21100},
+    {30000, 30000, Group::Current, Path::CurrentClearingPinAndSecurity},
+    {40000, 40000, Group::Current, Path::Current},
+    {40100, 40100, Group::Current, Path::Current},
+};
+
+const Version* find(quint64 v) {
+  for (const Version& known : kVersions)
+    if (v >= known.first && v <= known.last) return &known;
+  return nullptr;
+}
 }  // namespace
 
 VaultFormat::Group VaultFormat::groupOf(quint64 v) {
   if (v > kCurrentVersion) return Group::Refused;
-  switch (v) {
-    case 30000:
-    case 40000:
-    case 40100:
-      return Group::Current;
-    case 2500:
-    case 2510:
-    case 2520:
-    case 2600:
-    case 2700:
-    case 2710:
-    case 2800:
-    case 20801:
-    case 20900:
-    case 20901:
-    case 21000:
-      return Group::SevenWidths;
-    case 2400:
-      return Group::FiveWidths;
-    case 2100:
-    case 2200:
-    case 2210:
-    case 2300:
-      return Group::Frame;
-    case 2000:
-    case 2010:
-    case 2020:
-      return Group::Categories;
-    default:
-      return isLaterLegacy(v) ? Group::SevenWidths : Group::RecordsOnly;
-  }
+  const Version* known = find(v);
+  return known ? known->group : Group::RecordsOnly;
 }
 
 VaultFormat::Path VaultFormat::pathOf(quint64 v) {
-  switch (v) {
-    case 1000:
-      return Path::Legacy1000;
-    case 2000:
-    case 2010:
-    case 2020:
-      return Path::Legacy2000;
-    case 2100:
-      return Path::Legacy2100;
-    case 2200:
-    case 2210:
-    case 2300:
-      return Path::Legacy2200;
-    case 2400:
-    case 2500:
-    case 2510:
-    case 2520:
-    case 2600:
-    case 2700:
-    case 2710:
-    case 2800:
-    case 20801:
-      return Path::Legacy2400;
-    case 20900:
-    case 20901:
-    case 21000:
-      return Path::Legacy20900;
-    case 30000:
-      return Path::CurrentClearingPinAndSecurity;
-    default:
-      // Unlisted versions take the current path, which cannot succeed for them: their files
-      // hold no check string.
-      return isLaterLegacy(v) ? Path::Legacy21100 : Path::Current;
-  }
+  // Unlisted versions take the current path, which cannot succeed for them: their files hold
+  // no check string.
+  const Version* known = find(v);
+  return known ? known->path : Path::Current;
 }

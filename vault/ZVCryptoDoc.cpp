@@ -148,11 +148,11 @@ void ZVCryptoDoc::submitPasswordToDecrypt(const QString& stringValue) {
   if (stringValue.isEmpty()) return;
   setPlainPassword(stringValue);
   setProgressVisible(true);
-  const int status = Decript();
-  if (status != 0) {
+  const VaultResult<void> unlocked = unlock();
+  if (!unlocked) {
     decryptFailed();
     setProgressVisible(false);
-    showUnlockFailure(status);
+    showUnlockFailure(unlocked.failure());
   } else {
     decryptDone();
     setProgressVisible(false);
@@ -165,7 +165,17 @@ void ZVCryptoDoc::submitPasswordToDecrypt(const QString& stringValue) {
   if (!lockKeptUnsavedChanges()) updateChangeCount(ChangeCleared);
 }
 
-void ZVCryptoDoc::showUnlockFailure(int) {
+int ZVCryptoDoc::Decript() {
+  const VaultResult<void> unlocked = unlock();
+  if (unlocked) return 0;
+  const VaultError& failure = unlocked.failure();
+  if (failure.reason == VaultError::Reason::DamagedDocument ||
+      failure.reason == VaultError::Reason::DamagedEntries)
+    return kDamagedDocument;
+  return failure.status != 0 ? failure.status : 1;
+}
+
+void ZVCryptoDoc::showUnlockFailure(const VaultError&) {
   showAlert(QStringLiteral("Wrong Password"), kWrongPasswordInfo, kOk, {});
 }
 

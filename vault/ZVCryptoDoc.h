@@ -8,6 +8,7 @@
 #include "platform/Document.h"
 #include "vault/DocumentPassword.h"
 #include "vault/PasswordSheet.h"
+#include "vault/VaultError.h"
 
 // The password side of a vault document: its locked state, unlocking, and the sheets that
 // protect a new document, change the password or insert one. The password and the checks
@@ -62,8 +63,15 @@ class ZVCryptoDoc : public Document {
   void canCloseDocument(std::function<void(bool)> shouldClose) override;
   QWidget* windowForSheet() const override { return myWindow_; }
 
-  // The cipher work, supplied by the vault document; the bare base never unlocks.
-  virtual int Decript() { return 1; }
+  // Decript's code for a document whose password verified but whose pieces do not read.
+  static constexpr int kDamagedDocument = 3;
+
+  // The cipher work, supplied by the vault document; the bare base never unlocks. Unlocks
+  // with plainPassword, or says why not (the document stays locked).
+  virtual VaultResult<void> unlock() { return VaultError::wrongPassword(1); }
+  // The unlock as a number: 0, or 1 or 2 for a wrong password, the cipher's status when the
+  // check string will not decrypt, or kDamagedDocument.
+  int Decript();
   virtual int decryptDone() { return 1; }
   virtual int decryptFailed() { return 1; }
   // Whether the document holds changes that its lock could not save (the save before locking
@@ -73,7 +81,7 @@ class ZVCryptoDoc : public Document {
 
  protected:
   // Tells the user why the password did not unlock the document.
-  virtual void showUnlockFailure(int code);
+  virtual void showUnlockFailure(const VaultError& failure);
   void showAlert(const QString& message, const QString& informative, const QStringList& buttons,
                  std::function<void()> onFirstButton, QWidget* window = nullptr);
 

@@ -11,16 +11,11 @@ CopyNotice::CopyNotice(QWidget* parent) : QWidget(parent) {
   big.setPointSizeF(big.pointSizeF() * 1.5);
   big.setBold(true);
   setFont(big);
+  timer_.setObjectName(QStringLiteral("hideTimer"));
   timer_.setSingleShot(true);
   connect(&timer_, &QTimer::timeout, this, &QWidget::hide);
   parent->installEventFilter(this);
   hide();
-}
-
-bool CopyNotice::expireNow() {
-  if (!timer_.isActive()) return false;
-  timer_.start(0);
-  return true;
 }
 
 void CopyNotice::showNotice(const QString& text, int tenths) {

@@ -16,10 +16,6 @@ class CopyNotice : public QWidget {
   // Shows text centred over the parent for tenths of a second.
   void showNotice(const QString& text, int tenths);
   const QString& text() const { return text_; }
-  int intervalMs() const { return timer_.interval(); }
-  // Ends the showing now: the notice hides at the event loop's next turn, as when its time is
-  // up (tests use it instead of waiting). False when no notice is timed.
-  bool expireNow();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -29,5 +25,5 @@ class CopyNotice : public QWidget {
   void place();
 
   QString text_;
-  QTimer timer_;
+  QTimer timer_{this};
 };

@@ -29,7 +29,7 @@ const KeyPositions& positionsIn(const DictionaryKeysRef& keys) {
   if (cached.keys != keys || !keys) {
     cached.keys = keys;
     cached.at.fill(-1);
-    // Scanned, not looked up: a long list's index is built on first use, not for threads.
+    // One pass finds every searched key at once, cheaper than a look-up for each of them.
     for (qsizetype i = 0; keys && i < keys->count(); ++i) {
       const QString& key = keys->at(i);
       for (std::size_t k = 0; k < KeyPositions::kCategory; ++k)

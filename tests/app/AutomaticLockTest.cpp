@@ -12,6 +12,7 @@
 #include "app/ZVRevertDocController.h"
 #include "platform/AtomicFile.h"
 #include "platform/AutomaticLockTimer.h"
+#include "platform/Clock.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
 #include "tests/GuiDriver.h"
@@ -26,7 +27,7 @@ namespace {
 struct FakeClock {
   qint64 now = 1'000'000;
   qint64 stride = 0;  // added at each look: time passing as fast as the test needs
-  AutomaticLockTimer::Clock clock() {
+  Clock::MsSource clock() {
     return [this] { return now += stride; };
   }
 };
@@ -42,13 +43,14 @@ class AutomaticLockDelegateTest : public ::testing::Test {
     delegate = std::make_unique<MyAppDelegate>(*defaults);
     delegate->setDocumentController(&controller);
     controller.setAppDelegate(delegate.get());
-    delegate->repeatingAutomaticLockTimer().setClock(fake.clock());
+    Clock::setBootSource(fake.clock());
     connectLocks();
   }
   void TearDown() override {
     gui::closeAllAlerts();
     controller.closeAllDocuments();
     gui::settle();
+    Clock::setBootSource({});
   }
   void connectLocks() {
     QObject::connect(&delegate->repeatingAutomaticLockTimer(), &AutomaticLockTimer::lockDue,

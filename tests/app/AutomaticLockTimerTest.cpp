@@ -5,13 +5,14 @@
 #include <optional>
 
 #include "platform/AutomaticLockTimer.h"
+#include "platform/Clock.h"
 
 namespace {
 
 // Milliseconds the test moves by hand, as a suspended machine's boot clock would jump.
 struct FakeClock {
   qint64 now = 1'000'000;
-  AutomaticLockTimer::Clock clock() {
+  Clock::MsSource clock() {
     return [this] { return now; };
   }
 };
@@ -23,6 +24,7 @@ class AutomaticLockTimerTest : public ::testing::Test {
   char name[16] = "lock_tests";
   char* argv[1] = {name};
   QCoreApplication app{argc, argv};
+  void TearDown() override { Clock::setBootSource({}); }
 };
 
 TEST_F(AutomaticLockTimerTest, LocksAfterTheIntervalOfAtLeastThirtySeconds) {
@@ -37,7 +39,7 @@ TEST_F(AutomaticLockTimerTest, LocksAfterTheIntervalOfAtLeastThirtySeconds) {
     SCOPED_TRACE(c.seconds);
     FakeClock fake;
     AutomaticLockTimer timer;
-    timer.setClock(fake.clock());
+    Clock::setBootSource(fake.clock());
     int locks = 0;
     QObject::connect(&timer, &AutomaticLockTimer::lockDue, [&] { ++locks; });
     timer.setAutomaticLockWithTimeInterval(c.seconds);
@@ -63,7 +65,7 @@ TEST_F(AutomaticLockTimerTest, LocksAfterTheIntervalOfAtLeastThirtySeconds) {
 TEST_F(AutomaticLockTimerTest, ComingBackOrLeavingAgainReplacesTheDeadline) {
   FakeClock fake;
   AutomaticLockTimer timer;
-  timer.setClock(fake.clock());
+  Clock::setBootSource(fake.clock());
   int locks = 0;
   QObject::connect(&timer, &AutomaticLockTimer::lockDue, [&] { ++locks; });
 
@@ -88,14 +90,15 @@ TEST_F(AutomaticLockTimerTest, ComingBackOrLeavingAgainReplacesTheDeadline) {
 TEST_F(AutomaticLockTimerTest, TimeAsleepCountsAtTheWakeCheck) {
   FakeClock fake;
   AutomaticLockTimer timer;
-  timer.setClock(fake.clock());
+  Clock::setBootSource(fake.clock());
   int locks = 0;
   QObject::connect(&timer, &AutomaticLockTimer::lockDue, [&] { ++locks; });
   timer.setAutomaticLockWithTimeInterval(120);
   fake.now += 3600'000;  // an hour suspended; the wake check finds the deadline passed
   timer.checkDeadline();
   EXPECT_EQ(locks, 1);
-  EXPECT_GE(AutomaticLockTimer::bootClockMs(), 0);
+  Clock::setBootSource({});
+  EXPECT_GE(Clock::bootMs(), 0);
 }
 
 }  // namespace

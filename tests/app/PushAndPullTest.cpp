@@ -29,6 +29,8 @@ namespace {
 
 QString clipboardText() { return QGuiApplication::clipboard()->text(); }
 
+QTimer* removeTimer(const PasswordPullItem& item) { return gui::timerOf(&item, "removeTimer"); }
+
 QPushButton* copyButton(const PasswordPullItem& item) {
   return item.fallbackWindow()
              ? item.fallbackWindow()->findChild<QPushButton*>(QStringLiteral("copyPassword"))
@@ -43,7 +45,7 @@ TEST(PasswordPullItemTest, TheClickCopiesTheSecretAndEndsThePhase) {
   gui::settle();
   ASSERT_TRUE(item.pullMenuIsOn());
   EXPECT_EQ(clipboardText(), u"the user id");  // nothing copied before the click
-  EXPECT_EQ(item.removeTimer().interval(), 20'000);
+  EXPECT_EQ(removeTimer(item)->interval(), 20'000);
   QWidget* window = item.fallbackWindow();
   ASSERT_NE(copyButton(item), nullptr);
   gui::snapshot(window, QStringLiteral("pull-window"));
@@ -53,7 +55,7 @@ TEST(PasswordPullItemTest, TheClickCopiesTheSecretAndEndsThePhase) {
   gui::settle();
   EXPECT_EQ(gui::visible<QWidget>().count(window), 0);
   ASSERT_NE(copyButton(item), nullptr);
-  EXPECT_EQ(item.removeTimer().interval(), 40'000);
+  EXPECT_EQ(removeTimer(item)->interval(), 40'000);
   QTest::mouseClick(copyButton(item), Qt::LeftButton);
   gui::settle();
   EXPECT_EQ(clipboardText(), u"second pw");
@@ -61,7 +63,7 @@ TEST(PasswordPullItemTest, TheClickCopiesTheSecretAndEndsThePhase) {
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(data->data(QString::fromLatin1(Pasteboard::kPasswordManagerHint)), "secret");
   EXPECT_FALSE(item.pullMenuIsOn());
-  EXPECT_FALSE(item.removeTimer().isActive());
+  EXPECT_FALSE(removeTimer(item)->isActive());
   EXPECT_EQ(item.fallbackWindow(), nullptr);
   item.copyPassword();  // a late click copies nothing
   EXPECT_EQ(clipboardText(), u"second pw");
@@ -79,10 +81,10 @@ TEST(PasswordPullItemTest, TimeRunningOutRemovesTheItemAndKeepsTheClipboard) {
     QGuiApplication::clipboard()->setText(QStringLiteral("the user id"));
     item.startPullPasswordPhase(QStringLiteral("pw"), c.seconds);
     EXPECT_TRUE(item.pullMenuIsOn());
-    EXPECT_EQ(item.removeTimer().interval(), c.intervalMs);
+    EXPECT_EQ(removeTimer(item)->interval(), c.intervalMs);
     // A timed item's second is not waited out; one due at once ends by itself.
     if (c.intervalMs > 0) {
-      EXPECT_TRUE(item.expireNow());
+      EXPECT_TRUE(gui::expireNow(removeTimer(item)));
     }
     EXPECT_TRUE(QTest::qWaitFor([&item] { return !item.pullMenuIsOn(); }, 30000));
     gui::settle();
@@ -92,7 +94,7 @@ TEST(PasswordPullItemTest, TimeRunningOutRemovesTheItemAndKeepsTheClipboard) {
   PasswordPullItem item;
   item.setPresentation(PasswordPullItem::Presentation::Window);
   item.startPullPasswordPhase(QStringLiteral("pw"), std::numeric_limits<qint64>::max());
-  EXPECT_GT(item.removeTimer().interval(), 24 * 24 * 3600 * 1000);  // no overflow to "at once"
+  EXPECT_GT(removeTimer(item)->interval(), 24 * 24 * 3600 * 1000);  // no overflow to "at once"
 }
 
 TEST(PasswordPullItemTest, TrayMenuHasTheOneCopyItem) {
@@ -186,7 +188,7 @@ TEST_F(PushAndPullWindowTest, CopiesTheUserIdHoldsThePasswordAndOpensTheSite) {
   EXPECT_EQ(clipboardText(), userID);
   EXPECT_EQ(uses(), before + 1);
   ASSERT_TRUE(delegate->pullMenuIsOn());
-  EXPECT_EQ(delegate->pullItem().removeTimer().interval(), 20'000);
+  EXPECT_EQ(removeTimer(delegate->pullItem())->interval(), 20'000);
   QTest::mouseClick(copyButton(delegate->pullItem()), Qt::LeftButton);
   gui::settle();
   EXPECT_EQ(clipboardText(), record->value(RecordKeys::password()).toString());

@@ -92,6 +92,7 @@ class StartupActionTest : public ::testing::Test {
     defaults->setInteger(QStringLiteral("StartupActionTag"), 3);
   }
   MyAppDelegate& delegate() { return launch->delegate(); }
+  QTimer* startupTimer() { return gui::timerOf(&delegate(), "startupTimer"); }
 
   QTemporaryDir dir;
   std::unique_ptr<UserDefaults> defaults;
@@ -127,11 +128,12 @@ TEST_P(EachStartupActionTest, WithAndWithoutFilesGiven) {
   if (r.waitsASecond) {
     EXPECT_EQ(finished, 0);
     EXPECT_TRUE(requests.isEmpty());  // nothing before the second has passed
-    EXPECT_EQ(delegate().pendingStartupStepDelayMs(), ZVAppDelegateBase::kStartupDelayMs);
-    EXPECT_TRUE(delegate().expireStartupDelay());
+    EXPECT_TRUE(startupTimer()->isActive());
+    EXPECT_EQ(startupTimer()->interval(), ZVAppDelegateBase::kStartupDelayMs);
+    EXPECT_TRUE(gui::expireNow(startupTimer()));
     gui::settle();
   }
-  EXPECT_EQ(delegate().pendingStartupStepDelayMs(), -1);
+  EXPECT_FALSE(startupTimer()->isActive());
   EXPECT_EQ(finished, 1);
   EXPECT_EQ(spy->untitled, r.untitled);
   EXPECT_EQ(requests.size(), r.panels);
@@ -160,7 +162,7 @@ TEST_F(StartupActionTest, ADocumentClosedWithinTheSecondStillSuppressesTheNewOne
   ASSERT_EQ(spy->documents().size(), 1u);
   spy->closeAllDocuments();
   gui::settle();
-  ASSERT_TRUE(delegate().expireStartupDelay());
+  ASSERT_TRUE(gui::expireNow(startupTimer()));
   gui::settle();
   EXPECT_EQ(finished, 1);  // the step ran, and made nothing
   EXPECT_EQ(spy->untitled, 0);
@@ -459,7 +461,7 @@ TEST_P(RefusedCommandLineFileTest, ShowsItsErrorAndNoUntitledVault) {
   defaults->setInteger(QStringLiteral("StartupActionTag"), 0);
   const QString file = makeRefusedFile();
   start({file}, QStringLiteral("OK"));
-  ASSERT_TRUE(delegate().expireStartupDelay());
+  ASSERT_TRUE(gui::expireNow(startupTimer()));
   gui::settle();
   ASSERT_EQ(alerts.size(), 1);
   EXPECT_TRUE(alerts.first().contains(QFileInfo(file).fileName())) << alerts.first().toStdString();

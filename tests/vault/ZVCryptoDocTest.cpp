@@ -12,10 +12,11 @@ namespace {
 class LockedDoc : public ZVCryptoDoc {
  public:
   int attempts = 0;
-  int failureCode = 1;
-  int Decript() override {
+  VaultError failure = VaultError::wrongPassword(1);
+  VaultResult<void> unlock() override {
     ++attempts;
-    return plainPassword() == QStringLiteral("correct horse") ? 0 : failureCode;
+    if (plainPassword() == QStringLiteral("correct horse")) return {};
+    return failure;
   }
   int decryptDone() override {
     setIsEncrypted(false);
@@ -27,10 +28,10 @@ class LockedDoc : public ZVCryptoDoc {
 // One that tells its own unlock failures instead of the wrong-password alert.
 class TellingDoc : public LockedDoc {
  public:
-  std::vector<int> told;
+  std::vector<VaultError> told;
 
  protected:
-  void showUnlockFailure(int code) override { told.push_back(code); }
+  void showUnlockFailure(const VaultError& failure) override { told.push_back(failure); }
 };
 
 class ZVCryptoDocTest : public ::testing::Test {
@@ -101,21 +102,38 @@ TEST_F(ZVCryptoDocTest, UnlockingTriesTheTypedPassword) {
   EXPECT_TRUE(doc.plainPasswordPrevious().isEmpty());
 }
 
-TEST_F(ZVCryptoDocTest, AFailedUnlockHandsDecriptsCodeToTheDocument) {
+TEST_F(ZVCryptoDocTest, AFailedUnlockHandsItsReasonToTheDocumentAndDecriptItsCode) {
+  using Reason = VaultError::Reason;
+  struct Case {
+    VaultError failure;
+    int code;
+  };
+  const Case cases[] = {
+      {VaultError::wrongPassword(1), 1},
+      {VaultError::wrongPassword(2), 2},
+      {{Reason::DamagedDocument, QStringLiteral("entry 3"), 0}, ZVCryptoDoc::kDamagedDocument},
+      {{Reason::DamagedEntries, QStringLiteral("entry 4"), 0}, ZVCryptoDoc::kDamagedDocument},
+      {{Reason::WrongPassword, QStringLiteral("status"), -4301}, -4301},
+  };
   TellingDoc telling;
   telling.setMyWindow(&window);
   telling.setIsEncrypted(true);
-  for (int code : {1, 3, -4301}) {
-    telling.failureCode = code;
+  for (const Case& c : cases) {
+    telling.failure = c.failure;
     telling.submitPasswordToDecrypt(QStringLiteral("wrong horse"));
     gui::settle();
+    ASSERT_FALSE(telling.told.empty());
+    EXPECT_EQ(telling.told.back().reason, c.failure.reason);
+    EXPECT_EQ(telling.told.back().message, c.failure.message);
+    EXPECT_EQ(telling.Decript(), c.code);
   }
-  EXPECT_EQ(telling.told, (std::vector<int>{1, 3, -4301}));
+  EXPECT_EQ(telling.told.size(), std::size(cases));
   EXPECT_TRUE(gui::alertTexts().isEmpty());
   EXPECT_TRUE(telling.isEncrypted());
   telling.submitPasswordToDecrypt(QStringLiteral("correct horse"));
-  EXPECT_EQ(telling.told.size(), 3u);  // success tells nothing
+  EXPECT_EQ(telling.told.size(), std::size(cases));  // success tells nothing
   EXPECT_TRUE(telling.isDecrypted());
+  EXPECT_EQ(telling.Decript(), 0);
 }
 
 // Six or more of the characters that enter the key: a non-ASCII password is cut to as many

@@ -290,7 +290,7 @@ TEST_F(RecordEditingWindowTest, TheNoticeFollowsItsSettingsAndOneTimer) {
   defaults->setInteger(QStringLiteral("notifyHudTimer"), 1000);
   window->detailView()->field(RecordKeys::userID())->CopyInClipboard(4);
   EXPECT_EQ(window->copyNotice()->text(), QStringLiteral("user id copied"));
-  EXPECT_EQ(window->copyNotice()->intervalMs(), 3000);
+  EXPECT_EQ(gui::timerOf(window->copyNotice(), "hideTimer")->interval(), 3000);
   // A field's own copy with a code past the table copies and counts but shows nothing new.
   defaults->setInteger(QStringLiteral("notifyHudTimer"), 1);
   window->copyNotice()->hide();
@@ -298,9 +298,9 @@ TEST_F(RecordEditingWindowTest, TheNoticeFollowsItsSettingsAndOneTimer) {
   EXPECT_FALSE(window->copyNotice()->isVisible());
   window->detailView()->field(RecordKeys::name())->CopyInClipboard(0);
   EXPECT_EQ(window->copyNotice()->text(), QStringLiteral("category copied"));
-  EXPECT_EQ(window->copyNotice()->intervalMs(), 300);
+  EXPECT_EQ(gui::timerOf(window->copyNotice(), "hideTimer")->interval(), 300);
   EXPECT_TRUE(window->copyNotice()->isVisible());
-  ASSERT_TRUE(window->copyNotice()->expireNow());
+  ASSERT_TRUE(gui::expireNow(gui::timerOf(window->copyNotice(), "hideTimer")));
   gui::settle();
   EXPECT_FALSE(window->copyNotice()->isVisible());
 
