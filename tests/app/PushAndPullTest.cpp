@@ -289,12 +289,12 @@ TEST_F(PushAndPullWindowTest, AStatusMenuPullStringShowsAndChangesNothing) {
   gui::settle();
   QWidget* shown = delegate->pullItem().fallbackWindow();
   ASSERT_NE(shown, nullptr);
-  const int interval = delegate->pullItem().removeTimer().interval();
+  const int interval = removeTimer(delegate->pullItem())->interval();
   delegate->createStatusMenuWithPullString(QStringLiteral("shown text"));
   gui::settle();
   EXPECT_TRUE(delegate->pullMenuIsOn());
   EXPECT_EQ(delegate->pullItem().fallbackWindow(), shown);
-  EXPECT_EQ(delegate->pullItem().removeTimer().interval(), interval);
+  EXPECT_EQ(removeTimer(delegate->pullItem())->interval(), interval);
   EXPECT_EQ(clipboardText(), u"before");
   QTest::mouseClick(copyButton(delegate->pullItem()), Qt::LeftButton);
   gui::settle();
