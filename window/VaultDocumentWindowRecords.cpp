@@ -288,5 +288,5 @@ void VaultDocumentWindow::copyField(const QString& action) {
     text = record->value(copy->key).toString();
   }
   Pasteboard::putString(text, copy->secret, this);
-  if (copy->noticeTag) textViewDelegate_->notifyValueWasCopied(*copy->noticeTag);
+  if (copy->noticeTag) textViewDelegate_->doNotifyValueWasCopied(*copy->noticeTag);
 }
