@@ -59,7 +59,7 @@ class ZVCryptoDoc : public Document {
   void mandatoryPasswordMustBe6CharLong();
 
   bool validateUserInterfaceItem(const UserInterfaceItem& item) override;
-  void canCloseDocument(std::function<void(bool)> shouldClose) override;
+  void canCloseDocumentWithDelegate(std::function<void(bool)> shouldClose) override;
   QWidget* windowForSheet() const override { return myWindow_; }
 
   // The cipher work, supplied by the vault document; the bare base never unlocks.
