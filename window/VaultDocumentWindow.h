@@ -170,6 +170,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   // shown record moved into the one chosen.
   std::vector<DictRef> categoryPopupItems();
   void categoryWasSet(int index);
+  // The selected record into category, the counts of both categories kept.
+  void executePostCategorySet(const DictRef& category);
   // Printing the record table; the page set-up and the print dialog share one printer.
   QPrinter& printer();
   void printDocument();
