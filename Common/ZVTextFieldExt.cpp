@@ -11,6 +11,10 @@
 
 void ZVTextFieldExt::CopyInClipboard(int senderTag) {
   Pasteboard::putString(text(), secret_, window());
+  NotifyCopiedInClipboard(senderTag);
+}
+
+void ZVTextFieldExt::NotifyCopiedInClipboard(int senderTag) {
   Q_EMIT textCopiedInClipboard(senderTag);
 }
 

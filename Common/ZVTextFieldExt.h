@@ -17,6 +17,8 @@ class ZVTextFieldExt : public QLineEdit {
 
   // Copies the text, an empty one too (it replaces what the clipboard held).
   void CopyInClipboard(int senderTag);
+  // Tells the listener, if any, which control copied; with none connected nothing happens.
+  void NotifyCopiedInClipboard(int senderTag);
   // Opens the text through the shared resolutor, with no user name or password put into the
   // address.
   [[nodiscard]] ZVUrlResolutor::Outcome OpenUrl() const;

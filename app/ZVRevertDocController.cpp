@@ -69,7 +69,7 @@ void ZVRevertDocController::reviewUnsavedDocumentsAndQuit() {
   asking_ = next;
   QPointer<ZVRevertDocController> self(this);
   QPointer<Document> document(next);
-  next->canCloseDocument([self, document](bool shouldClose) {
+  next->canCloseDocumentWithDelegate([self, document](bool shouldClose) {
     if (!self) return;
     self->asking_ = nullptr;
     if (!shouldClose) return;

@@ -324,7 +324,7 @@ bool Document::validateUserInterfaceItem(const UserInterfaceItem& item) {
   return true;
 }
 
-void Document::canCloseDocument(std::function<void(bool)> shouldClose) {
+void Document::canCloseDocumentWithDelegate(std::function<void(bool)> shouldClose) {
   if (!isDocumentEdited()) {
     shouldClose(true);
     return;

@@ -91,8 +91,9 @@ class Document : public QObject, public ChangeCounting {
   void checkFileAfterActivation();
   virtual bool rereadsChangedFileSilently() const { return false; }
   virtual bool validateUserInterfaceItem(const UserInterfaceItem& item);
-  // Asks to save unsaved changes first; shouldClose tells whether the document may close.
-  virtual void canCloseDocument(std::function<void(bool)> shouldClose);
+  // Asks to save unsaved changes first; shouldClose, in place of a delegate and its
+  // selector, tells whether the document may close.
+  virtual void canCloseDocumentWithDelegate(std::function<void(bool)> shouldClose);
   virtual void close();
   bool isClosed() const { return closed_; }
 

@@ -386,12 +386,12 @@ bool ZVCryptoDoc::validateUserInterfaceItem(const UserInterfaceItem& item) {
   return Document::validateUserInterfaceItem(item);
 }
 
-void ZVCryptoDoc::canCloseDocument(std::function<void(bool)> shouldClose) {
+void ZVCryptoDoc::canCloseDocumentWithDelegate(std::function<void(bool)> shouldClose) {
   if (isEncrypted_ && !lockKeptUnsavedChanges()) {
     // Nothing a locked document holds is unsaved: close without the prompt.
     close();
     shouldClose(true);
     return;
   }
-  Document::canCloseDocument(std::move(shouldClose));
+  Document::canCloseDocumentWithDelegate(std::move(shouldClose));
 }

@@ -60,7 +60,7 @@ class ZVCryptoDoc : public Document {
   void mandatoryPasswordMustBe6CharLong();
 
   bool validateUserInterfaceItem(const UserInterfaceItem& item) override;
-  void canCloseDocument(std::function<void(bool)> shouldClose) override;
+  void canCloseDocumentWithDelegate(std::function<void(bool)> shouldClose) override;
   QWidget* windowForSheet() const override { return myWindow_; }
 
   // Decript's code for a document whose password verified but whose pieces do not read.

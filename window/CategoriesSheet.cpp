@@ -33,7 +33,7 @@ CategoriesSheet::CategoriesSheet(MyDocument* document, const QFont& labelFont, Q
   table_->horizontalHeader()->setSectionResizeMode(CategoryTableModel::Count,
                                                    QHeaderView::ResizeToContents);
   editing_ = new MyCatEditDelegate(
-      table_, [this] { synkNotesWithCategory(); }, this);
+      table_, &categories, [this] { redrawCategories(); }, this);
   labels_ = new MyCategoryTableDelegate(labelFont, editing_, table_);
   table_->setItemDelegate(labels_);
   setLabelFont(labelFont);
@@ -184,11 +184,11 @@ void CategoriesSheet::chooseColour(bool textColour) {
                                            : QStringLiteral("Category Colour"));
   colourDialog_->setOption(QColorDialog::NoButtons);
   connect(colourDialog_, &QColorDialog::currentColorChanged, this,
-          [this, textColour](const QColor& colour) { colourChosen(colour, textColour); });
+          [this, textColour](const QColor& colour) { colorChanged(colour, textColour); });
   colourDialog_->show();
 }
 
-void CategoriesSheet::colourChosen(const QColor& colour, bool textColour) {
+void CategoriesSheet::colorChanged(const QColor& colour, bool textColour) {
   if (!document_ || document_->isEncrypted() || !colour.isValid()) return;
   const DictRef dict = ZVColorUtilOSX::dictFromNSColor(Color::calibratedRGB(
       float(colour.redF()), float(colour.greenF()), float(colour.blueF()), float(colour.alphaF())));
@@ -202,9 +202,13 @@ void CategoriesSheet::colourChosen(const QColor& colour, bool textColour) {
 void CategoriesSheet::closeCategoriesSheet() { endSheet(AbortReturn); }
 
 void CategoriesSheet::synkNotesWithCategory() {
+  redrawCategories();
+  if (document_) document_->updateChangeCount(ChangeCounting::ChangeDone);
+}
+
+void CategoriesSheet::redrawCategories() {
   table_->viewport()->update();
   Q_EMIT categoriesChanged();
-  if (document_) document_->updateChangeCount(ChangeCounting::ChangeDone);
 }
 
 void CategoriesSheet::scrollCategoryViewToBottom() { table_->scrollToBottom(); }

@@ -43,6 +43,7 @@ class CategoriesSheet : public Sheet {
   // Opens the desktop's colour dialog for the selected categories' fill (or text) colour.
   void chooseColour(bool textColour);
   void closeCategoriesSheet();
+  // Redraws after a colour edit and marks the document edited.
   void synkNotesWithCategory();
 
  Q_SIGNALS:
@@ -58,7 +59,10 @@ class CategoriesSheet : public Sheet {
   void selectionFromTable();
   void selectionFromList();
   void updateButtons();
-  void colourChosen(const QColor& colour, bool textColour);
+  // The colour dialog's colour changed: into the selected categories' fill (or text).
+  void colorChanged(const QColor& colour, bool textColour);
+  // Redraws the table and what shows categories elsewhere; marks nothing.
+  void redrawCategories();
   void scrollCategoryViewToBottom();
   // Starts editing the title of that category, where the user types the new one.
   void editTitleOf(const Dictionary* category);

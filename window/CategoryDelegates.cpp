@@ -6,20 +6,25 @@
 #include <QTableView>
 
 #include "Common/ZVLabelDrawer.h"
+#include "vault/ZVCategoryArrayController.h"
 #include "window/CategoryTableModel.h"
 #include "window/LabelCell.h"
 
 MyCatEditDelegate::MyCatEditDelegate(QTableView* myCategoryTable,
-                                     std::function<void()> synkNotesWithCategory, QObject* parent)
+                                     ZVCategoryArrayController* categories,
+                                     std::function<void()> redrawCategories, QObject* parent)
     : QObject(parent),
       myCategoryTable_(myCategoryTable),
-      synkNotesWithCategory_(std::move(synkNotesWithCategory)) {}
+      categories_(categories),
+      redrawCategories_(std::move(redrawCategories)) {}
 
 void MyCatEditDelegate::controlTextDidChange(const QModelIndex& index, const QString& text) {
   if (!index.isValid()) return;
   if (!myCategoryTable_->model()->setData(index, text, Qt::EditRole)) return;
   myCategoryTable_->viewport()->update();
-  if (synkNotesWithCategory_) synkNotesWithCategory_();
+  // The one mark of this edit: the list tells its document.
+  if (categories_) categories_->controlTextDidChange();
+  if (redrawCategories_) redrawCategories_();
 }
 
 MyCategoryTableDelegate::MyCategoryTableDelegate(const QFont& labelFont, MyCatEditDelegate* editing,

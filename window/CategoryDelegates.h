@@ -1,26 +1,30 @@
 #pragma once
 
 #include <QFont>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <functional>
 
 class QTableView;
+class ZVCategoryArrayController;
 
 // Watches the title being typed in the categories sheet: each change goes into the category
-// at once, so the sheet and the record table show it while it is typed.
+// at once, so the sheet and the record table show it while it is typed, and the category
+// list tells its document of the edit.
 class MyCatEditDelegate : public QObject {
   Q_OBJECT
 
  public:
-  // synkNotesWithCategory: redraws the record table and marks the document edited.
-  MyCatEditDelegate(QTableView* myCategoryTable, std::function<void()> synkNotesWithCategory,
-                    QObject* parent = nullptr);
+  // redrawCategories: redraws what shows the categories (the record table's labels).
+  MyCatEditDelegate(QTableView* myCategoryTable, ZVCategoryArrayController* categories,
+                    std::function<void()> redrawCategories, QObject* parent = nullptr);
 
   void controlTextDidChange(const QModelIndex& index, const QString& text);
 
  private:
   QTableView* myCategoryTable_;
-  std::function<void()> synkNotesWithCategory_;
+  QPointer<ZVCategoryArrayController> categories_;
+  std::function<void()> redrawCategories_;
 };
 
 // Draws the categories sheet's titles as coloured labels in the table's label font, and

@@ -83,13 +83,15 @@ EmailListSheet::EmailListSheet(EmailList* list, QWidget* parent)
     if (row != ArrayController::NotFound) view_->edit(model_->index(int(row)));
   });
   connect(delete_, &QPushButton::clicked, this, [this] { list_->deleteEmailInEmailList(); });
-  connect(buttons, &QDialogButtonBox::rejected, this, [this] { endSheet(AbortReturn); });
+  connect(buttons, &QDialogButtonBox::rejected, this, &EmailListSheet::closeEmailListSheet);
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &EmailListSheet::selectionFromView);
   connect(&list->controller(), &ArrayController::selectionChanged, this,
           &EmailListSheet::selectionFromList);
   selectionFromList();
 }
+
+void EmailListSheet::closeEmailListSheet() { endSheet(AbortReturn); }
 
 void EmailListSheet::selectionFromView() {
   if (syncing_) return;

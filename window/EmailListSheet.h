@@ -36,6 +36,7 @@ class EmailListSheet : public Sheet {
   QListView* listView() const { return view_; }
   QPushButton* addButton() const { return add_; }
   QPushButton* deleteButton() const { return delete_; }
+  void closeEmailListSheet();
 
  private:
   void selectionFromView();

@@ -10,7 +10,9 @@ TableColumns::TableColumns(RecordTableView* table, MyDocument* document, UserDef
       table_(table),
       document_(document),
       defaults_(defaults),
-      quiet_(std::move(quiet)) {}
+      quiet_(std::move(quiet)) {
+  assignSortPrototype();
+}
 
 RecordColumns::ColumnLayout TableColumns::layout() const { return table_->columnLayout(); }
 
@@ -78,29 +80,52 @@ RecordColumns::Comparison TableColumns::comparison() const {
 
 void TableColumns::headerClicked(const QString& identifier) {
   if (!document_ || document_->isEncrypted()) return;
+  const auto prototype = sortPrototypes_.find(identifier);
+  if (prototype == sortPrototypes_.end()) return;
   const DesktopViewState& state = document_->vault().viewState();
   const bool ascending =
       state.latestOrderedColumn == identifier ? !state.latestOrderedColumnAscending : true;
-  orderByColumnWithidentifier(identifier, ascending);
+  selectedTableColumnWithidentifier(identifier, ascending);
+  ArrayController::SortDescriptor descriptor = prototype->second;
+  descriptor.ascending = ascending;
+  sortBy(std::move(descriptor), identifier);
 }
 
-void TableColumns::orderByColumnWithidentifier(const QString& identifier, bool ascending) {
+void TableColumns::assignSortPrototype() {
+  sortPrototypes_.clear();
+  const RecordColumns::Comparison compare = comparison();
+  for (const RecordColumns::ColumnState& c : layout())
+    if (auto d = RecordColumns::sortDescriptor(c.identifier, true, compare))
+      sortPrototypes_.emplace(c.identifier, std::move(*d));
+}
+
+void TableColumns::selectedTableColumnWithidentifier(const QString& identifier, bool ascending) {
   if (!document_) return;
-  const auto descriptor = RecordColumns::sortDescriptor(identifier, ascending, comparison());
-  if (!descriptor) return;
   DesktopViewState state = document_->vault().viewState();
   state.latestOrderedColumn = identifier;
   state.latestOrderedColumnAscending = ascending;
   document_->vault().setViewState(state);
+}
+
+void TableColumns::orderByColumnWithidentifier(const QString& identifier, bool ascending) {
+  if (!document_) return;
+  if (auto descriptor = RecordColumns::sortDescriptor(identifier, ascending, comparison()))
+    sortBy(std::move(*descriptor), identifier);
+}
+
+void TableColumns::sortBy(ArrayController::SortDescriptor descriptor, const QString& identifier) {
   ArrayController& records = document_->recordController();
-  records.setSortDescriptors({*descriptor});
+  const bool ascending = descriptor.ascending;
+  records.setSortDescriptors({std::move(descriptor)});
   records.rearrangeObjects();
   table_->setSortIndicator(identifier, ascending);
   if (!quiet_()) markEdited();
 }
 
 void TableColumns::sortComparisonChanged(const QString& key) {
-  if (key != u"tableSortCompare" || !document_ || document_->isEncrypted()) return;
+  if (key != u"tableSortCompare") return;
+  assignSortPrototype();
+  if (!document_ || document_->isEncrypted()) return;
   const DesktopViewState state = document_->vault().viewState();
   orderByColumnWithidentifier(state.latestOrderedColumn, state.latestOrderedColumnAscending);
 }

@@ -3,8 +3,10 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <map>
 
 #include "platform/Array.h"
+#include "platform/ArrayController.h"
 #include "vault/RecordColumns.h"
 
 class MyDocument;
@@ -35,8 +37,13 @@ class TableColumns : public QObject {
   void defineCustomTableSettingsToCurrent();
   void setCurrentToCustomTableSettings();
 
-  // A header click sorts by that column, a second one reverses it.
+  // A header click sorts by that column's prototype, a second one reverses it.
   void headerClicked(const QString& identifier);
+  // Each column's header sorting, by the string comparison the settings name now.
+  void assignSortPrototype();
+  // The sort a header click chose, which the file keeps; nothing else.
+  void selectedTableColumnWithidentifier(const QString& identifier, bool ascending);
+  // Sorts by that column as the settings compare now; the sort the file keeps stays.
   void orderByColumnWithidentifier(const QString& identifier, bool ascending);
   // A new string comparison in the settings sorts the records again.
   void sortComparisonChanged(const QString& key);
@@ -46,10 +53,12 @@ class TableColumns : public QObject {
 
  private:
   RecordColumns::Comparison comparison() const;
+  void sortBy(ArrayController::SortDescriptor descriptor, const QString& identifier);
   void markEdited();
 
   RecordTableView* table_;
   QPointer<MyDocument> document_;
   UserDefaults& defaults_;
   std::function<bool()> quiet_;
+  std::map<QString, ArrayController::SortDescriptor> sortPrototypes_;
 };

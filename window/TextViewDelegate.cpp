@@ -68,11 +68,16 @@ void TextViewDelegate::increaseUsageOfRow() {
   myDoc_->recordController().noteObjectChanged(record.get());
 }
 
-void TextViewDelegate::notifyValueWasCopied(int tag) {
-  if (!notice_ || !defaults_.boolForKey(QStringLiteral("useHudNotifyForCopy"))) return;
-  const std::optional<QString> word = CopiedField::word(tag);
-  if (!word) return;
+void TextViewDelegate::notifyValueWasCopied(int tag) { doNotifyValueWasCopied(tag); }
+
+void TextViewDelegate::doNotifyValueWasCopied(int tag) {
+  if (!defaults_.boolForKey(QStringLiteral("useHudNotifyForCopy"))) return;
+  if (const std::optional<QString> word = CopiedField::word(tag)) openHud(*word);
+}
+
+void TextViewDelegate::openHud(const QString& word) {
+  if (!notice_) return;
   notice_->showNotice(
-      CopiedField::noticeText(*word),
+      CopiedField::noticeText(word),
       CopiedField::noticeTenths(defaults_.integerForKey(QStringLiteral("notifyHudTimer"))));
 }

@@ -34,8 +34,13 @@ class TextViewDelegate : public QObject {
 
   // Counts one use of the selected record, unless this selection's use is counted already.
   void increaseUsageOfRow();
-  // Shows the notice for the field tag names, when the settings ask for notices.
+  // A field copied itself: tag is the code of the control that copied.
   void notifyValueWasCopied(int tag);
+  // Shows the notice for the field tag names, when the settings ask for notices; the
+  // window's copy commands call it with their own code.
+  void doNotifyValueWasCopied(int tag);
+  // Shows "word copied" for as long as the settings say.
+  void openHud(const QString& word);
 
  private:
   void recordEdited(const DictRef& record, const QString& key, const QString& text);

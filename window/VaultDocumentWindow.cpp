@@ -627,7 +627,7 @@ void VaultDocumentWindow::closeEvent(QCloseEvent* event) {
   // Ask the document (it may want to save); it closes itself and this window when it may.
   event->ignore();
   QPointer<MyDocument> doc(document_);
-  document_->canCloseDocument([doc](bool shouldClose) {
+  document_->canCloseDocumentWithDelegate([doc](bool shouldClose) {
     if (doc && shouldClose) doc->close();
   });
 }

@@ -29,6 +29,7 @@ class RecordEditor;
 class RecordSearchController;
 class RecordTableModel;
 class RecordTableView;
+class Sheet;
 class TableColumns;
 class TextViewDelegate;
 class UserDefaults;
@@ -170,6 +171,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   // shown record moved into the one chosen.
   std::vector<DictRef> categoryPopupItems();
   void categoryWasSet(int index);
+  // The selected record into category, the counts of both categories kept.
+  void executePostCategorySet(const DictRef& category);
   // Printing the record table; the page set-up and the print dialog share one printer.
   QPrinter& printer();
   void printDocument();
@@ -183,6 +186,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void pushAndPull();
   void pullWithUser(const QString& copyAction);
   void showPushAndPullHelp();
+  // Ends the help sheet, if it is open.
+  void closePushAndPullHelp();
 
   // Brings the table's selection, the detail view and the commands in step with the list,
   // once per turn of the event loop.
@@ -210,6 +215,7 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   FilterInfoPane* infoPane_ = nullptr;
   RecordSearchController* search_ = nullptr;
   QPointer<CategoriesSheet> categoriesSheet_;
+  QPointer<Sheet> pushAndPullHelp_;
   MainSplitView* split_ = nullptr;
   RecordTableView* table_ = nullptr;
   RecordTableModel* model_ = nullptr;

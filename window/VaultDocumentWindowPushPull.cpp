@@ -108,6 +108,7 @@ void VaultDocumentWindow::pullWithUser(const QString& copyAction) {
 
 void VaultDocumentWindow::showPushAndPullHelp() {
   auto* sheet = new Sheet(this);
+  pushAndPullHelp_ = sheet;
   sheet->setObjectName(QStringLiteral("pushAndPullHelpSheet"));
   sheet->setWindowTitle(QStringLiteral("Push and Pull"));
   auto* layout = new QVBoxLayout(sheet);
@@ -124,9 +125,12 @@ void VaultDocumentWindow::showPushAndPullHelp() {
   text->setTextFormat(Qt::RichText);
   layout->addWidget(text);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, sheet);
-  connect(buttons, &QDialogButtonBox::rejected, sheet,
-          [sheet] { sheet->endSheet(Sheet::AbortReturn); });
+  connect(buttons, &QDialogButtonBox::rejected, this, &VaultDocumentWindow::closePushAndPullHelp);
   layout->addWidget(buttons);
   sheet->setMinimumWidth(420);
   sheet->beginSheet(this, [sheet](int) { sheet->deleteLater(); });
+}
+
+void VaultDocumentWindow::closePushAndPullHelp() {
+  if (pushAndPullHelp_) pushAndPullHelp_->endSheet(Sheet::AbortReturn);
 }

@@ -224,11 +224,15 @@ void VaultDocumentWindow::categoryWasSet(int index) {
   FilteringArrayController& records = document_->recordController();
   const std::vector<DictRef> selected = records.selectedObjects();
   if (!record || selected.empty() || selected.front() != record) return;
-  records.setCurrentObjectAccordingToCategory(categoryPopupItems_[std::size_t(index)]);
+  executePostCategorySet(categoryPopupItems_[std::size_t(index)]);
   document_->updateChangeCount(ChangeCounting::ChangeDone);
   record->setValue(RecordKeys::modificationDate(), Date::now());
   records.noteObjectChanged(record.get());
   detail_->setRecord(record);
+}
+
+void VaultDocumentWindow::executePostCategorySet(const DictRef& category) {
+  if (document_) document_->recordController().setCurrentObjectAccordingToCategory(category);
 }
 
 void VaultDocumentWindow::addRow() {
@@ -288,5 +292,5 @@ void VaultDocumentWindow::copyField(const QString& action) {
     text = record->value(copy->key).toString();
   }
   Pasteboard::putString(text, copy->secret, this);
-  if (copy->noticeTag) textViewDelegate_->notifyValueWasCopied(*copy->noticeTag);
+  if (copy->noticeTag) textViewDelegate_->doNotifyValueWasCopied(*copy->noticeTag);
 }

@@ -25,6 +25,7 @@ SECRET = "hunter2-e2e"
 HINT_TYPE = "x-kde-passwordManagerHint"
 REMOTE_SECRET = "remote-e2e"
 SUITE_SECONDS = 420
+SCALED_SECONDS = 120
 
 
 class Failed(Exception):
@@ -84,8 +85,9 @@ def xwd_to_png(xwd, png_path):
 class Desktop:
     """Xvfb, a window manager, and the program under test, each stopped at the end."""
 
-    def __init__(self, build, shots):
+    def __init__(self, build, shots, screen="1280x800", scale=None):
         self.build = build
+        self.screen = tuple(int(n) for n in screen.split("x"))
         self.shots = shots
         self.root = tempfile.mkdtemp(prefix="quorlith-e2e-")
         self.home = os.path.join(self.root, "home")
@@ -111,12 +113,15 @@ class Desktop:
         for key in ("QT_SCALE_FACTOR", "QT_QPA_PLATFORMTHEME", "SESSION_MANAGER",
                     "DBUS_SESSION_BUS_ADDRESS", "XAUTHORITY", "WAYLAND_DISPLAY"):
             self.env.pop(key, None)
+        if scale:
+            self.env["QT_SCALE_FACTOR"] = scale
         self.shot_number = 0
 
     def start_x(self):
         # The server picks a display number no other server has and writes it once it listens.
         read_end, write_end = os.pipe()
-        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                    "%dx%dx24" % self.screen,
                     "-nolisten", "tcp"], pass_fds=(write_end,))
         os.close(write_end)
         number = wait_for("the X server's display number", lambda: self.read_line(read_end))
@@ -208,6 +213,33 @@ class Desktop:
         out = self.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout.decode()
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
         return int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def frame(self, window):
+        """Where the window is on the screen with the window manager's frame around it: the
+        geometry of its ancestor that is a child of the root. None while it has no frame."""
+        top = window
+        for _ in range(8):
+            tree = self.run(["xwininfo", "-children", "-id", top], check=False).stdout.decode()
+            parent = [line for line in tree.splitlines() if "Parent window id:" in line]
+            if not parent:
+                return None
+            if "(the root window)" in parent[0]:
+                break
+            top = parent[0].split(":", 1)[1].split()[0]
+        else:
+            return None
+        if top == window:
+            return None  # not yet reparented
+        info = self.run(["xwininfo", "-id", top], check=False).stdout.decode()
+        values = {}
+        for line in info.splitlines():
+            key, _, value = line.strip().partition(":")
+            values[key] = value.strip()
+        try:
+            return tuple(int(values[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
+                                                  "Width", "Height"))
+        except (KeyError, ValueError):
+            return None
 
     def activate(self, window):
         self.run(["xdotool", "windowactivate", "--sync", window], check=False)
@@ -332,6 +364,45 @@ def next_alert(desktop, after=None, seconds=10):
 def edited(desktop):
     """The window title marks unsaved changes: the keys sent before have been handled."""
     desktop.window(r"^Home\*", 5)
+
+
+def fits_at_scale_two(desktop):
+    probe = os.path.join(desktop.build, "tests", "e2e", "vault_probe")
+    paths = [os.path.join(desktop.vaults, name + ".qvlt") for name in ("Alpha", "Beta")]
+    for path in paths:
+        desktop.run([probe, "create", path, PASSWORD, "%s=%s" % (RECORD, SECRET)])
+    desktop.start_app(*paths)
+    first, second = desktop.window("^Alpha"), desktop.window("^Beta")
+    frames = {}
+
+    def placed():
+        frames["first"], frames["second"] = desktop.frame(first), desktop.frame(second)
+        return frames["first"] and frames["second"] and frames["first"][:2] != frames["second"][:2]
+    try:
+        wait_for("the second window placed off the first", placed, 10)
+    except Failed:
+        raise Failed("the windows' frames: %s and %s" % (frames["first"], frames["second"]))
+
+    locked = desktop.geometry(first)
+    desktop.activate(first)
+    desktop.type(PASSWORD)
+    desktop.keys("Return")
+    wait_for("the window's unlocked size", lambda: desktop.geometry(first) != locked, 10)
+    screen_width, screen_height = desktop.screen
+
+    def fits():
+        frames["first"] = desktop.frame(first)
+        if not frames["first"]:
+            return False
+        x, y, width, height = frames["first"]
+        return x >= 0 and y >= 0 and x + width <= screen_width and y + height <= screen_height
+    try:
+        wait_for("the unlocked window inside the screen", fits, 10)
+    except Failed:
+        raise Failed("the unlocked window's frame %s on a %dx%d screen"
+                     % (frames["first"], screen_width, screen_height))
+    finally:
+        desktop.screenshot("scale-2-unlocked")
 
 
 def main():
@@ -617,6 +688,30 @@ def main():
         signal.alarm(0)
         desktop.kill_app()
         desktop.stop_all()
+
+    # A screen of its own at scale 2: the unlocked window with its frame fits it, and a second
+    # vault's window does not open over the first.
+    scaled = Desktop(build, shots, "1600x1000", "2")
+    scaled.shot_number = desktop.shot_number
+    signal.alarm(SCALED_SECONDS)
+    try:
+        scaled.start_x()
+        name = "at scale 2 the unlocked window fits the screen, a second one beside it"
+        try:
+            fits_at_scale_two(scaled)
+            results.append((name, None))
+            print("PASS  %s" % name, flush=True)
+        except Exception as error:
+            results.append((name, str(error)))
+            print("FAIL  %s: %s" % (name, error), flush=True)
+            scaled.screenshot("failed-scale-2")
+    except Failed as error:
+        results.append(("the scale 2 screen", str(error)))
+        print("FAIL  the scale 2 screen: %s" % error, flush=True)
+    finally:
+        signal.alarm(0)
+        scaled.kill_app()
+        scaled.stop_all()
 
     failed = sum(1 for _, error in results if error)
     print("%d passed, %d failed" % (len(results) - failed, failed))

@@ -507,7 +507,7 @@ TEST_F(DocumentTest, ClosingAnEditedDocumentAsksAndFollowsTheAnswer) {
     d.setFileURL(path("c.qvlt"));
     d.updateChangeCount(ChangeCounting::ChangeDone);
     std::optional<bool> answer;
-    d.canCloseDocument([&](bool ok) { answer = ok; });
+    d.canCloseDocumentWithDelegate([&](bool ok) { answer = ok; });
     gui::settle();
     ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(c.button))) << c.button;
     ASSERT_TRUE(answer.has_value()) << c.button;
@@ -516,7 +516,7 @@ TEST_F(DocumentTest, ClosingAnEditedDocumentAsksAndFollowsTheAnswer) {
   }
   BytesDocument clean;
   std::optional<bool> answer;
-  clean.canCloseDocument([&](bool ok) { answer = ok; });
+  clean.canCloseDocumentWithDelegate([&](bool ok) { answer = ok; });
   EXPECT_EQ(answer, true);  // nothing to save: no prompt
   EXPECT_TRUE(gui::alertTexts().isEmpty());
 }
@@ -672,7 +672,7 @@ TEST_F(ChangedFileTest, TheSaveCommandsAlertFollowsItsAnswer) {
 TEST_F(ChangedFileTest, TheCloseAndQuitPromptsSaveGoesThroughTheAlert) {
   writeAsAnotherProgram(file, "them");
   std::optional<bool> mayClose;
-  doc.canCloseDocument([&mayClose](bool ok) { mayClose = ok; });
+  doc.canCloseDocumentWithDelegate([&mayClose](bool ok) { mayClose = ok; });
   gui::settle();
   ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
   EXPECT_FALSE(mayClose.has_value());
@@ -682,7 +682,7 @@ TEST_F(ChangedFileTest, TheCloseAndQuitPromptsSaveGoesThroughTheAlert) {
   EXPECT_EQ(readAll(file), "them");
 
   mayClose.reset();
-  doc.canCloseDocument([&mayClose](bool ok) { mayClose = ok; });
+  doc.canCloseDocumentWithDelegate([&mayClose](bool ok) { mayClose = ok; });
   gui::settle();
   ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
   ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Save Anyway")));

@@ -275,7 +275,7 @@ TEST_F(ZVCryptoDocTest, ALockedDocumentClosesWithoutTheSavePrompt) {
   doc.setIsEncrypted(true);
   doc.updateChangeCount(ChangeCounting::ChangeDone);
   std::optional<bool> answer;
-  doc.canCloseDocument([&](bool ok) { answer = ok; });
+  doc.canCloseDocumentWithDelegate([&](bool ok) { answer = ok; });
   gui::settle();
   EXPECT_TRUE(doc.isClosed());
   EXPECT_EQ(answer, true);

@@ -147,6 +147,47 @@ TEST_F(CategoriesSheetTest, AddRetitleRecolourAndRemoveKeepTheLinksAndTheMenu) {
   EXPECT_EQ(filtered.count(), 0);  // rebuilding the menu filtered nothing
 }
 
+// Each keystroke of a title reaches the document through the category list, and counts as
+// one change, not two; a colour change still counts.
+TEST_F(CategoriesSheetTest, ATitleEditIsToldByTheCategoryListAndCountedOnce) {
+  // Stands between the category list and its document, counting what the list tells.
+  struct Relay : ChangeCounting {
+    explicit Relay(ZVCategoryArrayController& list) : list(list), to(list.myDoc) {
+      list.myDoc = this;
+    }
+    ~Relay() override { list.myDoc = to; }
+    void updateChangeCount(int kind) override {
+      ++told;
+      to->updateChangeCount(kind);
+    }
+    ZVCategoryArrayController& list;
+    ChangeCounting* to;
+    int told = 0;
+  } relay(doc().categoryController());
+  ASSERT_TRUE(relay.to);
+
+  QTableView* table = sheet->categoryTable();
+  selectRow(2);
+  QTest::keyClick(table, Qt::Key_F2);
+  auto* editor = table->findChild<QLineEdit*>();
+  ASSERT_TRUE(editor);
+  editor->selectAll();
+  QTest::keyClicks(editor, QStringLiteral("Post"));
+  QTest::keyClick(editor, Qt::Key_Return);
+  gui::settle();
+  EXPECT_EQ(doc().categoryController().arrangedObjects()[2]->value(u"cat_category").toString(),
+            u"Post");
+  EXPECT_EQ(relay.told, 4);
+  EXPECT_EQ(doc().changeCount(), 4);
+
+  QTest::mouseClick(sheet->colourButton(), Qt::LeftButton);
+  gui::settle();
+  ASSERT_TRUE(sheet->colourDialog());
+  sheet->colourDialog()->setCurrentColor(QColor(200, 10, 30));
+  EXPECT_EQ(doc().changeCount(), 5);
+  EXPECT_EQ(relay.told, 4);
+}
+
 // Add puts the new title in its editor, and Return (or Enter) ends that edit, not the sheet:
 // the typed title stays, the sheet stays open.
 TEST_F(CategoriesSheetTest, AddStartsEditingTheNewTitleAndReturnEndsOnlyThatEdit) {

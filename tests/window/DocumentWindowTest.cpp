@@ -408,6 +408,10 @@ TEST_F(WindowTest, HeaderClicksAndTheComparisonPreferenceSortTheTable) {
   defaults->setInteger(QStringLiteral("tableSortCompare"), 0);  // plain: capitals first
   EXPECT_EQ(arrangedNames(*doc), strings({"b", "a", "C", "A"}));
   EXPECT_EQ(columnNames(*window->tableModel()), arrangedNames(*doc));
+  // The header's own sorting follows the new comparison too.
+  clickHeader();
+  EXPECT_EQ(arrangedNames(*doc), strings({"A", "C", "a", "b"}));
+  EXPECT_TRUE(doc->vault().viewState().latestOrderedColumnAscending);
 }
 
 TEST_F(WindowTest, ColumnSwitchesPresetsAndSnapshotsRoundTrip) {
@@ -535,7 +539,15 @@ TEST_F(WindowTest, TheWindowStateComesBackAfterSavingAndUnlocking) {
   header->moveSection(header->visualIndex(first->tableModel()->columnOf(QStringLiteral("email"))),
                       0);
   header->resizeSection(first->tableModel()->columnOf(QStringLiteral("url")), 233);
-  first->orderByColumnWithidentifier(QStringLiteral("name"), false);
+  // Sorted by name, descending, as two clicks on its header leave it.
+  const int name = first->tableModel()->columnOf(QStringLiteral("name"));
+  for (int click = 0; click < 2; ++click) {
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(name) + 10, header->height() / 2));
+    gui::settle();
+  }
+  ASSERT_EQ(doc->vault().viewState().latestOrderedColumn, u"name");
+  ASSERT_FALSE(doc->vault().viewState().latestOrderedColumnAscending);
   first->perform(QStringLiteral("toggleCollapseExpandMainView:"));
   const QSize size = first->size();
   const ArrayRef sizes = first->getColumnSize();
