@@ -4,7 +4,7 @@
 
 // Who the application is, and where its maker can be reached. Every address the program
 // opens is here, so a change of site or mail address is one edit.
-namespace app_identity {
+namespace AppIdentity {
 
 inline constexpr long kReleaseNumber = 40200;
 inline const QString kAppName = QStringLiteral("Quorlith 4");  // with the major version
@@ -22,4 +22,4 @@ inline const QString kOtherBrandSocialPage =
     QStringLiteral("https://twitter.com/quorlith_labs_example");
 inline const QString kStoreList = QStringLiteral("https://www.quorlith.example/apps/");
 
-}  // namespace app_identity
+}  // namespace AppIdentity

@@ -3,7 +3,7 @@
 #include <QRandomGenerator>
 #include <limits>
 
-#include "platform/SecureRandom.h"
+#include "platform/crypto/SecureRandom.h"
 
 namespace {
 

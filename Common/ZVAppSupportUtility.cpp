@@ -75,26 +75,26 @@ QString ZVAppSupportUtility::runningSystemName() { return QSysInfo::prettyProduc
 
 QString ZVAppSupportUtility::supportMailSubject(const QString& systemName) {
   return QStringLiteral("Support Request for %1 rel. %2 - %3")
-      .arg(app_identity::kAppName, calcReleaseString(app_identity::kReleaseNumber), systemName);
+      .arg(AppIdentity::kAppName, calcReleaseString(AppIdentity::kReleaseNumber), systemName);
 }
 
 QUrl ZVAppSupportUtility::supportMailURL(const QString& systemName) {
   // Everything but the unreserved characters is encoded, so "&", "+" and "#" in a system
   // name cannot end the subject or start a fragment.
   const QByteArray subject = QUrl::toPercentEncoding(supportMailSubject(systemName));
-  return QUrl::fromEncoded("mailto:" + app_identity::kSupportMail.toUtf8() + "?subject=" + subject,
+  return QUrl::fromEncoded("mailto:" + AppIdentity::kSupportMail.toUtf8() + "?subject=" + subject,
                            QUrl::StrictMode);
 }
 
 void ZVAppSupportUtility::emailUs() { openURL(supportMailURL(runningSystemName())); }
-void ZVAppSupportUtility::visitAppUrl() { openURL(QUrl(app_identity::kAppPage)); }
-void ZVAppSupportUtility::visitUs() { openURL(QUrl(app_identity::kMakerSite)); }
-void ZVAppSupportUtility::visitTavrinMajorUpgrade() { openURL(QUrl(app_identity::kSupportPage)); }
+void ZVAppSupportUtility::visitAppUrl() { openURL(QUrl(AppIdentity::kAppPage)); }
+void ZVAppSupportUtility::visitUs() { openURL(QUrl(AppIdentity::kMakerSite)); }
+void ZVAppSupportUtility::visitTavrinMajorUpgrade() { openURL(QUrl(AppIdentity::kSupportPage)); }
 void ZVAppSupportUtility::visitTavrinTwitter() {
-  openURL(QUrl(app_identity::kOtherBrandSocialPage));
+  openURL(QUrl(AppIdentity::kOtherBrandSocialPage));
 }
-void ZVAppSupportUtility::visitTwitter() { openURL(QUrl(app_identity::kMakerSocialPage)); }
-void ZVAppSupportUtility::openAppStoreList() { openURL(QUrl(app_identity::kStoreList)); }
+void ZVAppSupportUtility::visitTwitter() { openURL(QUrl(AppIdentity::kMakerSocialPage)); }
+void ZVAppSupportUtility::openAppStoreList() { openURL(QUrl(AppIdentity::kStoreList)); }
 
 void ZVAppSupportUtility::setUrlOpener(UrlOpener newOpener) { opener() = std::move(newOpener); }
 

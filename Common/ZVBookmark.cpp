@@ -7,8 +7,8 @@
 #include <QFileInfo>
 #include <optional>
 
-#include "platform/BinaryPropertyListReader.h"
-#include "platform/BinaryPropertyListWriter.h"
+#include "platform/archive/BinaryPropertyListReader.h"
+#include "platform/archive/BinaryPropertyListWriter.h"
 
 namespace {
 constexpr qint64 kVersion = 1;

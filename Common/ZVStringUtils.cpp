@@ -8,7 +8,7 @@
 #include "Common/TextMeasurer.h"
 #include "platform/Clock.h"
 #include "platform/Date.h"
-#include "platform/SecureRandom.h"
+#include "platform/crypto/SecureRandom.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QPointer>
 
 #include "platform/Pasteboard.h"
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 
 void ZVTextFieldExt::CopyInClipboard(int senderTag) {
   Pasteboard::putString(text(), secret_, window());

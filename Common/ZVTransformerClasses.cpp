@@ -17,7 +17,7 @@
 #include "Common/ZVValueIs1.h"
 #include "platform/ValueTransformerRegistry.h"
 
-namespace zv_transformer_classes {
+namespace ZVTransformerClasses {
 
 template <typename T>
 void put(const char* name) {
@@ -42,4 +42,4 @@ void registerAll() {
   put<ZVDictToNSColor>("ZVDictToNSColor");
 }
 
-}  // namespace zv_transformer_classes
+}  // namespace ZVTransformerClasses

@@ -1,8 +1,8 @@
 #include "Common/ZVUnarchivieFromDataToText.h"
 
 #include "Common/TransformerInput.h"
-#include "platform/ColorUnarchiver.h"
-#include "platform/TypedStreamReader.h"
+#include "platform/archive/ColorUnarchiver.h"
+#include "platform/archive/TypedStreamReader.h"
 
 using namespace TransformerInput;
 

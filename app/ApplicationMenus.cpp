@@ -338,7 +338,7 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
   QMenu* help = bar->addMenu(QStringLiteral("&Help"));
   prepare(help);
   addCommand(
-      help, QLatin1Char('&') + app_identity::kUserGuideName, "openUserGuide:", "application",
+      help, QLatin1Char('&') + AppIdentity::kUserGuideName, "openUserGuide:", "application",
       [app] {
         if (app) app->openUserGuide();
       },
@@ -351,12 +351,12 @@ void ApplicationMenus::install(QMainWindow* window, MyAppDelegate* delegate,
   addCommand(help, QStringLiteral("&Email Support…"), "emailUs:", "application", [app] {
     if (app) app->emailUs();
   });
-  addCommand(help, QStringLiteral("%1 &Web Site").arg(app_identity::kShortName),
+  addCommand(help, QStringLiteral("%1 &Web Site").arg(AppIdentity::kShortName),
              "visitUs:", "application", [app] {
                if (app) app->visitUs();
              });
   help->addSeparator();
-  addCommand(help, QStringLiteral("&About %1").arg(app_identity::kAppName),
+  addCommand(help, QStringLiteral("&About %1").arg(AppIdentity::kAppName),
              "openAbout:", "application", [app] {
                if (app) app->openAbout();
              });

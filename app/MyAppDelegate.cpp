@@ -71,7 +71,7 @@ MyAppDelegate::MyAppDelegate(UserDefaults& defaults, QObject* parent)
   put(std::make_shared<ZVNumberBoolToNumberNum>(), "bool2Num");
 
   phoneHome().SetValueAppRelease(
-      app_identity::kReleaseNumber, app_identity::kShortName,
+      AppIdentity::kReleaseNumber, AppIdentity::kShortName,
       QString::fromLatin1(kReleaseFeedMirrors[0]), QString::fromLatin1(kReleaseFeedMirrors[1]),
       QString::fromLatin1(kReleaseFeedMirrors[2]), QString::fromLatin1(kReleaseFeedMirrors[3]));
   // Reverting a preference returns it to its registered value.
@@ -196,10 +196,10 @@ void MyAppDelegate::applicationDidFinishLaunching() {
 
 void MyAppDelegate::showPasswordMaker() { passwordMaker_->showPasswordMaker(); }
 
-QString MyAppDelegate::getUserGuideName() const { return app_identity::kUserGuideName; }
+QString MyAppDelegate::getUserGuideName() const { return AppIdentity::kUserGuideName; }
 
 QString MyAppDelegate::getUserGuideNameWithThisRelNum() const {
-  return app_identity::kUserGuideName + QLatin1Char(' ') + releaseString();
+  return AppIdentity::kUserGuideName + QLatin1Char(' ') + releaseString();
 }
 
 void MyAppDelegate::prepareApplicationWindow(QMainWindow* window) {

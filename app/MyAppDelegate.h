@@ -2,10 +2,10 @@
 
 #include <memory>
 
+#include "app/AutomaticLockTimer.h"
 #include "app/PasswordPullItem.h"
 #include "app/ZVAppDelegateBase.h"
 #include "platform/Array.h"
-#include "platform/AutomaticLockTimer.h"
 #include "platform/Dictionary.h"
 
 class PasswordMakerController;

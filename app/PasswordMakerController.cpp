@@ -6,8 +6,8 @@
 
 #include "app/PasswordMakerWindow.h"
 #include "generator/PasswordQualityView.h"
-#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
+#include "platform/crypto/SecureMemory.h"
 
 PasswordMakerController::PasswordMakerController(UserDefaults& defaults,
                                                  std::function<void(QMainWindow*)> prepareWindow,

@@ -13,7 +13,7 @@
 
 #include "Common/AppIdentity.h"
 #include "platform/Pasteboard.h"
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 
 PasswordPullItem::PasswordPullItem(QObject* parent) : QObject(parent), icon_(pwMenuIcon()) {
   removeTimer_.setObjectName(QStringLiteral("removeTimer"));
@@ -53,7 +53,7 @@ void PasswordPullItem::installPullPasswordStatusMenu(qint64 seconds) {
       menu_->addAction(QStringLiteral("&Copy Password"), this, &PasswordPullItem::copyPassword);
       tray_ = new QSystemTrayIcon(icon_, this);
       tray_->setToolTip(
-          QStringLiteral("%1: click to copy the password").arg(app_identity::kShortName));
+          QStringLiteral("%1: click to copy the password").arg(AppIdentity::kShortName));
       tray_->setContextMenu(menu_.get());
       connect(tray_, &QSystemTrayIcon::activated, this,
               [this](QSystemTrayIcon::ActivationReason why) {
@@ -77,7 +77,7 @@ QWidget* PasswordPullItem::makeFallbackWindow() {
   auto* window = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setObjectName(QStringLiteral("pullPasswordWindow"));
-  window->setWindowTitle(app_identity::kShortName);
+  window->setWindowTitle(AppIdentity::kShortName);
   window->setWindowIcon(icon_);
   auto* layout = new QVBoxLayout(window);
   auto* label = new QLabel(QStringLiteral("The password is ready to paste."), window);

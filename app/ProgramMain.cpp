@@ -22,10 +22,10 @@ int programMain(int argc, char** argv, const std::function<void(ApplicationLaunc
   // leaving the application, so the automatic lock keeps its delay for when the user leaves.
   QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   QApplication application(argc, argv);
-  QApplication::setApplicationName(app_identity::kShortName);
-  QApplication::setApplicationDisplayName(app_identity::kShortName);
+  QApplication::setApplicationName(AppIdentity::kShortName);
+  QApplication::setApplicationDisplayName(AppIdentity::kShortName);
   QApplication::setApplicationVersion(
-      ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber));
+      ZVAppSupportUtility::calcReleaseString(AppIdentity::kReleaseNumber));
   QApplication::setDesktopFileName(QStringLiteral("quorlith"));
   QApplication::setWindowIcon(ZVAppDelegateBase::applicationIcon());
   // Linux convention: the last window closed ends the program.

@@ -50,15 +50,15 @@ ZVAppDelegateBase::ZVAppDelegateBase(UserDefaults& defaults, QObject* parent)
     : QObject(parent),
       defaults_(defaults),
       defaultsController_(defaults),
-      appName_(app_identity::kAppName),
-      releaseString_(ZVAppSupportUtility::calcReleaseString(app_identity::kReleaseNumber)),
+      appName_(AppIdentity::kAppName),
+      releaseString_(ZVAppSupportUtility::calcReleaseString(AppIdentity::kReleaseNumber)),
       phoneHome_(checkerFor(defaults, this)) {
   startupTimer_.setObjectName(QStringLiteral("startupTimer"));
   startupTimer_.setSingleShot(true);
   connect(&startupTimer_, &QTimer::timeout, this, [this] {
     if (const auto step = std::exchange(startupStep_, nullptr)) (this->*step)();
   });
-  zv_transformer_classes::registerAll();
+  ZVTransformerClasses::registerAll();
   ValueTransformerRegistry::setValueTransformer(std::make_shared<ZVValueNotEqualToRef>(0),
                                                 QStringLiteral("valueNot0"));
 }

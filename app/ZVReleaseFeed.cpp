@@ -1,6 +1,6 @@
 #include "app/ZVReleaseFeed.h"
 
-#include "platform/PropertyListSerialization.h"
+#include "platform/archive/PropertyListSerialization.h"
 
 namespace {
 // Links from the feed open in the browser: only https ones, so a tampered or mistaken feed

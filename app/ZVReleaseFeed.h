@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QUrl>
 
-#include "platform/PropertyListObject.h"
 #include "platform/Result.h"
+#include "platform/archive/PropertyListObject.h"
 
 // The release feed the maker publishes: a property list (binary or XML) whose root dictionary
 // names the latest release and where to get it. Anything else is refused with the reason, and

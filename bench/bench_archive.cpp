@@ -2,8 +2,8 @@
 
 #include "platform/Array.h"
 #include "platform/Dictionary.h"
-#include "platform/KeyedArchiver.h"
-#include "platform/KeyedUnarchiver.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
 
 namespace {
 // A record list shaped like a vault's: thirteen keys of strings, numbers, dates and data.

@@ -6,7 +6,7 @@
 #include <QList>
 #include <QString>
 
-#include "platform/KeyDerivation.h"
+#include "platform/crypto/KeyDerivation.h"
 #include "vault/ZVCommonCrypto.h"
 
 namespace {

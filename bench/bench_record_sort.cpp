@@ -6,7 +6,7 @@
 #include <QLocale>
 
 #include "bench/BenchVault.h"
-#include "vault/RecordColumns.h"
+#include "window/RecordColumns.h"
 
 namespace {
 

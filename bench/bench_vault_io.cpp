@@ -22,8 +22,8 @@
 
 #include "bench/BenchVault.h"
 #include "platform/AtomicFile.h"
-#include "platform/Cryptor.h"
 #include "platform/FileBytes.h"
+#include "platform/crypto/Cryptor.h"
 #include "vault/VaultFileBytes.h"
 #include "vault/VaultFileReader.h"
 

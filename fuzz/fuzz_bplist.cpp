@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/BinaryPropertyListReader.h"
-#include "platform/BinaryPropertyListWriter.h"
+#include "platform/archive/BinaryPropertyListReader.h"
+#include "platform/archive/BinaryPropertyListWriter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const QByteArray bytes =

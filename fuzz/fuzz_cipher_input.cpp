@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/CipherTextEncoding.h"
+#include "platform/crypto/CipherTextEncoding.h"
 #include "vault/ZVCommonCrypto.h"
 #include "vault/ZVCrypto.h"
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "Common/ZVUnarchivieFromDataToText.h"
-#include "platform/ColorUnarchiver.h"
-#include "platform/TypedStreamReader.h"
+#include "platform/archive/ColorUnarchiver.h"
+#include "platform/archive/TypedStreamReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const QByteArray bytes =

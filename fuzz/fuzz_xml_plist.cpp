@@ -2,9 +2,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/BinaryPropertyListReader.h"
-#include "platform/BinaryPropertyListWriter.h"
-#include "platform/XmlPropertyListReader.h"
+#include "platform/archive/BinaryPropertyListReader.h"
+#include "platform/archive/BinaryPropertyListWriter.h"
+#include "platform/archive/XmlPropertyListReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const QByteArray bytes =

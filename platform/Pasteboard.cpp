@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <vector>
 
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 
 namespace Pasteboard {
 namespace {

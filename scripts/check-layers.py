@@ -5,7 +5,8 @@ The order, lowest first (a folder may include its own headers and those of lower
 
     platform < Common < vault < generator, transfer, window < app
 
-generator, transfer and window share one layer. An include is `#include "X/..."` (or
+generator, transfer and window share one layer; a folder's subfolders (platform/archive/,
+platform/crypto/) are in its layer. An include is `#include "X/..."` (or
 `<X/...>`) where X is one of these folders.
 
 Exempt (not checked, they may include any layer): tests/, bench/, fuzz/, tools/, and every

@@ -11,7 +11,7 @@
 #include "platform/MainQueue.h"
 
 // Finding and pressing what the user would see on screen.
-namespace gui {
+namespace GuiDriver {
 
 inline void settle() {
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -107,4 +107,4 @@ inline bool expireNow(QTimer* timer) {
   return true;
 }
 
-}  // namespace gui
+}  // namespace GuiDriver

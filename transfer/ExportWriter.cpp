@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/KeyPath.h"
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,6 +1,6 @@
 #include "transfer/ImportFile.h"
 
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 #include "transfer/DelimitedTextParser.h"
 #include "transfer/ZVSmartStringFileReader.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 
 ImportTable::~ImportTable() { SecureMemory::wipe(chars_); }
 

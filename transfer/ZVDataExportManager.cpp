@@ -4,7 +4,7 @@
 #include <numeric>
 
 #include "platform/AtomicFile.h"
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 
 ZVDataExportManager::ZVDataExportManager(std::vector<DictRef> records, const ArrayRef& keyArray,
                                          QObject* parent)

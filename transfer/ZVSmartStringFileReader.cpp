@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "platform/MacRoman.h"
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 
 namespace {
 using Decoded = std::optional<QString>;

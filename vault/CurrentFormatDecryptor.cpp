@@ -4,8 +4,8 @@
 #include <unordered_set>
 
 #include "platform/Dictionary.h"
-#include "platform/KeyedUnarchiver.h"
-#include "platform/SecureMemory.h"
+#include "platform/archive/KeyedUnarchiver.h"
+#include "platform/crypto/SecureMemory.h"
 #include "vault/CategoryMembers.h"
 #include "vault/VaultKeys.h"
 #include "vault/ZVCommonCrypto.h"

@@ -4,8 +4,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "platform/KeyedArchiver.h"
-#include "platform/SecureMemory.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/crypto/SecureMemory.h"
 #include "vault/VaultKeys.h"
 #include "vault/ZVCommonCrypto.h"
 

@@ -1,6 +1,6 @@
 #include "vault/DocumentPassword.h"
 
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 #include "vault/ZVCommonCrypto.h"
 
 DocumentPassword::~DocumentPassword() {

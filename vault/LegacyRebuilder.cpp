@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "Common/ZVColorUtilOSX.h"
-#include "platform/ColorUnarchiver.h"
 #include "platform/Dictionary.h"
+#include "platform/archive/ColorUnarchiver.h"
 #include "vault/FilteringArrayController.h"
 #include "vault/VaultKeys.h"
 #include "vault/ZVColoredCategoryArrayController.h"

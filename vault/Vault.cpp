@@ -1,6 +1,6 @@
 #include "vault/Vault.h"
 
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 #include "vault/CategoryMembers.h"
 #include "vault/CurrentFormatDecryptor.h"
 #include "vault/CurrentFormatEncryptor.h"

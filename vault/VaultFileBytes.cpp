@@ -1,6 +1,6 @@
 #include "vault/VaultFileBytes.h"
 
-#include "platform/ArchiveLayout.h"
+#include "platform/archive/ArchiveLayout.h"
 
 Result<QByteArray, FileReadError> VaultFileBytes::read(const QString& path) {
   return FileBytes::read(

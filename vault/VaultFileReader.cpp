@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/KeyedUnarchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
 #include "vault/VaultFileKeys.h"
 
 namespace {

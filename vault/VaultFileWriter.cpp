@@ -1,6 +1,6 @@
 #include "vault/VaultFileWriter.h"
 
-#include "platform/KeyedArchiver.h"
+#include "platform/archive/KeyedArchiver.h"
 #include "vault/VaultFileKeys.h"
 
 namespace {

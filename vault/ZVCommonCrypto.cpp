@@ -7,11 +7,11 @@
 #include <memory>
 
 #include "Common/RandomInRange.h"
-#include "platform/Cryptor.h"
-#include "platform/KeyDerivation.h"
-#include "platform/SecureMemory.h"
-#include "platform/SecureRandom.h"
-#include "platform/Sha1.h"
+#include "platform/crypto/Cryptor.h"
+#include "platform/crypto/KeyDerivation.h"
+#include "platform/crypto/SecureMemory.h"
+#include "platform/crypto/SecureRandom.h"
+#include "platform/crypto/Sha1.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/BlowfishCBC.h"
 #include "platform/MacRoman.h"
-#include "platform/SecureMemory.h"
+#include "platform/crypto/BlowfishCBC.h"
+#include "platform/crypto/SecureMemory.h"
 
 namespace {
 

@@ -41,8 +41,8 @@ LockedPage::LockedPage(QWidget* parent) : QWidget(parent) {
   }
   layout->addStretch(1);
   auto* appRelease = new QLabel(
-      QStringLiteral("%1 %2").arg(app_identity::kShortName, ZVAppSupportUtility::calcReleaseString(
-                                                                app_identity::kReleaseNumber)),
+      QStringLiteral("%1 %2").arg(AppIdentity::kShortName, ZVAppSupportUtility::calcReleaseString(
+                                                               AppIdentity::kReleaseNumber)),
       this);
   appRelease->setAlignment(Qt::AlignRight);
   appRelease->setForegroundRole(QPalette::PlaceholderText);

@@ -7,7 +7,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 
 PhoneListModel::PhoneListModel(std::vector<PhoneList::Row> rows, QObject* parent)
     : QAbstractTableModel(parent), rows_(std::move(rows)) {}

@@ -20,7 +20,7 @@
 #include "Common/ZVLabelDrawer.h"
 #include "Common/ZVTextFieldExt.h"
 #include "platform/Dictionary.h"
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 #include "vault/VaultKeys.h"
 #include "window/SecureLineEdit.h"
 
@@ -227,7 +227,7 @@ void RecordDetailView::setRecord(const DictRef& record) {
   for (const Field& f : fields_) {
     // What the previous record showed is not left behind in freed memory. The field keeps a
     // block of its own, so that wiping it leaves the record's text alone.
-    secure_line_edit::clear(f.edit);
+    SecureLineEdit::clear(f.edit);
     f.edit->setText(record ? SecureMemory::privateCopy(record->value(f.key).toString())
                            : QString());
     f.edit->setCursorPosition(0);
@@ -255,7 +255,7 @@ void RecordDetailView::refreshStamps() {
 void RecordDetailView::insertEmailFromPopup(const QString& address) {
   QvltTextFieldExt* edit = field(RecordKeys::email());
   if (!record_ || edit->isReadOnly()) return;
-  secure_line_edit::clear(edit);
+  SecureLineEdit::clear(edit);
   edit->setText(SecureMemory::privateCopy(address));
   Q_EMIT controlTextDidChange(record_, RecordKeys::email(), edit);
 }

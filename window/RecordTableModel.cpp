@@ -5,8 +5,8 @@
 
 #include "Common/ZVColorUtilOSX.h"
 #include "platform/ArrayController.h"
-#include "vault/RecordColumns.h"
 #include "vault/VaultKeys.h"
+#include "window/RecordColumns.h"
 
 namespace {
 enum Column {

@@ -3,7 +3,7 @@
 #include <QTableView>
 #include <array>
 
-#include "vault/RecordColumns.h"
+#include "window/RecordColumns.h"
 
 class ArrayController;
 class MyTableDelegate;

@@ -2,11 +2,11 @@
 
 #include <QLineEdit>
 
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 
 // Emptying a line edit that may hold a secret. Qt lets the old characters go unwiped, both its
 // own text and the copy it lays out for display, so they are overwritten in place first.
-namespace secure_line_edit {
+namespace SecureLineEdit {
 
 inline void clear(QLineEdit* edit) {
   QString text = edit->text();          // shares the edit's own block
@@ -16,4 +16,4 @@ inline void clear(QLineEdit* edit) {
   edit->clear();
 }
 
-}  // namespace secure_line_edit
+}  // namespace SecureLineEdit

@@ -7,7 +7,7 @@
 
 #include "platform/Array.h"
 #include "platform/ArrayController.h"
-#include "vault/RecordColumns.h"
+#include "window/RecordColumns.h"
 
 class MyDocument;
 class RecordTableView;

@@ -4,8 +4,8 @@
 #include <QPlainTextEdit>
 
 #include "platform/MainQueue.h"
-#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
+#include "platform/crypto/SecureMemory.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
 #include "window/CopiedField.h"

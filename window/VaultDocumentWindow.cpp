@@ -381,7 +381,7 @@ void VaultDocumentWindow::enterLockedLayout(bool centre) {
   isEditable_ = false;
   detail_->setEditable(false);
   detail_->setRecord(nullptr);
-  secure_line_edit::clear(passwordField_);
+  SecureLineEdit::clear(passwordField_);
   pages_->setCurrentIndex(kLockedPage);
   fitLockedSize(centre);
   if (isVisible()) {
@@ -395,7 +395,7 @@ void VaultDocumentWindow::enterUnlockedLayout() {
   Programmatic quiet(programmatic_);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   setUnlockedMinimumSize();
-  secure_line_edit::clear(passwordField_);
+  SecureLineEdit::clear(passwordField_);
   pages_->setCurrentIndex(kRecordPage);
   search_->synkCategorySubMenu();
   // The view state the file carried: widths, the preset under the stored visibilities, the

@@ -5,9 +5,9 @@
 #include <functional>
 #include <memory>
 
-#include "vault/RecordColumns.h"
 #include "vault/VaultWindow.h"
-#include "vault/WindowCommands.h"
+#include "window/RecordColumns.h"
+#include "window/WindowCommands.h"
 
 class CategoriesSheet;
 class FilterInfoPane;

@@ -1,5 +1,5 @@
 // The document window's commands and its View menu: each command an action named by its
-// selector, enabled and marked by one decision over the window's state (vault/WindowCommands)
+// selector, enabled and marked by one decision over the window's state (window/WindowCommands)
 // and checked again when it runs.
 #include <QAction>
 #include <QComboBox>

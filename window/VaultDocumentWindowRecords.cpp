@@ -17,8 +17,8 @@
 #include "platform/Alert.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
-#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
+#include "platform/crypto/SecureMemory.h"
 #include "vault/MyDocument.h"
 #include "vault/VaultKeys.h"
 #include "window/CopiedField.h"
@@ -204,7 +204,7 @@ void VaultDocumentWindow::setUrlToOpen(const QString& url) {
   record->setValue(RecordKeys::modificationDate(), Date::now());
   document_->recordController().noteObjectChanged(record.get());
   document_->updateChangeCount(ChangeCounting::ChangeDone);
-  secure_line_edit::clear(detail_->field(RecordKeys::url()));
+  SecureLineEdit::clear(detail_->field(RecordKeys::url()));
   detail_->field(RecordKeys::url())->setText(SecureMemory::privateCopy(url));
   detail_->refreshStamps();
 }

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "Common/ZVBookmark.h"
-#include "platform/BinaryPropertyListWriter.h"
+#include "platform/archive/BinaryPropertyListWriter.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/AutomaticLockTimer.h"
 #include "app/MyAppDelegate.h"
 #include "app/ZVRevertDocController.h"
 #include "platform/AtomicFile.h"
-#include "platform/AutomaticLockTimer.h"
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
@@ -47,9 +47,9 @@ class AutomaticLockDelegateTest : public ::testing::Test {
     connectLocks();
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     controller.closeAllDocuments();
-    gui::settle();
+    GuiDriver::settle();
     Clock::setBootSource({});
   }
   void connectLocks() {
@@ -60,9 +60,9 @@ class AutomaticLockDelegateTest : public ::testing::Test {
     window->passwordField()->setFocus();
     QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
     QTest::keyClick(window->passwordField(), Qt::Key_Return);
-    gui::settle();
+    GuiDriver::settle();
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
   }
   MyDocument* openUnlocked(const QString& name) {
     const QString path = dir.filePath(name);
@@ -76,9 +76,9 @@ class AutomaticLockDelegateTest : public ::testing::Test {
   void runDown() {
     fake.now += 10 * 60'000;
     delegate->repeatingAutomaticLockTimer().checkDeadline();
-    gui::settle();
+    GuiDriver::settle();
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
   }
 
   QTemporaryDir dir;
@@ -149,7 +149,7 @@ TEST_F(AutomaticLockDelegateTest, AFailedSaveDoesNotStopTheLock) {
   ASSERT_NE(doc, nullptr);
   VaultDocumentWindow* window = controller.windowOf(doc);
   ASSERT_TRUE(window->perform(QStringLiteral("addRow:")));
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_TRUE(doc->isDocumentEdited());
   AtomicFile::setBeforeCommitHook([] { return false; });
 
@@ -159,16 +159,16 @@ TEST_F(AutomaticLockDelegateTest, AFailedSaveDoesNotStopTheLock) {
   ASSERT_TRUE(doc->isEncrypted());
   EXPECT_TRUE(window->showsLockedLayout());
   EXPECT_TRUE(doc->isDocumentEdited());
-  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("The changes could not be saved")});
-  gui::closeAllAlerts();
+  EXPECT_EQ(GuiDriver::alertTexts(), QStringList{QStringLiteral("The changes could not be saved")});
+  GuiDriver::closeAllAlerts();
 
   // Quitting asks about the locked document as about any unsaved one.
   controller.reviewUnsavedDocumentsAndQuit();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(
-      gui::alertTexts(),
+      GuiDriver::alertTexts(),
       QStringList{QStringLiteral("Do you want to save the changes made to the document “Saved”?")});
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Cancel")));
   EXPECT_FALSE(doc->isClosed());
 
   unlock(window);
@@ -196,7 +196,7 @@ class AutomaticLockWithFileDialogTest : public AutomaticLockDelegateTest,
   }
   static void setState(Qt::ApplicationState state) {
     Q_EMIT qApp->applicationStateChanged(state);
-    gui::settle();
+    GuiDriver::settle();
   }
 };
 
@@ -220,9 +220,9 @@ TEST_P(AutomaticLockWithFileDialogTest, LeavingLocksAndMovingBetweenOurWindowsDo
     // The focus moves between the document window and the dialog, directly or by way of no
     // window at all.
     window->activateWindow();
-    gui::settle();
+    GuiDriver::settle();
     dialog->activateWindow();
-    gui::settle();
+    GuiDriver::settle();
     setState(Qt::ApplicationInactive);
     setState(Qt::ApplicationActive);
     EXPECT_FALSE(delegate->repeatingAutomaticLockTimer().isPending());

@@ -4,7 +4,7 @@
 #include <limits>
 #include <optional>
 
-#include "platform/AutomaticLockTimer.h"
+#include "app/AutomaticLockTimer.h"
 #include "platform/Clock.h"
 
 namespace {

@@ -78,14 +78,14 @@ class ChangedVaultTest : public ::testing::Test {
     ASSERT_TRUE(writeSavedVault(vault));
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     controller.closeAllDocuments();
-    gui::settle();
+    GuiDriver::settle();
   }
   static void settle() {
-    gui::settle();
+    GuiDriver::settle();
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
   }
   static void unlock(VaultDocumentWindow* window) {
     window->passwordField()->setFocus();
@@ -126,13 +126,13 @@ TEST_F(ChangedVaultTest, TheAutomaticLockKeepsTheEditsAndAsksAtTheWindowsNextUse
   EXPECT_TRUE(doc->isEncrypted());
   EXPECT_TRUE(doc->isDocumentEdited());
   EXPECT_TRUE(doc->hasHeldBackWrite());
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_EQ(namesIn(vault), QStringList{QStringLiteral("Remote")});
 
   QTest::keyClick(window->passwordField(), Qt::Key_Shift);
   settle();
-  EXPECT_EQ(gui::alertTexts(), QStringList{kChangedText});
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Save Anyway")));
+  EXPECT_EQ(GuiDriver::alertTexts(), QStringList{kChangedText});
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("&Save Anyway")));
   // The held pieces, with the record added before the lock.
   EXPECT_EQ(namesIn(vault), QStringList{QString()});
   EXPECT_FALSE(doc->isDocumentEdited());
@@ -145,11 +145,11 @@ TEST_F(ChangedVaultTest, TheUsersLockAsksBeforeItSaves) {
     SCOPED_TRACE(answer);
     doc->lockDocument();
     settle();
-    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
     settle();
-    EXPECT_EQ(gui::alertTexts(), QStringList{kChangedText});
+    EXPECT_EQ(GuiDriver::alertTexts(), QStringList{kChangedText});
     EXPECT_EQ(namesIn(vault), QStringList{QStringLiteral("Remote")});
-    ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(answer)));
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QString::fromUtf8(answer)));
     settle();
   }
   // Cancel left it unlocked and unsaved; Save Anyway wrote it and locked.
@@ -163,7 +163,7 @@ TEST_F(ChangedVaultTest, RevertShowsTheOtherProgramsRecordsAfterTheUnlock) {
   ASSERT_NE(doc, nullptr);
   EXPECT_FALSE(doc->saveDocument());
   settle();
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Revert")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("&Revert")));
   settle();
   EXPECT_TRUE(doc->isEncrypted());
   EXPECT_TRUE(controller.windowOf(doc)->showsLockedLayout());
@@ -180,7 +180,7 @@ TEST_F(ChangedVaultTest, ComingBackRereadsALockedDocumentWithoutAsking) {
   replaceAsAnotherProgram(vault, {QStringLiteral("Remote"), QStringLiteral("Second")});
   delegate->applicationDidBecomeActive();
   settle();
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   unlock(controller.windowOf(doc));
   ASSERT_TRUE(doc->isDecrypted());
   EXPECT_EQ(namesShown(doc), (QStringList{QStringLiteral("Remote"), QStringLiteral("Second")}));
@@ -189,9 +189,9 @@ TEST_F(ChangedVaultTest, ComingBackRereadsALockedDocumentWithoutAsking) {
   replaceAsAnotherProgram(vault, {QStringLiteral("Third")});
   delegate->applicationDidBecomeActive();
   settle();
-  EXPECT_EQ(gui::alertTexts(),
+  EXPECT_EQ(GuiDriver::alertTexts(),
             QStringList{QStringLiteral("“Bank” was changed by another program.")});
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Revert")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("&Revert")));
   settle();
   EXPECT_TRUE(doc->isEncrypted());
 }
@@ -203,10 +203,10 @@ TEST_F(ChangedVaultTest, QuittingAsksAndItsCancelStopsTheQuit) {
     SCOPED_TRACE(answer);
     controller.reviewUnsavedDocumentsAndQuit();
     settle();
-    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
-    EXPECT_EQ(gui::alertTexts(), QStringList{kChangedText});
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Save")));
+    EXPECT_EQ(GuiDriver::alertTexts(), QStringList{kChangedText});
     EXPECT_EQ(namesIn(vault), QStringList{QStringLiteral("Remote")});
-    ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(answer)));
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QString::fromUtf8(answer)));
     settle();
     if (std::string_view(answer) == "Cancel") {
       EXPECT_FALSE(doc->isClosed());
@@ -233,7 +233,7 @@ TEST_F(ChangedVaultTest, TheEndOnASignalSavesWhatItMayAndClosesEverything) {
   controller.closeAllDocumentsSaving();
   settle();
   EXPECT_TRUE(controller.documents().empty());
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_EQ(namesIn(vault), QStringList{QStringLiteral("Remote")});  // another program's
   EXPECT_EQ(namesIn(otherPath), QStringList{QString()});             // saved
   EXPECT_FALSE(QFile::exists(DocumentLock::lockPathFor(vault)));

@@ -7,8 +7,8 @@
 
 #include "app/ZVRevertDocController.h"
 #include "platform/AtomicFile.h"
-#include "platform/KeyedArchiver.h"
-#include "platform/KeyedUnarchiver.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
 #include "tests/GuiDriver.h"
 #include "tests/vault/LegacyFileWriter.h"
 #include "vault/MyDocument.h"
@@ -64,12 +64,12 @@ TEST(DamagedVersionTest, AFileWhoseVersionContradictsItsPiecesOpensNothingAndSta
   ASSERT_TRUE(dir.isValid());
   const QByteArray current = savedVault();
   ASSERT_FALSE(current.isEmpty());
-  const ZVCrypto engine(legacy::kVector, kPassword);
-  const ArrayRef records =
-      Array::create({Value(legacy::Entry(engine).text("name", QStringLiteral("Bank")).dict())});
-  const ArrayRef categories = Array::create(
-      {Value(legacy::Entry(engine).text("cat_category", QStringLiteral("Money")).dict())});
-  const QByteArray legacy2400 = legacy::document(2400, records, categories);
+  const ZVCrypto engine(LegacyFileWriter::kVector, kPassword);
+  const ArrayRef records = Array::create(
+      {Value(LegacyFileWriter::Entry(engine).text("name", QStringLiteral("Bank")).dict())});
+  const ArrayRef categories = Array::create({Value(
+      LegacyFileWriter::Entry(engine).text("cat_category", QStringLiteral("Money")).dict())});
+  const QByteArray legacy2400 = LegacyFileWriter::document(2400, records, categories);
 
   const struct {
     const char* name;
@@ -89,12 +89,12 @@ TEST(DamagedVersionTest, AFileWhoseVersionContradictsItsPiecesOpensNothingAndSta
                 d.setValue(QStringLiteral("dataArray"), records);
               }),
        "but it holds the encrypted pieces"},
-      {"the older lists under 40100", legacy::document(40100, records, categories),
+      {"the older lists under 40100", LegacyFileWriter::document(40100, records, categories),
        "Its version, 40100, is of the current format, but it holds none of that format's"},
-      {"no list of records under 2400", legacy::document(2400, nullptr, categories),
+      {"no list of records under 2400", LegacyFileWriter::document(2400, nullptr, categories),
        "Its version, 2400, is of an older format, but it holds no list of records."},
       {"records that are no list under 1000",
-       edited(legacy::document(1000, records, nullptr),
+       edited(LegacyFileWriter::document(1000, records, nullptr),
               [](Dictionary& d) { d.setValue(QStringLiteral("dataArray"), QStringLiteral("x")); }),
        "holds no list of records."},
       {"categories that are no list under 2400",
@@ -118,7 +118,7 @@ TEST(DamagedVersionTest, AFileWhoseVersionContradictsItsPiecesOpensNothingAndSta
     QuietController controller;
     // Any other alert (a newer release's) is answered, so that nothing waits for a person.
     QObject guard;
-    QTimer::singleShot(0, &guard, [] { gui::closeAllAlerts(); });
+    QTimer::singleShot(0, &guard, [] { GuiDriver::closeAllAlerts(); });
     controller.openFiles({path});
     EXPECT_EQ(controller.errors.size(), 1);
     const QStringList lines = controller.errors.value(0).split(u'\n');
@@ -132,7 +132,7 @@ TEST(DamagedVersionTest, AFileWhoseVersionContradictsItsPiecesOpensNothingAndSta
     for (Document* opened : std::vector<Document*>(controller.documents())) {
       auto* doc = qobject_cast<MyDocument*>(opened);
       doc->submitPasswordToDecrypt(QStringLiteral("any password"));
-      gui::closeAllAlerts();
+      GuiDriver::closeAllAlerts();
       EXPECT_TRUE(doc->isEncrypted()) << "unlocked as an empty vault";
       if (doc->isDecrypted()) {
         doc->recordController().addObject(doc->recordController().newObject());
@@ -140,11 +140,11 @@ TEST(DamagedVersionTest, AFileWhoseVersionContradictsItsPiecesOpensNothingAndSta
         doc->doLockDocument();
       }
       doc->saveDocument();
-      gui::closeAllAlerts();
+      GuiDriver::closeAllAlerts();
     }
     EXPECT_EQ(bytesAt(path), c.bytes);
     controller.closeAllDocuments();
-    gui::settle();
+    GuiDriver::settle();
   }
 
   // As the user sees it: the sentence first, why after it.
@@ -152,11 +152,11 @@ TEST(DamagedVersionTest, AFileWhoseVersionContradictsItsPiecesOpensNothingAndSta
   QStringList texts;
   QObject guard;
   QTimer::singleShot(0, &guard, [&] {
-    if (QMessageBox* box = gui::onlyAlert()) {
-      gui::snapshot(box, QStringLiteral("damaged-version-alert"));
+    if (QMessageBox* box = GuiDriver::onlyAlert()) {
+      GuiDriver::snapshot(box, QStringLiteral("damaged-version-alert"));
       texts << box->text() << box->informativeText();
     }
-    gui::pressAlertButton(QStringLiteral("OK"));
+    GuiDriver::pressAlertButton(QStringLiteral("OK"));
   });
   shown.openFiles({path});
   ASSERT_EQ(texts.size(), 2);

@@ -14,7 +14,7 @@
 #include <optional>
 
 #include "app/ZVRevertDocController.h"
-#include "platform/KeyedArchiver.h"
+#include "platform/archive/KeyedArchiver.h"
 #include "tests/GuiDriver.h"
 #include "tests/PipeWatchdog.h"
 #include "tests/app/SavedVault.h"
@@ -119,10 +119,10 @@ class DocumentControllerTest : public ::testing::Test {
   }
   void TearDown() override {
     QDir::setCurrent(previousDir);
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     controller.closeAllDocuments();
     other.closeAllDocuments();
-    gui::settle();
+    GuiDriver::settle();
   }
 
   // The vault opened, unlocked from its window and given one new record, not saved.
@@ -131,10 +131,10 @@ class DocumentControllerTest : public ::testing::Test {
         controller.openDocumentWithContentsOfURL(vault, true).value_or(nullptr));
     if (!doc) return nullptr;
     VaultDocumentWindow* window = controller.windowOf(doc);
-    gui::settle();
+    GuiDriver::settle();
     QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
     QTest::keyClick(window->passwordField(), Qt::Key_Return);
-    gui::settle();
+    GuiDriver::settle();
     if (!doc->isDecrypted()) return nullptr;
     doc->recordController().addObject(doc->recordController().newObject());
     doc->updateChangeCount(ChangeCounting::ChangeDone);
@@ -143,13 +143,14 @@ class DocumentControllerTest : public ::testing::Test {
   // Revert to Saved, confirmed; the reason of the alert that follows, or nothing when none.
   std::optional<QString> revertAndReadTheFailure(Document* doc) {
     doc->revertDocumentToSaved();
-    if (!gui::pressAlertButton(QStringLiteral("Revert"))) return QStringLiteral("no confirmation");
-    QMessageBox* box = gui::onlyAlert();
+    if (!GuiDriver::pressAlertButton(QStringLiteral("Revert")))
+      return QStringLiteral("no confirmation");
+    QMessageBox* box = GuiDriver::onlyAlert();
     if (!box) return std::nullopt;
     const QString said = box->text() == QStringLiteral("The document could not be reverted.")
                              ? box->informativeText()
                              : QStringLiteral("another alert: ") + box->text();
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     return said;
   }
 
@@ -180,7 +181,7 @@ TEST_F(DocumentControllerTest, OneDocumentPerFileWhateverThePathSays) {
     EXPECT_EQ(controller.documentForURL(name), first) << name.toStdString();
   }
   EXPECT_EQ(controller.documents().size(), 1u);
-  EXPECT_EQ(gui::visible<VaultDocumentWindow>().size(), 1);
+  EXPECT_EQ(GuiDriver::visible<VaultDocumentWindow>().size(), 1);
 }
 
 TEST_F(DocumentControllerTest, OpenedVaultStaysAsItIsUntilUnlockedFromItsWindow) {
@@ -193,7 +194,7 @@ TEST_F(DocumentControllerTest, OpenedVaultStaysAsItIsUntilUnlockedFromItsWindow)
   ASSERT_NE(doc, nullptr);
   VaultDocumentWindow* window = controller.windowOf(doc);
   ASSERT_NE(window, nullptr);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(window->showsLockedLayout());
   EXPECT_TRUE(window->passwordField()->isVisible());
   EXPECT_FALSE(doc->validateUserInterfaceItem({QStringLiteral("saveDocument:"), 0}));
@@ -204,7 +205,7 @@ TEST_F(DocumentControllerTest, OpenedVaultStaysAsItIsUntilUnlockedFromItsWindow)
   // The password typed into the locked layout opens it.
   QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
   QTest::keyClick(window->passwordField(), Qt::Key_Return);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(doc->isDecrypted());
   EXPECT_TRUE(doc->validateUserInterfaceItem({QStringLiteral("saveDocument:"), 0}));
 }
@@ -252,10 +253,10 @@ TEST_F(DocumentControllerTest, ADamagedFileIsCalledThatBeforeTheReadersReason) {
     QString text, informative;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
-      if (QMessageBox* alert = gui::onlyAlert(); alert && text.isEmpty()) {
+      if (QMessageBox* alert = GuiDriver::onlyAlert(); alert && text.isEmpty()) {
         text = alert->text();
         informative = alert->informativeText();
-        gui::snapshot(alert, QStringLiteral("open-failure-") + QString::fromLatin1(c.name));
+        GuiDriver::snapshot(alert, QStringLiteral("open-failure-") + QString::fromLatin1(c.name));
         alert->button(QMessageBox::Ok) ? alert->button(QMessageBox::Ok)->click()
                                        : alert->buttons().first()->click();
       }
@@ -282,7 +283,7 @@ TEST_F(DocumentControllerTest, ReopeningShowsTheSameInstance) {
   ASSERT_NE(doc, nullptr);
   controller.CloseAndReopenTheDoc(doc);
   controller.advancedLockDocument(doc);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(controller.documents().size(), 1u);
   EXPECT_EQ(controller.documents().front(), doc);
   EXPECT_TRUE(controller.windowOf(doc)->isVisible());
@@ -346,7 +347,7 @@ TEST_F(DocumentControllerTest, AFileLargerThanAnyVaultIsRefusedAndTheOthersKeepT
       qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay().value_or(nullptr));
   ASSERT_NE(edited, nullptr);
   edited->setPlainPassword(QStringLiteral("secret words"));
-  gui::settle();
+  GuiDriver::settle();
   edited->recordController().addObject(edited->recordController().newObject());
   edited->updateChangeCount(ChangeCounting::ChangeDone);
   const QString big = dir.filePath(QStringLiteral("Big.qvlt"));
@@ -534,7 +535,7 @@ TEST_F(DocumentControllerTest, SecondControllerIsToldTheVaultIsOpenUntilItCloses
   EXPECT_TRUE(isOwnersAlone(dir.filePath(QStringLiteral(".Bank.qvlt.lock"))));
 
   doc->close();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(controller.documents().empty());
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral(".Bank.qvlt.lock"))));
   EXPECT_NE(other.openDocumentWithContentsOfURL(vault, true).value_or(nullptr), nullptr);
@@ -573,7 +574,7 @@ TEST_F(DocumentControllerTest, FirstSaveOfANewDocumentLocksItsFile) {
       qobject_cast<MyDocument*>(controller.openUntitledDocumentAndDisplay().value_or(nullptr));
   ASSERT_NE(doc, nullptr);
   doc->setPlainPassword(QStringLiteral("secret words"));  // before the password sheet would ask
-  gui::settle();
+  GuiDriver::settle();
   const QString target = dir.filePath(QStringLiteral("New.qvlt"));
   ASSERT_TRUE(doc->saveDocumentAs(target));
   EXPECT_EQ(other.openDocumentWithContentsOfURL(target, true).value_or(nullptr), nullptr);

@@ -39,12 +39,12 @@ class FileDialogFolderTest : public ::testing::Test {
     defaults->setInteger(QStringLiteral("StartupActionTag"), 4);  // nothing at launch
     launch = std::make_unique<ApplicationLaunch>(*defaults);
     launch->run({});
-    gui::settle();
+    GuiDriver::settle();
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     launch.reset();
-    gui::settle();
+    GuiDriver::settle();
     DialogFolder::forget();
     QDir::setCurrent(previousDir);
   }
@@ -57,7 +57,7 @@ class FileDialogFolderTest : public ::testing::Test {
     bool seen = false;
     const auto look = [&] {
       if (seen) return;
-      for (QFileDialog* dialog : gui::visible<QFileDialog>()) {
+      for (QFileDialog* dialog : GuiDriver::visible<QFileDialog>()) {
         seen = true;
         folder = dialog->directory().absolutePath();
         if (answer)
@@ -72,37 +72,37 @@ class FileDialogFolderTest : public ::testing::Test {
     QObject::connect(&probe, &QTimer::timeout, look);
     probe.start(0);
     open();
-    gui::settle();
+    GuiDriver::settle();
     look();
     probe.stop();
-    gui::settle();
+    GuiDriver::settle();
     return folder;
   }
   // Chooses a file in the start-up document dialog of the preferences, as the user would.
   void chooseInPreferences(const QString& file) {
     launch->delegate().openPreferences();
-    gui::settle();
+    GuiDriver::settle();
     folderOfDialog([this] { launch->delegate().selectStartupDoc(); },
                    [&file](QFileDialog* dialog) {
                      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
                      static_cast<QDialog*>(dialog)->accept();
                    });
     launch->delegate().prefWindow->close();
-    gui::settle();
+    GuiDriver::settle();
   }
   MyDocument* openVault() {
     const QString path = QDir(vaults).filePath(QStringLiteral("Home.qvlt"));
     if (!writeSavedVault(path)) return nullptr;
     launch->run({path});
-    gui::settle();
+    GuiDriver::settle();
     return qobject_cast<MyDocument*>(launch->controller().documentForURL(path));
   }
   void unlock(MyDocument* doc) {
     VaultDocumentWindow* window = launch->controller().windowOf(doc);
     QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
     QTest::keyClick(window->passwordField(), Qt::Key_Return);
-    gui::settle();
-    gui::closeAllAlerts();
+    GuiDriver::settle();
+    GuiDriver::closeAllAlerts();
   }
 
   QTemporaryDir dir, elsewhere;
@@ -133,13 +133,13 @@ TEST_F(FileDialogFolderTest, OpenStartsAtTheFrontVaultElseTheLastFolderElseHome)
          MyDocument* doc = openVault();
          ASSERT_NE(doc, nullptr);
          launch->controller().windowOf(doc)->activateWindow();
-         gui::settle();
+         GuiDriver::settle();
        },
        [this] { return vaults; }},
       {"the vault closed again",
        [this] {
          launch->controller().closeAllDocuments();
-         gui::settle();
+         GuiDriver::settle();
        },
        [this] { return chosen; }},
   };
@@ -162,7 +162,7 @@ TEST_F(FileDialogFolderTest, EveryDialogOfAVaultStartsInItsFolder) {
   unlock(doc);
   VaultDocumentWindow* window = launch->controller().windowOf(doc);
   window->activateWindow();
-  gui::settle();
+  GuiDriver::settle();
   const struct {
     const char* dialog;
     std::function<void()> open;
@@ -173,7 +173,7 @@ TEST_F(FileDialogFolderTest, EveryDialogOfAVaultStartsInItsFolder) {
       {"Export",
        [doc, window] {
          doc->exportAllToTextFile();
-         gui::settle();
+         GuiDriver::settle();
          for (auto* sheet : window->findChildren<ExporterSheet*>())
            if (sheet->isVisible()) {
              QTest::mouseClick(sheet->addAllButton(), Qt::LeftButton);
@@ -183,7 +183,7 @@ TEST_F(FileDialogFolderTest, EveryDialogOfAVaultStartsInItsFolder) {
       {"start-up document, from the preferences",
        [this] {
          launch->delegate().openPreferences();
-         gui::settle();
+         GuiDriver::settle();
          launch->delegate().selectStartupDoc();
        }},
   };
@@ -191,7 +191,7 @@ TEST_F(FileDialogFolderTest, EveryDialogOfAVaultStartsInItsFolder) {
     SCOPED_TRACE(c.dialog);
     EXPECT_EQ(folderOfDialog(c.open), vaults);
     window->activateWindow();
-    gui::settle();
+    GuiDriver::settle();
   }
 }
 

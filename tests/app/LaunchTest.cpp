@@ -35,18 +35,18 @@ class LaunchTest : public ::testing::Test {
     defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Quorlith.conf")));
   }
   void TearDown() override {
-    gui::closeAllAlerts();
-    for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+    GuiDriver::closeAllAlerts();
+    for (auto* sheet : GuiDriver::visible<PasswordSheet>()) sheet->hide();
     launch.reset();
-    gui::settle();
+    GuiDriver::settle();
   }
   void start(const QStringList& files = {}) {
     launch = std::make_unique<ApplicationLaunch>(*defaults);
     launch->run(files);
-    gui::settle();
+    GuiDriver::settle();
   }
   VaultDocumentWindow* onlyWindow() const {
-    const auto windows = gui::visible<VaultDocumentWindow>();
+    const auto windows = GuiDriver::visible<VaultDocumentWindow>();
     return windows.size() == 1 ? windows.first() : nullptr;
   }
 
@@ -67,14 +67,14 @@ TEST_F(LaunchTest, NewDocumentWindowAsksForItsPassword) {
   EXPECT_TRUE(launch->delegate().finishedLaunching);
   EXPECT_TRUE(launch->delegate().documentIsOpening());
   EXPECT_FALSE(window->showsLockedLayout());
-  gui::snapshot(window, QStringLiteral("new-document-window"));
+  GuiDriver::snapshot(window, QStringLiteral("new-document-window"));
 
   window->activateWindow();
-  gui::settle();
-  const auto sheets = gui::visible<PasswordSheet>();
+  GuiDriver::settle();
+  const auto sheets = GuiDriver::visible<PasswordSheet>();
   ASSERT_EQ(sheets.size(), 1);
   EXPECT_EQ(sheets.first()->kind(), PasswordSheet::Kind::Mandatory);
-  gui::snapshot(sheets.first(), QStringLiteral("mandatory-password-sheet"));
+  GuiDriver::snapshot(sheets.first(), QStringLiteral("mandatory-password-sheet"));
   // The whole screen as well, where the platform can show it (Xvfb): window and sheet.
   if (!qEnvironmentVariableIsEmpty("QV_SCREENSHOTS") && QGuiApplication::primaryScreen())
     QGuiApplication::primaryScreen()->grabWindow(0).save(
@@ -86,7 +86,7 @@ TEST_F(LaunchTest, AutosavingDelayIsReadOnceAtLaunch) {
   start();
   EXPECT_DOUBLE_EQ(launch->controller().autosavingDelay(), 35.0);
   defaults->setInteger(QStringLiteral("autosavingDelay"), 5);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_DOUBLE_EQ(launch->controller().autosavingDelay(), 35.0);
 }
 
@@ -115,7 +115,7 @@ TEST_F(LaunchTest, FilesGivenAtLaunchOpenInsteadOfAnUntitledDocument) {
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->showsLockedLayout());
   EXPECT_EQ(window->document()->fileURL(), QFileInfo(vault).canonicalFilePath());
-  gui::snapshot(window, QStringLiteral("locked-document-window"));
+  GuiDriver::snapshot(window, QStringLiteral("locked-document-window"));
 }
 
 TEST_F(LaunchTest, MenusOfADocumentWindow) {
@@ -197,8 +197,8 @@ TEST_F(LaunchTest, MenusOfADocumentWindow) {
   QMenu* viewMenu = window->menuBar()->actions().at(2)->menu();
   for (QMenu* menu : {fileMenu, viewMenu, windowMenu, help}) {
     menu->popup(window->mapToGlobal(QPoint(0, 0)));
-    gui::settle();
-    gui::snapshot(menu, QStringLiteral("menu-") + menu->title().remove(QLatin1Char('&')));
+    GuiDriver::settle();
+    GuiDriver::snapshot(menu, QStringLiteral("menu-") + menu->title().remove(QLatin1Char('&')));
     menu->hide();
   }
 }
@@ -216,12 +216,12 @@ TEST_F(LaunchTest, F1OpensTheUserGuide) {
   start();
   VaultDocumentWindow* window = onlyWindow();
   ASSERT_NE(window, nullptr);
-  gui::closeAllAlerts();
-  for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+  GuiDriver::closeAllAlerts();
+  for (auto* sheet : GuiDriver::visible<PasswordSheet>()) sheet->hide();
   window->activateWindow();
-  gui::settle();
+  GuiDriver::settle();
   QTest::keyClick(window, Qt::Key_F1);
-  gui::settle();
+  GuiDriver::settle();
   ZVAppSupportUtility::setUrlOpener({});
   if (previousDataHome.isNull())
     qunsetenv("XDG_DATA_HOME");
@@ -243,8 +243,8 @@ TEST_F(LaunchTest, WithoutAPdfViewerTheUserGuideCommandNamesTheGuidesFile) {
   start();
   VaultDocumentWindow* window = onlyWindow();
   ASSERT_NE(window, nullptr);
-  gui::closeAllAlerts();
-  for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+  GuiDriver::closeAllAlerts();
+  for (auto* sheet : GuiDriver::visible<PasswordSheet>()) sheet->hide();
   const struct {
     const char* way;
     std::function<void()> ask;
@@ -261,18 +261,18 @@ TEST_F(LaunchTest, WithoutAPdfViewerTheUserGuideCommandNamesTheGuidesFile) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.way);
     window->activateWindow();
-    gui::settle();
+    GuiDriver::settle();
     c.ask();
-    gui::settle();
-    QMessageBox* alert = gui::onlyAlert();
+    GuiDriver::settle();
+    QMessageBox* alert = GuiDriver::onlyAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->text(), QStringLiteral("The user guide could not be opened."));
     EXPECT_TRUE(alert->informativeText().contains(QStringLiteral("Quorlith 4 User Guide 4.2.pdf")))
         << alert->informativeText().toStdString();
     EXPECT_TRUE(alert->informativeText().contains(data.path()))
         << alert->informativeText().toStdString();
-    gui::snapshot(alert, QStringLiteral("user-guide-alert"));
-    gui::closeAllAlerts();
+    GuiDriver::snapshot(alert, QStringLiteral("user-guide-alert"));
+    GuiDriver::closeAllAlerts();
   }
   ZVAppSupportUtility::setUrlOpener({});
   if (previousDataHome.isNull())
@@ -284,7 +284,7 @@ TEST_F(LaunchTest, WithoutAPdfViewerTheUserGuideCommandNamesTheGuidesFile) {
 TEST_F(LaunchTest, AboutWindowNamesTheApplicationAndItsRelease) {
   start();
   launch->delegate().openAbout();
-  gui::settle();
+  GuiDriver::settle();
   AboutWindow* about = launch->delegate().aboutWindow();
   ASSERT_NE(about, nullptr);
   EXPECT_TRUE(about->isVisible());
@@ -294,7 +294,7 @@ TEST_F(LaunchTest, AboutWindowNamesTheApplicationAndItsRelease) {
   EXPECT_EQ(version->text(), QStringLiteral("Version 4.2"));
   launch->delegate().openAbout();  // a second time: the same window
   EXPECT_EQ(launch->delegate().aboutWindow(), about);
-  gui::snapshot(about, QStringLiteral("about-window"));
+  GuiDriver::snapshot(about, QStringLiteral("about-window"));
   about->close();
 }
 
@@ -325,14 +325,14 @@ TEST_F(LaunchTest, UtilityWindowsCarryNoMenuBarAndCloseWithEscape) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.window);
     QMainWindow* window = c.show();
-    gui::settle();
+    GuiDriver::settle();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->menuWidget(), nullptr);
     EXPECT_TRUE(window->findChildren<QMenuBar*>().isEmpty());
-    gui::snapshot(window, QStringLiteral("utility-window-") + QString::fromLatin1(c.window));
+    GuiDriver::snapshot(window, QStringLiteral("utility-window-") + QString::fromLatin1(c.window));
     ASSERT_TRUE(window->isActiveWindow());
     QTest::keyClick(window, Qt::Key_Escape);
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_FALSE(window->isVisible());
     EXPECT_NE(onlyWindow(), nullptr);  // the document window stays
   }
@@ -360,14 +360,14 @@ TEST_F(LaunchTest, QuitGoesOnPastTheSavePromptUnlessCancelled) {
     VaultDocumentWindow* editedWindow = launch->controller().windowOf(edited);
     QTest::keyClicks(editedWindow->passwordField(), QStringLiteral("secret12"));
     QTest::keyClick(editedWindow->passwordField(), Qt::Key_Return);
-    gui::settle();
+    GuiDriver::settle();
     ASSERT_TRUE(edited->isDecrypted());
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     edited->updateChangeCount(Document::ChangeDone);
     writes = 0;
     launch->delegate().openAbout();
-    gui::settle();
-    ASSERT_EQ(gui::visible<VaultDocumentWindow>().size(), 2);
+    GuiDriver::settle();
+    ASSERT_EQ(GuiDriver::visible<VaultDocumentWindow>().size(), 2);
 
     VaultDocumentWindow* lockedWindow =
         launch->controller().windowOf(launch->controller().documentForURL(home));
@@ -376,15 +376,16 @@ TEST_F(LaunchTest, QuitGoesOnPastTheSavePromptUnlessCancelled) {
       if (a->text() == u"&Quit") quit = a;
     ASSERT_NE(quit, nullptr);
     quit->trigger();
-    gui::settle();
-    ASSERT_NE(gui::onlyAlert(), nullptr);
-    EXPECT_TRUE(gui::onlyAlert()->text().contains(QStringLiteral("“Work”")))
-        << gui::onlyAlert()->text().toStdString();
-    ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(c.answer)));
-    gui::settle();
+    GuiDriver::settle();
+    ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+    EXPECT_TRUE(GuiDriver::onlyAlert()->text().contains(QStringLiteral("“Work”")))
+        << GuiDriver::onlyAlert()->text().toStdString();
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QString::fromUtf8(c.answer)));
+    GuiDriver::settle();
 
-    EXPECT_TRUE(gui::alertTexts().isEmpty()) << gui::alertTexts().join(u'|').toStdString();
-    EXPECT_EQ(gui::visible<VaultDocumentWindow>().size(), c.quits ? 0 : 2);
+    EXPECT_TRUE(GuiDriver::alertTexts().isEmpty())
+        << GuiDriver::alertTexts().join(u'|').toStdString();
+    EXPECT_EQ(GuiDriver::visible<VaultDocumentWindow>().size(), c.quits ? 0 : 2);
     EXPECT_EQ(launch->controller().documents().size(), c.quits ? 0u : 2u);
     EXPECT_EQ(launch->delegate().aboutWindow()->isVisible(), !c.quits);
     EXPECT_EQ(writes, c.writes);
@@ -392,7 +393,7 @@ TEST_F(LaunchTest, QuitGoesOnPastTheSavePromptUnlessCancelled) {
       EXPECT_TRUE(edited->isDocumentEdited());
     }
     launch.reset();
-    gui::settle();
+    GuiDriver::settle();
   }
   AtomicFile::setBeforeCommitHook({});
 }
@@ -409,9 +410,9 @@ TEST_F(LaunchTest, NewerVersionAlertAnswersTheUsersChoice) {
     // Presses once the alert is up, however long that takes.
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&c, &presser] {
-      if (!gui::onlyAlert()) return;
+      if (!GuiDriver::onlyAlert()) return;
       presser.stop();
-      if (!gui::pressAlertButton(QString::fromUtf8(c.button))) gui::closeAllAlerts();
+      if (!GuiDriver::pressAlertButton(QString::fromUtf8(c.button))) GuiDriver::closeAllAlerts();
     });
     presser.start(10);
     EXPECT_EQ(ZVAppSupportUtility::sayFilecreatedWithANewerVersion(), c.answer) << c.button;

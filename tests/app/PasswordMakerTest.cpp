@@ -19,8 +19,8 @@
 #include "app/ZVRevertDocController.h"
 #include "generator/PasswordQualityView.h"
 #include "platform/Pasteboard.h"
-#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
+#include "platform/crypto/SecureMemory.h"
 #include "tests/GuiDriver.h"
 #include "tests/app/SavedVault.h"
 #include "vault/MyDocument.h"
@@ -61,14 +61,14 @@ class PasswordMakerTest : public ::testing::Test {
     launch = std::make_unique<ApplicationLaunch>(*defaults);
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     launch.reset();
-    gui::settle();
+    GuiDriver::settle();
   }
   PasswordMakerController& maker() const { return launch->delegate().passwordMaker(); }
   PasswordMakerWindow* show() {
     launch->delegate().showPasswordMaker();
-    gui::settle();
+    GuiDriver::settle();
     return maker().passwordMakerWindow();
   }
   // A copy of its own: a new password wipes the old one in place.
@@ -112,13 +112,13 @@ TEST_F(PasswordMakerTest, FirstShowingMakesAPasswordAndLaterShowingsKeepIt) {
   EXPECT_EQ(window->pwQualityView()->qualityValue(), 4);  // estimate 5 for type 40, length 12
 
   window->move(window->pos() + QPoint(30, 20));
-  gui::settle();
+  GuiDriver::settle();
   const QPoint moved = window->pos();
   show();  // already visible: only brought to the front
   EXPECT_EQ(password(), first);
   EXPECT_EQ(window->pos(), moved);
   window->close();
-  gui::settle();
+  GuiDriver::settle();
   show();
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(password(), first);
@@ -170,14 +170,14 @@ TEST_F(PasswordMakerTest, TheSwitchShowsThePasswordInClear) {
   PasswordMakerWindow* window = show();
   ASSERT_NE(window, nullptr);
   QTest::mouseClick(window->visibilitySwitch(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(maker().pwIsVisible4PasswordMaker());
   EXPECT_TRUE(window->unsecureTextField4PasswordMaker()->isVisible());
   EXPECT_FALSE(window->secureTextField4PasswordMaker()->isVisible());
   QTest::mouseClick(window->generateButton(), Qt::LeftButton);
   EXPECT_EQ(window->unsecureTextField4PasswordMaker()->text(), password());
   QTest::mouseClick(window->visibilitySwitch(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_FALSE(maker().pwIsVisible4PasswordMaker());
   EXPECT_TRUE(window->secureTextField4PasswordMaker()->isVisible());
 }
@@ -202,7 +202,7 @@ TEST_F(PasswordMakerTest, APasswordCopiedInClearIsMarkedSecretHoweverItIsCopied)
     SCOPED_TRACE(c.name);
     if (window->visibilitySwitch()->isChecked() != c.shown)
       QTest::mouseClick(window->visibilitySwitch(), Qt::LeftButton);
-    gui::settle();
+    GuiDriver::settle();
     QLineEdit* field = c.shown ? window->unsecureTextField4PasswordMaker()
                                : window->secureTextField4PasswordMaker();
     ASSERT_TRUE(field->isVisible());
@@ -218,8 +218,8 @@ TEST_F(PasswordMakerTest, APasswordCopiedInClearIsMarkedSecretHoweverItIsCopied)
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(4, 4),
                                 field->mapToGlobal(QPoint(4, 4)));
         QCoreApplication::sendEvent(field, &event);
-        gui::settle();
-        const QList<QMenu*> menus = gui::visible<QMenu>();
+        GuiDriver::settle();
+        const QList<QMenu*> menus = GuiDriver::visible<QMenu>();
         ASSERT_EQ(menus.size(), 1);
         QAction* copy = nullptr;
         for (QAction* a : menus.first()->actions())
@@ -230,7 +230,7 @@ TEST_F(PasswordMakerTest, APasswordCopiedInClearIsMarkedSecretHoweverItIsCopied)
         break;
       }
     }
-    gui::settle();
+    GuiDriver::settle();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
     if (c.shown) {
@@ -269,12 +269,12 @@ TEST_F(PasswordMakerTest, LookAlikeSettingsAreEditedInTheWindow) {
   // Nothing left to draw from: no password, and no stars for it.
   QTest::keyClicks(window->exclusionField(), QStringLiteral("z"));
   QTest::mouseClick(window->generateButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(password().isEmpty());
   EXPECT_TRUE(window->secureTextField4PasswordMaker()->text().isEmpty());
   EXPECT_EQ(window->pwQualityView()->qualityValue(), 0);
   EXPECT_TRUE(window->pwQualityView()->scoreText().isEmpty());
-  gui::snapshot(window, QStringLiteral("password-generator-nothing-to-draw"));
+  GuiDriver::snapshot(window, QStringLiteral("password-generator-nothing-to-draw"));
 
   QTest::mouseClick(window->resetButton(), Qt::LeftButton);
   EXPECT_EQ(defaults->store().value(chars).toString(), QStringLiteral("0O1lI"));
@@ -303,10 +303,10 @@ TEST_F(PasswordMakerTest, WindowPictures) {
     typeLength(window, QString::fromLatin1(shot.length));
     window->visibilitySwitch()->setChecked(shot.clear);
     QTest::mouseClick(window->generateButton(), Qt::LeftButton);
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_EQ(PasswordQualityView::starColourFor(window->pwQualityView()->qualityValue()),
               shot.colour);
-    gui::snapshot(window, QString::fromLatin1(shot.name));
+    GuiDriver::snapshot(window, QString::fromLatin1(shot.name));
   }
 }
 
@@ -327,13 +327,13 @@ TEST_F(PasswordMakerTest, TheCommandIsOnWhileALockedVaultIsTheActiveWindow) {
   const QString vault = dir.filePath(QStringLiteral("Home.qvlt"));
   ASSERT_TRUE(writeSavedVault(vault));
   launch->run({vault});
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_EQ(launch->controller().documents().size(), 1u);
   auto* doc = qobject_cast<MyDocument*>(launch->controller().documents().front());
   ASSERT_NE(doc, nullptr);
   QWidget* docWindow = doc->myWindow()->window();
   docWindow->activateWindow();
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_EQ(QApplication::activeWindow(), docWindow);
   ASSERT_TRUE(doc->isEncrypted());
   QAction* command = generatorCommand(docWindow);
@@ -342,7 +342,7 @@ TEST_F(PasswordMakerTest, TheCommandIsOnWhileALockedVaultIsTheActiveWindow) {
 
   // The generator reads and writes no vault: the locked one stays locked and unchanged.
   command->trigger();
-  gui::settle();
+  GuiDriver::settle();
   PasswordMakerWindow* window = maker().passwordMakerWindow();
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->isVisible());
@@ -353,14 +353,14 @@ TEST_F(PasswordMakerTest, TheCommandIsOnWhileALockedVaultIsTheActiveWindow) {
 
   window->close();
   docWindow->activateWindow();
-  gui::settle();
+  GuiDriver::settle();
   doc->submitPasswordToDecrypt(QStringLiteral("secret12"));
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_TRUE(doc->isDecrypted());
   command = generatorCommand(docWindow);
   EXPECT_TRUE(command->isEnabled());
   command->trigger();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(QApplication::activeWindow(), window);
 }

@@ -43,18 +43,18 @@ class PreferencesWindowTest : public ::testing::Test {
     defaults->setInteger(QStringLiteral("StartupActionTag"), 4);  // nothing at launch
     launch = std::make_unique<ApplicationLaunch>(*defaults);
     launch->run({});
-    gui::settle();
+    GuiDriver::settle();
   }
   void TearDown() override {
     OpenPanel::setChooser({});
     FileReveal::setRevealer({});
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     launch.reset();
-    gui::settle();
+    GuiDriver::settle();
   }
   PreferencesWindow* open(int tab = 0) {
     launch->delegate().openPreferencesAtTab(tab);
-    gui::settle();
+    GuiDriver::settle();
     return qobject_cast<PreferencesWindow*>(launch->delegate().prefWindow.data());
   }
   template <typename W>
@@ -83,7 +83,7 @@ TEST_F(PreferencesWindowTest, PanesSwitchAndTheWindowTakesTheirHeightsKeepingIts
   for (int i : {3, 1, 2, 5, 4, 0}) {
     SCOPED_TRACE(kLabels[i]);
     bar->actions()[i]->trigger();  // as a click on the toolbar
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_EQ(w->windowTitle(), QString::fromLatin1(kLabels[i]));
     EXPECT_EQ(w->tabView()->currentIndex(), i);
     EXPECT_EQ(w->tabView()->height(), kHeights[i]);
@@ -105,10 +105,10 @@ TEST_F(PreferencesWindowTest, PanesSwitchAndTheWindowTakesTheirHeightsKeepingIts
 
   // Asked for again while shown: the same window, not moved, at the pane asked for.
   w->move(QPoint(40, 30));
-  gui::settle();
+  GuiDriver::settle();
   const QPoint at = w->pos();
   launch->delegate().openPreferencesAtTab(2);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(launch->delegate().prefWindow.data(), w);
   EXPECT_EQ(w->pos(), at);
   EXPECT_EQ(w->windowTitle(), QStringLiteral("Password Create"));
@@ -137,7 +137,7 @@ TEST_F(PreferencesWindowTest, TheToolbarIsBuiltFromItsIdentifierAnswers) {
 
   panes->SetPanelTab(3);
   panes->toolbaritemclicked(bar->actions()[1]);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(w->tabView()->currentIndex(), 3);
   EXPECT_EQ(w->windowTitle(), QStringLiteral("Timing"));
   EXPECT_TRUE(bar->actions()[3]->isChecked());
@@ -147,15 +147,15 @@ TEST_F(PreferencesWindowTest, TheToolbarIsBuiltFromItsIdentifierAnswers) {
 // button shows whole, at its own size and inside the window.
 TEST_F(PreferencesWindowTest, RestoreDefaultsShowsWholeFromTheFirstOpening) {
   launch->delegate().openPreferences();
-  gui::settle();
+  GuiDriver::settle();
   auto* w = qobject_cast<PreferencesWindow*>(launch->delegate().prefWindow.data());
   ASSERT_NE(w, nullptr);
-  gui::snapshot(w, QStringLiteral("preferences-first-opening"));
+  GuiDriver::snapshot(w, QStringLiteral("preferences-first-opening"));
   for (int i = 0; i < 6; ++i) {
     SCOPED_TRACE(kLabels[i]);
     if (i > 0) {
       w->panes()->SetPanelTab(i);
-      gui::settle();
+      GuiDriver::settle();
     }
     QPushButton* restore = nullptr;
     for (auto* b : w->tabView()->currentWidget()->findChildren<QPushButton*>())
@@ -175,8 +175,8 @@ TEST_F(PreferencesWindowTest, ScreenshotsOfEveryPane) {
   ASSERT_NE(w, nullptr);
   for (int i = 0; i < 6; ++i) {
     w->panes()->SetPanelTab(i);
-    gui::settle();
-    gui::snapshot(w, QStringLiteral("preferences-%1").arg(i));
+    GuiDriver::settle();
+    GuiDriver::snapshot(w, QStringLiteral("preferences-%1").arg(i));
   }
 }
 
@@ -249,12 +249,12 @@ TEST_F(PreferencesWindowTest, SoftwareUpdatePaneSaysWhetherThisBuildChecksAtAll)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.picture);
     launch.reset();
-    gui::settle();
+    GuiDriver::settle();
     launch = std::make_unique<ApplicationLaunch>(*defaults);
     launch->delegate().phoneHome().SetValueAppRelease(40200, QStringLiteral("Quorlith"), c.mirror,
                                                       {}, {}, {});
     launch->run({});
-    gui::settle();
+    GuiDriver::settle();
     PreferencesWindow* w = open(5);
     ASSERT_NE(w, nullptr);
     auto* report = find<QCheckBox>(w, "notifyUpdate");
@@ -265,7 +265,7 @@ TEST_F(PreferencesWindowTest, SoftwareUpdatePaneSaysWhetherThisBuildChecksAtAll)
     EXPECT_TRUE(report->isVisible());
     EXPECT_TRUE(note->text().contains(QString::fromUtf8(c.says))) << note->text().toStdString();
     EXPECT_TRUE(note->isVisible());
-    gui::snapshot(w, QString::fromLatin1(c.picture));
+    GuiDriver::snapshot(w, QString::fromLatin1(c.picture));
   }
 }
 
@@ -299,7 +299,7 @@ TEST_F(PreferencesWindowTest, TheLookAlikeSwitchEnablesItsCharactersFromTheSetti
   defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Quorlith.conf")));
   launch = std::make_unique<ApplicationLaunch>(*defaults);
   launch->run({});
-  gui::settle();
+  GuiDriver::settle();
   w = open(2);
   EXPECT_TRUE(find<QCheckBox>(w, "enableDisambiguator")->isChecked());
   EXPECT_TRUE(find<QLineEdit>(w, "noCharStringDisambiguator")->isEnabled());
@@ -332,12 +332,12 @@ TEST_F(PreferencesWindowTest, StartupDocumentChosenTestedRevealedAndCleared) {
     return QStringList{vault};
   });
   QTest::mouseClick(choose, Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(defaults->stringForKey(QStringLiteral("StartupSelectedDocPath")), vault);
   EXPECT_EQ(path->text(), vault);
   EXPECT_TRUE(status->text().isEmpty());
   EXPECT_TRUE(test->isEnabled());
-  gui::snapshot(w, QStringLiteral("preferences-0-chosen"));
+  GuiDriver::snapshot(w, QStringLiteral("preferences-0-chosen"));
 
   QStringList revealed;
   FileReveal::setRevealer([&revealed](const QString& p) { revealed << p; });
@@ -345,7 +345,7 @@ TEST_F(PreferencesWindowTest, StartupDocumentChosenTestedRevealedAndCleared) {
   EXPECT_EQ(revealed, QStringList{vault});
 
   QTest::mouseClick(test, Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(launch->controller().documents().size(), 1u);
 
   QTest::mouseClick(clear, Qt::LeftButton);

@@ -17,9 +17,9 @@
 #include "app/MyAppDelegate.h"
 #include "app/PasswordPullItem.h"
 #include "platform/Pasteboard.h"
-#include "platform/SecureMemory.h"
 #include "platform/Sheet.h"
 #include "platform/UserDefaults.h"
+#include "platform/crypto/SecureMemory.h"
 #include "tests/GuiDriver.h"
 #include "tests/window/VaultFixture.h"
 #include "window/RecordDetailView.h"
@@ -29,7 +29,9 @@ namespace {
 
 QString clipboardText() { return QGuiApplication::clipboard()->text(); }
 
-QTimer* removeTimer(const PasswordPullItem& item) { return gui::timerOf(&item, "removeTimer"); }
+QTimer* removeTimer(const PasswordPullItem& item) {
+  return GuiDriver::timerOf(&item, "removeTimer");
+}
 
 QPushButton* copyButton(const PasswordPullItem& item) {
   return item.fallbackWindow()
@@ -42,22 +44,22 @@ TEST(PasswordPullItemTest, TheClickCopiesTheSecretAndEndsThePhase) {
   item.setPresentation(PasswordPullItem::Presentation::Window);
   QGuiApplication::clipboard()->setText(QStringLiteral("the user id"));
   item.startPullPasswordPhase(QStringLiteral("first pw"), 20);
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_TRUE(item.pullMenuIsOn());
   EXPECT_EQ(clipboardText(), u"the user id");  // nothing copied before the click
   EXPECT_EQ(removeTimer(item)->interval(), 20'000);
   QWidget* window = item.fallbackWindow();
   ASSERT_NE(copyButton(item), nullptr);
-  gui::snapshot(window, QStringLiteral("pull-window"));
+  GuiDriver::snapshot(window, QStringLiteral("pull-window"));
 
   // A second push leaves one window, which copies the second password, timed afresh.
   item.startPullPasswordPhase(QStringLiteral("second pw"), 40);
-  gui::settle();
-  EXPECT_EQ(gui::visible<QWidget>().count(window), 0);
+  GuiDriver::settle();
+  EXPECT_EQ(GuiDriver::visible<QWidget>().count(window), 0);
   ASSERT_NE(copyButton(item), nullptr);
   EXPECT_EQ(removeTimer(item)->interval(), 40'000);
   QTest::mouseClick(copyButton(item), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(clipboardText(), u"second pw");
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   ASSERT_NE(data, nullptr);
@@ -84,10 +86,10 @@ TEST(PasswordPullItemTest, TimeRunningOutRemovesTheItemAndKeepsTheClipboard) {
     EXPECT_EQ(removeTimer(item)->interval(), c.intervalMs);
     // A timed item's second is not waited out; one due at once ends by itself.
     if (c.intervalMs > 0) {
-      EXPECT_TRUE(gui::expireNow(removeTimer(item)));
+      EXPECT_TRUE(GuiDriver::expireNow(removeTimer(item)));
     }
     EXPECT_TRUE(QTest::qWaitFor([&item] { return !item.pullMenuIsOn(); }, 30000));
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_EQ(item.fallbackWindow(), nullptr);
     EXPECT_EQ(clipboardText(), u"the user id");
   }
@@ -108,11 +110,11 @@ TEST(PasswordPullItemTest, TrayMenuHasTheOneCopyItem) {
   ASSERT_EQ(actions.size(), 1);
   EXPECT_EQ(actions.first()->text(), u"&Copy Password");
   item.trayMenu()->popup(QPoint(40, 40));
-  gui::settle();
-  gui::snapshot(item.trayMenu(), QStringLiteral("pull-tray-menu"));
+  GuiDriver::settle();
+  GuiDriver::snapshot(item.trayMenu(), QStringLiteral("pull-tray-menu"));
   item.trayMenu()->hide();
   actions.first()->trigger();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(clipboardText(), u"tray pw");
   EXPECT_FALSE(item.pullMenuIsOn());
   EXPECT_FALSE(item.trayIcon()->isVisible());
@@ -143,18 +145,18 @@ class PushAndPullWindowTest : public ::testing::Test {
       return true;
     });
     doc = std::make_unique<MyDocument>();
-    doc->setPlainPassword(fixture::kPassword);
-    fixture::fillTwenty(*doc);
+    doc->setPlainPassword(VaultFixture::kPassword);
+    VaultFixture::fillTwenty(*doc);
     window = new VaultDocumentWindow(doc.get(), *defaults);
     window->resize(1000, 600);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     doc->recordController().setSelectionIndex(3);
-    gui::settle();
+    GuiDriver::settle();
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     delegate->pullItem().endPullPasswordPhase();
     delete window.data();
     doc.reset();
@@ -164,7 +166,7 @@ class PushAndPullWindowTest : public ::testing::Test {
   qint64 uses() const { return selected()->value(RecordKeys::usageCount()).toInteger(); }
   void run(const char* selector) {
     window->command(QString::fromLatin1(selector))->trigger();
-    gui::settle();
+    GuiDriver::settle();
   }
 
   QTemporaryDir dir;
@@ -190,7 +192,7 @@ TEST_F(PushAndPullWindowTest, CopiesTheUserIdHoldsThePasswordAndOpensTheSite) {
   ASSERT_TRUE(delegate->pullMenuIsOn());
   EXPECT_EQ(removeTimer(delegate->pullItem())->interval(), 20'000);
   QTest::mouseClick(copyButton(delegate->pullItem()), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(clipboardText(), record->value(RecordKeys::password()).toString());
 }
 
@@ -200,14 +202,14 @@ TEST_F(PushAndPullWindowTest, ABlankUserIdAsksAndOkUsesTheAccountForBoth) {
   record->setValue(RecordKeys::userID(), QStringLiteral("   "));
   const QString account = record->value(RecordKeys::account()).toString();
   run("pushAndPull:");
-  QMessageBox* alert = gui::onlyAlert();
+  QMessageBox* alert = GuiDriver::onlyAlert();
   ASSERT_NE(alert, nullptr);
   EXPECT_EQ(alert->text(), u"User ID empty. Do you want to use the User Account field?");
   EXPECT_EQ(alert->informativeText(),
             u"Quorlith usually needs to copy from your User ID field the string to use as login");
   EXPECT_TRUE(events.isEmpty());
   EXPECT_FALSE(delegate->pullMenuIsOn());
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
   ASSERT_EQ(events.size(), 1);
   EXPECT_EQ(events.first(),
             QStringLiteral("open ftp://%1@files.example/pub pulled=yes clipboard=%1").arg(account));
@@ -218,7 +220,7 @@ TEST_F(PushAndPullWindowTest, CancelChangesNothing) {
   delegate->startPullPasswordPhase(QStringLiteral("earlier"));
   const qint64 before = uses();
   run("pushAndPull:");
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Cancel")));
   EXPECT_TRUE(events.isEmpty());
   EXPECT_EQ(clipboardText(), u"before");
   EXPECT_EQ(uses(), before);
@@ -239,10 +241,10 @@ TEST_F(PushAndPullWindowTest, OpenUrlNeverPutsThePasswordInAndExplainsARefusedFi
                    dir.filePath(QStringLiteral("missing.txt")).prepend(u"file://"));
   run("openUrl:");
   EXPECT_EQ(events.size(), 1);
-  ASSERT_NE(gui::onlyAlert(), nullptr);
-  EXPECT_EQ(gui::onlyAlert()->text(), u"The file could not be opened");
-  EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(u"missing.txt"));
-  gui::closeAllAlerts();
+  ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+  EXPECT_EQ(GuiDriver::onlyAlert()->text(), u"The file could not be opened");
+  EXPECT_TRUE(GuiDriver::onlyAlert()->informativeText().contains(u"missing.txt"));
+  GuiDriver::closeAllAlerts();
 
   // A user name is put in only beside a password: with none the address goes as it is.
   const QString userID = record->value(RecordKeys::userID()).toString();
@@ -269,35 +271,36 @@ TEST_F(PushAndPullWindowTest, OpenUrlNeverPutsThePasswordInAndExplainsARefusedFi
   ASSERT_EQ(events.size(), 4);
   EXPECT_TRUE(events.last().startsWith(QStringLiteral("open file://%1 ").arg(notes.fileName())))
       << events.last().toStdString();
-  EXPECT_EQ(gui::onlyAlert(), nullptr);
+  EXPECT_EQ(GuiDriver::onlyAlert(), nullptr);
   record->setValue(RecordKeys::url(), QStringLiteral("file:tmp/x"));
   run("openUrl:");
   EXPECT_EQ(events.size(), 4);
-  ASSERT_NE(gui::onlyAlert(), nullptr);
-  EXPECT_TRUE(gui::onlyAlert()->informativeText().startsWith(u"\"file:tmp/x\" is not a full path"))
-      << gui::onlyAlert()->informativeText().toStdString();
+  ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+  EXPECT_TRUE(
+      GuiDriver::onlyAlert()->informativeText().startsWith(u"\"file:tmp/x\" is not a full path"))
+      << GuiDriver::onlyAlert()->informativeText().toStdString();
 }
 
 // The pull item's menu is fixed: a pull string shows no item and changes the shown one in no way.
 TEST_F(PushAndPullWindowTest, AStatusMenuPullStringShowsAndChangesNothing) {
   delegate->createStatusMenuWithPullString(QStringLiteral("shown text"));
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_FALSE(delegate->pullMenuIsOn());
   EXPECT_EQ(delegate->pullItem().fallbackWindow(), nullptr);
 
   delegate->startPullPasswordPhase(QStringLiteral("held pw"));
-  gui::settle();
+  GuiDriver::settle();
   QWidget* shown = delegate->pullItem().fallbackWindow();
   ASSERT_NE(shown, nullptr);
   const int interval = removeTimer(delegate->pullItem())->interval();
   delegate->createStatusMenuWithPullString(QStringLiteral("shown text"));
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(delegate->pullMenuIsOn());
   EXPECT_EQ(delegate->pullItem().fallbackWindow(), shown);
   EXPECT_EQ(removeTimer(delegate->pullItem())->interval(), interval);
   EXPECT_EQ(clipboardText(), u"before");
   QTest::mouseClick(copyButton(delegate->pullItem()), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(clipboardText(), u"held pw");
 }
 
@@ -306,11 +309,11 @@ TEST_F(PushAndPullWindowTest, HelpSheetExplainsAndCloses) {
   QPointer<Sheet> sheet = window->findChild<Sheet*>(QStringLiteral("pushAndPullHelpSheet"));
   ASSERT_NE(sheet, nullptr);
   ASSERT_TRUE(sheet->isVisible());
-  gui::snapshot(sheet, QStringLiteral("push-and-pull-help"));
+  GuiDriver::snapshot(sheet, QStringLiteral("push-and-pull-help"));
   auto* buttons = sheet->findChild<QDialogButtonBox*>();
   ASSERT_NE(buttons, nullptr);
   QTest::mouseClick(buttons->button(QDialogButtonBox::Close), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_FALSE(sheet && sheet->isVisible());
 }
 
@@ -370,8 +373,8 @@ TEST_P(SecretsAtTheEndTest, TheDocumentsSecretLeavesTheClipboardAndThePullItem) 
   switch (end) {
     case DocumentEnd::LockThroughTheMenu:
       ASSERT_TRUE(window->perform(QStringLiteral("lockDocument:")));
-      gui::settle();
-      ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+      GuiDriver::settle();
+      ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
       break;
     case DocumentEnd::LockAutomatically:
       doc->lockAutomatically();
@@ -381,7 +384,7 @@ TEST_P(SecretsAtTheEndTest, TheDocumentsSecretLeavesTheClipboardAndThePullItem) 
       break;
   }
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   if (end == DocumentEnd::Close) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(window);

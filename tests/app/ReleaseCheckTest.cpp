@@ -66,7 +66,7 @@ class ReleaseCheckTest : public ::testing::Test {
     });
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     home.reset();
     Clock::setSource({});
     ZVAppSupportUtility::setUrlOpener({});
@@ -74,8 +74,8 @@ class ReleaseCheckTest : public ::testing::Test {
   // Until the check shows its report or ends.
   void waitForOutcome() {
     EXPECT_TRUE(QTest::qWaitFor(
-        [this] { return gui::onlyAlert() || !home->isChekingUpdateSystem(); }, 30000));
-    gui::settle();
+        [this] { return GuiDriver::onlyAlert() || !home->isChekingUpdateSystem(); }, 30000));
+    GuiDriver::settle();
   }
 
   QTemporaryDir dir;
@@ -139,16 +139,16 @@ TEST_F(ReleaseCheckTest, EveryReportHasItsTextsAndButtons) {
       home->checkForLastReleaseAvailableWithNotify();
     EXPECT_TRUE(home->isChekingUpdateSystem());
     waitForOutcome();
-    QMessageBox* alert = gui::onlyAlert();
+    QMessageBox* alert = GuiDriver::onlyAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->text(), c.message);
     EXPECT_EQ(alert->informativeText(), c.info);
     EXPECT_EQ(buttonTitles(alert), c.buttons);
     EXPECT_EQ(alert->icon(), QMessageBox::Warning);
     EXPECT_TRUE(alert->isModal());
-    gui::snapshot(alert, QStringLiteral("release-check-") + QString::fromUtf8(c.name));
+    GuiDriver::snapshot(alert, QStringLiteral("release-check-") + QString::fromUtf8(c.name));
     EXPECT_TRUE(home->isChekingUpdateSystem()) << "a check ends when its report closes";
-    ASSERT_TRUE(gui::pressAlertButton(c.buttons.last()));
+    ASSERT_TRUE(GuiDriver::pressAlertButton(c.buttons.last()));
     EXPECT_FALSE(home->isChekingUpdateSystem());
   }
 }
@@ -174,7 +174,7 @@ TEST_F(ReleaseCheckTest, ReportButtonsOpenOnlyTheFeedsHttpsLinks) {
     loader->answers.emplace(kMirror1, feed(c.latest, c.download));
     home->checkForLastReleaseAvailableWithNotify();
     waitForOutcome();
-    ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(c.button)));
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QString::fromUtf8(c.button)));
     EXPECT_EQ(opened, c.opens);
     EXPECT_FALSE(home->isChekingUpdateSystem());
   }
@@ -185,7 +185,7 @@ TEST_F(ReleaseCheckTest, DailyCheckRunsOncePerCalendarDayAndCountsOnlyAnswers) {
   now = localTime(2026, 6, 15, 23, 58);
   home->dailyVerboseCheckForLastReleaseAvailable();
   waitForOutcome();
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_EQ(loader->requested, (QStringList{kMirror1, kMirror2, kMirror3, kMirror4}));
   EXPECT_FALSE(defaults->dateForKey(kLastCheck));
 
@@ -194,7 +194,7 @@ TEST_F(ReleaseCheckTest, DailyCheckRunsOncePerCalendarDayAndCountsOnlyAnswers) {
   loader->answers.emplace(kMirror2, feed(40200));
   home->dailyVerboseCheckForLastReleaseAvailable();
   waitForOutcome();
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_EQ(loader->requested, (QStringList{kMirror1, kMirror2}));
   ASSERT_TRUE(defaults->dateForKey(kLastCheck));
   EXPECT_EQ(*defaults->dateForKey(kLastCheck), now);
@@ -215,7 +215,7 @@ TEST_F(ReleaseCheckTest, DailyCheckRunsOncePerCalendarDayAndCountsOnlyAnswers) {
     waitForOutcome();
     EXPECT_EQ(!loader->requested.isEmpty(), l.checks) << l.name;
   }
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
 }
 
 // The silent check runs whatever the day and reports nothing, an update or a failure alike.
@@ -226,7 +226,7 @@ TEST_F(ReleaseCheckTest, TheSilentCheckRunsEveryTimeAndReportsNothing) {
     home->silentCheckForLastReleaseAvailable();
     waitForOutcome();
     EXPECT_EQ(loader->requested, QStringList{kMirror1}) << run;
-    EXPECT_TRUE(gui::alertTexts().isEmpty()) << run;
+    EXPECT_TRUE(GuiDriver::alertTexts().isEmpty()) << run;
     ASSERT_TRUE(defaults->dateForKey(kLastCheck));
     EXPECT_EQ(*defaults->dateForKey(kLastCheck), now);
   }
@@ -236,7 +236,7 @@ TEST_F(ReleaseCheckTest, TheSilentCheckRunsEveryTimeAndReportsNothing) {
   home->silentCheckForLastReleaseAvailable();
   waitForOutcome();
   EXPECT_EQ(loader->requested.size(), 4);  // every mirror failed
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_EQ(*defaults->dateForKey(kLastCheck), localTime(2026, 6, 15, 10, 0));
 
   // While a check runs it starts none.
@@ -261,10 +261,10 @@ TEST_F(ReleaseCheckTest, AskingDuringARunningCheckStartsNoSecondButGetsItsReport
   EXPECT_EQ(loader->requested, QStringList{kMirror1});
   loader->release();
   waitForOutcome();
-  ASSERT_NE(gui::onlyAlert(), nullptr);
-  EXPECT_EQ(gui::onlyAlert()->text(), QStringLiteral("Quorlith is up to date"));
+  ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+  EXPECT_EQ(GuiDriver::onlyAlert()->text(), QStringLiteral("Quorlith is up to date"));
   EXPECT_EQ(loader->requested, QStringList{kMirror1});
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Close")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Close")));
   EXPECT_FALSE(home->isChekingUpdateSystem());
 }
 
@@ -294,14 +294,14 @@ TEST_F(ReleaseCheckTest, QuietUsersAreInvitedAfterNinetyDays) {
     else
       defaults->removeObjectForKey(kLastCheck);
     home->startupProcedure();
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_EQ(loader->requested.size(), 4) << "the quiet daily check runs all the same";
     waitForOutcome();
     if (c.message.isEmpty()) {
-      EXPECT_TRUE(gui::alertTexts().isEmpty());
+      EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
       continue;
     }
-    QMessageBox* alert = gui::onlyAlert();
+    QMessageBox* alert = GuiDriver::onlyAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->text(), c.message);
     EXPECT_EQ(alert->informativeText(), info);
@@ -309,9 +309,9 @@ TEST_F(ReleaseCheckTest, QuietUsersAreInvitedAfterNinetyDays) {
               (QStringList{QStringLiteral("OK"), QStringLiteral("Marvessa Site"),
                            QStringLiteral("Cancel")}));
     EXPECT_EQ(alert->icon(), QMessageBox::Warning);
-    gui::snapshot(alert, QStringLiteral("release-check-") + QString::fromUtf8(c.name));
-    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Marvessa Site")));
-    EXPECT_EQ(opened, QStringList{app_identity::kMakerSite});
+    GuiDriver::snapshot(alert, QStringLiteral("release-check-") + QString::fromUtf8(c.name));
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Marvessa Site")));
+    EXPECT_EQ(opened, QStringList{AppIdentity::kMakerSite});
     opened.clear();
   }
 }
@@ -322,43 +322,45 @@ TEST_F(ReleaseCheckTest, InvitationAcceptedDuringTheQuietCheckGetsItsReport) {
   loader->answers.emplace(kMirror1, feed(50000));
   loader->held << kMirror1;
   home->startupProcedure();
-  gui::settle();
-  ASSERT_NE(gui::onlyAlert(), nullptr);
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+  GuiDriver::settle();
+  ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
   EXPECT_TRUE(home->isChekingUpdateSystem());
   loader->release();
   waitForOutcome();
-  ASSERT_NE(gui::onlyAlert(), nullptr);
-  EXPECT_EQ(gui::onlyAlert()->text(), QStringLiteral("There is an update available for Quorlith"));
+  ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+  EXPECT_EQ(GuiDriver::onlyAlert()->text(),
+            QStringLiteral("There is an update available for Quorlith"));
   EXPECT_EQ(loader->requested, QStringList{kMirror1});
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Later")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Later")));
   EXPECT_FALSE(home->isChekingUpdateSystem());
 
   // After it ended, "OK" starts a check of its own.
   loader->requested.clear();
   now = Date{now.sinceReferenceDate + 100 * 86400.0};
   home->inCaseInviteToCheckForLastReleaseAvailable();
-  gui::settle();
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+  GuiDriver::settle();
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
   waitForOutcome();
   EXPECT_EQ(loader->requested, QStringList{kMirror1});
-  ASSERT_NE(gui::onlyAlert(), nullptr);
-  EXPECT_EQ(gui::onlyAlert()->text(), QStringLiteral("There is an update available for Quorlith"));
+  ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+  EXPECT_EQ(GuiDriver::onlyAlert()->text(),
+            QStringLiteral("There is an update available for Quorlith"));
 }
 
 TEST_F(ReleaseCheckTest, ABuildWithoutFeedChecksNothingAndSaysSoWhenAsked) {
   home->SetValueAppRelease(40200, QStringLiteral("Quorlith"), {}, {}, {}, {});
   defaults->setBool(QStringLiteral("notifyUpdate"), false);
   home->startupProcedure();
-  gui::settle();
-  EXPECT_TRUE(gui::alertTexts().isEmpty()) << "no invitation to a check that cannot run";
+  GuiDriver::settle();
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty()) << "no invitation to a check that cannot run";
   home->checkForLastReleaseAvailableWithNotify();
-  gui::settle();
-  QMessageBox* alert = gui::onlyAlert();
+  GuiDriver::settle();
+  QMessageBox* alert = GuiDriver::onlyAlert();
   ASSERT_NE(alert, nullptr);
   EXPECT_EQ(alert->text(), QStringLiteral("No release feed is configured"));
-  gui::snapshot(alert, QStringLiteral("release-check-no-feed"));
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+  GuiDriver::snapshot(alert, QStringLiteral("release-check-no-feed"));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
   EXPECT_TRUE(loader->requested.isEmpty());
   EXPECT_FALSE(home->isChekingUpdateSystem());
 }
@@ -367,9 +369,9 @@ TEST_F(ReleaseCheckTest, ABuildWithoutFeedChecksNothingAndSaysSoWhenAsked) {
 // password sheet put aside; null when the program shows no single window.
 QAction* launchedSoftwareUpdate(ApplicationLaunch& launch) {
   launch.run({});
-  gui::settle();
-  for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
-  const auto windows = gui::visible<VaultDocumentWindow>();
+  GuiDriver::settle();
+  for (auto* sheet : GuiDriver::visible<PasswordSheet>()) sheet->hide();
+  const auto windows = GuiDriver::visible<VaultDocumentWindow>();
   if (windows.size() != 1) return nullptr;
   for (QAction* a : windows.first()->menuBar()->actions().last()->menu()->actions())
     if (a->text() == u"&Software Update…") return a;
@@ -400,9 +402,9 @@ TEST(ReleaseCheckLaunch, SoftwareUpdateFromTheHelpMenu) {
   for (const auto& c : cases) {
     home.SetValueAppRelease(40200, QStringLiteral("Quorlith"), c.mirror, {}, {}, {});
     softwareUpdate->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([] { return gui::onlyAlert() != nullptr; }, 30000));
-    EXPECT_EQ(gui::onlyAlert()->text(), c.says);
-    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+    ASSERT_TRUE(QTest::qWaitFor([] { return GuiDriver::onlyAlert() != nullptr; }, 30000));
+    EXPECT_EQ(GuiDriver::onlyAlert()->text(), c.says);
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
     EXPECT_FALSE(home.isChekingUpdateSystem());
   }
 }
@@ -440,9 +442,9 @@ TEST(ReleaseCheckLaunch, TheUsersOwnSettingsShareTheApplicationsChecker) {
   QAction* softwareUpdate = launchedSoftwareUpdate(launch);
   ASSERT_NE(softwareUpdate, nullptr);
   softwareUpdate->trigger();
-  ASSERT_TRUE(QTest::qWaitFor([] { return gui::onlyAlert() != nullptr; }, 5000));
-  EXPECT_EQ(gui::onlyAlert()->text(), QStringLiteral("No release feed is configured"));
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+  ASSERT_TRUE(QTest::qWaitFor([] { return GuiDriver::onlyAlert() != nullptr; }, 5000));
+  EXPECT_EQ(GuiDriver::onlyAlert()->text(), QStringLiteral("No release feed is configured"));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
 }
 
 }  // namespace

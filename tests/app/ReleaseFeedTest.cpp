@@ -5,7 +5,7 @@
 #include "FakeUrlLoader.h"
 #include "app/ZVReleaseCheckRules.h"
 #include "app/ZVReleaseFeedFetcher.h"
-#include "platform/BinaryPropertyListWriter.h"
+#include "platform/archive/BinaryPropertyListWriter.h"
 
 namespace {
 using P = PropertyListObject;

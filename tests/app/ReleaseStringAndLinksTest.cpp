@@ -31,7 +31,7 @@ TEST(SupportMail, SubjectDecodesBackWholeWithTheRunningSystem) {
     const QUrl url = ZVAppSupportUtility::supportMailURL(system);
     ASSERT_TRUE(url.isValid()) << url.errorString().toStdString();
     EXPECT_EQ(url.scheme(), QStringLiteral("mailto"));
-    EXPECT_EQ(url.path(), app_identity::kSupportMail);
+    EXPECT_EQ(url.path(), AppIdentity::kSupportMail);
     EXPECT_FALSE(url.hasFragment());
     const QByteArray encoded = url.toEncoded();
     const QByteArray query = encoded.mid(encoded.indexOf('?') + 1);
@@ -60,7 +60,7 @@ TEST(SupportMail, EmailUsOpensTheMailURLOfThisSystem) {
             ZVAppSupportUtility::supportMailURL(ZVAppSupportUtility::runningSystemName()));
   EXPECT_EQ(opened[1], opened[0]);
   EXPECT_FALSE(opened[0].toString().contains(QStringLiteral("macOS")));
-  EXPECT_EQ(opened[2], QUrl(app_identity::kMakerSite));
+  EXPECT_EQ(opened[2], QUrl(AppIdentity::kMakerSite));
 }
 
 }  // namespace

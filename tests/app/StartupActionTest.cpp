@@ -58,10 +58,10 @@ class StartupActionTest : public ::testing::Test {
   void TearDown() override {
     OpenPanel::setChooser({});
     FileReveal::setRevealer({});
-    gui::closeAllAlerts();
-    for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
+    GuiDriver::closeAllAlerts();
+    for (auto* sheet : GuiDriver::visible<PasswordSheet>()) sheet->hide();
     launch.reset();
-    gui::settle();
+    GuiDriver::settle();
   }
   // Launches with the files given; the alert the launch may show is answered with button.
   void start(const QStringList& files, const QString& button = QStringLiteral("Cancel")) {
@@ -72,15 +72,15 @@ class StartupActionTest : public ::testing::Test {
                      [this] { ++finished; });
     answerAlertsWith(button);
     launch->run(files);
-    gui::settle();
+    GuiDriver::settle();
   }
   void answerAlertsWith(const QString& button) {
     auto* presser = new QTimer(&launch->delegate());
     QObject::connect(presser, &QTimer::timeout, [this, button] {
-      if (QMessageBox* box = gui::onlyAlert()) {
+      if (QMessageBox* box = GuiDriver::onlyAlert()) {
         alerts << box->text();
         details << box->informativeText();
-        gui::pressAlertButton(button);
+        GuiDriver::pressAlertButton(button);
       }
     });
     presser->start(30);
@@ -92,7 +92,7 @@ class StartupActionTest : public ::testing::Test {
     defaults->setInteger(QStringLiteral("StartupActionTag"), 3);
   }
   MyAppDelegate& delegate() { return launch->delegate(); }
-  QTimer* startupTimer() { return gui::timerOf(&delegate(), "startupTimer"); }
+  QTimer* startupTimer() { return GuiDriver::timerOf(&delegate(), "startupTimer"); }
 
   QTemporaryDir dir;
   std::unique_ptr<UserDefaults> defaults;
@@ -130,8 +130,8 @@ TEST_P(EachStartupActionTest, WithAndWithoutFilesGiven) {
     EXPECT_TRUE(requests.isEmpty());  // nothing before the second has passed
     EXPECT_TRUE(startupTimer()->isActive());
     EXPECT_EQ(startupTimer()->interval(), ZVAppDelegateBase::kStartupDelayMs);
-    EXPECT_TRUE(gui::expireNow(startupTimer()));
-    gui::settle();
+    EXPECT_TRUE(GuiDriver::expireNow(startupTimer()));
+    GuiDriver::settle();
   }
   EXPECT_FALSE(startupTimer()->isActive());
   EXPECT_EQ(finished, 1);
@@ -161,9 +161,9 @@ TEST_F(StartupActionTest, ADocumentClosedWithinTheSecondStillSuppressesTheNewOne
   start({vault});
   ASSERT_EQ(spy->documents().size(), 1u);
   spy->closeAllDocuments();
-  gui::settle();
-  ASSERT_TRUE(gui::expireNow(startupTimer()));
-  gui::settle();
+  GuiDriver::settle();
+  ASSERT_TRUE(GuiDriver::expireNow(startupTimer()));
+  GuiDriver::settle();
   EXPECT_EQ(finished, 1);  // the step ran, and made nothing
   EXPECT_EQ(spy->untitled, 0);
   EXPECT_TRUE(delegate().documentIsOpening());
@@ -177,7 +177,7 @@ TEST_F(StartupActionTest, StartupDocumentOpensAndAStaleOneIsRenewed) {
   EXPECT_TRUE(delegate().StartupDocPathMessageString().isEmpty());
   EXPECT_TRUE(alerts.isEmpty());
   launch.reset();
-  gui::settle();
+  GuiDriver::settle();
 
   // Renamed since: found, opened, and remembered under its new name.
   const QString renamed = dir.filePath(QStringLiteral("Renamed.qvlt"));
@@ -205,13 +205,13 @@ TEST_F(StartupActionTest, StartupDocumentIsFoundAfterASaveARenameAndARelaunch) {
   VaultDocumentWindow* window = spy->windowOf(doc);
   QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
   QTest::keyClick(window->passwordField(), Qt::Key_Return);
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_TRUE(doc->isDecrypted());
   doc->recordController().addObject(doc->recordController().newObject());
   doc->updateChangeCount(ChangeCounting::ChangeDone);
   ASSERT_TRUE(doc->saveDocument());
   launch.reset();
-  gui::settle();
+  GuiDriver::settle();
 
   const QString renamed = dir.filePath(QStringLiteral("Renamed.qvlt"));
   ASSERT_TRUE(QFile::rename(vault, renamed));
@@ -232,7 +232,7 @@ TEST_F(StartupActionTest, StartupDocumentFailures) {
             QStringLiteral("Please select a file or change startup option"));
   EXPECT_EQ(finished, 1);
   launch.reset();
-  gui::settle();
+  GuiDriver::settle();
 
   // A bookmark that leads nowhere: alert, status, and the recorded path kept; the first
   // button opens the preferences.
@@ -250,7 +250,7 @@ TEST_F(StartupActionTest, StartupDocumentFailures) {
   EXPECT_TRUE(delegate().prefWindow->isVisible());
   EXPECT_TRUE(spy->documents().empty());
   launch.reset();
-  gui::settle();
+  GuiDriver::settle();
 
   // A file that is no vault: reported as any failed open.
   QFile junk(vault);
@@ -306,7 +306,7 @@ TEST_F(StartupActionTest, StartupDocumentThatIsNoVaultFileIsReportedForWhatItIs)
     EXPECT_TRUE(spy->documents().empty());
     EXPECT_EQ(finished, 1);
     launch.reset();
-    gui::settle();
+    GuiDriver::settle();
     finished = 0;
   }
 }
@@ -317,19 +317,19 @@ class FirstStartTest : public StartupActionTest {
   void SetUp() override {
     StartupActionTest::SetUp();
     start({});
-    const auto windows = gui::visible<VaultDocumentWindow>();
+    const auto windows = GuiDriver::visible<VaultDocumentWindow>();
     ASSERT_EQ(windows.size(), 1);
     window = windows.first();
     window->activateWindow();
     MainQueue::drain();
-    gui::settle();
-    const auto sheets = gui::visible<PasswordSheet>();
+    GuiDriver::settle();
+    const auto sheets = GuiDriver::visible<PasswordSheet>();
     ASSERT_EQ(sheets.size(), 1);
     sheet = sheets.first();
     ASSERT_EQ(sheet->kind(), PasswordSheet::Kind::Mandatory);
     sheet->activateWindow();
     sheet->passwordField()->setFocus();
-    gui::settle();
+    GuiDriver::settle();
   }
   QPointer<VaultDocumentWindow> window;
   QPointer<PasswordSheet> sheet;
@@ -346,10 +346,10 @@ TEST_F(FirstStartTest, OpenStaysReachableBehindTheNewVaultsPasswordSheet) {
     chosen = {vault};
     if (r.byKey) {
       QTest::keySequence(sheet->passwordField(), QKeySequence::Open);
-      gui::settle();
+      GuiDriver::settle();
     } else {
-      ASSERT_TRUE(gui::clickMenu(window->menuBar(), QStringLiteral("&File"),
-                                 QStringLiteral("openDocument:")));
+      ASSERT_TRUE(GuiDriver::clickMenu(window->menuBar(), QStringLiteral("&File"),
+                                       QStringLiteral("openDocument:")));
     }
     EXPECT_EQ(requests.size(), 1);
     EXPECT_EQ(spy->opened, QStringList{vault});
@@ -358,15 +358,15 @@ TEST_F(FirstStartTest, OpenStaysReachableBehindTheNewVaultsPasswordSheet) {
     EXPECT_TRUE(sheet && sheet->isSheetRunning());
     if (Document* opened = spy->documentForURL(vault)) opened->close();
     spy->opened.clear();
-    gui::settle();
+    GuiDriver::settle();
   }
 }
 
 TEST_F(FirstStartTest, BehindTheSheetOnlyNewOpenAndQuitAnswer) {
-  gui::snapshot(window, QStringLiteral("window-behind-password-sheet"));
-  gui::snapshot(sheet, QStringLiteral("new-vault-password-sheet"));
-  ASSERT_TRUE(gui::clickMenu(window->menuBar(), QStringLiteral("&File")));
-  QMenu* file = gui::menuOf(window->menuBar(), QStringLiteral("&File"));
+  GuiDriver::snapshot(window, QStringLiteral("window-behind-password-sheet"));
+  GuiDriver::snapshot(sheet, QStringLiteral("new-vault-password-sheet"));
+  ASSERT_TRUE(GuiDriver::clickMenu(window->menuBar(), QStringLiteral("&File")));
+  QMenu* file = GuiDriver::menuOf(window->menuBar(), QStringLiteral("&File"));
   const struct {
     const char* selector;
     bool enabled;
@@ -374,29 +374,29 @@ TEST_F(FirstStartTest, BehindTheSheetOnlyNewOpenAndQuitAnswer) {
               {"saveDocument:", false}, {"performClose:", false}, {"importFromTextFile:", false},
               {"printDocument:", false}};
   for (const auto& r : rows) {
-    QAction* a = gui::menuItem(file, QString::fromLatin1(r.selector));
+    QAction* a = GuiDriver::menuItem(file, QString::fromLatin1(r.selector));
     ASSERT_NE(a, nullptr) << r.selector;
     EXPECT_EQ(a->isEnabled(), r.enabled) << r.selector;
   }
   // A window command's key waits for the sheet as its menu item does.
   window->activateWindow();
-  gui::settle();
+  GuiDriver::settle();
   QTest::keySequence(window, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(window->tableModel()->rowCount(), 0);
   // New makes a second vault beside the first.
   sheet->activateWindow();
-  gui::settle();
+  GuiDriver::settle();
   QTest::keySequence(sheet->passwordField(), QKeySequence::New);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(spy->untitled, 2);
 }
 
 TEST_F(FirstStartTest, EscapeLeavesTheSheetUpAndCloseDocumentCloses) {
   QTest::keyClick(sheet->passwordField(), Qt::Key_Escape);
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(sheet && sheet->isVisible());
   EXPECT_EQ(spy->documents().size(), 1u);
   EXPECT_TRUE(window && window->isVisible());
@@ -404,7 +404,7 @@ TEST_F(FirstStartTest, EscapeLeavesTheSheetUpAndCloseDocumentCloses) {
   ASSERT_TRUE(sheet);
   QTest::mouseClick(sheet->otherButton(), Qt::LeftButton);
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(spy->documents().empty());
 }
 
@@ -461,13 +461,13 @@ TEST_P(RefusedCommandLineFileTest, ShowsItsErrorAndNoUntitledVault) {
   defaults->setInteger(QStringLiteral("StartupActionTag"), 0);
   const QString file = makeRefusedFile();
   start({file}, QStringLiteral("OK"));
-  ASSERT_TRUE(gui::expireNow(startupTimer()));
-  gui::settle();
+  ASSERT_TRUE(GuiDriver::expireNow(startupTimer()));
+  GuiDriver::settle();
   ASSERT_EQ(alerts.size(), 1);
   EXPECT_TRUE(alerts.first().contains(QFileInfo(file).fileName())) << alerts.first().toStdString();
   EXPECT_EQ(spy->untitled, 0);
   EXPECT_TRUE(spy->documents().empty());
-  EXPECT_TRUE(gui::visible<VaultDocumentWindow>().isEmpty());
+  EXPECT_TRUE(GuiDriver::visible<VaultDocumentWindow>().isEmpty());
   EXPECT_EQ(finished, 1);
 }
 

@@ -62,7 +62,7 @@ void expectRows(const std::shared_ptr<const ValueTransformer>& t, const char* na
 
 class TransformerClassesTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { zv_transformer_classes::registerAll(); }
+  static void SetUpTestSuite() { ZVTransformerClasses::registerAll(); }
   static std::shared_ptr<const ValueTransformer> named(const char* name) {
     return ValueTransformerRegistry::valueTransformerForName(QString::fromLatin1(name));
   }

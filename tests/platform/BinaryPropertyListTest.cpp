@@ -7,11 +7,11 @@
 #include <limits>
 
 #include "ArchiveTestSupport.h"
-#include "platform/ArchiveLayout.h"
-#include "platform/BinaryPropertyListReader.h"
-#include "platform/BinaryPropertyListWriter.h"
 #include "platform/Dictionary.h"
-#include "platform/KeyedArchiver.h"
+#include "platform/archive/ArchiveLayout.h"
+#include "platform/archive/BinaryPropertyListReader.h"
+#include "platform/archive/BinaryPropertyListWriter.h"
+#include "platform/archive/KeyedArchiver.h"
 
 namespace {
 using P = PropertyListObject;

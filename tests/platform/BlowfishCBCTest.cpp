@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/BlowfishCBC.h"
-#include "platform/LegacyProvider.h"
+#include "platform/crypto/BlowfishCBC.h"
+#include "platform/crypto/LegacyProvider.h"
 
 namespace {
 

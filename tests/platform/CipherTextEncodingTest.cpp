@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <cstdlib>
 
-#include "platform/CipherTextEncoding.h"
+#include "platform/crypto/CipherTextEncoding.h"
 
 namespace {
 

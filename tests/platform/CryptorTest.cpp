@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-#include "platform/Cryptor.h"
+#include "platform/crypto/Cryptor.h"
 
 namespace {
 

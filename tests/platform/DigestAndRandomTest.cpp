@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QSet>
 
-#include "platform/SecureRandom.h"
-#include "platform/Sha1.h"
+#include "platform/crypto/SecureRandom.h"
+#include "platform/crypto/Sha1.h"
 
 namespace {
 

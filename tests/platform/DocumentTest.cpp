@@ -84,7 +84,7 @@ mode_t permissionsOf(const QString& path) {
 class DocumentTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     Document::setAutosavingDelay(0);
     AtomicFile::setBeforeCommitHook({});
   }
@@ -452,9 +452,9 @@ TEST_F(DocumentTest, ASaveCommandThatFailsTellsTheUser) {
   doc.setFileURL(path("v.qvlt"));
   doc.canSave = false;
   EXPECT_FALSE(doc.saveDocument());
-  gui::settle();
-  ASSERT_EQ(gui::alertTexts().size(), 1);
-  EXPECT_TRUE(gui::alertTexts().first().contains(QStringLiteral("could not be saved")));
+  GuiDriver::settle();
+  ASSERT_EQ(GuiDriver::alertTexts().size(), 1);
+  EXPECT_TRUE(GuiDriver::alertTexts().first().contains(QStringLiteral("could not be saved")));
 }
 
 TEST_F(DocumentTest, AutosavesInPlaceOnlyWhenItMay) {
@@ -508,8 +508,8 @@ TEST_F(DocumentTest, ClosingAnEditedDocumentAsksAndFollowsTheAnswer) {
     d.updateChangeCount(ChangeCounting::ChangeDone);
     std::optional<bool> answer;
     d.canCloseDocumentWithDelegate([&](bool ok) { answer = ok; });
-    gui::settle();
-    ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(c.button))) << c.button;
+    GuiDriver::settle();
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QString::fromUtf8(c.button))) << c.button;
     ASSERT_TRUE(answer.has_value()) << c.button;
     EXPECT_EQ(*answer, c.mayClose) << c.button;
     EXPECT_EQ(d.saves, c.saves) << c.button;
@@ -518,7 +518,7 @@ TEST_F(DocumentTest, ClosingAnEditedDocumentAsksAndFollowsTheAnswer) {
   std::optional<bool> answer;
   clean.canCloseDocumentWithDelegate([&](bool ok) { answer = ok; });
   EXPECT_EQ(answer, true);  // nothing to save: no prompt
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
 }
 
 // Another program's file at the path: written beside it and renamed over it, as a sync tool
@@ -622,11 +622,11 @@ TEST_F(ChangedFileTest, OnlyAFileWithOtherBytesIsKeptFromTheWrite) {
 TEST_F(ChangedFileTest, SaveAsOntoTheSameFileAsksAndAnotherFileIsWritten) {
   writeAsAnotherProgram(file, "them");
   EXPECT_FALSE(doc.saveDocumentAs(file));
-  gui::settle();
-  EXPECT_EQ(gui::alertTexts(),
+  GuiDriver::settle();
+  EXPECT_EQ(GuiDriver::alertTexts(),
             QStringList{QStringLiteral(
                 "“v” was changed by another program since it was opened or saved.")});
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Cancel")));
   EXPECT_EQ(readAll(file), "them");
   EXPECT_TRUE(doc.isDocumentEdited());
   // Cancel leaves Save As to another name, which writes at once.
@@ -656,14 +656,14 @@ TEST_F(ChangedFileTest, TheSaveCommandsAlertFollowsItsAnswer) {
     writeAsAnotherProgram(file, "them");
     std::optional<bool> told;
     doc.saveDocument([&told](bool matches) { told = matches; });
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_FALSE(told.has_value());  // until answered
-    ASSERT_TRUE(gui::pressAlertButton(QString::fromUtf8(c.button)));
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QString::fromUtf8(c.button)));
     EXPECT_EQ(told, c.matches);
     EXPECT_EQ(readAll(file), c.fileAfter);
     EXPECT_EQ(doc.bytes, c.documentAfter);
     EXPECT_EQ(doc.isDocumentEdited(), !c.matches);
-    EXPECT_TRUE(gui::alertTexts().isEmpty());
+    EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
     // Saved anyway or reverted, the file is the one the document knows again.
     EXPECT_EQ(doc.checkFileUnchanged(file).ok(), c.matches);
   }
@@ -673,19 +673,19 @@ TEST_F(ChangedFileTest, TheCloseAndQuitPromptsSaveGoesThroughTheAlert) {
   writeAsAnotherProgram(file, "them");
   std::optional<bool> mayClose;
   doc.canCloseDocumentWithDelegate([&mayClose](bool ok) { mayClose = ok; });
-  gui::settle();
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
+  GuiDriver::settle();
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Save")));
   EXPECT_FALSE(mayClose.has_value());
   EXPECT_EQ(readAll(file), "them");
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Cancel")));
   EXPECT_EQ(mayClose, false);
   EXPECT_EQ(readAll(file), "them");
 
   mayClose.reset();
   doc.canCloseDocumentWithDelegate([&mayClose](bool ok) { mayClose = ok; });
-  gui::settle();
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Save Anyway")));
+  GuiDriver::settle();
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Save")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("&Save Anyway")));
   EXPECT_EQ(mayClose, true);
   EXPECT_EQ(readAll(file), "ours: version 2");
 }
@@ -695,7 +695,7 @@ TEST_F(ChangedFileTest, AnAutosaveHoldsBackAndAsksAtTheWindowsNextUse) {
   QWidget other;
   window.show();
   other.show();
-  gui::settle();
+  GuiDriver::settle();
   doc.window = &window;
   Document::setAutosavingDelay(0.01);
   writeAsAnotherProgram(file, "them");
@@ -703,19 +703,19 @@ TEST_F(ChangedFileTest, AnAutosaveHoldsBackAndAsksAtTheWindowsNextUse) {
   ASSERT_TRUE(QTest::qWaitFor([this] { return doc.hasHeldBackWrite(); }, 5000));
   EXPECT_EQ(readAll(file), "them");
   EXPECT_TRUE(doc.isDocumentEdited());
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
 
   // Another window's use is not this one's.
   QTest::keyClick(&other, Qt::Key_Shift);
-  gui::settle();
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  GuiDriver::settle();
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   QTest::mouseClick(&window, Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([] { return !gui::alertTexts().isEmpty(); }, 5000));
-  gui::snapshot(gui::onlyAlert(), QStringLiteral("changed-file-alert"));
-  EXPECT_EQ(gui::alertTexts(),
+  ASSERT_TRUE(QTest::qWaitFor([] { return !GuiDriver::alertTexts().isEmpty(); }, 5000));
+  GuiDriver::snapshot(GuiDriver::onlyAlert(), QStringLiteral("changed-file-alert"));
+  EXPECT_EQ(GuiDriver::alertTexts(),
             QStringList{QStringLiteral(
                 "“v” was changed by another program since it was opened or saved.")});
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Save Anyway")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("&Save Anyway")));
   EXPECT_EQ(readAll(file), "ours: version 2");
   EXPECT_FALSE(doc.hasHeldBackWrite());
   EXPECT_FALSE(doc.isDocumentEdited());
@@ -725,28 +725,29 @@ TEST_F(ChangedFileTest, ComingBackOffersTheChangedFileOnlyToAnUneditedDocument) 
   // Edited: nothing now, its next save asks.
   writeAsAnotherProgram(file, "them: 1");
   doc.checkFileAfterActivation();
-  gui::settle();
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  GuiDriver::settle();
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
 
   doc.updateChangeCount(ChangeCounting::ChangeCleared);
   doc.checkFileAfterActivation();
-  gui::settle();
-  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("“v” was changed by another program.")});
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  GuiDriver::settle();
+  EXPECT_EQ(GuiDriver::alertTexts(),
+            QStringList{QStringLiteral("“v” was changed by another program.")});
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Cancel")));
   // Declined: not offered again for the same bytes, but for the next change.
   doc.checkFileAfterActivation();
-  gui::settle();
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  GuiDriver::settle();
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   writeAsAnotherProgram(file, "them: 2");
   doc.checkFileAfterActivation();
-  gui::settle();
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("&Revert")));
+  GuiDriver::settle();
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("&Revert")));
   EXPECT_EQ(doc.bytes, "them: 2");
   EXPECT_FALSE(doc.isDocumentEdited());
   // Its file is known again: nothing to offer, and a save writes.
   doc.checkFileAfterActivation();
-  gui::settle();
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  GuiDriver::settle();
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_TRUE(doc.saveToURL(file));
 }
 
@@ -759,8 +760,8 @@ TEST(AlertTest, ButtonsAnswerByTheOrderTheyWereAddedNotByLayout) {
     for (const auto& t : titles) alert.addButtonWithTitle(t);
     int code = 0;
     alert.beginSheetModalForWindow(nullptr, [&](int c) { code = c; });
-    gui::settle();
-    ASSERT_TRUE(gui::pressAlertButton(titles[pressed]));
+    GuiDriver::settle();
+    ASSERT_TRUE(GuiDriver::pressAlertButton(titles[pressed]));
     EXPECT_EQ(code, Alert::FirstButtonReturn + pressed);
   }
   // Escape presses Cancel.
@@ -768,9 +769,9 @@ TEST(AlertTest, ButtonsAnswerByTheOrderTheyWereAddedNotByLayout) {
   for (const auto& t : titles) alert.addButtonWithTitle(t);
   int code = 0;
   alert.beginSheetModalForWindow(nullptr, [&](int c) { code = c; });
-  gui::settle();
-  QTest::keyClick(gui::onlyAlert(), Qt::Key_Escape);
-  gui::settle();
+  GuiDriver::settle();
+  QTest::keyClick(GuiDriver::onlyAlert(), Qt::Key_Escape);
+  GuiDriver::settle();
   EXPECT_EQ(code, Alert::SecondButtonReturn);
 }
 
@@ -780,7 +781,7 @@ TEST(SheetTest, ItsOwnCloseActionEndsWithAbortAndCompletionRunsOnce) {
   Sheet sheet;
   std::vector<int> codes;
   sheet.beginSheet(&window, [&](int c) { codes.push_back(c); });
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(sheet.isVisible());
   EXPECT_EQ(sheet.windowModality(), Qt::WindowModal);
   QTest::keyClick(&sheet, Qt::Key_Escape);

@@ -3,7 +3,7 @@
 #include <QString>
 #include <vector>
 
-#include "platform/FlatIndex.h"
+#include "platform/archive/FlatIndex.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-#include "platform/KeyDerivation.h"
+#include "platform/crypto/KeyDerivation.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include "ArchiveTestSupport.h"
 #include "platform/Array.h"
-#include "platform/BinaryPropertyListReader.h"
-#include "platform/BinaryPropertyListWriter.h"
 #include "platform/Dictionary.h"
-#include "platform/KeyedArchiver.h"
-#include "platform/KeyedUnarchiver.h"
+#include "platform/archive/BinaryPropertyListReader.h"
+#include "platform/archive/BinaryPropertyListWriter.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
 
 namespace {
 using P = PropertyListObject;

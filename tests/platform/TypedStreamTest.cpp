@@ -11,8 +11,8 @@
 #ifdef QV_HEAP_COUNTER
 #include "HeapCounter.h"
 #endif
-#include "platform/ColorUnarchiver.h"
-#include "platform/TypedStreamReader.h"
+#include "platform/archive/ColorUnarchiver.h"
+#include "platform/archive/TypedStreamReader.h"
 
 namespace {
 // Writes typedstream bytes for tests, in either byte order, tracking the two tables the

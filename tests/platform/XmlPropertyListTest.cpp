@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "platform/BinaryPropertyListWriter.h"
-#include "platform/PropertyListSerialization.h"
-#include "platform/XmlPropertyListReader.h"
+#include "platform/archive/BinaryPropertyListWriter.h"
+#include "platform/archive/PropertyListSerialization.h"
+#include "platform/archive/XmlPropertyListReader.h"
 
 namespace {
 using P = PropertyListObject;

@@ -52,7 +52,7 @@ class ExporterSheetTest : public LaunchedVaultTest {
   ExporterSheet* openSheet(QAction* action) {
     if (!action || !action->isEnabled()) return nullptr;
     action->trigger();
-    gui::settle();
+    GuiDriver::settle();
     for (auto* sheet : window->findChildren<ExporterSheet*>())
       if (sheet->isVisible()) return sheet;
     return nullptr;
@@ -65,7 +65,7 @@ class ExporterSheetTest : public LaunchedVaultTest {
       QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, rect.center());
       modifiers = Qt::ControlModifier;
     }
-    gui::settle();
+    GuiDriver::settle();
   }
   static QStringList rows(QListView* view) {
     QStringList out;
@@ -75,7 +75,7 @@ class ExporterSheetTest : public LaunchedVaultTest {
   }
   static void click(QPushButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
-    gui::settle();
+    GuiDriver::settle();
   }
   QFileDialog* saveDialog() const {
     for (auto* dialog : window->findChildren<QFileDialog*>())
@@ -90,7 +90,7 @@ class ExporterSheetTest : public LaunchedVaultTest {
     ASSERT_NE(field, nullptr);
     field->setText(name);
     static_cast<QDialog*>(dialog)->accept();
-    gui::settle();
+    GuiDriver::settle();
   }
   static QByteArray contents(const QString& file) {
     QFile f(file);
@@ -141,9 +141,9 @@ TEST_F(ExporterSheetTest, TheShownRecordsAreExportedInTheirOrderWithTheChosenFie
   format->setCurrentIndex(csv);
   Q_EMIT format->activated(csv);
   QTest::keyClick(sheet->fieldNamesRow(), Qt::Key_Space);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(sheet->customText(ExporterSheet::Separator)->text(), QStringLiteral(","));
-  gui::snapshot(sheet, QStringLiteral("exporter-sheet"));
+  GuiDriver::snapshot(sheet, QStringLiteral("exporter-sheet"));
 
   click(sheet->exportButton());
   EXPECT_FALSE(sheet->isVisible());
@@ -206,14 +206,14 @@ TEST_F(ExporterSheetTest, TheSaveDialogsFileTypesChooseTheFormat) {
     types->setCurrentIndex(index);
     Q_EMIT types->activated(index);
     Q_EMIT types->textActivated(filter);
-    gui::settle();
+    GuiDriver::settle();
   };
   ZVDataExportManager* manager = transfer().exportMgr();
   pickType(QStringLiteral("Comma-Separated Values, All Quoted (*.csv)"));
   EXPECT_EQ(manager->fileFormatToSave(), ExportFileFormat::QuotedCSV);
   EXPECT_EQ(name->text(), QStringLiteral("Home Export.csv"));
   EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("csv"));
-  gui::snapshot(dialog, QStringLiteral("export-save-dialog"));
+  GuiDriver::snapshot(dialog, QStringLiteral("export-save-dialog"));
   pickType(QStringLiteral("HTML Page (*.html)"));
   EXPECT_EQ(manager->fileFormatToSave(), ExportFileFormat::HTMLPage);
   EXPECT_EQ(name->text(), QStringLiteral("Home Export.html"));
@@ -253,7 +253,7 @@ TEST_F(ExporterSheetTest, TheHooksRunBeforeTheSheetAndOnItsExport) {
   addRecords({"one"});
   HookedExport manager(doc->recordController().arrangedObjects(), window);
   DataExportFlow::run(&manager, window, [] { return true; });
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(manager.calls, QStringList{QStringLiteral("pre, sheet down")});
   ExporterSheet* sheet = window->findChild<ExporterSheet*>();
   ASSERT_NE(sheet, nullptr);
@@ -267,7 +267,7 @@ TEST_F(ExporterSheetTest, TheHooksRunBeforeTheSheetAndOnItsExport) {
   // Cancelled: no export, so no willExport.
   HookedExport cancelled(doc->recordController().arrangedObjects(), window);
   DataExportFlow::run(&cancelled, window, [] { return true; });
-  gui::settle();
+  GuiDriver::settle();
   for (auto* s : window->findChildren<ExporterSheet*>())
     if (s->isVisible()) click(s->cancelButton());
   EXPECT_EQ(cancelled.calls, QStringList{QStringLiteral("pre, sheet down")});
@@ -320,7 +320,7 @@ TEST_F(ExporterSheetTest, TheCustomFormatTakesTheTextsTyped) {
   QTest::keyClicks(separator, QStringLiteral(" = "));
   QTest::keyClicks(sheet->customText(ExporterSheet::EndOfRecord), QStringLiteral(";\\n"));
   QTest::keyClicks(sheet->customText(ExporterSheet::StartOfFile), QStringLiteral("<list>\\n"));
-  gui::snapshot(sheet, QStringLiteral("exporter-sheet-custom"));
+  GuiDriver::snapshot(sheet, QStringLiteral("exporter-sheet-custom"));
   click(sheet->exportButton());
   EXPECT_EQ(saveDialog()->defaultSuffix(), QStringLiteral("txt"));
   saveAs(dir.filePath(QStringLiteral("custom.txt")));
@@ -341,7 +341,7 @@ TEST_F(ExporterSheetTest, NothingIsWrittenWhenCancelledLockedOrUnwritable) {
   click(sheet->exportButton());
   ASSERT_NE(saveDialog(), nullptr);
   saveDialog()->reject();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(transfer().exportMgr()->dataArray().empty());
 
   // Locked while the save dialog is up.
@@ -358,10 +358,10 @@ TEST_F(ExporterSheetTest, NothingIsWrittenWhenCancelledLockedOrUnwritable) {
   sheet = openSheet(exportAll());
   click(sheet->exportButton());
   saveAs(dir.filePath(QStringLiteral("cut.tsv")));
-  ASSERT_NE(gui::onlyAlert(), nullptr);
-  EXPECT_EQ(gui::onlyAlert()->text(),
+  ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+  EXPECT_EQ(GuiDriver::onlyAlert()->text(),
             QStringLiteral("The export could not be saved as “cut.tsv”."));
-  EXPECT_FALSE(gui::onlyAlert()->informativeText().isEmpty());
+  EXPECT_FALSE(GuiDriver::onlyAlert()->informativeText().isEmpty());
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("cut.tsv"))));
 }
 }  // namespace

@@ -37,7 +37,7 @@ QString fixture(const char* name) {
 class ImporterSheetTest : public LaunchedVaultTest {
  protected:
   void closeSheets() override {
-    for (auto* sheet : gui::visible<ImporterSheet>()) sheet->hide();
+    for (auto* sheet : GuiDriver::visible<ImporterSheet>()) sheet->hide();
   }
 
   QAction* importCommand() { return fileCommand(QStringLiteral("&Import Text File…")); }
@@ -52,7 +52,7 @@ class ImporterSheetTest : public LaunchedVaultTest {
     QAction* command = importCommand();
     if (!command || !command->isEnabled()) return false;
     command->trigger();
-    gui::settle();
+    GuiDriver::settle();
     auto* dialog = window->findChild<QFileDialog*>();
     if (!dialog || !dialog->isVisible()) return false;
     EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
@@ -61,7 +61,7 @@ class ImporterSheetTest : public LaunchedVaultTest {
     if (!name) return false;
     name->setText(file);
     static_cast<QDialog*>(dialog)->accept();
-    gui::settle();
+    GuiDriver::settle();
     return true;
   }
   // A semicolon file of that many records (and a header), a few dozen bytes each.
@@ -83,9 +83,9 @@ class ImporterSheetTest : public LaunchedVaultTest {
   // Until the file has been read: the loading sheet has come and gone.
   static constexpr int kLoadDeadline = 60000;
   void waitForLoading() {
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !loadingSheet(); }, kLoadDeadline));
-    gui::settle();
+    GuiDriver::settle();
   }
   ImporterSheet* visibleSheet() const {
     for (auto* sheet : window->findChildren<ImporterSheet*>())
@@ -102,7 +102,7 @@ class ImporterSheetTest : public LaunchedVaultTest {
   static void pickTool(ImporterSheet* sheet, const QString& title) {
     for (QAction* a : sheet->toolsButton()->menu()->actions())
       if (a->text() == title) a->trigger();
-    gui::settle();
+    GuiDriver::settle();
   }
 };
 
@@ -125,7 +125,7 @@ TEST_F(ImporterSheetTest, ABrowserExportBecomesRecordsThatAreSaved) {
   ASSERT_NE(popUp, nullptr);
   EXPECT_EQ(popUp->count(), 12);
   EXPECT_EQ(popUp->itemText(3), QStringLiteral("Name"));
-  gui::snapshot(sheet, QStringLiteral("importer-sheet-loaded"));
+  GuiDriver::snapshot(sheet, QStringLiteral("importer-sheet-loaded"));
 
   pickTool(sheet, QStringLiteral("&Match Fields to the First Row"));
   EXPECT_EQ(sheet->destinationPopUp(0)->currentText(), QStringLiteral("Name"));
@@ -135,12 +135,12 @@ TEST_F(ImporterSheetTest, ABrowserExportBecomesRecordsThatAreSaved) {
   // The user gives the third column to the user ID by hand.
   choose(sheet->destinationPopUp(2), 6);
   QTest::mouseClick(sheet->nextButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(table->item(0, ImporterSheet::ValueColumn)->text(), QStringLiteral("example.com"));
-  gui::snapshot(sheet, QStringLiteral("importer-sheet"));
+  GuiDriver::snapshot(sheet, QStringLiteral("importer-sheet"));
 
   QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(visibleSheet(), nullptr);
   ASSERT_EQ(records().size(), 3u);
   EXPECT_TRUE(doc->isDocumentEdited());
@@ -198,7 +198,7 @@ TEST_F(ImporterSheetTest, ALargeFileIsReadUnderTheLoadingSheetWhileTheWindowDraw
       indeterminate =
           up->progressIndicator()->minimum() == 0 && up->progressIndicator()->maximum() == 0;
       modal = up->parentWidget() == window && up->windowModality() == Qt::WindowModal;
-      gui::snapshot(up, QStringLiteral("loading-file-sheet"));
+      GuiDriver::snapshot(up, QStringLiteral("loading-file-sheet"));
     }
   });
   ticker.start(5);
@@ -216,7 +216,7 @@ TEST_F(ImporterSheetTest, ALargeFileIsReadUnderTheLoadingSheetWhileTheWindowDraw
   EXPECT_EQ(sheet->mappingTable()->rowCount(), 3);
   EXPECT_EQ(sheet->separatorUsed()->text(), QStringLiteral("Split at semicolons"));
   QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
 }
 
 // The document closed while its file is read: the read ends unseen, and nothing is left up.
@@ -230,9 +230,9 @@ TEST_F(ImporterSheetTest, ADocumentClosedWhileItsFileIsReadTakesNothing) {
   window = nullptr;
   doc = nullptr;
   EXPECT_TRUE(QTest::qWaitFor([&] { return !loading && !win; }, kLoadDeadline));
-  gui::settle();
-  EXPECT_TRUE(gui::visible<ImporterSheet>().isEmpty());
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  GuiDriver::settle();
+  EXPECT_TRUE(GuiDriver::visible<ImporterSheet>().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
 }
 
 // The separator found is shown beside the choice, as the encoding is; another choice reads
@@ -250,15 +250,15 @@ TEST_F(ImporterSheetTest, TheSheetSaysWhichSeparatorSplitTheFile) {
   QTableWidget* table = sheet->mappingTable();
   ASSERT_EQ(table->rowCount(), 2);
   QTest::mouseClick(sheet->nextButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(table->item(1, ImporterSheet::ValueColumn)->text(), QStringLiteral("a, b, c"));
-  gui::snapshot(sheet, QStringLiteral("importer-sheet-separator"));
+  GuiDriver::snapshot(sheet, QStringLiteral("importer-sheet-separator"));
 
   choose(sheet->formatChoice(), 2);
   EXPECT_EQ(sheet->separatorUsed()->text(), QStringLiteral("Split at commas"));
   EXPECT_EQ(table->rowCount(), 3);
   QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
 }
 
 TEST_F(ImporterSheetTest, ChangingTheEncodingReadsTheFileAgainOrSaysWhyNot) {
@@ -268,23 +268,23 @@ TEST_F(ImporterSheetTest, ChangingTheEncodingReadsTheFileAgainOrSaysWhyNot) {
   QTableWidget* table = sheet->mappingTable();
   QComboBox* encoding = sheet->encodingChoice();
   QTest::mouseClick(sheet->nextButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_EQ(table->item(0, ImporterSheet::ValueColumn)->text(), QStringLiteral("Café Müller"));
   choose(sheet->destinationPopUp(0), 3);
   choose(encoding, 0);  // the same choice: nothing is read again, the mapping stays
   EXPECT_EQ(sheet->destinationPopUp(0)->currentIndex(), 3);
 
   choose(encoding, encoding->findData(TextEncodingCode::ASCII));
-  ASSERT_NE(gui::onlyAlert(), nullptr);
-  EXPECT_EQ(gui::onlyAlert()->text(),
+  ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+  EXPECT_EQ(GuiDriver::onlyAlert()->text(),
             QStringLiteral("“spreadsheet-utf8-bom.csv” cannot be imported."));
-  EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(QStringLiteral("ASCII")));
-  gui::closeAllAlerts();
+  EXPECT_TRUE(GuiDriver::onlyAlert()->informativeText().contains(QStringLiteral("ASCII")));
+  GuiDriver::closeAllAlerts();
   EXPECT_EQ(encoding->currentText(), QStringLiteral("Automatic"));  // the choice that loaded
   EXPECT_EQ(table->item(0, ImporterSheet::ValueColumn)->text(), QStringLiteral("Café Müller"));
 
   choose(encoding, encoding->findData(TextEncodingCode::MacOSRoman));
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_EQ(sheet->encodingUsed()->text(), QStringLiteral("Read as Mac OS Roman"));
   EXPECT_EQ(sheet->recordPosition()->text(), QStringLiteral("Record 1 of 3"));
   EXPECT_TRUE(table->item(0, ImporterSheet::ValueColumn)->text().startsWith(QStringLiteral("Ôªø")));
@@ -293,7 +293,7 @@ TEST_F(ImporterSheetTest, ChangingTheEncodingReadsTheFileAgainOrSaysWhyNot) {
   EXPECT_EQ(table->rowCount(), 1);
 
   QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(visibleSheet(), nullptr);
   EXPECT_TRUE(records().empty());
   EXPECT_FALSE(doc->isDocumentEdited());
@@ -312,7 +312,7 @@ TEST_F(ImporterSheetTest, AnEightBitTieReadsAsWindows1252AndTheChoiceCanSwitchIt
   QComboBox* encoding = sheet->encodingChoice();
   EXPECT_EQ(sheet->encodingUsed()->text(), QStringLiteral("Read as Windows-1252 (Western)"));
   QTest::mouseClick(sheet->nextButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   QTableWidget* table = sheet->mappingTable();
   EXPECT_EQ(table->item(1, ImporterSheet::ValueColumn)->text(), QStringLiteral("Pa§§w0rd"));
 
@@ -321,10 +321,10 @@ TEST_F(ImporterSheetTest, AnEightBitTieReadsAsWindows1252AndTheChoiceCanSwitchIt
   const int windows = encoding->findData(TextEncodingCode::Windows1252);
   ASSERT_GE(windows, 0);
   choose(encoding, windows);
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_EQ(table->item(1, ImporterSheet::ValueColumn)->text(), QStringLiteral("Pa§§w0rd"));
   QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
 }
 
 // The vault's import: no "all to new columns" tool and no first row kept as names; the
@@ -354,7 +354,7 @@ TEST_F(ImporterSheetTest, ACategoryColumnReachesTheCategoryMenuThroughTheImporti
                    noteSheet);
   QObject::connect(&doc->recordController(), &ArrayController::objectInserted, window, noteSheet);
   QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(sheetUpWhileImporting);
   for (auto* w : window->findChildren<QWidget*>(QStringLiteral("importingFileSheet")))
     EXPECT_FALSE(w->isVisible());
@@ -373,9 +373,9 @@ TEST_F(ImporterSheetTest, FilesThatCannotBeImportedAreReported) {
   ASSERT_TRUE(huge.resize(ZVSmartStringFileReader::kMaxFileSize + 1));
   huge.close();
   EXPECT_EQ(chooseFile(huge.fileName()), nullptr);
-  ASSERT_NE(gui::onlyAlert(), nullptr);
-  EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(QStringLiteral("64 MiB")));
-  gui::closeAllAlerts();
+  ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+  EXPECT_TRUE(GuiDriver::onlyAlert()->informativeText().contains(QStringLiteral("64 MiB")));
+  GuiDriver::closeAllAlerts();
 
   QFile wide(dir.filePath(QStringLiteral("wide.csv")));
   ASSERT_TRUE(wide.open(QIODevice::WriteOnly));
@@ -383,8 +383,9 @@ TEST_F(ImporterSheetTest, FilesThatCannotBeImportedAreReported) {
   wide.close();
   EXPECT_EQ(chooseFile(wide.fileName()), nullptr);
   EXPECT_EQ(loadingSheet(), nullptr);
-  ASSERT_NE(gui::onlyAlert(), nullptr);
-  EXPECT_TRUE(gui::onlyAlert()->informativeText().contains(QStringLiteral("at most 256 columns")));
+  ASSERT_NE(GuiDriver::onlyAlert(), nullptr);
+  EXPECT_TRUE(
+      GuiDriver::onlyAlert()->informativeText().contains(QStringLiteral("at most 256 columns")));
 }
 
 TEST_F(ImporterSheetTest, AnEmptyFileImportsNothingAndLeavesTheDocumentUnedited) {
@@ -397,7 +398,7 @@ TEST_F(ImporterSheetTest, AnEmptyFileImportsNothingAndLeavesTheDocumentUnedited)
   EXPECT_EQ(sheet->recordPosition()->text(), QStringLiteral("No records"));
   EXPECT_FALSE(sheet->nextButton()->isEnabled());
   QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(records().empty());
   EXPECT_FALSE(doc->isDocumentEdited());
   EXPECT_TRUE(doc->categoryController().content()->isEmpty());
@@ -410,7 +411,7 @@ TEST_F(ImporterSheetTest, ADocumentLockedMeanwhileTakesNoRecords) {
   pickTool(sheet, QStringLiteral("Assign Fields in &Order"));
   doc->setIsEncrypted(true);  // as the automatic lock would, while the sheet is up
   QTest::mouseClick(sheet->importButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(records().empty());
   EXPECT_TRUE(transfer().myDataImportManager()->outsideDataArray()->isEmpty());
 }

@@ -25,17 +25,17 @@ class LaunchedVaultTest : public ::testing::Test {
     ASSERT_TRUE(writeSavedVault(path));
     launch = std::make_unique<ApplicationLaunch>(*defaults);
     launch->run({path});
-    gui::settle();
-    const auto windows = gui::visible<VaultDocumentWindow>();
+    GuiDriver::settle();
+    const auto windows = GuiDriver::visible<VaultDocumentWindow>();
     ASSERT_EQ(windows.size(), 1);
     window = windows.first();
     doc = window->document();
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     closeSheets();
     launch.reset();
-    gui::settle();
+    GuiDriver::settle();
   }
   // Hides what the test left open on the window before the application goes.
   virtual void closeSheets() {}
@@ -57,7 +57,7 @@ class LaunchedVaultTest : public ::testing::Test {
   void unlock() {
     QTest::keyClicks(window->passwordField(), QStringLiteral("secret12"));
     QTest::keyClick(window->passwordField(), Qt::Key_Return);
-    gui::settle();
+    GuiDriver::settle();
     ASSERT_TRUE(doc->isDecrypted());
   }
 

@@ -35,16 +35,16 @@ const Group kGroups[] = {
 
 class LegacyDocumentTest : public ::testing::Test {
  protected:
-  LegacyDocumentTest() : engine_(legacy::kVector, kPassword) {}
+  LegacyDocumentTest() : engine_(LegacyFileWriter::kVector, kPassword) {}
   void SetUp() override {
     Clock::setSource([] { return kUnlockMoment; });
   }
   void TearDown() override {
     Clock::setSource({});
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
   }
 
-  legacy::Entry entry() const { return legacy::Entry(engine_); }
+  LegacyFileWriter::Entry entry() const { return LegacyFileWriter::Entry(engine_); }
 
   // Categories stored with identifiers 7, 3 and 9; the third repeats the first's title.
   ArrayRef categories(const Group& g) const {
@@ -52,15 +52,15 @@ class LegacyDocumentTest : public ::testing::Test {
     const char* titles[] = {"Banks", "Mail", "Banks"};
     const qint64 ids[] = {7, 3, 9};
     for (int i = 0; i < 3; ++i) {
-      legacy::Entry e = entry();
+      LegacyFileWriter::Entry e = entry();
       e.text("cat_category", QString::fromLatin1(titles[i]));
       if (g.catMarkFirst) e.text("cat_mark", QStringLiteral("x"));
       if (i == 1)
         e.int64("cat_uniqueID", ids[i]);
       else
         e.int32("cat_uniqueID", ids[i]);
-      e.color("cat_backColor", legacy::colorArchive(0.25f, 0.5f, 0.75f, 1.0f, true));
-      e.color("cat_textColor", legacy::colorArchive(1.0f, 0.5f, 0.0f, 0.5f));
+      e.color("cat_backColor", LegacyFileWriter::colorArchive(0.25f, 0.5f, 0.75f, 1.0f, true));
+      e.color("cat_textColor", LegacyFileWriter::colorArchive(1.0f, 0.5f, 0.0f, 0.5f));
       if (!g.catMarkFirst) e.text("cat_mark", QStringLiteral("x"));
       list->append(e.dict());
     }
@@ -70,7 +70,7 @@ class LegacyDocumentTest : public ::testing::Test {
   // Every field any group stores; a group reads only its own.
   ArrayRef records() const {
     auto list = Array::create();
-    legacy::Entry first = entry();
+    LegacyFileWriter::Entry first = entry();
     first.text("category", QStringLiteral("Banks"))
         .int32("cat_uniqueID", 7)
         .text("account", QStringLiteral("acct"))
@@ -83,7 +83,7 @@ class LegacyDocumentTest : public ::testing::Test {
         .text("creationDate", QStringLiteral("2009-03-15 10:22:33 +0100"))
         .text("modificationDate", QStringLiteral("2010-01-02 03:04:05 -0530"))
         .int64("usageCount", 123456789012);
-    legacy::Entry second = entry();
+    LegacyFileWriter::Entry second = entry();
     second.text("category", QStringLiteral("Mail"))
         .int64("cat_uniqueID", 3)
         .text("name", QStringLiteral("Post"))
@@ -96,7 +96,8 @@ class LegacyDocumentTest : public ::testing::Test {
   }
 
   QByteArray file(const Group& g) const {
-    return legacy::document(g.version, records(), g.categories ? categories(g) : ArrayRef());
+    return LegacyFileWriter::document(g.version, records(),
+                                      g.categories ? categories(g) : ArrayRef());
   }
 
   static int unlock(MyDocument& doc, const QString& password = kPassword) {
@@ -195,8 +196,8 @@ TEST_F(LegacyDocumentTest, OpeningHoldsEachGroupsWidthsAndFrame) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.version);
     MyDocument doc;
-    ASSERT_TRUE(
-        doc.readFromData(legacy::document(c.version, Array::create(), Array::create()), {}));
+    ASSERT_TRUE(doc.readFromData(
+        LegacyFileWriter::document(c.version, Array::create(), Array::create()), {}));
     const LegacyPieces& held = doc.vault().legacyPieces();
     EXPECT_EQ(held.widths.passwordTableWidth.isNumber(), c.sevenWidths);
     EXPECT_EQ(held.widths.userIDTableWidth.isNumber(), c.fiveWidths);
@@ -216,13 +217,13 @@ TEST_F(LegacyDocumentTest, AWrongPasswordLeavesNothingForTheNextAttempt) {
     MyDocument doc;
     ASSERT_TRUE(doc.readFromData(file(g), {}));
     doc.submitPasswordToDecrypt(QStringLiteral("not the password"));
-    gui::settle();
-    EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Wrong Password")});
-    gui::closeAllAlerts();
+    GuiDriver::settle();
+    EXPECT_EQ(GuiDriver::alertTexts(), QStringList{QStringLiteral("Wrong Password")});
+    GuiDriver::closeAllAlerts();
     EXPECT_TRUE(doc.isEncrypted());
 
     doc.submitPasswordToDecrypt(kPassword);
-    EXPECT_TRUE(gui::alertTexts().isEmpty());
+    EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
     EXPECT_FALSE(doc.isEncrypted());
     EXPECT_TRUE(doc.YouCanSave());
     EXPECT_EQ(doc.myArray()->count(), 2);
@@ -234,14 +235,14 @@ TEST_F(LegacyDocumentTest, AWrongPasswordLeavesNothingForTheNextAttempt) {
 TEST_F(LegacyDocumentTest, MissingListsAndUnreadableEntries) {
   // No records: the one category of the oldest format, and nothing else.
   MyDocument empty;
-  ASSERT_TRUE(empty.readFromData(legacy::document(1000, Array::create(), nullptr), {}));
+  ASSERT_TRUE(empty.readFromData(LegacyFileWriter::document(1000, Array::create(), nullptr), {}));
   ASSERT_EQ(unlock(empty), 0);
   EXPECT_TRUE(empty.myArray()->isEmpty());
   ASSERT_EQ(empty.myCategoryArray()->count(), 1);
 
   // No stored categories: the first record brings "Generic" and all go there.
   MyDocument noCats;
-  ASSERT_TRUE(noCats.readFromData(legacy::document(2000, records(), nullptr), {}));
+  ASSERT_TRUE(noCats.readFromData(LegacyFileWriter::document(2000, records(), nullptr), {}));
   ASSERT_EQ(unlock(noCats), 0);
   ASSERT_EQ(noCats.myCategoryArray()->count(), 1);
   const DictRef generic = noCats.myCategoryArray()->at(0).toDictionary();
@@ -255,14 +256,14 @@ TEST_F(LegacyDocumentTest, MissingListsAndUnreadableEntries) {
                    .bytes("cat_backColor", "not a colour")
                    .dict());
   MyDocument badColour;
-  ASSERT_TRUE(badColour.readFromData(legacy::document(21100, Array::create(), cats), {}));
+  ASSERT_TRUE(badColour.readFromData(LegacyFileWriter::document(21100, Array::create(), cats), {}));
   ASSERT_EQ(unlock(badColour), 0);
   EXPECT_EQ(badColour.myCategoryArray()->at(0).toDictionary()->value(CategoryKeys::backColor()),
             Value(ZVColoredCategoryArrayController::defaultBackColor()));
 
   MyDocument notEntries;
   ASSERT_TRUE(notEntries.readFromData(
-      legacy::document(21100, Array::create({Value(QStringLiteral("x"))}), nullptr), {}));
+      LegacyFileWriter::document(21100, Array::create({Value(QStringLiteral("x"))}), nullptr), {}));
   EXPECT_NE(unlock(notEntries), 0);
 }
 
@@ -279,31 +280,31 @@ TEST_F(LegacyDocumentTest, EntriesNotStoredAsCipherTextsAreDamageWhateverThePass
     QByteArray file;
   } cases[] = {
       {"a record that is a text",
-       legacy::document(21100, Array::create({Value(QStringLiteral("x"))}), nullptr)},
+       LegacyFileWriter::document(21100, Array::create({Value(QStringLiteral("x"))}), nullptr)},
       {"a password stored as plain text",
-       legacy::document(2400, withField("password", QStringLiteral("s3cret")), nullptr)},
+       LegacyFileWriter::document(2400, withField("password", QStringLiteral("s3cret")), nullptr)},
       {"a usage count stored as a number",
-       legacy::document(21100, withField("usageCount", Value::integer(7)), nullptr)},
+       LegacyFileWriter::document(21100, withField("usageCount", Value::integer(7)), nullptr)},
       {"a category title stored as plain text",
-       legacy::document(2000, records(),
-                        [] {
-                          auto category = Dictionary::create();
-                          category->setValue(QStringLiteral("cat_category"),
-                                             QStringLiteral("Banks"));
-                          return Array::create({Value(category)});
-                        }())},
+       LegacyFileWriter::document(2000, records(),
+                                  [] {
+                                    auto category = Dictionary::create();
+                                    category->setValue(QStringLiteral("cat_category"),
+                                                       QStringLiteral("Banks"));
+                                    return Array::create({Value(category)});
+                                  }())},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     MyDocument doc;
     ASSERT_TRUE(doc.readFromData(c.file, {}));
     doc.submitPasswordToDecrypt(kPassword);
-    gui::settle();
-    gui::snapshot(gui::onlyAlert(), QStringLiteral("damaged-entries-alert"));
+    GuiDriver::settle();
+    GuiDriver::snapshot(GuiDriver::onlyAlert(), QStringLiteral("damaged-entries-alert"));
     QStringList texts;
-    for (QMessageBox* box : gui::visible<QMessageBox>())
+    for (QMessageBox* box : GuiDriver::visible<QMessageBox>())
       texts << box->text() << box->informativeText();
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     ASSERT_EQ(texts.size(), 2);
     EXPECT_EQ(texts[0], u"The document is damaged");
     EXPECT_TRUE(texts[1].startsWith(u"Part of the document cannot be read, whatever the password."))
@@ -323,7 +324,7 @@ TEST_F(LegacyDocumentTest, AnEntryNamedTwiceRebuildsAsTwoRowsOfTheirOwn) {
   categories->insert(1, categories->at(0));
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("old.qvlt"));
-  ASSERT_TRUE(AtomicFile::write(legacy::document(g.version, records, categories), path));
+  ASSERT_TRUE(AtomicFile::write(LegacyFileWriter::document(g.version, records, categories), path));
   MyDocument doc;
   ASSERT_TRUE(doc.readFromURL(path));
   ASSERT_EQ(unlock(doc), 0);

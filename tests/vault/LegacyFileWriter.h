@@ -6,12 +6,12 @@
 #include <cstring>
 
 #include "platform/Dictionary.h"
-#include "platform/KeyedArchiver.h"
+#include "platform/archive/KeyedArchiver.h"
 #include "vault/ZVCrypto.h"
 
 // Writes older-format documents for tests, with the legacy engine's own encrypting
 // operations, the way the old releases stored them.
-namespace legacy {
+namespace LegacyFileWriter {
 
 inline const unsigned char kVector[ZVCrypto::kVectorLength] = {0x5e, 0x0c, 0x93, 0xa7,
                                                                0xd4, 0x1b, 0x68, 0xf2};
@@ -90,4 +90,4 @@ inline QByteArray document(quint64 version, const ArrayRef& records, const Array
   return KeyedArchiver::archivedDataWithRootObject(Value(d)).value();
 }
 
-}  // namespace legacy
+}  // namespace LegacyFileWriter

@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 
 #include "platform/AtomicFile.h"
-#include "platform/KeyDerivation.h"
-#include "platform/KeyedArchiver.h"
-#include "platform/KeyedUnarchiver.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+#include "platform/crypto/KeyDerivation.h"
 #include "tests/GuiDriver.h"
 #include "tests/vault/LegacyFileWriter.h"
 #include "vault/MyDocument.h"
@@ -89,7 +89,7 @@ class MyDocumentSaveTest : public ::testing::Test {
     orphan->removeValue(RecordKeys::categoryPtr());
     doc.myArray()->append(orphan);
   }
-  void TearDown() override { gui::closeAllAlerts(); }
+  void TearDown() override { GuiDriver::closeAllAlerts(); }
 
   QByteArray save() {
     const auto data = doc.dataOfType(QStringLiteral("qvlt"));
@@ -217,7 +217,8 @@ TEST_F(MyDocumentSaveTest, ALockedDocumentWritesTheHeldPiecesUnchanged) {
 
   // An older document is converted only once unlocked.
   MyDocument older;
-  ASSERT_TRUE(older.readFromData(legacy::document(21100, Array::create(), Array::create()), {}));
+  ASSERT_TRUE(
+      older.readFromData(LegacyFileWriter::document(21100, Array::create(), Array::create()), {}));
   EXPECT_FALSE(older.YouCanSave());
   EXPECT_FALSE(older.dataOfType(QStringLiteral("qvlt")).ok());
 }
@@ -313,8 +314,8 @@ TEST_F(MyDocumentSaveTest, APieceThatCannotBeMadeFailsTheSaveAndKeepsTheFile) {
   doc.myArray()->at(0).toDictionary()->setValue(QStringLiteral("extra"), deep);
   doc.updateChangeCount(ChangeCounting::ChangeDone);
   EXPECT_FALSE(doc.saveDocument());
-  gui::settle();
-  EXPECT_EQ(gui::alertTexts().size(), 1);
+  GuiDriver::settle();
+  EXPECT_EQ(GuiDriver::alertTexts().size(), 1);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), before);
   const HeldPieces& heldAfter = doc.vault().heldPieces();

@@ -7,8 +7,8 @@
 #include <QFile>
 #include <algorithm>
 
-#include "platform/KeyedArchiver.h"
-#include "platform/KeyedUnarchiver.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
 #include "tests/vault/LegacyFileWriter.h"
 #include "vault/DocumentPassword.h"
 #include "vault/Vault.h"
@@ -143,11 +143,11 @@ TEST(VaultTest, ALockedVaultWritesItsPiecesWithTheirVersion) {
   ASSERT_TRUE(reread.read(locked.fileData(kPassword, {}).value()));
   EXPECT_EQ(reread.viewState().windowFrame, atLock.windowFrame);
 
-  const ZVCrypto engine(legacy::kVector, kPassword);
-  auto records =
-      Array::create({Value(legacy::Entry(engine).text("name", QStringLiteral("x")).dict())});
+  const ZVCrypto engine(LegacyFileWriter::kVector, kPassword);
+  auto records = Array::create(
+      {Value(LegacyFileWriter::Entry(engine).text("name", QStringLiteral("x")).dict())});
   Vault legacyVault;
-  ASSERT_TRUE(legacyVault.read(legacy::document(1000, records, nullptr)));
+  ASSERT_TRUE(legacyVault.read(LegacyFileWriter::document(1000, records, nullptr)));
   const VaultResult<QByteArray> refused = legacyVault.fileData(kPassword, {});
   ASSERT_FALSE(refused);
   EXPECT_EQ(refused.failure().reason, VaultError::Reason::OlderFormat);
@@ -340,16 +340,16 @@ TEST(VaultTest, TheDesktopStateWrittenIsTheOneReadBack) {
 // An older record whose category title names no category goes where a record added with
 // nothing selected would go: the last category, not the category of the record before it.
 TEST(VaultTest, AnOlderRecordOfAnUnknownCategoryJoinsTheLastCategory) {
-  const ZVCrypto engine(legacy::kVector, kPassword);
+  const ZVCrypto engine(LegacyFileWriter::kVector, kPassword);
   auto categories = Array::create();
   for (const char* title : {"Banks", "Mail"})
     categories->append(
-        legacy::Entry(engine).text("cat_category", QString::fromLatin1(title)).dict());
+        LegacyFileWriter::Entry(engine).text("cat_category", QString::fromLatin1(title)).dict());
   auto records = Array::create();
   const std::pair<const char*, const char*> stored[] = {{"Statement", "Banks"},
                                                         {"Orphan", "Nowhere"}};
   for (const auto& [name, category] : stored)
-    records->append(legacy::Entry(engine)
+    records->append(LegacyFileWriter::Entry(engine)
                         .text("category", QString::fromLatin1(category))
                         .text("name", QString::fromLatin1(name))
                         .text("account", QString())
@@ -358,7 +358,7 @@ TEST(VaultTest, AnOlderRecordOfAnUnknownCategoryJoinsTheLastCategory) {
                         .text("url", QString())
                         .dict());
   Vault vault;
-  ASSERT_TRUE(vault.read(legacy::document(2000, records, categories)));
+  ASSERT_TRUE(vault.read(LegacyFileWriter::document(2000, records, categories)));
   ASSERT_TRUE(vault.unlock(kPassword));
   EXPECT_EQ(categoryTitleOf(recordNamed(vault, QStringLiteral("Statement"))), u"Banks");
   EXPECT_EQ(categoryTitleOf(recordNamed(vault, QStringLiteral("Orphan"))), u"Mail");

@@ -2,7 +2,7 @@
 
 #include <QSet>
 
-#include "platform/KeyDerivation.h"
+#include "platform/crypto/KeyDerivation.h"
 #include "vault/ZVCommonCrypto.h"
 
 namespace {

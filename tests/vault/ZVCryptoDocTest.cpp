@@ -43,7 +43,7 @@ class ZVCryptoDocTest : public ::testing::Test {
     progress = new QProgressBar(&window);
     doc.setDecryptProgressIndicator(progress);
   }
-  void TearDown() override { gui::closeAllAlerts(); }
+  void TearDown() override { GuiDriver::closeAllAlerts(); }
 
   // Types into a sheet's fields as the user would (so the bindings see it), then presses.
   static void type(QLineEdit* field, const QString& text) {
@@ -63,7 +63,7 @@ class ZVCryptoDocTest : public ::testing::Test {
   }
   void press(QPushButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
-    gui::settle();
+    GuiDriver::settle();
   }
 
   QWidget window;
@@ -76,25 +76,25 @@ TEST_F(ZVCryptoDocTest, UnlockingTriesTheTypedPassword) {
   doc.updateChangeCount(ChangeCounting::ChangeDone);
 
   doc.submitPasswordToDecrypt(QString());  // an empty field: nothing at all
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(doc.attempts, 0);
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_TRUE(doc.isDocumentEdited());
 
   doc.submitPasswordToDecrypt(QStringLiteral("wrong horse"));
-  gui::settle();
-  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Wrong Password")});
+  GuiDriver::settle();
+  EXPECT_EQ(GuiDriver::alertTexts(), QStringList{QStringLiteral("Wrong Password")});
   EXPECT_TRUE(doc.isEncrypted());
   EXPECT_EQ(doc.plainPassword(), u"wrong horse");  // kept until the next submission
   EXPECT_FALSE(doc.isDocumentEdited());
   EXPECT_FALSE(progress->isVisible());
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
 
   doc.setPlainPasswordInsertedRetype(QStringLiteral("x"));
   doc.setPlainPasswordPrevious(QStringLiteral("y"));
   doc.submitPasswordToDecrypt(QStringLiteral("correct horse"));
-  gui::settle();
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  GuiDriver::settle();
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_TRUE(doc.isDecrypted());
   EXPECT_EQ(doc.plainPassword(), u"correct horse");
   EXPECT_TRUE(doc.plainPasswordInserted().isEmpty());
@@ -121,14 +121,14 @@ TEST_F(ZVCryptoDocTest, AFailedUnlockHandsItsReasonToTheDocumentAndDecriptItsCod
   for (const Case& c : cases) {
     telling.failure = c.failure;
     telling.submitPasswordToDecrypt(QStringLiteral("wrong horse"));
-    gui::settle();
+    GuiDriver::settle();
     ASSERT_FALSE(telling.told.empty());
     EXPECT_EQ(telling.told.back().reason, c.failure.reason);
     EXPECT_EQ(telling.told.back().message, c.failure.message);
     EXPECT_EQ(telling.Decript(), c.code);
   }
   EXPECT_EQ(telling.told.size(), std::size(cases));
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_TRUE(telling.isEncrypted());
   telling.submitPasswordToDecrypt(QStringLiteral("correct horse"));
   EXPECT_EQ(telling.told.size(), std::size(cases));  // success tells nothing
@@ -160,36 +160,36 @@ TEST_F(ZVCryptoDocTest, MandatorySheetAcceptsOnlyEqualPasswordsOfSixOrMore) {
     LockedDoc fresh;
     fresh.setMyWindow(&window);
     fresh.askMandatoryPasswordToProtectDocument();
-    gui::settle();
+    GuiDriver::settle();
     PasswordSheet* sheet = fresh.mandatoryPasswordSheet();
     type(sheet->passwordField(), QString::fromUtf8(c.password));
     type(sheet->retypeField(), QString::fromUtf8(c.retype));
     press(sheet->acceptButton());
-    EXPECT_EQ(gui::alertTexts(), QStringList{QString::fromUtf8(c.alert)});
+    EXPECT_EQ(GuiDriver::alertTexts(), QStringList{QString::fromUtf8(c.alert)});
     const bool accepted = std::string(c.alert) == "Password accepted";
     EXPECT_EQ(fresh.plainPassword(), accepted ? QString::fromUtf8(c.password) : QString());
     EXPECT_EQ(fresh.changeCount(), accepted ? 2 : 0);  // marked twice
     EXPECT_EQ(fresh.showClearPasswordInInsertPasswordSheet(), std::optional<bool>(true));
-    if (QMessageBox* alert = gui::onlyAlert(); alert && !accepted) {
+    if (QMessageBox* alert = GuiDriver::onlyAlert(); alert && !accepted) {
       const QString note = QStringLiteral("Only the first %1 characters").arg(c.keyed);
       EXPECT_EQ(alert->informativeText().contains(note), c.keyed >= 0)
           << alert->informativeText().toStdString();
       if (c.keyed == 4 && std::string(c.password).size() == 14)
-        gui::snapshot(alert, QStringLiteral("password-cut-alert"));
+        GuiDriver::snapshot(alert, QStringLiteral("password-cut-alert"));
     }
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
   }
 }
 
 TEST_F(ZVCryptoDocTest, RetryBringsTheMandatorySheetBackWithTheTypedText) {
   doc.askMandatoryPasswordToProtectDocument();
-  gui::settle();
+  GuiDriver::settle();
   fillMandatory(QStringLiteral("abc"), QStringLiteral("abd"));
-  gui::snapshot(doc.mandatoryPasswordSheet(), QStringLiteral("mandatory-sheet"));
+  GuiDriver::snapshot(doc.mandatoryPasswordSheet(), QStringLiteral("mandatory-sheet"));
   press(doc.mandatoryPasswordSheet()->acceptButton());
-  gui::snapshot(gui::onlyAlert(), QStringLiteral("mismatch-alert"));
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Retry")));
-  gui::settle();
+  GuiDriver::snapshot(GuiDriver::onlyAlert(), QStringLiteral("mismatch-alert"));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Retry")));
+  GuiDriver::settle();
   PasswordSheet* sheet = doc.mandatoryPasswordSheet();
   ASSERT_TRUE(sheet->isVisible());
   EXPECT_EQ(sheet->passwordField()->text(), u"abc");
@@ -221,41 +221,41 @@ TEST_F(ZVCryptoDocTest, ChangeSheetChecksOldPasswordThenEqualityThenLength) {
   };
   for (const auto& c : cases) {
     doc.documentPassword();
-    gui::settle();
+    GuiDriver::settle();
     PasswordSheet* sheet = doc.changePasswordSheet();
     ASSERT_TRUE(sheet->isVisible());
     type(sheet->previousField(), QString::fromUtf8(c.previous));
     type(sheet->passwordField(), QString::fromUtf8(c.password));
     type(sheet->retypeField(), QString::fromUtf8(c.retype));
-    gui::snapshot(sheet, QStringLiteral("change-sheet"));
+    GuiDriver::snapshot(sheet, QStringLiteral("change-sheet"));
     press(sheet->acceptButton());
-    EXPECT_EQ(gui::alertTexts(), QStringList{QString::fromUtf8(c.alert)});
+    EXPECT_EQ(GuiDriver::alertTexts(), QStringList{QString::fromUtf8(c.alert)});
     EXPECT_EQ(doc.plainPassword(), u"old secret");
     // Retry reopens the sheet with the fields as typed; Cancel there changes nothing.
-    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Retry")));
-    gui::settle();
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Retry")));
+    GuiDriver::settle();
     ASSERT_TRUE(sheet->isVisible());
     EXPECT_EQ(sheet->previousField()->text(), QString::fromUtf8(c.previous));
     press(sheet->otherButton());
     EXPECT_FALSE(sheet->isVisible());
-    EXPECT_TRUE(gui::alertTexts().isEmpty());
+    EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   }
   doc.documentPassword();
-  gui::settle();
+  GuiDriver::settle();
   PasswordSheet* sheet = doc.changePasswordSheet();
   EXPECT_TRUE(sheet->previousField()->text().isEmpty());  // the command starts afresh
   type(sheet->previousField(), QStringLiteral("old secret"));
   type(sheet->passwordField(), QStringLiteral("brand new"));
   type(sheet->retypeField(), QStringLiteral("brand new"));
   press(sheet->acceptButton());
-  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Password changed successfuly")});
+  EXPECT_EQ(GuiDriver::alertTexts(), QStringList{QStringLiteral("Password changed successfuly")});
   EXPECT_EQ(doc.plainPassword(), u"brand new");
   EXPECT_EQ(doc.showClearPasswordInInsertPasswordSheet(), std::optional<bool>(false));
 }
 
 TEST_F(ZVCryptoDocTest, PasswordCommandWithoutAPasswordAsksForTheMandatoryOne) {
   doc.documentPassword();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(doc.mandatoryPasswordSheet()->isVisible());
   EXPECT_FALSE(doc.changePasswordSheet()->isVisible());
 }
@@ -276,10 +276,10 @@ TEST_F(ZVCryptoDocTest, ALockedDocumentClosesWithoutTheSavePrompt) {
   doc.updateChangeCount(ChangeCounting::ChangeDone);
   std::optional<bool> answer;
   doc.canCloseDocumentWithDelegate([&](bool ok) { answer = ok; });
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(doc.isClosed());
   EXPECT_EQ(answer, true);
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
 }
 
 }  // namespace

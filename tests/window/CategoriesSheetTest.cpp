@@ -28,11 +28,11 @@ class CategoriesSheetTest : public ::testing::Test {
     defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
     for (auto& d : docs) {
       d = std::make_unique<MyDocument>();
-      d->setPlainPassword(fixture::kPassword);
+      d->setPlainPassword(VaultFixture::kPassword);
     }
     window = new VaultDocumentWindow(docs[0].get(), *defaults);
     other = new VaultDocumentWindow(docs[1].get(), *defaults);
-    fixture::fillTwenty(*docs[0]);
+    VaultFixture::fillTwenty(*docs[0]);
     window->search()->synkCategorySubMenu();
     window->resize(1000, 600);
     window->show();
@@ -40,12 +40,12 @@ class CategoriesSheetTest : public ::testing::Test {
     docs[0]->updateChangeCount(ChangeCounting::ChangeCleared);
     docs[1]->updateChangeCount(ChangeCounting::ChangeCleared);
     ASSERT_TRUE(window->perform(QStringLiteral("editCategoriesSheet:")));
-    gui::settle();
+    GuiDriver::settle();
     sheet = window->categoriesSheet();
     ASSERT_TRUE(sheet && sheet->isVisible());
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     delete window.data();
     delete other.data();
   }
@@ -58,7 +58,7 @@ class CategoriesSheetTest : public ::testing::Test {
     QTableView* table = sheet->categoryTable();
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                       table->visualRect(table->model()->index(row, 0)).center());
-    gui::settle();
+    GuiDriver::settle();
   }
   QStringList menuTitles() const {
     QStringList out;
@@ -83,7 +83,7 @@ TEST_F(CategoriesSheetTest, AddRetitleRecolourAndRemoveKeepTheLinksAndTheMenu) {
   // Add: the next free Generic title, last row, edited, in the menu once the turn is over.
   QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_EQ(table->model()->rowCount(), 6);
   EXPECT_EQ(table->model()->index(5, 0).data().toString(), u"Generic 1");
   EXPECT_TRUE(doc().isDocumentEdited());
@@ -100,7 +100,7 @@ TEST_F(CategoriesSheetTest, AddRetitleRecolourAndRemoveKeepTheLinksAndTheMenu) {
   EXPECT_EQ(doc().categoryController().arrangedObjects()[1]->value(u"cat_category").toString(),
             u"Money");
   QTest::keyClick(editor, Qt::Key_Return);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(linksHold());
 
   // Remove is refused while records use the category.
@@ -111,7 +111,7 @@ TEST_F(CategoriesSheetTest, AddRetitleRecolourAndRemoveKeepTheLinksAndTheMenu) {
   // Recolour through the colour dialog: this document only.
   doc().updateChangeCount(ChangeCounting::ChangeCleared);
   QTest::mouseClick(sheet->colourButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   QPointer<QColorDialog> colours = sheet->colourDialog();
   ASSERT_TRUE(colours && colours->isVisible());
   colours->setCurrentColor(QColor(10, 200, 30));
@@ -129,15 +129,15 @@ TEST_F(CategoriesSheetTest, AddRetitleRecolourAndRemoveKeepTheLinksAndTheMenu) {
   doc().updateChangeCount(ChangeCounting::ChangeCleared);
   QTest::mouseClick(sheet->removeButton(), Qt::LeftButton);
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(table->model()->rowCount(), 5);
   EXPECT_TRUE(doc().isDocumentEdited());
   EXPECT_TRUE(linksHold());
-  gui::snapshot(sheet, QStringLiteral("categories-sheet"));
+  GuiDriver::snapshot(sheet, QStringLiteral("categories-sheet"));
 
   // Closing ends the colour dialog and rebuilds the menu in content order.
   sheet->closeCategoriesSheet();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_FALSE(sheet->isVisible());
   EXPECT_TRUE(!colours || !colours->isVisible());
   EXPECT_EQ(menuTitles(),
@@ -174,14 +174,14 @@ TEST_F(CategoriesSheetTest, ATitleEditIsToldByTheCategoryListAndCountedOnce) {
   editor->selectAll();
   QTest::keyClicks(editor, QStringLiteral("Post"));
   QTest::keyClick(editor, Qt::Key_Return);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(doc().categoryController().arrangedObjects()[2]->value(u"cat_category").toString(),
             u"Post");
   EXPECT_EQ(relay.told, 4);
   EXPECT_EQ(doc().changeCount(), 4);
 
   QTest::mouseClick(sheet->colourButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_TRUE(sheet->colourDialog());
   sheet->colourDialog()->setCurrentColor(QColor(200, 10, 30));
   EXPECT_EQ(doc().changeCount(), 5);
@@ -197,7 +197,7 @@ TEST_F(CategoriesSheetTest, AddStartsEditingTheNewTitleAndReturnEndsOnlyThatEdit
     const int rows = table->model()->rowCount();
     QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
     ASSERT_EQ(table->model()->rowCount(), rows + 1);
     auto* editor = table->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
@@ -208,9 +208,9 @@ TEST_F(CategoriesSheetTest, AddStartsEditingTheNewTitleAndReturnEndsOnlyThatEdit
     const QString title = key == Qt::Key_Return ? QStringLiteral("Travel") : QStringLiteral("Pets");
     QTest::keyClicks(editor, title);
     QTest::keyClick(editor, key);
-    gui::settle();
+    GuiDriver::settle();
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_TRUE(sheet->isSheetRunning());
     EXPECT_EQ(table->findChild<QLineEdit*>(), nullptr);
@@ -244,17 +244,17 @@ TEST_F(CategoriesSheetTest, RemoveSaysWhyItIsOffForACategoryInUse) {
   QTableView* table = sheet->categoryTable();
   QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ControlModifier,
                     table->visualRect(table->model()->index(0, 0)).center());
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_FALSE(sheet->removeButton()->isEnabled());
   EXPECT_TRUE(sheet->removeHint()->text().startsWith(u"Some of the selected categories"));
-  gui::snapshot(sheet, QStringLiteral("categories-sheet-remove-hint"));
+  GuiDriver::snapshot(sheet, QStringLiteral("categories-sheet-remove-hint"));
 }
 
 TEST_F(CategoriesSheetTest, AnAutomaticLockEndsTheSheet) {
   docs[0]->setFileURL(dir.filePath(QStringLiteral("c.qvlt")));
   ASSERT_TRUE(docs[0]->saveToURL(docs[0]->fileURL()));
   docs[0]->lockAutomatically();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_FALSE(sheet->isVisible());
   MainQueue::drain();
   EXPECT_TRUE(docs[0]->isEncrypted());

@@ -30,7 +30,7 @@
 
 namespace {
 
-using fixture::kPassword;
+using VaultFixture::kPassword;
 
 QStringList strings(std::initializer_list<const char*> list) {
   QStringList out;
@@ -42,14 +42,14 @@ QStringList strings(std::initializer_list<const char*> list) {
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    defaults = fixture::settingsIn(
+    defaults = VaultFixture::settingsIn(
         dir, {{QStringLiteral("tableSortCompare"), Value::integer(2)},
               {QStringLiteral("tableFontFamily"), Value(QStringLiteral("Lucida Grande"))},
               {QStringLiteral("tableFontSize"), Value::real(12)}});
   }
   void TearDown() override {
-    for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
-    gui::closeAllAlerts();
+    for (auto* sheet : GuiDriver::visible<PasswordSheet>()) sheet->hide();
+    GuiDriver::closeAllAlerts();
     for (auto& w : windows) delete w.data();
     docs.clear();
   }
@@ -78,7 +78,7 @@ class WindowTest : public ::testing::Test {
     window->show();
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-    gui::settle();
+    GuiDriver::settle();
   }
   // 820 x 460, or less on a screen too small for it, the window's frame around it.
   static QSize lockedSize(const QWidget* window) {
@@ -90,7 +90,7 @@ class WindowTest : public ::testing::Test {
     window->passwordField()->setFocus();
     QTest::keyClicks(window->passwordField(), kPassword);
     QTest::keyClick(window->passwordField(), Qt::Key_Return);
-    gui::settle();
+    GuiDriver::settle();
   }
   QString savedFile(const std::function<void(MyDocument&)>& fill, const char* name = "v.qvlt") {
     MyDocument source;
@@ -118,7 +118,7 @@ class WindowTest : public ::testing::Test {
     QTableView* table = window->tableView();
     const QRect cell = table->visualRect(table->model()->index(row, 1));
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-    gui::settle();
+    GuiDriver::settle();
   }
 
   QTemporaryDir dir;
@@ -146,7 +146,7 @@ TEST_F(WindowTest, ANewDocumentOpensInTheSplitLayoutAndAsksForItsPasswordOnce) {
   // Both minimums and the divider.
   EXPECT_EQ(window->minimumWidth(), 260 + 530 + window->mainSplitView()->handleWidth());
 
-  auto sheets = gui::visible<PasswordSheet>();
+  auto sheets = GuiDriver::visible<PasswordSheet>();
   ASSERT_EQ(sheets.size(), 1);
   EXPECT_EQ(sheets.first()->kind(), PasswordSheet::Kind::Mandatory);
   sheets.first()->hide();
@@ -154,14 +154,14 @@ TEST_F(WindowTest, ANewDocumentOpensInTheSplitLayoutAndAsksForItsPasswordOnce) {
   show(&other);
   show(window);
   MainQueue::drain();
-  EXPECT_TRUE(gui::visible<PasswordSheet>().isEmpty());
+  EXPECT_TRUE(GuiDriver::visible<PasswordSheet>().isEmpty());
 }
 
 TEST_F(WindowTest, ALockedWindowIsSmallFixedAndKeepsAWrongPassword) {
   const QString path = savedFile([](MyDocument& d) {
-    const DictRef bank = fixture::addCategory(d, QStringLiteral("Banks"), 0.2f, 0.4f, 0.8f);
+    const DictRef bank = VaultFixture::addCategory(d, QStringLiteral("Banks"), 0.2f, 0.4f, 0.8f);
     for (const char* n : {"Beta", "alpha", "Gamma"})
-      fixture::addRecord(d, QString::fromLatin1(n), bank);
+      VaultFixture::addRecord(d, QString::fromLatin1(n), bank);
   });
   VaultDocumentWindow* window = openWindow(path);
   MyDocument* doc = window->document();
@@ -180,9 +180,9 @@ TEST_F(WindowTest, ALockedWindowIsSmallFixedAndKeepsAWrongPassword) {
   QTest::keyClicks(window->passwordField(), QStringLiteral("wrong-one"));
   EXPECT_FALSE(doc->isDocumentEdited());  // typing a password is no edit
   QTest::keyClick(window->passwordField(), Qt::Key_Return);
-  gui::settle();
-  EXPECT_TRUE(gui::alertTexts().contains(QStringLiteral("Wrong Password")));
-  gui::closeAllAlerts();
+  GuiDriver::settle();
+  EXPECT_TRUE(GuiDriver::alertTexts().contains(QStringLiteral("Wrong Password")));
+  GuiDriver::closeAllAlerts();
   EXPECT_EQ(window->passwordField()->text(), u"wrong-one");
   EXPECT_TRUE(doc->isEncrypted());
 
@@ -199,7 +199,7 @@ TEST_F(WindowTest, ALockedWindowIsSmallFixedAndKeepsAWrongPassword) {
   // Reverting locks again: the field empty, the window back to its fixed locked size.
   window->passwordField()->setText(QStringLiteral("left over"));
   (void)doc->revertToContentsOfURL(path, doc->fileType());
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(window->showsLockedLayout());
   EXPECT_TRUE(window->passwordField()->text().isEmpty());
   EXPECT_EQ(window->size(), lockedSize(window));
@@ -219,8 +219,8 @@ TEST_F(WindowTest, CommandsFollowTheDocumentState) {
   EXPECT_TRUE(enabled("toggleCollapseExpandMainView:"));
   EXPECT_FALSE(window->perform(QStringLiteral("editContentToggle:")));
   EXPECT_FALSE(window->isEditable());
-  fixture::addRecord(*window->document(), QStringLiteral("One"), nullptr);
-  gui::settle();
+  VaultFixture::addRecord(*window->document(), QStringLiteral("One"), nullptr);
+  GuiDriver::settle();
   EXPECT_TRUE(enabled("showPasswordsInTable:"));
   EXPECT_TRUE(enabled("editContentToggle:"));
   EXPECT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
@@ -231,7 +231,7 @@ TEST_F(WindowTest, CommandsFollowTheDocumentState) {
 
 TEST_F(WindowTest, CollapsingAndExpandingTheDetailViewNeverDrifts) {
   VaultDocumentWindow* window = newWindow();
-  fixture::fillTwenty(*window->document());
+  VaultFixture::fillTwenty(*window->document());
   window->resize(1200, 600);
   show(window);
   MainSplitView* split = window->mainSplitView();
@@ -249,7 +249,7 @@ TEST_F(WindowTest, CollapsingAndExpandingTheDetailViewNeverDrifts) {
   // Widened by 200 while collapsed: the pane comes back 100 wider.
   window->perform(QStringLiteral("toggleCollapseExpandMainView:"));
   window->resize(window->width() + 200, window->height());
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(split->panes().right, 0);
   window->perform(QStringLiteral("toggleCollapseExpandMainView:"));
   EXPECT_EQ(split->panes().right, 700);
@@ -259,7 +259,7 @@ TEST_F(WindowTest, CollapsingAndExpandingTheDetailViewNeverDrifts) {
 TEST_F(WindowTest, ResizingTheWindowIsAnEditDraggingTheDividerIsNot) {
   VaultDocumentWindow* window = newWindow();
   MyDocument* doc = window->document();
-  fixture::fillTwenty(*doc);
+  VaultFixture::fillTwenty(*doc);
   window->resize(1200, 600);
   show(window);
   doc->updateChangeCount(ChangeCounting::ChangeCleared);
@@ -269,13 +269,13 @@ TEST_F(WindowTest, ResizingTheWindowIsAnEditDraggingTheDividerIsNot) {
   QTest::mousePress(handle, Qt::LeftButton, {}, grip);
   QTest::mouseMove(handle, grip - QPoint(100, 0));
   QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(100, 0));
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(split->panes().right, 630);
   EXPECT_EQ(window->bufferedDetailViewLength(), 630);
   EXPECT_FALSE(window->detailViewCollapsed());
   EXPECT_FALSE(doc->isDocumentEdited());
   window->resize(1300, 600);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(doc->isDocumentEdited());
   EXPECT_EQ(split->panes().right, 680);  // half of the 100 points gained
 }
@@ -283,7 +283,7 @@ TEST_F(WindowTest, ResizingTheWindowIsAnEditDraggingTheDividerIsNot) {
 TEST_F(WindowTest, TypingStampsTheEditedRecordAndSelectingChangesNothing) {
   VaultDocumentWindow* window = newWindow();
   MyDocument* doc = window->document();
-  fixture::fillTwenty(*doc);
+  VaultFixture::fillTwenty(*doc);
   window->resize(1100, 600);
   show(window);
   doc->updateChangeCount(ChangeCounting::ChangeCleared);
@@ -337,10 +337,10 @@ TEST_F(WindowTest, FieldEditsReachTheDocumentThroughTheRecordList) {
   };
   VaultDocumentWindow* window = newWindow();
   MyDocument* doc = window->document();
-  fixture::fillTwenty(*doc);
+  VaultFixture::fillTwenty(*doc);
   show(window);
   doc->recordController().setSelectionIndex(2);
-  gui::settle();
+  GuiDriver::settle();
   doc->updateChangeCount(ChangeCounting::ChangeCleared);
   ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
   Recorder recorder;
@@ -365,10 +365,10 @@ TEST_F(WindowTest, FieldEditsReachTheDocumentThroughTheRecordList) {
 TEST_F(WindowTest, CopyingCountsOneUsePerSelection) {
   VaultDocumentWindow* window = newWindow();
   MyDocument* doc = window->document();
-  fixture::fillTwenty(*doc);
+  VaultFixture::fillTwenty(*doc);
   show(window);
   doc->recordController().setSelectionIndex(1);
-  gui::settle();
+  GuiDriver::settle();
   const DictRef record = doc->recordController().arrangedObjects()[1];
   for (const QString& key : {RecordKeys::password(), RecordKeys::userID()})
     window->detailView()->field(key)->CopyInClipboard(5);
@@ -376,7 +376,7 @@ TEST_F(WindowTest, CopyingCountsOneUsePerSelection) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), record->value(RecordKeys::userID()).toString());
   doc->recordController().setSelectionIndex(2);
   doc->recordController().setSelectionIndex(1);
-  gui::settle();
+  GuiDriver::settle();
   window->detailView()->field(RecordKeys::pin())->CopyInClipboard(6);
   EXPECT_EQ(record->value(RecordKeys::usageCount()).toInteger(), 2);
 }
@@ -384,7 +384,8 @@ TEST_F(WindowTest, CopyingCountsOneUsePerSelection) {
 TEST_F(WindowTest, HeaderClicksAndTheComparisonPreferenceSortTheTable) {
   VaultDocumentWindow* window = newWindow();
   MyDocument* doc = window->document();
-  for (const char* n : {"b", "A", "a", "C"}) fixture::addRecord(*doc, QString::fromLatin1(n), {});
+  for (const char* n : {"b", "A", "a", "C"})
+    VaultFixture::addRecord(*doc, QString::fromLatin1(n), {});
   show(window);
   doc->updateChangeCount(ChangeCounting::ChangeCleared);
   QHeaderView* header = window->tableView()->horizontalHeader();
@@ -392,7 +393,7 @@ TEST_F(WindowTest, HeaderClicksAndTheComparisonPreferenceSortTheTable) {
   const auto clickHeader = [&] {
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(name) + 10, header->height() / 2));
-    gui::settle();
+    GuiDriver::settle();
   };
   clickHeader();
   EXPECT_EQ(arrangedNames(*doc), strings({"A", "a", "b", "C"}));
@@ -438,7 +439,7 @@ TEST_F(WindowTest, ColumnSwitchesPresetsAndSnapshotsRoundTrip) {
 
   // Showing secrets redraws without marking the document.
   doc->updateChangeCount(ChangeCounting::ChangeCleared);
-  fixture::addRecord(*doc, QStringLiteral("x"), {}, QStringLiteral("s3cret"));
+  VaultFixture::addRecord(*doc, QStringLiteral("x"), {}, QStringLiteral("s3cret"));
   doc->updateChangeCount(ChangeCounting::ChangeCleared);
   window->perform(QStringLiteral("showPasswordsInTable:"));
   window->perform(QStringLiteral("showPasswordsInTable:"));
@@ -500,7 +501,7 @@ TEST_F(WindowTest, HostileViewStateFromAFileIsClamped) {
   HostileWindow hostile;
   const QString path = savedFile([&](MyDocument& d) {
     d.setWindow(&hostile);
-    fixture::addRecord(d, QStringLiteral("Only"), {});
+    VaultFixture::addRecord(d, QStringLiteral("Only"), {});
     DesktopViewState state = d.vault().viewState();
     state.latestOrderedColumn = QStringLiteral("categoryPtr");  // not a column
     d.vault().setViewState(state);
@@ -531,7 +532,7 @@ TEST_F(WindowTest, HostileViewStateFromAFileIsClamped) {
 TEST_F(WindowTest, TheWindowStateComesBackAfterSavingAndUnlocking) {
   VaultDocumentWindow* first = newWindow();
   MyDocument* doc = first->document();
-  fixture::fillTwenty(*doc);
+  VaultFixture::fillTwenty(*doc);
   first->resize(first->minimumWidth(), 640);  // the test's screen is not much wider
   show(first);
   first->perform(QStringLiteral("setColumnVisibilityAllMinusCMA:"));
@@ -544,7 +545,7 @@ TEST_F(WindowTest, TheWindowStateComesBackAfterSavingAndUnlocking) {
   for (int click = 0; click < 2; ++click) {
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(name) + 10, header->height() / 2));
-    gui::settle();
+    GuiDriver::settle();
   }
   ASSERT_EQ(doc->vault().viewState().latestOrderedColumn, u"name");
   ASSERT_FALSE(doc->vault().viewState().latestOrderedColumnAscending);
@@ -589,7 +590,7 @@ TEST_F(WindowTest, AThousandRecordVaultUnlocksSortedAndKeepsAnEditAcrossSaving) 
     for (int i = 0; i < 1000; ++i) {
       const QString n = QStringLiteral("Record %1").arg((i * 7919) % 1000, 4, 10, QChar(u'0'));
       names << n;
-      fixture::addRecord(d, n, {});
+      VaultFixture::addRecord(d, n, {});
     }
     DesktopViewState state = d.vault().viewState();
     state.latestOrderedColumn = QStringLiteral("name");
@@ -631,7 +632,7 @@ TEST_F(WindowTest, AThousandRecordVaultUnlocksSortedAndKeepsAnEditAcrossSaving) 
 
 TEST_F(WindowTest, AWindowOutlivingItsDocumentDrawsNothingAndGoes) {
   VaultDocumentWindow* window = newWindow();
-  fixture::fillTwenty(*window->document());
+  VaultFixture::fillTwenty(*window->document());
   show(window);
   const QPointer<VaultDocumentWindow> guard(window);
   docs.clear();  // the document goes first
@@ -649,12 +650,13 @@ TEST(RecordTableModel, FollowsTheListWithoutResetsAndMasksSecrets) {
   QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
   QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
   const DictRef a =
-      fixture::addRecord(doc, QStringLiteral("a"), {}, QStringLiteral("s\u00e9cr\u00e8t"));
-  const DictRef b = fixture::addRecord(doc, QStringLiteral("b"), {}, QString());
+      VaultFixture::addRecord(doc, QStringLiteral("a"), {}, QStringLiteral("s\u00e9cr\u00e8t"));
+  const DictRef b = VaultFixture::addRecord(doc, QStringLiteral("b"), {}, QString());
   b->removeValue(RecordKeys::categoryPtr());
   b->removeValue(RecordKeys::pin());
   doc.recordController().removeObject(a);
-  const DictRef c = fixture::addRecord(doc, QStringLiteral("c"), {}, QStringLiteral("\U0001F600!"));
+  const DictRef c =
+      VaultFixture::addRecord(doc, QStringLiteral("c"), {}, QStringLiteral("\U0001F600!"));
   EXPECT_EQ(inserted.count(), 3);
   EXPECT_EQ(removed.count(), 1);
   EXPECT_EQ(resets.count(), 0);
@@ -684,18 +686,18 @@ TEST(RecordTableModel, FollowsTheListWithoutResetsAndMasksSecrets) {
 
 TEST_F(WindowTest, Screenshots) {
   VaultDocumentWindow* unlocked = newWindow();
-  fixture::fillTwenty(*unlocked->document());
+  VaultFixture::fillTwenty(*unlocked->document());
   unlocked->resize(1100, 640);
   show(unlocked);
   unlocked->document()->recordController().setSelectionIndex(3);
-  gui::settle();
-  gui::snapshot(unlocked, QStringLiteral("document-window-unlocked"));
+  GuiDriver::settle();
+  GuiDriver::snapshot(unlocked, QStringLiteral("document-window-unlocked"));
 
-  const QString path = savedFile([](MyDocument& d) { fixture::fillTwenty(d); });
+  const QString path = savedFile([](MyDocument& d) { VaultFixture::fillTwenty(d); });
   VaultDocumentWindow* locked = openWindow(path);
   show(locked);
   MainQueue::drain();
-  gui::snapshot(locked, QStringLiteral("document-window-locked"));
+  GuiDriver::snapshot(locked, QStringLiteral("document-window-locked"));
 }
 
 }  // namespace

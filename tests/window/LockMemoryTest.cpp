@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "Common/ZVTextFieldExt.h"
-#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
+#include "platform/crypto/SecureMemory.h"
 #include "tests/GuiDriver.h"
 #include "tests/window/ProcessMemoryScan.h"
 #include "tests/window/VaultFixture.h"
@@ -70,7 +70,7 @@ class LockMemoryTest : public ::testing::TestWithParam<LockCase> {
       MyDocument source;
       source.setPlainPassword(secret);
       SecureMemory::wipe(secret);
-      fixture::fillTwenty(source);
+      VaultFixture::fillTwenty(source);
       ASSERT_TRUE(source.saveToURL(path));
     }
     doc = std::make_unique<MyDocument>();
@@ -79,10 +79,10 @@ class LockMemoryTest : public ::testing::TestWithParam<LockCase> {
     window = new VaultDocumentWindow(doc.get(), *defaults);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    gui::settle();
+    GuiDriver::settle();
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     delete window.data();
     doc.reset();
     QGuiApplication::clipboard()->clear();
@@ -92,26 +92,26 @@ class LockMemoryTest : public ::testing::TestWithParam<LockCase> {
     window->passwordField()->setFocus();
     type(window->passwordField(), password);
     QTest::keyClick(window->passwordField(), Qt::Key_Return);
-    gui::settle();
+    GuiDriver::settle();
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
   }
   void typeOverField(const QString& key) {
     doc->recordController().setSelectionIndex(2);
-    gui::settle();
+    GuiDriver::settle();
     ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
-    gui::settle();
+    GuiDriver::settle();
     QLineEdit* field = window->detailView()->field(key);
     field->setFocus();
     field->selectAll();
     type(field, recordText);
     QTest::keyClick(field, Qt::Key_Tab);
-    gui::settle();
+    GuiDriver::settle();
     MainQueue::drain();
     // The table and the detail view have drawn the new text.
     window->repaint();
-    gui::snapshot(window, QStringLiteral("record-typed-before-the-lock"));
-    gui::settle();
+    GuiDriver::snapshot(window, QStringLiteral("record-typed-before-the-lock"));
+    GuiDriver::settle();
   }
   // The shown record's value, through a reference the test lets go at once.
   QString shownValue(const QString& key) const {
@@ -151,16 +151,16 @@ TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLockO
     case LockCase::Then::ChooseAnAddress:
       // The e-mail menu's choice replaces the typed text, in the record and in the field.
       window->detailView()->insertEmailFromPopup(QStringLiteral("me@home.example"));
-      gui::settle();
+      GuiDriver::settle();
       ASSERT_EQ(shownValue(key), u"me@home.example");
       break;
     case LockCase::Then::DeleteTheRecord:
       // Only the undo history holds the record now.
       ASSERT_TRUE(window->perform(QStringLiteral("deleteRow:")));
-      gui::settle();
-      ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Delete")));
+      GuiDriver::settle();
+      ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Delete")));
       MainQueue::drain();
-      gui::settle();
+      GuiDriver::settle();
       ASSERT_EQ(doc->myArray()->count(), 19);
       break;
     case LockCase::Then::ListItsPhoneNumber: {
@@ -170,7 +170,7 @@ TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLockO
       window->detailView()->record()->setValue(RecordKeys::account(),
                                                Value::mutableString(std::move(account)));
       ASSERT_TRUE(window->perform(QStringLiteral("phoneListSheet:")));
-      gui::settle();
+      GuiDriver::settle();
       const PhoneListSheet* sheet = window->findChild<PhoneListSheet*>();
       ASSERT_TRUE(sheet && sheet->isVisible());
       ASSERT_EQ(sheet->model()->rowCount(), 1);
@@ -179,7 +179,7 @@ TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLockO
     }
     case LockCase::Then::CopyIt: {
       ASSERT_TRUE(window->perform(QStringLiteral("copyPassword:")));
-      gui::settle();
+      GuiDriver::settle();
       // Read as a paste reads it, through a reference let go at once.
       ASSERT_TRUE(equals(QGuiApplication::clipboard()->text(), recordText));
       break;
@@ -189,8 +189,8 @@ TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLockO
   switch (c.end) {
     case LockCase::End::LockThroughTheMenu:
       ASSERT_TRUE(window->perform(QStringLiteral("lockDocument:")));
-      gui::settle();
-      ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+      GuiDriver::settle();
+      ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
       break;
     case LockCase::End::LockAutomatically:
       doc->lockAutomatically();
@@ -200,7 +200,7 @@ TEST_P(LockMemoryTest, NeitherThePasswordNorTheRecordTextIsInMemoryAfterTheLockO
       break;
   }
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   if (c.end == LockCase::End::Close) {
     // The window went with the document; the document controller lets a closed one go.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "platform/AtomicFile.h"
-#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
+#include "platform/crypto/SecureMemory.h"
 #include "tests/GuiDriver.h"
 #include "tests/window/VaultFixture.h"
 #include "vault/PasswordSheet.h"
@@ -27,15 +27,15 @@ class LockWindowTest : public ::testing::Test {
     path = dir.filePath(QStringLiteral("box/v.qvlt"));
     {
       MyDocument source;
-      source.setPlainPassword(fixture::kPassword);
-      fixture::fillTwenty(source);
+      source.setPlainPassword(VaultFixture::kPassword);
+      VaultFixture::fillTwenty(source);
       ASSERT_TRUE(source.saveToURL(path));
     }
     window = open();
     unlock(window);
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     AtomicFile::setBeforeCommitHook({});
     for (auto& w : windows) delete w.data();
     docs.clear();
@@ -50,16 +50,16 @@ class LockWindowTest : public ::testing::Test {
     windows << w;
     w->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
-    gui::settle();
+    GuiDriver::settle();
     return w;
   }
   static void unlock(VaultDocumentWindow* w) {
     w->passwordField()->setFocus();
-    QTest::keyClicks(w->passwordField(), fixture::kPassword);
+    QTest::keyClicks(w->passwordField(), VaultFixture::kPassword);
     QTest::keyClick(w->passwordField(), Qt::Key_Return);
-    gui::settle();
+    GuiDriver::settle();
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
   }
   // Copies of their own: the lock wipes the records' strings wherever they are shared.
   static QStringList names(MyDocument& doc) {
@@ -71,13 +71,13 @@ class LockWindowTest : public ::testing::Test {
   MyDocument* doc() const { return window->document(); }
   void lockThroughTheAlert(const QString& button) {
     ASSERT_TRUE(window->perform(QStringLiteral("lockDocument:")));
-    gui::settle();
-    EXPECT_EQ(gui::alertTexts(),
+    GuiDriver::settle();
+    EXPECT_EQ(GuiDriver::alertTexts(),
               QStringList{QStringLiteral("Lock Document back to the crypted state?")});
-    gui::snapshot(gui::onlyAlert(), QStringLiteral("lock-alert"));
-    ASSERT_TRUE(gui::pressAlertButton(button));
+    GuiDriver::snapshot(GuiDriver::onlyAlert(), QStringLiteral("lock-alert"));
+    ASSERT_TRUE(GuiDriver::pressAlertButton(button));
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
   }
 
   QTemporaryDir dir;
@@ -116,7 +116,7 @@ TEST_F(LockWindowTest, CancelKeepsTheDocumentOpenAndOkLocksItAsItWas) {
   for (const char* action : {"copyPassword:", "deleteRow:", "lockDocument:", "showAllCategory:",
                              "editContentToggle:", "switchShowClearPassword:"})
     EXPECT_FALSE(window->perform(QString::fromLatin1(action))) << action;
-  gui::snapshot(window, QStringLiteral("document-window-locked-after-use"));
+  GuiDriver::snapshot(window, QStringLiteral("document-window-locked-after-use"));
 
   unlock(window);
   ASSERT_FALSE(doc()->isEncrypted());
@@ -134,14 +134,14 @@ TEST_F(LockWindowTest, AnAutomaticLockEndsTheOpenSheetAndKeepsTheEditInTheFile) 
   record->setValue(RecordKeys::name(), QStringLiteral("Renamed before the lock"));
   doc()->updateChangeCount(ChangeCounting::ChangeDone);
   doc()->showChangePasswordSheet(window);
-  gui::settle();
-  ASSERT_EQ(gui::visible<PasswordSheet>().size(), 1);
+  GuiDriver::settle();
+  ASSERT_EQ(GuiDriver::visible<PasswordSheet>().size(), 1);
 
   doc()->lockAutomatically();
-  gui::settle();
-  EXPECT_TRUE(gui::visible<PasswordSheet>().isEmpty());
+  GuiDriver::settle();
+  EXPECT_TRUE(GuiDriver::visible<PasswordSheet>().isEmpty());
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_TRUE(doc()->isEncrypted());
   // Quitting now closes the locked document without a word; the edit is in the file.
   VaultDocumentWindow* reopened = open();
@@ -151,7 +151,7 @@ TEST_F(LockWindowTest, AnAutomaticLockEndsTheOpenSheetAndKeepsTheEditInTheFile) 
 
 TEST_F(LockWindowTest, TheAutomaticLockSkipsADocumentWithoutAFile) {
   MyDocument fresh;
-  fresh.setPlainPassword(fixture::kPassword);
+  fresh.setPlainPassword(VaultFixture::kPassword);
   auto* w = new VaultDocumentWindow(&fresh, *defaults);
   windows << w;
   fresh.lockAutomatically();
@@ -194,14 +194,15 @@ class LockWithFailingSaveTest : public LockWindowTest,
     ASSERT_TRUE(doc()->isEncrypted());
     EXPECT_TRUE(window->showsLockedLayout());
     EXPECT_TRUE(doc()->isDocumentEdited());
-    EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("The changes could not be saved")});
-    gui::snapshot(gui::onlyAlert(), QStringLiteral("lock-kept-changes-alert"));
-    ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("OK")));
+    EXPECT_EQ(GuiDriver::alertTexts(),
+              QStringList{QStringLiteral("The changes could not be saved")});
+    GuiDriver::snapshot(GuiDriver::onlyAlert(), QStringLiteral("lock-kept-changes-alert"));
+    ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("OK")));
   }
   void askToClose() {
     window->close();
-    gui::settle();
-    ASSERT_EQ(gui::alertTexts(),
+    GuiDriver::settle();
+    ASSERT_EQ(GuiDriver::alertTexts(),
               QStringList{QStringLiteral("Do you want to save the changes made to the document "
                                          "“v”?")});
   }
@@ -214,7 +215,7 @@ TEST_P(LockWithFailingSaveTest, TheLockLocksAndTheNextUnlockBringsTheChangesBack
   EXPECT_TRUE(doc()->plainPassword().isEmpty());
 
   askToClose();
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Cancel")));
   EXPECT_TRUE(window->isVisible());
   EXPECT_FALSE(doc()->isClosed());
 
@@ -227,7 +228,7 @@ TEST_P(LockWithFailingSaveTest, TheLockLocksAndTheNextUnlockBringsTheChangesBack
   repair();
   lockThroughTheAlert(QStringLiteral("OK"));
   ASSERT_TRUE(doc()->isEncrypted());
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_FALSE(doc()->isDocumentEdited());
   VaultDocumentWindow* reopened = open();
   unlock(reopened);
@@ -239,17 +240,18 @@ TEST_P(LockWithFailingSaveTest, SavingAtCloseWritesWhatTheLockKept) {
   lockWithSavingBroken();
   askToClose();
   // Saving while the fault lasts fails, says so, and leaves the document open.
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
-  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("The document “v” could not be saved.")});
-  gui::closeAllAlerts();
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Save")));
+  EXPECT_EQ(GuiDriver::alertTexts(),
+            QStringList{QStringLiteral("The document “v” could not be saved.")});
+  GuiDriver::closeAllAlerts();
   EXPECT_FALSE(doc()->isClosed());
   EXPECT_TRUE(doc()->isDocumentEdited());
 
   repair();
   askToClose();
   MyDocument* const saved = doc();
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Save")));
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Save")));
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
   EXPECT_TRUE(saved->isClosed());
   EXPECT_FALSE(saved->isDocumentEdited());
   VaultDocumentWindow* reopened = open();

@@ -27,7 +27,7 @@ std::unique_ptr<MainSplitView> splitView(double t,
   split->applyLimits();
   split->resize(1000, 300);
   split->show();
-  gui::settle();
+  GuiDriver::settle();
   return split;
 }
 
@@ -59,7 +59,7 @@ TEST(MainSplitView, ADividerSetFromCodeCollapsesAPaneOrStopsAtItsLimit) {
       split->setPanes({400, 600 - t});
       QSignalSpy resized(split.get(), &MainSplitView::subviewsResized);
       split->setPositionOfDivider(c.position, 0);
-      gui::settle();
+      GuiDriver::settle();
       EXPECT_EQ(split->panes(), c.after);
       EXPECT_EQ(split->isSubviewCollapsed(0), c.after.left == 0);
       EXPECT_EQ(split->isSubviewCollapsed(1), c.after.right == 0);

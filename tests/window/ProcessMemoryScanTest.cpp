@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "platform/SecureMemory.h"
+#include "platform/crypto/SecureMemory.h"
 #include "tests/window/ProcessMemoryScan.h"
 
 namespace {

@@ -26,8 +26,8 @@
 #include "app/ApplicationMenus.h"
 #include "platform/AtomicFile.h"
 #include "platform/Pasteboard.h"
-#include "platform/SecureMemory.h"
 #include "platform/UserDefaults.h"
+#include "platform/crypto/SecureMemory.h"
 #include "tests/GuiDriver.h"
 #include "tests/window/VaultFixture.h"
 #include "vault/CategoryMembers.h"
@@ -47,13 +47,13 @@ namespace {
 class RecordEditingWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    defaults =
-        fixture::settingsIn(dir, {{QStringLiteral("tableSortCompare"), Value::integer(2)},
-                                  {QStringLiteral("notifyHudTimer"), Value::integer(10)},
-                                  {QStringLiteral("useHudNotifyForCopy"), Value::boolean(true)}});
+    defaults = VaultFixture::settingsIn(
+        dir, {{QStringLiteral("tableSortCompare"), Value::integer(2)},
+              {QStringLiteral("notifyHudTimer"), Value::integer(10)},
+              {QStringLiteral("useHudNotifyForCopy"), Value::boolean(true)}});
     doc = std::make_unique<MyDocument>();
-    doc->setPlainPassword(fixture::kPassword);
-    fixture::fillTwenty(*doc);
+    doc->setPlainPassword(VaultFixture::kPassword);
+    VaultFixture::fillTwenty(*doc);
     window = new VaultDocumentWindow(doc.get(), *defaults);
     ApplicationMenus::install(window, nullptr, nullptr, doc.get());
     window->addMenusTo(window->menuBar());
@@ -62,11 +62,11 @@ class RecordEditingWindowTest : public ::testing::Test {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     doc->recordController().setSelectionIndex(3);
-    gui::settle();
+    GuiDriver::settle();
     doc->updateChangeCount(ChangeCounting::ChangeCleared);
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     delete window.data();
     doc.reset();
   }
@@ -91,7 +91,7 @@ class RecordEditingWindowTest : public ::testing::Test {
       if (menu->text() == u"&Edit")
         for (QAction* a : menu->menu()->actions())
           if (a->property("qvSelector").toString() == u"undo:") a->trigger();
-    gui::settle();
+    GuiDriver::settle();
   }
 
   QTemporaryDir dir;
@@ -104,7 +104,7 @@ TEST_F(RecordEditingWindowTest, AddingEditsTheNewRecordAndUndoFollowsTheMenus) {
   const int rows = window->tableModel()->rowCount();
   ASSERT_TRUE(window->perform(QStringLiteral("addRow:")));
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   const DictRef added = selected();
   EXPECT_EQ(window->tableModel()->rowCount(), rows + 1);
   EXPECT_EQ(doc->recordController().arrangedObjects().back(), added);
@@ -122,7 +122,7 @@ TEST_F(RecordEditingWindowTest, AddingEditsTheNewRecordAndUndoFollowsTheMenus) {
   EXPECT_EQ(editTitle("undo:"), QStringLiteral("(disabled) &Undo"));
 
   ASSERT_TRUE(window->perform(QStringLiteral("duplicateRow:")));
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(window->tableModel()->rowCount(), rows + 1);
   EXPECT_EQ(editTitle("undo:"), QStringLiteral("&Undo Duplicate Record"));
 }
@@ -131,27 +131,27 @@ TEST_F(RecordEditingWindowTest, DeletingAsksFirstAndCancelLeavesNothingToUndo) {
   const DictRef doomed = selected();
   const int rows = window->tableModel()->rowCount();
   ASSERT_TRUE(window->perform(QStringLiteral("deleteRow:")));
-  gui::settle();
-  QMessageBox* alert = gui::onlyAlert();
+  GuiDriver::settle();
+  QMessageBox* alert = GuiDriver::onlyAlert();
   ASSERT_NE(alert, nullptr);
   EXPECT_EQ(alert->text(), QStringLiteral("Delete Selected Row?"));
   EXPECT_EQ(alert->informativeText(),
             QStringLiteral("The selected row will be removed from the document"));
-  gui::snapshot(alert, QStringLiteral("delete-alert"));
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Cancel")));
+  GuiDriver::snapshot(alert, QStringLiteral("delete-alert"));
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Cancel")));
   EXPECT_EQ(window->tableModel()->rowCount(), rows);
   EXPECT_FALSE(doc->undoManager()->canUndo());
   EXPECT_FALSE(doc->isDocumentEdited());
 
   ASSERT_TRUE(window->perform(QStringLiteral("deleteRow:")));
-  gui::settle();
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Delete")));
+  GuiDriver::settle();
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Delete")));
   EXPECT_EQ(window->tableModel()->rowCount(), rows - 1);
   EXPECT_EQ(doc->recordController().arrangedIndexOf(doomed.get()), ArrayController::NotFound);
   EXPECT_EQ(doc->undoManager()->undoActionName(), QStringLiteral("Delete Record"));
   EXPECT_TRUE(doc->isDocumentEdited());
   doc->undoManager()->undo();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(doc->recordController().arrangedObjects().back(), doomed);
 }
 
@@ -172,14 +172,14 @@ TEST_F(RecordEditingWindowTest, RevertingClearsTheHistoryAndWipesWhatItDiscards)
   ASSERT_FALSE(deletedName.isEmpty());
   const qsizetype nameLength = deletedName.size(), passwordLength = shownPassword.size();
   ASSERT_TRUE(window->perform(QStringLiteral("deleteRow:")));
-  gui::settle();
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Delete")));
+  GuiDriver::settle();
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Delete")));
   ASSERT_EQ(doc->myArray()->count(), 19);
   ASSERT_TRUE(doc->undoManager()->canUndo());
 
   doc->revertDocumentToSaved();
-  gui::settle();
-  ASSERT_TRUE(gui::pressAlertButton(QStringLiteral("Revert")));
+  GuiDriver::settle();
+  ASSERT_TRUE(GuiDriver::pressAlertButton(QStringLiteral("Revert")));
   ASSERT_TRUE(doc->isEncrypted());
   EXPECT_FALSE(doc->undoManager()->canUndo());
   EXPECT_TRUE(deleted.expired());
@@ -187,9 +187,9 @@ TEST_F(RecordEditingWindowTest, RevertingClearsTheHistoryAndWipesWhatItDiscards)
   EXPECT_EQ(shownPassword, QString(passwordLength, QChar(0)));
   EXPECT_TRUE(doc->plainPassword().isEmpty());
 
-  QTest::keyClicks(window->passwordField(), fixture::kPassword);
+  QTest::keyClicks(window->passwordField(), VaultFixture::kPassword);
   QTest::keyClick(window->passwordField(), Qt::Key_Return);
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_TRUE(doc->isDecrypted());
   EXPECT_EQ(doc->myArray()->count(), 20);
   EXPECT_EQ(editTitle("undo:"), QStringLiteral("(disabled) &Undo"));
@@ -200,7 +200,7 @@ TEST_F(RecordEditingWindowTest, RevertingClearsTheHistoryAndWipesWhatItDiscards)
   ASSERT_TRUE(doc->saveDocument());
   MyDocument again;
   ASSERT_TRUE(again.readFromURL(path));
-  again.setPlainPassword(fixture::kPassword);
+  again.setPlainPassword(VaultFixture::kPassword);
   ASSERT_EQ(again.Decript(), 0);
   EXPECT_EQ(again.myArray()->count(), 20);
 }
@@ -272,7 +272,7 @@ TEST_F(RecordEditingWindowTest, ShowingAnotherRecordKeepsTheTextsTheFieldsHeld) 
   window->detailView()->field(RecordKeys::userID())->CopyInClipboard(4);
 
   doc->recordController().setSelectionIndex(5);
-  gui::settle();
+  GuiDriver::settle();
   MainQueue::drain();
   ASSERT_NE(window->detailView()->record(), first);
   EXPECT_EQ(first->value(RecordKeys::name()).toString(), u"Typed name");
@@ -280,7 +280,7 @@ TEST_F(RecordEditingWindowTest, ShowingAnotherRecordKeepsTheTextsTheFieldsHeld) 
   EXPECT_EQ(QGuiApplication::clipboard()->text(), userID);
 
   doc->recordController().setSelectionIndex(3);
-  gui::settle();
+  GuiDriver::settle();
   MainQueue::drain();
   EXPECT_EQ(name->text(), u"Typed name");
   EXPECT_EQ(window->detailView()->field(RecordKeys::url())->text(), url);
@@ -290,7 +290,7 @@ TEST_F(RecordEditingWindowTest, TheNoticeFollowsItsSettingsAndOneTimer) {
   defaults->setInteger(QStringLiteral("notifyHudTimer"), 1000);
   window->detailView()->field(RecordKeys::userID())->CopyInClipboard(4);
   EXPECT_EQ(window->copyNotice()->text(), QStringLiteral("user id copied"));
-  EXPECT_EQ(gui::timerOf(window->copyNotice(), "hideTimer")->interval(), 3000);
+  EXPECT_EQ(GuiDriver::timerOf(window->copyNotice(), "hideTimer")->interval(), 3000);
   // A field's own copy with a code past the table copies and counts but shows nothing new.
   defaults->setInteger(QStringLiteral("notifyHudTimer"), 1);
   window->copyNotice()->hide();
@@ -298,10 +298,10 @@ TEST_F(RecordEditingWindowTest, TheNoticeFollowsItsSettingsAndOneTimer) {
   EXPECT_FALSE(window->copyNotice()->isVisible());
   window->detailView()->field(RecordKeys::name())->CopyInClipboard(0);
   EXPECT_EQ(window->copyNotice()->text(), QStringLiteral("category copied"));
-  EXPECT_EQ(gui::timerOf(window->copyNotice(), "hideTimer")->interval(), 300);
+  EXPECT_EQ(GuiDriver::timerOf(window->copyNotice(), "hideTimer")->interval(), 300);
   EXPECT_TRUE(window->copyNotice()->isVisible());
-  ASSERT_TRUE(gui::expireNow(gui::timerOf(window->copyNotice(), "hideTimer")));
-  gui::settle();
+  ASSERT_TRUE(GuiDriver::expireNow(GuiDriver::timerOf(window->copyNotice(), "hideTimer")));
+  GuiDriver::settle();
   EXPECT_FALSE(window->copyNotice()->isVisible());
 
   defaults->setBool(QStringLiteral("useHudNotifyForCopy"), false);
@@ -313,28 +313,28 @@ TEST_F(RecordEditingWindowTest, TheNoticeFollowsItsSettingsAndOneTimer) {
 
 TEST_F(RecordEditingWindowTest, TheEmailSheetFeedsTheRecordsEmailMenu) {
   ASSERT_TRUE(window->perform(QStringLiteral("emailListSheet:")));
-  gui::settle();
+  GuiDriver::settle();
   EmailListSheet* sheet = window->findChild<EmailListSheet*>();
   ASSERT_TRUE(sheet && sheet->isVisible());
   QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   // The new entry opens for typing over its placeholder.
   QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("me@home.example"));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
   QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(window->emailList()->addresses(),
             QStringList({QStringLiteral("me@home.example"), EmailList::placeholderAddress()}));
   EXPECT_EQ(doc->emailArray()->count(), 2);
   EXPECT_EQ(sheet->listView()->model()->rowCount(), 2);
   EXPECT_TRUE(doc->isDocumentEdited());
-  gui::snapshot(sheet, QStringLiteral("email-list-sheet"));
+  GuiDriver::snapshot(sheet, QStringLiteral("email-list-sheet"));
   QTest::mouseClick(sheet->deleteButton(), Qt::LeftButton);
   EXPECT_EQ(doc->emailArray()->count(), 1);
   EXPECT_EQ(doc->undoManager()->undoActionName(), QStringLiteral("Delete Email"));
   sheet->endSheet(Sheet::AbortReturn);
-  gui::settle();
+  GuiDriver::settle();
 
   // Chosen from the e-mail menu, an address edits the shown record like typing.
   const DictRef record = selected();
@@ -378,7 +378,7 @@ TEST_F(RecordEditingWindowTest, ThePhoneListHoldsTheNumbersOfTheRecordsShown) {
   const auto listed = [this] {
     QStringList out;
     EXPECT_TRUE(window->perform(QStringLiteral("phoneListSheet:")));
-    gui::settle();
+    GuiDriver::settle();
     PhoneListSheet* sheet = window->findChild<PhoneListSheet*>();
     if (!sheet || !sheet->isSheetRunning()) {
       ADD_FAILURE() << "no phone list sheet";
@@ -395,9 +395,9 @@ TEST_F(RecordEditingWindowTest, ThePhoneListHoldsTheNumbersOfTheRecordsShown) {
     }
     EXPECT_EQ(sheet->emptyLabel()->isVisible(), out.isEmpty());
     EXPECT_EQ(sheet->tableView()->isVisible(), !out.isEmpty());
-    gui::snapshot(sheet, QStringLiteral("phone-list-%1").arg(out.size()));
+    GuiDriver::snapshot(sheet, QStringLiteral("phone-list-%1").arg(out.size()));
     QTest::mouseClick(sheet->closeButton(), Qt::LeftButton);
-    gui::settle();
+    GuiDriver::settle();
     // The toolbar's buttons come back with the window.
     EXPECT_TRUE(window->command(QStringLiteral("addRow:"))->isEnabled());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -410,21 +410,21 @@ TEST_F(RecordEditingWindowTest, ThePhoneListHoldsTheNumbersOfTheRecordsShown) {
   // Only what the table shows, in its order.
   window->toolbarSearchField()->setFocus();
   QTest::keyClicks(window->toolbarSearchField(), QStringLiteral("Dentist"));
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_EQ(window->tableModel()->rowCount(), 1);
   EXPECT_EQ(listed(), QStringList({QStringLiteral("Dentist|030 9876543|Account")}));
   window->toolbarSearchField()->clear();
   QTest::keyClicks(window->toolbarSearchField(), QStringLiteral("Mailbox"));
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_EQ(window->tableModel()->rowCount(), 1);
   EXPECT_EQ(listed(), QStringList());
 }
 
 TEST_F(RecordEditingWindowTest, ScrollingToTheLastRecordShowsItAtTheTablesLeftEdge) {
-  for (int i = 0; i < 40; ++i) fixture::addRecord(*doc, QStringLiteral("Extra %1").arg(i), {});
+  for (int i = 0; i < 40; ++i) VaultFixture::addRecord(*doc, QStringLiteral("Extra %1").arg(i), {});
   window->resize(700, 400);  // columns wider than the table, rows taller
   ASSERT_TRUE(window->perform(QStringLiteral("setColumnVisibilityAll:")));
-  gui::settle();
+  GuiDriver::settle();
   QTableView* table = window->tableView();
   QScrollBar* down = table->verticalScrollBar();
   QScrollBar* across = table->horizontalScrollBar();
@@ -433,13 +433,13 @@ TEST_F(RecordEditingWindowTest, ScrollingToTheLastRecordShowsItAtTheTablesLeftEd
   down->setValue(0);
   across->setValue(across->maximum());
   ASSERT_TRUE(window->perform(QStringLiteral("scrollListViewToBottom:")));
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(down->value(), down->maximum());
   EXPECT_EQ(across->value(), across->minimum());
   const QModelIndex last = table->model()->index(table->model()->rowCount() - 1, 0);
   EXPECT_TRUE(table->viewport()->rect().contains(table->visualRect(last).center()));
   // The View menu offers it.
-  QMenu* view = gui::menuOf(window->menuBar(), QStringLiteral("&View"));
+  QMenu* view = GuiDriver::menuOf(window->menuBar(), QStringLiteral("&View"));
   ASSERT_NE(view, nullptr);
   EXPECT_TRUE(view->actions().contains(window->command(QStringLiteral("scrollListViewToBottom:"))));
 }
@@ -459,8 +459,8 @@ TEST_F(RecordEditingWindowTest, TheDocumentDecidesDeletingAndMakesTheNewRecord) 
   };
   for (const auto& c : cases) {
     MyDocument other;
-    other.setPlainPassword(fixture::kPassword);
-    fixture::fillTwenty(other);
+    other.setPlainPassword(VaultFixture::kPassword);
+    VaultFixture::fillTwenty(other);
     if (c.select)
       other.recordController().setSelectionIndex(2);
     else
@@ -498,8 +498,9 @@ TEST_F(RecordEditingWindowTest, PrintingToPdfCutsTheTableIntoWholeRowPages) {
   printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                     QMarginsF(36, 36, 36, 36), QPageLayout::Point));
   // A hundred rows more than the twenty.
-  for (int i = 0; i < 100; ++i) fixture::addRecord(*doc, QStringLiteral("Extra %1").arg(i), {});
-  gui::settle();
+  for (int i = 0; i < 100; ++i)
+    VaultFixture::addRecord(*doc, QStringLiteral("Extra %1").arg(i), {});
+  GuiDriver::settle();
   const TablePrinter printing(window->tableView());
   const TablePagination pages = printing.paginate(printer.pageLayout());
   const int perPage = int(pages.printHeight / pages.rowStep);
@@ -611,7 +612,7 @@ TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
       QDragLeaveEvent leave;
       QApplication::sendEvent(area, &leave);
     }
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_FALSE(area->hilited());
     EXPECT_EQ(lit, taken);
     delete data;
@@ -650,8 +651,8 @@ TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
 
   // A folder is refused with a sheet.
   EXPECT_TRUE(drop(urls({QUrl::fromLocalFile(dir.path())}), Qt::LinkAction));
-  EXPECT_EQ(gui::alertTexts(), QStringList{QStringLiteral("Can't Accept a Directory Here")});
-  gui::closeAllAlerts();
+  EXPECT_EQ(GuiDriver::alertTexts(), QStringList{QStringLiteral("Can't Accept a Directory Here")});
+  GuiDriver::closeAllAlerts();
   EXPECT_EQ(record->value(RecordKeys::url()).toString(), QStringLiteral("file://") + file);
 
   // Read-only, the view takes no drop, as none of its fields takes typing: whatever reaches
@@ -668,7 +669,7 @@ TEST_F(RecordEditingWindowTest, DropsOnTheDetailViewBecomeTheShownRecordsUrl) {
             QStringLiteral("file://") + file);
   EXPECT_EQ(record->value(RecordKeys::modificationDate()).toDate(), stamp);
   EXPECT_FALSE(doc->isDocumentEdited());
-  EXPECT_TRUE(gui::alertTexts().isEmpty());
+  EXPECT_TRUE(GuiDriver::alertTexts().isEmpty());
 }
 
 // However a sheet or an alert of the window ends, by any of its buttons or by Escape, the
@@ -739,12 +740,12 @@ TEST_F(RecordEditingWindowTest, EverySheetAndAlertGivesTheWindowBackItsCommands)
       SCOPED_TRACE(std::string(c.what) + " ended by " + ending.toStdString());
       // Each case from the window's own state, whatever the one before it left.
       doc->recordController().setSelectionIndex(3);
-      gui::settle();
+      GuiDriver::settle();
       window->refreshCommands();
       const QStringList before = states();
       ASSERT_TRUE(before.contains(u"&Edit Content on marked")) << before.join(u", ").toStdString();
       c.open();
-      gui::settle();
+      GuiDriver::settle();
       QDialog* up = nullptr;
       for (QDialog* d : window->findChildren<QDialog*>())
         if (d->isVisible()) up = d;
@@ -758,9 +759,9 @@ TEST_F(RecordEditingWindowTest, EverySheetAndAlertGivesTheWindowBackItsCommands)
         ASSERT_NE(button, nullptr);
         QTest::mouseClick(button, Qt::LeftButton);
       }
-      gui::settle();
+      GuiDriver::settle();
       MainQueue::drain();
-      gui::settle();
+      GuiDriver::settle();
       for (QDialog* d : window->findChildren<QDialog*>()) EXPECT_FALSE(d->isVisible());
       EXPECT_EQ(states(), before);
     }
@@ -781,7 +782,7 @@ TEST_F(RecordEditingWindowTest, ASecretShownInClearIsMarkedSecretWhenItsFieldCop
                {"name", Qt::Key_X, false, true}};
   ASSERT_TRUE(window->perform(QStringLiteral("switchShowClearPassword:")));
   ASSERT_TRUE(window->perform(QStringLiteral("editContentToggle:")));
-  gui::settle();
+  GuiDriver::settle();
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.key) + (c.pressed == Qt::Key_X ? " cut" : " copied"));
     QLineEdit* field = window->detailView()->field(QString::fromLatin1(c.key));
@@ -792,7 +793,7 @@ TEST_F(RecordEditingWindowTest, ASecretShownInClearIsMarkedSecretWhenItsFieldCop
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     QTest::keyClick(field, c.pressed, Qt::ControlModifier);
-    gui::settle();
+    GuiDriver::settle();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data->text(), value);
@@ -835,7 +836,7 @@ TEST_F(RecordEditingWindowTest, TheCategoryMenuMovesTheShownRecordAndTheLabelCop
     if (a->text() == target) choice = a;
   ASSERT_NE(choice, nullptr);
   choice->trigger();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(marked(), QStringList{target});
   EXPECT_EQ(record->value(RecordKeys::categoryPtr()).toDictionary(), to);
   EXPECT_EQ(CategoryMembers::of(*from)->count(), fromCount - 1);
@@ -854,8 +855,8 @@ TEST_F(RecordEditingWindowTest, TheCategoryMenuMovesTheShownRecordAndTheLabelCop
 
 TEST_F(RecordEditingWindowTest, Screenshots) {
   ASSERT_TRUE(window->perform(QStringLiteral("copyPassword:")));
-  gui::settle();
-  gui::snapshot(window, QStringLiteral("copy-notice"));
+  GuiDriver::settle();
+  GuiDriver::snapshot(window, QStringLiteral("copy-notice"));
 }
 
 }  // namespace

@@ -24,14 +24,14 @@ class SearchWindowTest : public ::testing::Test {
   void SetUp() override {
     defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("q.conf")));
     doc = std::make_unique<MyDocument>();
-    doc->setPlainPassword(fixture::kPassword);
+    doc->setPlainPassword(VaultFixture::kPassword);
     window = new VaultDocumentWindow(doc.get(), *defaults);
-    fixture::fillTwenty(*doc);
+    VaultFixture::fillTwenty(*doc);
     window->search()->synkCategorySubMenu();
     window->resize(1100, 640);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    gui::settle();
+    GuiDriver::settle();
   }
   void TearDown() override { delete window.data(); }
 
@@ -44,7 +44,7 @@ class SearchWindowTest : public ::testing::Test {
   void type(const QString& text) {
     window->toolbarSearchField()->setFocus();
     QTest::keyClicks(window->toolbarSearchField(), text);
-    gui::settle();
+    GuiDriver::settle();
   }
   // Chooses an item of the category menu as a click on it would.
   void choose(const QString& title) {
@@ -53,7 +53,7 @@ class SearchWindowTest : public ::testing::Test {
     ASSERT_GE(index, 0) << title.toStdString();
     menu->setCurrentIndex(index);
     Q_EMIT menu->activated(index);
-    gui::settle();
+    GuiDriver::settle();
   }
   DictRef category(const QString& title) const {
     return doc->categoryController().categoryWithTitle(title);
@@ -92,7 +92,7 @@ TEST_F(SearchWindowTest, TypingNarrowsTheTableAndThePaneTakesItsBand) {
   EXPECT_EQ(shownNames(), QStringList{QStringLiteral("Bookshop")});  // "oOk"
 
   window->toolbarSearchField()->clear();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(shownNames().size(), 20);
   EXPECT_FALSE(window->filterInfoPane()->isVisible());
   EXPECT_EQ(window->mainSplitView()->height(), fullHeight);
@@ -124,7 +124,7 @@ TEST_F(SearchWindowTest, ACategoryStaysChosenAcrossARenameAndAllResetsEverything
   EXPECT_EQ(shownNames(), QStringList{QStringLiteral("Bookshop")});
 
   window->search()->showAllAndResetFilter();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(shownNames().size(), 20);
   EXPECT_EQ(menu->currentIndex(), RecordSearchController::kAllCategoriesItem);
   EXPECT_TRUE(window->toolbarSearchField()->text().isEmpty());
@@ -137,7 +137,7 @@ TEST_F(SearchWindowTest, AddingARecordClearsTheSearchAndTheCategorySoItShows) {
   ASSERT_EQ(shownNames().size(), 1);
   ASSERT_TRUE(window->perform(QStringLiteral("addRow:")));
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(window->categoryMenu()->currentIndex(), RecordSearchController::kAllCategoriesItem);
   EXPECT_TRUE(window->toolbarSearchField()->text().isEmpty());
   EXPECT_FALSE(window->filterInfoPane()->isVisible());
@@ -151,7 +151,7 @@ TEST_F(SearchWindowTest, AddingARecordClearsTheSearchAndTheCategorySoItShows) {
 TEST_F(SearchWindowTest, FilteringWasPerformedSelectsTheFirstShownRow) {
   type(QStringLiteral("a"));
   window->search()->filteringWasPerformed();
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_EQ(doc->recordController().selectionIndexes(), std::vector<qsizetype>{0});
   EXPECT_EQ(window->tableView()->selectionModel()->selectedRows().size(), 1);
 }
@@ -159,7 +159,7 @@ TEST_F(SearchWindowTest, FilteringWasPerformedSelectsTheFirstShownRow) {
 TEST_F(SearchWindowTest, Screenshots) {
   choose(QStringLiteral("Banks"));
   type(QStringLiteral("e"));
-  gui::snapshot(window, QStringLiteral("document-window-filtered"));
+  GuiDriver::snapshot(window, QStringLiteral("document-window-filtered"));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include "vault/VaultKeys.h"
 
 // Documents with records, made through the real list controllers.
-namespace fixture {
+namespace VaultFixture {
 
 inline const QString kPassword = QStringLiteral("hunter22");
 
@@ -76,4 +76,4 @@ inline void fillTwenty(MyDocument& doc) {
   }
 }
 
-}  // namespace fixture
+}  // namespace VaultFixture

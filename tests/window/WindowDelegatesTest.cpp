@@ -40,8 +40,8 @@ qint64 usesOf(const DictRef& record) { return record->value(RecordKeys::usageCou
 class TextViewDelegateTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    doc.setPlainPassword(fixture::kPassword);
-    fixture::fillTwenty(doc);
+    doc.setPlainPassword(VaultFixture::kPassword);
+    VaultFixture::fillTwenty(doc);
     doc.recordController().setSelectionIndex(0);
     doc.updateChangeCount(ChangeCounting::ChangeCleared);
   }
@@ -212,12 +212,12 @@ class PasswordFieldDelegateTest : public ::testing::TestWithParam<PasswordCase> 
     defaults.reset(makeDefaults(dir, true));
     path = dir.filePath(QStringLiteral("v.qvlt"));
     MyDocument source;
-    source.setPlainPassword(fixture::kPassword);
-    fixture::fillTwenty(source);
+    source.setPlainPassword(VaultFixture::kPassword);
+    VaultFixture::fillTwenty(source);
     ASSERT_TRUE(source.saveToURL(path));
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     AtomicFile::setBeforeCommitHook({});
     delete window.data();
     doc.reset();
@@ -229,11 +229,11 @@ class PasswordFieldDelegateTest : public ::testing::TestWithParam<PasswordCase> 
     window = new VaultDocumentWindow(doc.get(), *defaults);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    gui::settle();
+    GuiDriver::settle();
     if (state == LockedState::OpenedLocked) return;
-    doc->submitPasswordToDecrypt(fixture::kPassword);
+    doc->submitPasswordToDecrypt(VaultFixture::kPassword);
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
     ASSERT_TRUE(doc->isDecrypted());
     doc->recordController().arrangedObjects().front()->setValue(RecordKeys::name(),
                                                                 QStringLiteral("Renamed"));
@@ -242,8 +242,8 @@ class PasswordFieldDelegateTest : public ::testing::TestWithParam<PasswordCase> 
       AtomicFile::setBeforeCommitHook([] { return false; });
     ASSERT_TRUE(doc->doLockDocument());
     AtomicFile::setBeforeCommitHook({});
-    gui::closeAllAlerts();
-    gui::settle();
+    GuiDriver::closeAllAlerts();
+    GuiDriver::settle();
     ASSERT_TRUE(doc->isEncrypted());
   }
 
@@ -269,7 +269,7 @@ TEST_P(PasswordFieldDelegateTest, TypingAPasswordLeavesWhetherTheDocumentIsEdite
   QTest::keyClicks(field, QStringLiteral("not yet"));
   QTest::keyClick(field, Qt::Key_Backspace);
   field->clear();
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(doc->isDocumentEdited(), c.editedAfter);
   EXPECT_TRUE(doc->isEncrypted());
 }
@@ -302,17 +302,17 @@ class OpenButtonTest : public ::testing::TestWithParam<OpenCase> {
       return true;
     });
     doc = std::make_unique<MyDocument>();
-    doc->setPlainPassword(fixture::kPassword);
-    fixture::fillTwenty(*doc);
+    doc->setPlainPassword(VaultFixture::kPassword);
+    VaultFixture::fillTwenty(*doc);
     window = new VaultDocumentWindow(doc.get(), *defaults);
     window->resize(1100, 640);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     doc->recordController().setSelectionIndex(2);
-    gui::settle();
+    GuiDriver::settle();
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     delete window.data();
     doc.reset();
     ZVUrlResolutor::sharedUrlResolutor().setOpener({});
@@ -337,12 +337,12 @@ TEST_P(OpenButtonTest, OpensTheFieldsTextWithNoCredentialsInTheAddress) {
   ASSERT_NE(open, nullptr);
   ASSERT_TRUE(open->isEnabled());
   QTest::mouseClick(open, Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
 
   EXPECT_EQ(opened, c.opened ? QStringList{*c.opened} : QStringList());
-  EXPECT_EQ(gui::alertTexts(), c.fileAlert
-                                   ? QStringList{QStringLiteral("The file could not be opened")}
-                                   : QStringList());
+  EXPECT_EQ(
+      GuiDriver::alertTexts(),
+      c.fileAlert ? QStringList{QStringLiteral("The file could not be opened")} : QStringList());
   for (const QString& address : opened) {
     EXPECT_FALSE(address.contains(QStringLiteral("anna"))) << address.toStdString();
     EXPECT_FALSE(address.contains(QStringLiteral("pa55word"))) << address.toStdString();
@@ -365,22 +365,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(OpenButtonTest, WithNoRecordShownTheButtonIsOffAndOpensNothing) {
   doc->recordController().setSelectionIndexes({});
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_EQ(window->detailView()->record(), nullptr);
   QToolButton* open = window->detailView()->openUrlButton();
   EXPECT_FALSE(open->isEnabled());
   QTest::mouseClick(open, Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(opened.isEmpty());
   doc->recordController().setSelectionIndex(0);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_TRUE(open->isEnabled());
 }
 
 TEST_F(OpenButtonTest, AltLOpensTheShownRecordsUrlWithTheFocusInTheTable) {
   window->activateWindow();
   window->tableView()->setFocus();
-  gui::settle();
+  GuiDriver::settle();
   QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : window.data();
   QTest::keySequence(focus, QKeySequence(Qt::ALT | Qt::Key_L));
   // A mnemonic presses the button as a click would, and lets it go a moment later.

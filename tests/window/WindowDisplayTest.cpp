@@ -37,7 +37,7 @@
 
 namespace {
 
-using fixture::kPassword;
+using VaultFixture::kPassword;
 
 // The process's time zone for one test.
 class TimeZoneGuard {
@@ -137,7 +137,7 @@ class TextRecorder : public QPaintDevice {
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    defaults = fixture::settingsIn(
+    defaults = VaultFixture::settingsIn(
         dir, {{QStringLiteral("tableSortCompare"), Value::integer(2)},
               {QStringLiteral("tableFontFamily"), Value(QStringLiteral("Lucida Grande"))},
               {QStringLiteral("tableFontSize"), Value::real(12)},
@@ -145,8 +145,8 @@ class DisplayTest : public ::testing::Test {
               {QStringLiteral("tableFontItalic"), Value::boolean(false)}});
   }
   void TearDown() override {
-    for (auto* sheet : gui::visible<PasswordSheet>()) sheet->hide();
-    gui::closeAllAlerts();
+    for (auto* sheet : GuiDriver::visible<PasswordSheet>()) sheet->hide();
+    GuiDriver::closeAllAlerts();
     for (auto& w : windows) delete w.data();
     docs.clear();
   }
@@ -179,9 +179,9 @@ class DisplayTest : public ::testing::Test {
     window->passwordField()->setFocus();
     QTest::keyClicks(window->passwordField(), kPassword);
     QTest::keyClick(window->passwordField(), Qt::Key_Return);
-    gui::settle();
+    GuiDriver::settle();
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_FALSE(doc->isEncrypted());
     return window;
   }
@@ -189,7 +189,7 @@ class DisplayTest : public ::testing::Test {
     window->show();
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-    gui::settle();
+    GuiDriver::settle();
   }
   // The screen less its panels, where a window's frame has to lie.
   static QRect available(const QWidget* window) { return window->screen()->availableGeometry(); }
@@ -252,7 +252,7 @@ TEST_F(DisplayTest, DatesShowInTheUsersTimeZoneWhereverTheyAppear) {
     };
     VaultDocumentWindow* window = newWindow();
     MyDocument& doc = *window->document();
-    const DictRef record = fixture::addRecord(doc, QStringLiteral("Dated"), {});
+    const DictRef record = VaultFixture::addRecord(doc, QStringLiteral("Dated"), {});
     record->setValue(RecordKeys::creationDate(), Date::fromDateTime(created));
     record->setValue(RecordKeys::modificationDate(), Date::fromDateTime(modified));
     record->setValue(RecordKeys::usageCount(), Value::integer(3));
@@ -260,7 +260,7 @@ TEST_F(DisplayTest, DatesShowInTheUsersTimeZoneWhereverTheyAppear) {
     show(window);
     window->tableView()->resizeColumnsToContents();
     doc.recordController().setSelectionIndex(0);
-    gui::settle();
+    GuiDriver::settle();
     MainQueue::drain();
 
     const QString shortCreated = QLocale().toString(wallClock(created), QLocale::ShortFormat);
@@ -303,10 +303,10 @@ TEST_F(DisplayTest, DatesShowInTheUsersTimeZoneWhereverTheyAppear) {
 TEST_F(DisplayTest, AWideTablePrintsEveryColumnUnderItsTitlesOnEveryPage) {
   VaultDocumentWindow* window = newWindow();
   MyDocument& doc = *window->document();
-  fixture::fillTwenty(doc);
+  VaultFixture::fillTwenty(doc);
   for (int i = 0; i < 300; ++i)
-    fixture::addRecord(doc, QStringLiteral("Extra record %1").arg(i), {}, QStringLiteral("pw"),
-                       Date{710000000.0 + i * 3600});
+    VaultFixture::addRecord(doc, QStringLiteral("Extra record %1").arg(i), {}, QStringLiteral("pw"),
+                            Date{710000000.0 + i * 3600});
   int uses = 0;
   for (const DictRef& r : doc.recordController().arrangedObjects()) {
     r->setValue(RecordKeys::usageCount(), Value::integer(1000 + uses++));
@@ -439,7 +439,7 @@ TEST_F(DisplayTest, ACollapsedDetailPaneComesBackAtItsWidthOrAtItsMinimum) {
     QTest::mousePress(handle, Qt::LeftButton, {}, grip);
     QTest::mouseMove(handle, grip + QPoint(by, 0));
     QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(by, 0));
-    gui::settle();
+    GuiDriver::settle();
   };
   const struct {
     const char* how;
@@ -449,7 +449,7 @@ TEST_F(DisplayTest, ACollapsedDetailPaneComesBackAtItsWidthOrAtItsMinimum) {
       {"dragged shut",
        [&] {
          VaultDocumentWindow* w = newWindow();
-         fixture::fillTwenty(*w->document());
+         VaultFixture::fillTwenty(*w->document());
          w->resize(1200, 640);
          show(w);
          dragDivider(w->mainSplitView(), -100);  // 630 wide
@@ -460,7 +460,7 @@ TEST_F(DisplayTest, ACollapsedDetailPaneComesBackAtItsWidthOrAtItsMinimum) {
       {"saved collapsed",
        [&] {
          VaultDocumentWindow* w = newWindow();
-         fixture::fillTwenty(*w->document());
+         VaultFixture::fillTwenty(*w->document());
          w->resize(1200, 640);
          show(w);
          w->perform(QStringLiteral("toggleCollapseExpandMainView:"));
@@ -468,7 +468,7 @@ TEST_F(DisplayTest, ACollapsedDetailPaneComesBackAtItsWidthOrAtItsMinimum) {
          EXPECT_TRUE(w->document()->saveToURL(path));
          VaultDocumentWindow* reopened = unlocked(path);
          reopened->resize(1200, 640);  // wider than the test's screen lets a file make it
-         gui::settle();
+         GuiDriver::settle();
          return reopened;
        },
        530},
@@ -488,12 +488,12 @@ TEST_F(DisplayTest, ACollapsedDetailPaneComesBackAtItsWidthOrAtItsMinimum) {
 
 TEST_F(DisplayTest, AtItsMinimumSizeTheDetailViewShowsEveryField) {
   VaultDocumentWindow* window = newWindow();
-  fixture::fillTwenty(*window->document());
+  VaultFixture::fillTwenty(*window->document());
   show(window);
   window->document()->recordController().setSelectionIndex(2);
-  gui::settle();
+  GuiDriver::settle();
   window->resize(window->minimumSize());
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_EQ(window->size(), window->minimumSize());
   RecordDetailView* detail = window->detailView();
   EXPECT_EQ(crowded(detail).join(u'|').toStdString(), "");
@@ -502,7 +502,7 @@ TEST_F(DisplayTest, AtItsMinimumSizeTheDetailViewShowsEveryField) {
   for (const QLabel* l : detail->findChildren<QLabel*>())
     if (l->text().contains(u"2023") && l->isVisibleTo(detail) && l->height() > 0) ++dates;
   EXPECT_EQ(dates, 2);
-  gui::snapshot(window, QStringLiteral("document-window-minimum-size"));
+  GuiDriver::snapshot(window, QStringLiteral("document-window-minimum-size"));
 
   // A search brings the filter pane above the table: the window makes room for it, and that
   // is no edit of the document.
@@ -510,7 +510,7 @@ TEST_F(DisplayTest, AtItsMinimumSizeTheDetailViewShowsEveryField) {
   const int before = window->height();
   QTest::keyClicks(window->toolbarSearchField(), QStringLiteral("a"));
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_TRUE(window->filterInfoPane()->isVisible());
   EXPECT_GT(window->height(), before);
   EXPECT_EQ(crowded(detail).join(u'|').toStdString(), "");
@@ -522,7 +522,8 @@ TEST_F(DisplayTest, AtItsMinimumSizeTheDetailViewShowsEveryField) {
 class WindowScreenTest : public DisplayTest {};
 
 TEST_F(WindowScreenTest, RestoredFramesLieOnTheScreen) {
-  VaultDocumentWindow* window = unlockedFromFile([](MyDocument& d) { fixture::fillTwenty(d); });
+  VaultDocumentWindow* window =
+      unlockedFromFile([](MyDocument& d) { VaultFixture::fillTwenty(d); });
   const QRect area = available(window);
   const double screenHeight = window->screen()->geometry().height();
   // Frames as files store them: origin at the lower left of the screen.
@@ -539,7 +540,7 @@ TEST_F(WindowScreenTest, RestoredFramesLieOnTheScreen) {
   for (const auto& f : frames) {
     SCOPED_TRACE(f.what);
     window->setFrame(f.frame, true);
-    gui::settle();
+    GuiDriver::settle();
     expectOnScreen(window);
   }
 }
@@ -549,10 +550,11 @@ TEST_F(WindowScreenTest, ANewWindowAndALockedOneFitTheScreen) {
   show(fresh);
   expectOnScreen(fresh);
 
-  VaultDocumentWindow* window = unlockedFromFile([](MyDocument& d) { fixture::fillTwenty(d); });
+  VaultDocumentWindow* window =
+      unlockedFromFile([](MyDocument& d) { VaultFixture::fillTwenty(d); });
   window->document()->lockAutomatically();
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_TRUE(window->showsLockedLayout());
   expectOnScreen(window);
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
@@ -560,7 +562,7 @@ TEST_F(WindowScreenTest, ANewWindowAndALockedOneFitTheScreen) {
   auto* page = window->findChild<LockedPage*>();
   ASSERT_TRUE(page);
   EXPECT_EQ(crowded(page).join(u'|').toStdString(), "");
-  gui::snapshot(window, QStringLiteral("document-window-locked-fitted"));
+  GuiDriver::snapshot(window, QStringLiteral("document-window-locked-fitted"));
 }
 
 // Vaults opened one after another each get a window of their own place: down and to the right
@@ -569,7 +571,7 @@ TEST_F(WindowScreenTest, ANewWindowAndALockedOneFitTheScreen) {
 TEST_F(WindowScreenTest, EachNewWindowCascadesOffTheOnesOpen) {
   MyDocument source;
   source.setPlainPassword(kPassword);
-  fixture::fillTwenty(source);
+  VaultFixture::fillTwenty(source);
   const QString path = dir.filePath(QStringLiteral("cascade.qvlt"));
   ASSERT_TRUE(source.saveToURL(path));
   for (const bool locked : {true, false}) {
@@ -588,7 +590,7 @@ TEST_F(WindowScreenTest, EachNewWindowCascadesOffTheOnesOpen) {
       }
       show(w);
       MainQueue::drain();
-      gui::settle();
+      GuiDriver::settle();
       expectOnScreen(w);
       open.push_back(w);
     }
@@ -610,7 +612,8 @@ TEST_F(WindowScreenTest, EachNewWindowCascadesOffTheOnesOpen) {
 }
 
 TEST_F(WindowScreenTest, LockingKeepsTheWindowsLeftAndTopEdges) {
-  VaultDocumentWindow* window = unlockedFromFile([](MyDocument& d) { fixture::fillTwenty(d); });
+  VaultDocumentWindow* window =
+      unlockedFromFile([](MyDocument& d) { VaultFixture::fillTwenty(d); });
   const QRect outer = window->frameGeometry(), inner = window->geometry();
   // The screen's room for the window within its frame.
   const QRect area =
@@ -622,11 +625,11 @@ TEST_F(WindowScreenTest, LockingKeepsTheWindowsLeftAndTopEdges) {
   // just holds it).
   const QPoint at(area.left(), area.top() + std::min(30, area.height() - locked.height()));
   window->setGeometry(QRect(at, window->size().boundedTo(area.size() - QSize(20, 40))));
-  gui::settle();
+  GuiDriver::settle();
   const QPoint before = window->geometry().topLeft();
   window->document()->lockAutomatically();
   MainQueue::drain();
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_TRUE(window->document()->isEncrypted());
   ASSERT_LE(before.y() + locked.height(), area.bottom() + 1);
   EXPECT_EQ(window->geometry().topLeft(), before);
@@ -640,10 +643,10 @@ TEST_F(DisplayTest, TheTableFontFollowsItsSettingsInEveryOpenWindow) {
   std::vector<VaultDocumentWindow*> open;
   for (int i = 0; i < 2; ++i) {
     VaultDocumentWindow* w = newWindow();
-    fixture::fillTwenty(*w->document());
+    VaultFixture::fillTwenty(*w->document());
     show(w);
     ASSERT_TRUE(w->perform(QStringLiteral("editCategoriesSheet:")));
-    gui::settle();
+    GuiDriver::settle();
     ASSERT_TRUE(w->categoriesSheet());
     open.push_back(w);
   }
@@ -652,7 +655,7 @@ TEST_F(DisplayTest, TheTableFontFollowsItsSettingsInEveryOpenWindow) {
   defaults->setDouble(QStringLiteral("tableFontSize"), 26);
   defaults->setBool(QStringLiteral("tableFontBold"), true);
   defaults->setBool(QStringLiteral("tableFontItalic"), true);
-  gui::settle();
+  GuiDriver::settle();
   for (VaultDocumentWindow* w : open) {
     for (const QFont& font : {w->tableView()->tableFont(), w->categoriesSheet()->labelFont()}) {
       EXPECT_EQ(font.family(), u"DejaVu Serif");
@@ -673,9 +676,10 @@ TEST_F(DisplayTest, TheTableFontFollowsItsSettingsInEveryOpenWindow) {
     EXPECT_GE(table->itemDelegate()->sizeHint(option, name).height(), fontHeight);
   }
   open[0]->resize(1000, 560);
-  gui::settle();
-  gui::snapshot(open[0], QStringLiteral("document-window-large-table-font"));
-  gui::snapshot(open[0]->categoriesSheet(), QStringLiteral("categories-sheet-large-table-font"));
+  GuiDriver::settle();
+  GuiDriver::snapshot(open[0], QStringLiteral("document-window-large-table-font"));
+  GuiDriver::snapshot(open[0]->categoriesSheet(),
+                      QStringLiteral("categories-sheet-large-table-font"));
 }
 
 TEST_F(DisplayTest, TheTableFontIsTheOneTheSettingsNameOrTheDesktops) {

@@ -30,13 +30,13 @@ namespace {
 class WindowKeysTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    defaults =
-        fixture::settingsIn(dir, {{QStringLiteral("tableSortCompare"), Value::integer(2)},
-                                  {QStringLiteral("notifyHudTimer"), Value::integer(10)},
-                                  {QStringLiteral("useHudNotifyForCopy"), Value::boolean(true)}});
+    defaults = VaultFixture::settingsIn(
+        dir, {{QStringLiteral("tableSortCompare"), Value::integer(2)},
+              {QStringLiteral("notifyHudTimer"), Value::integer(10)},
+              {QStringLiteral("useHudNotifyForCopy"), Value::boolean(true)}});
   }
   void TearDown() override {
-    gui::closeAllAlerts();
+    GuiDriver::closeAllAlerts();
     for (auto& w : windows) delete w.data();
     docs.clear();
   }
@@ -49,7 +49,7 @@ class WindowKeysTest : public ::testing::Test {
     window->show();
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-    gui::settle();
+    GuiDriver::settle();
     windows << window;
     return window;
   }
@@ -57,11 +57,11 @@ class WindowKeysTest : public ::testing::Test {
   VaultDocumentWindow* twentyRecords() {
     docs.push_back(std::make_unique<MyDocument>());
     MyDocument* doc = docs.back().get();
-    doc->setPlainPassword(fixture::kPassword);
-    fixture::fillTwenty(*doc);
+    doc->setPlainPassword(VaultFixture::kPassword);
+    VaultFixture::fillTwenty(*doc);
     VaultDocumentWindow* window = build(doc);
     doc->recordController().setSelectionIndex(3);
-    gui::settle();
+    GuiDriver::settle();
     doc->updateChangeCount(ChangeCounting::ChangeCleared);
     return window;
   }
@@ -71,8 +71,8 @@ class WindowKeysTest : public ::testing::Test {
     const QString path = dir.filePath(QStringLiteral("mobile.qvlt"));
     {
       MyDocument source;
-      source.setPlainPassword(fixture::kPassword);
-      fixture::fillTwenty(source);
+      source.setPlainPassword(VaultFixture::kPassword);
+      VaultFixture::fillTwenty(source);
       EXPECT_TRUE(source.saveToURL(path));
     }
     return openAndUnlock(path);
@@ -85,27 +85,27 @@ class WindowKeysTest : public ::testing::Test {
     doc->setFileURL(path);
     VaultDocumentWindow* window = build(doc);
     window->passwordField()->setFocus();
-    QTest::keyClicks(window->passwordField(), fixture::kPassword);
+    QTest::keyClicks(window->passwordField(), VaultFixture::kPassword);
     QTest::keyClick(window->passwordField(), Qt::Key_Return);
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_TRUE(doc->isDecrypted());
     return window;
   }
 
   static QMenu* menu(VaultDocumentWindow* window, const char* title) {
-    return gui::menuOf(window->menuBar(), QString::fromLatin1(title));
+    return GuiDriver::menuOf(window->menuBar(), QString::fromLatin1(title));
   }
   static QAction* item(QMenu* menu, const char* selector) {
-    return gui::menuItem(menu, QString::fromLatin1(selector));
+    return GuiDriver::menuItem(menu, QString::fromLatin1(selector));
   }
   static void openAndCloseMenu(VaultDocumentWindow* window, const char* title) {
-    EXPECT_TRUE(gui::clickMenu(window->menuBar(), QString::fromLatin1(title))) << title;
+    EXPECT_TRUE(GuiDriver::clickMenu(window->menuBar(), QString::fromLatin1(title))) << title;
   }
   static void chooseMenuItem(VaultDocumentWindow* window, const char* title, const char* selector) {
     ASSERT_NE(item(menu(window, title), selector), nullptr) << selector;
-    EXPECT_TRUE(gui::clickMenu(window->menuBar(), QString::fromLatin1(title),
-                               QString::fromLatin1(selector)))
+    EXPECT_TRUE(GuiDriver::clickMenu(window->menuBar(), QString::fromLatin1(title),
+                                     QString::fromLatin1(selector)))
         << title;
   }
   // The key goes where the keyboard focus is, as typing would.
@@ -113,7 +113,7 @@ class WindowKeysTest : public ::testing::Test {
     QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
     QTest::keySequence(target, keys);
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
   }
 
   QTemporaryDir dir;
@@ -145,7 +145,7 @@ TEST_F(WindowKeysTest, ShortcutsAnswerTheStateOfTheMomentTheyArePressed) {
     ASSERT_FALSE(item(menu(window, "&Edit"), "undo:")->isEnabled());
     ASSERT_TRUE(window->perform(QStringLiteral("addRow:")));
     MainQueue::drain();
-    gui::settle();
+    GuiDriver::settle();
     QLineEdit* name = window->detailView()->field(RecordKeys::name());
     ASSERT_EQ(QApplication::focusWidget(), name);
     if (r.undoByKeyFirst) {
@@ -193,7 +193,7 @@ TEST_F(WindowKeysTest, AHiddenToolbarComesBackFromTheViewMenuOrFind) {
     // The toolbar's state is saved with the document, so showing it is an edit.
     EXPECT_TRUE(doc->isDocumentEdited());
     if (!r.byFind) {
-      gui::snapshot(window, QStringLiteral("toolbar-shown-again"));
+      GuiDriver::snapshot(window, QStringLiteral("toolbar-shown-again"));
     }
 
     const QString saved = dir.filePath(QStringLiteral("shown.qvlt"));
@@ -242,7 +242,7 @@ std::multimap<QString, QString> altLetters(QMainWindow* window) {
 TEST_F(WindowKeysTest, EveryAltLetterOfTheWindowDoesOneThing) {
   VaultDocumentWindow* window = twentyRecords();
   window->perform(QStringLiteral("editContentToggle:"));
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_NE(window->detailView()->record(), nullptr);
   std::map<QString, int> perLetter;
   const std::multimap<QString, QString> letters = altLetters(window);
@@ -271,7 +271,7 @@ TEST_F(WindowKeysTest, EveryAltLetterOfTheWindowDoesOneThing) {
 TEST_F(WindowKeysTest, WithNoRecordShownTheCopyButtonsAreOffAndLeaveTheClipboard) {
   VaultDocumentWindow* window = twentyRecords();
   window->document()->recordController().setSelectionIndexes({});
-  gui::settle();
+  GuiDriver::settle();
   ASSERT_EQ(window->detailView()->record(), nullptr);
   const char* keys[] = {"name", "url", "account", "userID", "password", "pin", "security", "email"};
   for (const char* key : keys) {
@@ -281,17 +281,17 @@ TEST_F(WindowKeysTest, WithNoRecordShownTheCopyButtonsAreOffAndLeaveTheClipboard
     QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
     EXPECT_FALSE(copy->isEnabled());
     QTest::mouseClick(copy, Qt::LeftButton);
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
     EXPECT_FALSE(window->copyNotice()->isVisible());
   }
   // With a record shown they copy again.
   window->document()->recordController().setSelectionIndex(0);
-  gui::settle();
+  GuiDriver::settle();
   QToolButton* copy = window->detailView()->copyButton(RecordKeys::name());
   EXPECT_TRUE(copy->isEnabled());
   QTest::mouseClick(copy, Qt::LeftButton);
-  gui::settle();
+  GuiDriver::settle();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Acme Bank"));
 }
 
@@ -321,7 +321,7 @@ TEST_F(WindowKeysTest, TheDetailCategoryMenuIsOffWhileItStandsForSeveralRecords)
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::Message() << r.selected.size() << " selected");
     window->document()->recordController().setSelectionIndexes(r.selected);
-    gui::settle();
+    GuiDriver::settle();
     EXPECT_EQ(window->detailView()->categoryPopupButton()->isEnabled(), r.enabled);
   }
 }
@@ -336,7 +336,7 @@ TEST_F(WindowKeysTest, ExportShownRecordsWaitsForARecordShown) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.search);
     window->toolbarSearchField()->setText(QString::fromLatin1(r.search));
-    gui::settle();
+    GuiDriver::settle();
     openAndCloseMenu(window, "&File");
     EXPECT_EQ(item(file, "exportToTextFile:")->isEnabled(), r.shown);
     EXPECT_EQ(item(file, "exportAllToTextFile:")->isEnabled(), r.all);
