@@ -145,6 +145,9 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   // Fits the window on its screen once the desktop has told its frame (looked for again
   // checksLeft times), or with the reserve when it tells none.
   void fitOnceFramed(int checksLeft);
+  // Fits the window on the screen again once the desktop's frame differs from was (checked
+  // checksLeft times).
+  void refitOnFrameChange(const QMargins& was, int checksLeft);
   void enterUnlockedLayout();
   void updateTitle();
   void submitPassword();
