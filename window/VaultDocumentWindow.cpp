@@ -299,16 +299,19 @@ QRect VaultDocumentWindow::clientArea() const {
 QRect VaultDocumentWindow::clientAreaWithKnownFrame() const {
   const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
   if (!s) return {};
-  return WindowPlacement::clientArea(s->availableGeometry(),
-                                     WindowPlacement::frameOf(frameGeometry(), geometry()));
+  return WindowPlacement::clientArea(s->availableGeometry(), toldFrame());
+}
+
+QMargins VaultDocumentWindow::toldFrame() const {
+  return WindowPlacement::toldFrame(WindowPlacement::frameOf(frameGeometry(), geometry()),
+                                    devicePixelRatioF());
 }
 
 QMargins VaultDocumentWindow::frameAllowance() const {
   // The style's own window frame stands for the desktop's until that is told.
   const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
   const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-  return WindowPlacement::frameAllowance(WindowPlacement::frameOf(frameGeometry(), geometry()),
-                                         QMargins(border, title, border, border));
+  return WindowPlacement::frameAllowance(toldFrame(), QMargins(border, title, border, border));
 }
 
 QRect VaultDocumentWindow::openingPlace(QSize size) const {

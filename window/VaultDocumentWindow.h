@@ -134,6 +134,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void enterLockedLayout(bool centre);
   // The screen less its panels and the frame as far as the desktop has told it.
   QRect clientAreaWithKnownFrame() const;
+  // The desktop's frame as told so far, none before it tells one.
+  QMargins toldFrame() const;
   // The place of a window opening at size: centred, cascaded off the other document windows.
   QRect openingPlace(QSize size) const;
   void setUnlockedMinimumSize();
