@@ -299,16 +299,19 @@ QRect VaultDocumentWindow::clientArea() const {
 QRect VaultDocumentWindow::clientAreaWithKnownFrame() const {
   const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
   if (!s) return {};
-  return WindowPlacement::clientArea(s->availableGeometry(),
-                                     WindowPlacement::frameOf(frameGeometry(), geometry()));
+  return WindowPlacement::clientArea(s->availableGeometry(), toldFrame());
+}
+
+QMargins VaultDocumentWindow::toldFrame() const {
+  return WindowPlacement::toldFrame(WindowPlacement::frameOf(frameGeometry(), geometry()),
+                                    devicePixelRatioF());
 }
 
 QMargins VaultDocumentWindow::frameAllowance() const {
   // The style's own window frame stands for the desktop's until that is told.
   const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
   const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-  return WindowPlacement::frameAllowance(WindowPlacement::frameOf(frameGeometry(), geometry()),
-                                         QMargins(border, title, border, border));
+  return WindowPlacement::frameAllowance(toldFrame(), QMargins(border, title, border, border));
 }
 
 QRect VaultDocumentWindow::openingPlace(QSize size) const {
@@ -414,6 +417,9 @@ void VaultDocumentWindow::enterUnlockedLayout() {
   if (RecordColumns::isKnown(state.latestOrderedColumn))
     orderByColumnWithidentifier(state.latestOrderedColumn, state.latestOrderedColumnAscending);
   selectionFromController();
+  // A window that may be resized gets a taller frame from some desktops (a grip along the
+  // bottom), told only after this layout was fitted against the locked one.
+  refitOnFrameChange(WindowPlacement::frameOf(frameGeometry(), geometry()), kFrameChecks);
 }
 
 void VaultDocumentWindow::restoreSplitPanes(const Rect& left, const Rect& right) {
@@ -588,6 +594,17 @@ void VaultDocumentWindow::fitOnceFramed(int checksLeft) {
                      [this, checksLeft] { fitOnceFramed(checksLeft - 1); });
 }
 
+void VaultDocumentWindow::refitOnFrameChange(const QMargins& was, int checksLeft) {
+  if (!isVisible() || locked_) return;
+  if (WindowPlacement::frameOf(frameGeometry(), geometry()) != was) {
+    fitOnScreen();
+    return;
+  }
+  if (checksLeft <= 0) return;
+  QTimer::singleShot(kFrameCheckInterval, this,
+                     [this, was, checksLeft] { refitOnFrameChange(was, checksLeft - 1); });
+}
+
 void VaultDocumentWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !document_) return;
@@ -641,7 +658,11 @@ void VaultDocumentWindow::setFrame(const Rect& frame, bool display) {
   // Frames come from files: refuse what no screen could show, and keep the rest on screen.
   std::optional<QRect> wanted =
       WindowPlacement::fromStoredFrame(frame, screen() ? screen()->geometry().height() : 0);
-  if (!wanted) return;
+  if (!wanted) {
+    // The window still leaves its locked place for the unlocked layout: keep that on screen.
+    if (isVisible()) fitOnScreen();
+    return;
+  }
   wanted->setSize(wanted->size().expandedTo(minimumSize()).boundedTo(maximumSize()));
   setGeometry(WindowPlacement::fitted(*wanted, clientArea()));
   noteUnframedPlace();
@@ -654,6 +675,8 @@ void VaultDocumentWindow::setToolbarVisible(bool visible) {
   Programmatic quiet(programmatic_);
   toolbar_->setVisible(visible);
   if (visible && document_ && document_->isDecrypted()) searchField_->setFocus();
+  // A toolbar raises the minimum height, which may push the bottom edge off the screen.
+  if (visible && isVisible() && document_ && document_->isDecrypted()) fitOnScreen();
   refreshCommands();
 }
 

@@ -134,6 +134,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void enterLockedLayout(bool centre);
   // The screen less its panels and the frame as far as the desktop has told it.
   QRect clientAreaWithKnownFrame() const;
+  // The desktop's frame as told so far, none before it tells one.
+  QMargins toldFrame() const;
   // The place of a window opening at size: centred, cascaded off the other document windows.
   QRect openingPlace(QSize size) const;
   void setUnlockedMinimumSize();
@@ -145,6 +147,9 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   // Fits the window on its screen once the desktop has told its frame (looked for again
   // checksLeft times), or with the reserve when it tells none.
   void fitOnceFramed(int checksLeft);
+  // Fits the window on the screen again once the desktop's frame differs from was (checked
+  // checksLeft times).
+  void refitOnFrameChange(const QMargins& was, int checksLeft);
   void enterUnlockedLayout();
   void updateTitle();
   void submitPassword();

@@ -12,6 +12,13 @@ QMargins frameOf(const QRect& outer, const QRect& inner) {
                   std::max(0, outer.bottom() - inner.bottom()));
 }
 
+QMargins toldFrame(const QMargins& rounded, double dpr) {
+  // A side of n device pixels is n / dpr logical ones. At ratio 1 that is whole, and at 2 the
+  // only part is a half, which rounds up; at any other ratio a part under a half rounds down.
+  if (rounded.isNull() || dpr == 1.0 || dpr == 2.0) return rounded;
+  return rounded + QMargins(1, 1, 1, 1);
+}
+
 QMargins frameAllowance(const QMargins& known, const QMargins& reserve) {
   return known.isNull() ? reserve : known;
 }

@@ -17,6 +17,11 @@ namespace WindowPlacement {
 // The frame the desktop draws around a window: outer is its frame geometry, inner its own.
 QMargins frameOf(const QRect& outer, const QRect& inner);
 
+// The frame as Qt tells it at device pixel ratio dpr, rounded to the nearest logical pixel,
+// made large enough to hold the desktop's: one pixel more a side where rounding may have cut
+// a part of one. None told stays none.
+QMargins toldFrame(const QMargins& rounded, double dpr);
+
 // What to leave for the frame: the frame the desktop gives, or reserve while it has told none
 // (it tells it once the window is shown, or later): a window placed against no frame at all
 // would have its title bar or its bottom edge off the screen.

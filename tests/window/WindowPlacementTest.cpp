@@ -78,6 +78,27 @@ TEST(WindowPlacement, AFrameNotYetToldIsReservedFor) {
   EXPECT_TRUE(screen.contains(placed.marginsAdded(QMargins(1, 10, 1, 3)))) << text(placed);
 }
 
+// Qt tells the frame rounded to the nearest logical pixel; the room kept must hold the real
+// one, or the bottom edge of a window fitted against it lies a device pixel below the screen.
+TEST(WindowPlacement, AToldFrameHoldsTheDesktopsAtEveryScale) {
+  const QMargins extents(1, 20, 1, 5);  // device pixels: left, top, right, bottom
+  const auto rounded = [&](double dpr) {
+    return QMargins(qRound(extents.left() / dpr), qRound(extents.top() / dpr),
+                    qRound(extents.right() / dpr), qRound(extents.bottom() / dpr));
+  };
+  for (const double dpr : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+    const QMargins told = WindowPlacement::toldFrame(rounded(dpr), dpr);
+    EXPECT_GE(told.left() * dpr, extents.left()) << dpr;
+    EXPECT_GE(told.top() * dpr, extents.top()) << dpr;
+    EXPECT_GE(told.right() * dpr, extents.right()) << dpr;
+    EXPECT_GE(told.bottom() * dpr, extents.bottom()) << dpr;
+  }
+  // Whole and half pixels are told as they are: no room lost at scales 1 and 2.
+  EXPECT_EQ(WindowPlacement::toldFrame(QMargins(1, 20, 1, 5), 1.0), QMargins(1, 20, 1, 5));
+  EXPECT_EQ(WindowPlacement::toldFrame(QMargins(1, 10, 1, 3), 2.0), QMargins(1, 10, 1, 3));
+  EXPECT_EQ(WindowPlacement::toldFrame(QMargins(), 1.5), QMargins());
+}
+
 TEST(WindowPlacement, ANewWindowCascadesOffTheOpenOnesAndWrapsWithinTheScreen) {
   const QRect area(0, 0, 1600, 1000);
   const QRect window(400, 200, 800, 600);
