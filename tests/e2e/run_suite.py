@@ -129,11 +129,20 @@ class Desktop:
         self.env["DISPLAY"] = ":%s" % number
         wait_for("the X server to answer", lambda: self.run(["xdotool", "getmouselocation"],
                                                              check=False).returncode == 0)
-        window_manager = self.spawn(["openbox", "--sm-disable"])
-        # The window manager is up once it names the current desktop.
-        wait_for("the window manager",
-                 lambda: window_manager.poll() is None and self.run(
-                     ["xdotool", "get_desktop"], check=False).returncode == 0, 20)
+        # The window manager is up once it names the current desktop. Right after another
+        # desktop of the suite stopped, openbox may end at once (the server it saw going away);
+        # it is started again, a few times at most, instead of waiting for one that is gone.
+        starts = [self.spawn(["openbox", "--sm-disable"])]
+
+        def window_manager_up():
+            if starts[-1].poll() is not None:
+                if len(starts) >= 5:
+                    raise Failed("the window manager ended %d times at its start" % len(starts))
+                starts.append(self.spawn(["openbox", "--sm-disable"]))
+                return False
+            return self.run(["xdotool", "get_desktop"], check=False).returncode == 0
+
+        wait_for("the window manager", window_manager_up, 60)
 
     @staticmethod
     def read_line(fd):
