@@ -103,12 +103,18 @@ void DataImportFlow::importWithSheet(ZVDataImportManager* manager, QWidget* wind
   auto* progress = new QProgressBar(sheet);
   progress->setRange(0, 0);  // no end known: it only shows that work goes on
   layout->addWidget(progress);
-  sheet->beginSheet(window, [sheet](int) { sheet->deleteLater(); });
+  showImportingFileSheet(sheet, window);
   // The import runs here on the main thread; the sheet is drawn before it starts.
   sheet->repaint();
   busy([&] { return manager->DoImport(); });
-  sheet->endSheet(0);
+  closeImportingFileSheet(sheet);
 }
+
+void DataImportFlow::showImportingFileSheet(Sheet* sheet, QWidget* window) {
+  sheet->beginSheet(window, [sheet](int) { sheet->deleteLater(); });
+}
+
+void DataImportFlow::closeImportingFileSheet(Sheet* sheet) { sheet->endSheet(0); }
 
 void DataImportFlow::showError(QWidget* window, const QString& path, const ImportError& error) {
   Alert alert;

@@ -5,6 +5,7 @@
 #include "transfer/ImportError.h"
 
 class QWidget;
+class Sheet;
 class ZVDataImportManager;
 
 // Runs an import on a document window: the file dialog, reading the chosen file under the
@@ -25,4 +26,7 @@ class DataImportFlow {
   static void showSettings(ZVDataImportManager* manager, QWidget* window);
   // The import itself, with the importing sheet up on the window while it runs.
   static void importWithSheet(ZVDataImportManager* manager, QWidget* window);
+  // The importing sheet on its window (its completion only disposes of it); its end, code 0.
+  static void showImportingFileSheet(Sheet* sheet, QWidget* window);
+  static void closeImportingFileSheet(Sheet* sheet);
 };

@@ -203,9 +203,8 @@ void ImporterSheet::rebuildRows() {
     popUp->insertSeparator(1);
     popUp->addItems(titles);
     popUp->setAccessibleName(QStringLiteral("Import column %1 as").arg(column + 1));
-    connect(popUp, &QComboBox::activated, this, [this, column](int index) {
-      if (manager_) manager_->manageDataLoadingPopUpSelected(column, index);
-    });
+    connect(popUp, &QComboBox::activated, this,
+            [this, column](int index) { dataLoadingPopUpSelected(column, index); });
     table_->setCellWidget(column, DestinationColumn, popUp);
     popUpWidth = std::max(popUpWidth, popUp->sizeHint().width());
   }
@@ -274,4 +273,9 @@ void ImporterSheet::reloadWithChoices() {
                            self->showLoadedChoices();
                            DataImportFlow::showError(self, path, reloaded.failure());
                          });
+}
+
+void ImporterSheet::dataLoadingPopUpSelected(qsizetype column, int index) {
+  // Qt has stored the pop-up's new value when it tells of the choice: no wait is needed.
+  if (manager_) manager_->manageDataLoadingPopUpSelected(column, index);
 }

@@ -44,6 +44,8 @@ class ImporterSheet : public Sheet {
   QPushButton* cancelButton() const { return cancel_; }
 
  private:
+  // A destination chosen in a column's pop-up.
+  void dataLoadingPopUpSelected(qsizetype column, int index);
   void rebuildRows();
   void showMapping();
   void showRecord();

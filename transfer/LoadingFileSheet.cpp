@@ -38,10 +38,14 @@ void LoadingFileSheet::load(QWidget* window, const QString& path, qint32 format,
   sheet->thread_->setParent(sheet);
   QPointer<QWidget> win(window);
   connect(sheet->thread_, &QThread::finished, sheet, [sheet, result, win, done] {
-    sheet->endSheet(0);
+    sheet->closeLoadingFileSheet();
     sheet->deleteLater();
     if (win && result->has_value()) done(std::move(**result));
   });
-  sheet->beginSheet(window, {});
+  sheet->showLoadingFileSheet(window);
   sheet->thread_->start();
 }
+
+void LoadingFileSheet::showLoadingFileSheet(QWidget* window) { beginSheet(window, {}); }
+
+void LoadingFileSheet::closeLoadingFileSheet() { endSheet(0); }

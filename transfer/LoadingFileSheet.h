@@ -26,6 +26,10 @@ class LoadingFileSheet : public Sheet {
 
   QProgressBar* progressIndicator() const { return progress_; }
 
+  // The sheet on its window, with a completion that does nothing; its end, with code 0.
+  void showLoadingFileSheet(QWidget* window);
+  void closeLoadingFileSheet();
+
  protected:
   void reject() override {}  // Escape waits for the read, as the window does
 
