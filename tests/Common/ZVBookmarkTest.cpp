@@ -12,7 +12,7 @@ namespace {
 class ZVBookmarkTest : public ::testing::Test {
  protected:
   QString make(const QString& name, const QByteArray& content = "vault") {
-    const QString path = dir.filePath(name);
+    QString path = dir.filePath(name);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));

@@ -74,7 +74,7 @@ class AutomaticLockDelegateTest : public ::testing::Test {
     return doc;
   }
   void runDown() {
-    fake.now += 10 * 60'000;
+    fake.now += 10LL * 60'000;
     delegate->repeatingAutomaticLockTimer().checkDeadline();
     GuiDriver::settle();
     MainQueue::drain();

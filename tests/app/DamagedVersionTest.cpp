@@ -52,7 +52,7 @@ QByteArray edited(const QByteArray& file, const std::function<void(Dictionary&)>
   return KeyedArchiver::archivedDataWithRootObject(Value(container)).value();
 }
 
-std::function<void(Dictionary&)> version(Value v) {
+std::function<void(Dictionary&)> version(const Value& v) {
   return [v](Dictionary& d) { d.setValue(QStringLiteral("appversion"), v); };
 }
 

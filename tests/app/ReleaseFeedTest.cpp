@@ -71,7 +71,7 @@ TEST(ZVReleaseFeed, RefusesWhatIsNotAFeed) {
        "LRA is not an integer"},
       {"larger than 1 MiB",
        xmlFeed(QStringLiteral("<key>LRA</key><integer>1</integer><!-- %1 -->")
-                   .arg(QString(1024 * 1024, QLatin1Char('x')))),
+                   .arg(QString(qsizetype{1024} * 1024, QLatin1Char('x')))),
        "larger than 1048576 bytes"},
   };
   for (const auto& c : cases) {
@@ -176,10 +176,10 @@ TEST(ZVReleaseFeedFetcher, AsksMirrorsInOrderUntilOneGivesAFeed) {
     FakeUrlLoader loader;
     loader.immediate = true;
     for (std::size_t i = 0; i < c.answers.size(); ++i)
-      loader.answers.emplace(mirrors[i], c.answers[i]);
+      loader.answers.emplace(mirrors[static_cast<qsizetype>(i)], c.answers[i]);
     std::optional<Result<ZVReleaseFeed>> got;
-    ZVReleaseFeedFetcher::getDictionaryFromTheNet(loader, mirrors,
-                                                  [&got](Result<ZVReleaseFeed> r) { got = r; });
+    ZVReleaseFeedFetcher::getDictionaryFromTheNet(
+        loader, mirrors, [&got](const Result<ZVReleaseFeed>& r) { got = r; });
     ASSERT_TRUE(got) << c.name;
     EXPECT_EQ(loader.requested, mirrors.mid(0, c.asked)) << c.name;
     ASSERT_EQ(got->ok(), c.found) << c.name;
@@ -192,8 +192,8 @@ TEST(ZVReleaseFeedFetcher, AsksMirrorsInOrderUntilOneGivesAFeed) {
   loader.immediate = true;
   loader.answers.emplace(mirrors[1], QByteArray("<plist><array/></plist>"));
   std::optional<Result<ZVReleaseFeed>> got;
-  ZVReleaseFeedFetcher::getDictionaryFromTheNet(loader, mirrors.mid(0, 2),
-                                                [&got](Result<ZVReleaseFeed> r) { got = r; });
+  ZVReleaseFeedFetcher::getDictionaryFromTheNet(
+      loader, mirrors.mid(0, 2), [&got](const Result<ZVReleaseFeed>& r) { got = r; });
   ASSERT_TRUE(got && !got->ok());
   EXPECT_EQ(got->error(), QStringLiteral("https://m1.example/f.plist: unreachable; "
                                          "https://m2.example/f.plist: release feed: the root is "

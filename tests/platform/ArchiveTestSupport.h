@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QString>
 #include <optional>
+#include <utility>
 
 // Files written by other software live outside the repository; tests that need them skip
 // when the folder is missing.
@@ -21,9 +22,9 @@ inline std::optional<QByteArray> readFixture(const QString& relative) {
 inline QByteArray hexBytes(const char* hex) { return QByteArray::fromHex(QByteArray(hex)); }
 
 #define QV_FIXTURE_OR_SKIP(var, relative)                             \
-  const auto var##Optional = readFixture(QStringLiteral(relative));   \
+  auto var##Optional = readFixture(QStringLiteral(relative));         \
   if (!var##Optional)                                                 \
-    GTEST_SKIP() << "fixture missing: " << relative                   \
+    GTEST_SKIP() << "fixture missing: " << (relative)                 \
                  << " (set "                                          \
                     "QV_FIXTURES_DIR to the shared fixtures folder)"; \
-  const QByteArray& var = *var##Optional
+  const QByteArray var = *std::move(var##Optional)

@@ -98,6 +98,7 @@ TEST(BinaryPropertyListWriter, PicksReferenceAndOffsetWidthsThatJustFit) {
   for (const Case c :
        {Case{10, 1, 1}, Case{254, 1, 2}, Case{255, 1, 2}, Case{256, 2, 2}, Case{70000, 4, 4}}) {
     std::vector<PropertyListRef> items;
+    items.reserve(static_cast<std::size_t>(c.strings));
     for (int i = 0; i < c.strings; ++i) items.push_back(P::string(QString::number(i)));
     const QByteArray plist = BinaryPropertyListWriter::write(*P::array(std::move(items)));
     EXPECT_EQ(trailerByte(plist, 7), c.refSize) << c.strings << " strings";
@@ -159,7 +160,7 @@ TEST(BinaryPropertyListReader, ReadsBackEveryKindNested) {
 }
 
 // Builds a list from raw objects, with a one-byte offset table and the given trailer fields.
-QByteArray handMade(const QByteArray& objects, std::vector<int> offsets, int offsetSize = 1,
+QByteArray handMade(const QByteArray& objects, const std::vector<int>& offsets, int offsetSize = 1,
                     int refSize = 1, quint64 count = 0, quint64 top = 0, qint64 tableOffset = -1) {
   QByteArray out("bplist00");
   out += objects;
@@ -219,7 +220,7 @@ TEST(BinaryPropertyListReader, RejectsMalformedLists) {
   QByteArray bomb;
   std::vector<int> bombOffsets;
   for (int i = 0; i < 600; ++i) {
-    bombOffsets.push_back(8 + bomb.size());
+    bombOffsets.push_back(static_cast<int>(8 + bomb.size()));
     if (i + 1 < 600) {
       bomb += hexBytes("a1");
       bomb.append(static_cast<char>((i + 1) >> 8));
@@ -279,12 +280,12 @@ TEST(BinaryPropertyListReader, SharedSubtreesDoNotBlowUp) {
   QByteArray objects;
   std::vector<int> offsets;
   for (int i = 0; i < 40; ++i) {
-    offsets.push_back(8 + objects.size());
+    offsets.push_back(static_cast<int>(8 + objects.size()));
     objects += hexBytes("a2");
     objects.append(static_cast<char>(i + 1));
     objects.append(static_cast<char>(i + 1));
   }
-  offsets.push_back(8 + objects.size());
+  offsets.push_back(static_cast<int>(8 + objects.size()));
   objects += hexBytes("1001");
   auto r = BinaryPropertyListReader::read(handMade(objects, offsets));
   ASSERT_TRUE(r) << r.error().toStdString();

@@ -20,8 +20,9 @@ struct Result {
 Result decrypt(const QByteArray& in, const QByteArray& key, const QByteArray& iv) {
   Result r;
   std::int32_t length = -1;
-  unsigned char* out = blowfishCBCDecryptWithStatus(bytes(in), in.size(), bytes(key), key.size(),
-                                                    bytes(iv), &length, &r.status);
+  unsigned char* out = blowfishCBCDecryptWithStatus(
+      bytes(in), static_cast<std::int32_t>(in.size()), bytes(key),
+      static_cast<std::int32_t>(key.size()), bytes(iv), &length, &r.status);
   r.answered = out != nullptr;
   r.out = QByteArray(reinterpret_cast<char*>(out), length);
   std::free(out);
@@ -31,7 +32,8 @@ Result decrypt(const QByteArray& in, const QByteArray& key, const QByteArray& iv
 QByteArray encrypt(const QByteArray& in, const QByteArray& key, const QByteArray& iv) {
   std::int32_t length = -1;
   unsigned char* out =
-      blowfishCBCEncrypt(bytes(in), in.size(), bytes(key), key.size(), bytes(iv), &length);
+      blowfishCBCEncrypt(bytes(in), static_cast<std::int32_t>(in.size()), bytes(key),
+                         static_cast<std::int32_t>(key.size()), bytes(iv), &length);
   QByteArray result(reinterpret_cast<char*>(out), out != nullptr ? length : 0);
   std::free(out);
   return result;

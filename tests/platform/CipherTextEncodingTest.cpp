@@ -9,7 +9,8 @@ namespace {
 
 QByteArray encode(const QByteArray& in) {
   std::int32_t length = -1;
-  char* out = base64Encode(reinterpret_cast<const unsigned char*>(in.data()), in.size(), &length);
+  char* out = base64Encode(reinterpret_cast<const unsigned char*>(in.data()),
+                           static_cast<std::int32_t>(in.size()), &length);
   EXPECT_NE(out, nullptr);
   QByteArray text(out, length);
   std::free(out);
@@ -18,7 +19,7 @@ QByteArray encode(const QByteArray& in) {
 
 std::optional<QByteArray> decode(const QByteArray& text) {
   std::int32_t length = -1;
-  unsigned char* out = base64Decode(text.data(), text.size(), &length);
+  unsigned char* out = base64Decode(text.data(), static_cast<std::int32_t>(text.size()), &length);
   if (out == nullptr) return std::nullopt;
   QByteArray bytes(reinterpret_cast<char*>(out), length);
   std::free(out);

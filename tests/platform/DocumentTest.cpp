@@ -112,7 +112,7 @@ TEST_F(DocumentTest, SavingCreatesAnOwnerOnlyFileAndClearsTheChangeCount) {
 TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
   ASSERT_TRUE(AtomicFile::write("previous contents", path("v.qvlt")));
   doc.setFileURL(path("v.qvlt"));
-  doc.bytes = QByteArray(256 * 1024, 'x');
+  doc.bytes = QByteArray(qsizetype{256} * 1024, 'x');
 
   struct Case {
     const char* what;
@@ -133,7 +133,7 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
          // Writes past 64 KiB fail with EFBIG, as on a full disk.
          std::signal(SIGXFSZ, SIG_IGN);
          rlimit small = saved;
-         small.rlim_cur = 64 * 1024;
+         small.rlim_cur = rlim_t{64} * 1024;
          setrlimit(RLIMIT_FSIZE, &small);
        },
        [&] { setrlimit(RLIMIT_FSIZE, &saved); }, QString::fromLocal8Bit(std::strerror(EFBIG))},
@@ -147,7 +147,7 @@ TEST_F(DocumentTest, FailedSavesLeaveThePreviousFileByteForByte) {
        },
        [&] {
          setrlimit(RLIMIT_FSIZE, &saved);
-         doc.bytes = QByteArray(256 * 1024, 'x');
+         doc.bytes = QByteArray(qsizetype{256} * 1024, 'x');
        },
        QString::fromLocal8Bit(std::strerror(EFBIG))},
       {"folder not writable",
@@ -184,7 +184,7 @@ TEST_F(DocumentTest, PiecesAreSavedInOrderAsOneFileOrNotAtAll) {
     DocumentResult<QByteArrayList> piecesOfType(const QString&) override { return pieces; }
   };
   PiecesDocument pieced;
-  const QByteArray big(200 * 1024, 'b');
+  const QByteArray big(qsizetype{200} * 1024, 'b');
   pieced.pieces = {QByteArray("head"), QByteArray(), big, QByteArray("tail")};
   ASSERT_TRUE(pieced.saveToURL(path("p.qvlt")));
   EXPECT_EQ(readAll(path("p.qvlt")), QByteArray("head") + big + "tail");
@@ -204,7 +204,7 @@ TEST_F(DocumentTest, PiecesAreSavedInOrderAsOneFileOrNotAtAll) {
        [&] {
          std::signal(SIGXFSZ, SIG_IGN);
          rlimit small = saved;
-         small.rlim_cur = 64 * 1024;
+         small.rlim_cur = rlim_t{64} * 1024;
          setrlimit(RLIMIT_FSIZE, &small);
        },
        [&] { setrlimit(RLIMIT_FSIZE, &saved); }},

@@ -15,9 +15,9 @@
 namespace {
 using P = PropertyListObject;
 
-DictRef dict(std::vector<std::pair<QString, Value>> entries, bool isMutable = true) {
+DictRef dict(const std::vector<std::pair<QString, Value>>& entries, bool isMutable = true) {
   auto d = Dictionary::create(isMutable);
-  for (auto& [k, v] : entries) d->setValue(k, std::move(v));
+  for (const auto& [k, v] : entries) d->setValue(k, v);
   return d;
 }
 
@@ -328,8 +328,9 @@ TEST(KeyedArchiver, ArchivesTheWorkedExampleWithItsLayout) {
   EXPECT_EQ(root.valueForKey(u"$version")->integerValue(), 100000);
   EXPECT_EQ(root.valueForKey(u"$top")->valueForKey(u"root")->uidValue(), 1u);
 
-  auto uids = [](std::vector<quint32> v) {
+  auto uids = [](const std::vector<quint32>& v) {
     std::vector<PropertyListRef> out;
+    out.reserve(v.size());
     for (quint32 u : v) out.push_back(P::uid(u));
     return P::array(std::move(out));
   };
@@ -437,8 +438,8 @@ QByteArray archiveOf(std::vector<PropertyListRef> objects, quint32 root = 1,
   return BinaryPropertyListWriter::write(*P::dictionary(
       {QStringLiteral("$archiver"), QStringLiteral("$version"), QStringLiteral("$top"),
        QStringLiteral("$objects")},
-      {P::string(archiver), version, P::dictionary({QStringLiteral("root")}, {P::uid(root)}),
-       P::array(std::move(objects))}));
+      {P::string(std::move(archiver)), std::move(version),
+       P::dictionary({QStringLiteral("root")}, {P::uid(root)}), P::array(std::move(objects))}));
 }
 
 PropertyListRef classRecord(const char* name) {

@@ -56,7 +56,7 @@ class TypedStreamBuilder {
   }
   // A new object of a class chain such as {"NSColor", "NSObject"}; classes already written are
   // referenced.
-  TypedStreamBuilder& beginObject(std::vector<std::pair<QByteArray, int>> chain) {
+  TypedStreamBuilder& beginObject(const std::vector<std::pair<QByteArray, int>>& chain) {
     out_.append('\x84');
     ++entries_;
     for (const auto& [name, version] : chain) {
@@ -95,7 +95,7 @@ class TypedStreamBuilder {
     out_.append(utf8);
     return endObject();
   }
-  TypedStreamBuilder& color(int space, std::vector<float> components) {
+  TypedStreamBuilder& color(int space, const std::vector<float>& components) {
     beginObject({{"NSColor", 0}, {"NSObject", 0}});
     shared("c");
     byte(space);
@@ -243,9 +243,9 @@ TEST(ColorUnarchiver, RefusesColoursItCannotRepresent) {
     QByteArray bytes;
     const char* expect;
   };
-  auto single = [](int space, std::vector<float> components) {
+  auto single = [](int space, const std::vector<float>& components) {
     TypedStreamBuilder b;
-    b.shared("@").color(space, std::move(components));
+    b.shared("@").color(space, components);
     return b.bytes();
   };
   TypedStreamBuilder namedNil;
@@ -321,7 +321,7 @@ TEST(TypedStreamReader, ReadsBooleansAsUnsignedBytes) {
 TEST(TypedStreamReader, ReadsNestedArraysWithinItsElementBudget) {
   TypedStreamBuilder b;
   b.shared("[2[3s]]");
-  for (int i = 1; i <= 6; ++i) b.integer(i * 100);
+  for (int i = 1; i <= 6; ++i) b.integer(qint64{i} * 100);
   auto r = TypedStreamReader::read(b.bytes());
   ASSERT_TRUE(r) << r.error().toStdString();
   const TypedStream& s = r.value();
@@ -405,7 +405,7 @@ TEST(TypedStreamReader, RejectsMalformedStreams) {
     EXPECT_FALSE(r) << "kept " << n << " bytes";
   }
 
-  auto after = [](std::function<void(TypedStreamBuilder&)> body) {
+  auto after = [](const std::function<void(TypedStreamBuilder&)>& body) {
     TypedStreamBuilder b;
     body(b);
     return b.bytes();
@@ -476,7 +476,7 @@ TEST(TypedStreamReader, NeverHoldsMoreThanAFewTimesItsSize) {
 #else
   constexpr qsizetype kFactor = TypedStreamReader::kHeapBytesPerByte;
   static_assert(kFactor == 32);
-  auto stream = [](std::function<void(TypedStreamBuilder&)> body) {
+  auto stream = [](const std::function<void(TypedStreamBuilder&)>& body) {
     TypedStreamBuilder b;
     body(b);
     return b.bytes();

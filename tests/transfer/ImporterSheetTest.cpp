@@ -66,7 +66,7 @@ class ImporterSheetTest : public LaunchedVaultTest {
   }
   // A semicolon file of that many records (and a header), a few dozen bytes each.
   QString writeLargeFile(int records) {
-    const QString large = dir.filePath(QStringLiteral("large.csv"));
+    QString large = dir.filePath(QStringLiteral("large.csv"));
     QFile file(large);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("Name;Password;Note\n");

@@ -96,7 +96,7 @@ class WindowTest : public ::testing::Test {
     MyDocument source;
     source.setPlainPassword(kPassword);
     fill(source);
-    const QString path = dir.filePath(QString::fromLatin1(name));
+    QString path = dir.filePath(QString::fromLatin1(name));
     const DocumentResult<void> saved = source.saveToURL(path);
     EXPECT_TRUE(saved) << saved.error().toStdString();
     return path;
