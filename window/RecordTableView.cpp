@@ -40,14 +40,17 @@ RecordTableView::RecordTableView(ArrayController* records, const QFont& tableFon
   header->setMinimumSectionSize(int(RecordColumns::minimumWidth(QString())));
   connect(header, &QHeaderView::sectionClicked, this,
           [this](int logical) { Q_EMIT headerClicked(model_->identifier(logical)); });
-  connect(header, &QHeaderView::sectionResized, this, [this](int logical, int, int newSize) {
-    if (newSize > 0) widths_[std::size_t(logical)] = newSize;
-    // Hiding or showing a column resizes its section: not the user's resize.
-    if (!settingLayout_ && newSize > 0) Q_EMIT columnsChangedByUser();
-  });
+  connect(header, &QHeaderView::sectionResized, this,
+          [this](int logical, int, int newSize) { tableViewColumnDidResize(logical, newSize); });
   connect(header, &QHeaderView::sectionMoved, this, [this] {
     if (!settingLayout_) Q_EMIT columnsChangedByUser();
   });
+}
+
+void RecordTableView::tableViewColumnDidResize(int logical, int newSize) {
+  if (newSize > 0) widths_[std::size_t(logical)] = newSize;
+  // Hiding or showing a column resizes its section: not the user's resize.
+  if (!settingLayout_ && newSize > 0) Q_EMIT columnsChangedByUser();
 }
 
 const QFont& RecordTableView::tableFont() const { return delegate_->tableFont(); }

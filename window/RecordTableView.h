@@ -36,6 +36,8 @@ class RecordTableView : public QTableView {
   void headerClicked(const QString& identifier);
 
  private:
+  // A column's new width is kept; the user's resize is saved with the document.
+  void tableViewColumnDidResize(int logical, int newSize);
   RecordTableModel* model_;
   MyTableDelegate* delegate_;
   // Widths by column: a hidden header section reports 0.

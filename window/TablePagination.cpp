@@ -8,18 +8,29 @@ TablePagination TablePagination::compute(const Paper& paper, double rowHeight, d
   TablePagination p;
   const auto printable = float(paper.height - paper.top - paper.bottom);
   p.rowStep = float(rowHeight + rowSpacing);
-  p.printWidth = float(paper.width - paper.left - paper.right);
+  p.printWidth = calculatePrintWidth(paper);
   if (p.rowStep <= 0 || printable <= 0 || p.printWidth <= 0 || rowCount <= 0) return p;
   if (std::isfinite(tableWidth) && tableWidth > p.printWidth)
     p.scale = float(p.printWidth / tableWidth);
   if (std::isfinite(headerHeight) && headerHeight > 0) p.headerHeight = float(headerHeight);
-  // The page's height in table units, less the titles.
-  const float rowsArea = printable / p.scale - p.headerHeight;
-  const auto rowsPerPage = rowsArea > 0 ? static_cast<long long>(rowsArea / p.rowStep) : 0;
-  p.printHeight = rowsPerPage > 0 ? float(rowsPerPage) * p.rowStep : p.rowStep;
-  const double tableHeight = double(rowCount) * double(p.rowStep);
-  p.pageCount = int(std::ceil(tableHeight / double(p.printHeight)));
+  p.printHeight = p.calculatePrintHeight(printable);
+  p.pageCount = p.knowsPageRange(rowCount);
   return p;
+}
+
+float TablePagination::calculatePrintHeight(float printable) const {
+  const float rowsArea = printable / scale - headerHeight;
+  const auto rowsPerPage = rowsArea > 0 ? static_cast<long long>(rowsArea / rowStep) : 0;
+  return rowsPerPage > 0 ? float(rowsPerPage) * rowStep : rowStep;
+}
+
+float TablePagination::calculatePrintWidth(const Paper& paper) {
+  return float(paper.width - paper.left - paper.right);
+}
+
+int TablePagination::knowsPageRange(int rowCount) const {
+  const double tableHeight = double(rowCount) * double(rowStep);
+  return int(std::ceil(tableHeight / double(printHeight)));
 }
 
 Rect TablePagination::rectForPage(int page) const {

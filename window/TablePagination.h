@@ -22,6 +22,11 @@ struct TablePagination {
   // tableWidth: the shown columns' widths together; headerHeight: 0 for no titles row.
   static TablePagination compute(const Paper& paper, double rowHeight, double rowSpacing,
                                  int rowCount, double tableWidth = 0, double headerHeight = 0);
+  // The page's height in table units less the titles, cut to whole rows; a row at least.
+  float calculatePrintHeight(float printable) const;
+  static float calculatePrintWidth(const Paper& paper);
+  // The pages the rows need, from page 1.
+  int knowsPageRange(int rowCount) const;
   // The rows' part of the table printed on page (from 1); the table's y grows downwards.
   Rect rectForPage(int page) const;
   // The rows that start on page: [first, first + count).

@@ -607,7 +607,11 @@ void VaultDocumentWindow::refitOnFrameChange(const QMargins& was, int checksLeft
 
 void VaultDocumentWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !document_) return;
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) windowDidBecomeKey();
+}
+
+void VaultDocumentWindow::windowDidBecomeKey() {
+  if (!document_) return;
   if (document_->isEncrypted()) {
     if (passwordField_->text().isEmpty()) passwordField_->setFocus();
     return;
@@ -625,10 +629,13 @@ void VaultDocumentWindow::changeEvent(QEvent* event) {
 
 void VaultDocumentWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
+  windowDidResize(event->oldSize());
+}
+
+void VaultDocumentWindow::windowDidResize(const QSize& old) {
   // The frame is saved with the document: a resize by the user is an edit. Growing to a new
   // minimum (the filter pane came) is the layout's doing: no user makes a window smaller
   // than its minimum.
-  const QSize old = event->oldSize();
   const bool toMinimum = (old.width() < minimumWidth() && width() == minimumWidth()) ||
                          (old.height() < minimumHeight() && height() == minimumHeight());
   if (!programmatic_ && !toMinimum && isVisible() && document_ && document_->isDecrypted() &&

@@ -122,6 +122,10 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // The locked page's password field takes the focus; a new document asks for its password.
+  void windowDidBecomeKey();
+  // old: the size before; a resize by the user marks the document edited.
+  void windowDidResize(const QSize& old);
   QWidget* buildLockedPage();
   QWidget* buildRecordPage();
   void buildToolbar();
@@ -171,6 +175,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   void scrollListViewToBottom();
   // A drop on the detail view becomes the shown record's URL, while the view is editable.
   void setFileToOpen(const QString& path);
+  // Only a file is taken from a drop; a dropped folder is refused with a sheet.
+  void openAlertPanelCantDropDirectoryHere();
   void setUrlToOpen(const QString& url);
   // The detail view's category menu: the categories in content order when it opens, and the
   // shown record moved into the one chosen.
@@ -182,6 +188,8 @@ class VaultDocumentWindow : public QMainWindow, public VaultWindow {
   QPrinter& printer();
   void printDocument();
   void runPageLayout();
+  // The page set-up's answer needs nothing: the printer keeps what was chosen.
+  static void pageLayoutDidEnd(int returnCode);
 
   // Opening the record's address and push and pull (VaultDocumentWindowPushPull.cpp).
   void buildPushPullCommands();

@@ -174,25 +174,31 @@ void VaultDocumentWindow::printDocument() {
 
 void VaultDocumentWindow::runPageLayout() {
   QPageSetupDialog dialog(&printer(), this);
-  dialog.exec();
+  pageLayoutDidEnd(dialog.exec());
 }
+
+void VaultDocumentWindow::pageLayoutDidEnd(int /*returnCode*/) {}
 
 void VaultDocumentWindow::setFileToOpen(const QString& path) {
   if (!isEditable_) return;
   const QFileInfo info(path);
   if (!info.exists()) return;
   if (info.isDir()) {
-    Alert alert;
-    alert.alertStyle = Alert::Style::Warning;
-    alert.messageText = QStringLiteral("Can't Accept a Directory Here");
-    alert.informativeText = QStringLiteral(
-        "You dropped here a directory.\nYou can only drop here a file to open it via Quorlith "
-        "with the open button");
-    alert.addButtonWithTitle(QStringLiteral("OK"));
-    alert.beginSheetModalForWindow(this, [](int) {});
+    openAlertPanelCantDropDirectoryHere();
     return;
   }
   setUrlToOpen(QStringLiteral("file://") + path);
+}
+
+void VaultDocumentWindow::openAlertPanelCantDropDirectoryHere() {
+  Alert alert;
+  alert.alertStyle = Alert::Style::Warning;
+  alert.messageText = QStringLiteral("Can't Accept a Directory Here");
+  alert.informativeText = QStringLiteral(
+      "You dropped here a directory.\nYou can only drop here a file to open it via Quorlith "
+      "with the open button");
+  alert.addButtonWithTitle(QStringLiteral("OK"));
+  alert.beginSheetModalForWindow(this, [](int) {});
 }
 
 void VaultDocumentWindow::setUrlToOpen(const QString& url) {
