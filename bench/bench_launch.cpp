@@ -156,6 +156,7 @@ QByteArray runChild(const char* mode, const QStringList& arguments, const QStrin
     // A start that never paints (or never unlocks) ends instead of holding the benchmark.
     ::alarm(120);
     std::vector<char*> argv;
+    argv.reserve(std::size_t(args.size()) + 1);
     for (QByteArray& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     ::execv("/proc/self/exe", argv.data());

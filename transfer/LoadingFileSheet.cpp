@@ -37,7 +37,7 @@ void LoadingFileSheet::load(QWidget* window, const QString& path, qint32 format,
   });
   sheet->thread_->setParent(sheet);
   QPointer<QWidget> win(window);
-  connect(sheet->thread_, &QThread::finished, sheet, [sheet, result, win, done] {
+  connect(sheet->thread_, &QThread::finished, sheet, [sheet, result, win, done = std::move(done)] {
     sheet->closeLoadingFileSheet();
     sheet->deleteLater();
     if (win && result->has_value()) done(std::move(**result));

@@ -25,7 +25,7 @@ struct LoopbackCertificate {
     X509_set_version(x509, 2);
     ASN1_INTEGER_set(X509_get_serialNumber(x509), 1);
     X509_gmtime_adj(X509_getm_notBefore(x509), -3600);
-    X509_gmtime_adj(X509_getm_notAfter(x509), 24 * 3600);
+    X509_gmtime_adj(X509_getm_notAfter(x509), 24L * 3600);
     X509_set_pubkey(x509, pkey);
     X509_NAME* name = X509_get_subject_name(x509);
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,

@@ -26,7 +26,7 @@ constexpr int kSlackMs = 30000;
 class NetworkUrlLoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const QByteArray big(2 * 1024 * 1024, 'x');
+    const QByteArray big(qsizetype{2} * 1024 * 1024, 'x');
     server.answers = {
         {QStringLiteral("/feed.plist"),
          {"200 OK\r\nContent-Type: application/xml\r\nContent-Length: " +
@@ -61,9 +61,10 @@ class NetworkUrlLoaderTest : public ::testing::Test {
 
   LoopbackCertificate cert = LoopbackCertificate::make();
   LoopbackHttpsServer server{cert};
-  NetworkUrlLoader loader{NetworkUrlLoader::Options{kAnswerMs, 1024 * 1024, {cert.certificate}}};
+  NetworkUrlLoader loader{
+      NetworkUrlLoader::Options{kAnswerMs, qsizetype{1024} * 1024, {cert.certificate}}};
   NetworkUrlLoader impatient{
-      NetworkUrlLoader::Options{kNoAnswerMs, 1024 * 1024, {cert.certificate}}};
+      NetworkUrlLoader::Options{kNoAnswerMs, qsizetype{1024} * 1024, {cert.certificate}}};
 };
 
 TEST_F(NetworkUrlLoaderTest, LoadsOverHttpsAndRefusesEverythingElse) {
@@ -115,7 +116,7 @@ TEST_F(NetworkUrlLoaderTest, PlainHttpNeverConnects) {
 }
 
 TEST_F(NetworkUrlLoaderTest, AnUntrustedCertificateIsRefused) {
-  NetworkUrlLoader strict{NetworkUrlLoader::Options{kAnswerMs, 1024 * 1024, {}}};
+  NetworkUrlLoader strict{NetworkUrlLoader::Options{kAnswerMs, qsizetype{1024} * 1024, {}}};
   const auto got = load(strict, server.url(QStringLiteral("/feed.plist")), kAnswerMs);
   ASSERT_FALSE(got);
   EXPECT_FALSE(got.error().contains(u"no answer within")) << got.error().toStdString();
@@ -127,7 +128,8 @@ TEST_F(NetworkUrlLoaderTest, AnUntrustedCertificateIsRefused) {
 // does not.
 TEST_F(NetworkUrlLoaderTest, FetcherPassesOverEveryFailingMirror) {
   constexpr int kMirrorMs = 5000;
-  NetworkUrlLoader loader{NetworkUrlLoader::Options{kMirrorMs, 1024 * 1024, {cert.certificate}}};
+  NetworkUrlLoader loader{
+      NetworkUrlLoader::Options{kMirrorMs, qsizetype{1024} * 1024, {cert.certificate}}};
   for (const char* last : {"/feed.plist", "/feed.bplist"}) {
     std::optional<Result<ZVReleaseFeed>> got;
     const QStringList mirrors{

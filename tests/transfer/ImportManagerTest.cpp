@@ -65,7 +65,7 @@ class ImportManagerTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
   QString write(const QByteArray& bytes) {
-    const QString path = dir.filePath(QStringLiteral("f%1.csv").arg(++files));
+    QString path = dir.filePath(QStringLiteral("f%1.csv").arg(++files));
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);

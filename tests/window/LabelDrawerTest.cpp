@@ -96,7 +96,9 @@ TEST(LabelDrawer, TheTitleIsCentredInItsLabelAtEveryScale) {
       {"band", &ZVLabelDrawer::drawString},
       {"left arrow", &ZVLabelDrawerExt::drawLeftArrowString}};
   QFont font = QApplication::font();
-  for (const auto& [name, draw] : shapes)
+  for (const auto& shape : shapes) {
+    const char* name = shape.first;
+    const Draw draw = shape.second;
     for (qreal scale : {1.0, 2.0})
       for (int pointSize : {9, 13})
         for (int height : {16, 22, 30}) {
@@ -113,6 +115,7 @@ TEST(LabelDrawer, TheTitleIsCentredInItsLabelAtEveryScale) {
               << name << " at scale " << scale << ", " << pointSize << " points in " << height
               << ": " << above << " above, " << below << " below";
         }
+  }
 }
 
 // The arrows point their way, keep the title 8 points in from the left edge whatever the
